@@ -1,0 +1,34 @@
+# A thin layer over CMake and the scripts.
+BUILD ?= build
+DEMO_BUILD ?= build-demo
+JOBS ?= 2
+
+.PHONY: all deps build test demo bench format clean
+
+all: build
+
+deps:
+	scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DVENDRAL_SANITIZE=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	scripts/run-tests.sh $(BUILD)
+
+demo: deps
+	cmake -S . -B $(DEMO_BUILD) -DVENDRAL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(DEMO_BUILD) -j $(JOBS)
+	scripts/demo.sh $(DEMO_BUILD)
+
+bench: deps
+	cmake -S . -B $(DEMO_BUILD) -DVENDRAL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(DEMO_BUILD) -j $(JOBS)
+	scripts/bench.sh $(DEMO_BUILD)
+
+format:
+	find include library tools tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(DEMO_BUILD)

@@ -1,0 +1,142 @@
+// The small read-only queries on which the rest of the library is built.
+#include "vendral/cdatabase.h"
+
+namespace vendral {
+namespace {
+
+// Closes the shared recordset on every way out, so that a failed query never
+// breaks the next one.
+class WorkRecordsetGuard {
+public:
+    explicit WorkRecordsetGuard(Recordset& recordset) : recordset_(recordset) {}
+    ~WorkRecordsetGuard() {
+        if (recordset_.State() == adStateOpen) recordset_.Close();
+    }
+    WorkRecordsetGuard(const WorkRecordsetGuard&) = delete;
+    WorkRecordsetGuard& operator=(const WorkRecordsetGuard&) = delete;
+
+private:
+    Recordset& recordset_;
+};
+
+}  // namespace
+
+std::string CDatabase::QualifyTable(const std::string& sTable,
+                                    std::int16_t iDatabaseConnection) const {
+    if (sTable.find('.') != std::string::npos) return sTable;
+    return PrefixFor(iDatabaseConnection) + sTable;
+}
+
+std::string CDatabase::PrepareSQL(const std::string& sql, std::int16_t iDatabaseConnection) const {
+    bool access = (iDatabaseConnection == 0 && SysdDatabaseAccess) ||
+                  (iDatabaseConnection == 1 && SysLocaldDatabaseAccess);
+    if (!access) return sql;
+    // No schema prefix may reach a file database: every occurrence goes, its "." included.
+    const std::string& prefix = PrefixFor(iDatabaseConnection);
+    if (prefix.empty()) return sql;
+    std::string out;
+    out.reserve(sql.size());
+    std::size_t start = 0;
+    for (std::size_t found = sql.find(prefix); found != std::string::npos;
+         found = sql.find(prefix, start)) {
+        out.append(sql, start, found - start);
+        start = found + prefix.size();
+    }
+    out.append(sql, start, std::string::npos);
+    return out;
+}
+
+void CDatabase::OpenWorkRecordset(const std::string& preparedSql, std::int16_t iDatabaseConnection) {
+    if (!workRecordset_) workRecordset_ = std::make_unique<Recordset>();
+    if (workRecordset_->State() == adStateOpen) workRecordset_->Close();
+    workRecordset_->Open(preparedSql, ConnectionFor(iDatabaseConnection), adOpenForwardOnly,
+                         adLockReadOnly, adCmdText);
+}
+
+Variant CDatabase::FirstValue(const std::string& preparedSql, std::int16_t iDatabaseConnection) {
+    OpenWorkRecordset(preparedSql, iDatabaseConnection);
+    WorkRecordsetGuard guard(*workRecordset_);
+    if (workRecordset_->Eof()) return Variant();
+    return workRecordset_->Fields(std::size_t{0}).Value();
+}
+
+Variant CDatabase::CountRecords(const std::string& sTable, const std::string& sWhere,
+                                std::int16_t iDatabaseConnection) {
+    return CountRecordsSQL("FROM " + QualifyTable(sTable, iDatabaseConnection) + " " + sWhere,
+                           iDatabaseConnection);
+}
+
+Variant CDatabase::CountRecordsSQL(const std::string& sQueryFrom,
+                                   std::int16_t iDatabaseConnection) {
+    OpenWorkRecordset(PrepareSQL("SELECT COUNT(*) AS CountResult " + sQueryFrom,
+                                 iDatabaseConnection),
+                      iDatabaseConnection);
+    WorkRecordsetGuard guard(*workRecordset_);
+    if (workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
+    return workRecordset_->Fields("CountResult").Value();
+}
+
+Variant CDatabase::GetFirstTextRecord(const std::string& sTable, const std::string& sField,
+                                      const std::string& sWhere,
+                                      std::int16_t iDatabaseConnection) {
+    Variant value = FirstValue(PrepareSQL("SELECT " + sField + " FROM " +
+                                              QualifyTable(sTable, iDatabaseConnection) + " " +
+                                              sWhere,
+                                          iDatabaseConnection),
+                               iDatabaseConnection);
+    if (value.IsEmpty() || value.IsNull()) return Variant(std::string());
+    return value;
+}
+
+Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::string& sField,
+                                      const std::string& sWhere,
+                                      std::int16_t iDatabaseConnection) {
+    Variant value = FirstValue(PrepareSQL("SELECT " + sField + " FROM " +
+                                              QualifyTable(sTable, iDatabaseConnection) + " " +
+                                              sWhere,
+                                          iDatabaseConnection),
+                               iDatabaseConnection);
+    if (value.IsEmpty() || value.IsNull()) return Variant(static_cast<std::int32_t>(0));
+    return value;
+}
+
+void CDatabase::FillFromWorkRecordset(ListControl& control) {
+    WorkRecordsetGuard guard(*workRecordset_);
+    while (!workRecordset_->Eof()) {
+        Variant text = workRecordset_->Fields(std::size_t{1}).Value();
+        control.AddItem(text.IsNull() ? std::string() : text.ToString());
+        control.ItemData(control.NewIndex(), workRecordset_->Fields(std::size_t{0}).Value());
+        workRecordset_->MoveNext();
+    }
+}
+
+Variant CDatabase::FillCombo(ListControl& TmpObjCombo, const std::string& sQuery,
+                             std::int16_t iDatabaseConnection) {
+    OpenWorkRecordset(PrepareSQL(sQuery, iDatabaseConnection), iDatabaseConnection);
+    FillFromWorkRecordset(TmpObjCombo);
+    return Variant();
+}
+
+Variant CDatabase::CheckSQL(const std::string& ChkSQL) {
+    if (ChkSQL.find_first_of("'|[") == std::string::npos) return Variant(ChkSQL);
+    std::string out;
+    out.reserve(ChkSQL.size() + 8);
+    for (char c : ChkSQL) {
+        switch (c) {
+            case '\'':
+                out += "''";
+                break;
+            case '[':
+                out += "[[";
+                break;
+            case '|':
+                out += "\x18\x18";  // two characters of code 24, not a doubled bar
+                break;
+            default:
+                out.push_back(c);
+        }
+    }
+    return Variant(out);
+}
+
+}  // namespace vendral

@@ -1,0 +1,179 @@
+#include <algorithm>
+
+#include "platform/connection_string.h"
+#include "platform/odbc.h"
+#include "platform/text.h"
+#include "vendral/connection.h"
+
+namespace vendral {
+namespace {
+
+std::string JoinDescriptions(const std::vector<ErrorRecord>& records) {
+    std::string text;
+    for (const auto& record : records) {
+        if (!text.empty()) text += "\n";
+        text += "[" + record.SQLState + "] " + record.Description;
+    }
+    return text;
+}
+
+constexpr const char* kClosedMessage = "Operation is not allowed when the object is closed.";
+
+}  // namespace
+
+DatabaseError::DatabaseError(std::vector<ErrorRecord> records)
+    : std::runtime_error(JoinDescriptions(records)), records_(std::move(records)) {
+    if (records_.empty()) records_.push_back({"Unknown database error", "HY000", 0});
+}
+
+DatabaseError::DatabaseError(const std::string& description, const std::string& sqlState,
+                             std::int32_t nativeError)
+    : DatabaseError(std::vector<ErrorRecord>{{description, sqlState, nativeError}}) {}
+
+struct Connection::Handles {
+    odbc::Handle environment;
+    odbc::Handle connection;
+    bool connected = false;
+};
+
+Connection::Connection() : handles_(std::make_unique<Handles>()) {}
+
+Connection::~Connection() {
+    try {
+        Close();
+    } catch (...) {
+        // A connection that cannot be closed cleanly is released all the same.
+    }
+}
+
+std::int32_t Connection::State() const {
+    return handles_->connected ? adStateOpen : adStateClosed;
+}
+
+void* Connection::NativeHandle() const {
+    return handles_->connected ? handles_->connection.get() : nullptr;
+}
+
+void Connection::NotifyStatement(const std::string& sql) const {
+    if (observer_) observer_(sql);
+}
+
+void Connection::Fail(std::vector<ErrorRecord> records) {
+    errors_.Assign(records);
+    throw DatabaseError(std::move(records));
+}
+
+void Connection::Attach(Recordset* recordset) {
+    openRecordsets_.push_back(recordset);
+}
+
+void Connection::Detach(Recordset* recordset) {
+    std::erase(openRecordsets_, recordset);
+}
+
+void Connection::Open(const std::string& connectionString, const std::string& userId,
+                      const std::string& password, std::int32_t /*options*/) {
+    if (handles_->connected)
+        Fail({{"Operation is not allowed when the object is open.", "08002", 3705}});
+    const std::string& source = connectionString.empty() ? connectionString_ : connectionString;
+    OdbcTarget target = TranslateConnectionString(source, userId, password);
+
+    Handles fresh;
+    fresh.environment = odbc::Handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
+    SQLSetEnvAttr(fresh.environment.get(), SQL_ATTR_ODBC_VERSION,
+                  reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    fresh.connection = odbc::Handle(SQL_HANDLE_DBC, fresh.environment.get());
+    if (connectionTimeout_ > 0) {
+        SQLSetConnectAttr(fresh.connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0);
+    }
+    std::u16string in = odbc::Wide(target.OdbcString);
+    std::u16string out(4096, u'\0');
+    SQLSMALLINT outLength = 0;
+    SQLRETURN rc = SQLDriverConnectW(fresh.connection.get(), nullptr, odbc::WidePointer(in),
+                                     static_cast<SQLSMALLINT>(in.size()), odbc::WidePointer(out),
+                                     static_cast<SQLSMALLINT>(out.size()), &outLength,
+                                     SQL_DRIVER_NOPROMPT);
+    if (!odbc::Succeeded(rc)) Fail(odbc::Diagnostics(SQL_HANDLE_DBC, fresh.connection.get(), rc));
+    fresh.connected = true;
+    *handles_ = std::move(fresh);
+    inTransaction_ = false;
+
+    if (target.FileDatabase) {
+        connectionString_ = "Provider=" + target.Provider + ";Data Source=" + target.FilePath;
+    } else {
+        out.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(outLength, 0)),
+                                         out.size()));
+        std::string completed = FromUtf16(out);
+        if (completed.empty()) completed = target.OdbcString;
+        connectionString_ = "Provider=" + target.Provider + ";" + WithoutPassword(completed);
+    }
+}
+
+void Connection::Close() {
+    // Open readers go with the connection, as the original closes its recordsets.
+    for (Recordset* recordset : std::vector<Recordset*>(openRecordsets_)) recordset->Release();
+    openRecordsets_.clear();
+    if (!handles_->connected) return;
+    if (inTransaction_) {
+        SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_ROLLBACK);
+        inTransaction_ = false;
+    }
+    SQLDisconnect(handles_->connection.get());
+    handles_->connected = false;
+    handles_->connection.Reset();
+    handles_->environment.Reset();
+}
+
+std::int64_t Connection::Execute(const std::string& sql) {
+    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
+    NotifyStatement(sql);
+    odbc::Handle statement(SQL_HANDLE_STMT, handles_->connection.get());
+    if (commandTimeout_ > 0) {
+        SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_)), 0);
+    }
+    std::u16string text = odbc::Wide(sql);
+    SQLRETURN rc = SQLExecDirectW(statement.get(), odbc::WidePointer(text),
+                                  static_cast<SQLINTEGER>(text.size()));
+    if (rc == SQL_NO_DATA) return 0;
+    if (!odbc::Succeeded(rc)) Fail(odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc));
+    SQLLEN rows = -1;
+    if (!odbc::Succeeded(SQLRowCount(statement.get(), &rows))) rows = -1;
+    return rows;
+}
+
+void Connection::BeginTrans() {
+    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
+    if (inTransaction_) Fail({{"A transaction is already open on this connection.", "25000", 0}});
+    SQLRETURN rc = SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
+                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    if (!odbc::Succeeded(rc)) Fail(odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc));
+    inTransaction_ = true;
+}
+
+void Connection::CommitTrans() {
+    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
+    if (!inTransaction_) Fail({{"No transaction is open on this connection.", "25000", 0}});
+    SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_COMMIT);
+    if (!odbc::Succeeded(rc)) {
+        auto records = odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc);
+        RollbackTrans();
+        Fail(std::move(records));
+    }
+    inTransaction_ = false;
+    SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+}
+
+void Connection::RollbackTrans() {
+    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
+    if (!inTransaction_) Fail({{"No transaction is open on this connection.", "25000", 0}});
+    SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_ROLLBACK);
+    inTransaction_ = false;
+    SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    if (!odbc::Succeeded(rc)) Fail(odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc));
+}
+
+}  // namespace vendral

@@ -1,0 +1,72 @@
+#include "platform/odbc.h"
+
+#include "platform/text.h"
+
+namespace vendral::odbc {
+
+Handle::Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
+    SQLRETURN rc = SQLAllocHandle(type, parent, &handle_);
+    if (!Succeeded(rc)) {
+        std::vector<ErrorRecord> records =
+            parent == SQL_NULL_HANDLE ? std::vector<ErrorRecord>{}
+                                      : Diagnostics(type == SQL_HANDLE_DBC ? SQL_HANDLE_ENV
+                                                                           : SQL_HANDLE_DBC,
+                                                    parent, rc);
+        handle_ = SQL_NULL_HANDLE;
+        if (records.empty()) records.push_back({"Could not allocate an ODBC handle", "HY001", 0});
+        throw DatabaseError(std::move(records));
+    }
+}
+
+Handle& Handle::operator=(Handle&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        type_ = other.type_;
+        handle_ = other.handle_;
+        other.handle_ = SQL_NULL_HANDLE;
+    }
+    return *this;
+}
+
+void Handle::Reset() noexcept {
+    if (handle_ != SQL_NULL_HANDLE) {
+        SQLFreeHandle(type_, handle_);
+        handle_ = SQL_NULL_HANDLE;
+    }
+}
+
+std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLRETURN rc) {
+    std::vector<ErrorRecord> records;
+    for (SQLSMALLINT index = 1; handle != SQL_NULL_HANDLE; ++index) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLWCHAR message[2048] = {};
+        SQLSMALLINT length = 0;
+        SQLRETURN diag = SQLGetDiagRecW(type, handle, index, state, &native, message,
+                                        static_cast<SQLSMALLINT>(std::size(message)), &length);
+        if (!Succeeded(diag)) break;
+        ErrorRecord record;
+        record.SQLState = FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(state), 5));
+        std::size_t used = std::min<std::size_t>(length, std::size(message) - 1);
+        record.Description =
+            FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(message), used));
+        record.NativeError = native;
+        records.push_back(std::move(record));
+    }
+    if (records.empty()) {
+        records.push_back({rc == SQL_INVALID_HANDLE ? "Invalid ODBC handle"
+                                                    : "The ODBC call failed without a message",
+                           "HY000", 0});
+    }
+    return records;
+}
+
+std::u16string Wide(const std::string& text) {
+    return ToUtf16(text);
+}
+
+SQLWCHAR* WidePointer(std::u16string& text) {
+    return reinterpret_cast<SQLWCHAR*>(text.data());
+}
+
+}  // namespace vendral::odbc

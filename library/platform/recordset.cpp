@@ -1,0 +1,298 @@
+#include <charconv>
+#include <cstring>
+#include <limits>
+
+#include "platform/odbc.h"
+#include "platform/text.h"
+#include "vendral/connection.h"
+
+namespace vendral {
+namespace {
+
+enum class ColumnKind { Integer, Floating, Decimal, Boolean, Binary, Text };
+
+ColumnKind KindOf(SQLSMALLINT sqlType) {
+    switch (sqlType) {
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT:
+            return ColumnKind::Integer;
+        case SQL_REAL:
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            return ColumnKind::Floating;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            return ColumnKind::Decimal;
+        case SQL_BIT:
+            return ColumnKind::Boolean;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            return ColumnKind::Binary;
+        default:
+            return ColumnKind::Text;
+    }
+}
+
+// Whole numbers as Long, and as the 64-bit type only where they do not fit.
+Variant WholeNumber(std::int64_t value) {
+    if (value >= std::numeric_limits<std::int32_t>::min() &&
+        value <= std::numeric_limits<std::int32_t>::max())
+        return Variant(static_cast<std::int32_t>(value));
+    return Variant(static_cast<long long>(value));
+}
+
+// A decimal with a fraction is a Double; without one, a whole number.
+Variant DecimalValue(const std::string& text) {
+    std::string trimmed = Trim(text);
+    std::int64_t whole = 0;
+    auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), whole);
+    if (error == std::errc() && end == trimmed.data() + trimmed.size()) return WholeNumber(whole);
+    double value = 0;
+    auto [dend, derror] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+    if (derror == std::errc() && dend == trimmed.data() + trimmed.size()) {
+        if (value == static_cast<double>(static_cast<std::int64_t>(value)) &&
+            std::abs(value) < 9.2e18)
+            return WholeNumber(static_cast<std::int64_t>(value));
+        return Variant(value);
+    }
+    return Variant(text);
+}
+
+}  // namespace
+
+struct Recordset::Statement {
+    odbc::Handle handle;
+    std::vector<ColumnKind> kinds;
+};
+
+Recordset::Recordset() = default;
+
+Recordset::~Recordset() {
+    Release();
+}
+
+std::int32_t Recordset::State() const {
+    return statement_ ? adStateOpen : adStateClosed;
+}
+
+void Recordset::Release() noexcept {
+    if (connection_) connection_->Detach(this);
+    statement_.reset();
+    connection_.reset();
+    names_.clear();
+    row_.clear();
+    eof_ = true;
+}
+
+void Recordset::Close() {
+    if (!statement_)
+        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
+    Release();
+}
+
+void Recordset::Open(const std::string& source, const std::shared_ptr<Connection>& activeConnection,
+                     std::int32_t /*cursorType*/, std::int32_t /*lockType*/,
+                     std::int32_t /*options*/) {
+    if (statement_)
+        throw DatabaseError("Operation is not allowed when the object is open.", "HY010", 3705);
+    if (!activeConnection || activeConnection->State() != adStateOpen) {
+        std::vector<ErrorRecord> records{
+            {"Operation is not allowed when the object is closed.", "08003", 3704}};
+        if (activeConnection) activeConnection->Fail(std::move(records));
+        throw DatabaseError(std::move(records));
+    }
+    auto dbc = static_cast<SQLHDBC>(activeConnection->NativeHandle());
+    auto statement = std::make_unique<Statement>();
+    statement->handle = odbc::Handle(SQL_HANDLE_STMT, dbc);
+    SQLHSTMT stmt = statement->handle.get();
+    if (activeConnection->CommandTimeout() > 0) {
+        SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(
+                           static_cast<SQLULEN>(activeConnection->CommandTimeout())),
+                       0);
+    }
+    activeConnection->NotifyStatement(source);
+    std::u16string text = odbc::Wide(source);
+    SQLRETURN rc =
+        SQLExecDirectW(stmt, odbc::WidePointer(text), static_cast<SQLINTEGER>(text.size()));
+    if (rc != SQL_NO_DATA && !odbc::Succeeded(rc))
+        activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc));
+
+    SQLSMALLINT columns = 0;
+    if (rc != SQL_NO_DATA) SQLNumResultCols(stmt, &columns);
+    std::vector<std::string> names;
+    for (SQLSMALLINT c = 1; c <= columns; ++c) {
+        SQLWCHAR name[512] = {};
+        SQLSMALLINT nameLength = 0, type = 0, decimals = 0, nullable = 0;
+        SQLULEN size = 0;
+        SQLRETURN drc = SQLDescribeColW(stmt, c, name, static_cast<SQLSMALLINT>(std::size(name)),
+                                        &nameLength, &type, &size, &decimals, &nullable);
+        if (!odbc::Succeeded(drc))
+            activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc));
+        std::size_t used = std::min<std::size_t>(nameLength, std::size(name) - 1);
+        names.push_back(FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(name), used)));
+        statement->kinds.push_back(KindOf(type));
+    }
+
+    statement_ = std::move(statement);
+    connection_ = activeConnection;
+    names_ = std::move(names);
+    connection_->Attach(this);
+    try {
+        FetchRow();
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+void Recordset::FetchRow() {
+    row_.clear();
+    SQLHSTMT stmt = statement_->handle.get();
+    if (names_.empty()) {
+        eof_ = true;
+        return;
+    }
+    SQLRETURN rc = SQLFetch(stmt);
+    if (rc == SQL_NO_DATA) {
+        eof_ = true;
+        return;
+    }
+    if (!odbc::Succeeded(rc)) connection_->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc));
+    eof_ = false;
+    row_.reserve(names_.size());
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        auto column = static_cast<SQLUSMALLINT>(i + 1);
+        SQLLEN indicator = 0;
+        switch (statement_->kinds[i]) {
+            case ColumnKind::Integer: {
+                SQLBIGINT value = 0;
+                rc = SQLGetData(stmt, column, SQL_C_SBIGINT, &value, sizeof value, &indicator);
+                if (!odbc::Succeeded(rc)) break;
+                row_.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : WholeNumber(value));
+                continue;
+            }
+            case ColumnKind::Floating: {
+                double value = 0;
+                rc = SQLGetData(stmt, column, SQL_C_DOUBLE, &value, sizeof value, &indicator);
+                if (!odbc::Succeeded(rc)) break;
+                row_.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : Variant(value));
+                continue;
+            }
+            case ColumnKind::Boolean: {
+                unsigned char value = 0;
+                rc = SQLGetData(stmt, column, SQL_C_BIT, &value, sizeof value, &indicator);
+                if (!odbc::Succeeded(rc)) break;
+                row_.push_back(indicator == SQL_NULL_DATA ? Variant::Null()
+                                                          : Variant(value != 0));
+                continue;
+            }
+            case ColumnKind::Binary: {
+                std::string bytes;
+                char buffer[4096];
+                bool isNull = false;
+                while (true) {
+                    rc = SQLGetData(stmt, column, SQL_C_BINARY, buffer, sizeof buffer, &indicator);
+                    if (rc == SQL_NO_DATA) break;
+                    if (!odbc::Succeeded(rc)) break;
+                    if (indicator == SQL_NULL_DATA) {
+                        isNull = true;
+                        break;
+                    }
+                    std::size_t got = (indicator == SQL_NO_TOTAL ||
+                                       indicator > static_cast<SQLLEN>(sizeof buffer))
+                                          ? sizeof buffer
+                                          : static_cast<std::size_t>(indicator);
+                    bytes.append(buffer, got);
+                    if (rc == SQL_SUCCESS) break;
+                }
+                if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
+                row_.push_back(isNull ? Variant::Null() : Variant(bytes));
+                continue;
+            }
+            case ColumnKind::Decimal:
+            case ColumnKind::Text: {
+                std::u16string text;
+                char16_t buffer[2048];
+                bool isNull = false;
+                while (true) {
+                    rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+                    if (rc == SQL_NO_DATA) break;
+                    if (!odbc::Succeeded(rc)) break;
+                    if (indicator == SQL_NULL_DATA) {
+                        isNull = true;
+                        break;
+                    }
+                    const std::size_t capacity = std::size(buffer) - 1;
+                    std::size_t got =
+                        (indicator == SQL_NO_TOTAL ||
+                         static_cast<std::size_t>(indicator) / sizeof(char16_t) > capacity)
+                            ? capacity
+                            : static_cast<std::size_t>(indicator) / sizeof(char16_t);
+                    text.append(buffer, got);
+                    if (rc == SQL_SUCCESS) break;
+                }
+                if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
+                if (isNull) {
+                    row_.push_back(Variant::Null());
+                } else if (statement_->kinds[i] == ColumnKind::Decimal) {
+                    row_.push_back(DecimalValue(FromUtf16(text)));
+                } else {
+                    row_.push_back(Variant(FromUtf16(text)));
+                }
+                continue;
+            }
+        }
+        connection_->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc));
+    }
+}
+
+void Recordset::RequireRow() const {
+    if (!statement_)
+        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
+    if (eof_)
+        throw DatabaseError(
+            "Either BOF or EOF is True, or the current record has been deleted. Requested "
+            "operation requires a current record.",
+            "24000", 3021);
+}
+
+bool Recordset::Eof() const {
+    if (!statement_)
+        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
+    return eof_;
+}
+
+std::size_t Recordset::FieldCount() const {
+    return names_.size();
+}
+
+Field Recordset::Fields(std::size_t index) const {
+    RequireRow();
+    if (index >= row_.size())
+        throw DatabaseError("Item cannot be found in the collection corresponding to the "
+                            "requested name or ordinal.",
+                            "07009", 3265);
+    return Field(names_[index], row_[index]);
+}
+
+Field Recordset::Fields(const std::string& name) const {
+    RequireRow();
+    std::string wanted = ToUpper(name);
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        if (ToUpper(names_[i]) == wanted) return Field(names_[i], row_[i]);
+    }
+    throw DatabaseError("Item cannot be found in the collection corresponding to the requested "
+                        "name or ordinal: " + name,
+                        "07009", 3265);
+}
+
+void Recordset::MoveNext() {
+    RequireRow();
+    FetchRow();
+}
+
+}  // namespace vendral

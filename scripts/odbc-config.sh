@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Writes a project-local driver list (odbcinst.ini) into DIR from the driver
+# paths on this machine, so nothing under /etc is read or touched. DIR is then
+# used as ODBCSYSINI; the data sources (odbc.ini) are added beside it.
+set -euo pipefail
+dir=${1:?usage: odbc-config.sh DIR}
+mkdir -p "$dir"
+
+find_driver() {
+  local name=$1 path
+  path=$(find /usr/lib /usr/local/lib -name "$name" 2>/dev/null | head -n 1)
+  [ -n "$path" ] || { echo "ODBC driver $name not found; run scripts/install-deps.sh" >&2; exit 1; }
+  echo "$path"
+}
+sqlite=$(find_driver libsqlite3odbc.so)
+postgres=$(find_driver psqlodbcw.so)
+
+cat > "$dir/odbcinst.ini" <<INI
+[ODBC]
+Trace=No
+
+[SQLite3]
+Description=SQLite3 ODBC Driver
+Driver=$sqlite
+Setup=$sqlite
+Threading=2
+
+[PostgreSQL Unicode]
+Description=PostgreSQL ODBC driver (Unicode version)
+Driver=$postgres
+Setup=$postgres
+INI
+[ -f "$dir/odbc.ini" ] || : > "$dir/odbc.ini"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs every test through CTest against SQLite and a throwaway PostgreSQL server.
+set -euo pipefail
+build=${1:?usage: run-tests.sh BUILD_DIR}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$build" && pwd)
+
+"$root/scripts/odbc-config.sh" "$build/odbc"
+
+pgdir=$(mktemp -d /tmp/vendral-pg.XXXXXX)
+trap '"$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir"' EXIT
+port=$("$root/scripts/postgres.sh" start "$pgdir")
+
+export VENDRAL_PG_PORT=$port
+export VENDRAL_PG_PASSWORD=$(cat "$pgdir/password")
+export VENDRAL_REQUIRE_PG=1
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/support/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+ctest --test-dir "$build" --output-on-failure -j 2 --timeout 900
