@@ -38,21 +38,21 @@ struct ErrorRecord {
 
 // The errors of the last failing call on a connection.
 class ErrorList {
-public:
+  public:
     std::size_t Count() const { return records_.size(); }
     const ErrorRecord& Item(std::size_t index) const { return records_.at(index); }
     void Clear() { records_.clear(); }
     const std::vector<ErrorRecord>& Records() const { return records_; }
     void Assign(std::vector<ErrorRecord> records) { records_ = std::move(records); }
 
-private:
+  private:
     std::vector<ErrorRecord> records_;
 };
 
 // Every failure of the data layer. what() is the driver's message, prefixed
 // with the SQLSTATE in brackets as drivers report it.
 class DatabaseError : public std::runtime_error {
-public:
+  public:
     explicit DatabaseError(std::vector<ErrorRecord> records);
     DatabaseError(const std::string& description, const std::string& sqlState,
                   std::int32_t nativeError = 0);
@@ -62,7 +62,7 @@ public:
     std::int32_t NativeError() const { return records_.front().NativeError; }
     const std::vector<ErrorRecord>& Records() const { return records_; }
 
-private:
+  private:
     std::vector<ErrorRecord> records_;
 };
 
@@ -72,7 +72,7 @@ using StatementObserver = std::function<void(const std::string& sql)>;
 class Recordset;
 
 class Connection : public std::enable_shared_from_this<Connection> {
-public:
+  public:
     Connection();
     ~Connection();
     Connection(const Connection&) = delete;
@@ -111,21 +111,24 @@ public:
 
     void SetStatementObserver(StatementObserver observer) { observer_ = std::move(observer); }
 
-    // For the data layer itself: the ODBC connection handle (nullptr when closed).
+    // For the data layer itself: the ODBC connection handle (nullptr when closed),
+    // and whether the driver takes wide-character calls.
     void* NativeHandle() const;
+    bool WideCalls() const { return wideCalls_; }
     // Reports a statement to the observer and records a failure in Errors().
     void NotifyStatement(const std::string& sql) const;
     [[noreturn]] void Fail(std::vector<ErrorRecord> records);
     void Attach(Recordset* recordset);
     void Detach(Recordset* recordset);
 
-private:
+  private:
     struct Handles;
     std::unique_ptr<Handles> handles_;
     std::string connectionString_;
     std::int32_t commandTimeout_ = 30;
     std::int32_t connectionTimeout_ = 15;
     bool inTransaction_ = false;
+    bool wideCalls_ = true;
     ErrorList errors_;
     StatementObserver observer_;
     std::vector<Recordset*> openRecordsets_;
@@ -133,12 +136,12 @@ private:
 
 // One column of the current row.
 class Field {
-public:
+  public:
     Field(std::string name, Variant value) : name_(std::move(name)), value_(std::move(value)) {}
     const std::string& Name() const { return name_; }
     const Variant& Value() const { return value_; }
 
-private:
+  private:
     std::string name_;
     Variant value_;
 };
@@ -146,7 +149,7 @@ private:
 // A forward-only reader of a statement's rows. Rows are fetched one at a time,
 // so memory does not grow with the size of the result.
 class Recordset {
-public:
+  public:
     Recordset();
     ~Recordset();
     Recordset(const Recordset&) = delete;
@@ -166,7 +169,7 @@ public:
     void Close();
     std::int32_t State() const;
 
-private:
+  private:
     friend class Connection;
     void Release() noexcept;
     void FetchRow();

@@ -10,7 +10,7 @@
 namespace vendral {
 
 class ListControl {
-public:
+  public:
     virtual ~ListControl() = default;
     virtual void AddItem(const std::string& text) = 0;
     virtual std::int32_t NewIndex() const = 0;

@@ -30,8 +30,8 @@ std::string& SettingsFilePath();
 
 // The per-thread state of the connection settings dialog.
 struct DialogState {
-    int Mode = 0;          // DialogMode: 1 central, 2 local, 3 or more both
-    int AskServer = 0;     // DialogAskServer: 1 shows server and database names
+    int Mode = 0;            // DialogMode: 1 central, 2 local, 3 or more both
+    int AskServer = 0;       // DialogAskServer: 1 shows server and database names
     bool Cancelled = false;  // DialogCancelled
 };
 DialogState& CurrentDialogState();

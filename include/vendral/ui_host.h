@@ -16,7 +16,7 @@ constexpr int kPointerArrow = 1;
 constexpr int kPointerBusy = 11;
 
 class UiHost {
-public:
+  public:
     virtual ~UiHost() = default;
     // A modal box with an OK button; the result is the button chosen (1 = OK).
     virtual int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
@@ -32,7 +32,7 @@ public:
 // pointer and event calls do nothing; the settings dialog cannot be shown, so
 // it counts as cancelled after saying that the settings file is missing.
 class HeadlessUiHost : public UiHost {
-public:
+  public:
     int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
     void SetMousePointer(int pointer) override;
     void DoEvents() override;

@@ -24,12 +24,12 @@ enum class VariantType {
 // A conversion that cannot be made (text that is no number, a Null turned into
 // text, a number out of range). Never a silent 0.
 class VariantError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class Variant {
-public:
+  public:
     Variant() = default;
     Variant(bool value) : value_(value) {}
     Variant(std::int16_t value) : value_(value) {}
@@ -62,7 +62,7 @@ public:
     friend bool operator==(const Variant& a, const Variant& b);
     friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
 
-private:
+  private:
     struct NullTag {
         friend bool operator==(NullTag, NullTag) { return true; }
     };

@@ -1,9 +1,11 @@
+#include "vendral/connection.h"
+
 #include <algorithm>
 
 #include "platform/connection_string.h"
+#include "platform/driver_kind.h"
 #include "platform/odbc.h"
 #include "platform/text.h"
-#include "vendral/connection.h"
 
 namespace vendral {
 namespace {
@@ -85,26 +87,43 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     fresh.connection = odbc::Handle(SQL_HANDLE_DBC, fresh.environment.get());
     if (connectionTimeout_ > 0) {
         SQLSetConnectAttr(fresh.connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0);
+                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)),
+                          0);
     }
-    std::u16string in = odbc::Wide(target.OdbcString);
-    std::u16string out(4096, u'\0');
-    SQLSMALLINT outLength = 0;
-    SQLRETURN rc = SQLDriverConnectW(fresh.connection.get(), nullptr, odbc::WidePointer(in),
-                                     static_cast<SQLSMALLINT>(in.size()), odbc::WidePointer(out),
-                                     static_cast<SQLSMALLINT>(out.size()), &outLength,
-                                     SQL_DRIVER_NOPROMPT);
-    if (!odbc::Succeeded(rc)) Fail(odbc::Diagnostics(SQL_HANDLE_DBC, fresh.connection.get(), rc));
+    const bool wide = IsUnicodeDriver(target.OdbcString);
+    std::string completed;
+    SQLRETURN rc;
+    if (wide) {
+        std::u16string in = odbc::Wide(target.OdbcString);
+        std::u16string out(4096, u'\0');
+        SQLSMALLINT outLength = 0;
+        rc = SQLDriverConnectW(fresh.connection.get(), nullptr, odbc::WidePointer(in),
+                               static_cast<SQLSMALLINT>(in.size()), odbc::WidePointer(out),
+                               static_cast<SQLSMALLINT>(out.size()), &outLength,
+                               SQL_DRIVER_NOPROMPT);
+        out.resize(std::clamp<std::size_t>(outLength, 0, out.size() - 1));
+        completed = FromUtf16(out);
+    } else {
+        std::string in = target.OdbcString;
+        std::string out(8192, '\0');
+        SQLSMALLINT outLength = 0;
+        rc = SQLDriverConnect(
+            fresh.connection.get(), nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+            static_cast<SQLSMALLINT>(in.size()), reinterpret_cast<SQLCHAR*>(out.data()),
+            static_cast<SQLSMALLINT>(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
+        out.resize(std::clamp<std::size_t>(outLength, 0, out.size() - 1));
+        completed = out;
+    }
+    if (!odbc::Succeeded(rc))
+        Fail(odbc::Diagnostics(SQL_HANDLE_DBC, fresh.connection.get(), rc, wide));
     fresh.connected = true;
     *handles_ = std::move(fresh);
     inTransaction_ = false;
+    wideCalls_ = wide;
 
     if (target.FileDatabase) {
         connectionString_ = "Provider=" + target.Provider + ";Data Source=" + target.FilePath;
     } else {
-        out.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(outLength, 0)),
-                                         out.size()));
-        std::string completed = FromUtf16(out);
         if (completed.empty()) completed = target.OdbcString;
         connectionString_ = "Provider=" + target.Provider + ";" + WithoutPassword(completed);
     }
@@ -133,11 +152,19 @@ std::int64_t Connection::Execute(const std::string& sql) {
         SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_)), 0);
     }
-    std::u16string text = odbc::Wide(sql);
-    SQLRETURN rc = SQLExecDirectW(statement.get(), odbc::WidePointer(text),
-                                  static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN rc;
+    if (wideCalls_) {
+        std::u16string text = odbc::Wide(sql);
+        rc = SQLExecDirectW(statement.get(), odbc::WidePointer(text),
+                            static_cast<SQLINTEGER>(text.size()));
+    } else {
+        std::string text = sql;
+        rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(text.data()),
+                           static_cast<SQLINTEGER>(text.size()));
+    }
     if (rc == SQL_NO_DATA) return 0;
-    if (!odbc::Succeeded(rc)) Fail(odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc));
+    if (!odbc::Succeeded(rc))
+        Fail(odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc, wideCalls_));
     SQLLEN rows = -1;
     if (!odbc::Succeeded(SQLRowCount(statement.get(), &rows))) rows = -1;
     return rows;
@@ -148,7 +175,8 @@ void Connection::BeginTrans() {
     if (inTransaction_) Fail({{"A transaction is already open on this connection.", "25000", 0}});
     SQLRETURN rc = SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
-    if (!odbc::Succeeded(rc)) Fail(odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc));
+    if (!odbc::Succeeded(rc))
+        Fail(odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc, wideCalls_));
     inTransaction_ = true;
 }
 
@@ -157,7 +185,8 @@ void Connection::CommitTrans() {
     if (!inTransaction_) Fail({{"No transaction is open on this connection.", "25000", 0}});
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_COMMIT);
     if (!odbc::Succeeded(rc)) {
-        auto records = odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc);
+        auto records =
+            odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc, wideCalls_);
         RollbackTrans();
         Fail(std::move(records));
     }
@@ -173,7 +202,8 @@ void Connection::RollbackTrans() {
     inTransaction_ = false;
     SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
                       reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
-    if (!odbc::Succeeded(rc)) Fail(odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc));
+    if (!odbc::Succeeded(rc))
+        Fail(odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc, wideCalls_));
 }
 
 }  // namespace vendral

@@ -48,7 +48,8 @@ std::vector<Attribute> ParseConnectionString(const std::string& text) {
             i = next == std::string::npos ? text.size() : next + 1;
         } else {
             std::size_t end = text.find(';', equals + 1);
-            value = text.substr(equals + 1, (end == std::string::npos ? text.size() : end) - equals - 1);
+            value = text.substr(equals + 1,
+                                (end == std::string::npos ? text.size() : end) - equals - 1);
             i = end == std::string::npos ? text.size() : end + 1;
         }
         if (!key.empty()) attributes.emplace_back(key, value);
@@ -101,9 +102,8 @@ OdbcTarget TranslateConnectionString(const std::string& text, const std::string&
     if (IsJetProvider(target.Provider)) {
         target.FileDatabase = true;
         target.FilePath = dataSource;
-        target.OdbcString = JoinAttributes({{"Driver", kFileDriver},
-                                            {"Database", dataSource},
-                                            {"NoCreat", "1"}});
+        target.OdbcString =
+            JoinAttributes({{"Driver", kFileDriver}, {"Database", dataSource}, {"NoCreat", "1"}});
         return target;
     }
     if (!dataSource.empty()) rest.emplace_back("DSN", dataSource);

@@ -18,9 +18,9 @@ std::string QuoteAttributeValue(const std::string& value);
 std::string JoinAttributes(const std::vector<Attribute>& attributes);
 
 struct OdbcTarget {
-    std::string Provider;          // as the caller named it (the default provider when absent)
-    std::string OdbcString;        // what SQLDriverConnect receives
-    bool FileDatabase = false;     // a database file (the Jet provider)
+    std::string Provider;       // as the caller named it (the default provider when absent)
+    std::string OdbcString;     // what SQLDriverConnect receives
+    bool FileDatabase = false;  // a database file (the Jet provider)
     std::string FilePath;
 };
 

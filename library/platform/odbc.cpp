@@ -8,10 +8,9 @@ Handle::Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
     SQLRETURN rc = SQLAllocHandle(type, parent, &handle_);
     if (!Succeeded(rc)) {
         std::vector<ErrorRecord> records =
-            parent == SQL_NULL_HANDLE ? std::vector<ErrorRecord>{}
-                                      : Diagnostics(type == SQL_HANDLE_DBC ? SQL_HANDLE_ENV
-                                                                           : SQL_HANDLE_DBC,
-                                                    parent, rc);
+            parent == SQL_NULL_HANDLE
+                ? std::vector<ErrorRecord>{}
+                : Diagnostics(type == SQL_HANDLE_DBC ? SQL_HANDLE_ENV : SQL_HANDLE_DBC, parent, rc);
         handle_ = SQL_NULL_HANDLE;
         if (records.empty()) records.push_back({"Could not allocate an ODBC handle", "HY001", 0});
         throw DatabaseError(std::move(records));
@@ -35,21 +34,34 @@ void Handle::Reset() noexcept {
     }
 }
 
-std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLRETURN rc) {
+std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLRETURN rc, bool wide) {
     std::vector<ErrorRecord> records;
     for (SQLSMALLINT index = 1; handle != SQL_NULL_HANDLE; ++index) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER native = 0;
-        SQLWCHAR message[2048] = {};
-        SQLSMALLINT length = 0;
-        SQLRETURN diag = SQLGetDiagRecW(type, handle, index, state, &native, message,
-                                        static_cast<SQLSMALLINT>(std::size(message)), &length);
-        if (!Succeeded(diag)) break;
         ErrorRecord record;
-        record.SQLState = FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(state), 5));
-        std::size_t used = std::min<std::size_t>(length, std::size(message) - 1);
-        record.Description =
-            FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(message), used));
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        if (wide) {
+            SQLWCHAR state[6] = {};
+            SQLWCHAR message[2048] = {};
+            SQLRETURN diag = SQLGetDiagRecW(type, handle, index, state, &native, message,
+                                            static_cast<SQLSMALLINT>(std::size(message)), &length);
+            if (!Succeeded(diag)) break;
+            record.SQLState = FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(state), 5));
+            std::size_t used =
+                std::min<std::size_t>(std::max<SQLSMALLINT>(length, 0), std::size(message) - 1);
+            record.Description =
+                FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(message), used));
+        } else {
+            SQLCHAR state[6] = {};
+            SQLCHAR message[4096] = {};
+            SQLRETURN diag = SQLGetDiagRec(type, handle, index, state, &native, message,
+                                           static_cast<SQLSMALLINT>(sizeof message), &length);
+            if (!Succeeded(diag)) break;
+            record.SQLState.assign(reinterpret_cast<char*>(state), 5);
+            std::size_t used =
+                std::min<std::size_t>(std::max<SQLSMALLINT>(length, 0), sizeof message - 1);
+            record.Description.assign(reinterpret_cast<char*>(message), used);
+        }
         record.NativeError = native;
         records.push_back(std::move(record));
     }

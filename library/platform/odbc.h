@@ -16,7 +16,7 @@ static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's SQLWCH
 
 // Owns one ODBC handle and frees it on every way out.
 class Handle {
-public:
+  public:
     Handle() = default;
     Handle(SQLSMALLINT type, SQLHANDLE parent);
     ~Handle() { Reset(); }
@@ -32,7 +32,7 @@ public:
     explicit operator bool() const { return handle_ != SQL_NULL_HANDLE; }
     void Reset() noexcept;
 
-private:
+  private:
     SQLSMALLINT type_ = 0;
     SQLHANDLE handle_ = SQL_NULL_HANDLE;
 };
@@ -43,7 +43,9 @@ inline bool Succeeded(SQLRETURN rc) {
 
 // The diagnostic records of a handle; never empty (a generic record is made up
 // when the driver left none).
-std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLRETURN rc);
+// Narrow drivers are asked through the narrow call, whose text is UTF-8.
+std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLRETURN rc,
+                                     bool wide = true);
 
 std::u16string Wide(const std::string& text);
 SQLWCHAR* WidePointer(std::u16string& text);

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -61,11 +63,57 @@ Variant DecimalValue(const std::string& text) {
     return Variant(text);
 }
 
+// A text column read in pieces; rc is left at the last call's status.
+std::string ReadWideText(SQLHSTMT stmt, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull) {
+    std::u16string text;
+    char16_t buffer[2048];
+    SQLLEN indicator = 0;
+    while (true) {
+        rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA || !odbc::Succeeded(rc)) break;
+        if (indicator == SQL_NULL_DATA) {
+            isNull = true;
+            break;
+        }
+        const std::size_t capacity = std::size(buffer) - 1;
+        std::size_t got = (indicator == SQL_NO_TOTAL ||
+                           static_cast<std::size_t>(indicator) / sizeof(char16_t) > capacity)
+                              ? capacity
+                              : static_cast<std::size_t>(indicator) / sizeof(char16_t);
+        text.append(buffer, got);
+        if (rc == SQL_SUCCESS) break;
+    }
+    return FromUtf16(text);
+}
+
+std::string ReadNarrowText(SQLHSTMT stmt, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull) {
+    std::string text;
+    char buffer[8192];
+    SQLLEN indicator = 0;
+    while (true) {
+        rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA || !odbc::Succeeded(rc)) break;
+        if (indicator == SQL_NULL_DATA) {
+            isNull = true;
+            break;
+        }
+        const std::size_t capacity = sizeof buffer - 1;
+        std::size_t got =
+            (indicator == SQL_NO_TOTAL || static_cast<std::size_t>(indicator) > capacity)
+                ? capacity
+                : static_cast<std::size_t>(indicator);
+        text.append(buffer, got);
+        if (rc == SQL_SUCCESS) break;
+    }
+    return text;
+}
+
 }  // namespace
 
 struct Recordset::Statement {
     odbc::Handle handle;
     std::vector<ColumnKind> kinds;
+    bool wide = true;
 };
 
 Recordset::Recordset() = default;
@@ -109,31 +157,49 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     statement->handle = odbc::Handle(SQL_HANDLE_STMT, dbc);
     SQLHSTMT stmt = statement->handle.get();
     if (activeConnection->CommandTimeout() > 0) {
-        SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(
-                           static_cast<SQLULEN>(activeConnection->CommandTimeout())),
-                       0);
+        SQLSetStmtAttr(
+            stmt, SQL_ATTR_QUERY_TIMEOUT,
+            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(activeConnection->CommandTimeout())),
+            0);
     }
+    const bool wide = activeConnection->WideCalls();
+    statement->wide = wide;
     activeConnection->NotifyStatement(source);
-    std::u16string text = odbc::Wide(source);
-    SQLRETURN rc =
-        SQLExecDirectW(stmt, odbc::WidePointer(text), static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN rc;
+    if (wide) {
+        std::u16string text = odbc::Wide(source);
+        rc = SQLExecDirectW(stmt, odbc::WidePointer(text), static_cast<SQLINTEGER>(text.size()));
+    } else {
+        std::string text = source;
+        rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()),
+                           static_cast<SQLINTEGER>(text.size()));
+    }
     if (rc != SQL_NO_DATA && !odbc::Succeeded(rc))
-        activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc));
+        activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
 
     SQLSMALLINT columns = 0;
     if (rc != SQL_NO_DATA) SQLNumResultCols(stmt, &columns);
     std::vector<std::string> names;
     for (SQLSMALLINT c = 1; c <= columns; ++c) {
-        SQLWCHAR name[512] = {};
         SQLSMALLINT nameLength = 0, type = 0, decimals = 0, nullable = 0;
         SQLULEN size = 0;
-        SQLRETURN drc = SQLDescribeColW(stmt, c, name, static_cast<SQLSMALLINT>(std::size(name)),
-                                        &nameLength, &type, &size, &decimals, &nullable);
+        SQLRETURN drc;
+        if (wide) {
+            SQLWCHAR name[512] = {};
+            drc = SQLDescribeColW(stmt, c, name, static_cast<SQLSMALLINT>(std::size(name)),
+                                  &nameLength, &type, &size, &decimals, &nullable);
+            std::size_t used = std::clamp<std::size_t>(nameLength, 0, std::size(name) - 1);
+            names.push_back(
+                FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(name), used)));
+        } else {
+            SQLCHAR name[1024] = {};
+            drc = SQLDescribeCol(stmt, c, name, static_cast<SQLSMALLINT>(sizeof name), &nameLength,
+                                 &type, &size, &decimals, &nullable);
+            std::size_t used = std::clamp<std::size_t>(nameLength, 0, sizeof name - 1);
+            names.emplace_back(reinterpret_cast<char*>(name), used);
+        }
         if (!odbc::Succeeded(drc))
-            activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc));
-        std::size_t used = std::min<std::size_t>(nameLength, std::size(name) - 1);
-        names.push_back(FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(name), used)));
+            activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc, wide));
         statement->kinds.push_back(KindOf(type));
     }
 
@@ -161,7 +227,8 @@ void Recordset::FetchRow() {
         eof_ = true;
         return;
     }
-    if (!odbc::Succeeded(rc)) connection_->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc));
+    if (!odbc::Succeeded(rc))
+        connection_->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, statement_->wide));
     eof_ = false;
     row_.reserve(names_.size());
     for (std::size_t i = 0; i < names_.size(); ++i) {
@@ -186,8 +253,7 @@ void Recordset::FetchRow() {
                 unsigned char value = 0;
                 rc = SQLGetData(stmt, column, SQL_C_BIT, &value, sizeof value, &indicator);
                 if (!odbc::Succeeded(rc)) break;
-                row_.push_back(indicator == SQL_NULL_DATA ? Variant::Null()
-                                                          : Variant(value != 0));
+                row_.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : Variant(value != 0));
                 continue;
             }
             case ColumnKind::Binary: {
@@ -215,38 +281,21 @@ void Recordset::FetchRow() {
             }
             case ColumnKind::Decimal:
             case ColumnKind::Text: {
-                std::u16string text;
-                char16_t buffer[2048];
                 bool isNull = false;
-                while (true) {
-                    rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-                    if (rc == SQL_NO_DATA) break;
-                    if (!odbc::Succeeded(rc)) break;
-                    if (indicator == SQL_NULL_DATA) {
-                        isNull = true;
-                        break;
-                    }
-                    const std::size_t capacity = std::size(buffer) - 1;
-                    std::size_t got =
-                        (indicator == SQL_NO_TOTAL ||
-                         static_cast<std::size_t>(indicator) / sizeof(char16_t) > capacity)
-                            ? capacity
-                            : static_cast<std::size_t>(indicator) / sizeof(char16_t);
-                    text.append(buffer, got);
-                    if (rc == SQL_SUCCESS) break;
-                }
+                std::string text = statement_->wide ? ReadWideText(stmt, column, rc, isNull)
+                                                    : ReadNarrowText(stmt, column, rc, isNull);
                 if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
                 if (isNull) {
                     row_.push_back(Variant::Null());
                 } else if (statement_->kinds[i] == ColumnKind::Decimal) {
-                    row_.push_back(DecimalValue(FromUtf16(text)));
+                    row_.push_back(DecimalValue(text));
                 } else {
-                    row_.push_back(Variant(FromUtf16(text)));
+                    row_.push_back(Variant(std::move(text)));
                 }
                 continue;
             }
         }
-        connection_->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc));
+        connection_->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, statement_->wide));
     }
 }
 
@@ -273,9 +322,10 @@ std::size_t Recordset::FieldCount() const {
 Field Recordset::Fields(std::size_t index) const {
     RequireRow();
     if (index >= row_.size())
-        throw DatabaseError("Item cannot be found in the collection corresponding to the "
-                            "requested name or ordinal.",
-                            "07009", 3265);
+        throw DatabaseError(
+            "Item cannot be found in the collection corresponding to the "
+            "requested name or ordinal.",
+            "07009", 3265);
     return Field(names_[index], row_[index]);
 }
 
@@ -285,9 +335,11 @@ Field Recordset::Fields(const std::string& name) const {
     for (std::size_t i = 0; i < names_.size(); ++i) {
         if (ToUpper(names_[i]) == wanted) return Field(names_[i], row_[i]);
     }
-    throw DatabaseError("Item cannot be found in the collection corresponding to the requested "
-                        "name or ordinal: " + name,
-                        "07009", 3265);
+    throw DatabaseError(
+        "Item cannot be found in the collection corresponding to the requested "
+        "name or ordinal: " +
+            name,
+        "07009", 3265);
 }
 
 void Recordset::MoveNext() {

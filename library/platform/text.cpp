@@ -74,11 +74,15 @@ std::u32string DecodeUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         auto byte = static_cast<unsigned char>(text[i]);
-        int length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3
-                                                              : (byte >> 3) == 0x1E ? 4
-                                                                                    : 0;
-        char32_t c = length == 1 ? byte : length == 2 ? (byte & 0x1F) : length == 3 ? (byte & 0x0F)
-                                                                                    : (byte & 0x07);
+        int length = byte < 0x80           ? 1
+                     : (byte >> 5) == 0x6  ? 2
+                     : (byte >> 4) == 0xE  ? 3
+                     : (byte >> 3) == 0x1E ? 4
+                                           : 0;
+        char32_t c = length == 1   ? byte
+                     : length == 2 ? (byte & 0x1F)
+                     : length == 3 ? (byte & 0x0F)
+                                   : (byte & 0x07);
         bool valid = length > 0 && i + length <= text.size();
         for (int k = 1; valid && k < length; ++k) {
             auto next = static_cast<unsigned char>(text[i + k]);

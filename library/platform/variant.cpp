@@ -37,7 +37,8 @@ std::string FormatDouble(double value) {
 template <typename Target>
 Target CheckedRound(double value) {
     double rounded = std::nearbyint(value);  // half to even, as the original rounds
-    if (!std::isfinite(rounded) || rounded < static_cast<double>(std::numeric_limits<Target>::min()) ||
+    if (!std::isfinite(rounded) ||
+        rounded < static_cast<double>(std::numeric_limits<Target>::min()) ||
         rounded > static_cast<double>(std::numeric_limits<Target>::max()))
         throw VariantError("Overflow: " + FormatDouble(value) + " does not fit");
     return static_cast<Target>(rounded);

@@ -1,8 +1,9 @@
+#include "vendral/connection.h"
+
 #include <gtest/gtest.h>
 
-#include "support/test_database.h"
 #include "platform/text.h"
-#include "vendral/connection.h"
+#include "support/test_database.h"
 
 namespace vendral::test {
 namespace {
@@ -14,16 +15,139 @@ TEST_P(ConnectionTest, OpensReadsAndReportsTheCompletedStringWithoutPassword) {
     connection.ConnectionString(central_->ConnectionString());
     connection.Open();
     EXPECT_EQ(connection.State(), adStateOpen);
-    EXPECT_EQ(connection.ConnectionString().rfind("Provider=MSDASQL;", 0), 0u)
-        << connection.ConnectionString();
-    EXPECT_NE(ToUpper(connection.ConnectionString()).find("DSN=" + ToUpper(central_->Dsn())),
-              std::string::npos);
-    EXPECT_EQ(ToUpper(connection.ConnectionString()).find("PWD="), std::string::npos);
+    const std::string reported = ToUpper(connection.ConnectionString());
+    EXPECT_EQ(connection.ConnectionString().rfind("Provider=MSDASQL;", 0), 0u) << reported;
+    EXPECT_NE(reported.find("DSN=" + ToUpper(central_->Dsn())), std::string::npos) << reported;
+    EXPECT_EQ(reported.find("PWD="), std::string::npos) << reported;
     connection.Close();
     EXPECT_EQ(connection.State(), adStateClosed);
 }
 
+TEST_P(ConnectionTest, KeysAreCaseInsensitiveAndBracedValuesMayHoldSemicolons) {
+    Connection connection;
+    connection.Open("PROVIDER=msdasql;DSN={" + central_->Dsn() + "};UID=" + central_->Uid() +
+                    ";Pwd={" + central_->Pwd() + "}");
+    EXPECT_EQ(connection.State(), adStateOpen);
+}
+
+TEST_P(ConnectionTest, UserAndPasswordArgumentsReplaceThoseOfTheString) {
+    if (engine() != Engine::PostgreSQL) GTEST_SKIP() << "SQLite has no credentials";
+    Connection connection;
+    connection.Open("Provider=MSDASQL;dsn=" + central_->Dsn() + ";uid=nobody;pwd=wrong",
+                    central_->Uid(), central_->Pwd());
+    EXPECT_EQ(connection.State(), adStateOpen);
+}
+
+TEST_P(ConnectionTest, FailuresCarryTheDriversMessageAndSqlStateAndAreRecorded) {
+    auto connection = central_->Connect();
+    try {
+        connection->Execute("SELECT no_such_column FROM no_such_table");
+        FAIL() << "the statement should fail";
+    } catch (const DatabaseError& error) {
+        EXPECT_FALSE(error.SQLState().empty());
+        EXPECT_NE(std::string(error.what()).find("no_such"), std::string::npos) << error.what();
+        ASSERT_GE(connection->Errors().Count(), 1u);
+        EXPECT_EQ(connection->Errors().Item(0).SQLState, error.SQLState());
+        EXPECT_EQ(connection->Errors().Item(0).Description, error.Description());
+    }
+    connection->Errors().Clear();
+    EXPECT_EQ(connection->Errors().Count(), 0u);
+    // The connection stays usable after a failed statement.
+    EXPECT_EQ(connection->Execute("UPDATE " + central_->Prefix() +
+                                  "sequence SET next_id = next_id WHERE id = 10"),
+              1);
+}
+
+TEST_P(ConnectionTest, AnUnopenedConnectionRaisesOnEveryUse) {
+    auto connection = std::make_shared<Connection>();
+    EXPECT_THROW(connection->Execute("SELECT 1"), DatabaseError);
+    Recordset recordset;
+    EXPECT_THROW(recordset.Open("SELECT 1", connection), DatabaseError);
+    EXPECT_EQ(recordset.State(), adStateClosed);
+    EXPECT_THROW(connection->BeginTrans(), DatabaseError);
+    EXPECT_GE(connection->Errors().Count(), 1u);
+}
+
+TEST_P(ConnectionTest, AnUnreachableDataSourceFailsWithTheDriversReason) {
+    Connection connection;
+    EXPECT_THROW(connection.Open("Provider=MSDASQL;dsn=no_such_data_source;uid=;pwd="),
+                 DatabaseError);
+    EXPECT_EQ(connection.State(), adStateClosed);
+    EXPECT_GE(connection.Errors().Count(), 1u);
+}
+
+TEST_P(ConnectionTest, RollbackUndoesAndCommitKeeps) {
+    auto connection = central_->Connect();
+    connection->BeginTrans();
+    EXPECT_TRUE(connection->InTransaction());
+    connection->Execute("INSERT INTO " + central_->Prefix() +
+                        "contact (contact_id, name) VALUES (1, 'Gone')");
+    connection->RollbackTrans();
+    EXPECT_FALSE(connection->InTransaction());
+    connection->BeginTrans();
+    EXPECT_THROW(connection->BeginTrans(), DatabaseError);
+    connection->Execute("INSERT INTO " + central_->Prefix() +
+                        "contact (contact_id, name) VALUES (2, 'Kept')");
+    connection->CommitTrans();
+    auto rows = central_->Rows("SELECT contact_id FROM contact ORDER BY contact_id");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], Variant(2));
+    // Autocommit is back: a change made now is seen by another connection at once.
+    connection->Execute("INSERT INTO " + central_->Prefix() +
+                        "contact (contact_id, name) VALUES (3, 'Auto')");
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM contact").ToLong(), 2);
+}
+
+TEST_P(ConnectionTest, ClosingTheConnectionClosesItsReaders) {
+    auto connection = central_->Connect();
+    Recordset recordset;
+    recordset.Open("SELECT id FROM " + central_->Prefix() + "sequence ORDER BY id", connection);
+    ASSERT_FALSE(recordset.Eof());
+    connection->Close();
+    EXPECT_EQ(recordset.State(), adStateClosed);
+    connection->Open(central_->ConnectionString());
+    recordset.Open("SELECT id FROM " + central_->Prefix() + "sequence ORDER BY id", connection);
+    EXPECT_EQ(recordset.Fields("ID").Value(), Variant(10));
+}
+
+TEST_P(ConnectionTest, TheObserverSeesTheExactStatementText) {
+    auto connection = central_->Connect();
+    StatementLog log(*connection);
+    const std::string update =
+        "UPDATE " + central_->Prefix() + "sequence SET next_id = next_id  WHERE id=10";
+    const std::string select =
+        "SELECT next_id FROM " + central_->Prefix() + "sequence WHERE ID =10";
+    connection->Execute(update);
+    Recordset recordset;
+    recordset.Open(select, connection);
+    ASSERT_EQ(log.Statements().size(), 2u);
+    EXPECT_EQ(log.Statements()[0], update);
+    EXPECT_EQ(log.Statements()[1], select);
+}
+
 VENDRAL_INSTANTIATE_ENGINES(ConnectionTest);
+
+TEST(FileDatabaseTest, TheJetProviderOpensAnSqliteFileAndNeverCreatesOne) {
+    std::string file = TestOdbc::Instance().ScratchPath("access.db");
+    {
+        Connection creator;
+        creator.Open("Provider=MSDASQL;Driver=SQLite3;Database=" + file);
+        creator.Execute("CREATE TABLE t (v INTEGER)");
+        creator.Execute("INSERT INTO t VALUES (42)");
+    }
+    auto connection = std::make_shared<Connection>();
+    connection->Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file);
+    EXPECT_EQ(connection->ConnectionString(),
+              "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file);
+    Recordset recordset;
+    recordset.Open("SELECT v FROM t", connection);
+    EXPECT_EQ(recordset.Fields(std::size_t{0}).Value(), Variant(42));
+
+    Connection missing;
+    EXPECT_THROW(missing.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
+                              TestOdbc::Instance().ScratchPath("missing.db")),
+                 DatabaseError);
+}
 
 }  // namespace
 }  // namespace vendral::test

@@ -82,8 +82,8 @@ TestOdbc::TestOdbc() {
     setenv("ODBCSYSINI", directory_.c_str(), 1);
     setenv("ODBCINI", UserIniPath().c_str(), 1);
 
-    for (auto [name, file] : {std::pair{kSqliteCentralDsn, "central.db"},
-                              std::pair{kSqliteLocalDsn, "local.db"}}) {
+    for (auto [name, file] :
+         {std::pair{kSqliteCentralDsn, "central.db"}, std::pair{kSqliteLocalDsn, "local.db"}}) {
         AddDataSource(name, {{"Driver", "SQLite3"},
                              {"Database", directory_ + "/" + file},
                              {"Timeout", "100000"},
@@ -127,7 +127,8 @@ std::string TestOdbc::ScratchPath(const std::string& name) const {
 }
 
 void TestOdbc::AddDriver(const std::string& name, const std::string& like) {
-    AppendSection(DriverIniPath(), name, {{"Driver", DriverPath(like)}, {"Setup", DriverPath(like)}});
+    AppendSection(DriverIniPath(), name,
+                  {{"Driver", DriverPath(like)}, {"Setup", DriverPath(like)}});
 }
 
 void TestOdbc::AddDataSource(const std::string& name,
@@ -156,7 +157,8 @@ TestDatabase::TestDatabase(Engine engine, Side side) : engine_(engine), side_(si
         std::string file = odbc.Directory() + (side == Side::Central ? "/central.db" : "/local.db");
         for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(file + suffix);
     } else {
-        if (!odbc.PostgresAvailable()) throw std::runtime_error("no PostgreSQL server for the tests");
+        if (!odbc.PostgresAvailable())
+            throw std::runtime_error("no PostgreSQL server for the tests");
         dsn_ = side == Side::Central ? kPostgresCentralDsn : kPostgresLocalDsn;
     }
     connection_ = Connect();

@@ -17,12 +17,14 @@ namespace vendral::test {
 
 enum class Engine { SQLite, PostgreSQL };
 std::string EngineName(Engine engine);
-inline void PrintTo(Engine engine, std::ostream* out) { *out << EngineName(engine); }
+inline void PrintTo(Engine engine, std::ostream* out) {
+    *out << EngineName(engine);
+}
 
 // The per-process ODBC configuration: a folder of its own (ODBCSYSINI) holding
 // the driver list generated for this machine and the test data sources.
 class TestOdbc {
-public:
+  public:
     static TestOdbc& Instance();
 
     const std::string& Directory() const { return directory_; }
@@ -33,8 +35,8 @@ public:
     // "SQL Server") that loads a real driver.
     void AddDriver(const std::string& name, const std::string& like = "SQLite3");
     // A data source of the machine (system) or of the current user.
-    void AddDataSource(const std::string& name, const std::map<std::string, std::string>& attributes,
-                       bool userOnly = false);
+    void AddDataSource(const std::string& name,
+                       const std::map<std::string, std::string>& attributes, bool userOnly = false);
     std::string DriverPath(const std::string& driver) const;
 
     bool PostgresAvailable() const { return postgresPort_ != 0; }
@@ -45,7 +47,7 @@ public:
 
     ~TestOdbc();
 
-private:
+  private:
     TestOdbc();
     std::string directory_;
     int postgresPort_ = 0;
@@ -65,7 +67,7 @@ enum class Side { Central, Local };
 // A fresh CRM database with every table the library relies on and one
 // Sequence row per table number (Next_id 1000).
 class TestDatabase {
-public:
+  public:
     TestDatabase(Engine engine, Side side = Side::Central);
     ~TestDatabase();
 
@@ -84,7 +86,7 @@ public:
     Variant Scalar(const std::string& sql);
     std::vector<std::vector<Variant>> Rows(const std::string& sql);
 
-private:
+  private:
     void CreateSchema();
     Engine engine_;
     Side side_;
@@ -99,14 +101,14 @@ void AttachConnections(CDatabase& db, const TestDatabase& central,
 
 // Records every statement handed to a connection's driver.
 class StatementLog {
-public:
+  public:
     explicit StatementLog(Connection& connection);
     ~StatementLog();
     const std::vector<std::string>& Statements() const { return *statements_; }
     void Clear() { statements_->clear(); }
     bool Contains(const std::string& sql) const;
 
-private:
+  private:
     Connection& connection_;
     std::shared_ptr<std::vector<std::string>> statements_;
 };
@@ -114,7 +116,7 @@ private:
 // Base of tests that run once per engine. PostgreSQL tests are skipped when no
 // server was started, unless VENDRAL_REQUIRE_PG is set (CI), where that fails.
 class EngineTest : public ::testing::TestWithParam<Engine> {
-protected:
+  protected:
     void SetUp() override;
     Engine engine() const { return GetParam(); }
     std::unique_ptr<TestDatabase> central_;
@@ -124,8 +126,8 @@ std::string EngineParamName(const ::testing::TestParamInfo<Engine>& info);
 
 }  // namespace vendral::test
 
-#define VENDRAL_INSTANTIATE_ENGINES(Suite)                                                   \
-    INSTANTIATE_TEST_SUITE_P(Engines, Suite,                                                 \
-                             ::testing::Values(::vendral::test::Engine::SQLite,             \
-                                               ::vendral::test::Engine::PostgreSQL),        \
-                             ::vendral::test::EngineParamName)
+#define VENDRAL_INSTANTIATE_ENGINES(Suite)                                                       \
+    INSTANTIATE_TEST_SUITE_P(                                                                    \
+        Engines, Suite,                                                                          \
+        ::testing::Values(::vendral::test::Engine::SQLite, ::vendral::test::Engine::PostgreSQL), \
+        ::vendral::test::EngineParamName)

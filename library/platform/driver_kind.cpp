@@ -1,0 +1,46 @@
+#include "platform/driver_kind.h"
+
+#include <dlfcn.h>
+#include <odbcinst.h>
+
+#include "platform/connection_string.h"
+#include "platform/text.h"
+
+namespace vendral {
+namespace {
+
+std::string ProfileString(const std::string& section, const std::string& key, const char* file) {
+    char buffer[4096] = {};
+    int length =
+        SQLGetPrivateProfileString(section.c_str(), key.c_str(), "", buffer, sizeof buffer, file);
+    return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+}
+
+// A driver given by name is looked up in the driver list; a path is used as it is.
+std::string DriverLibrary(const std::string& driver) {
+    if (driver.find('/') != std::string::npos) return driver;
+    return ProfileString(driver, "Driver", "ODBCINST.INI");
+}
+
+}  // namespace
+
+bool IsUnicodeDriver(const std::string& odbcConnectionString) {
+    std::string driver, dsn;
+    for (const auto& [key, value] : ParseConnectionString(odbcConnectionString)) {
+        std::string upper = ToUpper(key);
+        if (upper == "DRIVER" && driver.empty()) driver = value;
+        if (upper == "DSN" && dsn.empty()) dsn = value;
+    }
+    if (driver.empty() && !dsn.empty()) driver = ProfileString(dsn, "Driver", "ODBC.INI");
+    if (driver.empty()) driver = ProfileString("Default", "Driver", "ODBC.INI");
+    std::string library = DriverLibrary(driver);
+    if (library.empty()) return true;  // unknown: the wide calls are the safe default
+
+    void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (!handle) return true;
+    bool wide = dlsym(handle, "SQLDriverConnectW") != nullptr;
+    dlclose(handle);
+    return wide;
+}
+
+}  // namespace vendral
