@@ -36,10 +36,13 @@ bool IsUnicodeDriver(const std::string& odbcConnectionString) {
     std::string library = DriverLibrary(driver);
     if (library.empty()) return true;  // unknown: the wide calls are the safe default
 
-    void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    // The driver manager loads the same library for the connection; it stays
+    // loaded rather than being loaded and unloaded again for every open.
+    void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
+    if (!handle) handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) return true;
     bool wide = dlsym(handle, "SQLDriverConnectW") != nullptr;
-    dlclose(handle);
+    dlclose(handle);  // drops only this lookup's reference
     return wide;
 }
 
