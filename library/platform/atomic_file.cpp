@@ -104,62 +104,22 @@ void SyncFolder(const std::string& path) {
     if (fd) ::fsync(fd.get());
 }
 
-enum class Outcome { Written, Unchanged, Failed, Retry };
+// Holds an advisory lock on the folder of the file for the time of one
+// replacement. The file itself cannot carry the lock: each write puts a new
+// file in its place, and a writer waiting on the old one would be starved.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::string& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        while (fd_ && ::flock(fd_.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) fd_.Reset();
+        }
+    }
+    explicit operator bool() const { return static_cast<bool>(fd_); }
 
-// One attempt on an existing file: lock it, make sure the lock is on the file
-// that is still at path (another writer may have renamed a new one over it
-// meanwhile), then edit and rename.
-Outcome ReplaceExisting(
-    const std::string& path,
-    const std::function<std::optional<std::string>(const std::optional<std::string>&)>& edit) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) return errno == ENOENT ? Outcome::Retry : Outcome::Failed;
-    while (::flock(fd.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) return Outcome::Failed;
-    }
-    struct stat locked {};
-    struct stat current {};
-    if (::fstat(fd.get(), &locked) != 0) return Outcome::Failed;
-    if (::stat(path.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
-        current.st_dev != locked.st_dev) {
-        return Outcome::Retry;
-    }
-    if (!S_ISREG(locked.st_mode) || !Writable(path, locked)) return Outcome::Failed;
-    // Never write a file whose old contents could not be read: that would lose them.
-    std::optional<std::string> old = ReadDescriptor(fd.get());
-    if (!old) return Outcome::Failed;
-    std::optional<std::string> text = edit(old);
-    if (!text) return Outcome::Unchanged;
-    std::optional<std::string> temporary = WriteTemporary(path, *text, locked.st_mode & 07777);
-    if (!temporary) return Outcome::Failed;
-    TemporaryFile cleanup(*temporary);
-    // Keep the owner where we may (as root, for a file of another user).
-    if (::geteuid() == 0) {
-        if (::chown(temporary->c_str(), locked.st_uid, locked.st_gid) != 0) return Outcome::Failed;
-    }
-    if (::rename(temporary->c_str(), path.c_str()) != 0) return Outcome::Failed;
-    cleanup.Release();
-    SyncFolder(path);
-    return Outcome::Written;
-}
-
-// One attempt on a missing file: link() puts the new file in place only if no
-// other writer created one meanwhile.
-Outcome CreateNew(
-    const std::string& path,
-    const std::function<std::optional<std::string>(const std::optional<std::string>&)>& edit,
-    mode_t mode) {
-    std::optional<std::string> text = edit(std::nullopt);
-    if (!text) return Outcome::Unchanged;
-    std::optional<std::string> temporary = WriteTemporary(path, *text, mode);
-    if (!temporary) return Outcome::Failed;
-    TemporaryFile cleanup(*temporary);
-    if (::link(temporary->c_str(), path.c_str()) != 0) {
-        return errno == EEXIST ? Outcome::Retry : Outcome::Failed;
-    }
-    SyncFolder(path);
-    return Outcome::Written;
-}
+  private:
+    FileDescriptor fd_;  // closing it releases the lock
+};
 
 }  // namespace
 
@@ -178,23 +138,39 @@ bool ReplaceFileAtomically(
     if (path.empty()) return false;
     // Through a symbolic link the linked file is replaced, not the link.
     std::error_code error;
-    fs::path target = fs::weakly_canonical(fs::path(path), error);
+    const std::string target = fs::weakly_canonical(fs::path(path), error).string();
     if (error) return false;
-    const std::string resolved = target.string();
-    // A few rounds settle a race with another writer; more means something is off.
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        struct stat status {};
-        Outcome outcome;
-        if (::stat(resolved.c_str(), &status) == 0) {
-            outcome = ReplaceExisting(resolved, edit);
-        } else if (errno == ENOENT) {
-            outcome = CreateNew(resolved, edit, static_cast<mode_t>(newFileMode));
-        } else {
-            return false;
-        }
-        if (outcome != Outcome::Retry) return outcome == Outcome::Written;
+    const std::string folder = fs::path(target).parent_path().string();
+    FolderLock lock(folder.empty() ? "." : folder);
+    if (!lock) return false;
+
+    std::optional<std::string> old;
+    mode_t mode = static_cast<mode_t>(newFileMode);
+    struct stat status {};
+    bool exists = ::stat(target.c_str(), &status) == 0;
+    if (exists) {
+        if (!S_ISREG(status.st_mode) || !Writable(target, status)) return false;
+        // Never write a file whose old contents could not be read: that would lose them.
+        old = ReadWholeFile(target);
+        if (!old) return false;
+        mode = status.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return false;
     }
-    return false;
+    std::optional<std::string> text = edit(old);
+    if (!text) return false;
+    std::optional<std::string> temporary = WriteTemporary(target, *text, mode);
+    if (!temporary) return false;
+    TemporaryFile cleanup(*temporary);
+    // Keep the owner where we may (as root, for a file of another user).
+    if (exists && ::geteuid() == 0 &&
+        ::chown(temporary->c_str(), status.st_uid, status.st_gid) != 0) {
+        return false;
+    }
+    if (::rename(temporary->c_str(), target.c_str()) != 0) return false;
+    cleanup.Release();
+    SyncFolder(target);
+    return true;
 }
 
 }  // namespace vendral

@@ -15,7 +15,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // file): the new text goes to a temporary file beside the target, is flushed
 // and renamed over it, keeping the target's permissions. A new file gets mode
 // newFileMode. Writers in other threads and processes that use this function
-// are serialized by an advisory lock on the target. edit may return nullopt to
+// are serialized by an advisory lock on its folder. edit may return nullopt to
 // leave the file alone. Returns false when nothing was written; the old file is
 // then intact (a read-only or unreadable file, a missing folder, a full disk).
 bool ReplaceFileAtomically(
