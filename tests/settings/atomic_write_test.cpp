@@ -40,7 +40,7 @@ TEST(AtomicWrite, KilledWriterNeverLeavesATornFile) {
     std::string path = FreshSettingsPath();
     WriteText(path, LargeFile("0"));
     std::mt19937 random(7);
-    for (int round = 0; round < 6; ++round) {
+    for (int round = 0; round < 12; ++round) {
         int ready[2];
         ASSERT_EQ(pipe(ready), 0);
         pid_t child = fork();
