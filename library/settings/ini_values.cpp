@@ -23,7 +23,7 @@ Variant ReadIniValue(const std::string& section, const std::string& key,
 
 void WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& filePath) {
-    // Not reported by design: a failed write leaves the old file as it was.
+    // Callers do not check writes; a failed one leaves the old file as it was.
     WritePrivateProfileString(section, key, value, filePath);
 }
 

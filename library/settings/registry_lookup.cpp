@@ -1,4 +1,4 @@
-// The registry lookup of the original, served from unixODBC's configuration:
+// The Windows registry lookup of a data source's driver, served from unixODBC's configuration:
 // under "Software\ODBC\odbc.ini\ODBC Data Sources" the value named after a data
 // source is its driver's name, read from the system data sources (local
 // machine) or the current user's (current user).

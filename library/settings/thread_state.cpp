@@ -1,5 +1,5 @@
 // Library state that exists once per thread using the library, as the
-// original's per-apartment globals did.
+// Windows component kept its globals per apartment.
 #include "vendral/settings.h"
 
 namespace vendral {
