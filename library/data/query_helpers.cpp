@@ -1,25 +1,8 @@
 // The small read-only queries on which the rest of the library is built.
+#include "data/write_support.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
-namespace {
-
-// Closes the shared recordset on every way out, so that a failed query never
-// breaks the next one.
-class WorkRecordsetGuard {
-  public:
-    explicit WorkRecordsetGuard(Recordset& recordset) : recordset_(recordset) {}
-    ~WorkRecordsetGuard() {
-        if (recordset_.State() == adStateOpen) recordset_.Close();
-    }
-    WorkRecordsetGuard(const WorkRecordsetGuard&) = delete;
-    WorkRecordsetGuard& operator=(const WorkRecordsetGuard&) = delete;
-
-  private:
-    Recordset& recordset_;
-};
-
-}  // namespace
 
 std::string CDatabase::QualifyTable(const std::string& sTable,
                                     std::int16_t iDatabaseConnection) const {
@@ -56,7 +39,7 @@ void CDatabase::OpenWorkRecordset(const std::string& preparedSql,
 
 Variant CDatabase::FirstValue(const std::string& preparedSql, std::int16_t iDatabaseConnection) {
     OpenWorkRecordset(preparedSql, iDatabaseConnection);
-    WorkRecordsetGuard guard(*workRecordset_);
+    detail::RecordsetCloser guard(*workRecordset_);
     if (workRecordset_->Eof()) return Variant();
     return workRecordset_->Fields(std::size_t{0}).Value();
 }
@@ -72,7 +55,7 @@ Variant CDatabase::CountRecordsSQL(const std::string& sQueryFrom,
     OpenWorkRecordset(
         PrepareSQL("SELECT COUNT(*) AS CountResult " + sQueryFrom, iDatabaseConnection),
         iDatabaseConnection);
-    WorkRecordsetGuard guard(*workRecordset_);
+    detail::RecordsetCloser guard(*workRecordset_);
     if (workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
     return workRecordset_->Fields("CountResult").Value();
 }
@@ -100,7 +83,7 @@ Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::stri
 }
 
 void CDatabase::FillFromWorkRecordset(ListControl& control) {
-    WorkRecordsetGuard guard(*workRecordset_);
+    detail::RecordsetCloser guard(*workRecordset_);
     while (!workRecordset_->Eof()) {
         Variant text = workRecordset_->Fields(std::size_t{1}).Value();
         control.AddItem(text.IsNull() ? std::string() : text.ToString());

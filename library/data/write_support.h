@@ -51,6 +51,8 @@ class OwnTransaction {
     bool done_ = false;
 };
 
+// Closes a recordset (the shared WorkRecordset above all) on every way out, so
+// that a failed query never breaks the next one.
 class RecordsetCloser {
   public:
     explicit RecordsetCloser(Recordset& recordset) : recordset_(recordset) {}
