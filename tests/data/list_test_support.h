@@ -1,6 +1,7 @@
 // Shared pieces of the preference, list and user-defined-field tests.
 #pragma once
 
+#include <cctype>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +50,28 @@ inline std::vector<std::string> StartingWith(const StatementLog& log, const std:
     for (const auto& statement : log.Statements())
         if (statement.rfind(start, 0) == 0) found.push_back(statement);
     return found;
+}
+
+// Whether a statement equals a pattern in which each "%d" stands for a whole
+// number (the clock's timestamps).
+inline bool MatchesWithNumbers(const std::string& actual, const std::string& pattern) {
+    std::size_t a = 0, p = 0;
+    while (p < pattern.size()) {
+        if (pattern.compare(p, 2, "%d") == 0) {
+            std::size_t digits = a;
+            while (digits < actual.size() &&
+                   std::isdigit(static_cast<unsigned char>(actual[digits])))
+                ++digits;
+            if (digits == a) return false;
+            a = digits;
+            p += 2;
+        } else {
+            if (a >= actual.size() || actual[a] != pattern[p]) return false;
+            ++a;
+            ++p;
+        }
+    }
+    return a == actual.size();
 }
 
 }  // namespace vendral::test

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <stdexcept>
 
 #include "data/list_test_support.h"
@@ -88,12 +87,11 @@ TEST_P(UDFListTest, GetUDFListIDCreatesAMissingValueNumberedFromTheUDListSequenc
 
     auto inserts = StartingWith(log, "INSERT INTO " + prefix_ + "UDList");
     ASSERT_EQ(inserts.size(), 1u);
-    EXPECT_TRUE(std::regex_match(
-        inserts[0],
-        std::regex(".*UDList \\(UDList_id, Name, Rank, ToolTip, Deleted, udlistdefinition_id, "
-                   "Registered, Registered_associate_id, Updated, Updated_Associate_id, "
-                   "UpdatedCount\\)  VALUES \\(1000, 'O''Brien',0,'',0, 6, \\d+, 12, \\d+,12, "
-                   "0\\)")))
+    EXPECT_TRUE(MatchesWithNumbers(
+        inserts[0], "INSERT INTO " + prefix_ +
+                        "UDList (UDList_id, Name, Rank, ToolTip, Deleted, udlistdefinition_id, "
+                        "Registered, Registered_associate_id, Updated, Updated_Associate_id, "
+                        "UpdatedCount)  VALUES (1000, 'O''Brien',0,'',0, 6, %d, 12, %d,12, 0)"))
         << inserts[0];
     auto rows = central_->Rows(
         "SELECT name, udlistdefinition_id, rank, deleted, updatedcount FROM udlist WHERE "
