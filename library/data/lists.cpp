@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "data/local_clock.h"
-#include "data/recordset_closer.h"
+#include "data/write_support.h"
 #include "platform/text.h"
 #include "vendral/cdatabase.h"
 
@@ -48,7 +48,7 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
         SelectIdAndName(ComboType, entry) + " WHERE Name LIKE '" + QuoteSql(sName) + "%'",
         ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic, adCmdText);
     {
-        RecordsetCloser closer(*workRecordset_);
+        detail::RecordsetCloser closer(*workRecordset_);
         if (!workRecordset_->Eof()) return workRecordset_->Fields(std::size_t{0}).Value();
     }
     if (!bCreateIfNotFound) return Variant(static_cast<std::int32_t>(0));

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "data/recordset_closer.h"
+#include "data/write_support.h"
 #include "platform/text.h"
 #include "vendral/cdatabase.h"
 
@@ -38,7 +38,7 @@ Variant CDatabase::GetPreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
             PrepareSQL(select + SettingCondition(level, owner, tPrefsection, tPrefKey),
                        iDatabaseConnection),
             ConnectionFor(iDatabaseConnection), adOpenForwardOnly, adLockReadOnly, adCmdText);
-        RecordsetCloser closer(*preferenceRecordset_);
+        detail::RecordsetCloser closer(*preferenceRecordset_);
         if (preferenceRecordset_->Eof()) {
             missing = true;
             return tDefault;
@@ -66,7 +66,7 @@ Variant CDatabase::SavePreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
                            SettingCondition(tDefLevel, tOwnerID, tPrefsection, tPrefKey),
                        0),
             ConnectionFor(0), adOpenForwardOnly, adLockReadOnly, adCmdText);
-        RecordsetCloser closer(*preferenceRecordset_);
+        detail::RecordsetCloser closer(*preferenceRecordset_);
         if (!preferenceRecordset_->Eof())
             id = preferenceRecordset_->Fields("userpreference_id").Value().ToLong();
     }
@@ -109,7 +109,7 @@ Variant CDatabase::DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerI
     {
         preferenceRecordset_->Open(PrepareSQL(select, 0), ConnectionFor(0), adOpenForwardOnly,
                                    adLockReadOnly, adCmdText);
-        RecordsetCloser closer(*preferenceRecordset_);
+        detail::RecordsetCloser closer(*preferenceRecordset_);
         while (!preferenceRecordset_->Eof()) {
             ids.push_back(preferenceRecordset_->Fields(std::size_t{0}).Value().ToLong());
             preferenceRecordset_->MoveNext();
