@@ -73,10 +73,12 @@ std::optional<Variant> FieldListDefinition(CDatabase& db, std::int32_t iType,
 
 Variant CDatabase::GetUDFFieldName(std::int32_t lColumnID) {
     for (std::int32_t base : kSetBases) {
-        const std::int32_t offset = lColumnID - base;
+        // Wide enough for any 32-bit id minus a base.
+        const std::int64_t offset = std::int64_t{lColumnID} - base;
         for (const ColumnBlock& block : kBlocks) {
             if (offset >= block.first && offset <= block.last)
-                return Variant(block.type + TwoDigits(block.number + offset - block.first));
+                return Variant(block.type + TwoDigits(static_cast<std::int32_t>(
+                                                block.number + offset - block.first)));
         }
     }
     return Variant(std::string());

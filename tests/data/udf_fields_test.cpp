@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 
 #include "data/list_test_support.h"
@@ -28,6 +29,8 @@ TEST(UDFFieldNameTest, NamesEachBlockOfEverySetAndNothingBetweenThem) {
         {9226, ""},
         {0, ""},
         {-8961, ""},
+        {INT32_MIN, ""},
+        {INT32_MAX, ""},
     };
     for (const auto& [column, name] : cases)
         EXPECT_EQ(db.GetUDFFieldName(column).ToString(), name) << "column " << column;
