@@ -2,6 +2,7 @@
 // changes between the central and the local databases.
 #include <ctime>
 
+#include "data/local_clock.h"
 #include "data/write_support.h"
 #include "vendral/cdatabase.h"
 
@@ -10,15 +11,6 @@ namespace {
 
 // A failed log insert is tried again with a fresh id, but not without end.
 constexpr int kLogAttempts = 3;
-
-// The CRM counts its timestamps on the local clock: the local wall time taken
-// as if it were UTC, in whole seconds since 1 January 1970.
-std::int64_t LocalClockSeconds() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return static_cast<std::int64_t>(timegm(&local));
-}
 
 }  // namespace
 

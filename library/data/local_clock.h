@@ -1,0 +1,19 @@
+// The CRM stamps its rows with whole seconds since 1 January 1970 00:00 counted
+// on the local clock, not in UTC.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+namespace vendral {
+
+inline std::int64_t LocalClockSeconds() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    // The local calendar time read as if it were UTC: seconds between the two
+    // local-clock readings, with no time-zone shift.
+    return static_cast<std::int64_t>(timegm(&local));
+}
+
+}  // namespace vendral
