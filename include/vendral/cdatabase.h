@@ -280,6 +280,16 @@ class CDatabase {
     void DetectDatabaseType(const std::string& section);
     std::string ReadDatabaseType(const std::string& section) const;
 
+    // Opening from the settings file: the state of one OpenODBC_DB call (its
+    // failure handling and the credentials it connects with) and the three ways
+    // it puts a connection into service. Defined in opening.cpp.
+    struct OpenRun;
+    void OpenCentralSide(OpenRun& run);
+    void FinishCentralOpen(OpenRun& run);
+    void OpenLocalAsCentral(OpenRun& run);
+    void OpenLocalSide(OpenRun& run);
+    void FinishLocalOpen(OpenRun& run);
+
     // Free text.
     static Variant FindTableRow(const std::vector<FreeTextTableRow>& list, const std::string& text);
     void RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID);
