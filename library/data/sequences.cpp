@@ -1,0 +1,50 @@
+// New record ids from the CRM's Sequence table.
+#include "data/write_support.h"
+#include "vendral/cdatabase.h"
+
+namespace vendral {
+namespace {
+
+// The check after a reservation only repeats while the counter looks taken,
+// which a sound database never shows; the bound keeps a broken one from
+// holding the caller for ever.
+constexpr int kMaxSequencePasses = 100;
+
+}  // namespace
+
+Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatabaseConnection) {
+    detail::RequireWriteSelector(iDatabaseConnection, "UpdateSequence");
+    const std::string row = std::to_string(iTableNumber + 10);
+    const std::string& prefix = PrefixFor(iDatabaseConnection);
+    Connection& connection = *ConnectionFor(iDatabaseConnection);
+
+    for (int pass = 0; pass < kMaxSequencePasses; ++pass) {
+        std::int32_t reserved = 0;
+        {
+            // Increment and read in one transaction, so that the value read is the
+            // one this increment produced even when other clients count the same row.
+            detail::OwnTransaction transaction(connection);
+            connection.Execute(PrepareSQL(
+                "UPDATE " + prefix + "Sequence SET Next_id = Next_id + 1  WHERE id=" + row,
+                iDatabaseConnection));
+            OpenWorkRecordset(
+                PrepareSQL("Select Next_id FROM " + prefix + "Sequence WHERE ID =" + row,
+                           iDatabaseConnection),
+                iDatabaseConnection);
+            {
+                detail::RecordsetCloser closer(*workRecordset_);
+                reserved = workRecordset_->Fields("next_id").Value().ToLong() - 1;
+            }
+            transaction.Commit();
+        }
+        Variant taken = GetFirstLongRecord(
+            prefix + "Sequence", "Next_id",
+            "where id =" + row + " and next_id = " + std::to_string(reserved), iDatabaseConnection);
+        if (taken.ToLongLong() == 0) return Variant(reserved);
+    }
+    throw DatabaseError("UpdateSequence: no free id of table " + std::to_string(iTableNumber) +
+                            " after " + std::to_string(kMaxSequencePasses) + " passes.",
+                        "HY000");
+}
+
+}  // namespace vendral

@@ -1,0 +1,67 @@
+// Small helpers shared by the writing members of CDatabase: the selector check,
+// a transaction that is only opened when the caller has none, and a guard that
+// closes a recordset on every way out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "vendral/connection.h"
+
+namespace vendral::detail {
+
+// Writing members are defined for the central (0) and the local (1) side only;
+// any other selector is refused before anything is written.
+inline void RequireWriteSelector(std::int16_t iDatabaseConnection, const char* member) {
+    if (iDatabaseConnection == 0 || iDatabaseConnection == 1) return;
+    throw DatabaseError(std::string(member) + ": the connection selector must be 0 (central) or " +
+                            "1 (local), not " + std::to_string(iDatabaseConnection) + ".",
+                        "HY024");
+}
+
+// Opens a transaction on the connection unless one is already open there (a
+// nested BeginTrans is an error). Rolls back on destruction unless committed.
+class OwnTransaction {
+  public:
+    explicit OwnTransaction(Connection& connection)
+        : connection_(connection), own_(!connection.InTransaction()) {
+        if (own_) connection_.BeginTrans();
+    }
+    ~OwnTransaction() {
+        if (own_ && !done_ && connection_.InTransaction()) {
+            try {
+                connection_.RollbackTrans();
+            } catch (const DatabaseError&) {
+                // The error that got us here is the one the caller must see.
+            }
+        }
+    }
+    OwnTransaction(const OwnTransaction&) = delete;
+    OwnTransaction& operator=(const OwnTransaction&) = delete;
+
+    void Commit() {
+        if (!own_ || done_) return;
+        done_ = true;
+        connection_.CommitTrans();
+    }
+
+  private:
+    Connection& connection_;
+    bool own_;
+    bool done_ = false;
+};
+
+class RecordsetCloser {
+  public:
+    explicit RecordsetCloser(Recordset& recordset) : recordset_(recordset) {}
+    ~RecordsetCloser() {
+        if (recordset_.State() == adStateOpen) recordset_.Close();
+    }
+    RecordsetCloser(const RecordsetCloser&) = delete;
+    RecordsetCloser& operator=(const RecordsetCloser&) = delete;
+
+  private:
+    Recordset& recordset_;
+};
+
+}  // namespace vendral::detail
