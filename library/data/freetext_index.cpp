@@ -1,0 +1,231 @@
+// Keeping the CRM's free-text search index current: the words of a changed
+// record's text literals go into the dictionary, with one posting per word
+// naming the record and the record that owns it.
+#include <algorithm>
+#include <exception>
+#include <random>
+
+#include "data/write_support.h"
+#include "platform/text.h"
+#include "vendral/cdatabase.h"
+
+namespace vendral {
+namespace {
+
+constexpr std::int32_t kMaxWordID = 1593786407;
+constexpr std::int32_t kMaxPostingID = 2147450470;
+constexpr std::size_t kMaxWordLength = 9;
+constexpr std::size_t kMinWordLength = 3;
+
+constexpr std::int16_t kContact = 5;
+constexpr std::int16_t kPerson = 6;
+constexpr std::int16_t kAddress = 7;
+constexpr std::int16_t kPhone = 8;
+constexpr std::int16_t kProject = 11;
+constexpr std::int16_t kText = 18;
+constexpr std::int16_t kUrl = 54;
+constexpr std::int16_t kEmail = 55;
+// Address and phone kinds from this value up belong to a person.
+constexpr std::int32_t kPersonKind = 16384;
+
+// The owner table of a TEXT record by its TYPE; 0 when the text owns itself.
+std::int16_t TextOwnerTable(std::int32_t type) {
+    switch (type) {
+        case 1:
+            return kContact;
+        case 2:
+            return kPerson;
+        case 4:
+            return 9;  // appointment
+        case 5:
+            return 10;  // document
+        case 6:
+            return kProject;  // project texts, as the indexed-table list pairs them
+        case 7:
+            return 13;  // sale
+        case 12:
+            return 23;  // selection
+        case 13:
+            return 12;  // project member
+        default:
+            return 0;
+    }
+}
+
+std::int32_t NumberOrZero(const Variant& value) {
+    return value.IsNull() || value.IsEmpty() ? 0 : value.ToLong();
+}
+
+// The words of the text literals: pieces between blanks of at least three
+// characters, cut to nine and in capitals. Other signs stay inside a word.
+std::vector<std::string> LiteralWords(const std::string& sql) {
+    std::vector<std::string> words;
+    std::size_t open = sql.find('\'');
+    while (open != std::string::npos) {
+        std::size_t close = sql.find('\'', open + 1);
+        if (close == std::string::npos) break;
+        std::string literal = sql.substr(open + 1, close - open - 1) + " ";
+        std::size_t start = 0;
+        for (std::size_t blank = literal.find(' '); blank != std::string::npos;
+             blank = literal.find(' ', start)) {
+            std::u32string piece = DecodeUtf8(literal.substr(start, blank - start));
+            if (piece.size() >= kMinWordLength)
+                words.push_back(Trim(ToUpper(EncodeUtf8(piece.substr(0, kMaxWordLength)))));
+            start = blank + 1;
+        }
+        open = sql.find('\'', close + 1);
+    }
+    return words;
+}
+
+// A fresh generator per draw loop, seeded from the system's entropy source.
+std::int32_t RandomID(std::int32_t maximum) {
+    std::mt19937 generator(std::random_device{}());
+    return std::uniform_int_distribution<std::int32_t>(1, maximum)(generator);
+}
+
+}  // namespace
+
+Variant CDatabase::FindTableRow(const std::vector<FreeTextTableRow>& list,
+                                const std::string& text) {
+    for (std::size_t row = 0; row < list.size(); ++row) {
+        if (ToUpper(list[row].TableNumber) == text) return Variant(static_cast<std::int32_t>(row));
+    }
+    return Variant(static_cast<std::int32_t>(-1));
+}
+
+void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTableID,
+                                     std::int32_t lRecordID) {
+    // Index maintenance must never fail the change it follows: any error ends
+    // it quietly, and what was written so far stays.
+    try {
+        if (sQuery.find('\'') == std::string::npos) return;
+        if (FindTableRow(freeTextTables_, std::to_string(iTableID)).ToLong() < 0) return;
+        if (std::count(sQuery.begin(), sQuery.end(), '\'') % 2 != 0) return;
+        std::vector<std::string> words = LiteralWords(sQuery);
+        if (words.empty()) return;
+
+        const std::string& prefix = centralPrefix_;
+        Connection& central = *ConnectionFor(0);
+        for (const std::string& word : words) {
+            if (FindListIndex(stopWords_, word).ToLong() >= 0) continue;
+
+            std::int32_t wordID =
+                NumberOrZero(FirstValue("select FreeTextWords_ID from " + prefix +
+                                            "freetextwords where word = '" + word + "'",
+                                        0));
+            if (wordID == 0) {
+                do {
+                    wordID = RandomID(kMaxWordID);
+                } while (!FirstValue("select FreeTextWords_ID from " + prefix +
+                                         "freetextwords where FreeTextWords_ID = " +
+                                         std::to_string(wordID),
+                                     0)
+                              .IsEmpty());
+                central.Execute("INSERT INTO " + prefix +
+                                "freetextwords (FreeTextWords_ID, Word) VALUES (" +
+                                std::to_string(wordID) + ", '" + word + "')");
+            }
+
+            std::int32_t postingID = 0;
+            do {
+                postingID = RandomID(kMaxPostingID);
+            } while (!FirstValue(
+                          "select FreeTextIndex_ID from " + prefix +
+                              "freetextindex where FreeTextIndex_ID = " + std::to_string(postingID),
+                          0)
+                          .IsEmpty());
+
+            GetFreeTxtSrchLnk(sQuery, iTableID, lRecordID);
+            central.Execute("INSERT INTO " + prefix +
+                            "freetextindex (FreeTextIndex_ID, freetextwords_id, table_id, "
+                            "record_id, ownertable_id, ownerrecord_id, infile) VALUES (" +
+                            std::to_string(postingID) + ", " + std::to_string(wordID) + ", " +
+                            std::to_string(iTableID) + ", " + std::to_string(lRecordID) + ", " +
+                            std::to_string(freeTextOwnerTable_) + ", " +
+                            std::to_string(freeTextOwnerRecord_) + ",0 )");
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t iTableID,
+                                     std::int32_t lRecordID) {
+    freeTextOwnerTable_ = iTableID;
+    freeTextOwnerRecord_ = lRecordID;
+    try {
+        std::int32_t row = FindTableRow(freeTextTables_, std::to_string(iTableID)).ToLong();
+        if (row < 0 || freeTextTables_[row].SelectorColumn.empty()) return Variant();
+        if (iTableID < 0 || static_cast<std::size_t>(iTableID) >= kCatalogueNames) return Variant();
+
+        const std::string& prefix = centralPrefix_;
+        std::string bareName = CatalogueTableNames()[iTableID];
+        OpenWorkRecordset("SELECT " + freeTextTables_[row].SelectorColumn + ", " +
+                              freeTextTables_[row].OwnerColumn + " FROM " +
+                              centralCatalogue_[iTableID] + " WHERE " + bareName +
+                              "_ID = " + std::to_string(lRecordID),
+                          0);
+        std::int32_t selector = 0;
+        std::int32_t owner = 0;
+        {
+            detail::RecordsetCloser closer(*workRecordset_);
+            if (workRecordset_->Eof()) return Variant();
+            selector = NumberOrZero(workRecordset_->Fields(std::size_t{0}).Value());
+            owner = NumberOrZero(workRecordset_->Fields(std::size_t{1}).Value());
+        }
+
+        switch (iTableID) {
+            case kAddress:
+            case kPhone:
+                freeTextOwnerTable_ = selector >= kPersonKind ? kPerson : kContact;
+                freeTextOwnerRecord_ = owner;
+                break;
+            case kText:
+                if (std::int16_t table = TextOwnerTable(selector); table != 0) {
+                    freeTextOwnerTable_ = table;
+                    freeTextOwnerRecord_ = owner;
+                }
+                break;
+            case kUrl:
+            case kEmail: {
+                if (selector != 0) {
+                    freeTextOwnerTable_ = kContact;
+                    freeTextOwnerRecord_ = owner;
+                    break;
+                }
+                // Without a contact a URL belongs to its project, an e-mail address
+                // to its person.
+                bool url = iTableID == kUrl;
+                freeTextOwnerTable_ = url ? kProject : kPerson;
+                Variant ownerRecord =
+                    url ? FirstValue("select project_id from " + prefix +
+                                         "URL where url_id = " + std::to_string(lRecordID),
+                                     0)
+                        : FirstValue("select person_id from " + prefix +
+                                         "Email where email_id = " + std::to_string(lRecordID),
+                                     0);
+                if (!ownerRecord.IsEmpty() && !ownerRecord.IsNull())
+                    freeTextOwnerRecord_ = ownerRecord.ToLong();
+                break;
+            }
+            default:
+                break;
+        }
+    } catch (const std::exception&) {
+    }
+    return Variant();
+}
+
+void CDatabase::RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID) {
+    const std::string& prefix = centralPrefix_;
+    Connection& central = *ConnectionFor(0);
+    central.Execute("DELETE FROM " + prefix +
+                    "FreeTextIndex where table_id=" + std::to_string(iTableNumber) +
+                    "  and record_id = " + std::to_string(lRecordID));
+    // The postings of every record this one owns go with it.
+    central.Execute("DELETE FROM " + prefix +
+                    "FreeTextIndex where ownertable_id=" + std::to_string(iTableNumber) +
+                    "  and ownerrecord_id = " + std::to_string(lRecordID));
+}
+
+}  // namespace vendral
