@@ -88,7 +88,7 @@ struct FreeTextTableRow {
 };
 
 class CDatabase {
-public:
+  public:
     CDatabase();
     ~CDatabase();
     CDatabase(const CDatabase&) = delete;
@@ -223,8 +223,8 @@ public:
     Variant GetUDFListID(std::int32_t iType, const std::string& sFieldName,
                          const std::string& sName, bool bCreateIfNotFound = false,
                          bool ExactSearch = false, std::int16_t iDatabaseConnection = 0);
-    Variant GetUDFListValue(std::int32_t iType, const std::string& sFieldName,
-                            std::int32_t lValue, std::int16_t iDatabaseConnection = 0);
+    Variant GetUDFListValue(std::int32_t iType, const std::string& sFieldName, std::int32_t lValue,
+                            std::int16_t iDatabaseConnection = 0);
     Variant ComboList(ListControl& oCombo, std::int32_t ComboType,
                       std::int16_t iDatabaseConnection = 0);
     Variant ComboListAssociate(ListControl& oCombo, std::int16_t iDatabaseConnection = 0);
@@ -258,7 +258,7 @@ public:
     // central database; stops quietly at the first error.
     void LoadFreeTextSettings();
 
-private:
+  private:
     enum class CatalogueSide { Central, Local };
 
     // Connection selector: 0 is central, any other value local.
@@ -279,6 +279,16 @@ private:
     // Opening (settings file, type detection).
     void DetectDatabaseType(const std::string& section);
     std::string ReadDatabaseType(const std::string& section) const;
+
+    // Opening from the settings file: the state of one OpenODBC_DB call (its
+    // failure handling and the credentials it connects with) and the three ways
+    // it puts a connection into service. Defined in opening.cpp.
+    struct OpenRun;
+    void OpenCentralSide(OpenRun& run);
+    void FinishCentralOpen(OpenRun& run);
+    void OpenLocalAsCentral(OpenRun& run);
+    void OpenLocalSide(OpenRun& run);
+    void FinishLocalOpen(OpenRun& run);
 
     // Free text.
     static Variant FindTableRow(const std::vector<FreeTextTableRow>& list, const std::string& text);

@@ -18,7 +18,8 @@ Variant ReadIniValue(const std::string& section, const std::string& key,
 void WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& filePath);
 
-// Hides a password from a casual look. This is not encryption.
+// Hides a password from a casual look. This is not encryption: anyone with the
+// library can decode it, so the settings file is created readable by its owner only.
 std::string EncodePassword(const std::string& text);
 std::string DecodePassword(const std::string& encoded);
 // What DecodePassword gives for the stored form of an empty password; the
@@ -30,13 +31,14 @@ std::string& SettingsFilePath();
 
 // The per-thread state of the connection settings dialog.
 struct DialogState {
-    int Mode = 0;          // DialogMode: 1 central, 2 local, 3 or more both
-    int AskServer = 0;     // DialogAskServer: 1 shows server and database names
+    int Mode = 0;            // DialogMode: 1 central, 2 local, 3 or more both
+    int AskServer = 0;       // DialogAskServer: 1 shows server and database names
     bool Cancelled = false;  // DialogCancelled
 };
 DialogState& CurrentDialogState();
 
-// Registry roots as the original selects them.
+// Registry roots of the driver lookup: the user's data sources (ODBCINI, else
+// ~/.odbc.ini) and the system's (odbc.ini in ODBCSYSINI, else the system one).
 constexpr std::int16_t kRootCurrentUser = 1;
 constexpr std::int16_t kRootLocalMachine = 2;
 // The key under which a data source's driver name is found.
@@ -50,8 +52,9 @@ struct RegistryKey {
 
 Variant ReadRegistryValue(const std::string& keyPath, const std::string& valueName,
                           std::int16_t root);
-// 0 and the value on success, the platform's status otherwise, -1 for a value
-// of a type that is not read.
+// 0 and the value on success; otherwise the value is left as it was and the
+// status is 2 for a missing value, 6 for a key that is not open, -1 for a value
+// of a type that is not read (values under the data-source key are all text).
 std::int32_t QueryRegistryValue(const RegistryKey& key, const std::string& valueName,
                                 Variant& value);
 

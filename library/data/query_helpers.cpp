@@ -7,7 +7,7 @@ namespace {
 // Closes the shared recordset on every way out, so that a failed query never
 // breaks the next one.
 class WorkRecordsetGuard {
-public:
+  public:
     explicit WorkRecordsetGuard(Recordset& recordset) : recordset_(recordset) {}
     ~WorkRecordsetGuard() {
         if (recordset_.State() == adStateOpen) recordset_.Close();
@@ -15,7 +15,7 @@ public:
     WorkRecordsetGuard(const WorkRecordsetGuard&) = delete;
     WorkRecordsetGuard& operator=(const WorkRecordsetGuard&) = delete;
 
-private:
+  private:
     Recordset& recordset_;
 };
 
@@ -46,7 +46,8 @@ std::string CDatabase::PrepareSQL(const std::string& sql, std::int16_t iDatabase
     return out;
 }
 
-void CDatabase::OpenWorkRecordset(const std::string& preparedSql, std::int16_t iDatabaseConnection) {
+void CDatabase::OpenWorkRecordset(const std::string& preparedSql,
+                                  std::int16_t iDatabaseConnection) {
     if (!workRecordset_) workRecordset_ = std::make_unique<Recordset>();
     if (workRecordset_->State() == adStateOpen) workRecordset_->Close();
     workRecordset_->Open(preparedSql, ConnectionFor(iDatabaseConnection), adOpenForwardOnly,
@@ -68,34 +69,32 @@ Variant CDatabase::CountRecords(const std::string& sTable, const std::string& sW
 
 Variant CDatabase::CountRecordsSQL(const std::string& sQueryFrom,
                                    std::int16_t iDatabaseConnection) {
-    OpenWorkRecordset(PrepareSQL("SELECT COUNT(*) AS CountResult " + sQueryFrom,
-                                 iDatabaseConnection),
-                      iDatabaseConnection);
+    OpenWorkRecordset(
+        PrepareSQL("SELECT COUNT(*) AS CountResult " + sQueryFrom, iDatabaseConnection),
+        iDatabaseConnection);
     WorkRecordsetGuard guard(*workRecordset_);
     if (workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
     return workRecordset_->Fields("CountResult").Value();
 }
 
 Variant CDatabase::GetFirstTextRecord(const std::string& sTable, const std::string& sField,
-                                      const std::string& sWhere,
-                                      std::int16_t iDatabaseConnection) {
-    Variant value = FirstValue(PrepareSQL("SELECT " + sField + " FROM " +
-                                              QualifyTable(sTable, iDatabaseConnection) + " " +
-                                              sWhere,
-                                          iDatabaseConnection),
-                               iDatabaseConnection);
+                                      const std::string& sWhere, std::int16_t iDatabaseConnection) {
+    Variant value =
+        FirstValue(PrepareSQL("SELECT " + sField + " FROM " +
+                                  QualifyTable(sTable, iDatabaseConnection) + " " + sWhere,
+                              iDatabaseConnection),
+                   iDatabaseConnection);
     if (value.IsEmpty() || value.IsNull()) return Variant(std::string());
     return value;
 }
 
 Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::string& sField,
-                                      const std::string& sWhere,
-                                      std::int16_t iDatabaseConnection) {
-    Variant value = FirstValue(PrepareSQL("SELECT " + sField + " FROM " +
-                                              QualifyTable(sTable, iDatabaseConnection) + " " +
-                                              sWhere,
-                                          iDatabaseConnection),
-                               iDatabaseConnection);
+                                      const std::string& sWhere, std::int16_t iDatabaseConnection) {
+    Variant value =
+        FirstValue(PrepareSQL("SELECT " + sField + " FROM " +
+                                  QualifyTable(sTable, iDatabaseConnection) + " " + sWhere,
+                              iDatabaseConnection),
+                   iDatabaseConnection);
     if (value.IsEmpty() || value.IsNull()) return Variant(static_cast<std::int32_t>(0));
     return value;
 }

@@ -1,5 +1,7 @@
 #include "platform/connection_string.h"
 
+#include <cctype>
+
 #include "platform/text.h"
 
 namespace vendral {
@@ -8,6 +10,24 @@ namespace {
 constexpr const char* kDefaultProvider = "MSDASQL";
 // The SQLite driver's name in the driver list; NoCreat keeps a missing file an error.
 constexpr const char* kFileDriver = "SQLite3";
+
+// The SQLite driver takes no braced values, so a file path that would need
+// braces goes to it as a URI; "mode=rw" keeps a missing file an error there too.
+std::string FileDatabaseValue(const std::string& path) {
+    if (QuoteAttributeValue(path) == path) return path;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri.push_back(static_cast<char>(c));
+        } else {
+            uri.push_back('%');
+            uri.push_back(kHex[c >> 4]);
+            uri.push_back(kHex[c & 0x0F]);
+        }
+    }
+    return uri + "?mode=rw";
+}
 
 bool IsJetProvider(const std::string& provider) {
     return ToUpper(provider).rfind("MICROSOFT.JET.OLEDB", 0) == 0;
@@ -48,7 +68,8 @@ std::vector<Attribute> ParseConnectionString(const std::string& text) {
             i = next == std::string::npos ? text.size() : next + 1;
         } else {
             std::size_t end = text.find(';', equals + 1);
-            value = text.substr(equals + 1, (end == std::string::npos ? text.size() : end) - equals - 1);
+            value = text.substr(equals + 1,
+                                (end == std::string::npos ? text.size() : end) - equals - 1);
             i = end == std::string::npos ? text.size() : end + 1;
         }
         if (!key.empty()) attributes.emplace_back(key, value);
@@ -102,7 +123,7 @@ OdbcTarget TranslateConnectionString(const std::string& text, const std::string&
         target.FileDatabase = true;
         target.FilePath = dataSource;
         target.OdbcString = JoinAttributes({{"Driver", kFileDriver},
-                                            {"Database", dataSource},
+                                            {"Database", FileDatabaseValue(dataSource)},
                                             {"NoCreat", "1"}});
         return target;
     }

@@ -1,5 +1,6 @@
 #include "support/test_database.h"
 
+#include <odbcinst.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,11 +21,19 @@ std::string ReadFile(const std::string& path) {
     return buffer.str();
 }
 
-void AppendSection(const std::string& path, const std::string& name,
-                   const std::map<std::string, std::string>& attributes) {
-    std::ofstream out(path, std::ios::app);
-    out << "\n[" << name << "]\n";
-    for (const auto& [key, value] : attributes) out << key << "=" << value << "\n";
+// Entries go in through the driver manager's own writer: unixODBC answers
+// look-ups from copies of its files that it keeps for about twenty seconds,
+// and only its writer drops them, so appended entries would stay unseen.
+void WriteOdbcSection(const char* file, UWORD mode, const std::string& name,
+                      const std::map<std::string, std::string>& attributes) {
+    SQLSetConfigMode(mode);
+    bool written = true;
+    for (const auto& [key, value] : attributes) {
+        written =
+            written && SQLWritePrivateProfileString(name.c_str(), key.c_str(), value.c_str(), file);
+    }
+    SQLSetConfigMode(ODBC_BOTH_DSN);
+    if (!written) throw std::runtime_error("cannot write [" + name + "] into " + file);
 }
 
 std::string ProcessDatabaseName(Side side) {
@@ -82,8 +91,8 @@ TestOdbc::TestOdbc() {
     setenv("ODBCSYSINI", directory_.c_str(), 1);
     setenv("ODBCINI", UserIniPath().c_str(), 1);
 
-    for (auto [name, file] : {std::pair{kSqliteCentralDsn, "central.db"},
-                              std::pair{kSqliteLocalDsn, "local.db"}}) {
+    for (auto [name, file] :
+         {std::pair{kSqliteCentralDsn, "central.db"}, std::pair{kSqliteLocalDsn, "local.db"}}) {
         AddDataSource(name, {{"Driver", "SQLite3"},
                              {"Database", directory_ + "/" + file},
                              {"Timeout", "100000"},
@@ -127,12 +136,13 @@ std::string TestOdbc::ScratchPath(const std::string& name) const {
 }
 
 void TestOdbc::AddDriver(const std::string& name, const std::string& like) {
-    AppendSection(DriverIniPath(), name, {{"Driver", DriverPath(like)}, {"Setup", DriverPath(like)}});
+    WriteOdbcSection("odbcinst.ini", ODBC_BOTH_DSN, name,
+                     {{"Driver", DriverPath(like)}, {"Setup", DriverPath(like)}});
 }
 
 void TestOdbc::AddDataSource(const std::string& name,
                              const std::map<std::string, std::string>& attributes, bool userOnly) {
-    AppendSection(userOnly ? UserIniPath() : SystemIniPath(), name, attributes);
+    WriteOdbcSection("odbc.ini", userOnly ? ODBC_USER_DSN : ODBC_SYSTEM_DSN, name, attributes);
 }
 
 std::string TestOdbc::DriverPath(const std::string& driver) const {
@@ -156,7 +166,8 @@ TestDatabase::TestDatabase(Engine engine, Side side) : engine_(engine), side_(si
         std::string file = odbc.Directory() + (side == Side::Central ? "/central.db" : "/local.db");
         for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(file + suffix);
     } else {
-        if (!odbc.PostgresAvailable()) throw std::runtime_error("no PostgreSQL server for the tests");
+        if (!odbc.PostgresAvailable())
+            throw std::runtime_error("no PostgreSQL server for the tests");
         dsn_ = side == Side::Central ? kPostgresCentralDsn : kPostgresLocalDsn;
     }
     connection_ = Connect();

@@ -1,0 +1,16 @@
+// The connection strings with which the library opens its connections.
+#pragma once
+
+#include <string>
+
+namespace vendral {
+
+// "Provider=MSDASQL;dsn=...;uid=...;pwd=...". A value holding ";", "{", "}" or
+// surrounding blanks is put in braces so that it can neither add attributes
+// nor lose characters; other values are written as they are.
+std::string OdbcConnectionString(const std::string& dsn, const std::string& uid,
+                                 const std::string& pwd);
+// "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=FILE", the path braced in the same way.
+std::string FileConnectionString(const std::string& path);
+
+}  // namespace vendral

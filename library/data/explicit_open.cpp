@@ -1,0 +1,55 @@
+// Opening from explicit parameters: a data source for the central connection,
+// or a database file on the third connection.
+#include "data/connection_strings.h"
+#include "vendral/cdatabase.h"
+#include "vendral/ui_host.h"
+
+namespace vendral {
+namespace {
+
+// The Access connection always waits this long for a statement, whatever
+// DatabaseTimeOUt says.
+constexpr std::int32_t kFileCommandTimeout = 60;
+
+}  // namespace
+
+Variant CDatabase::OpenODBC_ByConnection(const std::string& sDSN, const std::string& sPrefix,
+                                         const std::string& sDatabaseType, const Variant& sUserID,
+                                         const std::string& sPassWord) {
+    // The prefix is taken as given: no "." is appended here.
+    centralPrefix_ = sPrefix;
+    centralDSN_ = sDSN;
+    centralUID_ = sUserID.ToString();
+    centralPassword_ = sPassWord;
+    databaseTypeCentral_ = sDatabaseType;
+    SetSQLFunctions(databaseTypeCentral_);
+    Connection& connection = *ConnectionFor(0);
+    connection.CommandTimeout(databaseTimeOut_);
+    connection.ConnectionTimeout(databaseTimeOut_);
+    connection.ConnectionString(OdbcConnectionString(sDSN, centralUID_, sPassWord));
+    connection.Open();
+    if (databaseTypeCentral_ == "ACCESS") SysdDatabaseAccess = true;
+    LoadFreeTextSettings();
+    centralRunning_ = true;
+    return Variant();
+}
+
+Variant CDatabase::OpenAccess_DB(const std::string& sAccessFile) {
+    UiHost& host = CurrentUiHost();
+    host.SetMousePointer(kPointerBusy);
+    if (!AccdDatabase) AccdDatabase = std::make_shared<Connection>();
+    try {
+        AccdDatabase->CommandTimeout(kFileCommandTimeout);
+        AccdDatabase->ConnectionString(FileConnectionString(sAccessFile));
+        AccdDatabase->Open();
+    } catch (const std::exception& error) {
+        lastReturnedErrorMessage_ = error.what();
+        host.SetMousePointer(kPointerArrow);
+        ConnectionFor(0)->Errors().Clear();
+        return Variant(false);
+    }
+    host.SetMousePointer(kPointerArrow);
+    return Variant(true);
+}
+
+}  // namespace vendral

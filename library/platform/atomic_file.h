@@ -1,0 +1,26 @@
+// Whole-file reads and atomic replacement of small text files (the settings
+// file): a reader sees either the old or the new contents, never a torn file.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace vendral {
+
+// The bytes of a file; nullopt when it does not exist or cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Replaces the contents of path with edit(old contents) (nullopt for a missing
+// file): the new text goes to a temporary file beside the target, is flushed
+// and renamed over it, keeping the target's permissions. A new file gets mode
+// newFileMode. Writers in other threads and processes that use this function
+// are serialized by an advisory lock on its folder. edit may return nullopt to
+// leave the file alone. Returns false when nothing was written; the old file is
+// then intact (a read-only or unreadable file, a missing folder, a full disk).
+bool ReplaceFileAtomically(
+    const std::string& path,
+    const std::function<std::optional<std::string>(const std::optional<std::string>&)>& edit,
+    unsigned newFileMode = 0600);
+
+}  // namespace vendral

@@ -1,0 +1,227 @@
+// Reading parses the file with SimpleIni. Writing edits the text line by line
+// (with the same rules for what is a section, a key and a comment) because a
+// re-serialised file would lose spacing, trailing comments and duplicate
+// sections that the user wrote.
+#include "platform/private_profile.h"
+
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+#include <vector>
+
+#include "platform/atomic_file.h"
+#include "platform/text.h"
+
+namespace vendral {
+namespace {
+
+constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
+
+// SimpleIni's idea of blanks around names and values.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Names compare as SimpleIni compares them: ASCII letters without regard to case.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+std::string StripOuterQuotes(std::string value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// At most count code points of text.
+std::string FirstCharacters(const std::string& text, std::size_t count) {
+    std::u32string characters = DecodeUtf8(text);
+    if (characters.size() <= count) return text;
+    characters.resize(count);
+    return EncodeUtf8(characters);
+}
+
+struct Line {
+    std::string text;  // without its line break
+    std::string end;   // "\r\n", "\n", "\r" or "" for a last line without one
+};
+
+std::vector<Line> SplitLines(std::string_view contents) {
+    std::vector<Line> lines;
+    std::size_t start = 0;
+    while (start < contents.size()) {
+        std::size_t stop = contents.find_first_of("\r\n", start);
+        if (stop == std::string_view::npos) {
+            lines.push_back({std::string(contents.substr(start)), ""});
+            break;
+        }
+        std::size_t breakLength =
+            (contents[stop] == '\r' && stop + 1 < contents.size() && contents[stop + 1] == '\n')
+                ? 2
+                : 1;
+        lines.push_back({std::string(contents.substr(start, stop - start)),
+                         std::string(contents.substr(stop, breakLength))});
+        start = stop + breakLength;
+    }
+    return lines;
+}
+
+enum class LineKind { Other, Section, Key };
+
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::string_view name;       // section or key name, trimmed
+    std::size_t valueStart = 0;  // for a key: where the value begins in the line
+};
+
+// The classification SimpleIni applies: blank and comment (";", "#") lines
+// and lines without "=" carry nothing; "[name]" opens a section.
+ParsedLine ParseLine(std::string_view text) {
+    ParsedLine parsed;
+    std::size_t first = 0;
+    while (first < text.size() && IsBlank(text[first])) ++first;
+    if (first == text.size() || text[first] == ';' || text[first] == '#') return parsed;
+    if (text[first] == '[') {
+        std::size_t close = text.find(']', first);
+        if (close == std::string_view::npos) return parsed;
+        parsed.kind = LineKind::Section;
+        parsed.name = TrimBlanks(text.substr(first + 1, close - first - 1));
+        return parsed;
+    }
+    std::size_t equals = text.find('=', first);
+    if (equals == std::string_view::npos) return parsed;
+    parsed.name = TrimBlanks(text.substr(first, equals - first));
+    if (parsed.name.empty()) return parsed;
+    parsed.kind = LineKind::Key;
+    parsed.valueStart = equals + 1;
+    while (parsed.valueStart < text.size() && IsBlank(text[parsed.valueStart])) {
+        ++parsed.valueStart;
+    }
+    return parsed;
+}
+
+std::string Joined(const std::string& signature, const std::vector<Line>& lines) {
+    std::string result = signature;
+    for (const Line& line : lines) result += line.text + line.end;
+    return result;
+}
+
+bool WritableName(std::string_view name, std::string_view forbidden) {
+    return !name.empty() && name.find_first_of(forbidden) == std::string_view::npos &&
+           !IsBlank(name.front()) && !IsBlank(name.back());
+}
+
+}  // namespace
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::size_t bufferSize,
+                                    const std::string& path) {
+    auto fallback = [&] { return FirstCharacters(std::string(defaultValue), bufferSize - 1); };
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
+    if (bufferSize == 0) return std::string();
+    // Keys above the first section belong to no section the platform knows.
+    if (section.empty() || key.empty()) return fallback();
+    std::optional<std::string> contents = ReadWholeFile(path);
+    if (!contents) return fallback();
+
+    CSimpleIniA ini(/*isUtf8=*/false, /*multiKey=*/true, /*multiLine=*/false);
+    ini.SetQuotes(false);
+    if (ini.LoadData(contents->data(), contents->size()) < 0) return fallback();
+    CSimpleIniA::TNamesDepend values;
+    std::string sectionName(section), keyName(key);
+    if (!ini.GetAllValues(sectionName.c_str(), keyName.c_str(), values) || values.empty()) {
+        return fallback();
+    }
+    // SimpleIni hands duplicates back in no set order; the platform takes the first.
+    values.sort(CSimpleIniA::Entry::LoadOrder());
+    std::string value = StripOuterQuotes(values.front().pItem);
+    if (value.empty()) return fallback();
+    return FirstCharacters(value, bufferSize - 1);
+}
+
+std::optional<std::string> WithProfileValue(const std::optional<std::string>& contents,
+                                            std::string_view section, std::string_view key,
+                                            std::string_view value) {
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
+    if (!WritableName(section, "]\r\n") || !WritableName(key, "=\r\n") || key.front() == ';' ||
+        key.front() == '#' || key.front() == '[') {
+        return std::nullopt;
+    }
+    // A line break in a value would start new keys or sections in the file.
+    value = value.substr(0, value.find_first_of("\r\n"));
+
+    std::string text = contents.value_or(std::string());
+    std::string signature;
+    if (text.starts_with(kUtf8Signature)) {
+        signature = kUtf8Signature;
+        text.erase(0, kUtf8Signature.size());
+    }
+    std::vector<Line> lines = SplitLines(text);
+    std::string lineBreak = "\n";
+    for (const Line& line : lines) {
+        if (!line.end.empty()) {
+            lineBreak = line.end;
+            break;
+        }
+    }
+
+    bool inMatchingSection = false, inFirstSection = false;
+    std::optional<std::size_t> insertAfter;  // last line of the first matching section's keys
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        ParsedLine parsed = ParseLine(lines[i].text);
+        if (parsed.kind == LineKind::Section) {
+            inMatchingSection = SameName(parsed.name, section);
+            inFirstSection = inMatchingSection && !insertAfter;
+            if (inFirstSection) insertAfter = i;
+        } else if (parsed.kind == LineKind::Key && inMatchingSection) {
+            if (SameName(parsed.name, key)) {
+                // The key keeps its spelling and spacing; only the value changes.
+                lines[i].text = lines[i].text.substr(0, parsed.valueStart) + std::string(value);
+                return Joined(signature, lines);
+            }
+            if (inFirstSection) insertAfter = i;
+        }
+    }
+
+    Line added{std::string(key) + "=" + std::string(value), lineBreak};
+    if (insertAfter) {
+        if (lines[*insertAfter].end.empty()) lines[*insertAfter].end = lineBreak;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insertAfter + 1), added);
+    } else {
+        if (!lines.empty()) {
+            if (lines.back().end.empty()) lines.back().end = lineBreak;
+            if (!TrimBlanks(lines.back().text).empty()) lines.push_back({"", lineBreak});
+        }
+        lines.push_back({"[" + std::string(section) + "]", lineBreak});
+        lines.push_back(added);
+    }
+    return Joined(signature, lines);
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::string& path) {
+    return ReplaceFileAtomically(
+        path,
+        [&](const std::optional<std::string>& contents) {
+            return WithProfileValue(contents, section, key, value);
+        },
+        0600);
+}
+
+}  // namespace vendral

@@ -1,0 +1,36 @@
+// Private-profile ("INI") files with the platform's semantics: sections and
+// keys matched without regard to case, blanks around names and values
+// ignored, the first of duplicate keys wins, one pair of matching outer quotes
+// taken off a value, and writes that change one line and keep every other
+// line, comment and blank of the file as it was.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vendral {
+
+// The value of key in section, at most bufferSize - 1 characters (code
+// points), as a buffer of bufferSize characters holding a terminating NUL
+// would take it; defaultValue when the file, section or key is missing or the
+// value is empty.
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::size_t bufferSize,
+                                    const std::string& path);
+
+// Sets key in section to value, creating the file (readable by its owner
+// only), the section and the key as needed; atomic. A value is one line: a
+// line break ends it. Returns false when nothing was written (bad names,
+// read-only file, missing folder); the file is then unchanged.
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::string& path);
+
+// The text of a file after setting key in section to value (the editing step
+// of WritePrivateProfileString); nullopt for names that cannot be written.
+std::optional<std::string> WithProfileValue(const std::optional<std::string>& contents,
+                                            std::string_view section, std::string_view key,
+                                            std::string_view value);
+
+}  // namespace vendral

@@ -1,0 +1,101 @@
+// The process-wide UI host and the headless default.
+#include "vendral/ui_host.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+
+#include "vendral/settings.h"
+
+namespace vendral {
+namespace {
+
+constexpr int kButtonOk = 1;
+
+// One line per message: line breaks inside the text become blanks.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            line.push_back(' ');
+        } else {
+            line.push_back(c);
+        }
+    }
+    return line;
+}
+
+void PrintLine(const std::string& title, const std::string& text) {
+    std::string line = title + ": " + OneLine(text) + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+// The host is installed once by the application, normally before any
+// CDatabase exists; the lock only keeps a late installation from tearing the
+// pointer.
+std::mutex& HostMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<UiHost>& InstalledHost() {
+    static std::shared_ptr<UiHost> host = std::make_shared<HeadlessUiHost>();
+    return host;
+}
+
+}  // namespace
+
+int HeadlessUiHost::MessageBox(const std::string& text, const std::string& title,
+                               MessageIcon /*icon*/) {
+    PrintLine(title, text);
+    return kButtonOk;
+}
+
+void HeadlessUiHost::SetMousePointer(int /*pointer*/) {}
+
+void HeadlessUiHost::DoEvents() {}
+
+void HeadlessUiHost::ShowSettingsDialog() {
+    // Without a user interface nobody can enter the settings, so the dialog
+    // counts as left without saving.
+    const std::string& path = SettingsFilePath();
+    std::error_code ignored;
+    if (std::filesystem::exists(path, ignored)) {
+        PrintLine("Error",
+                  "The connection settings dialog cannot be shown without a user "
+                  "interface; edit the settings file " +
+                      path + " instead.");
+    } else {
+        PrintLine("Error", "The settings file " + path +
+                               " is missing and the connection settings dialog cannot be shown "
+                               "without a user interface.");
+    }
+    CurrentDialogState().Cancelled = true;
+}
+
+UiHost& CurrentUiHost() {
+    std::lock_guard lock(HostMutex());
+    return *InstalledHost();
+}
+
+std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host) {
+    if (!host) host = std::make_shared<HeadlessUiHost>();
+    std::lock_guard lock(HostMutex());
+    std::shared_ptr<UiHost> previous = std::move(InstalledHost());
+    InstalledHost() = std::move(host);
+    return previous;
+}
+
+int ShowErrorMessage(const std::string& text) {
+    return CurrentUiHost().MessageBox(text, "Error", MessageIcon::Exclamation);
+}
+
+int ShowInfoMessage(const std::string& text) {
+    return CurrentUiHost().MessageBox(text, "Message", MessageIcon::Information);
+}
+
+}  // namespace vendral

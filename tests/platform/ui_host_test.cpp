@@ -1,0 +1,76 @@
+#include "vendral/ui_host.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "support/recording_ui_host.h"
+#include "support/test_database.h"
+#include "vendral/settings.h"
+
+namespace vendral::test {
+namespace {
+
+// Puts the headless default in place for one test and restores what was there.
+class HeadlessHostTest : public ::testing::Test {
+  protected:
+    void SetUp() override { previous_ = InstallUiHost(nullptr); }
+    void TearDown() override { InstallUiHost(previous_); }
+    std::shared_ptr<UiHost> previous_;
+};
+
+TEST_F(HeadlessHostTest, DefaultHostIsHeadlessAndWritesOneLinePerMessage) {
+    EXPECT_NE(dynamic_cast<HeadlessUiHost*>(&CurrentUiHost()), nullptr);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(ShowErrorMessage("There is a problem with the central connection.\r\nrefused"), 1);
+    EXPECT_EQ(ShowInfoMessage("Saved\nagain"), 1);
+    CurrentUiHost().SetMousePointer(kPointerBusy);
+    CurrentUiHost().DoEvents();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Error: There is a problem with the central connection. refused\n"
+              "Message: Saved again\n");
+}
+
+TEST_F(HeadlessHostTest, SettingsDialogCountsAsCancelledAndNamesTheFile) {
+    std::string missing = TestOdbc::Instance().ScratchPath("never-written.ini");
+    SettingsFilePath() = missing;
+    CurrentDialogState().Cancelled = false;
+    ::testing::internal::CaptureStderr();
+    CurrentUiHost().ShowSettingsDialog();
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(CurrentDialogState().Cancelled);
+    EXPECT_EQ(said.rfind("Error: The settings file " + missing + " is missing", 0), 0u) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+
+    std::string existing = TestOdbc::Instance().ScratchPath("written.ini");
+    std::ofstream(existing) << "[Central]\nDSN=x\n";
+    SettingsFilePath() = existing;
+    CurrentDialogState().Cancelled = false;
+    ::testing::internal::CaptureStderr();
+    CurrentUiHost().ShowSettingsDialog();
+    said = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(CurrentDialogState().Cancelled);
+    EXPECT_NE(said.find(existing), std::string::npos) << said;
+    EXPECT_EQ(said.find("is missing"), std::string::npos) << said;
+}
+
+TEST(UiHostTest, InstalledHostReceivesTitlesAndIconsAndIsReplacedAgain) {
+    UiHost* before = &CurrentUiHost();
+    {
+        ScopedRecordingHost host;
+        EXPECT_EQ(&CurrentUiHost(), &*host);
+        ShowErrorMessage("bad");
+        ShowInfoMessage("good");
+        ASSERT_EQ(host->Messages.size(), 2u);
+        EXPECT_EQ(host->Messages[0].Text, "bad");
+        EXPECT_EQ(host->Messages[0].Title, "Error");
+        EXPECT_EQ(host->Messages[0].Icon, MessageIcon::Exclamation);
+        EXPECT_EQ(host->Messages[1].Text, "good");
+        EXPECT_EQ(host->Messages[1].Title, "Message");
+        EXPECT_EQ(host->Messages[1].Icon, MessageIcon::Information);
+    }
+    EXPECT_EQ(&CurrentUiHost(), before);
+}
+
+}  // namespace
+}  // namespace vendral::test
