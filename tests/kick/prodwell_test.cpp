@@ -36,7 +36,7 @@ std::string Quote(const std::string& text) {
 }
 
 // Runs the program with output and errors redirected to files (so not on a terminal).
-Outcome Run(const std::string& program, const std::vector<std::string>& args) {
+Outcome RunProgram(const std::string& program, const std::vector<std::string>& args) {
     std::string out = TestOdbc::Instance().ScratchPath("prodwell.out");
     std::string err = TestOdbc::Instance().ScratchPath("prodwell.err");
     std::string command = Quote(program);
@@ -47,7 +47,7 @@ Outcome Run(const std::string& program, const std::vector<std::string>& args) {
 }
 
 Outcome Prodwell(const std::vector<std::string>& args) {
-    return Run(PRODWELL_PATH, args);
+    return RunProgram(PRODWELL_PATH, args);
 }
 
 std::size_t Lines(const std::string& text) {
@@ -152,7 +152,7 @@ TEST_P(ProdwellTest, WithoutIniTheSettingsFileBesideTheProgramIsRead) {
     fs::create_directories(folder);
     fs::copy_file(PRODWELL_PATH, folder / "kicker", fs::copy_options::overwrite_existing);
     WriteSettings((folder / "kicker.ini").string());
-    Outcome run = Run((folder / "kicker").string(), {"--kick-date", "2008-06-08"});
+    Outcome run = RunProgram((folder / "kicker").string(), {"--kick-date", "2008-06-08"});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Out, "Inserts for appointments: 1, inserts for tasks: 2\n");
 }
