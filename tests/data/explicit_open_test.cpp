@@ -17,6 +17,7 @@ class ExplicitOpenTest : public EngineTest {
 
 TEST_P(ExplicitOpenTest, ByConnectionOpensTheCentralSideAsGiven) {
     std::string before = SettingsFilePath();
+    EnableFreeText(*central_);
     CDatabase db;
     db.DatabaseTimeOUt(7);
     Variant result = db.OpenODBC_ByConnection(central_->Dsn(), "CRM5", "Oracle",
@@ -30,6 +31,8 @@ TEST_P(ExplicitOpenTest, ByConnectionOpensTheCentralSideAsGiven) {
     EXPECT_TRUE(db.dDatabaseIsRunning());
     EXPECT_FALSE(db.SysdDatabaseAccess);
     EXPECT_EQ(db.dDatabase->State(), adStateOpen);
+    // "CRM5" without its dot reaches no table, so the free-text setup stops quietly.
+    EXPECT_FALSE(db.UpdateFreeText());
     EXPECT_EQ(db.dDatabase->CommandTimeout(), 7);
     EXPECT_EQ(db.dDatabase->ConnectionTimeout(), 7);
     EXPECT_EQ(db.LocaldDatabase->State(), adStateClosed);
@@ -39,6 +42,11 @@ TEST_P(ExplicitOpenTest, ByConnectionOpensTheCentralSideAsGiven) {
     CDatabase reference;
     reference.SetSQLFunctions("Oracle");
     EXPECT_EQ(db.SQLFunct_FirstLast(), reference.SQLFunct_FirstLast());
+
+    CDatabase prefixed;
+    prefixed.OpenODBC_ByConnection(central_->Dsn(), central_->Prefix(), "",
+                                   Variant(central_->Uid()), central_->Pwd());
+    EXPECT_TRUE(prefixed.UpdateFreeText());
 
     CDatabase access;
     access.OpenODBC_ByConnection(central_->Dsn(), central_->Prefix(), "ACCESS",

@@ -51,8 +51,11 @@ class OpeningModesTest : public EngineTest {
 
 TEST_P(OpeningModesTest, CentralOnlyOpensTheCentralSideWithItsTypeAndDialect) {
     std::string file = SettingsFile(Central() + Local());
+    EnableFreeText(*central_);
     CDatabase db;
     EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(true));
+    // The free-text settings come from the central database once it is open.
+    EXPECT_TRUE(db.UpdateFreeText());
     EXPECT_TRUE(host_->Messages.empty());
     EXPECT_EQ(host_->Pointers, (std::vector<int>{kPointerBusy, kPointerArrow}));
     EXPECT_TRUE(db.dDatabaseIsRunning());
@@ -153,8 +156,11 @@ class OpeningFallbackTest : public OpeningTest {
 
 TEST_F(OpeningFallbackTest, Mode4FallsBackToTheLocalDatabaseSilently) {
     std::string file = SettingsFile(ClosedSection("Central") + Local());
+    EnableFreeText(*local_);
     CDatabase db;
     EXPECT_EQ(db.OpenODBC_DB(file, Central_if_failes_local), Variant(true));
+    // The local database in the central slot brings no free-text settings.
+    EXPECT_FALSE(db.UpdateFreeText());
     EXPECT_TRUE(host_->Messages.empty());
     EXPECT_EQ(db.FailCount(), 1);
     EXPECT_FALSE(db.LastReturnedErrorMessage().empty());

@@ -75,6 +75,13 @@ class PostgresRole {
     std::string password_;
 };
 
+// Switches the free-text index on in a CRM test database.
+inline void EnableFreeText(TestDatabase& database) {
+    database.Exec(
+        "INSERT INTO userpreference (userpreference_id, deflevel, owner_id, prefsection, "
+        "prefkey, prefvalue) VALUES (1, 0, 0, 'Freetext', 'Enabled', '1')");
+}
+
 // Skips (or, where PostgreSQL is required, fails) a test that needs the server.
 #define VENDRAL_REQUIRE_POSTGRES()                                                     \
     do {                                                                               \
