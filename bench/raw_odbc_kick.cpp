@@ -1,0 +1,134 @@
+#include "raw_odbc_kick.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <ctime>
+#include <stdexcept>
+
+#include "kick.h"
+
+namespace vendral::bench {
+namespace {
+
+void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const std::string& what) {
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return;
+    SQLCHAR state[6] = {}, text[1024] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &length);
+    throw std::runtime_error(what + ": [" + reinterpret_cast<char*>(state) + "] " +
+                             reinterpret_cast<char*>(text));
+}
+
+struct Handles {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT rows = SQL_NULL_HSTMT;
+    SQLHSTMT work = SQL_NULL_HSTMT;
+    ~Handles() {
+        if (work) SQLFreeHandle(SQL_HANDLE_STMT, work);
+        if (rows) SQLFreeHandle(SQL_HANDLE_STMT, rows);
+        if (dbc) {
+            SQLDisconnect(dbc);
+            SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        }
+        if (env) SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+};
+
+void Exec(SQLHSTMT stmt, const std::string& sql) {
+    Check(SQLExecDirect(stmt, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_HANDLE_STMT, stmt, sql);
+}
+
+// The first column of the first row as a number; 0 when there is no row or it is null.
+std::int64_t FirstNumber(SQLHSTMT stmt, const std::string& sql) {
+    Exec(stmt, sql);
+    SQLBIGINT value = 0;
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLFetch(stmt);
+    Check(rc, SQL_HANDLE_STMT, stmt, sql);
+    if (rc != SQL_NO_DATA) {
+        Check(SQLGetData(stmt, 1, SQL_C_SBIGINT, &value, 0, &indicator), SQL_HANDLE_STMT, stmt,
+              sql);
+        if (indicator == SQL_NULL_DATA) value = 0;
+    }
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    return value;
+}
+
+// Seconds since 1970 on the local clock, as the log's ttime is written.
+std::int64_t LocalSeconds() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return static_cast<std::int64_t>(now) + local.tm_gmtoff;
+}
+
+// The same statements the library sends for UpdateTravelTransactionLog(4608, ..., 9, id, 0).
+void LogRow(SQLHSTMT stmt, const std::string& p, std::int32_t registered, std::int32_t id) {
+    std::int64_t logId = 0;
+    for (;;) {
+        Exec(stmt, "UPDATE " + p + "Sequence SET Next_id = Next_id + 1  WHERE id=39");
+        SQLFreeStmt(stmt, SQL_CLOSE);
+        logId = FirstNumber(stmt, "Select Next_id FROM " + p + "Sequence WHERE ID =39") - 1;
+        if (FirstNumber(stmt, "SELECT Next_id FROM " + p + "Sequence where id =39 and next_id = " +
+                                  std::to_string(logId)) == 0)
+            break;
+    }
+    Exec(stmt, "INSERT INTO " + p +
+                   "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
+                   "associate_id, tablenumber, record_id ) VALUES (" +
+                   std::to_string(logId) + ", " + std::to_string(LocalSeconds()) + ", 0, 4608, " +
+                   std::to_string(registered) + ", 9, " + std::to_string(id) + ")");
+    SQLFreeStmt(stmt, SQL_CLOSE);
+}
+
+void Phase(Handles& h, const std::string& prefix, kick::KickPhase phase, std::int32_t associateID,
+           std::int32_t kickTime, std::int32_t& logged, RawKickResult& result) {
+    Exec(h.rows, kick::BuildKickStatement(prefix, phase, associateID, kickTime));
+    SQLINTEGER id = 0, owner = 0, registered = 0;
+    SQLLEN idInd = 0, ownerInd = 0, registeredInd = 0;
+    SQLBindCol(h.rows, 1, SQL_C_SLONG, &id, 0, &idInd);
+    SQLBindCol(h.rows, 2, SQL_C_SLONG, &owner, 0, &ownerInd);
+    SQLBindCol(h.rows, 3, SQL_C_SLONG, &registered, 0, &registeredInd);
+    for (;;) {
+        SQLRETURN rc = SQLFetch(h.rows);
+        Check(rc, SQL_HANDLE_STMT, h.rows, "fetch");
+        if (rc == SQL_NO_DATA) break;
+        std::int32_t ownerId = ownerInd == SQL_NULL_DATA ? 0 : owner;
+        if (FirstNumber(h.work, "SELECT associate_id FROM " + prefix +
+                                    "Syncusers where associate_id =" + std::to_string(ownerId)) >
+            0) {
+            LogRow(h.work, prefix, registeredInd == SQL_NULL_DATA ? 0 : registered, id);
+            ++logged;
+        }
+        ++result.RowsLookedAt;
+    }
+    SQLFreeStmt(h.rows, SQL_CLOSE);
+    SQLFreeStmt(h.rows, SQL_UNBIND);
+}
+
+}  // namespace
+
+RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const std::string& pwd,
+                         const std::string& prefix, std::int32_t associateID,
+                         std::int32_t kickTime) {
+    Handles h;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h.env);
+    SQLSetEnvAttr(h.env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, h.env, &h.dbc);
+    std::string connect = "DSN=" + dsn + ";UID=" + uid + ";PWD=" + pwd;
+    Check(SQLDriverConnect(h.dbc, nullptr, (SQLCHAR*)connect.c_str(), SQL_NTS, nullptr, 0, nullptr,
+                           SQL_DRIVER_NOPROMPT),
+          SQL_HANDLE_DBC, h.dbc, "connect to " + dsn);
+    SQLAllocHandle(SQL_HANDLE_STMT, h.dbc, &h.rows);
+    SQLAllocHandle(SQL_HANDLE_STMT, h.dbc, &h.work);
+    RawKickResult result;
+    Phase(h, prefix, kick::KickPhase::Appointments, associateID, kickTime, result.Appointments,
+          result);
+    Phase(h, prefix, kick::KickPhase::Tasks, associateID, kickTime, result.Tasks, result);
+    return result;
+}
+
+}  // namespace vendral::bench

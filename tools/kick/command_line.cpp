@@ -1,0 +1,75 @@
+#include "command_line.h"
+
+#include <filesystem>
+
+#include "kick_date.h"
+
+namespace vendral::kick {
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (std::size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            inlineValue = true;
+        }
+        auto takeValue = [&]() -> std::string {
+            if (inlineValue) return value;
+            if (i + 1 >= args.size()) throw CommandLineError("option " + name + " needs a value");
+            return args[++i];
+        };
+        if (name == "--help" || name == "-h") {
+            line.Help = true;
+        } else if (name == "--skip-tasks") {
+            if (inlineValue) throw CommandLineError("option --skip-tasks takes no value");
+            line.SkipTasks = true;
+        } else if (name == "--ini") {
+            line.IniFile = takeValue();
+            if (line.IniFile.empty()) throw CommandLineError("option --ini needs a file name");
+        } else if (name == "--associate") {
+            line.AssociateText = takeValue();
+        } else if (name == "--kick-date") {
+            line.KickDate = takeValue();
+        } else {
+            throw CommandLineError("unknown argument " + args[i] + " (see --help)");
+        }
+    }
+    return line;
+}
+
+std::string DefaultSettingsFile(const std::string& programPath) {
+    std::filesystem::path program(programPath);
+    return (program.parent_path() / program.stem()).string() + ".ini";
+}
+
+std::string UsageText(const std::string& programName, const std::string& shortDateFormat) {
+    std::string localeForm = DescribeDateFormat(shortDateFormat);
+    return "Usage: " + programName +
+           " [--ini FILE] [--associate N] [--kick-date DATE] [--skip-tasks]\n"
+           "\n"
+           "Makes the CRM synchronizer send appointments and tasks again: every appointment\n"
+           "(and task) it already knows and that is due on or after the kick date is recorded\n"
+           "once more in the travel transaction log, for each owner that is a synchronizer user.\n"
+           "\n"
+           "  --ini FILE        settings file of the central connection (default: the program's\n"
+           "                    folder and name with .ini)\n"
+           "  --associate N     only this associate's rows; 0 (the default) for all\n"
+           "                    synchronizer users\n"
+           "  --kick-date DATE  first due date to re-send, as YYYY-MM-DD" +
+           (localeForm.empty() ? std::string() : " or " + localeForm) +
+           "\n"
+           "                    (default " +
+           kDefaultKickDate +
+           ")\n"
+           "  --skip-tasks      re-send appointments only\n"
+           "  --help            this text\n"
+           "\n"
+           "The last line reports the rows logged: \"Inserts for appointments: A, inserts for\n"
+           "tasks: T\". Errors are reported on standard error with a non-zero exit status.\n";
+}
+
+}  // namespace vendral::kick

@@ -1,0 +1,50 @@
+// The synchronizer kick: records every appointment (and task) that the
+// synchronizer already knows and that is due on or after a date in the travel
+// transaction log once more, so that the synchronizer sends it again.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "vendral/cdatabase.h"
+
+namespace vendral::kick {
+
+// Appointment types 1 and 6 and task types 2 and 7 live in the same table.
+enum class KickPhase { Appointments, Tasks };
+
+struct KickRequest {
+    // 0 stands for every synchronizer user.
+    std::int32_t AssociateID = 0;
+    // The start of the kick date in seconds since 1970, local clock taken as universal time.
+    std::int32_t KickTime = 0;
+    bool SkipTasks = false;
+};
+
+struct KickCounts {
+    std::int32_t Appointments = 0;
+    std::int32_t Tasks = 0;
+};
+
+// The table number of appointment records and the action type "update".
+constexpr std::int16_t kAppointmentTable = 9;
+constexpr std::int16_t kKickActionType = 4608;
+
+// Called after every row looked at with the running row count of the phase.
+using KickProgress = std::function<void(KickPhase phase, std::int32_t rowsLookedAt)>;
+
+// The statement of one phase; the associate condition is left out for associate 0.
+std::string BuildKickStatement(const std::string& prefix, KickPhase phase, std::int32_t associateID,
+                               std::int32_t kickTime);
+
+// Runs the kick on the open central connection of db. counts grows as rows are
+// logged, so that a caller that catches an error still knows what was logged
+// before it; the error itself (a DatabaseError) reaches the caller.
+void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
+             const KickProgress& progress = {});
+
+// The closing line of a run.
+std::string CountsMessage(const KickCounts& counts);
+
+}  // namespace vendral::kick
