@@ -121,7 +121,7 @@ TEST_P(ProdwellTest, SkipsTasksAndTakesTheLocaleDate) {
 
 TEST_P(ProdwellTest, AnAssociateThatIsNoNumberIsTakenAsZeroAndSaidSo) {
     Outcome run = Prodwell({"--ini", ini_, "--associate", "all", "--kick-date", "2008-06-08"});
-    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Status, 3);
     EXPECT_EQ(run.Out, "Inserts for appointments: 1, inserts for tasks: 2\n");
     EXPECT_EQ(Lines(run.Err), 1u) << run.Err;
     EXPECT_NE(run.Err.find("\"all\" is not a number"), std::string::npos) << run.Err;

@@ -69,7 +69,10 @@ std::string UsageText(const std::string& programName, const std::string& shortDa
            "  --help            this text\n"
            "\n"
            "The last line reports the rows logged: \"Inserts for appointments: A, inserts for\n"
-           "tasks: T\". Errors are reported on standard error with a non-zero exit status.\n";
+           "tasks: T\". Errors are reported on standard error with a non-zero exit status:\n"
+           "1 when the database cannot be opened or fails during the run (what was logged\n"
+           "stays logged), 2 for an option or date that cannot be read, 3 when the associate\n"
+           "was no number and the run was made for all synchronizer users, as 0 would be.\n";
 }
 
 }  // namespace vendral::kick

@@ -24,6 +24,8 @@ using namespace vendral::kick;
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// The run was made, but for all synchronizer users because the associate text was no number.
+constexpr int kExitAssociateNotANumber = 3;
 
 // The executable itself, so that the settings file is found beside it from any folder.
 std::string ProgramPath(const char* argv0) {
@@ -91,12 +93,14 @@ int main(int argc, char** argv) {
 
     KickRequest request;
     request.SkipTasks = line.SkipTasks;
+    bool associateNotANumber = false;
     try {
         AssociateText associate = ParseAssociateText(line.AssociateText);
         if (!associate.StartsWithNumber) {
             // Read as 0, as the window did; a typing error must not pass unnoticed.
             std::cerr << program << ": the associate \"" << OneLine(line.AssociateText)
                       << "\" is not a number; taking 0 (all synchronizer users)" << std::endl;
+            associateNotANumber = true;
         }
         request.AssociateID = associate.AssociateID;
     } catch (const std::out_of_range& error) {
@@ -118,7 +122,11 @@ int main(int argc, char** argv) {
     std::string iniFile =
         line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argv[0])) : line.IniFile;
     try {
-        return Run(program, iniFile, request);
+        int status = Run(program, iniFile, request);
+        // The rows are logged as the window would have logged them, but a script
+        // that meant one associate must not take the run for a success.
+        if (status == 0 && associateNotANumber) return kExitAssociateNotANumber;
+        return status;
     } catch (const std::exception& error) {
         return Fail(program, error.what(), kExitFailure);
     }
