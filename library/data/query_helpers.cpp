@@ -3,6 +3,19 @@
 #include "vendral/cdatabase.h"
 
 namespace vendral {
+namespace {
+
+std::string SelectFirst(const std::string& field, const std::string& table,
+                        const std::string& where) {
+    return "SELECT " + field + " FROM " + table + " " + where;
+}
+
+// No row and a null both read as the helper's own "nothing" value.
+Variant OrWhenMissing(Variant value, Variant missing) {
+    return value.IsEmpty() || value.IsNull() ? missing : value;
+}
+
+}  // namespace
 
 std::string CDatabase::QualifyTable(const std::string& sTable,
                                     std::int16_t iDatabaseConnection) const {
@@ -62,24 +75,22 @@ Variant CDatabase::CountRecordsSQL(const std::string& sQueryFrom,
 
 Variant CDatabase::GetFirstTextRecord(const std::string& sTable, const std::string& sField,
                                       const std::string& sWhere, std::int16_t iDatabaseConnection) {
-    Variant value =
-        FirstValue(PrepareSQL("SELECT " + sField + " FROM " +
-                                  QualifyTable(sTable, iDatabaseConnection) + " " + sWhere,
-                              iDatabaseConnection),
-                   iDatabaseConnection);
-    if (value.IsEmpty() || value.IsNull()) return Variant(std::string());
-    return value;
+    return OrWhenMissing(
+        FirstValue(
+            PrepareSQL(SelectFirst(sField, QualifyTable(sTable, iDatabaseConnection), sWhere),
+                       iDatabaseConnection),
+            iDatabaseConnection),
+        Variant(std::string()));
 }
 
 Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::string& sField,
                                       const std::string& sWhere, std::int16_t iDatabaseConnection) {
-    Variant value =
-        FirstValue(PrepareSQL("SELECT " + sField + " FROM " +
-                                  QualifyTable(sTable, iDatabaseConnection) + " " + sWhere,
-                              iDatabaseConnection),
-                   iDatabaseConnection);
-    if (value.IsEmpty() || value.IsNull()) return Variant(static_cast<std::int32_t>(0));
-    return value;
+    return OrWhenMissing(
+        FirstValue(
+            PrepareSQL(SelectFirst(sField, QualifyTable(sTable, iDatabaseConnection), sWhere),
+                       iDatabaseConnection),
+            iDatabaseConnection),
+        Variant(static_cast<std::int32_t>(0)));
 }
 
 void CDatabase::FillFromWorkRecordset(ListControl& control) {

@@ -111,12 +111,11 @@ OdbcTarget TranslateConnectionString(const std::string& text, const std::string&
             target.Provider = attribute.second;
         } else if (key == "DATA SOURCE") {
             dataSource = attribute.second;
-        } else if ((key == "UID" || key == "USER ID") && !userId.empty()) {
-            continue;
-        } else if ((key == "PWD" || key == "PASSWORD") && !password.empty()) {
-            continue;
         } else {
-            rest.push_back(std::move(attribute));
+            // User and password given as arguments replace those of the string.
+            bool replacedUser = (key == "UID" || key == "USER ID") && !userId.empty();
+            bool replacedPassword = (key == "PWD" || key == "PASSWORD") && !password.empty();
+            if (!replacedUser && !replacedPassword) rest.push_back(std::move(attribute));
         }
     }
     if (IsJetProvider(target.Provider)) {
