@@ -11,7 +11,7 @@ std::string SelectFirst(const std::string& field, const std::string& table,
 }
 
 // No row and a null both read as the helper's own "nothing" value.
-Variant OrWhenMissing(Variant value, Variant missing) {
+Variant OrWhenMissing(const Variant& value, const Variant& missing) {
     return value.IsEmpty() || value.IsNull() ? missing : value;
 }
 
