@@ -160,8 +160,14 @@ class Recordset {
               std::int32_t lockType = adLockUnspecified, std::int32_t options = adCmdUnspecified);
     // True when no current row exists (also for an empty result).
     bool Eof() const;
+    // The original name, for callers that have taken back the C library's EOF macro.
+#pragma push_macro("EOF")
+#undef EOF
+    bool EOF() const { return Eof(); }
+#pragma pop_macro("EOF")
     std::size_t FieldCount() const;
     Field Fields(std::size_t index) const;
+    Field Fields(int index) const { return Fields(static_cast<std::size_t>(index < 0 ? -1 : index)); }
     // Column names are matched without regard to case.
     Field Fields(const std::string& name) const;
     Field Fields(const char* name) const { return Fields(std::string(name)); }

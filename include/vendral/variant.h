@@ -36,6 +36,8 @@ class Variant {
     Variant(std::int32_t value) : value_(value) {}
     Variant(long value) : value_(static_cast<std::int64_t>(value)) {}
     Variant(long long value) : value_(static_cast<std::int64_t>(value)) {}
+    Variant(unsigned int value) : value_(static_cast<std::int64_t>(value)) {}
+    Variant(unsigned long value) : value_(static_cast<std::int64_t>(value)) {}
     Variant(double value) : value_(value) {}
     Variant(const char* value) : value_(std::string(value)) {}
     Variant(std::string value) : value_(std::move(value)) {}

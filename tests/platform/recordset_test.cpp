@@ -91,6 +91,8 @@ TEST_P(RecordsetTest, AnOpenRecordsetMustBeClosedBeforeItIsOpenedAgain) {
     EXPECT_THROW(rs.Eof(), DatabaseError);
     rs.Open("SELECT id FROM " + P() + "sequence WHERE id = -1", connection_);
     EXPECT_TRUE(rs.Eof());
+#undef EOF
+    EXPECT_TRUE(rs.EOF());  // the original name, where the C macro is out of the way
     EXPECT_THROW(rs.Fields(std::size_t{0}), DatabaseError);
     EXPECT_THROW(rs.MoveNext(), DatabaseError);
 }
@@ -101,6 +103,8 @@ TEST_P(RecordsetTest, AFailedOpenLeavesTheRecordsetClosedAndReusable) {
     EXPECT_EQ(rs.State(), adStateClosed);
     rs.Open("SELECT id FROM " + P() + "sequence ORDER BY id", connection_);
     EXPECT_EQ(rs.Fields("id").Value().ToLong(), 10);
+    EXPECT_EQ(rs.Fields(0).Value(), rs.Fields("ID").Value());
+    EXPECT_THROW(rs.Fields(-1), DatabaseError);
 }
 
 VENDRAL_INSTANTIATE_ENGINES(RecordsetTest);
