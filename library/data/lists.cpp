@@ -1,7 +1,5 @@
 // Pick lists: list entries looked up by name (and created when asked), list
 // tables and the associates put into combo boxes.
-#include <stdexcept>
-
 #include "data/local_clock.h"
 #include "data/write_support.h"
 #include "platform/text.h"
@@ -15,13 +13,14 @@ constexpr std::int32_t kRelationDefinition = 48;
 // The catalogue entry of a list table; an unknown number is an error of the call.
 const std::string& ListTable(const TableCatalogue& catalogue, std::int32_t comboType) {
     if (comboType < 0 || comboType >= static_cast<std::int32_t>(kCatalogueSlots)) {
-        throw std::invalid_argument("ComboType " + std::to_string(comboType) +
-                                    " is not a table number from 0 to 260");
+        throw DatabaseError(
+            "ComboType " + std::to_string(comboType) + " is not a table number from 0 to 260",
+            "HY024");
     }
     const std::string& entry = catalogue[static_cast<std::size_t>(comboType)];
     if (entry.empty()) {
-        throw std::invalid_argument("ComboType " + std::to_string(comboType) +
-                                    " names no table of the catalogue");
+        throw DatabaseError(
+            "ComboType " + std::to_string(comboType) + " names no table of the catalogue", "HY024");
     }
     return entry;
 }

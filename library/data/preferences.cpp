@@ -1,7 +1,6 @@
 // User preferences: rows of the CRM's userpreference table, read with a fallback
 // to the global setting, and written and deleted through ExecSQL so that every
 // change is numbered and reaches the travelling users.
-#include <stdexcept>
 #include <vector>
 
 #include "data/write_support.h"
@@ -93,9 +92,10 @@ Variant CDatabase::DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerI
     // Without an owner the condition is all that narrows the level; an empty one
     // would leave a dangling " AND " in the statement.
     if (tOwnerID == 0 && tWhereClause.empty()) {
-        throw std::invalid_argument(
+        throw DatabaseError(
             "DeletePreference needs an owner or a condition: deleting every preference of a "
-            "level is not allowed");
+            "level is not allowed",
+            "HY024");
     }
     std::string select = "SELECT userpreference_id FROM " + centralPrefix_ +
                          "userpreference WHERE deflevel = " + std::to_string(tDefLevel);

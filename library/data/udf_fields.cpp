@@ -1,7 +1,6 @@
 // User-defined fields: field names of column ids, and the UDList values of a
 // list-type field, looked up, created and read back.
 #include <optional>
-#include <stdexcept>
 
 #include "data/local_clock.h"
 #include "platform/text.h"
@@ -33,8 +32,9 @@ constexpr ColumnBlock kBlocks[] = {
 
 std::int32_t SetBaseOf(std::int32_t iType) {
     if (iType < UDFContact || iType > UDFSale) {
-        throw std::invalid_argument("iType " + std::to_string(iType) +
-                                    " is not a user-defined field owner (0 to 3)");
+        throw DatabaseError(
+            "iType " + std::to_string(iType) + " is not a user-defined field owner (0 to 3)",
+            "HY024");
     }
     return kOwnerSetBases[iType];
 }
@@ -50,6 +50,10 @@ std::optional<Variant> FieldListDefinition(CDatabase& db, std::int32_t iType,
                                            const std::string& sFieldName) {
     const std::int32_t base = SetBaseOf(iType);
     const std::string field = ToUpper(sFieldName);
+    // The current version is read first, whether or not the field names a column.
+    Variant version = db.GetFirstLongRecord(
+        "udeffield", "version",
+        "where ownertable_id = " + std::to_string(7 + iType) + " order by version desc", 0);
     std::optional<std::int32_t> column;
     for (std::int32_t id = base + 1; id <= base + kLastColumnOffset; ++id) {
         if (db.GetUDFFieldName(id).ToString() == field) {
@@ -58,9 +62,6 @@ std::optional<Variant> FieldListDefinition(CDatabase& db, std::int32_t iType,
         }
     }
     if (!column) return std::nullopt;
-    Variant version = db.GetFirstLongRecord(
-        "udeffield", "version",
-        "where ownertable_id = " + std::to_string(7 + iType) + " order by version desc", 0);
     Variant definition = db.GetFirstLongRecord(
         "Udeffield", "udlistdefinition_id",
         "where version = " + version.ToString() + " and columnid = " + std::to_string(*column), 0);
@@ -81,7 +82,8 @@ Variant CDatabase::GetUDFFieldName(std::int32_t lColumnID) {
                                                 block.number + offset - block.first)));
         }
     }
-    return Variant(std::string());
+    // No block holds the id: the field has no name (Empty, not an empty text).
+    return Variant();
 }
 
 Variant CDatabase::GetUDFListID(std::int32_t iType, const std::string& sFieldName,

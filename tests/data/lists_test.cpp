@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <stdexcept>
 
 #include "data/list_test_support.h"
 
@@ -92,6 +91,29 @@ TEST_P(ListsTest, GetListIDCreatesAMissingEntryAndLogsTheInsert) {
     EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM category").ToLong(), 2);
 }
 
+TEST_P(ListsTest, GetListIDSearchesTheLocalSideButCreatesInTheCentralDatabase) {
+    TestDatabase local(engine(), Side::Local);
+    AttachConnections(db_, *central_, &local);
+    local.Exec("INSERT INTO category (category_id, name, rank, deleted) VALUES (3, 'Local', 0, 0)");
+    StatementLog localLog(*db_.LocaldDatabase);
+    StatementLog centralLog(*db_.dDatabase);
+
+    EXPECT_EQ(db_.GetListID(Category, "Loc", false, 1).ToLong(), 3);
+    EXPECT_EQ(localLog.Statements(),
+              std::vector<std::string>{"SELECT CATEGORY_ID, name FROM " + local.Prefix() +
+                                       "CATEGORY WHERE Name LIKE 'Loc%'"});
+    EXPECT_TRUE(centralLog.Statements().empty());
+
+    // Missing locally: the new entry goes to the central database under its prefix.
+    EXPECT_EQ(db_.GetListID(Category, "Export", true, 1).ToLong(), 1000);
+    EXPECT_EQ(StartingWith(centralLog, "INSERT INTO " + prefix_ + "CATEGORY (CATEGORY_ID").size(),
+              1u);
+    EXPECT_EQ(central_->Scalar("SELECT name FROM category WHERE category_id = 1000").ToString(),
+              "Export");
+    EXPECT_EQ(local.Scalar("SELECT COUNT(*) FROM category").ToLong(), 1);
+    EXPECT_EQ(LogRows(*central_), (std::vector<LogRow>{{4352, 64, 1000, 12}}));
+}
+
 TEST_P(ListsTest, GetListIDStoresAndFindsANameWithAnApostrophe) {
     EXPECT_EQ(db_.GetListID(Category, "O'Neil", true).ToLong(), 1000);
     EXPECT_EQ(central_->Scalar("SELECT name FROM category WHERE category_id = 1000").ToString(),
@@ -163,11 +185,11 @@ TEST_P(ListsTest, ComboListOfAnOrdinaryListUsesTheTablesIdColumn) {
 TEST_P(ListsTest, ATableNumberOutsideTheCatalogueIsRefusedBeforeAnyStatement) {
     RecordingList list;
     StatementLog log(*db_.dDatabase);
-    EXPECT_THROW(db_.GetListID(261, "x", true), std::invalid_argument);
-    EXPECT_THROW(db_.GetListID(-1, "x"), std::invalid_argument);
-    EXPECT_THROW(db_.ComboList(list, 261), std::invalid_argument);
+    EXPECT_THROW(db_.GetListID(261, "x", true), DatabaseError);
+    EXPECT_THROW(db_.GetListID(-1, "x"), DatabaseError);
+    EXPECT_THROW(db_.ComboList(list, 261), DatabaseError);
     // 252 to 260 are slots of the catalogue without a table.
-    EXPECT_THROW(db_.ComboList(list, 255), std::invalid_argument);
+    EXPECT_THROW(db_.ComboList(list, 255), DatabaseError);
     EXPECT_TRUE(log.Statements().empty());
 }
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "data/list_test_support.h"
 
 namespace vendral::test {
@@ -57,10 +55,11 @@ TEST_P(PreferencesTest, AnEmptyOrNullUserValueGivesTheDefaultWithoutReadingTheGl
     StatementLog log(*db_.dDatabase);
 
     EXPECT_EQ(db_.GetPreference(1, 5, "Window", "Width", "3", Variant(true)).ToString(), "3");
-    EXPECT_EQ(log.Statements().size(), 1u) << "the global row must not be read";
+    EXPECT_EQ(log.Statements(), std::vector<std::string>{Select("1", "5")})
+        << "the global row must not be read";
     log.Clear();
     EXPECT_EQ(db_.GetPreference(1, 6, "Window", "Width", "3", Variant(true)).ToString(), "3");
-    EXPECT_EQ(log.Statements().size(), 1u);
+    EXPECT_EQ(log.Statements(), std::vector<std::string>{Select("1", "6")});
 }
 
 TEST_P(PreferencesTest, SelectorOneReadsTheLocalDatabaseUnderTheCentralPrefix) {
@@ -81,8 +80,14 @@ TEST_P(PreferencesTest, SavingAnExistingSettingUpdatesItAndLogsOneUpdate) {
     AddPreference(41, 1, 6, "Window", "Width", "'10'");
     StatementLog log(*db_.dDatabase);
 
-    db_.SavePreference(1, 5, "Window", "Width", "20");
+    EXPECT_TRUE(db_.SavePreference(1, 5, "Window", "Width", "20").IsEmpty());
 
+    // The setting is looked up with all five values of the call first.
+    ASSERT_FALSE(log.Statements().empty());
+    EXPECT_EQ(log.Statements().front(),
+              "SELECT * FROM " + prefix_ +
+                  "userpreference WHERE deflevel = 1 AND owner_id = 5 AND prefsection = "
+                  "'Window' AND prefkey = 'Width'");
     EXPECT_EQ(StartingWith(log, "UPDATE " + prefix_ + "userpreference"),
               std::vector<std::string>{"UPDATE " + prefix_ +
                                        "userpreference SET prefvalue = '20' WHERE "
@@ -135,7 +140,7 @@ TEST_P(PreferencesTest, DeletingRemovesOnlyMatchingRowsAndLogsEachDelete) {
     AddPreference(54, 2, 5, "Window", "Width", "'5'");
     StatementLog log(*db_.dDatabase);
 
-    db_.DeletePreference(1, 5, "prefsection = 'Window'");
+    EXPECT_TRUE(db_.DeletePreference(1, 5, "prefsection = 'Window'").IsEmpty());
 
     EXPECT_TRUE(log.Contains("SELECT userpreference_id FROM " + prefix_ +
                              "userpreference WHERE deflevel = 1 AND owner_id = 5 AND "
@@ -173,7 +178,8 @@ TEST_P(PreferencesTest, DeletingWithNeitherOwnerNorConditionIsRefusedBeforeAnySt
     AddPreference(50, 1, 5, "Window", "Width", "'1'");
     StatementLog log(*db_.dDatabase);
 
-    EXPECT_THROW(db_.DeletePreference(1), std::invalid_argument);
+    // Refused as the incomplete condition would have been, with the reason named.
+    EXPECT_THROW(db_.DeletePreference(1), DatabaseError);
     EXPECT_TRUE(log.Statements().empty());
     EXPECT_EQ(central_->Rows("SELECT userpreference_id FROM userpreference").size(), 1u);
 }

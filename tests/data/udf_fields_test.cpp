@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <stdexcept>
 
 #include "data/list_test_support.h"
 
@@ -32,8 +31,12 @@ TEST(UDFFieldNameTest, NamesEachBlockOfEverySetAndNothingBetweenThem) {
         {INT32_MIN, ""},
         {INT32_MAX, ""},
     };
-    for (const auto& [column, name] : cases)
-        EXPECT_EQ(db.GetUDFFieldName(column).ToString(), name) << "column " << column;
+    for (const auto& [column, name] : cases) {
+        Variant field = db.GetUDFFieldName(column);
+        EXPECT_EQ(field.ToString(), name) << "column " << column;
+        // A column without a name gives Empty, not an empty text.
+        EXPECT_EQ(field.IsEmpty(), *name == '\0') << "column " << column;
+    }
 }
 
 class UDFListTest : public EngineTest {
@@ -113,6 +116,18 @@ TEST_P(UDFListTest, GetUDFListIDCreatesAMissingValueNumberedFromTheUDListSequenc
     EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM udlist").ToLong(), 5);
 }
 
+TEST_P(UDFListTest, AFieldNameOfNoColumnReadsTheVersionAndStops) {
+    StatementLog log(*db_.dDatabase);
+    EXPECT_EQ(db_.GetUDFListID(UDFPerson, "STRING50", "Red", true, false).ToLong(), 0);
+    EXPECT_EQ(db_.GetUDFListValue(UDFProject, "LONG61", 1).ToString(), "");
+    EXPECT_EQ(
+        log.Statements(),
+        (std::vector<std::string>{"SELECT version FROM " + prefix_ +
+                                      "udeffield where ownertable_id = 8 order by version desc",
+                                  "SELECT version FROM " + prefix_ +
+                                      "udeffield where ownertable_id = 9 order by version desc"}));
+}
+
 TEST_P(UDFListTest, AFieldThatIsNotInTheSetOrHasNoListFindsAndCreatesNothing) {
     // STRING50 names no column; LONG01 of the contact set has no list.
     EXPECT_EQ(db_.GetUDFListID(UDFContact, "STRING50", "Red", true, true).ToLong(), 0);
@@ -126,8 +141,13 @@ TEST_P(UDFListTest, AFieldThatIsNotInTheSetOrHasNoListFindsAndCreatesNothing) {
 TEST_P(UDFListTest, GetUDFListValueReadsTheNameOfAValueOfTheCurrentList) {
     StatementLog log(*db_.dDatabase);
     EXPECT_EQ(db_.GetUDFListValue(UDFContact, "STRING01", 2).ToString(), "Dark Green");
-    EXPECT_TRUE(log.Contains("SELECT name FROM " + prefix_ +
-                             "UDList where udlistdefinition_id = 6 and udlist_id=2"));
+    EXPECT_EQ(log.Statements(), (std::vector<std::string>{
+                                    "SELECT version FROM " + prefix_ +
+                                        "udeffield where ownertable_id = 7 order by version desc",
+                                    "SELECT udlistdefinition_id FROM " + prefix_ +
+                                        "Udeffield where version = 2 and columnid = 9021",
+                                    "SELECT name FROM " + prefix_ +
+                                        "UDList where udlistdefinition_id = 6 and udlist_id=2"}));
     // Value 3 belongs to the old list.
     EXPECT_EQ(db_.GetUDFListValue(UDFContact, "STRING01", 3).ToString(), "");
     EXPECT_EQ(db_.GetUDFListValue(UDFSale, "string41", 4).ToString(), "Pine");
@@ -135,8 +155,8 @@ TEST_P(UDFListTest, GetUDFListValueReadsTheNameOfAValueOfTheCurrentList) {
 
 TEST_P(UDFListTest, AnOwnerOutsideTheFourSetsIsRefused) {
     StatementLog log(*db_.dDatabase);
-    EXPECT_THROW(db_.GetUDFListID(4, "STRING01", "Red"), std::invalid_argument);
-    EXPECT_THROW(db_.GetUDFListValue(-1, "STRING01", 1), std::invalid_argument);
+    EXPECT_THROW(db_.GetUDFListID(4, "STRING01", "Red"), DatabaseError);
+    EXPECT_THROW(db_.GetUDFListValue(-1, "STRING01", 1), DatabaseError);
     EXPECT_TRUE(log.Statements().empty());
 }
 

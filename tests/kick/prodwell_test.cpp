@@ -203,6 +203,8 @@ TEST(Prodwell, HelpDescribesTheOptions) {
     EXPECT_EQ(run.Status, 0);
     for (const char* option : {"--ini FILE", "--associate N", "--kick-date DATE", "--skip-tasks"})
         EXPECT_NE(run.Out.find(option), std::string::npos) << option;
+    // The exit statuses a script can act on, the associate that was no number among them.
+    EXPECT_NE(run.Out.find("3 when the associate\nwas no number"), std::string::npos) << run.Out;
 }
 
 }  // namespace
