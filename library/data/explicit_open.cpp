@@ -43,7 +43,9 @@ Variant CDatabase::OpenAccess_DB(const std::string& sAccessFile) {
         AccdDatabase->ConnectionString(FileConnectionString(sAccessFile));
         AccdDatabase->Open();
     } catch (const std::exception& error) {
-        lastReturnedErrorMessage_ = error.what();
+        // The provider's own text, without the SQLSTATE the exception adds.
+        const auto* database = dynamic_cast<const DatabaseError*>(&error);
+        lastReturnedErrorMessage_ = database ? database->Description() : error.what();
         host.SetMousePointer(kPointerArrow);
         ConnectionFor(0)->Errors().Clear();
         return Variant(false);

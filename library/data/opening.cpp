@@ -73,6 +73,9 @@ struct CDatabase::OpenRun {
             statement();
         } catch (const OpenEnded&) {
             throw;
+        } catch (const DatabaseError& error) {
+            // The provider's own text, without the SQLSTATE the exception adds.
+            Fail(error.Description());
         } catch (const std::exception& error) {
             Fail(error.what());
         } catch (...) {

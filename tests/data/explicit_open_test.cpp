@@ -166,7 +166,17 @@ TEST_F(ExplicitOpenErrorTest, MissingAccessFileGivesFalseQuietly) {
     ASSERT_EQ(db.dDatabase->Errors().Count(), 1u);
     std::string path = TestOdbc::Instance().ScratchPath("no-such-file.mdb");
     EXPECT_EQ(db.OpenAccess_DB(path), Variant(false));
-    EXPECT_FALSE(db.LastReturnedErrorMessage().empty());
+    // The provider's own description of the failure, as a direct open reports it.
+    std::string reason;
+    try {
+        Connection probe;
+        probe.ConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path);
+        probe.Open();
+    } catch (const DatabaseError& error) {
+        reason = error.Description();
+    }
+    ASSERT_FALSE(reason.empty());
+    EXPECT_EQ(db.LastReturnedErrorMessage(), reason);
     EXPECT_EQ(db.FailCount(), 0);
     EXPECT_EQ(db.dDatabase->Errors().Count(), 0u);
     EXPECT_EQ(db.AccdDatabase->State(), adStateClosed);

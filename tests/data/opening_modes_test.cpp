@@ -20,6 +20,17 @@ std::string ClosedSection(const std::string& name) {
     return "[" + name + "]\nDSN=" + std::string(kPostgresClosedDsn) + "\nUID=nobody\n";
 }
 
+// The provider's description of the failure to reach the closed data source.
+std::string ClosedCentralReason() {
+    try {
+        Connection probe;
+        probe.Open(std::string("Provider=MSDASQL;dsn=") + kPostgresClosedDsn + ";uid=nobody;pwd=");
+    } catch (const DatabaseError& error) {
+        return error.Description();
+    }
+    return "";
+}
+
 std::string TypeOf(const TestDatabase& database) {
     return database.engine() == Engine::SQLite ? "SQLITE3" : "POSTGRESQL UNICODE";
 }
@@ -163,7 +174,10 @@ TEST_F(OpeningFallbackTest, Mode4FallsBackToTheLocalDatabaseSilently) {
     EXPECT_FALSE(db.UpdateFreeText());
     EXPECT_TRUE(host_->Messages.empty());
     EXPECT_EQ(db.FailCount(), 1);
-    EXPECT_FALSE(db.LastReturnedErrorMessage().empty());
+    // The provider's own text, as the error reported it, without an SQLSTATE in front.
+    ASSERT_FALSE(ClosedCentralReason().empty());
+    EXPECT_EQ(db.LastReturnedErrorMessage(), ClosedCentralReason());
+    EXPECT_NE(db.LastReturnedErrorMessage().rfind("[08", 0), 0u);
     EXPECT_TRUE(db.LocalStartedasCentral());
     EXPECT_TRUE(db.dDatabaseIsRunning());
     EXPECT_FALSE(db.LocaldDatabaseIsRunning());
@@ -193,13 +207,7 @@ TEST_F(OpeningFallbackTest, Mode5FallsBackToTheLocalDatabaseInTheCentralSlot) {
 }
 
 TEST_F(OpeningFallbackTest, Mode5WithBothUnreachableGivesBothReasons) {
-    std::string centralReason;
-    try {
-        Connection probe;
-        probe.Open(std::string("Provider=MSDASQL;dsn=") + kPostgresClosedDsn + ";uid=nobody;pwd=");
-    } catch (const DatabaseError& error) {
-        centralReason = error.what();
-    }
+    std::string centralReason = ClosedCentralReason();
     ASSERT_FALSE(centralReason.empty());
     std::string file =
         SettingsFile(ClosedSection("Central") + "[Local]\nDSN=vendral_no_such_dsn\n");

@@ -143,6 +143,11 @@ TEST_F(OpeningSettingsTest, ReadsBothSectionsAndTakesTheLocalPrefixFromLocal) {
     EXPECT_EQ(plain.CentralDatabasePrefix(), "CRM5.");
     EXPECT_EQ(plain.LocalDatabasePrefix(), "CRM5.");
     EXPECT_EQ(plain.LocalDSNEntry(), "Local");
+    // A new object gives both connections its default time-out of 60 seconds.
+    EXPECT_EQ(plain.dDatabase->CommandTimeout(), 60);
+    EXPECT_EQ(plain.dDatabase->ConnectionTimeout(), 60);
+    EXPECT_EQ(plain.LocaldDatabase->CommandTimeout(), 60);
+    EXPECT_EQ(plain.LocaldDatabase->ConnectionTimeout(), 60);
 }
 
 TEST_F(OpeningSettingsTest, OtherModesOpenNothingButPrepareEverything) {

@@ -137,5 +137,44 @@ TEST(PrepareSqlTest, AFileDatabaseSeesNoPrefix) {
               "SELECT COUNT(*) AS CountResult FROM sequence, conceptualtable");
 }
 
+// The local side of a file database loses its own prefix on selector 1 only.
+TEST(PrepareSqlTest, TheLocalFileDatabaseLosesTheLocalPrefix) {
+    TestDatabase central(Engine::SQLite);
+    TestDatabase local(Engine::SQLite, Side::Local);
+    CDatabase db;
+    db.dDatabase = central.Connect();
+    db.LocaldDatabase = local.Connect();
+    db.LocalDatabasePrefix("TRAVEL");
+    db.SysLocaldDatabaseAccess = true;
+    StatementLog centralLog(*db.dDatabase);
+    StatementLog localLog(*db.LocaldDatabase);
+    EXPECT_EQ(db.CountRecords("sequence", "WHERE id < 12", 1).ToLong(), 2);
+    EXPECT_EQ(localLog.Statements().at(0),
+              "SELECT COUNT(*) AS CountResult FROM sequence WHERE id < 12");
+    RecordingList list;
+    db.FillCombo(list, "SELECT next_id, id FROM TRAVEL.sequence WHERE id = 10", 1);
+    EXPECT_EQ(localLog.Statements().at(1), "SELECT next_id, id FROM sequence WHERE id = 10");
+    ASSERT_EQ(list.Items().size(), 1u);
+    EXPECT_EQ(list.Items()[0].Data, Variant(1000));
+    EXPECT_EQ(list.Items()[0].Text, "10");
+    // The central side is no file database: its statement keeps the prefix.
+    db.CentralDatabasePrefix("main");
+    EXPECT_EQ(db.CountRecords("sequence", "WHERE id < 12").ToLong(), 2);
+    EXPECT_EQ(centralLog.Statements().at(0),
+              "SELECT COUNT(*) AS CountResult FROM main.sequence WHERE id < 12");
+}
+
+// An empty prefix (possible through explicit parameters) leaves a statement as it is.
+TEST(PrepareSqlTest, AnEmptyPrefixLeavesTheStatementAlone) {
+    TestDatabase central(Engine::SQLite);
+    CDatabase db;
+    db.OpenODBC_ByConnection(central.Dsn(), "", "ACCESS", Variant(central.Uid()), central.Pwd());
+    ASSERT_TRUE(db.SysdDatabaseAccess);
+    ASSERT_EQ(db.CentralDatabasePrefix(), "");
+    StatementLog log(*db.dDatabase);
+    EXPECT_EQ(db.GetFirstLongRecord("sequence", "id", "WHERE id = 19"), Variant(19));
+    EXPECT_EQ(log.Statements().at(0), "SELECT id FROM sequence WHERE id = 19");
+}
+
 }  // namespace
 }  // namespace vendral::test
