@@ -117,6 +117,17 @@ TEST_P(FreeTextTest, KnownWordKeepsItsIdAndRepeatedWordsGetAPostingEach) {
         EXPECT_EQ(sql.find("INSERT INTO " + p_ + "freetextwords"), std::string::npos);
 }
 
+TEST_P(FreeTextTest, DictionaryRowWithoutAnIdEndsTheMaintenance) {
+    central_->Exec("DROP TABLE freetextwords");
+    central_->Exec("CREATE TABLE freetextwords (freetextwords_id INTEGER, word VARCHAR(40))");
+    central_->Exec("INSERT INTO freetextwords (freetextwords_id, word) VALUES (NULL, 'NORDIC')");
+    EXPECT_NO_THROW(db_.UpdateFreeTextTables(
+        "INSERT INTO " + p_ + "contact (contact_id, name) VALUES (17, 'Nordic Trading')", 5, 17));
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM freetextwords").ToLong(), 1);
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM freetextindex").ToLong(), 0);
+    EXPECT_EQ(db_.WorkRecordset().State(), adStateClosed);
+}
+
 TEST_P(FreeTextTest, StopWordsAreSkippedWhateverTheirCase) {
     EXPECT_EQ(IndexWords("THE Company of the Fjords"), (std::vector<std::string>{"FJORDS"}));
 }
