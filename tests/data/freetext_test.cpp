@@ -212,6 +212,28 @@ TEST_P(FreeTextTest, ExecSqlKeepsTheIndexCurrent) {
     EXPECT_TRUE(Postings().empty());
 }
 
+TEST_P(FreeTextTest, LocalChangesAreIndexedCentrallyAndRemovalErrorsReachTheCaller) {
+    TestDatabase local(engine(), Side::Local);
+    AttachConnections(db_, *central_, &local);
+    db_.ExecSQL(
+        "INSERT INTO " + local.Prefix() + "contact (contact_id, name) VALUES (#, 'Nordic Trading')",
+        0, 1);
+    EXPECT_EQ(Postings(),
+              (std::vector<std::vector<Variant>>{Posting("NORDIC", 5, 1000, 5, 1000),
+                                                 Posting("TRADING", 5, 1000, 5, 1000)}));
+    EXPECT_EQ(local.Scalar("SELECT COUNT(*) FROM freetextindex").ToLong(), 0);
+
+    // Taking a record's postings out is part of the change, not of the quiet
+    // index upkeep: its error reaches the caller, after the change was made.
+    central_->Exec("DROP TABLE freetextindex");
+    EXPECT_THROW(
+        db_.ExecSQL("DELETE FROM " + local.Prefix() + "contact WHERE contact_id = 1000", 1000, 1),
+        DatabaseError);
+    EXPECT_EQ(local.Scalar("SELECT COUNT(*) FROM contact").ToLong(), 0);
+    EXPECT_EQ(local.Scalar("SELECT COUNT(*) FROM traveltransactionlog WHERE type = 4864").ToLong(),
+              1);
+}
+
 TEST_P(FreeTextTest, ErrorsEndTheMaintenanceQuietly) {
     central_->Exec("DROP TABLE freetextindex");
     EXPECT_NO_THROW(db_.UpdateFreeTextTables(
