@@ -290,6 +290,13 @@ class CDatabase {
     void OpenLocalSide(OpenRun& run);
     void FinishLocalOpen(OpenRun& run);
 
+    // Travel log: reserves a log id and writes the row, retried with a fresh id
+    // when the insert fails; with a change given, the row and the change are
+    // written in one transaction. Defined in travel_log.cpp.
+    Variant WriteTravelLog(std::int16_t iActionType, std::int32_t iAssociateID,
+                           std::int16_t iTableNumber, std::int32_t lRecordID,
+                           std::int16_t iDatabaseConnection, const std::string* change);
+
     // Free text.
     static Variant FindTableRow(const std::vector<FreeTextTableRow>& list, const std::string& text);
     void RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID);

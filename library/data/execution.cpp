@@ -91,17 +91,11 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
         statement.replace(placeholder, 1, std::to_string(recordID));
     }
 
-    std::string prepared = PrepareSQL(statement, iDatabaseConnection);
-    Variant logID;
-    {
-        // The log row and the change stand or fall together.
-        detail::OwnTransaction transaction(connection);
-        logID = UpdateTravelTransactionLog(action, associateID_, tableNumber, recordID,
-                                           iDatabaseConnection);
-        connection.Execute(prepared);
-        transaction.Commit();
-    }
+    // The id is the last generated one as soon as it is known, before it is logged.
     if (target.kind == StatementKind::Insert) lastGeneratedSequenceID_ = recordID;
+    std::string prepared = PrepareSQL(statement, iDatabaseConnection);
+    Variant logID =
+        WriteTravelLog(action, associateID_, tableNumber, recordID, iDatabaseConnection, &prepared);
 
     if (updateFreeText_) {
         if (target.kind == StatementKind::Insert) {

@@ -110,10 +110,13 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
         for (const std::string& word : words) {
             if (FindListIndex(stopWords_, word).ToLong() >= 0) continue;
 
-            std::int32_t wordID =
-                NumberOrZero(FirstValue("select FreeTextWords_ID from " + prefix +
-                                            "freetextwords where word = '" + word + "'",
-                                        0));
+            Variant known = FirstValue("select FreeTextWords_ID from " + prefix +
+                                           "freetextwords where word = '" + word + "'",
+                                       0);
+            // A dictionary row without an id is a fault of the index: stop here
+            // rather than add the word a second time.
+            if (known.IsNull()) return;
+            std::int32_t wordID = known.IsEmpty() ? 0 : known.ToLong();
             if (wordID == 0) {
                 do {
                     wordID = RandomID(kMaxWordID);

@@ -1,6 +1,6 @@
 // Rows of the travel transaction log, which the CRM's synchronizer reads to copy
 // changes between the central and the local databases.
-#include <ctime>
+#include <optional>
 
 #include "data/local_clock.h"
 #include "data/write_support.h"
@@ -18,10 +18,20 @@ Variant CDatabase::UpdateTravelTransactionLog(std::int16_t iActionType, std::int
                                               std::int16_t iTableNumber, std::int32_t lRecordID,
                                               std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "UpdateTravelTransactionLog");
+    return WriteTravelLog(iActionType, iAssociateID, iTableNumber, lRecordID, iDatabaseConnection,
+                          nullptr);
+}
+
+Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssociateID,
+                                  std::int16_t iTableNumber, std::int32_t lRecordID,
+                                  std::int16_t iDatabaseConnection, const std::string* change) {
     const std::string& prefix = PrefixFor(iDatabaseConnection);
     Connection& connection = *ConnectionFor(iDatabaseConnection);
+    const bool callersTransaction = connection.InTransaction();
 
     for (int attempt = 1;; ++attempt) {
+        // Reserved ahead of the log transaction (unless the caller holds one),
+        // so that a retry after a taken id draws a fresh one.
         std::int32_t id = UpdateSequence(29, iDatabaseConnection).ToLong();
         std::string sql = "INSERT INTO " + prefix +
                           "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, "
@@ -30,14 +40,21 @@ Variant CDatabase::UpdateTravelTransactionLog(std::int16_t iActionType, std::int
                           std::to_string(LocalClockSeconds()) + ", 0, " +
                           std::to_string(iActionType) + ", " + std::to_string(iAssociateID) + ", " +
                           std::to_string(iTableNumber) + ", " + std::to_string(lRecordID) + ")";
+        // The log row and the change it records stand or fall together.
+        std::optional<detail::OwnTransaction> transaction;
+        if (change) transaction.emplace(connection);
         try {
             connection.Execute(PrepareSQL(sql, iDatabaseConnection));
-            return Variant(id);
         } catch (const DatabaseError&) {
-            // Inside a transaction the failure may have spoilt it (PostgreSQL
-            // aborts it), so another attempt there would only hide this error.
-            if (attempt >= kLogAttempts || connection.InTransaction()) throw;
+            // In the caller's transaction the failure may have spoilt it
+            // (PostgreSQL aborts it), so another attempt there would only hide
+            // this error.
+            if (attempt >= kLogAttempts || callersTransaction) throw;
+            continue;
         }
+        if (change) connection.Execute(*change);
+        if (transaction) transaction->Commit();
+        return Variant(id);
     }
 }
 

@@ -152,11 +152,52 @@ TEST_P(ExecutionTest, FailingStatementLeavesNoLogRow) {
     EXPECT_EQ(Count("traveltransactionlog"), 0);
     EXPECT_EQ(Count("contact"), 1);
     EXPECT_FALSE(db_.dDatabase->InTransaction());
-    EXPECT_EQ(db_.LastGeneratedSequenceID(), "0");
-    // The object carries on normally afterwards.
+    // The id was generated (and stays used) before the statement failed.
+    EXPECT_EQ(db_.LastGeneratedSequenceID(), "1000");
+    EXPECT_EQ(NextId(15), 1001);
+    // The object carries on normally afterwards; the two log ids stay used.
     EXPECT_EQ(db_.ExecSQL("INSERT INTO " + p_ + "contact (contact_id, name) VALUES (#, 'C')"),
-              Variant(1000));
+              Variant(1002));
     EXPECT_EQ(db_.LastGeneratedSequenceID(), "1001");
+    EXPECT_EQ(LogRows(*central_), (std::vector<std::vector<Variant>>{Row(1002, 4352, 5, 1001)}));
+}
+
+TEST_P(ExecutionTest, TakenLogIdIsRetriedWithAFreshOneAtMostThreeTimes) {
+    // Log rows that the sequence does not know about occupy the next log ids.
+    auto occupy = [&](int id) {
+        central_->Exec(
+            "INSERT INTO traveltransactionlog (traveltransactionlog_id, ttime, prev_record_id, "
+            "type, associate_id, tablenumber, record_id) VALUES (" +
+            std::to_string(id) + ", 0, 0, 0, 0, 0, 0)");
+    };
+    occupy(1000);
+    occupy(1001);
+    StatementLog log(*db_.dDatabase);
+    std::string update =
+        "UPDATE " + p_ + "appointment SET text = 'new' WHERE appointment_id = 4711";
+    EXPECT_EQ(db_.ExecSQL(update, 4711), Variant(1002));
+    EXPECT_EQ(central_->Scalar("SELECT text FROM appointment"), Variant("new"));
+    EXPECT_EQ(Count("traveltransactionlog WHERE type = 4608"), 1);
+    EXPECT_EQ(central_
+                  ->Scalar("SELECT record_id FROM traveltransactionlog WHERE "
+                           "traveltransactionlog_id = 1002")
+                  .ToLong(),
+              4711);
+    auto writes = Writes(log);
+    ASSERT_EQ(writes.size(), 4u) << "three log inserts, then the statement once";
+    EXPECT_EQ(writes[3], update);
+    EXPECT_FALSE(db_.dDatabase->InTransaction());
+
+    occupy(1003);
+    occupy(1004);
+    occupy(1005);
+    EXPECT_THROW(
+        db_.ExecSQL("UPDATE " + p_ + "appointment SET text = 'lost' WHERE appointment_id = 4711",
+                    4711),
+        DatabaseError);
+    EXPECT_EQ(central_->Scalar("SELECT text FROM appointment"), Variant("new"));
+    EXPECT_EQ(NextId(39), 1006);
+    EXPECT_EQ(Count("traveltransactionlog WHERE type = 4608"), 1);
 }
 
 TEST_P(ExecutionTest, CallersTransactionDecidesForLogAndChange) {

@@ -117,6 +117,17 @@ TEST_P(FreeTextTest, KnownWordKeepsItsIdAndRepeatedWordsGetAPostingEach) {
         EXPECT_EQ(sql.find("INSERT INTO " + p_ + "freetextwords"), std::string::npos);
 }
 
+TEST_P(FreeTextTest, DictionaryRowWithoutAnIdEndsTheMaintenance) {
+    central_->Exec("DROP TABLE freetextwords");
+    central_->Exec("CREATE TABLE freetextwords (freetextwords_id INTEGER, word VARCHAR(40))");
+    central_->Exec("INSERT INTO freetextwords (freetextwords_id, word) VALUES (NULL, 'NORDIC')");
+    EXPECT_NO_THROW(db_.UpdateFreeTextTables(
+        "INSERT INTO " + p_ + "contact (contact_id, name) VALUES (17, 'Nordic Trading')", 5, 17));
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM freetextwords").ToLong(), 1);
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM freetextindex").ToLong(), 0);
+    EXPECT_EQ(db_.WorkRecordset().State(), adStateClosed);
+}
+
 TEST_P(FreeTextTest, StopWordsAreSkippedWhateverTheirCase) {
     EXPECT_EQ(IndexWords("THE Company of the Fjords"), (std::vector<std::string>{"FJORDS"}));
 }
@@ -199,6 +210,28 @@ TEST_P(FreeTextTest, ExecSqlKeepsTheIndexCurrent) {
     EXPECT_EQ(Postings().size(), 2u);
     db_.ExecSQL("DELETE FROM " + p_ + "person WHERE person_id = 60", 60);
     EXPECT_TRUE(Postings().empty());
+}
+
+TEST_P(FreeTextTest, LocalChangesAreIndexedCentrallyAndRemovalErrorsReachTheCaller) {
+    TestDatabase local(engine(), Side::Local);
+    AttachConnections(db_, *central_, &local);
+    db_.ExecSQL(
+        "INSERT INTO " + local.Prefix() + "contact (contact_id, name) VALUES (#, 'Nordic Trading')",
+        0, 1);
+    EXPECT_EQ(Postings(),
+              (std::vector<std::vector<Variant>>{Posting("NORDIC", 5, 1000, 5, 1000),
+                                                 Posting("TRADING", 5, 1000, 5, 1000)}));
+    EXPECT_EQ(local.Scalar("SELECT COUNT(*) FROM freetextindex").ToLong(), 0);
+
+    // Taking a record's postings out is part of the change, not of the quiet
+    // index upkeep: its error reaches the caller, after the change was made.
+    central_->Exec("DROP TABLE freetextindex");
+    EXPECT_THROW(
+        db_.ExecSQL("DELETE FROM " + local.Prefix() + "contact WHERE contact_id = 1000", 1000, 1),
+        DatabaseError);
+    EXPECT_EQ(local.Scalar("SELECT COUNT(*) FROM contact").ToLong(), 0);
+    EXPECT_EQ(local.Scalar("SELECT COUNT(*) FROM traveltransactionlog WHERE type = 4864").ToLong(),
+              1);
 }
 
 TEST_P(FreeTextTest, ErrorsEndTheMaintenanceQuietly) {
