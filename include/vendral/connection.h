@@ -163,14 +163,20 @@ class Recordset {
     // The original name, for callers that have taken back the C library's EOF macro.
 #pragma push_macro("EOF")
 #undef EOF
-    bool EOF() const { return Eof(); }
+    bool EOF() const {
+        return Eof();
+    }
 #pragma pop_macro("EOF")
     std::size_t FieldCount() const;
     Field Fields(std::size_t index) const;
-    Field Fields(int index) const { return Fields(static_cast<std::size_t>(index < 0 ? -1 : index)); }
+    Field Fields(int index) const {
+        return Fields(static_cast<std::size_t>(index < 0 ? -1 : index));
+    }
     // Column names are matched without regard to case.
     Field Fields(const std::string& name) const;
-    Field Fields(const char* name) const { return Fields(std::string(name)); }
+    Field Fields(const char* name) const {
+        return Fields(std::string(name));
+    }
     void MoveNext();
     void Close();
     std::int32_t State() const;
