@@ -6,21 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "data/local_clock.h"
+#include "support/recording_list.h"
 #include "support/test_database.h"
-#include "vendral/list_control.h"
 
 namespace vendral::test {
-
-// A list control that keeps what the library put into it.
-class RecordingList : public ListControl {
-  public:
-    void AddItem(const std::string& text) override { items.push_back({text, Variant()}); }
-    std::int32_t NewIndex() const override { return static_cast<std::int32_t>(items.size()) - 1; }
-    void ItemData(std::int32_t index, const Variant& value) override {
-        items.at(static_cast<std::size_t>(index)).second = value;
-    }
-    std::vector<std::pair<std::string, Variant>> items;
-};
 
 // One travel transaction log row as the tests compare it.
 struct LogRow {

@@ -7,14 +7,6 @@
 namespace vendral::test {
 namespace {
 
-// Whole seconds since 1970 on the local clock, as the CRM stamps its rows.
-std::int64_t LocalSecondsNow() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return static_cast<std::int64_t>(timegm(&local));
-}
-
 class ListsTest : public EngineTest {
   protected:
     void SetUp() override {
@@ -53,11 +45,11 @@ TEST_P(ListsTest, GetListIDFindsTheFirstEntryWhoseNameBeginsWithTheText) {
 TEST_P(ListsTest, GetListIDCreatesAMissingEntryAndLogsTheInsert) {
     AddCategory(7, "Wholesale");
     StatementLog log(*db_.dDatabase);
-    const std::int64_t before = LocalSecondsNow();
+    const std::int64_t before = LocalClockSeconds();
 
     // The category sequence row (64 + 10) starts at 1000.
     EXPECT_EQ(db_.GetListID(Category, "Export", true).ToLong(), 1000);
-    const std::int64_t after = LocalSecondsNow();
+    const std::int64_t after = LocalClockSeconds();
 
     auto inserts = StartingWith(log, "INSERT INTO " + prefix_ + "CATEGORY");
     ASSERT_EQ(inserts.size(), 1u);
@@ -155,14 +147,14 @@ TEST_P(ListsTest, ComboListFillsRelationDefinitionsInRankOrderWithoutDeletedOnes
     EXPECT_EQ(log.Statements(),
               std::vector<std::string>{"SELECT reldef_id, name FROM " + prefix_ +
                                        "RELATIONDEFINITION WHERE Deleted = 0 order by Rank"});
-    ASSERT_EQ(list.items.size(), 4u);
-    EXPECT_EQ(list.items[0].first, "kept") << "the control is not cleared";
-    EXPECT_EQ(list.items[1].first, "Owner");
-    EXPECT_EQ(list.items[1].second.ToLong(), 2);
-    EXPECT_EQ(list.items[2].first, "Supplier");
-    EXPECT_EQ(list.items[2].second.ToLong(), 1);
-    EXPECT_EQ(list.items[3].first, "") << "a null name is an empty item";
-    EXPECT_EQ(list.items[3].second.ToLong(), 4);
+    ASSERT_EQ(list.Items().size(), 4u);
+    EXPECT_EQ(list.Items()[0].Text, "kept") << "the control is not cleared";
+    EXPECT_EQ(list.Items()[1].Text, "Owner");
+    EXPECT_EQ(list.Items()[1].Data.ToLong(), 2);
+    EXPECT_EQ(list.Items()[2].Text, "Supplier");
+    EXPECT_EQ(list.Items()[2].Data.ToLong(), 1);
+    EXPECT_EQ(list.Items()[3].Text, "") << "a null name is an empty item";
+    EXPECT_EQ(list.Items()[3].Data.ToLong(), 4);
 }
 
 TEST_P(ListsTest, ComboListOfAnOrdinaryListUsesTheTablesIdColumn) {
@@ -177,9 +169,9 @@ TEST_P(ListsTest, ComboListOfAnOrdinaryListUsesTheTablesIdColumn) {
     EXPECT_EQ(log.Statements(),
               std::vector<std::string>{"SELECT PRIORITY_ID, name FROM " + prefix_ +
                                        "PRIORITY WHERE Deleted = 0 order by Rank"});
-    ASSERT_EQ(list.items.size(), 2u);
-    EXPECT_EQ(list.items[0].first, "Low");
-    EXPECT_EQ(list.items[0].second.ToLong(), 6);
+    ASSERT_EQ(list.Items().size(), 2u);
+    EXPECT_EQ(list.Items()[0].Text, "Low");
+    EXPECT_EQ(list.Items()[0].Data.ToLong(), 6);
 }
 
 TEST_P(ListsTest, ATableNumberOutsideTheCatalogueIsRefusedBeforeAnyStatement) {
@@ -217,11 +209,11 @@ TEST_P(ListsTest, ComboListAssociateFillsActiveAssociatesInLastNameOrder) {
                   "PERSON PERSON WHERE PERSON.PERSON_ID = ASSOCIATE.PERSON_ID AND "
                   "ASSOCIATE.group_idx<>0 AND ASSOCIATE.deleted=0 AND PERSON.RETIRED<>1 ORDER "
                   "BY PERSON.LASTNAME"});
-    ASSERT_EQ(list.items.size(), 2u);
-    EXPECT_EQ(list.items[0].first, "Ola P Berg");
-    EXPECT_EQ(list.items[0].second.ToLong(), 12);
-    EXPECT_EQ(list.items[1].first, "Kari M Nordmann");
-    EXPECT_EQ(list.items[1].second.ToLong(), 11);
+    ASSERT_EQ(list.Items().size(), 2u);
+    EXPECT_EQ(list.Items()[0].Text, "Ola P Berg");
+    EXPECT_EQ(list.Items()[0].Data.ToLong(), 12);
+    EXPECT_EQ(list.Items()[1].Text, "Kari M Nordmann");
+    EXPECT_EQ(list.Items()[1].Data.ToLong(), 11);
 }
 
 VENDRAL_INSTANTIATE_ENGINES(ListsTest);
