@@ -285,7 +285,7 @@ class CDatabase {
     // it puts a connection into service. Defined in opening.cpp.
     struct OpenRun;
     void OpenCentralSide(OpenRun& run);
-    void FinishCentralOpen(OpenRun& run);
+    void FinishCentralOpen(OpenRun& run, const std::string& section, bool loadFreeText);
     void OpenLocalAsCentral(OpenRun& run);
     void OpenLocalSide(OpenRun& run);
     void FinishLocalOpen(OpenRun& run);

@@ -199,7 +199,7 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
                     OpenLocalAsCentral(run);
                     localStartedAsCentral_ = true;
                 } else {
-                    FinishCentralOpen(run);
+                    FinishCentralOpen(run, kCentralSection, true);
                 }
                 break;
             case Central_local_if_failes_local: {
@@ -217,7 +217,7 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
                     OpenLocalAsCentral(run);
                     localStartedAsCentral_ = true;
                 } else {
-                    FinishCentralOpen(run);
+                    FinishCentralOpen(run, kCentralSection, true);
                     // The local side is a convenience here: its failure is only counted.
                     std::int16_t before = run.toleratedFailures;
                     run.Step([&] {
@@ -247,17 +247,20 @@ void CDatabase::OpenCentralSide(OpenRun& run) {
             OdbcConnectionString(centralDSN_, run.centralUid, run.centralPwd));
         dDatabase->Open();
     });
-    FinishCentralOpen(run);
+    FinishCentralOpen(run, kCentralSection, true);
 }
 
-void CDatabase::FinishCentralOpen(OpenRun& run) {
+// The rest of an open in the central slot: its connection string, its type from
+// the section the data source came from, the dialect, and the free-text settings
+// when the central database itself was opened.
+void CDatabase::FinishCentralOpen(OpenRun& run, const std::string& section, bool loadFreeText) {
     run.Step([&] { centralConnectionString_ = dDatabase->ConnectionString(); });
-    run.Step([&] { databaseTypeCentral_ = ReadDatabaseType(kCentralSection); });
+    run.Step([&] { databaseTypeCentral_ = ReadDatabaseType(section); });
     run.Step([&] {
         if (databaseTypeCentral_ == "ACCESS") SysdDatabaseAccess = true;
     });
     run.Step([&] { SetSQLFunctions(databaseTypeCentral_); });
-    run.Step([&] { LoadFreeTextSettings(); });
+    if (loadFreeText) run.Step([&] { LoadFreeTextSettings(); });
     centralRunning_ = true;
 }
 
@@ -266,14 +269,8 @@ void CDatabase::OpenLocalAsCentral(OpenRun& run) {
         dDatabase->ConnectionString(OdbcConnectionString(localDSN_, run.localUid, run.localPwd));
         dDatabase->Open();
     });
-    run.Step([&] { centralConnectionString_ = dDatabase->ConnectionString(); });
-    run.Step([&] { databaseTypeCentral_ = ReadDatabaseType(run.localSection); });
-    run.Step([&] {
-        if (databaseTypeCentral_ == "ACCESS") SysdDatabaseAccess = true;
-    });
-    run.Step([&] { SetSQLFunctions(databaseTypeCentral_); });
     // The free-text settings belong to the central database, which is not there.
-    centralRunning_ = true;
+    FinishCentralOpen(run, run.localSection, false);
 }
 
 void CDatabase::OpenLocalSide(OpenRun& run) {
