@@ -12,6 +12,20 @@
 
 namespace vendral::test {
 
+// A CDatabase on the fresh central test database, with associate 12 as its user.
+class AttachedDatabaseTest : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        AttachConnections(db_, *central_);
+        db_.AssociateID(12);
+        prefix_ = central_->Prefix();
+    }
+    CDatabase db_;
+    std::string prefix_;
+};
+
 // One travel transaction log row as the tests compare it.
 struct LogRow {
     std::int32_t type;

@@ -7,22 +7,13 @@
 namespace vendral::test {
 namespace {
 
-class ListsTest : public EngineTest {
+class ListsTest : public AttachedDatabaseTest {
   protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        AttachConnections(db_, *central_);
-        db_.AssociateID(12);
-        prefix_ = central_->Prefix();
-    }
     void AddCategory(int id, const std::string& name, int rank = 0, int deleted = 0) {
         central_->Exec("INSERT INTO category (category_id, name, rank, deleted) VALUES (" +
                        std::to_string(id) + ", '" + name + "', " + std::to_string(rank) + ", " +
                        std::to_string(deleted) + ")");
     }
-    CDatabase db_;
-    std::string prefix_;
 };
 
 TEST_P(ListsTest, GetListIDFindsTheFirstEntryWhoseNameBeginsWithTheText) {

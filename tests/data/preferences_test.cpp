@@ -5,15 +5,8 @@
 namespace vendral::test {
 namespace {
 
-class PreferencesTest : public EngineTest {
+class PreferencesTest : public AttachedDatabaseTest {
   protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        AttachConnections(db_, *central_);
-        db_.AssociateID(12);
-        prefix_ = central_->Prefix();
-    }
     void AddPreference(int id, int level, int owner, const std::string& section,
                        const std::string& key, const std::string& value) {
         central_->Exec("INSERT INTO userpreference VALUES (" + std::to_string(id) + ", " +
@@ -25,8 +18,6 @@ class PreferencesTest : public EngineTest {
                "userpreference WHERE deflevel = " + level + " AND owner_id = " + owner +
                " AND prefsection = 'Window' AND prefkey = 'Width'";
     }
-    CDatabase db_;
-    std::string prefix_;
 };
 
 TEST_P(PreferencesTest, ReadsTheUserValueAndFallsBackToTheGlobalOneOnlyWhenTheRowIsMissing) {

@@ -39,14 +39,11 @@ TEST(UDFFieldNameTest, NamesEachBlockOfEverySetAndNothingBetweenThem) {
     }
 }
 
-class UDFListTest : public EngineTest {
+class UDFListTest : public AttachedDatabaseTest {
   protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        AttachedDatabaseTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        AttachConnections(db_, *central_);
-        db_.AssociateID(12);
-        prefix_ = central_->Prefix();
         // Contact field STRING01 (column 9021): list 5 in version 1, list 6 in
         // the current version 2. Sale field STRING41 (column 40705): list 9.
         central_->Exec(
@@ -57,8 +54,6 @@ class UDFListTest : public EngineTest {
             "INSERT INTO udlist (udlist_id, name, udlistdefinition_id) VALUES "
             "(1, 'Red', 6), (2, 'Dark Green', 6), (3, 'Green', 5), (4, 'Pine', 9)");
     }
-    CDatabase db_;
-    std::string prefix_;
 };
 
 TEST_P(UDFListTest, GetUDFListIDSearchesTheCurrentListExactlyOrByContainedText) {
