@@ -9,6 +9,17 @@ packages=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   postgresql sqlite3
   libsimpleini-dev
+  ccache python3 file
+  # The widget library and its tests: Qt 6, X11 window control, a virtual
+  # display with a real window manager, the desktop opener.
+  qt6-base-dev libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
+  xvfb openbox x11-utils xdg-utils fonts-dejavu-core
+  # Real Windows PE files with version resources for the version-information tests.
+  binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
+  # Fuzzing.
+  clang-14 libfuzzer-14-dev libclang-rt-14-dev
+  # Documentation and packaging.
+  doxygen lintian dpkg-dev
 )
 
 missing=()
