@@ -3,7 +3,7 @@ BUILD ?= build
 DEMO_BUILD ?= build-demo
 JOBS ?= 2
 
-.PHONY: all deps build test demo bench format clean
+.PHONY: all deps build test demo bench screenshots format clean
 
 all: build
 
@@ -16,6 +16,9 @@ build: deps
 
 test: build
 	scripts/run-tests.sh $(BUILD)
+
+screenshots: build
+	scripts/screenshots.sh $(BUILD)
 
 demo: deps
 	cmake -S . -B $(DEMO_BUILD) -DVENDRAL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release

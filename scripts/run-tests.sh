@@ -8,8 +8,14 @@ build=$(cd "$build" && pwd)
 "$root/scripts/odbc-config.sh" "$build/odbc"
 
 pgdir=$(mktemp -d /tmp/vendral-pg.XXXXXX)
-trap '"$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir"' EXIT
+x11dir=$(mktemp -d /tmp/vendral-x11.XXXXXX)
+trap '"$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir";
+      "$root/scripts/x11.sh" stop "$x11dir"; rm -rf "$x11dir"' EXIT
 port=$("$root/scripts/postgres.sh" start "$pgdir")
+# Tests of real windows (other programs' windows, geometry) run on this display;
+# the other widget tests use Qt's offscreen platform.
+export DISPLAY=$("$root/scripts/x11.sh" start "$x11dir")
+export VENDRAL_REQUIRE_X11=1
 
 export VENDRAL_PG_PORT=$port
 export VENDRAL_PG_PASSWORD=$(cat "$pgdir/password")

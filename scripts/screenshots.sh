@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Renders the screenshots of the widget library and Prodwell into
+# BUILD/screenshots/, on a throwaway X server with a window manager. Each
+# program BUILD/screenshot-programs/shot_* writes its own PNG files into the
+# folder named by its one argument.
+set -euo pipefail
+build=${1:?usage: screenshots.sh BUILD_DIR}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$build" && pwd)
+out="$build/screenshots"
+mkdir -p "$out"
+
+"$root/scripts/odbc-config.sh" "$build/odbc"
+x11dir=$(mktemp -d /tmp/vendral-x11.XXXXXX)
+trap '"$root/scripts/x11.sh" stop "$x11dir"; rm -rf "$x11dir"' EXIT
+export DISPLAY=$("$root/scripts/x11.sh" start "$x11dir")
+export QT_QPA_PLATFORM=xcb
+export VENDRAL_ODBC_TEMPLATE="$build/odbc"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+
+status=0
+for program in "$build"/screenshot-programs/shot_*; do
+  [ -x "$program" ] || continue
+  echo "$(basename "$program")"
+  "$program" "$out" || { echo "  failed: $program" >&2; status=1; }
+done
+ls -1 "$out"/*.png 2>/dev/null || { echo "no screenshots were written" >&2; status=1; }
+exit $status
