@@ -1,0 +1,24 @@
+// An error that carries a number beside its description, as the runtime
+// errors the original component raised to its callers ("File not found" is
+// 53).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vendral {
+
+constexpr int kErrorFileNotFound = 53;
+
+class NumberedError : public std::runtime_error {
+  public:
+    NumberedError(int number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+    int Number() const { return number_; }
+    std::string Description() const { return what(); }
+
+  private:
+    int number_;
+};
+
+}  // namespace vendral
