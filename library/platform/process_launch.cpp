@@ -28,6 +28,7 @@ bool IsExecutableFile(const std::string& path) {
 
 std::vector<char*> ArgumentVector(std::vector<std::string>& words) {
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     return argv;
