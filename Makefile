@@ -3,7 +3,7 @@ BUILD ?= build
 DEMO_BUILD ?= build-demo
 JOBS ?= 2
 
-.PHONY: all deps build test demo bench screenshots format clean
+.PHONY: all deps build test demo bench screenshots package format clean
 
 all: build
 
@@ -19,6 +19,14 @@ test: build
 
 screenshots: build
 	scripts/screenshots.sh $(BUILD)
+
+# Debian packages of a release build, in $(PACKAGE_BUILD).
+PACKAGE_BUILD ?= build-package
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DVENDRAL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack
+	ls $(PACKAGE_BUILD)/vendral-*.deb
 
 demo: deps
 	cmake -S . -B $(DEMO_BUILD) -DVENDRAL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
