@@ -87,6 +87,8 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 # The drivers are loaded by the driver manager, so no shared-library link
 # names them: the runtime package asks for them itself.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "unixodbc (>= 2.3), libsqliteodbc | odbc-postgresql")
+# CApplication hands documents and URLs to the desktop's opener.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libvendral-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libvendral0 (= ${PROJECT_VERSION})")
