@@ -162,6 +162,14 @@ TEST(ProdwellOptions, ValuesFollowOrAreJoinedWithEquals) {
     EXPECT_EQ(ParseCommandLine({"--associate", "-4"}).AssociateText, "-4");
 }
 
+TEST(ProdwellOptions, WindowOpensWithItsSettingsFileOnly) {
+    CommandLine line = ParseCommandLine({"--window", "--ini", "crm.ini"});
+    EXPECT_TRUE(line.Window);
+    EXPECT_EQ(line.IniFile, "crm.ini");
+    EXPECT_FALSE(ParseCommandLine({}).Window);
+    EXPECT_THROW(ParseCommandLine({"--window=yes"}), CommandLineError);
+}
+
 TEST(ProdwellOptions, MistakesAreRefused) {
     EXPECT_THROW(ParseCommandLine({"--ini"}), CommandLineError);
     EXPECT_THROW(ParseCommandLine({"--ini="}), CommandLineError);

@@ -198,10 +198,17 @@ TEST(Prodwell, MistakesInTheOptionsEndInOneLineBeforeAnythingOpens) {
         std::string::npos);
 }
 
+TEST(Prodwell, TheWindowTakesNoOptionThatIsTypedInIt) {
+    Outcome run = Prodwell({"--window", "--associate", "12"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("--window takes no option but --ini"), std::string::npos) << run.Err;
+}
+
 TEST(Prodwell, HelpDescribesTheOptions) {
     Outcome run = Prodwell({"--help"});
     EXPECT_EQ(run.Status, 0);
-    for (const char* option : {"--ini FILE", "--associate N", "--kick-date DATE", "--skip-tasks"})
+    for (const char* option :
+         {"--ini FILE", "--associate N", "--kick-date DATE", "--skip-tasks", "--window"})
         EXPECT_NE(run.Out.find(option), std::string::npos) << option;
     // The exit statuses a script can act on, the associate that was no number among them.
     EXPECT_NE(run.Out.find("3 when the associate\nwas no number"), std::string::npos) << run.Out;

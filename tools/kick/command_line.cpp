@@ -24,6 +24,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         };
         if (name == "--help" || name == "-h") {
             line.Help = true;
+        } else if (name == "--window") {
+            if (inlineValue) throw CommandLineError("option --window takes no value");
+            line.Window = true;
         } else if (name == "--skip-tasks") {
             if (inlineValue) throw CommandLineError("option --skip-tasks takes no value");
             line.SkipTasks = true;
@@ -50,6 +53,9 @@ std::string UsageText(const std::string& programName, const std::string& shortDa
     std::string localeForm = DescribeDateFormat(shortDateFormat);
     return "Usage: " + programName +
            " [--ini FILE] [--associate N] [--kick-date DATE] [--skip-tasks]\n"
+           "       " +
+           programName +
+           " --window [--ini FILE]\n"
            "\n"
            "Makes the CRM synchronizer send appointments and tasks again: every appointment\n"
            "(and task) it already knows and that is due on or after the kick date is recorded\n"
@@ -66,6 +72,7 @@ std::string UsageText(const std::string& programName, const std::string& shortDa
            kDefaultKickDate +
            ")\n"
            "  --skip-tasks      re-send appointments only\n"
+           "  --window          open the program's window (the other options are typed there)\n"
            "  --help            this text\n"
            "\n"
            "The last line reports the rows logged: \"Inserts for appointments: A, inserts for\n"

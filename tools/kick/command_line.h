@@ -16,6 +16,7 @@ struct CommandLine {
     std::string KickDate = kDefaultKickDate;
     bool SkipTasks = false;
     bool Help = false;
+    bool Window = false;  // open the window instead of running on the command line
 };
 
 class CommandLineError : public std::runtime_error {

@@ -16,6 +16,9 @@
 #include "progress_line.h"
 #include "vendral/cdatabase.h"
 #include "vendral/connection.h"
+#ifdef VENDRAL_PRODWELL_WINDOW
+#include "window/form1.h"
+#endif
 
 namespace {
 
@@ -75,6 +78,25 @@ int Run(const std::string& program, const std::string& iniFile, const KickReques
     return 0;
 }
 
+// The window: the associate, the date and the skip box are typed there.
+int RunWindowMode(const std::string& program, const CommandLine& line, const std::string& iniFile,
+                  int& argc, char** argv) {
+    CommandLine defaults;
+    if (line.AssociateText != defaults.AssociateText || line.KickDate != defaults.KickDate ||
+        line.SkipTasks) {
+        return Fail(program, "--window takes no option but --ini; the others are typed in the window",
+                    kExitUsage);
+    }
+#ifdef VENDRAL_PRODWELL_WINDOW
+    return RunWindow(argc, argv, iniFile, [] { return std::make_shared<CDatabase>(); });
+#else
+    (void)iniFile;
+    (void)argc;
+    (void)argv;
+    return Fail(program, "this build of prodwell has no window (built without Qt)", kExitUsage);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +111,11 @@ int main(int argc, char** argv) {
     if (line.Help) {
         std::cout << UsageText(program, dateFormat);
         return 0;
+    }
+    if (line.Window) {
+        std::string iniFile =
+            line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argv[0])) : line.IniFile;
+        return RunWindowMode(program, line, iniFile, argc, argv);
     }
 
     KickRequest request;

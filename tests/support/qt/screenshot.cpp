@@ -22,9 +22,13 @@ bool SaveWindowScreenshot(QWidget* window, const QString& path) {
     if (window == nullptr) return false;
     if (!window->isVisible()) window->show();
     if (!QTest::qWaitForWindowExposed(window, 5000)) return false;
-    // Let the window manager place and frame the window, and the paint finish.
-    QTest::qWait(300);
     if (!OnRealDisplay()) return window->grab().save(path, "PNG");
+    // Let the window manager place and frame the window, and the paint finish.
+    for (int waited = 0; waited < 3000 && window->isWindow() &&
+                         window->frameGeometry() == window->geometry();
+         waited += 50)
+        QTest::qWait(50);
+    QTest::qWait(300);
     QRect frame = window->frameGeometry();
     return SaveScreenRegion(frame.x(), frame.y(), frame.width(), frame.height(), path);
 }
