@@ -3,7 +3,10 @@ BUILD ?= build
 DEMO_BUILD ?= build-demo
 JOBS ?= 2
 
-.PHONY: all deps build test demo bench screenshots package format clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build test demo bench screenshots package format clean fuzz faults
 
 all: build
 
@@ -38,8 +41,16 @@ bench: deps
 	cmake --build $(DEMO_BUILD) -j $(JOBS)
 	scripts/bench.sh $(DEMO_BUILD)
 
+# Every fuzz target for FUZZ_SECONDS, two at a time.
+fuzz: deps
+	scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Fault injection with figures (server stopped mid-kick, settings writes killed).
+faults: build
+	scripts/faults.sh $(BUILD)
+
 format:
 	find include library tools tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(DEMO_BUILD)
+	rm -rf $(BUILD) $(DEMO_BUILD) $(FUZZ_BUILD)

@@ -25,3 +25,9 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/support/lsan.supp:p
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 ctest --test-dir "$build" --output-on-failure -j 2 --timeout 900
+
+# Each fuzz target briefly, with the sanitizers (0 seconds leaves them out).
+fuzz_seconds=${VENDRAL_FUZZ_SECONDS:-20}
+if [ "$fuzz_seconds" != 0 ]; then
+  "$root/scripts/fuzz.sh" "${VENDRAL_FUZZ_BUILD:-$root/build-fuzz}" "$fuzz_seconds" 2
+fi

@@ -1,5 +1,6 @@
 // Statement execution: every change is numbered, written to the travel
 // transaction log and then executed, and the free-text index follows it.
+#include "data/statement_text.h"
 #include "data/write_support.h"
 #include "platform/text.h"
 #include "vendral/cdatabase.h"
@@ -7,12 +8,8 @@
 namespace vendral {
 namespace {
 
-enum class StatementKind { Insert, Update, Delete, Other };
-
-struct StatementTarget {
-    StatementKind kind = StatementKind::Other;
-    std::string table;  // as written in the statement, maybe without prefix
-};
+using detail::StatementKind;
+using detail::StatementTarget;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -27,9 +24,11 @@ std::string NextWord(const std::string& text, std::size_t& pos) {
     return text.substr(start, pos - start);
 }
 
+}  // namespace
+
 // Only the leading keyword decides: words inside literals or sub-queries
 // ("insert" in a text, a second table in a sub-select) must not.
-StatementTarget Analyse(const std::string& sql) {
+StatementTarget detail::AnalyseStatement(const std::string& sql) {
     StatementTarget target;
     std::size_t pos = 0;
     std::string keyword = ToUpper(NextWord(sql, pos));
@@ -48,25 +47,26 @@ StatementTarget Analyse(const std::string& sql) {
     return target;
 }
 
-}  // namespace
+std::int16_t detail::StatementTableNumber(const TableCatalogue& catalogue,
+                                          const std::string& prefix, const std::string& table) {
+    // Case does not matter, since the catalogue is compared in capitals.
+    std::string name = table.find('.') == std::string::npos ? prefix + table : table;
+    return static_cast<std::int16_t>(FindListIndex(catalogue, ToUpper(name)).ToLong());
+}
 
 Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumber,
                            std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "ExecSQL");
     Connection& connection = *ConnectionFor(iDatabaseConnection);
-    StatementTarget target = Analyse(sQuery);
+    StatementTarget target = detail::AnalyseStatement(sQuery);
     if (target.kind == StatementKind::Other) {
         connection.Execute(PrepareSQL(sQuery, iDatabaseConnection));
         return Variant();
     }
 
-    // A bare name is looked up behind the side's prefix; case does not matter,
-    // since the catalogue is compared in capitals.
-    std::string name = target.table.find('.') == std::string::npos
-                           ? PrefixFor(iDatabaseConnection) + target.table
-                           : target.table;
-    const TableCatalogue& catalogue = CatalogueFor(iDatabaseConnection);
-    auto tableNumber = static_cast<std::int16_t>(FindListIndex(catalogue, ToUpper(name)).ToLong());
+    // A bare name is looked up behind the side's prefix.
+    std::int16_t tableNumber = detail::StatementTableNumber(
+        CatalogueFor(iDatabaseConnection), PrefixFor(iDatabaseConnection), target.table);
 
     std::string statement = sQuery;
     std::int32_t recordID = lRecordIDNumber;

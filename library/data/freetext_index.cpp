@@ -5,6 +5,7 @@
 #include <exception>
 #include <random>
 
+#include "data/statement_text.h"
 #include "data/write_support.h"
 #include "platform/text.h"
 #include "vendral/cdatabase.h"
@@ -56,9 +57,11 @@ std::int32_t NumberOrZero(const Variant& value) {
     return value.IsNull() || value.IsEmpty() ? 0 : value.ToLong();
 }
 
+}  // namespace
+
 // The words of the text literals: pieces between blanks of at least three
 // characters, cut to nine and in capitals. Other signs stay inside a word.
-std::vector<std::string> LiteralWords(const std::string& sql) {
+std::vector<std::string> detail::LiteralWords(const std::string& sql) {
     std::vector<std::string> words;
     std::size_t open = sql.find('\'');
     while (open != std::string::npos) {
@@ -77,6 +80,8 @@ std::vector<std::string> LiteralWords(const std::string& sql) {
     }
     return words;
 }
+
+namespace {
 
 // A fresh generator per draw loop, seeded from the system's entropy source.
 std::int32_t RandomID(std::int32_t maximum) {
@@ -102,7 +107,7 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
         if (sQuery.find('\'') == std::string::npos) return;
         if (FindTableRow(freeTextTables_, std::to_string(iTableID)).ToLong() < 0) return;
         if (std::count(sQuery.begin(), sQuery.end(), '\'') % 2 != 0) return;
-        std::vector<std::string> words = LiteralWords(sQuery);
+        std::vector<std::string> words = detail::LiteralWords(sQuery);
         if (words.empty()) return;
 
         const std::string& prefix = centralPrefix_;

@@ -1,4 +1,5 @@
 // The small read-only queries on which the rest of the library is built.
+#include "data/statement_text.h"
 #include "data/write_support.h"
 #include "vendral/cdatabase.h"
 
@@ -27,8 +28,11 @@ std::string CDatabase::PrepareSQL(const std::string& sql, std::int16_t iDatabase
     bool access = (iDatabaseConnection == 0 && SysdDatabaseAccess) ||
                   (iDatabaseConnection == 1 && SysLocaldDatabaseAccess);
     if (!access) return sql;
+    return detail::WithoutSchemaPrefix(sql, PrefixFor(iDatabaseConnection));
+}
+
+std::string detail::WithoutSchemaPrefix(const std::string& sql, const std::string& prefix) {
     // No schema prefix may reach a file database: every occurrence goes, its "." included.
-    const std::string& prefix = PrefixFor(iDatabaseConnection);
     if (prefix.empty()) return sql;
     std::string out;
     out.reserve(sql.size());

@@ -43,6 +43,8 @@ Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssoci
         // The log row and the change it records stand or fall together.
         std::optional<detail::OwnTransaction> transaction;
         if (change) transaction.emplace(connection);
+        std::optional<detail::CallersSavepoint> savepoint;
+        if (change && callersTransaction) savepoint.emplace(connection);
         try {
             connection.Execute(PrepareSQL(sql, iDatabaseConnection));
         } catch (const DatabaseError&) {
@@ -53,6 +55,7 @@ Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssoci
             continue;
         }
         if (change) connection.Execute(*change);
+        if (savepoint) savepoint->Release();
         if (transaction) transaction->Commit();
         return Variant(id);
     }

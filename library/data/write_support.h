@@ -51,6 +51,36 @@ class OwnTransaction {
     bool done_ = false;
 };
 
+// Inside a caller's transaction: a savepoint that takes back what was done
+// after it unless released, so that a failed change leaves no log row behind
+// when the caller goes on to commit its other work.
+class CallersSavepoint {
+  public:
+    explicit CallersSavepoint(Connection& connection) : connection_(connection) {
+        connection_.Execute("SAVEPOINT vendral_change");
+    }
+    ~CallersSavepoint() {
+        if (released_) return;
+        try {
+            connection_.Execute("ROLLBACK TO SAVEPOINT vendral_change");
+            connection_.Execute("RELEASE SAVEPOINT vendral_change");
+        } catch (const DatabaseError&) {
+            // The error that got us here is the one the caller must see.
+        }
+    }
+    CallersSavepoint(const CallersSavepoint&) = delete;
+    CallersSavepoint& operator=(const CallersSavepoint&) = delete;
+
+    void Release() {
+        connection_.Execute("RELEASE SAVEPOINT vendral_change");
+        released_ = true;
+    }
+
+  private:
+    Connection& connection_;
+    bool released_ = false;
+};
+
 // Closes a recordset (the shared WorkRecordset above all) on every way out, so
 // that a failed query never breaks the next one.
 class RecordsetCloser {

@@ -60,11 +60,15 @@ struct Line {
     std::string end;   // "\r\n", "\n", "\r" or "" for a last line without one
 };
 
+// A NUL ends a line as a line break does, for the reader as for the writer:
+// binary garbage in a file must not hide the keys behind it from one of them.
+constexpr std::string_view kLineEnds("\r\n\0", 3);
+
 std::vector<Line> SplitLines(std::string_view contents) {
     std::vector<Line> lines;
     std::size_t start = 0;
     while (start < contents.size()) {
-        std::size_t stop = contents.find_first_of("\r\n", start);
+        std::size_t stop = contents.find_first_of(kLineEnds, start);
         if (stop == std::string_view::npos) {
             lines.push_back({std::string(contents.substr(start)), ""});
             break;
@@ -120,6 +124,29 @@ std::string Joined(const std::string& signature, const std::vector<Line>& lines)
     return result;
 }
 
+// The file as SimpleIni is given it: every line as the writer classifies it
+// (a section, a key or nothing), so that both agree on every section and key.
+// Left alone, SimpleIni lets a "[" without its "]" run on into the next lines.
+std::string ReadableText(std::string_view contents) {
+    if (contents.starts_with(kUtf8Signature)) contents.remove_prefix(kUtf8Signature.size());
+    std::string text;
+    text.reserve(contents.size());
+    for (const Line& line : SplitLines(contents)) {
+        ParsedLine parsed = ParseLine(line.text);
+        if (parsed.kind == LineKind::Section) {
+            text += "[";
+            text += parsed.name;
+            text += "]";
+        } else if (parsed.kind == LineKind::Key) {
+            text += parsed.name;
+            text += "=";
+            text.append(line.text, parsed.valueStart);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
 bool WritableName(std::string_view name, std::string_view forbidden) {
     return !name.empty() && name.find_first_of(forbidden) == std::string_view::npos &&
            !IsBlank(name.front()) && !IsBlank(name.back());
@@ -141,7 +168,8 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 
     CSimpleIniA ini(/*isUtf8=*/false, /*multiKey=*/true, /*multiLine=*/false);
     ini.SetQuotes(false);
-    if (ini.LoadData(contents->data(), contents->size()) < 0) return fallback();
+    const std::string text = ReadableText(*contents);
+    if (ini.LoadData(text.data(), text.size()) < 0) return fallback();
     CSimpleIniA::TNamesDepend values;
     std::string sectionName(section), keyName(key);
     if (!ini.GetAllValues(sectionName.c_str(), keyName.c_str(), values) || values.empty()) {
@@ -175,7 +203,7 @@ std::optional<std::string> WithProfileValue(const std::optional<std::string>& co
     std::vector<Line> lines = SplitLines(text);
     std::string lineBreak = "\n";
     for (const Line& line : lines) {
-        if (!line.end.empty()) {
+        if (!line.end.empty() && line.end[0] != '\0') {
             lineBreak = line.end;
             break;
         }
