@@ -54,7 +54,9 @@ BrixCombo::BrixCombo(QWidget* parent) : BrixHintField(parent, "BrixCombo") {
     UserControl_Resize();
 }
 
-BrixCombo::~BrixCombo() { disconnect(lst_, nullptr, this, nullptr); }
+BrixCombo::~BrixCombo() {
+    disconnect(lst_, nullptr, this, nullptr);
+}
 
 void BrixCombo::Enabled(bool bValue) {
     enabled_ = bValue;
@@ -87,7 +89,9 @@ void BrixCombo::img_Click() {
     UserControl_Resize();
 }
 
-void BrixCombo::txt_Click() { img_Click(); }
+void BrixCombo::txt_Click() {
+    img_Click();
+}
 
 void BrixCombo::lbl_Click() {
     if (!enabled_) {

@@ -99,7 +99,9 @@ BrixHintField::~BrixHintField() {
     for (QObject* child : children()) child->removeEventFilter(this);
 }
 
-float BrixHintField::TextSize() const { return FontPoints(txt_); }
+float BrixHintField::TextSize() const {
+    return FontPoints(txt_);
+}
 
 void BrixHintField::TextSize(float sValue) {
     if (!(sValue > 0.0F) || sValue > kLargestTextSize) {
@@ -110,7 +112,9 @@ void BrixHintField::TextSize(float sValue) {
     UserControl_Resize();
 }
 
-void BrixHintField::ApplyTextSize(float sValue) { SetFontPixels(lbl_, FontPixels(lbl_, sValue)); }
+void BrixHintField::ApplyTextSize(float sValue) {
+    SetFontPixels(lbl_, FontPixels(lbl_, sValue));
+}
 
 void BrixHintField::FieldTip(const std::string& sValue) {
     fieldTip_ = sValue.empty() ? std::string() : "[" + sValue + "]";
@@ -154,7 +158,9 @@ void BrixHintField::Mandatory(bool bValue) {
     lin_->BorderColor(controls::PaletteColor(lbl_, QPalette::WindowText));
 }
 
-void BrixHintField::txt_Change() { lin_->setVisible(enabled_ && IsEmpty()); }
+void BrixHintField::txt_Change() {
+    lin_->setVisible(enabled_ && IsEmpty());
+}
 
 void BrixHintField::txt_GotFocus() {
     controls::SetPaletteColor(txt_, QPalette::Base, controls::kLightGrey);
@@ -191,7 +197,9 @@ bool BrixHintField::IsEmpty() const {
     return true;
 }
 
-double BrixHintField::ControlWidthTwips() const { return controls::WidthTwips(this); }
+double BrixHintField::ControlWidthTwips() const {
+    return controls::WidthTwips(this);
+}
 
 void BrixHintField::SetControlHeightTwips(double twips) {
     // On a shown control this resizes it at once, and the host's resize runs
@@ -199,7 +207,9 @@ void BrixHintField::SetControlHeightTwips(double twips) {
     controls::SetHeightTwips(this, twips);
 }
 
-void BrixHintField::WatchClicks(QWidget* widget) { widget->installEventFilter(this); }
+void BrixHintField::WatchClicks(QWidget* widget) {
+    widget->installEventFilter(this);
+}
 
 void BrixHintField::Clicked(QWidget* widget) {
     if (widget == lbl_) {
@@ -231,7 +241,8 @@ bool BrixHintField::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease: {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() != Qt::LeftButton) break;
-            const bool click = pressed_ == widget && widget->rect().contains(mouse->position().toPoint());
+            const bool click =
+                pressed_ == widget && widget->rect().contains(mouse->position().toPoint());
             pressed_ = nullptr;
             if (click) Clicked(widget);
             break;

@@ -37,10 +37,13 @@ void BrixTextBox::Enabled(bool bValue) {
     txt_LostFocus();
 }
 
-float BrixTextBox::MaxLength() const { return static_cast<float>(maxLength_->Limit()); }
+float BrixTextBox::MaxLength() const {
+    return static_cast<float>(maxLength_->Limit());
+}
 
 void BrixTextBox::MaxLength(float sValue) {
-    if (std::isnan(sValue)) throw PlatformError(kErrorInvalidPropertyValue, "Invalid property value");
+    if (std::isnan(sValue))
+        throw PlatformError(kErrorInvalidPropertyValue, "Invalid property value");
     // The default rounding mode rounds halves to even.
     const double rounded = std::nearbyint(static_cast<double>(sValue));
     if (rounded < std::numeric_limits<std::int32_t>::min() ||
@@ -51,9 +54,13 @@ void BrixTextBox::MaxLength(float sValue) {
     maxLength_->Limit(static_cast<int>(rounded));
 }
 
-std::string BrixTextBox::Text() const { return txt_->text().toStdString(); }
+std::string BrixTextBox::Text() const {
+    return txt_->text().toStdString();
+}
 
-void BrixTextBox::Text(const std::string& sValue) { txt_->setText(QString::fromStdString(sValue)); }
+void BrixTextBox::Text(const std::string& sValue) {
+    txt_->setText(QString::fromStdString(sValue));
+}
 
 void BrixTextBox::lbl_Click() {
     if (!enabled_) {

@@ -8,14 +8,24 @@
 namespace vendral::controls {
 namespace {
 
-int Extent(int pixels) { return std::max(pixels, 0); }
+int Extent(int pixels) {
+    return std::max(pixels, 0);
+}
 
 }  // namespace
 
-double LeftTwips(const QWidget* widget) { return qt::PixelsToTwipsX(widget->x(), widget); }
-double TopTwips(const QWidget* widget) { return qt::PixelsToTwipsY(widget->y(), widget); }
-double WidthTwips(const QWidget* widget) { return qt::PixelsToTwipsX(widget->width(), widget); }
-double HeightTwips(const QWidget* widget) { return qt::PixelsToTwipsY(widget->height(), widget); }
+double LeftTwips(const QWidget* widget) {
+    return qt::PixelsToTwipsX(widget->x(), widget);
+}
+double TopTwips(const QWidget* widget) {
+    return qt::PixelsToTwipsY(widget->y(), widget);
+}
+double WidthTwips(const QWidget* widget) {
+    return qt::PixelsToTwipsX(widget->width(), widget);
+}
+double HeightTwips(const QWidget* widget) {
+    return qt::PixelsToTwipsY(widget->height(), widget);
+}
 
 void SetLeftTwips(QWidget* widget, double twips) {
     widget->move(qt::TwipsToPixelsX(twips, widget), widget->y());

@@ -20,7 +20,9 @@ namespace vendral {
 namespace {
 
 // Twips on whole pixels of a 15-twips screen, as the platform sets them.
-int OnPixels(double twips) { return static_cast<int>(std::lround(twips / 15)) * 15; }
+int OnPixels(double twips) {
+    return static_cast<int>(std::lround(twips / 15)) * 15;
+}
 
 class BrixComboTest : public test::ControlHost<BrixCombo> {
   protected:

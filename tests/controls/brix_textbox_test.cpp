@@ -326,8 +326,9 @@ TEST_F(BrixTextBoxTest, MaxLengthRoundsHalvesToEvenAndLimitsTyping) {
     EXPECT_EQ(control_->Text(), "abc");
     // Characters, not bytes or UTF-16 units.
     control_->Text("");
-    for (const QString& character : {QString::fromUtf8("\xC3\xBC"), QString::fromUtf8("\xF0\x9F\x98\x80"),
-                                     QStringLiteral("x"), QStringLiteral("y")}) {
+    for (const QString& character :
+         {QString::fromUtf8("\xC3\xBC"), QString::fromUtf8("\xF0\x9F\x98\x80"), QStringLiteral("x"),
+          QStringLiteral("y")}) {
         QTest::sendKeyEvent(QTest::Click, txt_, Qt::Key_unknown, character, Qt::NoModifier);
     }
     EXPECT_EQ(control_->Text(), "\xC3\xBC\xF0\x9F\x98\x80x");
@@ -352,9 +353,7 @@ TEST_F(BrixTextBoxTest, MaxLengthRaisesInvalidValueAndOverflow) {
     EXPECT_EQ(ErrorNumberOf([&] { control_->MaxLength(std::nanf("")); }), 380);
     EXPECT_EQ(ErrorNumberOf([&] { control_->MaxLength(3.0e9F); }), 6);
     EXPECT_EQ(ErrorNumberOf([&] { control_->MaxLength(-3.0e9F); }), 6);
-    EXPECT_EQ(ErrorNumberOf([&] {
-                  control_->MaxLength(std::numeric_limits<float>::infinity());
-              }),
+    EXPECT_EQ(ErrorNumberOf([&] { control_->MaxLength(std::numeric_limits<float>::infinity()); }),
               6);
     // Halves to even: -0.5 is 0, no limit and no error.
     control_->MaxLength(-0.5F);
