@@ -366,6 +366,53 @@ TEST_F(BrixTextBoxTest, TextIsUtf8) {
     EXPECT_EQ(control_->Text(), "Caf\xC3\xA9 M\xC3\xBCller");
 }
 
+TEST_F(BrixTextBoxTest, SwitchingToAnotherWindowAndBackIsNoFocusChangeOfTheField) {
+    QWidget elsewhere;
+    auto switchAwayAndBack = [&](const std::function<void()>& whileAway) {
+        elsewhere.show();
+        elsewhere.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+        whileAway();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        ASSERT_TRUE(txt_->hasFocus());
+    };
+    control_->FieldTip("Name");
+    control_->Text("");
+    FocusIntoText();
+    // An empty field with a tip would show its hint if this were a focus leave.
+    switchAwayAndBack([&] {
+        EXPECT_FALSE(txt_->isHidden());
+        EXPECT_TRUE(lbl_->isHidden());
+        EXPECT_EQ(Back(txt_, QPalette::Base), kLightGrey);
+    });
+    // Coming back does not select the typed text as a focus change would.
+    QTest::keyClicks(txt_, "ab");
+    ASSERT_EQ(txt_->selectedText(), "");
+    switchAwayAndBack([] {});
+    EXPECT_EQ(txt_->selectedText(), "");
+    EXPECT_EQ(control_->Text(), "ab");
+    // A real focus change afterwards still counts.
+    QTest::keyClick(txt_, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(txt_, Qt::Key_Delete);
+    ClickElsewhere();
+    EXPECT_FALSE(lbl_->isHidden());
+    EXPECT_TRUE(txt_->isHidden());
+}
+
+TEST(BrixTextBoxFirstFocus, FocusGivenAsAFormOpensCountsAsAFocusChange) {
+    QWidget window;
+    auto* control = new BrixTextBox(&window);
+    control->Text("Jansen");
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* txt = control->findChild<QLineEdit*>("txt");
+    ASSERT_TRUE(txt->hasFocus());
+    EXPECT_EQ(controls::PaletteColor(txt, QPalette::Base), kLightGrey);
+    EXPECT_EQ(txt->selectedText(), "Jansen");
+}
+
 TEST(BrixTextBoxLifetime, DestroyingAFocusedControlRunsNoHandler) {
     QWidget window;
     auto* control = new BrixTextBox(&window);
