@@ -1,0 +1,74 @@
+// The labelled combo box: a read-only text box showing the chosen entry, an
+// arrow at its right end that opens a list below the underline, and the hint
+// of the labelled text box. Each entry carries a 32-bit item datum. The control
+// grows by the list's height - 5 twips while the list is open and raises itself
+// above the host's other widgets then, so the list is not covered.
+//
+// A fresh control shows "BrixCombo" and holds the design entries " ", "een",
+// "twee", "drie", "vier", "vijf" (item datum 0); call Clear() for a list of
+// one's own. It raises no events to its host and saves no properties.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "vendral/widgets/brix_hint_field.h"
+
+class QListWidget;
+
+namespace vendral {
+
+namespace controls {
+class BrixShape;
+}
+
+class BrixCombo : public BrixHintField {
+    Q_OBJECT
+
+  public:
+    explicit BrixCombo(QWidget* parent = nullptr);
+    ~BrixCombo() override;
+
+    using BrixHintField::Enabled;
+    // Shows the arrow when true, hides it when false (the text box stays
+    // read-only either way); then decides the display as on focus leave.
+    void Enabled(bool bValue) override;
+
+    // The last chosen entry: its text, index and item datum ("", 0 and 0
+    // before any choice). They keep their values through Clear().
+    std::string Text() const { return text_; }
+    std::int32_t ListIndex() const { return listIndex_; }
+    std::int32_t itemdata() const { return itemData_; }
+
+    // Appends an entry and returns the index the list gave it.
+    std::int32_t AddItem(const std::string& sText, std::int32_t lItemData);
+    // Empties the list and the text box; true.
+    bool Clear();
+
+  protected:
+    void lbl_Click() override;
+    void txt_Click() override;
+    void UserControl_Resize() override;
+    void ApplyTextSize(float sValue) override;
+    void Clicked(QWidget* widget) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Opens the list, or closes it taking the list's selection.
+    void img_Click();
+    // Takes the list's selected entry, if any, and closes the list.
+    void lst_Click();
+
+  private:
+    // The list's selected entry, -1 for none.
+    int SelectedEntry() const;
+
+    QListWidget* lst_ = nullptr;
+    controls::BrixShape* shp_ = nullptr;
+    QLabel* img_ = nullptr;
+
+    std::string text_;
+    std::int32_t listIndex_ = 0;
+    std::int32_t itemData_ = 0;
+};
+
+}  // namespace vendral

@@ -1,0 +1,47 @@
+// The labelled text box: a single-line input field whose grey hint "[tip]"
+// stands in its place while it is empty and not being edited. It raises no
+// events to its host and saves no properties; every instance starts from its
+// design values: text "BrixTextBox", Tahoma 8.25 pt, 3615 x 660 twips until the
+// first layout sets its height from the font size.
+#pragma once
+
+#include <string>
+
+#include "vendral/widgets/brix_hint_field.h"
+
+namespace vendral {
+
+namespace controls {
+class MaxLengthValidator;
+}
+
+class BrixTextBox : public BrixHintField {
+    Q_OBJECT
+
+  public:
+    explicit BrixTextBox(QWidget* parent = nullptr);
+
+    using BrixHintField::Enabled;
+    // Read-only when false; the display is decided again as when the focus
+    // leaves the text box.
+    void Enabled(bool bValue) override;
+
+    // Characters that typing may enter, rounded to a whole number (halves to
+    // even); 0 is no limit. Negative: PlatformError 380; beyond 32 bits:
+    // PlatformError 6.
+    float MaxLength() const;
+    void MaxLength(float sValue);
+
+    // Setting it while the hint shows keeps the hint.
+    std::string Text() const;
+    void Text(const std::string& sValue);
+
+  protected:
+    void lbl_Click() override;
+    void UserControl_Resize() override;
+
+  private:
+    controls::MaxLengthValidator* maxLength_ = nullptr;
+};
+
+}  // namespace vendral

@@ -1,0 +1,20 @@
+#include "controls/max_length_validator.h"
+
+namespace vendral::controls {
+
+QValidator::State MaxLengthValidator::validate(QString& input, int& /*position*/) const {
+    if (limit_ <= 0) return Acceptable;
+    const int length = CodePoints(input);
+    return length <= limit_ || length <= acceptedLength_ ? Acceptable : Invalid;
+}
+
+int MaxLengthValidator::CodePoints(const QString& text) {
+    int count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // The second half of a surrogate pair is no character of its own.
+        if (!(text.at(i).isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate())) ++count;
+    }
+    return count;
+}
+
+}  // namespace vendral::controls

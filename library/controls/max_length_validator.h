@@ -1,0 +1,29 @@
+// The maximum length of a text box, in characters (code points): typing or
+// pasting that would make the text longer is refused. Text set by the program
+// is not limited, and a text that is already longer may still shrink.
+#pragma once
+
+#include <QValidator>
+
+namespace vendral::controls {
+
+class MaxLengthValidator : public QValidator {
+  public:
+    explicit MaxLengthValidator(QObject* parent) : QValidator(parent) {}
+
+    // 0: no limit.
+    int Limit() const { return limit_; }
+    void Limit(int limit) { limit_ = limit; }
+    // The length of the text the box holds now, whoever set it.
+    void Accepted(const QString& text) { acceptedLength_ = CodePoints(text); }
+
+    State validate(QString& input, int& position) const override;
+
+    static int CodePoints(const QString& text);
+
+  private:
+    int limit_ = 0;
+    int acceptedLength_ = 0;
+};
+
+}  // namespace vendral::controls
