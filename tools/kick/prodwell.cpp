@@ -14,6 +14,7 @@
 #include "kick.h"
 #include "kick_date.h"
 #include "progress_line.h"
+#include "served_database.h"
 #include "vendral/cdatabase.h"
 #include "vendral/connection.h"
 
@@ -40,10 +41,14 @@ int Fail(const std::string& program, const std::string& message, int status) {
     return status;
 }
 
-int Run(const std::string& program, const std::string& iniFile, const KickRequest& request) {
+int Run(const std::string& program, const std::string& programPath, const std::string& iniFile,
+        const KickRequest& request) {
     auto host = std::make_shared<ConsoleHost>();
     InstallUiHost(host);
-    CDatabase db;
+    // Created through the component server, as the registry (or the library
+    // beside the program) says; the kick works on the object behind it.
+    ServedDatabase served(programPath);
+    CDatabase& db = served.Database();
     Variant opened = db.OpenODBC_DB(iniFile, OpenCentral, false);
     if (opened.Type() != VariantType::Boolean || !opened.ToBool() || !db.dDatabaseIsRunning()) {
         std::string reason = host->Messages();
@@ -122,7 +127,7 @@ int main(int argc, char** argv) {
     std::string iniFile =
         line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argv[0])) : line.IniFile;
     try {
-        int status = Run(program, iniFile, request);
+        int status = Run(program, ProgramPath(argv[0]), iniFile, request);
         // The rows are logged as the window would have logged them, but a script
         // that meant one associate must not take the run for a success.
         if (status == 0 && associateNotANumber) return kExitAssociateNotANumber;
