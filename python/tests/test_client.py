@@ -11,19 +11,32 @@ LIBRARY = os.environ["VENDRAL_LIBRARY"]
 E_FAIL = -2147467259
 
 
+# One ODBC configuration for the process: the driver manager keeps copies of
+# its files for a while, so a folder must not change under it between tests.
+ODBC_FOLDER = tempfile.mkdtemp(prefix="vendral-py-odbc-")
+
+
+def setUpModule():
+    shutil.copy(os.path.join(os.environ["VENDRAL_ODBC_TEMPLATE"], "odbcinst.ini"), ODBC_FOLDER)
+    with open(os.path.join(ODBC_FOLDER, "odbc.ini"), "w") as ini:
+        port = os.environ.get("VENDRAL_PG_PORT")
+        if port:
+            ini.write("[vendral_py_pg]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\n"
+                      "Port=%s\nDatabase=postgres\n" % port)
+    os.environ["ODBCSYSINI"] = ODBC_FOLDER
+    os.environ["ODBCINI"] = os.path.join(ODBC_FOLDER, "odbc.ini")
+
+
+def tearDownModule():
+    shutil.rmtree(ODBC_FOLDER, True)
+
+
 class ClientTest(unittest.TestCase):
+    """Each test with a registry file and a folder of its own."""
+
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="vendral-py-")
         self.addCleanup(shutil.rmtree, self.folder, True)
-        template = os.environ["VENDRAL_ODBC_TEMPLATE"]
-        shutil.copy(os.path.join(template, "odbcinst.ini"), self.folder)
-        with open(os.path.join(self.folder, "odbc.ini"), "w") as ini:
-            port = os.environ.get("VENDRAL_PG_PORT")
-            if port:
-                ini.write("[vendral_py_pg]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\n"
-                          "Port=%s\nDatabase=postgres\n" % port)
-        os.environ["ODBCSYSINI"] = self.folder
-        os.environ["ODBCINI"] = os.path.join(self.folder, "odbc.ini")
         os.environ["VENDRAL_REGISTRY"] = os.path.join(self.folder, "registry.reg")
         self.addCleanup(os.environ.pop, "VENDRAL_REGISTRY", None)
 
@@ -64,7 +77,7 @@ class SqliteTest(ClientTest):
         db = vendral.CreateObject("Vendral.CDatabase")
         path = os.path.join(self.folder, "crm.db")
         open(path, "w").close()
-        self.assertIs(db.OpenAccess_DB(path), True)
+        self.assertIs(db.OpenAccess_DB(path), True, db.LastReturnedErrorMessage)
         db.dDatabase = db.AccdDatabase
         db.CentralDatabasePrefix = "main"
         connection = db.dDatabase
