@@ -26,6 +26,8 @@ Driver=SQLite3
 Database=$work/crm.db
 INI
 export ODBCSYSINI="$work/odbc" ODBCINI="$work/odbc/odbc.ini"
+# Installing registers the library; keep that registration in the scratch folder.
+export VENDRAL_REGISTRY="$work/registry.reg"
 # The driver manager keeps allocations for the life of the process.
 export ASAN_OPTIONS=detect_leaks=0
 

@@ -14,6 +14,7 @@
 #include "kick.h"
 #include "kick_date.h"
 #include "progress_line.h"
+#include "served_database.h"
 #include "vendral/cdatabase.h"
 #include "vendral/connection.h"
 #ifdef VENDRAL_PRODWELL_WINDOW
@@ -43,10 +44,14 @@ int Fail(const std::string& program, const std::string& message, int status) {
     return status;
 }
 
-int Run(const std::string& program, const std::string& iniFile, const KickRequest& request) {
+int Run(const std::string& program, const std::string& programPath, const std::string& iniFile,
+        const KickRequest& request) {
     auto host = std::make_shared<ConsoleHost>();
     InstallUiHost(host);
-    CDatabase db;
+    // Created through the component server, as the registry (or the library
+    // beside the program) says; the kick works on the object behind it.
+    ServedDatabase served(programPath);
+    CDatabase& db = served.Database();
     Variant opened = db.OpenODBC_DB(iniFile, OpenCentral, false);
     if (opened.Type() != VariantType::Boolean || !opened.ToBool() || !db.dDatabaseIsRunning()) {
         std::string reason = host->Messages();
@@ -79,8 +84,8 @@ int Run(const std::string& program, const std::string& iniFile, const KickReques
 }
 
 // The window: the associate, the date and the skip box are typed there.
-int RunWindowMode(const std::string& program, const CommandLine& line, const std::string& iniFile,
-                  int& argc, char** argv) {
+int RunWindowMode(const std::string& program, const std::string& programPath,
+                  const CommandLine& line, const std::string& iniFile, int& argc, char** argv) {
     CommandLine defaults;
     if (line.AssociateText != defaults.AssociateText || line.KickDate != defaults.KickDate ||
         line.SkipTasks) {
@@ -88,9 +93,15 @@ int RunWindowMode(const std::string& program, const CommandLine& line, const std
                     kExitUsage);
     }
 #ifdef VENDRAL_PRODWELL_WINDOW
-    return RunWindow(argc, argv, iniFile, [] { return std::make_shared<CDatabase>(); });
+    // The window's CDatabase comes through the component server as the command
+    // line's does; the shared pointer keeps the served object alive.
+    return RunWindow(argc, argv, iniFile, [programPath] {
+        auto served = std::make_shared<ServedDatabase>(programPath);
+        return std::shared_ptr<CDatabase>(served, &served->Database());
+    });
 #else
     (void)iniFile;
+    (void)programPath;
     (void)argc;
     (void)argv;
     return Fail(program, "this build of prodwell has no window (built without Qt)", kExitUsage);
@@ -115,7 +126,7 @@ int main(int argc, char** argv) {
     if (line.Window) {
         std::string iniFile =
             line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argv[0])) : line.IniFile;
-        return RunWindowMode(program, line, iniFile, argc, argv);
+        return RunWindowMode(program, ProgramPath(argv[0]), line, iniFile, argc, argv);
     }
 
     KickRequest request;
@@ -149,7 +160,7 @@ int main(int argc, char** argv) {
     std::string iniFile =
         line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argv[0])) : line.IniFile;
     try {
-        int status = Run(program, iniFile, request);
+        int status = Run(program, ProgramPath(argv[0]), iniFile, request);
         // The rows are logged as the window would have logged them, but a script
         // that meant one associate must not take the run for a success.
         if (status == 0 && associateNotANumber) return kExitAssociateNotANumber;

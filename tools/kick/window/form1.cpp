@@ -173,8 +173,18 @@ int RunWindow(int& argc, char** argv, const std::string& settingsFile,
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Prodwell"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/prodwell/prodwell.svg")));
-    Form1 window(settingsFile, makeDatabase);
-    window.show();
+    std::unique_ptr<Form1> window;
+    try {
+        window = std::make_unique<Form1>(settingsFile, makeDatabase);
+    } catch (const std::exception& error) {
+        // The class could not be created (a registration whose library is
+        // gone, for instance): there is no window to work in.
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), FromUtf8(error.what()),
+                        QMessageBox::Ok);
+        box.exec();
+        return 1;
+    }
+    window->show();
     return QApplication::exec();
 }
 

@@ -1,0 +1,294 @@
+#include "platform/com/automation_object.h"
+
+#include <strings.h>
+
+#include <cstring>
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <typeinfo>
+
+#include "platform/com/automation_text.h"
+#include "platform/com/server_module.h"
+#include "vendral/connection.h"
+
+namespace vendral::com {
+namespace {
+
+// Numbers of errors raised inside a call, as an automation client of the
+// original component saw them: provider errors as the data layer's generic
+// failure, the language's own errors in its error range.
+constexpr SCODE kProviderError = E_FAIL;
+constexpr SCODE kTypeMismatchError = static_cast<SCODE>(0x800A000D);
+constexpr SCODE kInvalidCallError = static_cast<SCODE>(0x800A0005);
+constexpr SCODE kOutOfMemoryError = static_cast<SCODE>(0x800A0007);
+
+bool IsOwner(const ObjectHeader* self) {
+    return self->Owner == std::this_thread::get_id();
+}
+
+void FillError(EXCEPINFO* error, SCODE number, const std::string& description) {
+    if (!error) return;
+    std::memset(error, 0, sizeof *error);
+    error->bstrSource = AllocBstr("Vendral");
+    error->bstrDescription = AllocBstr(description);
+    error->scode = number;
+}
+
+ObjectHeader* FromNative(void* self) {
+    return reinterpret_cast<ObjectHeader*>(static_cast<char*>(self) - sizeof(void*));
+}
+
+HRESULT QueryInterfaceEntry(ObjectHeader* self, const IID& iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == *self->Class->Iid) {
+        *out = self;
+    } else if (iid == IID_IVendralNative) {
+        *out = &self->NativeTable;
+    } else {
+        return E_NOINTERFACE;
+    }
+    self->References.fetch_add(1);
+    return S_OK;
+}
+
+ULONG AddRefEntry(ObjectHeader* self) {
+    return self->References.fetch_add(1) + 1;
+}
+
+ULONG ReleaseEntry(ObjectHeader* self) {
+    ULONG left = self->References.fetch_sub(1) - 1;
+    if (left == 0) self->Class->Destroy(self);
+    return left;
+}
+
+HRESULT GetTypeInfoCountEntry(ObjectHeader* self, UINT* count) {
+    if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT GetTypeInfoEntry(ObjectHeader* self, UINT index, LCID, ITypeInfo** out) {
+    if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    try {
+        *out = NewTypeInfo(*self->Class);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT GetIDsOfNamesEntry(ObjectHeader* self, const IID&, LPOLESTR* names, UINT count, LCID,
+                           DISPID* ids) {
+    if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    DISPID id = self->Class->FindId(OleToUtf8(names[0]));
+    ids[0] = id;
+    HRESULT result = id == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
+    // Further names are argument names of the member: their positions.
+    for (UINT i = 1; i < count; ++i) {
+        ids[i] = DISPID_UNKNOWN;
+        std::string wanted = OleToUtf8(names[i]);
+        for (const MemberInfo& member : self->Class->Members) {
+            if (member.Id != id) continue;
+            for (std::size_t p = 0; p < member.ParamNames.size(); ++p) {
+                if (strcasecmp(member.ParamNames[p].c_str(), wanted.c_str()) == 0)
+                    ids[i] = static_cast<DISPID>(p);
+            }
+        }
+        if (ids[i] == DISPID_UNKNOWN) result = DISP_E_UNKNOWNNAME;
+    }
+    return result;
+}
+
+// The table row that serves a dispatch id with the given flags.
+const MemberInfo* ChooseRow(const ClassInfo& info, DISPID id, WORD flags, std::size_t& row,
+                            bool objectValue) {
+    auto find = [&](MemberKind kind) -> const MemberInfo* {
+        for (std::size_t i = 0; i < info.Members.size(); ++i) {
+            if (info.Members[i].Id == id && info.Members[i].Kind == kind) {
+                row = i;
+                return &info.Members[i];
+            }
+        }
+        return nullptr;
+    };
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        bool byRef = (flags & DISPATCH_PROPERTYPUTREF) != 0 || objectValue;
+        const MemberInfo* first = find(byRef ? MemberKind::PutRef : MemberKind::Put);
+        return first ? first : find(byRef ? MemberKind::Put : MemberKind::PutRef);
+    }
+    if (flags & DISPATCH_METHOD) {
+        if (const MemberInfo* method = find(MemberKind::Method)) return method;
+        // A property may be read with the method flag, as scripting clients do.
+        return find(MemberKind::Get);
+    }
+    if (flags & DISPATCH_PROPERTYGET) return find(MemberKind::Get);
+    return nullptr;
+}
+
+HRESULT InvokeEntry(ObjectHeader* self, DISPID id, const IID&, LCID, WORD flags, DISPPARAMS* params,
+                    VARIANT* result, EXCEPINFO* error, UINT* argError) {
+    if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (!params) params = &none;
+    if (params->cArgs < params->cNamedArgs || (params->cArgs > 0 && !params->rgvarg))
+        return E_INVALIDARG;
+    bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+    // Named arguments: only the value of a property put.
+    if (params->cNamedArgs > 1 ||
+        (params->cNamedArgs == 1 && (!put || !params->rgdispidNamedArgs ||
+                                     params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)))
+        return DISP_E_NONAMEDARGS;
+    bool objectValue = put && params->cArgs > 0 && params->rgvarg[0].vt == VT_DISPATCH;
+    std::size_t row = 0;
+    const MemberInfo* member = ChooseRow(*self->Class, id, flags, row, objectValue);
+    if (!member) return DISP_E_MEMBERNOTFOUND;
+    std::size_t declared = member->ParamNames.size();
+    if (params->cArgs > declared || params->cArgs + member->Optional < declared)
+        return DISP_E_BADPARAMCOUNT;
+    if (result) VariantInit(result);
+    return self->Class->Call(self, row, *params, HasResult(member->Kind) ? result : nullptr, error,
+                             argError);
+}
+
+HRESULT NativeQueryInterface(void* self, const IID& iid, void** out) {
+    return QueryInterfaceEntry(FromNative(self), iid, out);
+}
+ULONG NativeAddRef(void* self) {
+    return AddRefEntry(FromNative(self));
+}
+ULONG NativeRelease(void* self) {
+    return ReleaseEntry(FromNative(self));
+}
+HRESULT NativeEntry(void* raw, const IID& kind, void** out) {
+    ObjectHeader* self = FromNative(raw);
+    if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!(kind == *self->Class->Iid)) return E_NOINTERFACE;
+    *out = self->Class->Native(self);
+    return *out ? S_OK : E_NOINTERFACE;
+}
+
+template <class F>
+const void* AsEntry(F function) {
+    return reinterpret_cast<const void*>(function);
+}
+
+}  // namespace
+
+const void* const kDispatchEntries[7] = {
+    AsEntry(&QueryInterfaceEntry), AsEntry(&AddRefEntry),
+    AsEntry(&ReleaseEntry),        AsEntry(&GetTypeInfoCountEntry),
+    AsEntry(&GetTypeInfoEntry),    AsEntry(&GetIDsOfNamesEntry),
+    AsEntry(&InvokeEntry)};
+
+namespace {
+const void* const kNativeTable[6] = {nullptr,
+                                     &typeid(IVendralNative),
+                                     AsEntry(&NativeQueryInterface),
+                                     AsEntry(&NativeAddRef),
+                                     AsEntry(&NativeRelease),
+                                     AsEntry(&NativeEntry)};
+}  // namespace
+
+const void* const* NativeTable() {
+    return kNativeTable + 2;
+}
+
+const void* DispatchTypeWord() {
+    return &typeid(IDispatch);
+}
+
+DISPID ClassInfo::FindId(const std::string& name) const {
+    for (const MemberInfo& member : Members)
+        if (strcasecmp(member.Name.c_str(), name.c_str()) == 0) return member.Id;
+    return DISPID_UNKNOWN;
+}
+
+HRESULT CallFromTable(ObjectHeader* self, std::size_t index, VARIANT** args, std::size_t count,
+                      VARIANT* result) {
+    if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
+    const MemberInfo& member = self->Class->Members[index];
+    // Standard order: the last argument first; a null pointer is an omitted one.
+    std::vector<VARIANT> reversed(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        VARIANT& slot = reversed[count - 1 - i];
+        if (args[i]) {
+            slot = *args[i];
+        } else {
+            VariantInit(&slot);
+            slot.vt = VT_ERROR;
+            slot.scode = DISP_E_PARAMNOTFOUND;
+        }
+    }
+    DISPID putId = DISPID_PROPERTYPUT;
+    bool put = !HasResult(member.Kind);
+    DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(count),
+                      put ? 1u : 0u};
+    if (put && count != 1) return DISP_E_BADPARAMCOUNT;
+    if (result) VariantInit(result);
+    EXCEPINFO error{};
+    UINT argError = 0;
+    HRESULT hr = self->Class->Call(self, index, params, result, &error, &argError);
+    if (hr == DISP_E_EXCEPTION) {
+        hr = error.scode ? error.scode : E_FAIL;
+        SysFreeString(error.bstrSource);
+        SysFreeString(error.bstrDescription);
+        SysFreeString(error.bstrHelpFile);
+    }
+    return hr;
+}
+
+void CountObject(ServerModule* module, int delta) {
+    if (module) module->Objects.fetch_add(delta);
+}
+
+void* NativeOf(IUnknown* object, const IID& kind) {
+    if (!object) return nullptr;
+    void* raw = nullptr;
+    if (FAILED(object->QueryInterface(IID_IVendralNative, &raw)) || !raw) return nullptr;
+    auto* native = static_cast<IVendralNative*>(raw);
+    void* result = nullptr;
+    if (FAILED(native->Native(kind, &result))) result = nullptr;
+    native->Release();
+    return result;
+}
+
+namespace detail {
+
+HRESULT TranslateCurrentException(std::size_t argCount, EXCEPINFO* error, UINT* argError) {
+    try {
+        throw;
+    } catch (const ArgumentError& bad) {
+        // puArgErr counts in the standard order, last argument first.
+        if (argError && bad.Position < argCount)
+            *argError = static_cast<UINT>(argCount - 1 - bad.Position);
+        return bad.Result;
+    } catch (const DatabaseError& failure) {
+        FillError(error, kProviderError, failure.Description());
+    } catch (const ComCallError& failure) {
+        FillError(error, failure.Number(), failure.what());
+    } catch (const VariantError& failure) {
+        FillError(error, kTypeMismatchError, failure.what());
+    } catch (const std::bad_alloc&) {
+        FillError(error, kOutOfMemoryError, "Out of memory");
+    } catch (const std::logic_error& failure) {
+        FillError(error, kInvalidCallError, failure.what());
+    } catch (const std::exception& failure) {
+        FillError(error, E_FAIL, failure.what());
+    } catch (...) {
+        FillError(error, E_FAIL, "unknown error");
+    }
+    return DISP_E_EXCEPTION;
+}
+
+}  // namespace detail
+
+}  // namespace vendral::com

@@ -1,0 +1,182 @@
+#include "platform/com/server_module.h"
+
+#include <dlfcn.h>
+
+#include <atomic>
+#include <filesystem>
+#include <new>
+
+#include "platform/atomic_file.h"
+#include "platform/com/registry_file.h"
+
+namespace vendral::com {
+namespace {
+
+class ClassFactory final : public IClassFactory {
+  public:
+    ClassFactory(ServerModule& module, const ClassEntry& entry) : module_(module), entry_(entry) {
+        module_.Objects.fetch_add(1);
+    }
+    ~ClassFactory() { module_.Objects.fetch_sub(1); }
+
+    HRESULT QueryInterface(const IID& iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!(iid == IID_IUnknown || iid == IID_IClassFactory)) return E_NOINTERFACE;
+        AddRef();
+        *out = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
+    ULONG Release() override {
+        ULONG left = references_.fetch_sub(1) - 1;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        IDispatch* object = nullptr;
+        try {
+            object = entry_.Create();
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_FAIL;
+        }
+        HRESULT result = object->QueryInterface(iid, out);
+        object->Release();
+        return result;
+    }
+
+    HRESULT LockServer(std::int32_t lock) override {
+        if (lock) {
+            module_.Locks.fetch_add(1);
+        } else if (module_.Locks.fetch_sub(1) <= 0) {
+            module_.Locks.fetch_add(1);
+            return E_UNEXPECTED;
+        }
+        return S_OK;
+    }
+
+  private:
+    ServerModule& module_;
+    const ClassEntry& entry_;
+    std::atomic<ULONG> references_{1};
+};
+
+std::string ClassKey(const ClassEntry& entry) {
+    return std::string(kClassesRoot) + "\\CLSID\\" + GuidText(*entry.Clsid);
+}
+
+std::string TypeLibraryKey() {
+    return std::string(kClassesRoot) + "\\TypeLib\\" + GuidText(LIBID_Vendral);
+}
+
+// The keys of one registration, parents before their subkeys.
+struct Registration {
+    std::string Key, Name, Value;
+};
+
+std::vector<Registration> RegistrationOf(const ServerModule& module, const std::string& path) {
+    std::vector<Registration> values;
+    const std::string root = kClassesRoot;
+    for (std::size_t i = 0; i < module.ClassCount; ++i) {
+        const ClassEntry& entry = module.Classes[i];
+        std::string key = ClassKey(entry);
+        values.push_back({key, "", entry.Name});
+        values.push_back({key + "\\InprocServer32", "", path});
+        values.push_back({key + "\\InprocServer32", "ThreadingModel", "Apartment"});
+        values.push_back({key + "\\ProgID", "", entry.ProgId});
+        values.push_back({root + "\\" + entry.ProgId, "", entry.Name});
+        values.push_back({root + "\\" + entry.ProgId + "\\CLSID", "", GuidText(*entry.Clsid)});
+        values.push_back(
+            {root + "\\Interface\\" + GuidText(*entry.Iid), "", std::string("_") + entry.Name});
+    }
+    if (module.RegistersTypeLibrary) {
+        values.push_back({TypeLibraryKey(), "", ""});
+        values.push_back({TypeLibraryKey() + "\\1.0", "", "Vendral"});
+    }
+    return values;
+}
+
+// Edits the registry file under the lock that serializes its writers.
+HRESULT EditRegistry(const std::function<void(RegistryFile&)>& edit) {
+    std::string path = RegistryFilePath();
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    bool badFormat = false;
+    bool written = ReplaceFileAtomically(
+        path,
+        [&](const std::optional<std::string>& old) -> std::optional<std::string> {
+            try {
+                RegistryFile file = RegistryFile::Parse(old.value_or(""));
+                edit(file);
+                return file.Text();
+            } catch (const RegistryFormatError&) {
+                // A file we cannot read is not ours to rewrite.
+                badFormat = true;
+                return std::nullopt;
+            }
+        },
+        0644);
+    return written && !badFormat ? S_OK : SELFREG_E_CLASS;
+}
+
+}  // namespace
+
+std::string LibraryPathOf(const void* address) {
+    Dl_info info{};
+    if (!dladdr(address, &info) || !info.dli_fname) return {};
+    std::error_code error;
+    auto path = std::filesystem::canonical(info.dli_fname, error);
+    return error ? std::string(info.dli_fname) : path.string();
+}
+
+HRESULT GetClassObject(ServerModule& module, const CLSID* clsid, const IID* iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!clsid || !iid) return E_INVALIDARG;
+    for (std::size_t i = 0; i < module.ClassCount; ++i) {
+        if (!(*module.Classes[i].Clsid == *clsid)) continue;
+        ClassFactory* factory = new (std::nothrow) ClassFactory(module, module.Classes[i]);
+        if (!factory) return E_OUTOFMEMORY;
+        HRESULT result = factory->QueryInterface(*iid, out);
+        factory->Release();
+        return result;
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT CanUnloadNow(ServerModule& module) {
+    return module.Objects.load() == 0 && module.Locks.load() == 0 ? S_OK : S_FALSE;
+}
+
+HRESULT RegisterServer(ServerModule& module) {
+    std::string path = LibraryPathOf(module.Anchor);
+    if (path.empty()) return SELFREG_E_CLASS;
+    auto values = RegistrationOf(module, path);
+    return EditRegistry([&](RegistryFile& file) {
+        for (const Registration& value : values) {
+            if (value.Value.empty() && value.Name.empty()) {
+                file.AddKey(value.Key);
+            } else {
+                file.SetValue(value.Key, value.Name, value.Value);
+            }
+        }
+    });
+}
+
+HRESULT UnregisterServer(ServerModule& module) {
+    auto values = RegistrationOf(module, "");
+    return EditRegistry([&](RegistryFile& file) {
+        // Subkeys first; a parent goes only when nothing of another owner is left below it.
+        for (auto it = values.rbegin(); it != values.rend(); ++it) {
+            if (!file.HasSubkeys(it->Key)) file.RemoveKey(it->Key);
+        }
+    });
+}
+
+}  // namespace vendral::com

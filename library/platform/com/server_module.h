@@ -1,0 +1,58 @@
+// An in-process component server: the classes a library serves, its class
+// factories, its object and lock counts, and its registration. Each library
+// that serves classes (libvendral.so, the widget library) has one module and
+// exports the four entry points through these functions.
+//
+// Serving a class from another library (the widget library serves
+// CProgressBar and CSplash, whose ids are in vendral/com.h) takes the same
+// three pieces that library/data/component_server.cpp and
+// cdatabase_members.cpp show for CDatabase:
+//   1. an object type with a void* Native() member, and its one member table,
+//      a specialization of com::MemberTable (kName "CProgressBar", kIid
+//      IID__CProgressBar, kRows in the order of the class's interface);
+//   2. a ClassEntry per class ({"CProgressBar", &CLSID_CProgressBar,
+//      &IID__CProgressBar, "Vendral.CProgressBar", create}) where create
+//      returns com::NewObject<Type>(itsModule);
+//   3. a ServerModule of that library (RegistersTypeLibrary false: the type
+//      library key belongs to libvendral.so) and the four extern "C" entry
+//      points calling the functions below with it.
+// dlsym on a library's handle finds that library's own entry points first,
+// so each library registers and serves exactly its own classes.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+#include "vendral/com.h"
+
+namespace vendral::com {
+
+struct ClassEntry {
+    const char* Name;  // "CDatabase"; the dual interface is "_" + Name
+    const CLSID* Clsid;
+    const IID* Iid;
+    const char* ProgId;  // "Vendral.CDatabase"
+    IDispatch* (*Create)();
+};
+
+struct ServerModule {
+    const ClassEntry* Classes;
+    std::size_t ClassCount;
+    // The library that registers the type library key (one of them does).
+    bool RegistersTypeLibrary;
+    // Any address inside the library, to find its file.
+    const void* Anchor;
+    std::atomic<long> Objects{0};
+    std::atomic<long> Locks{0};
+};
+
+HRESULT GetClassObject(ServerModule& module, const CLSID* clsid, const IID* iid, void** out);
+HRESULT CanUnloadNow(ServerModule& module);
+HRESULT RegisterServer(ServerModule& module);
+HRESULT UnregisterServer(ServerModule& module);
+
+// The absolute path of the library holding address.
+std::string LibraryPathOf(const void* address);
+
+}  // namespace vendral::com

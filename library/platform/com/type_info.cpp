@@ -1,0 +1,192 @@
+// The type information of an automation class, read from its member table:
+// the interface's id and functions, and per function its names and argument
+// counts. Argument types are described as VARIANT throughout, as the entries
+// of the dual interface take them.
+#include <strings.h>
+
+#include <atomic>
+#include <cstring>
+#include <new>
+
+#include "platform/com/automation_object.h"
+#include "platform/com/automation_text.h"
+
+namespace vendral::com {
+namespace {
+
+INVOKEKIND InvokeKindOf(MemberKind kind) {
+    switch (kind) {
+        case MemberKind::Method:
+            return INVOKE_FUNC;
+        case MemberKind::Get:
+            return INVOKE_PROPERTYGET;
+        case MemberKind::Put:
+            return INVOKE_PROPERTYPUT;
+        case MemberKind::PutRef:
+            return INVOKE_PROPERTYPUTREF;
+    }
+    return INVOKE_FUNC;
+}
+
+class TypeInfo final : public ITypeInfo {
+  public:
+    explicit TypeInfo(const ClassInfo& info) : info_(info) {}
+
+    HRESULT QueryInterface(const IID& iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!(iid == IID_IUnknown || iid == IID_ITypeInfo)) return E_NOINTERFACE;
+        AddRef();
+        *out = static_cast<ITypeInfo*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
+    ULONG Release() override {
+        ULONG left = references_.fetch_sub(1) - 1;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT GetTypeAttr(TYPEATTR** out) override {
+        if (!out) return E_POINTER;
+        auto* attr = new (std::nothrow) TYPEATTR{};
+        if (!attr) return E_OUTOFMEMORY;
+        attr->guid = *info_.Iid;
+        attr->memidConstructor = DISPID_UNKNOWN;
+        attr->memidDestructor = DISPID_UNKNOWN;
+        attr->typekind = TKIND_DISPATCH;
+        attr->cFuncs = static_cast<WORD>(info_.Members.size());
+        attr->cImplTypes = 1;
+        attr->cbSizeVft = static_cast<WORD>((7 + info_.Members.size()) * sizeof(void*));
+        attr->cbAlignment = alignof(void*);
+        attr->wTypeFlags = TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE;
+        attr->wMajorVerNum = 1;
+        *out = attr;
+        return S_OK;
+    }
+    void ReleaseTypeAttr(TYPEATTR* attr) override { delete attr; }
+
+    HRESULT GetFuncDesc(UINT index, FUNCDESC** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (index >= info_.Members.size()) return TYPE_E_ELEMENTNOTFOUND;
+        const MemberInfo& member = info_.Members[index];
+        auto* desc = new (std::nothrow) FUNCDESC{};
+        if (!desc) return E_OUTOFMEMORY;
+        std::size_t count = member.ParamNames.size();
+        if (count > 0) {
+            desc->lprgelemdescParam = new (std::nothrow) ELEMDESC[count]{};
+            if (!desc->lprgelemdescParam) {
+                delete desc;
+                return E_OUTOFMEMORY;
+            }
+            for (std::size_t i = 0; i < count; ++i) {
+                desc->lprgelemdescParam[i].tdesc.vt = VT_VARIANT;
+                desc->lprgelemdescParam[i].paramdesc.wParamFlags =
+                    PARAMFLAG_FIN | (i + member.Optional >= count ? PARAMFLAG_FOPT : 0);
+            }
+        }
+        desc->memid = member.Id;
+        desc->funckind = FUNC_DISPATCH;
+        desc->invkind = InvokeKindOf(member.Kind);
+        desc->callconv = CC_STDCALL;
+        desc->cParams = static_cast<std::int16_t>(count);
+        desc->cParamsOpt = static_cast<std::int16_t>(member.Optional);
+        desc->oVft = static_cast<std::int16_t>((7 + index) * sizeof(void*));
+        desc->elemdescFunc.tdesc.vt = HasResult(member.Kind) ? VT_VARIANT : VT_VOID;
+        *out = desc;
+        return S_OK;
+    }
+    void ReleaseFuncDesc(FUNCDESC* desc) override {
+        if (!desc) return;
+        delete[] desc->lprgelemdescParam;
+        delete desc;
+    }
+
+    HRESULT GetNames(MEMBERID id, BSTR* names, UINT max, UINT* count) override {
+        if (!names || !count) return E_POINTER;
+        *count = 0;
+        for (const MemberInfo& member : info_.Members) {
+            if (member.Id != id) continue;
+            // The function's name, then its argument names.
+            if (*count < max) names[(*count)++] = AllocBstr(member.Name);
+            for (const std::string& param : member.ParamNames)
+                if (*count < max) names[(*count)++] = AllocBstr(param);
+            return S_OK;
+        }
+        return TYPE_E_ELEMENTNOTFOUND;
+    }
+
+    HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) override {
+        if (!names || !ids || count == 0) return E_INVALIDARG;
+        ids[0] = info_.FindId(OleToUtf8(names[0]));
+        HRESULT result = ids[0] == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
+        for (UINT i = 1; i < count; ++i) {
+            ids[i] = DISPID_UNKNOWN;
+            std::string wanted = OleToUtf8(names[i]);
+            for (const MemberInfo& member : info_.Members) {
+                if (member.Id != ids[0]) continue;
+                for (std::size_t p = 0; p < member.ParamNames.size(); ++p)
+                    if (strcasecmp(member.ParamNames[p].c_str(), wanted.c_str()) == 0)
+                        ids[i] = static_cast<MEMBERID>(p);
+            }
+            if (ids[i] == DISPID_UNKNOWN) result = DISP_E_UNKNOWNNAME;
+        }
+        return result;
+    }
+
+    HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
+                             BSTR* helpFile) override {
+        if (doc) *doc = nullptr;
+        if (context) *context = 0;
+        if (helpFile) *helpFile = nullptr;
+        if (id == DISPID_UNKNOWN) {
+            if (name) *name = AllocBstr(std::string("_") + info_.Name);
+            return S_OK;
+        }
+        for (const MemberInfo& member : info_.Members) {
+            if (member.Id == id) {
+                if (name) *name = AllocBstr(member.Name);
+                return S_OK;
+            }
+        }
+        return TYPE_E_ELEMENTNOTFOUND;
+    }
+
+    HRESULT GetTypeComp(void** out) override { return Unsupported(out); }
+    HRESULT GetVarDesc(UINT, void** out) override { return Unsupported(out); }
+    HRESULT GetRefTypeOfImplType(UINT, std::uint32_t*) override { return E_NOTIMPL; }
+    HRESULT GetImplTypeFlags(UINT, std::int32_t*) override { return E_NOTIMPL; }
+    HRESULT Invoke(void*, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override { return E_NOTIMPL; }
+    HRESULT GetRefTypeInfo(std::uint32_t, ITypeInfo** out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT AddressOfMember(MEMBERID, INVOKEKIND, void** out) override { return Unsupported(out); }
+    HRESULT CreateInstance(IUnknown*, const IID&, void** out) override { return Unsupported(out); }
+    HRESULT GetMops(MEMBERID, BSTR* out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT GetContainingTypeLib(void** out, UINT*) override { return Unsupported(out); }
+    void ReleaseVarDesc(void*) override {}
+
+  private:
+    static HRESULT Unsupported(void** out) {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    const ClassInfo& info_;
+    std::atomic<ULONG> references_{1};
+};
+
+}  // namespace
+
+ITypeInfo* NewTypeInfo(const ClassInfo& info) {
+    return new TypeInfo(info);
+}
+
+}  // namespace vendral::com

@@ -1,0 +1,177 @@
+// Where prodwell's CDatabase comes from: the class registered in the registry
+// file, else the library beside the program; a registration whose library is
+// gone ends in one line that names the registry file and the way back. The
+// dynamic loader's own report (LD_DEBUG=files) shows which file was loaded.
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/test_database.h"
+
+namespace vendral::kick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestOdbc;
+
+struct Outcome {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// env: assignments put before the command, as a shell takes them.
+Outcome Start(const std::string& env, const std::string& program,
+              const std::vector<std::string>& args) {
+    fs::path out = TestOdbc::Instance().ScratchPath("activation.out");
+    fs::path err = TestOdbc::Instance().ScratchPath("activation.err");
+    std::string command = env + " " + Quote(program);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+    int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+}
+
+bool Loaded(const std::string& loaderReport, const fs::path& library) {
+    return loaderReport.find("file=" + library.string() + " [0];  dynamically loaded by") !=
+           std::string::npos;
+}
+
+std::string Library() {
+    return fs::canonical(VENDRAL_LIBRARY_PATH).string();
+}
+
+class ProdwellActivationTest : public test::EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (!central_) return;
+        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
+        central_->Exec(
+            "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
+            "do_by, type) VALUES (101, 12, 12, 1300000000, 1)");
+        central_->Exec("INSERT INTO syncsoapp (appointment_id) VALUES (101)");
+        folder_ = TestOdbc::Instance().ScratchPath("activation");
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        ini_ = (folder_ / "kick.ini").string();
+        std::ofstream(ini_) << "[Central]\nDSN=" << central_->Dsn() << "\nUID=" << central_->Uid()
+                            << "\nPWD=" << central_->Pwd() << "\nDBPrefix=" << central_->Prefix()
+                            << "\n";
+        registry_ = (folder_ / "registry.reg").string();
+    }
+
+    // A second build of the library: a copy of it in a folder of its own.
+    fs::path OtherBuild(const std::string& name) {
+        fs::path copy = folder_ / name / "libvendral.so.0";
+        fs::create_directories(copy.parent_path());
+        fs::copy_file(Library(), copy, fs::copy_options::overwrite_existing);
+        return copy;
+    }
+
+    // prodwell links the library it was built with; a second build loaded
+    // beside it defines the same globals, which the address sanitizer would
+    // report as a violation of the one-definition rule.
+    std::string Env() const {
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        return "VENDRAL_REGISTRY=" + Quote(registry_) + " LD_DEBUG=files ASAN_OPTIONS=" +
+               Quote(std::string(asan ? asan : "") + ":detect_odr_violation=0");
+    }
+
+    fs::path folder_;
+    std::string ini_, registry_;
+};
+
+TEST_P(ProdwellActivationTest, TheRegisteredLibraryIsTheOneUsed) {
+    fs::path other = OtherBuild("other");
+    Outcome registered =
+        Start("VENDRAL_REGISTRY=" + Quote(registry_), VENDRAL_REGSVR_PATH, {other.string()});
+    ASSERT_EQ(registered.Status, 0) << registered.Err;
+    EXPECT_NE(Slurp(registry_).find("@=\"" + other.string() + "\""), std::string::npos);
+
+    Outcome run = Start(Env(), PRODWELL_PATH, {"--ini", ini_, "--kick-date", "2008-06-08"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Inserts for appointments: 1, inserts for tasks: 0\n");
+    EXPECT_TRUE(Loaded(run.Err, other)) << run.Err;
+
+    // Unregistered again, the class comes from the library the program runs with.
+    Outcome removed =
+        Start("VENDRAL_REGISTRY=" + Quote(registry_), VENDRAL_REGSVR_PATH, {"-u", other.string()});
+    ASSERT_EQ(removed.Status, 0) << removed.Err;
+    EXPECT_EQ(Slurp(registry_).find("InprocServer32"), std::string::npos);
+    run = Start(Env(), PRODWELL_PATH, {"--ini", ini_, "--kick-date", "2008-06-08"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_FALSE(Loaded(run.Err, other)) << run.Err;
+}
+
+TEST_P(ProdwellActivationTest, UnregisteredTheLibraryBesideTheProgramServesIt) {
+    fs::path beside = OtherBuild("program");
+    fs::path program = beside.parent_path() / "prodwell";
+    fs::copy_file(PRODWELL_PATH, program, fs::copy_options::overwrite_existing);
+    Outcome run = Start(Env(), program.string(), {"--ini", ini_, "--kick-date", "2008-06-08"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Inserts for appointments: 1, inserts for tasks: 0\n");
+    EXPECT_TRUE(Loaded(run.Err, beside)) << run.Err;
+}
+
+VENDRAL_INSTANTIATE_ENGINES(ProdwellActivationTest);
+
+TEST(ProdwellActivation, ARegistrationWhoseLibraryIsGoneSaysHowToRegisterAgain) {
+    fs::path folder = TestOdbc::Instance().ScratchPath("gone");
+    fs::create_directories(folder);
+    fs::path copy = folder / "libvendral.so.0";
+    fs::copy_file(Library(), copy, fs::copy_options::overwrite_existing);
+    std::string registry = (folder / "registry.reg").string();
+    ASSERT_EQ(
+        Start("VENDRAL_REGISTRY=" + Quote(registry), VENDRAL_REGSVR_PATH, {copy.string()}).Status,
+        0);
+    fs::remove(copy);
+
+    std::string ini = (folder / "never-opened.ini").string();
+    Outcome run = Start("VENDRAL_REGISTRY=" + Quote(registry), PRODWELL_PATH, {"--ini", ini});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+    EXPECT_EQ(run.Err.rfind("prodwell: Vendral.CDatabase is registered in " + registry +
+                                " with the library " + copy.string() + ", which cannot be loaded (",
+                            0),
+              0u)
+        << run.Err;
+    EXPECT_NE(run.Err.find("; register the library again with: vendral-regsvr " + Library()),
+              std::string::npos)
+        << run.Err;
+}
+
+TEST(ProdwellActivation, TheRegistrationToolRefusesWhatItCannotLoad) {
+    fs::path folder = TestOdbc::Instance().ScratchPath("regsvr");
+    fs::create_directories(folder);
+    std::string registry = (folder / "registry.reg").string();
+    Outcome missing = Start("VENDRAL_REGISTRY=" + Quote(registry), VENDRAL_REGSVR_PATH,
+                            {(folder / "none.so").string()});
+    EXPECT_NE(missing.Status, 0);
+    EXPECT_NE(missing.Err.find("cannot load " + (folder / "none.so").string()), std::string::npos)
+        << missing.Err;
+    EXPECT_FALSE(fs::exists(registry));
+    Outcome usage = Start("", VENDRAL_REGSVR_PATH, {});
+    EXPECT_EQ(usage.Status, 2);
+    EXPECT_NE(usage.Err.find("usage: "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vendral::kick

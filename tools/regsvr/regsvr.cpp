@@ -1,0 +1,78 @@
+// vendral-regsvr [-u] LIBRARY: loads an in-process component server and calls
+// its DllRegisterServer (or, with -u, DllUnregisterServer), as the system's
+// registration tool does. Exit status 0 on success.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "platform/com/registry_file.h"
+#include "vendral/com.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitLoad = 3;
+constexpr int kExitFailed = 4;
+
+int Usage(const char* program) {
+    std::cerr << "usage: " << program << " [-u] LIBRARY\n"
+              << "Registers the classes of LIBRARY in the registry file "
+              << vendral::com::RegistryFilePath() << " (-u removes them again).\n";
+    return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* program = argc > 0 ? argv[0] : "vendral-regsvr";
+    bool unregister = false;
+    std::string library;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "-u" || arg == "/u") {
+            unregister = true;
+        } else if (arg == "-h" || arg == "--help") {
+            Usage(program);
+            return 0;
+        } else if (library.empty() && !arg.empty() && arg[0] != '-') {
+            library = arg;
+        } else {
+            return Usage(program);
+        }
+    }
+    if (library.empty()) return Usage(program);
+
+    // The registration records the absolute path, so load by that path.
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(library, error);
+    if (!error && std::filesystem::exists(path)) library = path.lexically_normal().string();
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        std::cerr << program << ": cannot load " << library << ": " << (why ? why : "unknown error")
+                  << std::endl;
+        return kExitLoad;
+    }
+    const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+    auto function = reinterpret_cast<DllRegisterServerFunction>(dlsym(handle, entry));
+    if (!function) {
+        std::cerr << program << ": " << library << " has no entry point " << entry << std::endl;
+        return kExitLoad;
+    }
+    HRESULT result = function();
+    std::string registry = vendral::com::RegistryFilePath();
+    if (FAILED(result)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
+        std::cerr << program << ": " << entry << " in " << library << " failed (" << code
+                  << "); registry file " << registry << std::endl;
+        return kExitFailed;
+    }
+    std::cout << entry << " in " << library << " succeeded; registry file " << registry
+              << std::endl;
+    return 0;
+}
