@@ -16,6 +16,8 @@ packages=(
   xvfb openbox x11-utils xdg-utils fonts-dejavu-core
   # Real Windows PE files with version resources for the version-information tests.
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
+  # Network drives: shares are mounted through GVfs (gio).
+  libglib2.0-bin
   # Fuzzing.
   clang-14 libfuzzer-14-dev libclang-rt-14-dev
   # Documentation and packaging.
