@@ -1,10 +1,14 @@
 #include "vendral/widgets/cprogressbar.h"
 
+#include <QGuiApplication>
 #include <QProgressBar>
 #include <QWidget>
 #include <QWindow>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
+
+#include <xcb/xcb.h>
 
 #include "platform/qt/twips.h"
 #include "vendral/ui_host.h"
@@ -27,6 +31,21 @@ QString CssColour(std::uint32_t bgr) {
 const char* kBarColour = "vendralBarColour";
 const char* kBackColour = "vendralBackColour";
 const char* kSmooth = "vendralSmooth";
+
+// The size of a native window, as the platform's window rectangle gives it.
+// Qt does not ask the X server for the geometry of a window it did not make.
+QSize NativeWindowSize(QWindow* window) {
+    auto* x11 = qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr) return window->geometry().size();
+    xcb_connection_t* connection = x11->connection();
+    xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(
+        connection, xcb_get_geometry(connection, static_cast<xcb_drawable_t>(window->winId())),
+        nullptr);
+    if (reply == nullptr) return {};
+    QSize size(reply->width, reply->height);
+    std::free(reply);
+    return size;
+}
 
 }  // namespace
 
@@ -97,7 +116,7 @@ bool CProgressBar::Create(const Variant& Left, const Variant& Top, const Variant
         bar->setAttribute(Qt::WA_NativeWindow);
         bar->winId();
         bar->windowHandle()->setParent(foreign);
-        QSize size = foreign->geometry().size();
+        QSize size = NativeWindowSize(foreign);
         bar->setGeometry(0, 0, size.width(), size.height());
         foreignParent_ = foreign;
     } else {
