@@ -26,6 +26,19 @@ QRect TwipsRect(int left, int top, int width, int height) {
             TwipsToPixelsY(height)};
 }
 
+// Tahoma is rarely installed here; the condensed DejaVu is close to its width,
+// so the captions fit the places the form gives them.
+void SubstituteTahoma() {
+    static const bool done = [] {
+        if (QFont::substitutes(QStringLiteral("Tahoma")).isEmpty())
+            QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                                       {QStringLiteral("DejaVu Sans Condensed"),
+                                        QStringLiteral("DejaVu Sans")});
+        return true;
+    }();
+    (void)done;
+}
+
 QLabel* MakeLabel(QWidget* form, const QString& caption, QRect geometry, bool bold) {
     auto* label = new QLabel(caption, form);
     QFont font(QStringLiteral("Tahoma"));
@@ -36,7 +49,6 @@ QLabel* MakeLabel(QWidget* form, const QString& caption, QRect geometry, bool bo
     palette.setColor(QPalette::WindowText, QColor(kNavy));
     label->setPalette(palette);
     label->setAutoFillBackground(false);  // the picture shows through
-    label->setAttribute(Qt::WA_TranslucentBackground);
     label->setGeometry(geometry);
     return label;
 }
@@ -123,10 +135,12 @@ QPixmap SplashIcon() {
 
 FrmSplash::FrmSplash()
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::MSWindowsFixedSizeDialogHint),
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       background_(SplashBackground()) {
+    SubstituteTahoma();
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setWindowTitle(QString());
+    // No caption text: an empty title would make Qt show the program's name.
+    setWindowTitle(QStringLiteral(" "));
     setWindowIcon(QIcon(SplashIcon()));
     setFixedSize(TwipsToPixelsX(6210), TwipsToPixelsY(3720));
     Label4 = MakeLabel(this, QStringLiteral("Application:"), TwipsRect(120, 1920, 855, 255), false);
