@@ -1,7 +1,5 @@
 #include "vendral/cfile.h"
 
-#include <dirent.h>
-
 #include <filesystem>
 #include <mutex>
 

@@ -4,8 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 
@@ -134,8 +134,7 @@ DriveTable::DriveTable()
 DriveTable::DriveTable(fs::path folder, std::shared_ptr<ShareMounter> mounter)
     : folder_(std::move(folder)), mounter_(std::move(mounter)) {}
 
-std::int32_t DriveTable::AddConnection2(const NetResource& resource,
-                                        const NullableString& password,
+std::int32_t DriveTable::AddConnection2(const NetResource& resource, const NullableString& password,
                                         const NullableString& user, std::uint32_t /*flags*/) {
     // Every mapping of the table is remembered until it is disconnected.
     auto name = LinkName(resource.lpLocalName);
@@ -161,7 +160,8 @@ std::int32_t DriveTable::AddConnection2(const NetResource& resource,
     // Making the link is atomic: of two processes taking the same letter,
     // one is refused.
     fs::create_directory_symlink(target, link, error);
-    if (error) return error == std::errc::file_exists ? kErrorAlreadyAssigned : kErrorCannotOpenProfile;
+    if (error)
+        return error == std::errc::file_exists ? kErrorAlreadyAssigned : kErrorCannotOpenProfile;
     return 0;
 }
 
@@ -184,7 +184,8 @@ std::vector<DriveMapping> DriveTable::Connections() const {
         if (!fs::is_symlink(link, error)) continue;
         fs::path target = fs::read_symlink(link, error);
         if (error) continue;
-        drives.push_back({std::string(1, static_cast<char>(letter - 'a' + 'A')) + ":", target.string()});
+        drives.push_back(
+            {std::string(1, static_cast<char>(letter - 'a' + 'A')) + ":", target.string()});
     }
     return drives;
 }

@@ -14,7 +14,11 @@ std::vector<std::string> CodePoints(const std::string& text) {
     std::vector<std::string> points;
     for (std::size_t i = 0; i < text.size();) {
         auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t size = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 1;
+        std::size_t size = lead < 0x80         ? 1
+                           : (lead >> 5) == 6  ? 2
+                           : (lead >> 4) == 14 ? 3
+                           : (lead >> 3) == 30 ? 4
+                                               : 1;
         if (i + size > text.size()) size = 1;
         points.push_back(text.substr(i, size));
         i += size;

@@ -1,9 +1,9 @@
 #include "desktop/version_resource.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
-#include <algorithm>
 #include <iterator>
 
 namespace vendral::desktop {
@@ -11,8 +11,8 @@ namespace {
 
 // The string fields in the order of the file information properties.
 constexpr std::array<const char*, 8> kStringKeys = {
-    "CompanyName",      "FileDescription", "FileVersion", "InternalName",
-    "LegalCopyright",   "OriginalFileName", "ProductName", "ProductVersion"};
+    "CompanyName",    "FileDescription",  "FileVersion", "InternalName",
+    "LegalCopyright", "OriginalFileName", "ProductName", "ProductVersion"};
 
 constexpr std::uint32_t kResourceTypeVersion = 16;  // RT_VERSION
 constexpr std::uint32_t kVersionInfoId = 1;         // VS_VERSION_INFO
@@ -134,7 +134,8 @@ std::optional<Bytes> PeVersionBlock(const Bytes& file) {
         auto rawSize = r.Unsigned(at + 16, 4), raw = r.Unsigned(at + 20, 4);
         if (!vsize || !va || !rawSize || !raw) return std::nullopt;
         sections.push_back({static_cast<std::uint32_t>(*va), static_cast<std::uint32_t>(*vsize),
-                            static_cast<std::uint32_t>(*raw), static_cast<std::uint32_t>(*rawSize)});
+                            static_cast<std::uint32_t>(*raw),
+                            static_cast<std::uint32_t>(*rawSize)});
     }
     auto base = RvaToOffset(sections, static_cast<std::uint32_t>(*resourceRva));
     if (!base) return std::nullopt;
@@ -200,14 +201,17 @@ std::optional<Bytes> ElfVersionBlock(const Bytes& file) {
         if (!s || s->type == kNoBits) continue;
         std::uint64_t at = names->offset + s->name;
         if (!r.Has(at, wanted.size() + 1) || s->name >= names->size) continue;
-        if (std::equal(wanted.begin(), wanted.end(), file.begin() + static_cast<std::ptrdiff_t>(at)) &&
+        if (std::equal(wanted.begin(), wanted.end(),
+                       file.begin() + static_cast<std::ptrdiff_t>(at)) &&
             file[at + wanted.size()] == 0)
             return Slice(file, s->offset, s->size);
     }
     return std::nullopt;
 }
 
-std::size_t Align4(std::size_t offset) { return (offset + 3) & ~static_cast<std::size_t>(3); }
+std::size_t Align4(std::size_t offset) {
+    return (offset + 3) & ~static_cast<std::size_t>(3);
+}
 
 void AppendUtf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {

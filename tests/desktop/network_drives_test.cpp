@@ -167,8 +167,8 @@ TEST_F(NetworkDriveTest, OmittedOrEmptyCredentialsReachTheMountStepAsNull) {
 
 TEST_F(NetworkDriveTest, ConnectThisDriveTakesTheLetterAsGivenAndNullsTheCallersEmptyValues) {
     NullableString user = std::string(""), password = std::string("");
-    EXPECT_TRUE(file->ConnectThisNetworkDrive("  \\\\fileserver\\projects  ", "K:", &user,
-                                              &password));
+    EXPECT_TRUE(
+        file->ConnectThisNetworkDrive("  \\\\fileserver\\projects  ", "K:", &user, &password));
     EXPECT_EQ(user, std::nullopt);
     EXPECT_EQ(password, std::nullopt);
     ASSERT_EQ(recorder->adds.size(), 1u);

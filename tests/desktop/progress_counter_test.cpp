@@ -20,10 +20,24 @@ TEST(ProgressCounterTest, StepDerivationRoundsHalfToEven) {
     struct Case {
         std::int32_t maximum, step;
     };
-    for (Case c : std::vector<Case>{{10, 1}, {0, 1}, {-5, 1}, {11, 0}, {50, 0}, {51, 1}, {60, 1},
-                                    {149, 1}, {150, 2}, {250, 2}, {350, 4}, {5000, 50},
-                                    {10000, 100}, {10001, 1000}, {20000, 2000}, {25000, 2500},
-                                    {10005, 1000}, {10015, 1002}}) {
+    for (Case c : std::vector<Case>{{10, 1},
+                                    {0, 1},
+                                    {-5, 1},
+                                    {11, 0},
+                                    {50, 0},
+                                    {51, 1},
+                                    {60, 1},
+                                    {149, 1},
+                                    {150, 2},
+                                    {250, 2},
+                                    {350, 4},
+                                    {5000, 50},
+                                    {10000, 100},
+                                    {10001, 1000},
+                                    {20000, 2000},
+                                    {25000, 2500},
+                                    {10005, 1000},
+                                    {10015, 1002}}) {
         ProgressCounter counter;
         counter.SetMaxValue(c.maximum);
         EXPECT_EQ(counter.StepValue(), c.step) << "maximum " << c.maximum;

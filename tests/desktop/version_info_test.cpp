@@ -9,13 +9,15 @@
 namespace vendral {
 namespace {
 
-std::string PeFile(const std::string& name) { return std::string(PE_TEST_DIR) + "/" + name; }
+std::string PeFile(const std::string& name) {
+    return std::string(PE_TEST_DIR) + "/" + name;
+}
 
 std::vector<std::string> AllStrings(const CFile& file) {
-    return {file.FileInfo_CompanyName(),      file.FileInfo_FileDescription(),
-            file.FileInfo_FileVersion(),      file.FileInfo_InternalName(),
-            file.FileInfo_LegalCopyright(),   file.FileInfo_OriginalFileName(),
-            file.FileInfo_ProductName(),      file.FileInfo_ProductVersion()};
+    return {file.FileInfo_CompanyName(),    file.FileInfo_FileDescription(),
+            file.FileInfo_FileVersion(),    file.FileInfo_InternalName(),
+            file.FileInfo_LegalCopyright(), file.FileInfo_OriginalFileName(),
+            file.FileInfo_ProductName(),    file.FileInfo_ProductVersion()};
 }
 
 std::vector<std::string> QueriesOf(const std::string& path) {

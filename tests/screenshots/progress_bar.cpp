@@ -27,9 +27,12 @@ int main(int argc, char** argv) {
         std::int32_t bar, back;  // 0x00BBGGRR, 0xFF000000 for the default
     };
     const std::vector<Row> rows = {
-        {"empty", 0, true, static_cast<std::int32_t>(0xFF000000u), static_cast<std::int32_t>(0xFF000000u)},
-        {"30, blocks", 30, false, static_cast<std::int32_t>(0xFF000000u), static_cast<std::int32_t>(0xFF000000u)},
-        {"50, smooth", 50, true, static_cast<std::int32_t>(0xFF000000u), static_cast<std::int32_t>(0xFF000000u)},
+        {"empty", 0, true, static_cast<std::int32_t>(0xFF000000u),
+         static_cast<std::int32_t>(0xFF000000u)},
+        {"30, blocks", 30, false, static_cast<std::int32_t>(0xFF000000u),
+         static_cast<std::int32_t>(0xFF000000u)},
+        {"50, smooth", 50, true, static_cast<std::int32_t>(0xFF000000u),
+         static_cast<std::int32_t>(0xFF000000u)},
         {"70, red on yellow", 70, true, 0x000000FF, 0x0080FFFF},
         {"full (position 120)", 120, false, 0x00008000, 0x00FFFFFF},
     };

@@ -11,7 +11,6 @@
 #include "vendral/progress_counter.h"
 #include "vendral/variant.h"
 
-
 namespace vendral {
 
 class CProgressBar {

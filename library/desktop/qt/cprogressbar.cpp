@@ -1,5 +1,7 @@
 #include "vendral/widgets/cprogressbar.h"
 
+#include <xcb/xcb.h>
+
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QWidget>
@@ -7,8 +9,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
-
-#include <xcb/xcb.h>
 
 #include "platform/qt/twips.h"
 #include "vendral/ui_host.h"
@@ -35,7 +35,8 @@ const char* kSmooth = "vendralSmooth";
 // The size of a native window, as the platform's window rectangle gives it.
 // Qt does not ask the X server for the geometry of a window it did not make.
 QSize NativeWindowSize(QWindow* window) {
-    auto* x11 = qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    auto* x11 =
+        qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (x11 == nullptr || x11->connection() == nullptr) return window->geometry().size();
     xcb_connection_t* connection = x11->connection();
     xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(
@@ -86,7 +87,9 @@ Variant CProgressBar::SetBarColor(std::int32_t NewBarColor) {
     return {};
 }
 
-void CProgressBar::SetProgVert(bool Vertical) { vertical_ = Vertical; }
+void CProgressBar::SetProgVert(bool Vertical) {
+    vertical_ = Vertical;
+}
 
 bool CProgressBar::Create(const Variant& Left, const Variant& Top, const Variant& Width,
                           const Variant& Height, bool Smooth) {
@@ -144,7 +147,9 @@ void CProgressBar::Show(std::int64_t position) {
     if (bar_) bar_->setValue(ShownPosition(position));
 }
 
-void CProgressBar::ClearProgBar() { Show(0); }
+void CProgressBar::ClearProgBar() {
+    Show(0);
+}
 
 void CProgressBar::SetProgBarPos(std::int32_t ProgPos) {
     CurrentUiHost().DoEvents();

@@ -60,7 +60,8 @@ std::int32_t RunConnectDialog(CFile& file) {
     form->addRow(QStringLiteral("&Password:"), password);
     form->addRow(status);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
-    QPushButton* connect = buttons->addButton(QStringLiteral("Connect"), QDialogButtonBox::AcceptRole);
+    QPushButton* connect =
+        buttons->addButton(QStringLiteral("Connect"), QDialogButtonBox::AcceptRole);
     connect->setObjectName(QStringLiteral("Connect"));
     connect->setDefault(true);
     auto* layout = new QVBoxLayout(&dialog);
@@ -117,7 +118,8 @@ std::int32_t RunDisconnectDialog(CFile& file) {
         if (result == 0) {
             dialog.accept();
         } else {
-            status->setText(QStringLiteral("The drive could not be disconnected (%1).").arg(result));
+            status->setText(
+                QStringLiteral("The drive could not be disconnected (%1).").arg(result));
         }
     });
     return dialog.exec() == QDialog::Accepted ? kDone : kCancelled;

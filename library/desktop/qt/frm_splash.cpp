@@ -31,9 +31,9 @@ QRect TwipsRect(int left, int top, int width, int height) {
 void SubstituteTahoma() {
     static const bool done = [] {
         if (QFont::substitutes(QStringLiteral("Tahoma")).isEmpty())
-            QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                                       {QStringLiteral("DejaVu Sans Condensed"),
-                                        QStringLiteral("DejaVu Sans")});
+            QFont::insertSubstitutions(
+                QStringLiteral("Tahoma"),
+                {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
         return true;
     }();
     (void)done;
@@ -123,14 +123,13 @@ QPixmap SplashIcon() {
     p.drawRect(23, 23, 5, 5);
     p.end();
     // Sixteen colours, as the form's icon had.
-    QList<QRgb> vga = {qRgba(0, 0, 0, 0),   qRgb(0, 0, 0),       qRgb(128, 0, 0),
-                       qRgb(0, 128, 0),     qRgb(128, 128, 0),   qRgb(0, 0, 128),
-                       qRgb(128, 0, 128),   qRgb(0, 128, 128),   qRgb(192, 192, 192),
-                       qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),
-                       qRgb(255, 128, 0),   qRgb(0, 0, 255),     qRgb(0, 255, 255),
-                       qRgb(255, 255, 255)};
-    return QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8, vga,
-                                                    Qt::ThresholdDither | Qt::AvoidDither));
+    QList<QRgb> vga = {
+        qRgba(0, 0, 0, 0),   qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),
+        qRgb(128, 128, 0),   qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128),
+        qRgb(192, 192, 192), qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),
+        qRgb(255, 128, 0),   qRgb(0, 0, 255),     qRgb(0, 255, 255), qRgb(255, 255, 255)};
+    return QPixmap::fromImage(
+        image.convertToFormat(QImage::Format_Indexed8, vga, Qt::ThresholdDither | Qt::AvoidDither));
 }
 
 FrmSplash::FrmSplash()
@@ -144,10 +143,12 @@ FrmSplash::FrmSplash()
     setWindowIcon(QIcon(SplashIcon()));
     setFixedSize(TwipsToPixelsX(6210), TwipsToPixelsY(3720));
     Label4 = MakeLabel(this, QStringLiteral("Application:"), TwipsRect(120, 1920, 855, 255), false);
-    LblApplication = MakeLabel(this, QStringLiteral("Vendral"), TwipsRect(960, 1920, 3135, 255), true);
+    LblApplication =
+        MakeLabel(this, QStringLiteral("Vendral"), TwipsRect(960, 1920, 3135, 255), true);
     Label5 = MakeLabel(this, QStringLiteral("Version:"), TwipsRect(120, 2160, 735, 255), false);
     LblVersion = MakeLabel(this, QStringLiteral("1.0"), TwipsRect(960, 2160, 1335, 255), true);
-    Label6 = MakeLabel(this, QStringLiteral("Program status:"), TwipsRect(120, 2880, 1575, 255), false);
+    Label6 =
+        MakeLabel(this, QStringLiteral("Program status:"), TwipsRect(120, 2880, 1575, 255), false);
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(TwipsRect(120, 3075, 2175, 135));
@@ -165,7 +166,9 @@ FrmSplash& FrmSplash::Instance() {
     return *tForm;
 }
 
-FrmSplash* FrmSplash::Loaded() { return tForm.data(); }
+FrmSplash* FrmSplash::Loaded() {
+    return tForm.data();
+}
 
 void FrmSplash::Unload() {
     if (!tForm) return;
@@ -194,8 +197,6 @@ void FrmSplash::mouseDoubleClickEvent(QMouseEvent*) {
     // Whatever goes wrong here ends the handler quietly.
     desktop::StartQuvexIfPresent();
 }
-
-void FrmSplash::showEvent(QShowEvent* event) { QWidget::showEvent(event); }
 
 void FrmSplash::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);

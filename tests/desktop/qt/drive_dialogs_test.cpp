@@ -23,7 +23,8 @@ class DriveDialogTest : public ::testing::Test {
         root = ::mkdtemp(pattern.data());
         share = root / "share";
         std::filesystem::create_directories(share);
-        table = std::make_shared<DriveTable>(root / "dosdevices", std::make_shared<GioShareMounter>());
+        table =
+            std::make_shared<DriveTable>(root / "dosdevices", std::make_shared<GioShareMounter>());
         file = std::make_unique<CFile>(table);
     }
     void TearDown() override { std::filesystem::remove_all(root); }

@@ -16,7 +16,9 @@
 namespace vendral {
 namespace {
 
-std::string PeFile(const std::string& name) { return std::string(PE_TEST_DIR) + "/" + name; }
+std::string PeFile(const std::string& name) {
+    return std::string(PE_TEST_DIR) + "/" + name;
+}
 
 QList<QProgressBar*> Bars() {
     qt::FrmSplash* form = qt::FrmSplash::Loaded();
@@ -130,7 +132,8 @@ TEST(SplashTest, ReleasingTheObjectClosesTheForm) {
 class WindowsFolder {
   public:
     WindowsFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vendral-windir.XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "vendral-windir.XXXXXX").string();
         path = ::mkdtemp(pattern.data());
         const char* old = std::getenv("WINDIR");
         if (old != nullptr) old_ = old;
