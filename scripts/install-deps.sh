@@ -13,9 +13,11 @@ packages=(
   # The widget library and its tests: Qt 6, X11 window control, a virtual
   # display with a real window manager, the desktop opener.
   qt6-base-dev qt6-svg-dev libqt6svg6 libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
-  xvfb openbox x11-utils xdg-utils fonts-dejavu-core
+  xvfb openbox x11-utils xdg-utils fonts-dejavu-core fonts-dejavu-extra
   # Real Windows PE files with version resources for the version-information tests.
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
+  # Network drives: shares are mounted through GVfs (gio).
+  libglib2.0-bin
   # Fuzzing.
   clang-14 libfuzzer-14-dev libclang-rt-14-dev
   # Documentation and packaging.

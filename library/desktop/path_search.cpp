@@ -1,0 +1,90 @@
+#include "desktop/path_search.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <vector>
+
+namespace vendral::desktop {
+namespace {
+
+// Splits UTF-8 into code points so that "?" stands for one character.
+std::vector<std::string> CodePoints(const std::string& text) {
+    std::vector<std::string> points;
+    for (std::size_t i = 0; i < text.size();) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t size = lead < 0x80         ? 1
+                           : (lead >> 5) == 6  ? 2
+                           : (lead >> 4) == 14 ? 3
+                           : (lead >> 3) == 30 ? 4
+                                               : 1;
+        if (i + size > text.size()) size = 1;
+        points.push_back(text.substr(i, size));
+        i += size;
+    }
+    return points;
+}
+
+bool Match(const std::vector<std::string>& p, std::size_t pi, const std::vector<std::string>& n,
+           std::size_t ni) {
+    // Iterative glob with one backtrack point: linear for the usual patterns.
+    std::size_t star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == "?" || p[pi] == n[ni])) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == "*") {
+            star = pi++;
+            mark = ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == "*") ++pi;
+    return pi == p.size();
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    if (pattern == "*.*") return true;
+    return Match(CodePoints(pattern), 0, CodePoints(name), 0);
+}
+
+std::optional<FoundEntry> SearchFirst(const std::string& path) {
+    if (path.empty() || path.back() == '/') return std::nullopt;
+    std::size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (last.find_first_of("*?") == std::string::npos) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+        return FoundEntry{last, IsFolder(path)};
+    }
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return std::nullopt;
+    while (dirent* entry = ::readdir(dir.get())) {
+        std::string name = entry->d_name;
+        if (WildcardMatch(last, name)) return FoundEntry{name, IsFolder(folder + name)};
+    }
+    return std::nullopt;
+}
+
+std::string StripTrailingBackslash(const std::string& path) {
+    std::size_t first = path.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    std::string trimmed = path.substr(first, path.find_last_not_of(' ') - first + 1);
+    if (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) trimmed.pop_back();
+    return trimmed;
+}
+
+}  // namespace vendral::desktop

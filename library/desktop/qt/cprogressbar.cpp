@@ -1,0 +1,173 @@
+#include "vendral/widgets/cprogressbar.h"
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QWidget>
+#include <QWindow>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/qt/twips.h"
+#include "vendral/ui_host.h"
+
+namespace vendral {
+namespace {
+
+constexpr std::uint32_t kDefaultColour = 0xFF000000u;
+constexpr int kDefaultHeight = 20;
+
+QString CssColour(std::uint32_t bgr) {
+    return QStringLiteral("#%1%2%3")
+        .arg(bgr & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((bgr >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((bgr >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
+}
+
+// Colours and the smooth or block look live on the widget, so that they die
+// with it, as they would with the platform's window.
+const char* kBarColour = "vendralBarColour";
+const char* kBackColour = "vendralBackColour";
+const char* kSmooth = "vendralSmooth";
+
+// The size of a native window, as the platform's window rectangle gives it.
+// Qt does not ask the X server for the geometry of a window it did not make.
+QSize NativeWindowSize(QWindow* window) {
+    auto* x11 =
+        qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr) return window->geometry().size();
+    xcb_connection_t* connection = x11->connection();
+    xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(
+        connection, xcb_get_geometry(connection, static_cast<xcb_drawable_t>(window->winId())),
+        nullptr);
+    if (reply == nullptr) return {};
+    QSize size(reply->width, reply->height);
+    std::free(reply);
+    return size;
+}
+
+}  // namespace
+
+void CProgressBar::ApplyStyle() {
+    if (!bar_) return;
+    QVariant bar = bar_->property(kBarColour), back = bar_->property(kBackColour);
+    bool smooth = bar_->property(kSmooth).toBool();
+    QString sheet = QStringLiteral("QProgressBar { border: 1px solid #8c8c8c; background: %1; }")
+                        .arg(back.isValid() ? back.toString() : QStringLiteral("palette(base)"));
+    QString chunk = bar.isValid() ? bar.toString() : QStringLiteral("palette(highlight)");
+    if (smooth) {
+        sheet += QStringLiteral(" QProgressBar::chunk { background: %1; }").arg(chunk);
+    } else {
+        const char* extent = bar_->orientation() == Qt::Vertical ? "height" : "width";
+        sheet += QStringLiteral(" QProgressBar::chunk { background: %1; %2: 6px; margin: 1px; }")
+                     .arg(chunk, QLatin1String(extent));
+    }
+    bar_->setStyleSheet(sheet);
+}
+
+Variant CProgressBar::SetBackColor(std::int32_t NewBackColor) {
+    if (bar_) {
+        auto colour = static_cast<std::uint32_t>(NewBackColor);
+        bar_->setProperty(kBackColour,
+                          colour == kDefaultColour ? QVariant() : QVariant(CssColour(colour)));
+        ApplyStyle();
+    }
+    return {};
+}
+
+Variant CProgressBar::SetBarColor(std::int32_t NewBarColor) {
+    if (bar_) {
+        auto colour = static_cast<std::uint32_t>(NewBarColor);
+        bar_->setProperty(kBarColour,
+                          colour == kDefaultColour ? QVariant() : QVariant(CssColour(colour)));
+        ApplyStyle();
+    }
+    return {};
+}
+
+void CProgressBar::SetProgVert(bool Vertical) {
+    vertical_ = Vertical;
+}
+
+bool CProgressBar::Create(const Variant& Left, const Variant& Top, const Variant& Width,
+                          const Variant& Height, bool Smooth) {
+    QWidget* host = nullptr;
+    QWindow* foreign = nullptr;
+    if (hWndParent_ != 0) {
+        foreign = QWindow::fromWinId(static_cast<WId>(static_cast<std::uint32_t>(hWndParent_)));
+        if (foreign == nullptr) return false;
+    } else if (!parent_) {
+        return false;
+    } else {
+        host = parent_;
+    }
+
+    auto* bar = new QProgressBar(host);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    bar->setOrientation(vertical_ ? Qt::Vertical : Qt::Horizontal);
+    bar->setProperty(kSmooth, Smooth);
+    // A second Create forgets the earlier bar; it stays on its parent.
+    bar_ = bar;
+    ApplyStyle();
+
+    if (foreign != nullptr) {
+        // The bar becomes a native child of the foreign window, as large as it.
+        bar->setAttribute(Qt::WA_NativeWindow);
+        bar->winId();
+        bar->windowHandle()->setParent(foreign);
+        QSize size = NativeWindowSize(foreign);
+        bar->setGeometry(0, 0, size.width(), size.height());
+        foreignParent_ = foreign;
+    } else {
+        int twipsPerPixel = qt::TwipsPerPixelX(host);
+        int parentTwips = qt::PixelsToTwipsX(host->width(), host);
+        int left = Left.IsEmpty() ? 0 : Left.ToLong();
+        int top = Top.IsEmpty() ? 0 : Top.ToLong();
+        int width = Width.IsEmpty() ? parentTwips / twipsPerPixel : Width.ToLong();
+        int height = Height.IsEmpty() ? kDefaultHeight : Height.ToLong();
+        bar->setGeometry(left, top, width, height);
+    }
+    bar->show();
+    barHandle_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(bar->winId()));
+    return barHandle_ != 0;
+}
+
+void CProgressBar::DestroyProgBar() {
+    // The stored handle stays as it was.
+    delete bar_.data();
+    if (foreignParent_ && foreignParent_->children().isEmpty()) delete foreignParent_.data();
+}
+
+void CProgressBar::Show(std::int64_t position) {
+    // The bar's range stays 0 to 100: what is shown is clamped, never what is counted.
+    if (bar_) bar_->setValue(ShownPosition(position));
+}
+
+void CProgressBar::ClearProgBar() {
+    Show(0);
+}
+
+void CProgressBar::SetProgBarPos(std::int32_t ProgPos) {
+    CurrentUiHost().DoEvents();
+    Show(ProgPos);
+    CurrentUiHost().DoEvents();
+}
+
+void CProgressBar::DelayProgBar(std::int16_t itime) {
+    CurrentUiHost().DoEvents();
+    if (itime > 0) std::this_thread::sleep_for(std::chrono::milliseconds(itime));
+    CurrentUiHost().DoEvents();
+}
+
+void CProgressBar::Raise(std::int32_t n) {
+    if (!counter_.Moves(n)) return;
+    CurrentUiHost().DoEvents();
+    Show(counter_.Advance());
+    CurrentUiHost().DoEvents();
+}
+
+}  // namespace vendral

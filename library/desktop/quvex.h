@@ -1,0 +1,18 @@
+// The helper program "QUVEX.EXE" in the "SYSTEM" folder under the Windows
+// folder, which a double click on the library's forms starts. Here the
+// Windows folder is the folder named by the environment variable WINDIR;
+// without that variable there is no Windows folder and nothing is started.
+#pragma once
+
+#include <string>
+
+namespace vendral::desktop {
+
+// "$WINDIR/SYSTEM/QUVEX.EXE" (a "\" in WINDIR counts as "/"), or "" when
+// WINDIR is not set.
+std::string QuvexPath();
+// Starts the program as a separate process, without waiting for it, when the
+// file exists. Every failure is swallowed; true when a process was started.
+bool StartQuvexIfPresent() noexcept;
+
+}  // namespace vendral::desktop
