@@ -2,7 +2,12 @@
 // file, else the library beside the program; a registration whose library is
 // gone ends in one line that names the registry file and the way back. The
 // dynamic loader's own report (LD_DEBUG=files) shows which file was loaded.
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <algorithm>
 #include <cstdlib>
@@ -129,6 +134,48 @@ TEST_P(ProdwellActivationTest, UnregisteredTheLibraryBesideTheProgramServesIt) {
     EXPECT_EQ(run.Out, "Inserts for appointments: 1, inserts for tasks: 0\n");
     EXPECT_TRUE(Loaded(run.Err, beside)) << run.Err;
 }
+
+#ifdef PRODWELL_HAS_WINDOW
+// The window makes its CDatabase the same way: started with the other build
+// registered, the loader reports that build loaded while the window is up.
+TEST_P(ProdwellActivationTest, TheWindowIsServedByTheRegisteredLibraryToo) {
+    fs::path other = OtherBuild("window");
+    ASSERT_EQ(
+        Start("VENDRAL_REGISTRY=" + Quote(registry_), VENDRAL_REGSVR_PATH, {other.string()}).Status,
+        0);
+    fs::path report = folder_ / "loader";
+    pid_t window = fork();
+    ASSERT_GE(window, 0);
+    if (window == 0) {
+        setenv("VENDRAL_REGISTRY", registry_.c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("LD_DEBUG", "files", 1);
+        setenv("LD_DEBUG_OUTPUT", report.c_str(), 1);
+        std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+        setenv("ASAN_OPTIONS", (asan + ":detect_odr_violation=0:detect_leaks=0").c_str(), 1);
+        execl(PRODWELL_PATH, PRODWELL_PATH, "--window", "--ini", ini_.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // The loader writes its report to report.<pid>; wait until the window's
+    // object came from the other build, or the program ended.
+    fs::path reportFile = report.string() + "." + std::to_string(window);
+    bool loaded = false;
+    bool ended = false;
+    for (int attempt = 0; attempt < 1200 && !loaded && !ended; ++attempt) {
+        loaded = Loaded(Slurp(reportFile), other);
+        int status = 0;
+        ended = waitpid(window, &status, WNOHANG) == window;
+        if (!loaded && !ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!ended) {
+        kill(window, SIGKILL);
+        waitpid(window, nullptr, 0);
+    }
+    EXPECT_TRUE(loaded) << Slurp(reportFile).substr(0, 4000);
+    EXPECT_FALSE(ended) << "the window ended before it was served";
+}
+#endif
 
 VENDRAL_INSTANTIATE_ENGINES(ProdwellActivationTest);
 
