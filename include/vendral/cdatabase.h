@@ -299,7 +299,9 @@ class CDatabase {
 
     // Free text.
     static Variant FindTableRow(const std::vector<FreeTextTableRow>& list, const std::string& text);
-    void RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID);
+    // On the connection (and behind the prefix) of the change it follows.
+    void RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID,
+                               std::int16_t iDatabaseConnection = 0);
 
     std::int32_t associateID_ = 0;
     std::string languageCode_, iniPath_, prefix_;

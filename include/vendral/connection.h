@@ -79,9 +79,10 @@ class Connection : public std::enable_shared_from_this<Connection> {
     Connection& operator=(const Connection&) = delete;
 
     // Before Open: the string to open with. After Open: the provider and the
-    // string the driver manager completed, without any password.
+    // string the driver manager completed. Never with a password: the one
+    // given is kept for opening only, also when an open fails.
     const std::string& ConnectionString() const { return connectionString_; }
-    void ConnectionString(const std::string& value) { connectionString_ = value; }
+    void ConnectionString(const std::string& value);
 
     // Seconds; 0 waits without limit.
     std::int32_t CommandTimeout() const { return commandTimeout_; }
@@ -118,16 +119,25 @@ class Connection : public std::enable_shared_from_this<Connection> {
     // Reports a statement to the observer and records a failure in Errors().
     void NotifyStatement(const std::string& sql) const;
     [[noreturn]] void Fail(std::vector<ErrorRecord> records);
+    // Fails unless the connection is open and fit for statements (it is not
+    // after autocommit could not be restored at the end of a transaction).
+    void RequireUsable();
     void Attach(Recordset* recordset);
     void Detach(Recordset* recordset);
 
   private:
+    bool TransactionAborted();
+    void RestoreAutocommit();
+
     struct Handles;
     std::unique_ptr<Handles> handles_;
-    std::string connectionString_;
+    std::string connectionString_;  // as reported
+    std::string openString_;        // as given, password and all
     std::int32_t commandTimeout_ = 30;
     std::int32_t connectionTimeout_ = 15;
     bool inTransaction_ = false;
+    bool failedInTransaction_ = false;  // an error struck inside the open transaction
+    bool unusable_ = false;             // left in manual-commit mode
     bool wideCalls_ = true;
     ErrorList errors_;
     StatementObserver observer_;

@@ -40,7 +40,9 @@ class HeadlessUiHost : public UiHost {
 };
 
 // The host in use; a HeadlessUiHost until the application installs another.
-UiHost& CurrentUiHost();
+// The caller shares ownership, so a host installed meanwhile on another thread
+// does not free the one the caller is using.
+std::shared_ptr<UiHost> CurrentUiHost();
 // Installs a host for the process; nullptr restores the headless default.
 // Returns the host that was installed before.
 std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host);

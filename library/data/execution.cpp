@@ -1,5 +1,7 @@
 // Statement execution: every change is numbered, written to the travel
 // transaction log and then executed, and the free-text index follows it.
+#include <algorithm>
+
 #include "data/statement_text.h"
 #include "data/write_support.h"
 #include "platform/text.h"
@@ -12,30 +14,56 @@ using detail::StatementKind;
 using detail::StatementTarget;
 
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
 
-// The next word after any blanks; a "(" ends it too, so that
+// The next word after any blanks and comments; a "(" ends it too, so that
 // "INSERT INTO contact(contact_id" names the table contact.
-std::string NextWord(const std::string& text, std::size_t& pos) {
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+std::string NextWord(const std::string& text, std::size_t& pos, bool parentheses = false) {
+    pos = detail::SkipSqlNoise(text, pos, parentheses);
     std::size_t start = pos;
-    while (pos < text.size() && !IsBlank(text[pos]) && text[pos] != '(') ++pos;
+    while (pos < text.size() && !IsBlank(text[pos]) && text[pos] != '(' && text[pos] != ';' &&
+           !(text[pos] == '-' && pos + 1 < text.size() && text[pos + 1] == '-') &&
+           !(text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*'))
+        ++pos;
     return text.substr(start, pos - start);
 }
 
-}  // namespace
+bool Contains(const std::vector<std::string>& words, const std::string& word) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
 
-// Only the leading keyword decides: words inside literals or sub-queries
-// ("insert" in a text, a second table in a sub-select) must not.
-StatementTarget detail::AnalyseStatement(const std::string& sql) {
+bool Follows(const std::vector<std::string>& words, const std::string& first,
+             const std::string& second) {
+    for (std::size_t i = 0; i + 1 < words.size(); ++i)
+        if (words[i] == first && words[i + 1] == second) return true;
+    return false;
+}
+
+// Statement words that change rows in a way one log row cannot describe.
+bool ChangesRows(const std::vector<std::string>& words) {
+    for (const char* word : {"INSERT", "UPDATE", "DELETE", "MERGE", "REPLACE", "UPSERT"})
+        if (Contains(words, word)) return true;
+    return false;
+}
+
+// The leading keyword decides, after any blanks, comments and parentheses:
+// words inside literals or sub-queries ("insert" in a text, a second table in
+// a sub-select) must not.
+StatementTarget AnalyseOne(const std::string& sql) {
     StatementTarget target;
     std::size_t pos = 0;
-    std::string keyword = ToUpper(NextWord(sql, pos));
+    std::string keyword = ToUpper(NextWord(sql, pos, true));
     if (keyword == "INSERT") {
         target.kind = StatementKind::Insert;
         std::string word = NextWord(sql, pos);
         target.table = ToUpper(word) == "INTO" ? NextWord(sql, pos) : word;
+        std::vector<std::string> words = detail::CodeWords(sql);
+        // INSERT OR REPLACE, ON CONFLICT ... DO UPDATE, ON DUPLICATE KEY UPDATE:
+        // the row may be an old one changed, which the log would call new.
+        if (ToUpper(word) == "OR" || Follows(words, "ON", "CONFLICT") ||
+            Follows(words, "ON", "DUPLICATE"))
+            target.refusal = "an insert that may change an existing row instead";
     } else if (keyword == "UPDATE") {
         target.kind = StatementKind::Update;
         target.table = NextWord(sql, pos);
@@ -43,13 +71,40 @@ StatementTarget detail::AnalyseStatement(const std::string& sql) {
         target.kind = StatementKind::Delete;
         std::string word = NextWord(sql, pos);
         target.table = ToUpper(word) == "FROM" ? NextWord(sql, pos) : word;
+    } else if (keyword == "REPLACE" || keyword == "MERGE" || keyword == "UPSERT") {
+        target.refusal = "a " + keyword + " statement";
+    } else if (keyword == "WITH") {
+        if (ChangesRows(detail::CodeWords(sql)))
+            target.refusal = "a WITH statement that changes rows";
     }
     return target;
 }
 
+StatementTarget Analyse(const std::string& sql) {
+    std::vector<std::string> statements = detail::SplitStatements(sql);
+    if (statements.size() <= 1) return AnalyseOne(statements.empty() ? sql : statements.front());
+    for (const std::string& statement : statements) {
+        StatementTarget one = AnalyseOne(statement);
+        if (one.kind != StatementKind::Other || !one.refusal.empty()) {
+            StatementTarget target;
+            target.refusal = "several statements in one text";
+            return target;
+        }
+    }
+    // Several statements none of which changes rows run as before.
+    return StatementTarget{};
+}
+
+}  // namespace
+
+StatementTarget detail::AnalyseStatement(const std::string& sql) {
+    return Analyse(sql);
+}
+
 std::int16_t detail::StatementTableNumber(const TableCatalogue& catalogue,
                                           const std::string& prefix, const std::string& table) {
-    // Case does not matter, since the catalogue is compared in capitals.
+    // A bare name is looked up behind the side's prefix; case does not matter,
+    // since the catalogue is compared in capitals.
     std::string name = table.find('.') == std::string::npos ? prefix + table : table;
     return static_cast<std::int16_t>(FindListIndex(catalogue, ToUpper(name)).ToLong());
 }
@@ -58,13 +113,19 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
                            std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "ExecSQL");
     Connection& connection = *ConnectionFor(iDatabaseConnection);
-    StatementTarget target = detail::AnalyseStatement(sQuery);
+    StatementTarget target = Analyse(sQuery);
+    // Refused before anything is executed: a change the log cannot describe
+    // would reach the database without the synchronizer ever hearing of it.
+    if (!target.refusal.empty())
+        throw DatabaseError("ExecSQL: " + target.refusal +
+                                " cannot be recorded in the travel transaction log; hand each "
+                                "change to ExecSQL as one INSERT, UPDATE or DELETE statement.",
+                            "HY000");
     if (target.kind == StatementKind::Other) {
         connection.Execute(PrepareSQL(sQuery, iDatabaseConnection));
         return Variant();
     }
 
-    // A bare name is looked up behind the side's prefix.
     std::int16_t tableNumber = detail::StatementTableNumber(
         CatalogueFor(iDatabaseConnection), PrefixFor(iDatabaseConnection), target.table);
 
@@ -77,7 +138,8 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
     if (target.kind == StatementKind::Insert && recordID == 0) {
         // Refused before an id is reserved or a log row written: the change
         // could never be made, so the synchronizer must not hear of it.
-        std::size_t placeholder = statement.find('#');
+        // Only a "#" of the statement's code is the placeholder, not one in a text.
+        std::size_t placeholder = detail::FindInCode(statement, '#');
         if (placeholder == std::string::npos)
             throw DatabaseError(
                 "ExecSQL: an insert without a record id needs \"#\" where the new id belongs.",
@@ -97,13 +159,20 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
     Variant logID =
         WriteTravelLog(action, associateID_, tableNumber, recordID, iDatabaseConnection, &prepared);
 
+    // The change and its log row are committed: an error of the index work
+    // must not reach the caller, who would make (and log) the change again.
+    // It stops quietly and leaves its cause in LastReturnedErrorMessage.
     if (updateFreeText_) {
-        if (target.kind == StatementKind::Insert) {
-            UpdateFreeTextTables(prepared, tableNumber, recordID);
-        } else if (FindTableRow(freeTextTables_, std::to_string(tableNumber)).ToLong() >= 0) {
-            RemoveFreeTextEntries(tableNumber, recordID);
-            if (target.kind == StatementKind::Update)
+        try {
+            if (target.kind == StatementKind::Insert) {
                 UpdateFreeTextTables(prepared, tableNumber, recordID);
+            } else if (FindTableRow(freeTextTables_, std::to_string(tableNumber)).ToLong() >= 0) {
+                RemoveFreeTextEntries(tableNumber, recordID, iDatabaseConnection);
+                if (target.kind == StatementKind::Update)
+                    UpdateFreeTextTables(prepared, tableNumber, recordID);
+            }
+        } catch (const std::exception& error) {
+            lastReturnedErrorMessage_ = error.what();
         }
     }
     return logID;

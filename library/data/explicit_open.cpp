@@ -35,7 +35,8 @@ Variant CDatabase::OpenODBC_ByConnection(const std::string& sDSN, const std::str
 }
 
 Variant CDatabase::OpenAccess_DB(const std::string& sAccessFile) {
-    UiHost& host = CurrentUiHost();
+    const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
+    UiHost& host = *hostShare;
     host.SetMousePointer(kPointerBusy);
     if (!AccdDatabase) AccdDatabase = std::make_shared<Connection>();
     try {

@@ -153,7 +153,9 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
                             std::to_string(freeTextOwnerTable_) + ", " +
                             std::to_string(freeTextOwnerRecord_) + ",0 )");
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // Quiet, but not without a trace.
+        lastReturnedErrorMessage_ = error.what();
     }
 }
 
@@ -224,9 +226,10 @@ Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t
     return Variant();
 }
 
-void CDatabase::RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID) {
-    const std::string& prefix = centralPrefix_;
-    Connection& central = *ConnectionFor(0);
+void CDatabase::RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID,
+                                      std::int16_t iDatabaseConnection) {
+    const std::string& prefix = PrefixFor(iDatabaseConnection);
+    Connection& central = *ConnectionFor(iDatabaseConnection);
     central.Execute("DELETE FROM " + prefix +
                     "FreeTextIndex where table_id=" + std::to_string(iTableNumber) +
                     "  and record_id = " + std::to_string(lRecordID));

@@ -43,9 +43,16 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
                              bool bCreateIfNotFound, std::int16_t iDatabaseConnection) {
     const std::string& entry = ListTable(CatalogueFor(iDatabaseConnection), ComboType);
     // Any entry whose name begins with sName matches; the search runs unprepared.
-    workRecordset_->Open(
-        SelectIdAndName(ComboType, entry) + " WHERE Name LIKE '" + QuoteSql(sName) + "%'",
-        ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic, adCmdText);
+    // It looks for the name as the insert below stores it, and its own "%" and
+    // "_" are no wildcards, or a name created once would be created at every call.
+    const bool fileDatabase =
+        iDatabaseConnection == 0 ? SysdDatabaseAccess : SysLocaldDatabaseAccess;
+    const detail::LikeText like =
+        detail::StoredNameForLike(CheckSQL(sName).ToString(), fileDatabase);
+    workRecordset_->Open(SelectIdAndName(ComboType, entry) + " WHERE Name LIKE '" + like.Pattern +
+                             "%'" + like.Escape,
+                         ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic,
+                         adCmdText);
     {
         detail::RecordsetCloser closer(*workRecordset_);
         if (!workRecordset_->Eof()) return workRecordset_->Fields(std::size_t{0}).Value();

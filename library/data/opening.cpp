@@ -1,8 +1,11 @@
 // OpenODBC_DB: the connections of an open mode, from the settings file.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <stdexcept>
 
 #include "data/connection_strings.h"
+#include "platform/private_profile.h"
 #include "vendral/cdatabase.h"
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
@@ -32,12 +35,21 @@ std::string Read(const std::string& section, const std::string& key,
     return ReadIniValue(section, key, defaultValue, file, false).ToString();
 }
 
-// A plain password survives in the file only until the next open.
-void MovePlainPassword(const std::string& section, const std::string& plain,
+// A plain password survives in the file only until the next open. Both keys
+// change in one replacement of the file, "PWDC" written before "PWD" is
+// emptied, so that no moment (and no crash) leaves the file without the
+// credential. False when the file could not be rewritten.
+bool MovePlainPassword(const std::string& section, const std::string& plain,
                        const std::string& file) {
-    if (plain.empty()) return;
-    WriteIniValue(section, "PWD", "", file);
-    WriteIniValue(section, "PWDC", EncodePassword(plain), file);
+    if (plain.empty()) return true;
+    return WritePrivateProfileValues(section, {{"PWDC", EncodePassword(plain)}, {"PWD", ""}}, file);
+}
+
+// Whether users other than the owner may read the file, as database clients
+// warn of for their password files.
+bool ReadableByOthers(const std::string& file) {
+    struct stat status {};
+    return ::stat(file.c_str(), &status) == 0 && (status.st_mode & (S_IRGRP | S_IROTH)) != 0;
 }
 
 std::string StoredPassword(const std::string& section, const std::string& file) {
@@ -46,6 +58,11 @@ std::string StoredPassword(const std::string& section, const std::string& file) 
     std::string plain = DecodePassword(encoded);
     // The stored form of an empty password decodes to the sentinel.
     return plain == EmptyPasswordSentinel() ? "" : plain;
+}
+
+// The stored form of an empty password is no password.
+bool HoldsPassword(const std::string& section, const std::string& file) {
+    return !Read(section, "PWD", "", file).empty() || !StoredPassword(section, file).empty();
 }
 
 std::string WithTrailingDot(const std::string& prefix) {
@@ -96,7 +113,7 @@ struct CDatabase::OpenRun {
             ShowErrorMessage(messagePrefix + description);
             result = Variant(false);
         }
-        CurrentUiHost().SetMousePointer(kPointerArrow);
+        CurrentUiHost()->SetMousePointer(kPointerArrow);
         throw OpenEnded{result};
     }
 
@@ -107,7 +124,8 @@ struct CDatabase::OpenRun {
 Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDatabase,
                                bool UseDBName_and_Prefix) {
     SettingsFilePath() = sINIFile;
-    UiHost& host = CurrentUiHost();
+    const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
+    UiHost& host = *hostShare;
     OpenRun run(failCount_, lastReturnedErrorMessage_);
     try {
         std::error_code ignored;
@@ -139,10 +157,25 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
             centralPrefix_ = Read(kCentralSection, "DBPrefix", kDefaultPrefix, sINIFile);
             localPrefix_ = Read(kLocalPrefixSection, "DBPrefix", kDefaultPrefix, sINIFile);
 
-            MovePlainPassword(kCentralSection, centralPlain, sINIFile);
-            MovePlainPassword(local, localPlain, sINIFile);
-            centralPassword_ = StoredPassword(kCentralSection, sINIFile);
-            localPassword_ = StoredPassword(local, sINIFile);
+            // Where the file cannot be rewritten the plain password read is
+            // used as it stands, and the user hears once why it stays plain.
+            const bool centralMoved = MovePlainPassword(kCentralSection, centralPlain, sINIFile);
+            const bool localMoved = MovePlainPassword(local, localPlain, sINIFile);
+            centralPassword_ =
+                centralMoved ? StoredPassword(kCentralSection, sINIFile) : centralPlain;
+            localPassword_ = localMoved ? StoredPassword(local, sINIFile) : localPlain;
+            if (!centralMoved || !localMoved) {
+                ShowInfoMessage("The settings file " + sINIFile +
+                                " could not be updated, so its plain-text password could not be "
+                                "replaced by the encoded one; the password was used as it "
+                                "stands.");
+            }
+            if (ReadableByOthers(sINIFile) &&
+                (HoldsPassword(kCentralSection, sINIFile) || HoldsPassword(local, sINIFile))) {
+                ShowInfoMessage("The settings file " + sINIFile +
+                                " holds a password and can be read by other users; it should be "
+                                "readable by its owner only (chmod 600).");
+            }
 
             centralPrefix_ = WithTrailingDot(centralPrefix_);
             localPrefix_ = WithTrailingDot(localPrefix_);

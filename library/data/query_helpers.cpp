@@ -28,22 +28,9 @@ std::string CDatabase::PrepareSQL(const std::string& sql, std::int16_t iDatabase
     bool access = (iDatabaseConnection == 0 && SysdDatabaseAccess) ||
                   (iDatabaseConnection == 1 && SysLocaldDatabaseAccess);
     if (!access) return sql;
+    // No schema prefix may reach a file database: every occurrence before a
+    // table name goes, its "." included; quoted texts keep theirs.
     return detail::WithoutSchemaPrefix(sql, PrefixFor(iDatabaseConnection));
-}
-
-std::string detail::WithoutSchemaPrefix(const std::string& sql, const std::string& prefix) {
-    // No schema prefix may reach a file database: every occurrence goes, its "." included.
-    if (prefix.empty()) return sql;
-    std::string out;
-    out.reserve(sql.size());
-    std::size_t start = 0;
-    for (std::size_t found = sql.find(prefix); found != std::string::npos;
-         found = sql.find(prefix, start)) {
-        out.append(sql, start, found - start);
-        start = found + prefix.size();
-    }
-    out.append(sql, start, std::string::npos);
-    return out;
 }
 
 void CDatabase::OpenWorkRecordset(const std::string& preparedSql,

@@ -11,7 +11,8 @@ Variant CDatabase::ShowODBCSettings(const std::string& sINIFile, std::int32_t iO
     dialog.Mode = iOpenDatabase;
     dialog.AskServer = UseDBName_and_Prefix ? 1 : 0;
     SettingsFilePath() = sINIFile;
-    UiHost& host = CurrentUiHost();
+    const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
+    UiHost& host = *hostShare;
     host.ShowSettingsDialog();
     host.DoEvents();
     // Whatever the user did: the settings are read only when the program opens

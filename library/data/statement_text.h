@@ -1,34 +1,64 @@
-// The parts of statement handling that work on the text alone: how ExecSQL
-// tells a change from other statements and finds its table, how a prefix is
-// taken out for a file database, and which words of a change go into the
-// free-text index. Internal to the library; declared here so that they can be
-// exercised without a database.
+// Reading a statement text the way the engines do, far enough to tell code
+// from quoted texts, quoted names and comments: what the library looks for in
+// a statement (its keyword, its table, the "#" placeholder, a schema prefix)
+// counts only where it is code.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vendral/cdatabase.h"
 
 namespace vendral::detail {
 
+enum class SqlSpanKind { Code, Literal, QuotedName, Comment };
+
+// A run of the text [begin, end) of one kind; the spans cover the whole text in
+// order. An unterminated literal, name or comment runs to the end.
+struct SqlSpan {
+    SqlSpanKind kind;
+    std::size_t begin;
+    std::size_t end;
+};
+std::vector<SqlSpan> SqlSpans(std::string_view sql);
+
+// From pos on, past blanks and comments (and opening parentheses when asked).
+std::size_t SkipSqlNoise(std::string_view sql, std::size_t pos, bool parentheses);
+
+// The first c that is code, or npos.
+std::size_t FindInCode(std::string_view sql, char c);
+
+// The statements of a text split at the ";" that are code; pieces that hold
+// nothing but blanks and comments are left out.
+std::vector<std::string> SplitStatements(std::string_view sql);
+
+// The words of the code in capitals (letters, digits, "_", "$" and "."), in order.
+std::vector<std::string> CodeWords(std::string_view sql);
+
+// Every occurrence of prefix that is code and stands before a name (a letter,
+// "_", a quoted name or a bracket, after the prefix's own "." if it lacks one)
+// and not inside another name, taken out.
+std::string WithoutSchemaPrefix(std::string_view sql, std::string_view prefix);
+
+// How ExecSQL sees a statement (defined in execution.cpp): a change of one
+// table, or another statement.
 enum class StatementKind { Insert, Update, Delete, Other };
 
 struct StatementTarget {
     StatementKind kind = StatementKind::Other;
     std::string table;  // as written in the statement, maybe without prefix
+    // Why the statement cannot be recorded in the log; empty when it can.
+    std::string refusal;
 };
 
-// Defined in execution.cpp.
 StatementTarget AnalyseStatement(const std::string& sql);
 // The catalogue number of a statement's table (-1 when it is not there): a
 // bare name is looked up behind prefix, a dotted one as it stands.
 std::int16_t StatementTableNumber(const TableCatalogue& catalogue, const std::string& prefix,
                                   const std::string& table);
-
-// Defined in query_helpers.cpp: sql without the schema prefix, for a file database.
-std::string WithoutSchemaPrefix(const std::string& sql, const std::string& prefix);
 
 // Defined in freetext_index.cpp: the words of the text literals of a change.
 std::vector<std::string> LiteralWords(const std::string& sql);

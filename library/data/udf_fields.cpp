@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "data/local_clock.h"
+#include "data/write_support.h"
 #include "platform/text.h"
 #include "vendral/cdatabase.h"
 
@@ -96,10 +97,14 @@ Variant CDatabase::GetUDFListID(std::int32_t iType, const std::string& sFieldNam
     if (!definition) return Variant(static_cast<std::int32_t>(0));
     const std::string list = definition->ToString();
 
+    // The name is looked for as the insert below stores it; a contained-text
+    // search takes its "%" and "_" literally.
+    const std::string stored = CheckSQL(sName).ToString();
+    const detail::LikeText like = detail::StoredNameForLike(stored, SysdDatabaseAccess);
     const std::string condition =
-        ExactSearch
-            ? "where udlistdefinition_id = " + list + " and name = '" + QuoteSql(sName) + "'"
-            : "where udlistdefinition_id = " + list + " and name like '%" + QuoteSql(sName) + "%'";
+        ExactSearch ? "where udlistdefinition_id = " + list + " and name = '" + stored + "'"
+                    : "where udlistdefinition_id = " + list + " and name like '%" + like.Pattern +
+                          "%'" + like.Escape;
     Variant found = GetFirstLongRecord("UDList", "UDList_id", condition, 0);
     if (found.ToLong() != 0 || !bCreateIfNotFound) return found;
 

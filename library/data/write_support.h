@@ -51,6 +51,7 @@ class OwnTransaction {
     bool done_ = false;
 };
 
+<<<<<<< HEAD
 // Inside a caller's transaction: a savepoint that takes back what was done
 // after it unless released, so that a failed change leaves no log row behind
 // when the caller goes on to commit its other work.
@@ -80,6 +81,35 @@ class CallersSavepoint {
     Connection& connection_;
     bool released_ = false;
 };
+=======
+// A name as the list inserts store it (through CheckSQL: "'" doubled for the
+// literal, "[" as "[[", "|" as two characters of code 24), made a LIKE pattern
+// that matches that text only: "%" and "_" are escaped, with "!" as the
+// escape character behind an ESCAPE clause, or as one-character classes on a
+// file database, whose LIKE has no ESCAPE. Patterns without wildcards keep
+// their text exactly. LikePattern is the text between the apostrophes,
+// LikeEscape what follows the closing apostrophe.
+struct LikeText {
+    std::string Pattern;
+    std::string Escape;
+};
+inline LikeText StoredNameForLike(const std::string& checked, bool fileDatabase) {
+    if (checked.find_first_of(fileDatabase ? "%_[#*?" : "%_!") == std::string::npos)
+        return {checked, ""};
+    std::string pattern;
+    for (char c : checked) {
+        if (fileDatabase &&
+            (c == '%' || c == '_' || c == '[' || c == '#' || c == '*' || c == '?')) {
+            pattern += std::string("[") + c + "]";
+        } else if (!fileDatabase && (c == '%' || c == '_' || c == '!')) {
+            pattern += std::string("!") + c;
+        } else {
+            pattern.push_back(c);
+        }
+    }
+    return {pattern, fileDatabase ? "" : " ESCAPE '!'"};
+}
+>>>>>>> i16
 
 // Closes a recordset (the shared WorkRecordset above all) on every way out, so
 // that a failed query never breaks the next one.

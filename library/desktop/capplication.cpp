@@ -155,7 +155,7 @@ void CApplication::StartApplicationWait(const std::string& cmdline, std::int16_t
     auto program = process::FindProgram(words.front());
     if (!program) return fail();
     std::function<void()> whileWaiting;
-    if (letEventsRun) whileWaiting = [] { CurrentUiHost().DoEvents(); };
+    if (letEventsRun) whileWaiting = [] { CurrentUiHost()->DoEvents(); };
     if (!process::RunAndWait(*program, words, whileWaiting)) fail();
 }
 

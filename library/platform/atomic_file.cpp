@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -121,6 +123,30 @@ class FolderLock {
     FileDescriptor fd_;  // closing it releases the lock
 };
 
+// Temporary files of ours beside target that a writer killed before its rename
+// left behind; they may hold a password. Only called under the folder lock,
+// when no writer of ours is at work on the folder, so every one is stale.
+void RemoveStaleTemporaries(const std::string& target) {
+    const fs::path targetPath(target);
+    const std::string stem = targetPath.filename().string() + ".tmp";
+    std::error_code error;
+    fs::path folder = targetPath.parent_path();
+    if (folder.empty()) folder = ".";
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        // mkstemp's pattern: the stem and six more letters or digits.
+        if (name.size() != stem.size() + 6 || name.compare(0, stem.size(), stem) != 0 ||
+            !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()), name.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        struct stat status {};
+        if (::lstat(it->path().c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+            status.st_uid != ::geteuid())
+            continue;
+        ::unlink(it->path().c_str());
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -143,6 +169,7 @@ bool ReplaceFileAtomically(
     const std::string folder = fs::path(target).parent_path().string();
     FolderLock lock(folder.empty() ? "." : folder);
     if (!lock) return false;
+    RemoveStaleTemporaries(target);
 
     std::optional<std::string> old;
     mode_t mode = static_cast<mode_t>(newFileMode);

@@ -20,6 +20,23 @@ std::string JoinDescriptions(const std::vector<ErrorRecord>& records) {
 }
 
 constexpr const char* kClosedMessage = "Operation is not allowed when the object is closed.";
+bool HasPassword(const std::string& text) {
+    for (const auto& [key, value] : ParseConnectionString(text)) {
+        std::string upper = ToUpper(key);
+        if (upper == "PWD" || upper == "PASSWORD") return true;
+    }
+    return false;
+}
+
+constexpr const char* kManualCommitMessage =
+    "The connection could not return to autocommit mode after a transaction and can no longer "
+    "be used; close it and open it again.";
+constexpr const char* kAbortedMessage =
+    "The database rolled the transaction back after an earlier error in it; nothing of it was "
+    "committed.";
+// PostgreSQL's state of a transaction that an error aborted: every statement
+// fails until the end, and a COMMIT there quietly rolls back.
+constexpr const char* kAbortedTransactionState = "25P02";
 
 }  // namespace
 
@@ -61,6 +78,7 @@ void Connection::NotifyStatement(const std::string& sql) const {
 }
 
 void Connection::Fail(std::vector<ErrorRecord> records) {
+    if (inTransaction_) failedInTransaction_ = true;
     errors_.Assign(records);
     throw DatabaseError(std::move(records));
 }
@@ -73,11 +91,16 @@ void Connection::Detach(Recordset* recordset) {
     std::erase(openRecordsets_, recordset);
 }
 
+void Connection::ConnectionString(const std::string& value) {
+    openString_ = value;
+    connectionString_ = HasPassword(value) ? WithoutPassword(value) : value;
+}
+
 void Connection::Open(const std::string& connectionString, const std::string& userId,
                       const std::string& password, std::int32_t /*options*/) {
     if (handles_->connected)
         Fail({{"Operation is not allowed when the object is open.", "08002", 3705}});
-    const std::string& source = connectionString.empty() ? connectionString_ : connectionString;
+    const std::string& source = connectionString.empty() ? openString_ : connectionString;
     OdbcTarget target = TranslateConnectionString(source, userId, password);
 
     Handles fresh;
@@ -119,6 +142,8 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     fresh.connected = true;
     *handles_ = std::move(fresh);
     inTransaction_ = false;
+    failedInTransaction_ = false;
+    unusable_ = false;
     wideCalls_ = wide;
 
     if (target.FileDatabase) {
@@ -139,13 +164,19 @@ void Connection::Close() {
         inTransaction_ = false;
     }
     SQLDisconnect(handles_->connection.get());
+    unusable_ = false;
     handles_->connected = false;
     handles_->connection.Reset();
     handles_->environment.Reset();
 }
 
-std::int64_t Connection::Execute(const std::string& sql) {
+void Connection::RequireUsable() {
     if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
+    if (unusable_) Fail({{kManualCommitMessage, "HY000", 0}});
+}
+
+std::int64_t Connection::Execute(const std::string& sql) {
+    RequireUsable();
     NotifyStatement(sql);
     odbc::Handle statement(SQL_HANDLE_STMT, handles_->connection.get());
     if (commandTimeout_ > 0) {
@@ -162,27 +193,70 @@ std::int64_t Connection::Execute(const std::string& sql) {
         rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(text.data()),
                            static_cast<SQLINTEGER>(text.size()));
     }
-    if (rc == SQL_NO_DATA) return 0;
-    if (!odbc::Succeeded(rc))
-        Fail(odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc, wideCalls_));
-    SQLLEN rows = -1;
-    if (!odbc::Succeeded(SQLRowCount(statement.get(), &rows))) rows = -1;
+    SQLLEN rows = 0;
+    if (rc != SQL_NO_DATA) {
+        if (!odbc::Succeeded(rc))
+            Fail(odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc, wideCalls_));
+        if (!odbc::Succeeded(SQLRowCount(statement.get(), &rows))) rows = -1;
+    }
+    // A text of several statements reports the first result only; a later
+    // statement that failed shows in the results after it, and must not pass
+    // for a success.
+    for (;;) {
+        SQLRETURN more = SQLMoreResults(statement.get());
+        if (more == SQL_NO_DATA || more == SQL_INVALID_HANDLE) break;
+        if (!odbc::Succeeded(more))
+            Fail(odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), more, wideCalls_));
+    }
     return rows;
 }
 
 void Connection::BeginTrans() {
-    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
+    RequireUsable();
     if (inTransaction_) Fail({{"A transaction is already open on this connection.", "25000", 0}});
     SQLRETURN rc = SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
     if (!odbc::Succeeded(rc))
         Fail(odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc, wideCalls_));
     inTransaction_ = true;
+    failedInTransaction_ = false;
+}
+
+// True when the engine has aborted the open transaction after an error in it.
+// Only asked after an error, since it costs a round trip; an engine that keeps
+// its transactions alive after an error answers the probe, or fails it with
+// another state (a statement it does not take), which counts as alive.
+bool Connection::TransactionAborted() {
+    odbc::Handle probe(SQL_HANDLE_STMT, handles_->connection.get());
+    std::string text = "SELECT 1";
+    SQLRETURN rc = SQLExecDirect(probe.get(), reinterpret_cast<SQLCHAR*>(text.data()),
+                                 static_cast<SQLINTEGER>(text.size()));
+    if (odbc::Succeeded(rc) || rc == SQL_NO_DATA) return false;
+    for (const ErrorRecord& record :
+         odbc::Diagnostics(SQL_HANDLE_STMT, probe.get(), rc, wideCalls_))
+        if (record.SQLState == kAbortedTransactionState) return true;
+    return false;
+}
+
+// Back to autocommit after a transaction; a connection left in manual-commit
+// mode would hold every later change in a transaction nobody commits.
+void Connection::RestoreAutocommit() {
+    SQLRETURN rc = SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
+                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    if (odbc::Succeeded(rc)) return;
+    auto records = odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc, wideCalls_);
+    unusable_ = true;
+    records.insert(records.begin(), ErrorRecord{kManualCommitMessage, "HY000", 0});
+    Fail(std::move(records));
 }
 
 void Connection::CommitTrans() {
     if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
     if (!inTransaction_) Fail({{"No transaction is open on this connection.", "25000", 0}});
+    if (failedInTransaction_ && TransactionAborted()) {
+        RollbackTrans();
+        Fail({{kAbortedMessage, kAbortedTransactionState, 0}});
+    }
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_COMMIT);
     if (!odbc::Succeeded(rc)) {
         auto records =
@@ -191,8 +265,7 @@ void Connection::CommitTrans() {
         Fail(std::move(records));
     }
     inTransaction_ = false;
-    SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
-                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    RestoreAutocommit();
 }
 
 void Connection::RollbackTrans() {
@@ -200,10 +273,11 @@ void Connection::RollbackTrans() {
     if (!inTransaction_) Fail({{"No transaction is open on this connection.", "25000", 0}});
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_ROLLBACK);
     inTransaction_ = false;
-    SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
-                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    std::vector<ErrorRecord> records;
     if (!odbc::Succeeded(rc))
-        Fail(odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc, wideCalls_));
+        records = odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc, wideCalls_);
+    RestoreAutocommit();
+    if (!records.empty()) Fail(std::move(records));
 }
 
 }  // namespace vendral

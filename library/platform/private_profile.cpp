@@ -17,6 +17,96 @@ namespace vendral {
 namespace {
 
 constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeSignature = "\xFF\xFE";
+constexpr std::string_view kUtf16BeSignature = "\xFE\xFF";
+
+// How the bytes of a settings file are to be read and written back. Files of
+// the original platform are ANSI (Windows-1252) or UTF-16 with a byte-order mark.
+enum class FileEncoding { Utf8, Windows1252, Utf16Le, Utf16Be };
+
+// Windows-1252 at 0x80 to 0x9F; the five unassigned bytes stand for the C1
+// controls of the same value, as the platform maps them.
+constexpr char32_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsUtf8(std::string_view bytes) {
+    for (char32_t c : DecodeUtf8(bytes))
+        if (c >= 0xDC80 && c <= 0xDCFF) return false;  // a byte that is no UTF-8
+    return true;
+}
+
+struct DecodedFile {
+    std::string text;  // UTF-8, any UTF-8 signature kept for the writer
+    FileEncoding encoding = FileEncoding::Utf8;
+};
+
+DecodedFile DecodeFile(std::string_view bytes) {
+    DecodedFile file;
+    if (bytes.starts_with(kUtf16LeSignature) || bytes.starts_with(kUtf16BeSignature)) {
+        const bool little = bytes.starts_with(kUtf16LeSignature);
+        file.encoding = little ? FileEncoding::Utf16Le : FileEncoding::Utf16Be;
+        std::u16string units;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            auto first = static_cast<unsigned char>(bytes[i]);
+            auto second = static_cast<unsigned char>(bytes[i + 1]);
+            units.push_back(
+                static_cast<char16_t>(little ? first | (second << 8) : (first << 8) | second));
+        }
+        file.text = FromUtf16(units);
+    } else if (IsUtf8(bytes)) {
+        file.text = std::string(bytes);
+    } else {
+        file.encoding = FileEncoding::Windows1252;
+        std::u32string characters;
+        for (char byte : bytes) {
+            auto b = static_cast<unsigned char>(byte);
+            characters.push_back(b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char32_t{b});
+        }
+        file.text = EncodeUtf8(characters);
+    }
+    return file;
+}
+
+// Back into the file's own encoding; a character that ANSI cannot hold is
+// written as "?", as the platform's ANSI calls write it.
+std::string EncodeFile(const std::string& text, FileEncoding encoding) {
+    switch (encoding) {
+        case FileEncoding::Utf8:
+            return text;
+        case FileEncoding::Windows1252: {
+            std::string bytes;
+            for (char32_t c : DecodeUtf8(text)) {
+                if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+                    bytes.push_back(static_cast<char>(c));
+                    continue;
+                }
+                if (c >= 0xDC80 && c <= 0xDCFF) {  // a byte that was no UTF-8 goes back as it was
+                    bytes.push_back(static_cast<char>(c - 0xDC00));
+                    continue;
+                }
+                char out = '?';
+                for (int i = 0; i < 32; ++i)
+                    if (kWindows1252High[i] == c) out = static_cast<char>(0x80 + i);
+                bytes.push_back(out);
+            }
+            return bytes;
+        }
+        case FileEncoding::Utf16Le:
+        case FileEncoding::Utf16Be: {
+            const bool little = encoding == FileEncoding::Utf16Le;
+            std::string bytes(little ? kUtf16LeSignature : kUtf16BeSignature);
+            for (char16_t unit : ToUtf16(text)) {
+                char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+                bytes.push_back(little ? low : high);
+                bytes.push_back(little ? high : low);
+            }
+            return bytes;
+        }
+    }
+    return text;
+}
 
 // SimpleIni's idea of blanks around names and values.
 bool IsBlank(char c) {
@@ -163,8 +253,9 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     if (bufferSize == 0) return std::string();
     // Keys above the first section belong to no section the platform knows.
     if (section.empty() || key.empty()) return fallback();
-    std::optional<std::string> contents = ReadWholeFile(path);
-    if (!contents) return fallback();
+    std::optional<std::string> bytes = ReadWholeFile(path);
+    if (!bytes) return fallback();
+    std::optional<std::string> contents = DecodeFile(*bytes).text;
 
     CSimpleIniA ini(/*isUtf8=*/false, /*multiKey=*/true, /*multiLine=*/false);
     ini.SetQuotes(false);
@@ -191,8 +282,9 @@ std::optional<std::string> WithProfileValue(const std::optional<std::string>& co
         key.front() == '#' || key.front() == '[') {
         return std::nullopt;
     }
-    // A line break in a value would start new keys or sections in the file.
-    value = value.substr(0, value.find_first_of("\r\n"));
+    // A line break in a value would start new keys or sections in the file; a
+    // NUL ends the value as the platform's C strings end it.
+    value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
 
     std::string text = contents.value_or(std::string());
     std::string signature;
@@ -242,14 +334,29 @@ std::optional<std::string> WithProfileValue(const std::optional<std::string>& co
     return Joined(signature, lines);
 }
 
-bool WritePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::string& path) {
+bool WritePrivateProfileValues(std::string_view section,
+                               const std::vector<std::pair<std::string, std::string>>& values,
+                               const std::string& path) {
     return ReplaceFileAtomically(
         path,
-        [&](const std::optional<std::string>& contents) {
-            return WithProfileValue(contents, section, key, value);
+        [&](const std::optional<std::string>& bytes) -> std::optional<std::string> {
+            // Edited as UTF-8, written back in the file's own encoding.
+            DecodedFile file = bytes ? DecodeFile(*bytes) : DecodedFile{};
+            std::optional<std::string> text;
+            if (bytes) text = file.text;
+            for (const auto& [key, value] : values) {
+                text = WithProfileValue(text, section, key, value);
+                if (!text) return std::nullopt;
+            }
+            if (!text) return std::nullopt;
+            return EncodeFile(*text, file.encoding);
         },
         0600);
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::string& path) {
+    return WritePrivateProfileValues(section, {{std::string(key), std::string(value)}}, path);
 }
 
 }  // namespace vendral

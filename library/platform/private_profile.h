@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vendral {
 
@@ -26,6 +28,16 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 // read-only file, missing folder); the file is then unchanged.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& path);
+
+// Sets several keys of one section in one atomic replacement of the file, in
+// the order given; all or none of them are written.
+bool WritePrivateProfileValues(std::string_view section,
+                               const std::vector<std::pair<std::string, std::string>>& values,
+                               const std::string& path);
+
+// Files are read as UTF-8 (with or without signature), UTF-16 with a
+// byte-order mark, or else as ANSI (Windows-1252), and written back in the
+// encoding they were found in; a new file is UTF-8.
 
 // The text of a file after setting key in section to value (the editing step
 // of WritePrivateProfileString); nullopt for names that cannot be written.

@@ -152,6 +152,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         if (activeConnection) activeConnection->Fail(std::move(records));
         throw DatabaseError(std::move(records));
     }
+    activeConnection->RequireUsable();
     auto dbc = static_cast<SQLHDBC>(activeConnection->NativeHandle());
     auto statement = std::make_unique<Statement>();
     statement->handle = odbc::Handle(SQL_HANDLE_STMT, dbc);

@@ -35,8 +35,8 @@ void PrintLine(const std::string& title, const std::string& text) {
 }
 
 // The host is installed once by the application, normally before any
-// CDatabase exists; the lock only keeps a late installation from tearing the
-// pointer.
+// CDatabase exists; the lock keeps a late installation from tearing the
+// pointer, and callers hold a share of the host they use.
 std::mutex& HostMutex() {
     static std::mutex mutex;
     return mutex;
@@ -77,9 +77,9 @@ void HeadlessUiHost::ShowSettingsDialog() {
     CurrentDialogState().Cancelled = true;
 }
 
-UiHost& CurrentUiHost() {
+std::shared_ptr<UiHost> CurrentUiHost() {
     std::lock_guard lock(HostMutex());
-    return *InstalledHost();
+    return InstalledHost();
 }
 
 std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host) {
@@ -87,15 +87,15 @@ std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host) {
     std::lock_guard lock(HostMutex());
     std::shared_ptr<UiHost> previous = std::move(InstalledHost());
     InstalledHost() = std::move(host);
-    return previous;
+    return previous;  // freed only when its last user lets go
 }
 
 int ShowErrorMessage(const std::string& text) {
-    return CurrentUiHost().MessageBox(text, "Error", MessageIcon::Exclamation);
+    return CurrentUiHost()->MessageBox(text, "Error", MessageIcon::Exclamation);
 }
 
 int ShowInfoMessage(const std::string& text) {
-    return CurrentUiHost().MessageBox(text, "Message", MessageIcon::Information);
+    return CurrentUiHost()->MessageBox(text, "Message", MessageIcon::Information);
 }
 
 }  // namespace vendral

@@ -34,12 +34,16 @@ std::string FormatDouble(double value) {
     return out.str();
 }
 
+// Every value of a signed integer type lies in [-2^n, 2^n): both bounds are
+// powers of two and so exact as doubles, while the largest value itself may
+// round up to 2^n (it does for 64 bits). The test comes before the cast, whose
+// result is undefined outside the range.
 template <typename Target>
 Target CheckedRound(double value) {
+    constexpr double lower = static_cast<double>(std::numeric_limits<Target>::min());
+    constexpr double upperExclusive = -lower;
     double rounded = std::nearbyint(value);  // half to even, as the original rounds
-    if (!std::isfinite(rounded) ||
-        rounded < static_cast<double>(std::numeric_limits<Target>::min()) ||
-        rounded > static_cast<double>(std::numeric_limits<Target>::max()))
+    if (std::isnan(rounded) || !(rounded >= lower && rounded < upperExclusive))
         throw VariantError("Overflow: " + FormatDouble(value) + " does not fit");
     return static_cast<Target>(rounded);
 }

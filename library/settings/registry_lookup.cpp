@@ -4,10 +4,11 @@
 // machine) or the current user's (current user).
 #include <odbcinst.h>
 
-#include <mutex>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
+#include "platform/private_profile.h"
 #include "platform/text.h"
 #include "vendral/settings.h"
 
@@ -18,28 +19,27 @@ namespace {
 constexpr std::int32_t kFileNotFound = 2;   // no such value
 constexpr std::int32_t kInvalidHandle = 6;  // the key is not open
 
-// The driver manager's configuration mode is one setting for the whole
-// process; lookups from several threads take turns switching it.
-std::mutex& ConfigModeMutex() {
-    static std::mutex mutex;
-    return mutex;
+// The data-source file of a root, as the driver manager finds it: the user's
+// in ODBCINI (else ~/.odbc.ini), the machine's as odbc.ini in ODBCSYSINI
+// (else /etc). Read directly rather than by switching the driver manager's
+// configuration mode, which is one setting for the whole process: a connect
+// on another thread would look for its data source in the wrong place.
+std::string DataSourceFile(std::int16_t root) {
+    if (root == kRootLocalMachine) {
+        const char* folder = std::getenv("ODBCSYSINI");
+        return std::string(folder && *folder ? folder : "/etc") + "/odbc.ini";
+    }
+    if (const char* file = std::getenv("ODBCINI"); file && *file) return file;
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.odbc.ini";
 }
 
-// Reads one root's data sources while alive and restores the previous mode.
-class ConfigModeScope {
-  public:
-    explicit ConfigModeScope(UWORD mode) : lock_(ConfigModeMutex()) {
-        if (!SQLGetConfigMode(&previous_)) previous_ = ODBC_BOTH_DSN;
-        SQLSetConfigMode(mode);
-    }
-    ~ConfigModeScope() { SQLSetConfigMode(previous_); }
-    ConfigModeScope(const ConfigModeScope&) = delete;
-    ConfigModeScope& operator=(const ConfigModeScope&) = delete;
+// Wide enough for any driver name or path.
+constexpr std::size_t kEntryBuffer = 65536;
 
-  private:
-    std::lock_guard<std::mutex> lock_;
-    UWORD previous_ = ODBC_BOTH_DSN;
-};
+std::string DataSourceEntry(const std::string& section, const std::string& key, std::int16_t root) {
+    return GetPrivateProfileString(section, key, "", kEntryBuffer, DataSourceFile(root));
+}
 
 // One entry of an ODBC configuration file; empty when missing.
 std::string ProfileString(const std::string& section, const std::string& key, const char* file) {
@@ -73,10 +73,9 @@ std::string DriverNameOfPath(const std::string& path) {
 
 std::optional<std::string> DriverOfDataSource(const std::string& dsn, std::int16_t root) {
     if (dsn.empty()) return std::nullopt;
-    ConfigModeScope scope(root == kRootLocalMachine ? ODBC_SYSTEM_DSN : ODBC_USER_DSN);
-    std::string listed = ProfileString("ODBC Data Sources", dsn, "odbc.ini");
+    std::string listed = DataSourceEntry("ODBC Data Sources", dsn, root);
     if (!listed.empty()) return listed;
-    std::string driver = ProfileString(dsn, "Driver", "odbc.ini");
+    std::string driver = DataSourceEntry(dsn, "Driver", root);
     if (driver.empty()) return std::nullopt;
     if (driver.find('/') != std::string::npos) return DriverNameOfPath(driver);
     return driver;

@@ -235,6 +235,101 @@ TEST_P(ExecutionTest, FreeTextOffTouchesNoIndexTable) {
         EXPECT_EQ(ToUpper(sql).find("FREETEXT"), std::string::npos) << sql;
 }
 
+// A comment or parenthesis before the keyword must not let a change pass
+// without its log row: the synchronizer would never send it.
+TEST_P(ExecutionTest, CommentsAndParenthesesBeforeTheKeywordAreSkipped) {
+    EXPECT_EQ(db_.ExecSQL("-- note\nUPDATE " + p_ +
+                              "appointment SET text = 'a' WHERE "
+                              "appointment_id = 4711",
+                          4711),
+              Variant(1000));
+    EXPECT_EQ(db_.ExecSQL("/* x */ update " + p_ +
+                              "appointment SET text = 'b' WHERE "
+                              "appointment_id = 4711",
+                          4711),
+              Variant(1001));
+    EXPECT_EQ(db_.ExecSQL("  /* a */ -- b\n /* c */DELETE /* d */ FROM /* e */ " + p_ +
+                              "appointment WHERE appointment_id = 4711",
+                          4711),
+              Variant(1002));
+    EXPECT_EQ(LogRows(*central_),
+              (std::vector<std::vector<Variant>>{Row(1000, 4608, 9, 4711), Row(1001, 4608, 9, 4711),
+                                                 Row(1002, 4864, 9, 4711)}));
+    EXPECT_EQ(Count("appointment"), 0);
+    // A select behind a comment runs unlogged as before.
+    EXPECT_EQ(db_.ExecSQL("-- just a look\nSELECT 1"), Variant());
+    EXPECT_EQ(Count("traveltransactionlog"), 3);
+}
+
+// Changes that one log row cannot describe are refused before anything runs.
+TEST_P(ExecutionTest, ChangesTheLogCannotDescribeAreRefusedBeforeAnythingRuns) {
+    const std::string set = p_ + "appointment SET text = 'new' WHERE appointment_id = 4711";
+    const std::string tail =
+        " cannot be recorded in the travel transaction log; hand each change to ExecSQL as one "
+        "INSERT, UPDATE or DELETE statement.";
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"WITH t AS (SELECT 1) UPDATE " + set, "a WITH statement that changes rows"},
+        {"REPLACE INTO " + p_ + "contact (contact_id, name) VALUES (7, 'x')",
+         "a REPLACE statement"},
+        {"merge into " + p_ + "contact c USING x ON (1=1) WHEN MATCHED THEN DELETE",
+         "a MERGE statement"},
+        {"INSERT OR REPLACE INTO " + p_ + "contact (contact_id, name) VALUES (#, 'x')",
+         "an insert that may change an existing row instead"},
+        {"INSERT INTO " + p_ +
+             "contact (contact_id, name) VALUES (#, 'x') ON CONFLICT (contact_id) DO UPDATE SET "
+             "name = 'y'",
+         "an insert that may change an existing row instead"},
+        {"UPDATE " + set + "; DELETE FROM " + p_ + "appointment", "several statements in one text"},
+        {"SELECT 1; UPDATE " + set, "several statements in one text"},
+    };
+    for (const auto& [sql, what] : refused) {
+        try {
+            db_.ExecSQL(sql, 4711);
+            ADD_FAILURE() << "not refused: " << sql;
+        } catch (const DatabaseError& error) {
+            EXPECT_EQ(error.Description(), "ExecSQL: " + what + tail) << sql;
+        }
+    }
+    EXPECT_EQ(Count("traveltransactionlog"), 0);
+    EXPECT_EQ(NextId(39), 1000);
+    EXPECT_EQ(NextId(15), 1000);
+    EXPECT_EQ(central_->Scalar("SELECT text FROM appointment WHERE appointment_id = 4711"),
+              Variant("old"));
+    // A ";" or a keyword inside a text, a trailing ";", a select behind WITH and
+    // several statements that change no rows run as before.
+    EXPECT_EQ(db_.ExecSQL("UPDATE " + p_ +
+                              "appointment SET text = 'a; DELETE FROM x' WHERE appointment_id = "
+                              "4711;",
+                          4711),
+              Variant(1000));
+    EXPECT_EQ(db_.ExecSQL("WITH t AS (SELECT 1 AS n) SELECT n FROM t"), Variant());
+    EXPECT_EQ(db_.ExecSQL("CREATE TABLE " + p_ + "scratch_a (n INTEGER); CREATE TABLE " + p_ +
+                          "scratch_b (n INTEGER)"),
+              Variant());
+    EXPECT_EQ(Count("scratch_b"), 0);
+    EXPECT_EQ(Count("traveltransactionlog"), 1);
+}
+
+// Only a "#" of the statement's code stands for the new id, not one in a text.
+TEST_P(ExecutionTest, AHashInsideATextIsNoPlaceholder) {
+    Variant logID =
+        db_.ExecSQL("INSERT INTO " + p_ + "contact (name, contact_id) VALUES ('Shop #1', #)");
+    EXPECT_EQ(logID, Variant(1000));
+    EXPECT_EQ(central_->Scalar("SELECT name FROM contact WHERE contact_id = 1000"),
+              Variant("Shop #1"));
+    // Without a "#" in the code the insert is refused as one without any "#".
+    try {
+        db_.ExecSQL("INSERT INTO " + p_ + "contact (contact_id, name) VALUES (7, 'Shop #2')");
+        ADD_FAILURE() << "not refused";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.Description(),
+                  "ExecSQL: an insert without a record id needs \"#\" where the new id belongs.");
+    }
+    EXPECT_EQ(Count("contact"), 1);
+    EXPECT_EQ(Count("traveltransactionlog"), 1);
+    EXPECT_EQ(NextId(15), 1001);
+}
+
 VENDRAL_INSTANTIATE_ENGINES(ExecutionTest);
 
 }  // namespace

@@ -105,6 +105,38 @@ TEST_P(ListsTest, GetListIDStoresAndFindsANameWithAnApostrophe) {
     EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM category").ToLong(), 1);
 }
 
+// The search looks for the stored form, or create-if-missing would add a row
+// at every call for a name with "[" or "|".
+TEST_P(ListsTest, GetListIDFindsANameWithBracketOrBarAgainInsteadOfAddingIt) {
+    for (const char* name : {"a[b", "x|y"}) {
+        std::int32_t id = db_.GetListID(Category, name, true).ToLong();
+        EXPECT_NE(id, 0) << name;
+        EXPECT_EQ(db_.GetListID(Category, name, true).ToLong(), id) << name;
+        EXPECT_EQ(db_.GetListID(Category, name).ToLong(), id) << name;
+    }
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM category").ToLong(), 2);
+    EXPECT_EQ(LogRows(*central_).size(), 2u);
+}
+
+// "%" and "_" of a searched name are the characters themselves, not wildcards.
+TEST_P(ListsTest, GetListIDTakesPercentAndUnderscoreLiterally) {
+    AddCategory(7, "100 percent");
+    AddCategory(8, "AxB");
+    StatementLog log(*db_.dDatabase);
+    EXPECT_EQ(db_.GetListID(Category, "100%").ToLong(), 0);
+    EXPECT_EQ(log.Statements().at(0), "SELECT CATEGORY_ID, name FROM " + prefix_ +
+                                          "CATEGORY WHERE Name LIKE '100!%%' ESCAPE '!'");
+    EXPECT_EQ(db_.GetListID(Category, "A_B").ToLong(), 0);
+    EXPECT_EQ(db_.GetListID(Category, "Sale!").ToLong(), 0);
+    std::int32_t id = db_.GetListID(Category, "100%", true).ToLong();
+    EXPECT_EQ(id, 1000);
+    EXPECT_EQ(db_.GetListID(Category, "100%", true).ToLong(), 1000);
+    EXPECT_EQ(db_.GetListID(Category, "A_B", true).ToLong(), 1001);
+    EXPECT_EQ(db_.GetListID(Category, "A_B").ToLong(), 1001);
+    EXPECT_EQ(db_.GetListID(Category, "AxB").ToLong(), 8);
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM category").ToLong(), 4);
+}
+
 TEST_P(ListsTest, GetListIDCreatesARelationDefinitionWithItsOwnColumns) {
     StatementLog log(*db_.dDatabase);
 

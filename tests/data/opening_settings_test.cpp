@@ -59,6 +59,72 @@ TEST_F(OpeningSettingsTest, PlainPasswordIsMovedToItsEncodedFormAndOpensTheRole)
         0u);
 }
 
+// A file that cannot be rewritten keeps its plain password; the open must use
+// it rather than the empty encoded one, and say once why the file stays as it is.
+TEST_F(OpeningSettingsTest, APlainPasswordInAReadOnlyFileIsUsedAndTheFailureReportedOnce) {
+    VENDRAL_REQUIRE_POSTGRES();
+    PostgresRole role("readonly", "R3ad-0nly");
+    const std::string text = "[Central]\nDSN=vendral_pg\nUID=" + role.Name() +
+                             "\nPWD=" + role.Password() +
+                             "\n[Local]\nDSN=vendral_sqlite_local\nPWD=local-plain\n";
+    std::string file = SettingsFile(text);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    CDatabase db;
+    EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(true));
+    EXPECT_TRUE(db.dDatabaseIsRunning());
+    EXPECT_EQ(ScalarOn(db.dDatabase, "SELECT current_user").ToString(), role.Name());
+    EXPECT_EQ(db.CentralPassword(), role.Password());
+    EXPECT_EQ(db.LocalPassword(), "local-plain");
+    ASSERT_EQ(host_->Messages.size(), 1u);
+    EXPECT_EQ(host_->Messages[0].Title, "Message");
+    EXPECT_EQ(host_->Messages[0].Text,
+              "The settings file " + file +
+                  " could not be updated, so its plain-text password could not be replaced by "
+                  "the encoded one; the password was used as it stands.");
+    EXPECT_EQ(FileText(file), text);
+    std::filesystem::permissions(
+        file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// As database clients do for their password files, a settings file holding a
+// password that others may read is pointed out, once per open.
+TEST_F(OpeningSettingsTest, ASettingsFileWithAPasswordReadableByOthersIsPointedOut) {
+    namespace fs = std::filesystem;
+    const std::string warning =
+        " holds a password and can be read by other users; it should "
+        "be readable by its owner only (chmod 600).";
+    std::string file = SettingsFile(
+        "[Central]\nDSN=vendral_sqlite\nPWD=plain\n[Local]\nDSN=vendral_sqlite_local\n"
+        "PWDC=" +
+        EncodePassword("local") + "\n");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::others_read);
+    {
+        CDatabase db;
+        EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(true));
+        ASSERT_EQ(host_->Messages.size(), 1u);
+        EXPECT_EQ(host_->Messages[0].Text, "The settings file " + file + warning);
+        EXPECT_EQ(host_->Messages[0].Title, "Message");
+    }
+    // The mode is the user's to change; the file keeps it.
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::others_read, fs::perms::others_read);
+    host_->Messages.clear();
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    {
+        CDatabase db;
+        EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(true));
+        EXPECT_TRUE(host_->Messages.empty());
+    }
+    // No password, nothing to point out.
+    std::string open =
+        WriteSettingsFile(TestFileName(".open.ini"),
+                          "[Central]\nDSN=vendral_sqlite\nPWDC=" + EncodePassword("") + "\n");
+    fs::permissions(open, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    CDatabase db;
+    EXPECT_EQ(db.OpenODBC_DB(open, OpenCentral), Variant(true));
+    EXPECT_TRUE(host_->Messages.empty());
+}
+
 TEST_F(OpeningSettingsTest, EncodedEmptyPasswordConnectsWithoutPassword) {
     ASSERT_FALSE(EmptyPasswordSentinel().empty());
     ASSERT_EQ(DecodePassword(EncodePassword("")), EmptyPasswordSentinel());
@@ -69,9 +135,8 @@ TEST_F(OpeningSettingsTest, EncodedEmptyPasswordConnectsWithoutPassword) {
     EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(false));
     EXPECT_EQ(db.CentralPassword(), "");
     EXPECT_EQ(db.LocalPassword(), "");
-    // A failed open keeps the string it was given.
-    EXPECT_EQ(db.dDatabase->ConnectionString(),
-              "Provider=MSDASQL;dsn=vendral_pg_closed;uid=clerk;pwd=");
+    // A failed open keeps the string it was given, reported without its password.
+    EXPECT_EQ(db.dDatabase->ConnectionString(), "Provider=MSDASQL;dsn=vendral_pg_closed;uid=clerk");
 }
 
 TEST_F(OpeningSettingsTest, UserIdAndPasswordOverridesReachOnlyTheConnectionStrings) {
@@ -90,8 +155,9 @@ TEST_F(OpeningSettingsTest, UserIdAndPasswordOverridesReachOnlyTheConnectionStri
     EXPECT_EQ(db.CentralPassword(), "file-secret");
     EXPECT_TRUE(db.dDatabaseIsRunning());
     EXPECT_EQ(ScalarOn(db.dDatabase, "SELECT current_user").ToString(), role.Name());
-    EXPECT_EQ(db.LocaldDatabase->ConnectionString(), "Provider=MSDASQL;dsn=vendral_pg_closed;uid=" +
-                                                         role.Name() + ";pwd=" + role.Password());
+    // The override reached the string, which is reported without its password.
+    EXPECT_EQ(db.LocaldDatabase->ConnectionString(),
+              "Provider=MSDASQL;dsn=vendral_pg_closed;uid=" + role.Name());
 }
 
 TEST_F(OpeningSettingsTest, PasswordWithSeparatorsAndBracesOpensTheRoleThatHasIt) {

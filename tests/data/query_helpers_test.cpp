@@ -164,6 +164,34 @@ TEST(PrepareSqlTest, TheLocalFileDatabaseLosesTheLocalPrefix) {
               "SELECT COUNT(*) AS CountResult FROM main.sequence WHERE id < 12");
 }
 
+// Only a prefix before a table name goes: quoted texts and other dots stay.
+TEST(PrepareSqlTest, TheFileDatabasePrefixStaysInTextsAndOtherNames) {
+    TestDatabase central(Engine::SQLite);
+    CDatabase db;
+    db.dDatabase = central.Connect();
+    db.SysdDatabaseAccess = true;
+    StatementLog log(*db.dDatabase);
+    EXPECT_EQ(db.CountRecordsSQL("FROM CRM5.sequence WHERE 'See CRM5.docs' <> 'x' AND "
+                                 "sequence.id <> 0")
+                  .ToLong(),
+              252);
+    EXPECT_EQ(log.Statements().at(0),
+              "SELECT COUNT(*) AS CountResult FROM sequence WHERE 'See CRM5.docs' <> 'x' AND "
+              "sequence.id <> 0");
+
+    CDatabase dot;
+    dot.OpenODBC_ByConnection(central.Dsn(), ".", "ACCESS", Variant(central.Uid()), central.Pwd());
+    ASSERT_EQ(dot.CentralDatabasePrefix(), ".");
+    StatementLog dotLog(*dot.dDatabase);
+    EXPECT_EQ(dot.CountRecordsSQL("FROM .sequence WHERE 1.5 > 1 AND sequence.id <> 0 AND "
+                                  "'a.b' = 'a.b'")
+                  .ToLong(),
+              252);
+    EXPECT_EQ(dotLog.Statements().at(0),
+              "SELECT COUNT(*) AS CountResult FROM sequence WHERE 1.5 > 1 AND sequence.id <> 0 "
+              "AND 'a.b' = 'a.b'");
+}
+
 // An empty prefix (possible through explicit parameters) leaves a statement as it is.
 TEST(PrepareSqlTest, AnEmptyPrefixLeavesTheStatementAlone) {
     TestDatabase central(Engine::SQLite);

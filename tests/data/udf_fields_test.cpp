@@ -111,6 +111,26 @@ TEST_P(UDFListTest, GetUDFListIDCreatesAMissingValueNumberedFromTheUDListSequenc
     EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM udlist").ToLong(), 5);
 }
 
+// A value stored through CheckSQL is found again under the name it was given,
+// and a contained-text search takes "%" and "_" literally.
+TEST_P(UDFListTest, GetUDFListIDFindsStoredFormsAndNoWildcards) {
+    for (bool exact : {true, false}) {
+        const std::string suffix = exact ? "1" : "2";
+        for (std::string name : {"a[b", "x|y", "50%", "r_s"}) {
+            name += suffix;
+            std::int32_t id = db_.GetUDFListID(UDFContact, "STRING01", name, true, exact).ToLong();
+            EXPECT_NE(id, 0) << name;
+            EXPECT_EQ(db_.GetUDFListID(UDFContact, "STRING01", name, true, exact).ToLong(), id)
+                << name;
+        }
+    }
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM udlist").ToLong(), 4 + 8);
+    // As wildcards these would find "Red".
+    EXPECT_EQ(db_.GetUDFListID(UDFContact, "STRING01", "e%d", false, false).ToLong(), 0);
+    EXPECT_EQ(db_.GetUDFListID(UDFContact, "STRING01", "R_d", false, false).ToLong(), 0);
+    EXPECT_NE(db_.GetUDFListID(UDFContact, "STRING01", "0%", false, false).ToLong(), 0);
+}
+
 TEST_P(UDFListTest, AFieldNameOfNoColumnReadsTheVersionAndStops) {
     StatementLog log(*db_.dDatabase);
     EXPECT_EQ(db_.GetUDFListID(UDFPerson, "STRING50", "Red", true, false).ToLong(), 0);

@@ -109,6 +109,29 @@ TEST(KickDate, TheCLocaleGivesItsShortFormat) {
         unsetenv("LC_ALL");
 }
 
+TEST(AssociateOption, OnlyAPlainDecimalIntegerIsAnAssociate) {
+    EXPECT_EQ(ParseAssociateOption("12"), 12);
+    EXPECT_EQ(ParseAssociateOption("0"), 0);
+    EXPECT_EQ(ParseAssociateOption("+7"), 7);
+    EXPECT_EQ(ParseAssociateOption("-5"), -5);
+    EXPECT_EQ(ParseAssociateOption("2147483647"), 2147483647);
+    EXPECT_EQ(ParseAssociateOption("-2147483648"), -2147483647 - 1);
+    for (const char* text : {"0x1F", "0.4", "-0.4", "0,7", "1e3", "12abc", " 12", "12 ", "", "+",
+                             "-", "--1", "2147483648", "99999999999", "\xd9\xa1"})
+        EXPECT_EQ(ParseAssociateOption(text), std::nullopt) << text;
+}
+
+TEST(CommandArguments, AProgramStartedWithoutArgumentsHasNoneAndAName) {
+    const char* none[] = {nullptr};
+    EXPECT_TRUE(ArgumentsAfterProgram(0, none).empty());
+    EXPECT_EQ(ProgramName(0, none, "prodwell"), "prodwell");
+    const char* empty[] = {"", nullptr};
+    EXPECT_EQ(ProgramName(1, empty, "prodwell"), "prodwell");
+    const char* some[] = {"/opt/kick/prodwell", "--associate", "12", nullptr};
+    EXPECT_EQ(ArgumentsAfterProgram(3, some), (std::vector<std::string>{"--associate", "12"}));
+    EXPECT_EQ(ProgramName(3, some, "x"), "prodwell");
+}
+
 TEST(AssociateText, TheNumberAtTheStartIsTaken) {
     EXPECT_EQ(ParseAssociateText("12").AssociateID, 12);
     EXPECT_TRUE(ParseAssociateText("12").StartsWithNumber);

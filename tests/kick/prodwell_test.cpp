@@ -119,12 +119,20 @@ TEST_P(ProdwellTest, SkipsTasksAndTakesTheLocaleDate) {
     EXPECT_EQ(Logged(), 1);
 }
 
-TEST_P(ProdwellTest, AnAssociateThatIsNoNumberIsTakenAsZeroAndSaidSo) {
-    Outcome run = Prodwell({"--ini", ini_, "--associate", "all", "--kick-date", "2008-06-08"});
-    EXPECT_EQ(run.Status, 3);
-    EXPECT_EQ(run.Out, "Inserts for appointments: 1, inserts for tasks: 2\n");
-    EXPECT_EQ(Lines(run.Err), 1u) << run.Err;
-    EXPECT_NE(run.Err.find("\"all\" is not a number"), std::string::npos) << run.Err;
+// The window read "0x1F" or "0,7" as 0, which means every synchronizer user; a
+// script must not get that run from a typing error.
+TEST_P(ProdwellTest, AnAssociateThatIsNoPlainDecimalNumberIsRefusedAndNothingIsLogged) {
+    for (const char* associate : {"0x1F", "0.4", "-0.4", "0,7", "all", "12abc", " 12", "1e3", ""}) {
+        Outcome run =
+            Prodwell({"--ini", ini_, "--associate", associate, "--kick-date", "2008-06-08"});
+        EXPECT_EQ(run.Status, 2) << associate;
+        EXPECT_EQ(run.Out, "") << associate;
+        EXPECT_EQ(Lines(run.Err), 1u) << run.Err;
+        EXPECT_NE(run.Err.find("cannot read the associate \"" + std::string(associate) + "\""),
+                  std::string::npos)
+            << run.Err;
+    }
+    EXPECT_EQ(Logged(), 0);
 }
 
 TEST_P(ProdwellTest, ADatabaseErrorEndsInOneLineAndKeepsWhatWasLogged) {
@@ -210,8 +218,10 @@ TEST(Prodwell, HelpDescribesTheOptions) {
     for (const char* option :
          {"--ini FILE", "--associate N", "--kick-date DATE", "--skip-tasks", "--window"})
         EXPECT_NE(run.Out.find(option), std::string::npos) << option;
-    // The exit statuses a script can act on, the associate that was no number among them.
-    EXPECT_NE(run.Out.find("3 when the associate\nwas no number"), std::string::npos) << run.Out;
+    // The exit statuses a script can act on.
+    EXPECT_NE(run.Out.find("2 for an option or date that cannot be read"), std::string::npos)
+        << run.Out;
+    EXPECT_EQ(run.Out.find("3 when"), std::string::npos) << run.Out;
 }
 
 }  // namespace

@@ -98,6 +98,58 @@ TEST_P(ConnectionTest, RollbackUndoesAndCommitKeeps) {
     EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM contact").ToLong(), 2);
 }
 
+// A later statement of a text that fails must not pass for a success. (The
+// SQLite driver takes one statement per call and refuses the text at once.)
+TEST_P(ConnectionTest, EveryResultOfSeveralStatementsIsLookedAt) {
+    auto connection = central_->Connect();
+    const std::string p = central_->Prefix();
+    EXPECT_THROW(connection->Execute("INSERT INTO " + p +
+                                     "contact (contact_id, name) VALUES (1, 'a'); UPDATE " + p +
+                                     "no_such_table SET n = 1"),
+                 DatabaseError);
+    if (engine() == Engine::SQLite) return;
+    connection->Execute("INSERT INTO " + p + "contact (contact_id, name) VALUES (2, 'b'); " +
+                        "INSERT INTO " + p + "contact (contact_id, name) VALUES (3, 'c')");
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM contact WHERE contact_id > 1").ToLong(), 2);
+}
+
+// After an error inside a transaction the commit keeps what succeeded and
+// really commits it (psqlODBC rolls back the failed statement only; where an
+// engine aborted the whole transaction the commit would fail instead).
+TEST_P(ConnectionTest, ACommitAfterAnErrorInTheTransactionReallyCommits) {
+    auto connection = central_->Connect();
+    const std::string p = central_->Prefix();
+    connection->BeginTrans();
+    connection->Execute("INSERT INTO " + p + "contact (contact_id, name) VALUES (1, 'First')");
+    EXPECT_THROW(connection->Execute("INSERT INTO " + p + "no_such_table VALUES (1)"),
+                 DatabaseError);
+    connection->Execute("INSERT INTO " + p + "contact (contact_id, name) VALUES (2, 'Second')");
+    connection->CommitTrans();
+    EXPECT_FALSE(connection->InTransaction());
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM contact").ToLong(), 2);
+    // Autocommit is back.
+    connection->Execute("INSERT INTO " + p + "contact (contact_id, name) VALUES (3, 'Auto')");
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM contact").ToLong(), 3);
+}
+
+// The password given is used to open, but never reported, not even after a failed open.
+TEST_P(ConnectionTest, NoReportedConnectionStringHoldsThePassword) {
+    Connection connection;
+    connection.ConnectionString("Provider=MSDASQL;dsn=" + std::string(kPostgresClosedDsn) +
+                                ";uid=u;pwd=secret");
+    EXPECT_EQ(connection.ConnectionString(),
+              "Provider=MSDASQL;dsn=" + std::string(kPostgresClosedDsn) + ";uid=u");
+    EXPECT_THROW(connection.Open(), DatabaseError);
+    EXPECT_EQ(connection.ConnectionString().find("secret"), std::string::npos);
+    Connection good;
+    good.ConnectionString(central_->ConnectionString() + ";Password={" + central_->Pwd() + "}");
+    EXPECT_EQ(ToUpper(good.ConnectionString()).find("PWD="), std::string::npos);
+    EXPECT_EQ(ToUpper(good.ConnectionString()).find("PASSWORD="), std::string::npos);
+    good.Open();
+    EXPECT_EQ(good.State(), adStateOpen);
+    EXPECT_EQ(ToUpper(good.ConnectionString()).find("PWD="), std::string::npos);
+}
+
 TEST_P(ConnectionTest, ClosingTheConnectionClosesItsReaders) {
     auto connection = central_->Connect();
     Recordset recordset;

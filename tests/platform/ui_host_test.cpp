@@ -20,12 +20,12 @@ class HeadlessHostTest : public ::testing::Test {
 };
 
 TEST_F(HeadlessHostTest, DefaultHostIsHeadlessAndWritesOneLinePerMessage) {
-    EXPECT_NE(dynamic_cast<HeadlessUiHost*>(&CurrentUiHost()), nullptr);
+    EXPECT_NE(dynamic_cast<HeadlessUiHost*>(CurrentUiHost().get()), nullptr);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ShowErrorMessage("There is a problem with the central connection.\r\nrefused"), 1);
     EXPECT_EQ(ShowInfoMessage("Saved\nagain"), 1);
-    CurrentUiHost().SetMousePointer(kPointerBusy);
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->SetMousePointer(kPointerBusy);
+    CurrentUiHost()->DoEvents();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Error: There is a problem with the central connection. refused\n"
               "Message: Saved again\n");
@@ -36,7 +36,7 @@ TEST_F(HeadlessHostTest, SettingsDialogCountsAsCancelledAndNamesTheFile) {
     SettingsFilePath() = missing;
     CurrentDialogState().Cancelled = false;
     ::testing::internal::CaptureStderr();
-    CurrentUiHost().ShowSettingsDialog();
+    CurrentUiHost()->ShowSettingsDialog();
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(CurrentDialogState().Cancelled);
     EXPECT_EQ(said.rfind("Error: The settings file " + missing + " is missing", 0), 0u) << said;
@@ -47,7 +47,7 @@ TEST_F(HeadlessHostTest, SettingsDialogCountsAsCancelledAndNamesTheFile) {
     SettingsFilePath() = existing;
     CurrentDialogState().Cancelled = false;
     ::testing::internal::CaptureStderr();
-    CurrentUiHost().ShowSettingsDialog();
+    CurrentUiHost()->ShowSettingsDialog();
     said = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(CurrentDialogState().Cancelled);
     EXPECT_NE(said.find(existing), std::string::npos) << said;
@@ -55,10 +55,10 @@ TEST_F(HeadlessHostTest, SettingsDialogCountsAsCancelledAndNamesTheFile) {
 }
 
 TEST(UiHostTest, InstalledHostReceivesTitlesAndIconsAndIsReplacedAgain) {
-    UiHost* before = &CurrentUiHost();
+    UiHost* before = CurrentUiHost().get();
     {
         ScopedRecordingHost host;
-        EXPECT_EQ(&CurrentUiHost(), &*host);
+        EXPECT_EQ(CurrentUiHost().get(), &*host);
         ShowErrorMessage("bad");
         ShowInfoMessage("good");
         ASSERT_EQ(host->Messages.size(), 2u);
@@ -69,7 +69,7 @@ TEST(UiHostTest, InstalledHostReceivesTitlesAndIconsAndIsReplacedAgain) {
         EXPECT_EQ(host->Messages[1].Title, "Message");
         EXPECT_EQ(host->Messages[1].Icon, MessageIcon::Information);
     }
-    EXPECT_EQ(&CurrentUiHost(), before);
+    EXPECT_EQ(CurrentUiHost().get(), before);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace vendral {
 namespace {
 
@@ -60,6 +63,33 @@ TEST(VariantTest, AFailedConversionIsAnErrorNeverASilentZero) {
     EXPECT_THROW(Variant(40000).ToInteger(), VariantError);
     EXPECT_THROW(Variant(3e10).ToLong(), VariantError);
     EXPECT_THROW(Variant("maybe").ToBool(), VariantError);
+}
+
+// 2^63 is the first double above the 64-bit range; the bound compared against
+// must be exact, not the rounded double of the largest 64-bit integer.
+TEST(VariantTest, DoublesOutsideTheTargetOrNotANumberAreConversionErrors) {
+    const double twoTo63 = 9223372036854775808.0;
+    EXPECT_THROW(Variant(twoTo63).ToLongLong(), VariantError);
+    EXPECT_THROW(Variant(-twoTo63 * 2).ToLongLong(), VariantError);
+    EXPECT_EQ(Variant(-twoTo63).ToLongLong(), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(Variant(9223372036854774784.0).ToLongLong(), 9223372036854774784LL);
+    EXPECT_THROW(Variant("9223372036854775808").ToLongLong(), VariantError);
+    EXPECT_THROW(Variant("1e19").ToLong(), VariantError);
+    EXPECT_THROW(Variant(std::nan("")).ToLongLong(), VariantError);
+    EXPECT_THROW(Variant(std::nan("")).ToLong(), VariantError);
+    EXPECT_THROW(Variant(std::nan("")).ToInteger(), VariantError);
+    EXPECT_THROW(Variant(std::numeric_limits<double>::infinity()).ToLong(), VariantError);
+    EXPECT_THROW(Variant(-std::numeric_limits<double>::infinity()).ToLongLong(), VariantError);
+    EXPECT_THROW(Variant("nan").ToLong(), VariantError);
+    EXPECT_THROW(Variant("inf").ToDouble(), VariantError);
+    // The edges of the narrower targets, rounded half to even first.
+    EXPECT_EQ(Variant(2147483647.4).ToLong(), 2147483647);
+    EXPECT_THROW(Variant(2147483647.5).ToLong(), VariantError);
+    EXPECT_EQ(Variant(-2147483648.5).ToLong(), -2147483648);
+    EXPECT_THROW(Variant(-2147483649.0).ToLong(), VariantError);
+    EXPECT_EQ(Variant(32767.0).ToInteger(), 32767);
+    EXPECT_THROW(Variant(32768.0).ToInteger(), VariantError);
+    EXPECT_THROW(Variant(-32769.0).ToInteger(), VariantError);
 }
 
 TEST(VariantTest, NumbersCompareByValueAcrossTypes) {

@@ -89,6 +89,22 @@ TEST(AtomicWrite, FailedWriteKeepsTheOldFileAndCleansUp) {
     EXPECT_EQ(LeftoversBeside(path), std::vector<std::string>{});
 }
 
+// A writer killed before its rename leaves its temporary file, which may hold
+// a password; the next write removes it, and only files of that pattern.
+TEST(AtomicWrite, StaleTemporaryFilesAreRemovedAtTheNextWrite) {
+    std::string path = FreshSettingsPath();
+    WriteText(path, "[Central]\nDSN=x\n");
+    const std::string stale = path + ".tmpAb12Cd";
+    const std::string other = path + ".tmp-notes";
+    WriteText(stale, "[Central]\nPWD=secret\n");
+    WriteText(other, "keep");
+    WriteIniValue("Central", "UID", "u", path);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(other));
+    EXPECT_EQ(ReadText(path), "[Central]\nDSN=x\nUID=u\n");
+    fs::remove(other);
+}
+
 TEST(AtomicWrite, ConcurrentWritersLoseNoUpdate) {
     std::string path = FreshSettingsPath();
     auto writer = [&](const std::string& section) {

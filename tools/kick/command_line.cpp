@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <charconv>
 #include <filesystem>
 
 #include "kick_date.h"
@@ -44,6 +45,31 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return line;
 }
 
+std::vector<std::string> ArgumentsAfterProgram(int argc, const char* const* argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    return args;
+}
+
+std::string ProgramName(int argc, const char* const* argv, const std::string& fallback) {
+    if (argc < 1 || !argv || !argv[0] || !*argv[0]) return fallback;
+    std::string name = std::filesystem::path(argv[0]).filename().string();
+    return name.empty() ? fallback : name;
+}
+
+std::optional<std::int32_t> ParseAssociateOption(std::string_view text) {
+    std::string_view digits = text;
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    std::int32_t value = 0;
+    // from_chars takes a "-" but no "+"; the sign is applied by parsing it along.
+    std::string_view number = text.front() == '+' ? digits : text;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size()) return std::nullopt;
+    return value;
+}
+
 std::string DefaultSettingsFile(const std::string& programPath) {
     std::filesystem::path program(programPath);
     return (program.parent_path() / program.stem()).string() + ".ini";
@@ -63,8 +89,8 @@ std::string UsageText(const std::string& programName, const std::string& shortDa
            "\n"
            "  --ini FILE        settings file of the central connection (default: the program's\n"
            "                    folder and name with .ini)\n"
-           "  --associate N     only this associate's rows; 0 (the default) for all\n"
-           "                    synchronizer users\n"
+           "  --associate N     only this associate's rows (a decimal number); 0 (the\n"
+           "                    default) for all synchronizer users\n"
            "  --kick-date DATE  first due date to re-send, as YYYY-MM-DD" +
            (localeForm.empty() ? std::string() : " or " + localeForm) +
            "\n"
@@ -78,8 +104,8 @@ std::string UsageText(const std::string& programName, const std::string& shortDa
            "The last line reports the rows logged: \"Inserts for appointments: A, inserts for\n"
            "tasks: T\". Errors are reported on standard error with a non-zero exit status:\n"
            "1 when the database cannot be opened or fails during the run (what was logged\n"
-           "stays logged), 2 for an option or date that cannot be read, 3 when the associate\n"
-           "was no number and the run was made for all synchronizer users, as 0 would be.\n";
+           "stays logged), 2 for an option or date that cannot be read (the associate must\n"
+           "be a plain decimal number).\n";
 }
 
 }  // namespace vendral::kick

@@ -1,8 +1,11 @@
 // The options of prodwell.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vendral::kick {
@@ -27,6 +30,19 @@ class CommandLineError : public std::runtime_error {
 // args without the program name. Options take their value as the next
 // argument or after "=" (--ini=FILE). Throws CommandLineError.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The arguments after the program name; none when the program was started
+// without any (argc 0, which execve allows).
+std::vector<std::string> ArgumentsAfterProgram(int argc, const char* const* argv);
+// The file name the program was started under, or fallback without argv[0].
+std::string ProgramName(int argc, const char* const* argv, const std::string& fallback);
+
+// The associate of --associate: a plain decimal integer (an optional sign and
+// digits, nothing else) that fits 32 bits; nullopt for anything else. Unlike
+// the window's text box, the command line takes no hexadecimal, fraction,
+// exponent or trailing text, so that a typing error cannot turn into a run for
+// every synchronizer user.
+std::optional<std::int32_t> ParseAssociateOption(std::string_view text);
 
 // The program's folder and file name without extension, with ".ini".
 std::string DefaultSettingsFile(const std::string& programPath);

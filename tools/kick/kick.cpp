@@ -37,7 +37,7 @@ void KickPhaseRows(CDatabase& db, const KickRequest& request, KickPhase phase, s
                 kAppointmentTable, rows.Fields(kIdColumn).Value().ToLong(), 0);
             // Counted once written, so that after an error the count says what was logged.
             ++logged;
-            CurrentUiHost().DoEvents();
+            CurrentUiHost()->DoEvents();
         }
         ++looked;
         if (progress) progress(phase, looked);

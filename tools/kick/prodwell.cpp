@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "associate_text.h"
 #include "command_line.h"
 #include "console_host.h"
 #include "kick.h"
@@ -28,14 +27,13 @@ using namespace vendral::kick;
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-// The run was made, but for all synchronizer users because the associate text was no number.
-constexpr int kExitAssociateNotANumber = 3;
 
 // The executable itself, so that the settings file is found beside it from any folder.
 std::string ProgramPath(const char* argv0) {
     std::error_code error;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) return self.string();
+    if (!argv0 || !*argv0) return "prodwell";
     return std::filesystem::absolute(argv0, error).string();
 }
 
@@ -111,11 +109,11 @@ int RunWindowMode(const std::string& program, const std::string& programPath,
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string program = std::filesystem::path(argc > 0 ? argv[0] : "prodwell").filename();
+    std::string program = ProgramName(argc, argv, "prodwell");
     std::string dateFormat = LocaleShortDateFormat();
     CommandLine line;
     try {
-        line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        line = ParseCommandLine(ArgumentsAfterProgram(argc, argv));
     } catch (const CommandLineError& error) {
         return Fail(program, error.what(), kExitUsage);
     }
@@ -131,19 +129,15 @@ int main(int argc, char** argv) {
 
     KickRequest request;
     request.SkipTasks = line.SkipTasks;
-    bool associateNotANumber = false;
-    try {
-        AssociateText associate = ParseAssociateText(line.AssociateText);
-        if (!associate.StartsWithNumber) {
-            // Read as 0, as the window did; a typing error must not pass unnoticed.
-            std::cerr << program << ": the associate \"" << OneLine(line.AssociateText)
-                      << "\" is not a number; taking 0 (all synchronizer users)" << std::endl;
-            associateNotANumber = true;
-        }
-        request.AssociateID = associate.AssociateID;
-    } catch (const std::out_of_range& error) {
-        return Fail(program, error.what(), kExitUsage);
+    std::optional<std::int32_t> associate = ParseAssociateOption(line.AssociateText);
+    if (!associate) {
+        return Fail(program,
+                    "cannot read the associate \"" + line.AssociateText +
+                        "\" (use a decimal number that fits 32 bits; 0 for all synchronizer "
+                        "users)",
+                    kExitUsage);
     }
+    request.AssociateID = *associate;
 
     std::optional<std::int32_t> kickTime = ParseKickDate(line.KickDate, dateFormat);
     if (!kickTime) {
@@ -158,13 +152,10 @@ int main(int argc, char** argv) {
     request.KickTime = *kickTime;
 
     std::string iniFile =
-        line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argv[0])) : line.IniFile;
+        line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argc > 0 ? argv[0] : nullptr))
+                             : line.IniFile;
     try {
-        int status = Run(program, ProgramPath(argv[0]), iniFile, request);
-        // The rows are logged as the window would have logged them, but a script
-        // that meant one associate must not take the run for a success.
-        if (status == 0 && associateNotANumber) return kExitAssociateNotANumber;
-        return status;
+        return Run(program, ProgramPath(argc > 0 ? argv[0] : nullptr), iniFile, request);
     } catch (const std::exception& error) {
         return Fail(program, error.what(), kExitFailure);
     }

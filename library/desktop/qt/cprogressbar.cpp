@@ -152,22 +152,22 @@ void CProgressBar::ClearProgBar() {
 }
 
 void CProgressBar::SetProgBarPos(std::int32_t ProgPos) {
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
     Show(ProgPos);
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
 }
 
 void CProgressBar::DelayProgBar(std::int16_t itime) {
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
     if (itime > 0) std::this_thread::sleep_for(std::chrono::milliseconds(itime));
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
 }
 
 void CProgressBar::Raise(std::int32_t n) {
     if (!counter_.Moves(n)) return;
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
     Show(counter_.Advance());
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
 }
 
 }  // namespace vendral

@@ -37,7 +37,7 @@ Variant CSplash::ShowSplash(const std::string& sFileName) {
         QString::fromStdString(File().FileInfo_InternalName()));
     qt::FrmSplash::Instance().LblVersion->setText(
         QString::fromStdString(File().FileInfo_FileVersion()));
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
     Bar().Parent(qt::FrmSplash::Instance().Picture1);
     Bar().Create({}, {}, {}, {}, true);
     Bar().MaxValue(10);

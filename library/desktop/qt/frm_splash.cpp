@@ -185,7 +185,7 @@ void FrmSplash::Load() {
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
     show();
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
 }
 
 void FrmSplash::paintEvent(QPaintEvent*) {
@@ -203,7 +203,7 @@ void FrmSplash::changeEvent(QEvent* event) {
     static thread_local bool inside = false;
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !inside) {
         inside = true;
-        CurrentUiHost().DoEvents();
+        CurrentUiHost()->DoEvents();
         inside = false;
     }
 }

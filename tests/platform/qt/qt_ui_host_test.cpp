@@ -18,7 +18,7 @@ namespace {
 using test::qt::MessageBoxRecorder;
 
 TEST(QtUiHost, IsInstalledWhenTheWidgetLibraryIsLoaded) {
-    EXPECT_NE(dynamic_cast<QtUiHost*>(&CurrentUiHost()), nullptr);
+    EXPECT_NE(dynamic_cast<QtUiHost*>(CurrentUiHost().get()), nullptr);
 }
 
 TEST(QtUiHost, ErrorAndInfoMessagesAreModalBoxesWithTheirTitlesIconsAndOneOkButton) {
@@ -66,7 +66,7 @@ TEST(QtUiHost, DestroyingTheHostLeavesNoBusyPointerBehind) {
 TEST(QtUiHost, DoEventsRunsPendingEvents) {
     bool ran = false;
     QTimer::singleShot(0, [&ran] { ran = true; });
-    CurrentUiHost().DoEvents();
+    CurrentUiHost()->DoEvents();
     EXPECT_TRUE(ran);
 }
 

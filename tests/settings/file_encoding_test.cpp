@@ -1,0 +1,87 @@
+// Settings files written by the original platform: ANSI (Windows-1252) or
+// UTF-16 with a byte-order mark, read as they are and written back in kind.
+#include <gtest/gtest.h>
+
+#include "settings/settings_files.h"
+#include "vendral/settings.h"
+
+namespace vendral::test {
+namespace {
+
+std::string Read(const std::string& path, const std::string& key) {
+    return ReadIniValue("Central", key, "", path).ToString();
+}
+
+std::string Utf16Le(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+std::string Utf16Be(const std::u16string& text) {
+    std::string bytes = "\xFE\xFF";
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit >> 8));
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+    }
+    return bytes;
+}
+
+TEST(SettingsFileEncoding, AnAnsiFileIsReadAsWindows1252AndWrittenBackInIt) {
+    std::string path = FreshSettingsPath();
+    // "Søren", "Zürich", "€5" and "“q”" in Windows-1252.
+    WriteText(path,
+              "[Central]\r\nUID=S\xF8ren\r\nDSN=Z\xFCrich\r\nCost=\x80"
+              "5\r\nQuote=\x93q\x94\r\n");
+    EXPECT_EQ(Read(path, "UID"), "Søren");
+    EXPECT_EQ(Read(path, "DSN"), "Zürich");
+    EXPECT_EQ(Read(path, "Cost"), "€5");
+    EXPECT_EQ(Read(path, "Quote"), "“q”");
+
+    WriteIniValue("Central", "ServerName", "Malmö", path);
+    // A character ANSI cannot hold is written as "?", as the ANSI calls do.
+    WriteIniValue("Central", "PrefixName", "日本", path);
+    EXPECT_EQ(ReadText(path),
+              "[Central]\r\nUID=S\xF8ren\r\nDSN=Z\xFCrich\r\nCost=\x80"
+              "5\r\nQuote=\x93q\x94\r\nServerName=Malm\xF6\r\nPrefixName=??\r\n");
+    EXPECT_EQ(Read(path, "ServerName"), "Malmö");
+}
+
+TEST(SettingsFileEncoding, AUtf16FileIsReadAndWrittenBackAsUtf16) {
+    std::string path = FreshSettingsPath();
+    const std::u16string text =
+        u"[Central]\r\nDSN=crm\r\nUID=Søren 日本\r\n[Local]\r\nDSN=travel\r\n";
+    WriteText(path, Utf16Le(text));
+    EXPECT_EQ(Read(path, "DSN"), "crm");
+    EXPECT_EQ(Read(path, "UID"), "Søren 日本");
+    EXPECT_EQ(ReadIniValue("Local", "DSN", "", path).ToString(), "travel");
+
+    WriteIniValue("Central", "PWDC", "Zürich", path);
+    WriteIniValue("Central", "DSN", "crm2", path);
+    EXPECT_EQ(ReadText(path),
+              Utf16Le(u"[Central]\r\nDSN=crm2\r\nUID=Søren 日本\r\nPWDC=Zürich\r\n[Local]\r\n"
+                      u"DSN=travel\r\n"));
+
+    std::string big = FreshSettingsPath(".be.ini");
+    WriteText(big, Utf16Be(u"[Central]\nDSN=ünï\n"));
+    EXPECT_EQ(Read(big, "DSN"), "ünï");
+    WriteIniValue("Central", "UID", "x", big);
+    EXPECT_EQ(ReadText(big), Utf16Be(u"[Central]\nDSN=ünï\nUID=x\n"));
+}
+
+TEST(SettingsFileEncoding, UnicodeFilesStayUtf8AndANulEndsAValue) {
+    std::string path = FreshSettingsPath();
+    WriteText(path, "[Central]\nUID=Søren\n");
+    WriteIniValue("Central", "DSN", "Zürich", path);
+    EXPECT_EQ(ReadText(path), "[Central]\nUID=Søren\nDSN=Zürich\n");
+    // A NUL ends the value when written, as a line break does.
+    WriteIniValue("Central", "PWD", std::string("abc\0[Evil]\nx=1", 15), path);
+    EXPECT_EQ(ReadText(path), "[Central]\nUID=Søren\nDSN=Zürich\nPWD=abc\n");
+    EXPECT_EQ(Read(path, "PWD"), "abc");
+}
+
+}  // namespace
+}  // namespace vendral::test
