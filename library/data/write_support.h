@@ -51,7 +51,6 @@ class OwnTransaction {
     bool done_ = false;
 };
 
-<<<<<<< HEAD
 // Inside a caller's transaction: a savepoint that takes back what was done
 // after it unless released, so that a failed change leaves no log row behind
 // when the caller goes on to commit its other work.
@@ -81,7 +80,7 @@ class CallersSavepoint {
     Connection& connection_;
     bool released_ = false;
 };
-=======
+
 // A name as the list inserts store it (through CheckSQL: "'" doubled for the
 // literal, "[" as "[[", "|" as two characters of code 24), made a LIKE pattern
 // that matches that text only: "%" and "_" are escaped, with "!" as the
@@ -109,7 +108,6 @@ inline LikeText StoredNameForLike(const std::string& checked, bool fileDatabase)
     }
     return {pattern, fileDatabase ? "" : " ESCAPE '!'"};
 }
->>>>>>> i16
 
 // Closes a recordset (the shared WorkRecordset above all) on every way out, so
 // that a failed query never breaks the next one.
