@@ -310,9 +310,12 @@ void FrmODBCSettings::ResetToDesign() {
 }
 
 // The window has no close command: no close button in its title, and the
-// window manager's close (Alt+F4 included) is refused in closeEvent.
+// window manager's close (Alt+F4 included) is refused in closeEvent. Window
+// managers grant every command when a window names none, so the dialog names
+// maximising, which they refuse for a window of fixed size.
 void FrmODBCSettings::RemoveCloseMenu() {
-    const Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    const Qt::WindowFlags flags =
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint;
     // Setting the flags again would hide a shown window.
     if (windowFlags() != flags) setWindowFlags(flags);
 }
