@@ -477,22 +477,25 @@ void FrmODBCSettings::LoadSettingsFile(const std::string& file) {
 
     // A plain password is moved to its encoded form, also when the user
     // then cancels; the boxes then show the decoded value.
-    for (auto [section, box] :
-         {std::pair{kCentral, "TxtCentralPWD"}, std::pair{kLocal, "TxtLocalPWD"}}) {
+    struct Side {
+        const char* Section;
+        const char* Box;
+    };
+    const std::array<Side, 2> sides{Side{kCentral, "TxtCentralPWD"}, Side{kLocal, "TxtLocalPWD"}};
+    for (const Side& side : sides) {
         Skipping([&] {
-            QLineEdit* password = Text(box);
+            QLineEdit* password = Text(side.Box);
             if (!password->text().isEmpty()) {
-                WriteIniValue(section, "PWD", "", file);
-                WriteIniValue(section, "PWDC", EncodePassword(Std(password->text())), file);
+                WriteIniValue(side.Section, "PWD", "", file);
+                WriteIniValue(side.Section, "PWDC", EncodePassword(Std(password->text())), file);
             }
         });
     }
-    for (auto [section, box] :
-         {std::pair{kCentral, "TxtCentralPWD"}, std::pair{kLocal, "TxtLocalPWD"}}) {
+    for (const Side& side : sides) {
         Skipping([&] {
-            QString encoded = read(section, "PWDC");
+            QString encoded = read(side.Section, "PWDC");
             if (!encoded.isEmpty()) encoded = QString::fromStdString(DecodePassword(Std(encoded)));
-            Text(box)->setText(encoded);
+            Text(side.Box)->setText(encoded);
         });
     }
 }
