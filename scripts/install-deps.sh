@@ -14,6 +14,8 @@ packages=(
   # display with a real window manager, the desktop opener.
   qt6-base-dev qt6-svg-dev libqt6svg6 libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
   xvfb openbox x11-utils xdg-utils fonts-dejavu-core fonts-dejavu-extra
+  # Keys and window-manager requests sent to real windows in the X11 tests.
+  xdotool wmctrl
   # Real Windows PE files with version resources for the version-information tests.
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
   # Network drives: shares are mounted through GVfs (gio).

@@ -1,14 +1,36 @@
 #include "settings/qt/settings_dialog_host.h"
 
-#include "vendral/ui_host.h"
+#include <QCoreApplication>
+#include <QPointer>
+
+#include "settings/qt/frm_odbc_settings.h"
 
 namespace vendral::qt {
+namespace {
 
-// Until the dialog form is built, the Qt host falls back on the headless
-// dialog, which says that the settings cannot be entered and counts as
-// cancelled.
+// The dialog is created on first use and kept; widgets must go before the
+// application object does.
+QPointer<FrmODBCSettings>& Instance() {
+    static QPointer<FrmODBCSettings> instance;
+    return instance;
+}
+
+void DeleteInstance() {
+    delete Instance().data();
+}
+
+}  // namespace
+
+FrmODBCSettings& SettingsDialog() {
+    if (Instance().isNull()) {
+        Instance() = new FrmODBCSettings;
+        qAddPostRoutine(DeleteInstance);
+    }
+    return *Instance();
+}
+
 void RunSettingsDialog() {
-    HeadlessUiHost().ShowSettingsDialog();
+    SettingsDialog().ShowModally();
 }
 
 }  // namespace vendral::qt

@@ -13,7 +13,9 @@ namespace vendral::test::qt {
 
 class ModalWatcher::Impl : public QObject {
   public:
-    explicit Impl(std::function<bool(QWidget*)> action) : action_(std::move(action)) {
+    explicit Impl(std::function<bool(QWidget*)> action)
+        : action_(std::move(action)),
+          handled_("vendralTestHandled" + QByteArray::number(reinterpret_cast<quintptr>(this))) {
         QObject::connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
         timer_.start(20);
     }
@@ -21,10 +23,11 @@ class ModalWatcher::Impl : public QObject {
   private:
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
-        // A property marks what was handled: a box on the stack may reuse the
-        // address of the one before it.
-        if (modal == nullptr || !modal->isVisible() || modal->property(kHandled).toBool()) return;
-        modal->setProperty(kHandled, true);
+        // A property marks what this watcher handled: a box on the stack may
+        // reuse the address of the one before it, and other watchers look at
+        // the same windows.
+        if (modal == nullptr || !modal->isVisible() || modal->property(handled_).toBool()) return;
+        modal->setProperty(handled_, true);
         // Act from a fresh event, so that the dialog's own show has finished.
         QPointer<QWidget> target(modal);
         QTimer::singleShot(0, this, [this, target] {
@@ -37,7 +40,7 @@ class ModalWatcher::Impl : public QObject {
 
     std::function<bool(QWidget*)> action_;
     QTimer timer_;
-    static constexpr const char* kHandled = "vendralTestHandled";
+    QByteArray handled_;
     bool active_ = true;
 };
 

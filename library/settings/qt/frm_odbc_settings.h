@@ -1,0 +1,73 @@
+// FrmODBCSettings: the modal dialog in which the user picks the data sources,
+// user ids, passwords, table-name prefixes and (optionally) server and
+// database names of the central and the local connection, tests them and
+// saves them into the settings file.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <map>
+#include <string>
+
+class QCloseEvent;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMouseEvent;
+class QPushButton;
+
+namespace vendral::qt {
+
+class FrmODBCSettings : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit FrmODBCSettings(QWidget* parent = nullptr);
+    ~FrmODBCSettings() override;
+
+    // Puts every control back as designed and runs the load sequence for
+    // this thread's dialog state (SettingsFilePath, DialogMode, DialogAskServer).
+    void Load();
+    // Load, then the modal loop; returns when Save or Cancel closed the dialog.
+    void ShowModally();
+
+    // Fills both data-source lists from the driver manager and selects the
+    // first entry.
+    void GetDSNEntrys();
+    // Validates the visible entries of the mode; shows the message of the last
+    // failed check and returns false, else true.
+    bool CheckSettings();
+
+  protected:
+    // Escape and the window manager's close do not leave the dialog: Save and
+    // Cancel are the ways out.
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    void ResetToDesign();
+    void RemoveCloseMenu();
+    void ArrangeForMode(int mode, int askServer);
+    void SetHeights(int windowTwips, int frameTwips);
+    void LoadSettingsFile(const std::string& file);
+    void SetTop(QWidget* widget, int topTwips);
+    void Leave(int result);
+
+    void SaveClicked();
+    void TestClicked();
+    void CancelClicked();
+    void HelpClicked();
+    bool TestConnection(const QString& failureText, const QString& successText,
+                        const QComboBox* dsn, const QLineEdit* uid, const QLineEdit* pwd);
+
+    QWidget* Control(const char* name) const;
+    QComboBox* Combo(const char* name) const;
+    QLineEdit* Text(const char* name) const;
+
+    QFrame* frame_ = nullptr;
+    bool leaving_ = false;
+};
+
+}  // namespace vendral::qt
