@@ -46,8 +46,14 @@ struct Connection::Handles {
     bool streams = false;
     SQLUSMALLINT commitBehavior = SQL_CB_PRESERVE;
     SQLUSMALLINT rollbackBehavior = SQL_CB_PRESERVE;
-    // Closed statement handles kept for the next statement.
-    std::vector<odbc::Handle> spareStatements;
+    // Closed statement handles kept for the next statement, with the query
+    // timeout each was given, so that an unchanged one is not set again.
+    struct Spare {
+        odbc::Handle handle;
+        std::int32_t timeout;
+    };
+    std::vector<Spare> spareStatements;
+    std::vector<std::pair<SQLHANDLE, std::int32_t>> lentTimeouts;
     std::shared_ptr<Connection> companion;
     std::optional<bool> writeAheadLog;
 };
@@ -212,17 +218,21 @@ void Connection::SetAutocommit(bool on) {
 void* Connection::TakeStatementHandle() {
     if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
     odbc::Handle statement;
+    std::int32_t timeout = -1;
     if (!handles_->spareStatements.empty()) {
-        statement = std::move(handles_->spareStatements.back());
+        statement = std::move(handles_->spareStatements.back().handle);
+        timeout = handles_->spareStatements.back().timeout;
         handles_->spareStatements.pop_back();
     } else {
         statement = odbc::Handle(SQL_HANDLE_STMT, handles_->connection.get());
     }
-    SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
-                   reinterpret_cast<SQLPOINTER>(
-                       static_cast<SQLULEN>(commandTimeout_ > 0 ? commandTimeout_ : 0)),
-                   0);
+    const std::int32_t wanted = commandTimeout_ > 0 ? commandTimeout_ : 0;
+    if (timeout != wanted) {
+        SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(wanted)), 0);
+    }
     SQLHANDLE raw = statement.get();
+    handles_->lentTimeouts.emplace_back(raw, wanted);
     statement.Release();
     return raw;
 }
@@ -230,6 +240,15 @@ void* Connection::TakeStatementHandle() {
 void Connection::ReturnStatementHandle(void* statement) noexcept {
     if (!statement) return;
     odbc::Handle handle = odbc::Handle::Adopt(SQL_HANDLE_STMT, statement);
+    std::int32_t timeout = -1;
+    auto& lent = handles_->lentTimeouts;
+    for (auto it = lent.begin(); it != lent.end(); ++it) {
+        if (it->first == statement) {
+            timeout = it->second;
+            lent.erase(it);
+            break;
+        }
+    }
     // A handle that cannot be closed cleanly is freed rather than reused.
     if (!handles_->connected || handles_->spareStatements.size() >= 4 ||
         !odbc::Succeeded(SQLFreeStmt(handle.get(), SQL_CLOSE)))
@@ -237,7 +256,7 @@ void Connection::ReturnStatementHandle(void* statement) noexcept {
     SQLFreeStmt(handle.get(), SQL_UNBIND);
     SQLFreeStmt(handle.get(), SQL_RESET_PARAMS);
     try {
-        handles_->spareStatements.push_back(std::move(handle));
+        handles_->spareStatements.push_back({std::move(handle), timeout});
     } catch (...) {
         // Out of memory: the handle is freed instead.
     }
@@ -289,6 +308,7 @@ void Connection::Close() {
         handles_->companion.reset();
     }
     handles_->spareStatements.clear();
+    handles_->lentTimeouts.clear();
     if (!handles_->connected) return;
     if (inTransaction_) {
         SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_ROLLBACK);

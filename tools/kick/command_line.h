@@ -15,6 +15,8 @@ struct CommandLine {
     std::string AssociateText = "0";
     std::string KickDate = kDefaultKickDate;
     bool SkipTasks = false;
+    // The set-based kick: the same log rows, a block of rows per transaction.
+    bool Batch = false;
     bool Help = false;
 };
 

@@ -40,7 +40,8 @@ int Fail(const std::string& program, const std::string& message, int status) {
     return status;
 }
 
-int Run(const std::string& program, const std::string& iniFile, const KickRequest& request) {
+int Run(const std::string& program, const std::string& iniFile, const KickRequest& request,
+        bool batch) {
     auto host = std::make_shared<ConsoleHost>();
     InstallUiHost(host);
     CDatabase db;
@@ -57,9 +58,13 @@ int Run(const std::string& program, const std::string& iniFile, const KickReques
     {
         ProgressLine progress(stdout, isatty(STDOUT_FILENO) == 1);
         try {
-            RunKick(db, request, counts, [&progress](KickPhase phase, std::int32_t rows) {
+            auto show = [&progress](KickPhase phase, std::int32_t rows) {
                 progress.Show(phase, rows);
-            });
+            };
+            if (batch)
+                RunBatchKick(db, request, counts, show);
+            else
+                RunKick(db, request, counts, show);
         } catch (const std::exception& error) {
             progress.Clear();
             // What was logged before the error stays logged; say how much.
@@ -122,7 +127,7 @@ int main(int argc, char** argv) {
     std::string iniFile =
         line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argv[0])) : line.IniFile;
     try {
-        int status = Run(program, iniFile, request);
+        int status = Run(program, iniFile, request, line.Batch);
         // The rows are logged as the window would have logged them, but a script
         // that meant one associate must not take the run for a success.
         if (status == 0 && associateNotANumber) return kExitAssociateNotANumber;
