@@ -1,10 +1,13 @@
-// Times the kick end to end (opening from the settings file included) beside the
-// same statements sent by a minimal loop over the ODBC C API, on one data source.
+// Times the kick and the query helpers beside the same statements sent by
+// minimal loops over the ODBC C API, all on one data source in one run:
 //   kick_bench --label NAME --ini FILE --dsn DSN [--uid U] [--pwd P] --prefix P
-//              --kick-date YYYY-MM-DD [--runs N]
+//              --kick-date YYYY-MM-DD [--runs N] [--helper-calls N]
+// Every figure is the median of the runs with the lowest and highest beside it;
+// the ratios come last. Opening the database or connecting is not timed.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <string>
@@ -14,57 +17,71 @@
 #include "kick_date.h"
 #include "raw_odbc_kick.h"
 #include "vendral/cdatabase.h"
+#include "vendral/connection.h"
 
 namespace {
 
 using namespace vendral;
 using Clock = std::chrono::steady_clock;
 
-struct Sample {
-    double Seconds = 0;
-    std::int64_t Rows = 0;
-    std::int32_t Logged = 0;
+struct Series {
+    std::string Name;
+    std::vector<double> Seconds;
+    double Median() const {
+        std::vector<double> sorted = Seconds;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[sorted.size() / 2];
+    }
+    double Min() const { return *std::min_element(Seconds.begin(), Seconds.end()); }
+    double Max() const { return *std::max_element(Seconds.begin(), Seconds.end()); }
 };
 
-Sample TimeLibraryKick(const std::string& ini, const kick::KickRequest& request) {
+double Time(const std::function<void()>& work) {
     auto start = Clock::now();
-    CDatabase db;
-    Variant opened = db.OpenODBC_DB(ini, OpenCentral, false);
-    if (!db.dDatabaseIsRunning())
-        throw std::runtime_error("cannot open " + ini + ": " + db.LastReturnedErrorMessage());
-    (void)opened;
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+struct KickOutcome {
+    std::int64_t Rows = 0;
+    std::int64_t Logged = 0;
+    double Seconds = 0;  // the kick itself; opening the database is not counted
+};
+
+std::unique_ptr<CDatabase> Open(const std::string& ini) {
+    auto db = std::make_unique<CDatabase>();
+    db->OpenODBC_DB(ini, OpenCentral, false);
+    if (!db->dDatabaseIsRunning())
+        throw std::runtime_error("cannot open " + ini + ": " + db->LastReturnedErrorMessage());
+    return db;
+}
+
+KickOutcome LibraryKick(const std::string& ini, const kick::KickRequest& request, bool batch) {
+    auto db = Open(ini);
     kick::KickCounts counts;
-    std::int64_t rows = 0, phaseRows = 0;
-    kick::KickPhase current = kick::KickPhase::Appointments;
-    kick::RunKick(db, request, counts, [&](kick::KickPhase phase, std::int32_t looked) {
-        if (phase != current) rows += phaseRows, current = phase;
-        phaseRows = looked;
+    std::map<kick::KickPhase, std::int32_t> looked;
+    auto progress = [&](kick::KickPhase phase, std::int32_t rows) { looked[phase] = rows; };
+    double seconds = Time([&] {
+        if (batch)
+            kick::RunBatchKick(*db, request, counts, progress);
+        else
+            kick::RunKick(*db, request, counts, progress);
     });
-    rows += phaseRows;
-    db.dDatabase->Close();
-    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return {seconds, rows, counts.Appointments + counts.Tasks};
+    db->dDatabase->Close();
+    return {looked[kick::KickPhase::Appointments] + looked[kick::KickPhase::Tasks],
+            counts.Appointments + counts.Tasks, seconds};
 }
 
-Sample TimeRawKick(const std::map<std::string, std::string>& args,
-                   const kick::KickRequest& request) {
-    auto start = Clock::now();
-    bench::RawKickResult result =
-        bench::RunRawKick(args.at("--dsn"), args.at("--uid"), args.at("--pwd"), args.at("--prefix"),
-                          request.AssociateID, request.KickTime);
-    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return {seconds, result.RowsLookedAt, result.Appointments + result.Tasks};
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+void Print(const Series& series, double units, const char* unit) {
+    std::printf("  %-34s %8.3f s  (%.3f to %.3f)  %10.0f %s/s\n", series.Name.c_str(),
+                series.Median(), series.Min(), series.Max(), units / series.Median(), unit);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::map<std::string, std::string> args{{"--uid", ""}, {"--pwd", ""}, {"--runs", "3"}};
+    std::map<std::string, std::string> args{
+        {"--uid", ""}, {"--pwd", ""}, {"--runs", "5"}, {"--helper-calls", "2000"}};
     for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];
     for (const char* required : {"--label", "--ini", "--dsn", "--prefix", "--kick-date"}) {
         if (!args.count(required)) {
@@ -77,34 +94,108 @@ int main(int argc, char** argv) {
         std::cerr << "kick_bench: cannot read the kick date\n";
         return 2;
     }
-    kick::KickRequest request{0, *kickTime, false};
-    int runs = std::max(1, std::stoi(args["--runs"]));
+    const kick::KickRequest request{0, *kickTime, false};
+    const int runs = std::max(1, std::stoi(args["--runs"]));
+    const int helperCalls = std::max(1, std::stoi(args["--helper-calls"]));
+    const std::string &ini = args["--ini"], &dsn = args["--dsn"], &uid = args["--uid"],
+                      &pwd = args["--pwd"], &prefix = args["--prefix"];
 
     try {
-        // One untimed pass of each warms the caches of the file system and the server.
-        Sample warmLibrary = TimeLibraryKick(args["--ini"], request);
-        Sample warmRaw = TimeRawKick(args, request);
-        if (warmLibrary.Rows != warmRaw.Rows || warmLibrary.Logged != warmRaw.Logged) {
-            std::cerr << "kick_bench: the two loops disagree: " << warmLibrary.Rows << "/"
-                      << warmLibrary.Logged << " rows/logged against " << warmRaw.Rows << "/"
-                      << warmRaw.Logged << "\n";
+        // One untimed pass of each warms the caches and checks that all agree.
+        KickOutcome perRow = LibraryKick(ini, request, false);
+        KickOutcome batch = LibraryKick(ini, request, true);
+        bench::RawKickResult raw = bench::RunRawKick(dsn, uid, pwd, prefix, 0, *kickTime, true);
+        std::int64_t floorRows = bench::RunSingleStatementKick(dsn, uid, pwd, prefix, *kickTime);
+        if (perRow.Rows != raw.RowsLookedAt || perRow.Logged != raw.Appointments + raw.Tasks ||
+            batch.Rows != perRow.Rows || batch.Logged != perRow.Logged ||
+            floorRows != perRow.Logged) {
+            std::cerr << "kick_bench: the loops disagree: per-row " << perRow.Rows << "/"
+                      << perRow.Logged << ", set-based " << batch.Rows << "/" << batch.Logged
+                      << ", raw " << raw.RowsLookedAt << "/" << raw.Appointments + raw.Tasks
+                      << ", single statement -/" << floorRows << " (rows looked at/logged)\n";
             return 1;
         }
-        std::vector<double> library, raw;
-        for (int run = 0; run < runs; ++run) {  // alternated, so that drift hits both alike
-            library.push_back(TimeLibraryKick(args["--ini"], request).Seconds);
-            raw.push_back(TimeRawKick(args, request).Seconds);
+
+        // The helpers' statements, captured as the library sends them.
+        auto db = Open(ini);
+        std::vector<std::string> countTexts, firstTexts;
+        db->dDatabase->SetStatementObserver(
+            [&](const std::string& sql) { countTexts.push_back(sql); });
+        std::int64_t librarySum = 0;
+        for (int i = 0; i < helperCalls; ++i)
+            librarySum +=
+                db->CountRecords("Syncusers", "where associate_id = " + std::to_string(i % 40), 0)
+                    .ToLongLong();
+        db->dDatabase->SetStatementObserver(
+            [&](const std::string& sql) { firstTexts.push_back(sql); });
+        for (int i = 0; i < helperCalls; ++i)
+            librarySum += db->GetFirstLongRecord("Syncusers", "associate_id",
+                                                 "where associate_id =" + std::to_string(i % 40), 0)
+                              .ToLongLong();
+        db->dDatabase->SetStatementObserver(nullptr);
+        if (librarySum != bench::RunRawHelperLoop(dsn, uid, pwd, countTexts) +
+                              bench::RunRawHelperLoop(dsn, uid, pwd, firstTexts)) {
+            std::cerr << "kick_bench: the helper loops disagree\n";
+            return 1;
         }
-        double rows = static_cast<double>(warmLibrary.Rows);
-        double libraryRate = rows / Median(library);
-        double rawRate = rows / Median(raw);
+
+        Series libKick{"per-row kick (Vendral)", {}}, rawSame{"raw loop, same transactions", {}},
+            rawAuto{"raw loop, autocommit", {}}, libBatch{"set-based kick (Vendral, --batch)", {}},
+            floor{"single INSERT ... SELECT (raw)", {}}, libCount{"CountRecords (Vendral)", {}},
+            rawCount{"CountRecords statements (raw)", {}},
+            libFirst{"GetFirstLongRecord (Vendral)", {}},
+            rawFirst{"GetFirstLongRecord statements (raw)", {}};
+        for (int run = 0; run < runs; ++run) {  // alternated, so that drift hits all alike
+            libKick.Seconds.push_back(LibraryKick(ini, request, false).Seconds);
+            rawSame.Seconds.push_back(
+                bench::RunRawKick(dsn, uid, pwd, prefix, 0, *kickTime, true).Seconds);
+            rawAuto.Seconds.push_back(
+                bench::RunRawKick(dsn, uid, pwd, prefix, 0, *kickTime, false).Seconds);
+            libBatch.Seconds.push_back(LibraryKick(ini, request, true).Seconds);
+            double floorSeconds = 0;
+            bench::RunSingleStatementKick(dsn, uid, pwd, prefix, *kickTime, &floorSeconds);
+            floor.Seconds.push_back(floorSeconds);
+            libCount.Seconds.push_back(Time([&] {
+                for (int i = 0; i < helperCalls; ++i)
+                    db->CountRecords("Syncusers",
+                                     "where associate_id = " + std::to_string(i % 40), 0);
+            }));
+            double rawSeconds = 0;
+            bench::RunRawHelperLoop(dsn, uid, pwd, countTexts, &rawSeconds);
+            rawCount.Seconds.push_back(rawSeconds);
+            libFirst.Seconds.push_back(Time([&] {
+                for (int i = 0; i < helperCalls; ++i)
+                    db->GetFirstLongRecord("Syncusers", "associate_id",
+                                           "where associate_id =" + std::to_string(i % 40), 0);
+            }));
+            bench::RunRawHelperLoop(dsn, uid, pwd, firstTexts, &rawSeconds);
+            rawFirst.Seconds.push_back(rawSeconds);
+        }
+
+        const double rows = static_cast<double>(perRow.Rows);
         std::printf(
-            "%-10s %lld rows looked at, %d logged per run; median of %d runs:\n"
-            "           kick (Vendral)  %8.3f s  %10.0f rows/s\n"
-            "           raw ODBC loop   %8.3f s  %10.0f rows/s\n"
-            "           ratio kick/raw  %8.2f (throughput)\n",
-            args["--label"].c_str(), static_cast<long long>(warmLibrary.Rows), warmLibrary.Logged,
-            runs, Median(library), libraryRate, Median(raw), rawRate, libraryRate / rawRate);
+            "%s: %lld rows looked at, %lld logged per kick; median (lowest to highest) "
+            "of %d runs\n",
+            args["--label"].c_str(), static_cast<long long>(perRow.Rows),
+            static_cast<long long>(perRow.Logged), runs);
+        for (const Series* s : {&libKick, &rawSame, &rawAuto, &libBatch, &floor})
+            Print(*s, rows, "rows");
+        for (const Series* s : {&libCount, &rawCount, &libFirst, &rawFirst})
+            Print(*s, helperCalls, "calls");
+        auto rate = [&](const Series& s) { return 1.0 / s.Median(); };
+        std::printf("  ratios (throughput):\n");
+        std::printf("    per-row kick / raw loop, same transactions  %6.2f  (goal >= 0.95)\n",
+                    rate(libKick) / rate(rawSame));
+        std::printf("    per-row kick / raw loop, autocommit         %6.2f\n",
+                    rate(libKick) / rate(rawAuto));
+        std::printf("    set-based / per-row kick                    %6.1f  (goal >= 20)\n",
+                    rate(libBatch) / rate(libKick));
+        std::printf("    single statement / set-based kick           %6.2f  (goal <= 2)\n",
+                    rate(floor) / rate(libBatch));
+        std::printf("    CountRecords / raw                          %6.2f  (goal >= 0.95)\n",
+                    rate(libCount) / rate(rawCount));
+        std::printf("    GetFirstLongRecord / raw                    %6.2f  (goal >= 0.95)\n",
+                    rate(libFirst) / rate(rawFirst));
     } catch (const std::exception& error) {
         std::cerr << "kick_bench: " << error.what() << "\n";
         return 1;

@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <chrono>
 #include <ctime>
 #include <stdexcept>
 
@@ -66,12 +67,19 @@ std::int64_t LocalSeconds() {
 }
 
 // The same statements the library sends for UpdateTravelTransactionLog(4608, ..., 9, id, 0).
-void LogRow(SQLHSTMT stmt, const std::string& p, std::int32_t registered, std::int32_t id) {
+void LogRow(SQLHDBC dbc, SQLHSTMT stmt, const std::string& p, std::int32_t registered,
+            std::int32_t id, bool transactions) {
     std::int64_t logId = 0;
     for (;;) {
+        if (transactions)
+            SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
         Exec(stmt, "UPDATE " + p + "Sequence SET Next_id = Next_id + 1  WHERE id=39");
         SQLFreeStmt(stmt, SQL_CLOSE);
         logId = FirstNumber(stmt, "Select Next_id FROM " + p + "Sequence WHERE ID =39") - 1;
+        if (transactions) {
+            Check(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT), SQL_HANDLE_DBC, dbc, "commit");
+            SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+        }
         if (FirstNumber(stmt, "SELECT Next_id FROM " + p + "Sequence where id =39 and next_id = " +
                                   std::to_string(logId)) == 0)
             break;
@@ -85,7 +93,7 @@ void LogRow(SQLHSTMT stmt, const std::string& p, std::int32_t registered, std::i
 }
 
 void Phase(Handles& h, const std::string& prefix, kick::KickPhase phase, std::int32_t associateID,
-           std::int32_t kickTime, std::int32_t& logged, RawKickResult& result) {
+           std::int32_t kickTime, std::int32_t& logged, RawKickResult& result, bool transactions) {
     Exec(h.rows, kick::BuildKickStatement(prefix, phase, associateID, kickTime));
     SQLINTEGER id = 0, owner = 0, registered = 0;
     SQLLEN idInd = 0, ownerInd = 0, registeredInd = 0;
@@ -100,7 +108,8 @@ void Phase(Handles& h, const std::string& prefix, kick::KickPhase phase, std::in
         if (FirstNumber(h.work, "SELECT associate_id FROM " + prefix +
                                     "Syncusers where associate_id =" + std::to_string(ownerId)) >
             0) {
-            LogRow(h.work, prefix, registeredInd == SQL_NULL_DATA ? 0 : registered, id);
+            LogRow(h.dbc, h.work, prefix, registeredInd == SQL_NULL_DATA ? 0 : registered, id,
+                   transactions);
             ++logged;
         }
         ++result.RowsLookedAt;
@@ -109,12 +118,7 @@ void Phase(Handles& h, const std::string& prefix, kick::KickPhase phase, std::in
     SQLFreeStmt(h.rows, SQL_UNBIND);
 }
 
-}  // namespace
-
-RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const std::string& pwd,
-                         const std::string& prefix, std::int32_t associateID,
-                         std::int32_t kickTime) {
-    Handles h;
+void Connect(Handles& h, const std::string& dsn, const std::string& uid, const std::string& pwd) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h.env);
     SQLSetEnvAttr(h.env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
     SQLAllocHandle(SQL_HANDLE_DBC, h.env, &h.dbc);
@@ -124,11 +128,76 @@ RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const s
           SQL_HANDLE_DBC, h.dbc, "connect to " + dsn);
     SQLAllocHandle(SQL_HANDLE_STMT, h.dbc, &h.rows);
     SQLAllocHandle(SQL_HANDLE_STMT, h.dbc, &h.work);
+}
+
+}  // namespace
+
+RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const std::string& pwd,
+                         const std::string& prefix, std::int32_t associateID, std::int32_t kickTime,
+                         bool libraryTransactions) {
+    Handles h;
+    Connect(h, dsn, uid, pwd);
     RawKickResult result;
+    auto start = std::chrono::steady_clock::now();
     Phase(h, prefix, kick::KickPhase::Appointments, associateID, kickTime, result.Appointments,
-          result);
-    Phase(h, prefix, kick::KickPhase::Tasks, associateID, kickTime, result.Tasks, result);
+          result, libraryTransactions);
+    Phase(h, prefix, kick::KickPhase::Tasks, associateID, kickTime, result.Tasks, result,
+          libraryTransactions);
+    result.Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
+}
+
+std::int64_t RunSingleStatementKick(const std::string& dsn, const std::string& uid,
+                                    const std::string& pwd, const std::string& p,
+                                    std::int32_t kickTime, double* seconds) {
+    Handles h;
+    Connect(h, dsn, uid, pwd);
+    auto start = std::chrono::steady_clock::now();
+    const std::string rows =
+        " from " + p + "appointment appointment, " + p +
+        "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
+        "appointment.do_by >= " +
+        std::to_string(kickTime) +
+        " and appointment.type in (1,6,2,7) and appointment.associate_id > 0 and exists (select "
+        "1 from " +
+        p + "Syncusers syncusers where syncusers.associate_id = appointment.associate_id)";
+    SQLSetConnectAttr(h.dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
+    std::int64_t count = FirstNumber(h.work, "select count(*)" + rows);
+    Exec(h.work, "UPDATE " + p + "Sequence SET Next_id = Next_id + " + std::to_string(count) +
+                     " WHERE id=39");
+    SQLFreeStmt(h.work, SQL_CLOSE);
+    std::int64_t first =
+        FirstNumber(h.work, "Select Next_id FROM " + p + "Sequence WHERE ID =39") - count;
+    // Appointments before tasks, each in id order, as the kick logs them.
+    Exec(h.work, "INSERT INTO " + p +
+                     "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, "
+                     "type, associate_id, tablenumber, record_id ) select " +
+                     std::to_string(first - 1) +
+                     " + row_number() over (order by case when appointment.type in (1,6) then 0 "
+                     "else 1 end, appointment.appointment_id), " +
+                     std::to_string(LocalSeconds()) +
+                     ", 0, 4608, coalesce(appointment.registered_associate_id, 0), 9, "
+                     "appointment.appointment_id" +
+                     rows);
+    SQLFreeStmt(h.work, SQL_CLOSE);
+    Check(SQLEndTran(SQL_HANDLE_DBC, h.dbc, SQL_COMMIT), SQL_HANDLE_DBC, h.dbc, "commit");
+    if (seconds)
+        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return count;
+}
+
+std::int64_t RunRawHelperLoop(const std::string& dsn, const std::string& uid,
+                              const std::string& pwd, const std::vector<std::string>& statements,
+                              double* seconds) {
+    Handles h;
+    Connect(h, dsn, uid, pwd);
+    auto start = std::chrono::steady_clock::now();
+    std::int64_t sum = 0;
+    for (const std::string& sql : statements) sum += FirstNumber(h.work, sql);
+    if (seconds)
+        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return sum;
 }
 
 }  // namespace vendral::bench

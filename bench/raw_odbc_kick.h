@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vendral::bench {
 
@@ -11,12 +12,28 @@ struct RawKickResult {
     std::int64_t RowsLookedAt = 0;
     std::int32_t Appointments = 0;
     std::int32_t Tasks = 0;
+    double Seconds = 0;  // from the connection made to the last row, connecting not counted
 };
 
 // Connects with "DSN=...;UID=...;PWD=...", runs both phases and disconnects.
 // Throws std::runtime_error with the driver's message on any failure.
+// libraryTransactions: the id reservation in a transaction of its own, as the
+// library sends it; otherwise every statement in autocommit.
 RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const std::string& pwd,
-                         const std::string& prefix, std::int32_t associateID,
-                         std::int32_t kickTime);
+                         const std::string& prefix, std::int32_t associateID, std::int32_t kickTime,
+                         bool libraryTransactions);
+
+// The floor of the job: the same log rows written by one INSERT ... SELECT of
+// the engine (ids numbered in SQL), with the ids reserved in the same
+// transaction. Returns the rows logged.
+std::int64_t RunSingleStatementKick(const std::string& dsn, const std::string& uid,
+                                    const std::string& pwd, const std::string& prefix,
+                                    std::int32_t kickTime, double* seconds = nullptr);
+
+// The statement texts of CountRecords and GetFirstLongRecord sent count times
+// through raw ODBC on one connection (one statement handle); returns a checksum.
+std::int64_t RunRawHelperLoop(const std::string& dsn, const std::string& uid,
+                              const std::string& pwd, const std::vector<std::string>& statements,
+                              double* seconds = nullptr);
 
 }  // namespace vendral::bench

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Times the kick on the demo database in SQLite and on the same data in a
-# throwaway PostgreSQL server, beside a minimal raw ODBC loop (bench/kick_bench.cpp).
+# Times the kick (per row and set-based) and the query helpers on the demo
+# database in SQLite and on the same data in a throwaway PostgreSQL server,
+# beside minimal raw ODBC loops (bench/kick_bench.cpp); then measures the peak
+# resident memory of kicks over a generated database of a million appointments
+# on both engines (BENCH_ROWS rows; the per-row kick is stopped after
+# PER_ROW_SECONDS seconds, its memory being that of its read).
 set -euo pipefail
 build=${1:?usage: bench.sh BUILD_DIR}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,8 +65,73 @@ for engine in sqlite pg; do
 done
 
 kick_date=${KICK_DATE:-2026-01-01}
-runs=${RUNS:-3}
-"$build/bench/kick_bench" --label SQLite --ini "$bench_dir/sqlite.ini" --dsn vendral_bench_sqlite \
+runs=${RUNS:-5}
+# SKIP_TIMINGS=1 measures only the memory of the million-row kicks.
+[ "${SKIP_TIMINGS:-0}" = 1 ] || "$build/bench/kick_bench" --label SQLite --ini "$bench_dir/sqlite.ini" --dsn vendral_bench_sqlite \
   --prefix main. --kick-date "$kick_date" --runs "$runs"
-"$build/bench/kick_bench" --label PostgreSQL --ini "$bench_dir/pg.ini" --dsn vendral_bench_pg \
+[ "${SKIP_TIMINGS:-0}" = 1 ] || "$build/bench/kick_bench" --label PostgreSQL --ini "$bench_dir/pg.ini" --dsn vendral_bench_pg \
   --uid postgres --pwd "$password" --prefix CRM5. --kick-date "$kick_date" --runs "$runs"
+
+# A million appointments: the demo's rows, generated at scale by the same
+# arithmetic (64-bit, so that PostgreSQL's integers do not overflow).
+rows=${BENCH_ROWS:-1000000}
+per_row_seconds=${PER_ROW_SECONDS:-30}
+sed -e "s/SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000/SELECT CAST(1 AS BIGINT) UNION ALL SELECT i + 1 FROM n WHERE i < $rows/" \
+  "$root/scripts/demo-data.sql" > "$bench_dir/million-data.sql"
+rm -f "$bench_dir"/million.db*
+{
+  echo "PRAGMA journal_mode=WAL;"
+  echo "BEGIN;"
+  cat "$root/tests/support/crm_schema.sql"
+  cat "$bench_dir/million-data.sql"
+  echo "COMMIT;"
+} | sqlite3 -batch -bail "$bench_dir/million.db" >/dev/null
+"${psql[@]}" -c "CREATE DATABASE million" >/dev/null
+psql_million=("$pgbin/psql" -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p "$port" -U postgres -d million)
+{
+  echo "CREATE SCHEMA crm5; SET search_path TO crm5;"
+  cat "$root/tests/support/crm_schema.sql"
+} | "${psql_million[@]}" >/dev/null
+# The same rows copied over, as for the demo data (the generator is SQLite's dialect).
+for table in associate syncusers appointment syncsoapp sequence; do
+  sqlite3 -csv "$bench_dir/million.db" "SELECT * FROM $table" |
+    "${psql_million[@]}" -c "\\copy crm5.$table FROM STDIN WITH (FORMAT csv)"
+done
+"${psql_million[@]}" -c "ANALYZE" >/dev/null
+cat >> "$bench_dir/odbc.ini" <<INI
+
+[vendral_million_sqlite]
+Driver=SQLite3
+Database=$bench_dir/million.db
+Timeout=100000
+SyncPragma=NORMAL
+
+[vendral_million_pg]
+Driver=PostgreSQL Unicode
+Servername=127.0.0.1
+Port=$port
+Database=million
+INI
+printf '[Central]\nDSN=vendral_million_sqlite\nDBPrefix=main.\n' > "$bench_dir/million-sqlite.ini"
+printf '[Central]\nDSN=vendral_million_pg\nUID=postgres\nPWD=%s\nDBPrefix=CRM5\n' "$password" \
+  > "$bench_dir/million-pg.ini"
+
+# Every known appointment and task of the million is due from 2024 on: all are read.
+million_date=2024-01-01
+prodwell=$build/tools/kick/prodwell
+echo "Peak resident memory over $rows appointments ($(sqlite3 "$bench_dir/million.db" \
+  "SELECT COUNT(*) FROM syncsoapp") known to the synchronizer), kick date $million_date:"
+for engine in sqlite pg; do
+  ini=$bench_dir/million-$engine.ini
+  start=$(date +%s%N)
+  out=$("$build/bench/peak_rss" "$prodwell" --ini "$ini" --kick-date "$million_date" --batch 2>&1)
+  end=$(date +%s%N)
+  printf '  %-10s set-based kick: %s in %s ms: %s\n' "$engine" \
+    "$(echo "$out" | grep -o 'peak_rss_kb=[0-9]*' | cut -d= -f2) kB" "$(( (end - start) / 1000000 ))" \
+    "$(echo "$out" | grep Inserts)"
+  out=$("$build/bench/peak_rss" --seconds "$per_row_seconds" "$prodwell" --ini "$ini" \
+    --kick-date "$million_date" 2>&1)
+  printf '  %-10s per-row kick:   %s (%s)\n' "$engine" \
+    "$(echo "$out" | grep -o 'peak_rss_kb=[0-9]*' | cut -d= -f2) kB" \
+    "$(echo "$out" | grep -o 'stopped after the time limit' || echo "$out" | grep Inserts)"
+done

@@ -124,10 +124,26 @@ class Connection : public std::enable_shared_from_this<Connection> {
     void RequireUsable();
     void Attach(Recordset* recordset);
     void Detach(Recordset* recordset);
+    // A statement handle on this connection, reused from an earlier statement
+    // where one was handed back; handed back closed and unbound.
+    void* TakeStatementHandle();
+    void ReturnStatementHandle(void* statement) noexcept;
+    // A second connection to the same data source that streams results in
+    // blocks of fetchSize rows, for long reads on a driver that otherwise
+    // buffers a whole result; nullptr where this connection streams itself or
+    // where a second connection would not see what this one wrote (an open
+    // transaction). Its statements are reported to this connection's observer.
+    std::shared_ptr<Connection> StreamingCompanion(std::int32_t fetchSize);
 
   private:
     bool TransactionAborted();
     void RestoreAutocommit();
+    enum class CursorEnd { Commit, Rollback, AutocommitSwitch };
+    // Before a commit, a rollback or a switch of the commit mode that would end
+    // the driver's open cursors, their remaining rows move into the recordsets.
+    void KeepOpenCursors(CursorEnd end);
+    void SetAutocommit(bool on);
+    void ReadDriverTraits(const std::string& completed);
 
     struct Handles;
     std::unique_ptr<Handles> handles_;
@@ -191,11 +207,23 @@ class Recordset {
     void Close();
     std::int32_t State() const;
 
+    // Rows fetched per round trip of a long read. Above 1, a result the driver
+    // would hold whole in memory is streamed in blocks of this many rows
+    // instead (set before Open; the default 1 leaves the driver's own way).
+    std::int32_t CacheSize() const {
+        return cacheSize_;
+    }
+    void CacheSize(std::int32_t rows);
+
   private:
     friend class Connection;
     void Release() noexcept;
     void FetchRow();
+    bool ReadDriverRow(std::vector<Variant>& row);
     void RequireRow() const;
+    // Moves the rest of the rows out of the driver's cursor; a failure is kept
+    // and raised by the next MoveNext, so that the caller's commit still happens.
+    void KeepRemainingRows() noexcept;
 
     struct Statement;
     std::unique_ptr<Statement> statement_;
@@ -203,6 +231,7 @@ class Recordset {
     std::vector<std::string> names_;
     std::vector<Variant> row_;
     bool eof_ = true;
+    std::int32_t cacheSize_ = 1;
 };
 
 }  // namespace vendral

@@ -1,6 +1,7 @@
 #include "vendral/connection.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/connection_string.h"
 #include "platform/driver_kind.h"
@@ -49,11 +50,45 @@ DatabaseError::DatabaseError(const std::string& description, const std::string& 
                              std::int32_t nativeError)
     : DatabaseError(std::vector<ErrorRecord>{{description, sqlState, nativeError}}) {}
 
+enum class DriverFamily { Other, SQLite, PostgreSQL };
+
 struct Connection::Handles {
     odbc::Handle environment;
     odbc::Handle connection;
     bool connected = false;
+    // The string the connection was opened with, password included, for a companion.
+    std::string odbcString;
+    DriverFamily family = DriverFamily::Other;
+    // The driver streams results (SQLite's StepAPI, psqlODBC's declare/fetch).
+    bool streams = false;
+    SQLUSMALLINT commitBehavior = SQL_CB_PRESERVE;
+    SQLUSMALLINT rollbackBehavior = SQL_CB_PRESERVE;
+    // Closed statement handles kept for the next statement, with the query
+    // timeout each was given, so that an unchanged one is not set again.
+    struct Spare {
+        odbc::Handle handle;
+        std::int32_t timeout;
+    };
+    std::vector<Spare> spareStatements;
+    std::vector<std::pair<SQLHANDLE, std::int32_t>> lentTimeouts;
+    std::shared_ptr<Connection> companion;
+    std::optional<bool> writeAheadLog;
 };
+
+namespace {
+
+// The value of a key in a completed connection string; empty when absent.
+std::string CompletedValue(const std::string& completed, const std::string& key) {
+    for (const auto& [name, value] : ParseConnectionString(completed))
+        if (ToUpper(name) == ToUpper(key)) return value;
+    return {};
+}
+
+bool Enabled(const std::string& value) {
+    return !value.empty() && value != "0";
+}
+
+}  // namespace
 
 Connection::Connection() : handles_(std::make_unique<Handles>()) {}
 
@@ -140,11 +175,13 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     if (!odbc::Succeeded(rc))
         Fail(odbc::Diagnostics(SQL_HANDLE_DBC, fresh.connection.get(), rc, wide));
     fresh.connected = true;
+    fresh.odbcString = target.OdbcString;
     *handles_ = std::move(fresh);
     inTransaction_ = false;
     failedInTransaction_ = false;
     unusable_ = false;
     wideCalls_ = wide;
+    ReadDriverTraits(completed);
 
     if (target.FileDatabase) {
         connectionString_ = "Provider=" + target.Provider + ";Data Source=" + target.FilePath;
@@ -154,10 +191,149 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     }
 }
 
+void Connection::ReadDriverTraits(const std::string& completed) {
+    SQLHDBC dbc = handles_->connection.get();
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    std::string driver;
+    if (odbc::Succeeded(SQLGetInfo(dbc, SQL_DRIVER_NAME, name, sizeof name, &length)))
+        driver = ToUpper(reinterpret_cast<char*>(name));
+    handles_->family = driver.find("SQLITE") != std::string::npos     ? DriverFamily::SQLite
+                       : driver.find("PSQLODBC") != std::string::npos ? DriverFamily::PostgreSQL
+                                                                      : DriverFamily::Other;
+    if (handles_->family == DriverFamily::SQLite)
+        handles_->streams = Enabled(CompletedValue(completed, "StepAPI"));
+    if (handles_->family == DriverFamily::PostgreSQL)
+        handles_->streams = Enabled(CompletedValue(completed, "UseDeclareFetch"));
+    SQLUSMALLINT behavior = SQL_CB_PRESERVE;
+    if (odbc::Succeeded(SQLGetInfo(dbc, SQL_CURSOR_COMMIT_BEHAVIOR, &behavior, 0, nullptr)))
+        handles_->commitBehavior = behavior;
+    behavior = SQL_CB_PRESERVE;
+    if (odbc::Succeeded(SQLGetInfo(dbc, SQL_CURSOR_ROLLBACK_BEHAVIOR, &behavior, 0, nullptr)))
+        handles_->rollbackBehavior = behavior;
+}
+
+void Connection::KeepOpenCursors(CursorEnd end) {
+    if (openRecordsets_.empty()) return;
+    bool ends = false;
+    switch (end) {
+        case CursorEnd::Commit:
+            ends = handles_->commitBehavior != SQL_CB_PRESERVE;
+            break;
+        case CursorEnd::Rollback:
+            ends = handles_->rollbackBehavior != SQL_CB_PRESERVE;
+            break;
+        case CursorEnd::AutocommitSwitch:
+            break;
+    }
+    // The SQLite driver reports that cursors survive, but a switch of the
+    // commit mode (which every transaction of ours makes) ends the statement
+    // it is stepping through; the rest of its rows would read as the end.
+    if (handles_->family == DriverFamily::SQLite && handles_->streams) ends = true;
+    if (!ends) return;
+    for (Recordset* recordset : std::vector<Recordset*>(openRecordsets_))
+        recordset->KeepRemainingRows();
+}
+
+void Connection::SetAutocommit(bool on) {
+    SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0);
+}
+
+void* Connection::TakeStatementHandle() {
+    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
+    odbc::Handle statement;
+    std::int32_t timeout = -1;
+    if (!handles_->spareStatements.empty()) {
+        statement = std::move(handles_->spareStatements.back().handle);
+        timeout = handles_->spareStatements.back().timeout;
+        handles_->spareStatements.pop_back();
+    } else {
+        statement = odbc::Handle(SQL_HANDLE_STMT, handles_->connection.get());
+    }
+    const std::int32_t wanted = commandTimeout_ > 0 ? commandTimeout_ : 0;
+    if (timeout != wanted) {
+        SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(wanted)), 0);
+    }
+    SQLHANDLE raw = statement.get();
+    handles_->lentTimeouts.emplace_back(raw, wanted);
+    statement.Release();
+    return raw;
+}
+
+void Connection::ReturnStatementHandle(void* statement) noexcept {
+    if (!statement) return;
+    odbc::Handle handle = odbc::Handle::Adopt(SQL_HANDLE_STMT, statement);
+    std::int32_t timeout = -1;
+    auto& lent = handles_->lentTimeouts;
+    for (auto it = lent.begin(); it != lent.end(); ++it) {
+        if (it->first == statement) {
+            timeout = it->second;
+            lent.erase(it);
+            break;
+        }
+    }
+    // A handle that cannot be closed cleanly is freed rather than reused.
+    if (!handles_->connected || handles_->spareStatements.size() >= 4 ||
+        !odbc::Succeeded(SQLFreeStmt(handle.get(), SQL_CLOSE)))
+        return;
+    SQLFreeStmt(handle.get(), SQL_UNBIND);
+    SQLFreeStmt(handle.get(), SQL_RESET_PARAMS);
+    try {
+        handles_->spareStatements.push_back({std::move(handle), timeout});
+    } catch (...) {
+        // Out of memory: the handle is freed instead.
+    }
+}
+
+std::shared_ptr<Connection> Connection::StreamingCompanion(std::int32_t fetchSize) {
+    if (!handles_->connected || inTransaction_ || handles_->streams) return nullptr;
+    // Only where reads on a second connection never wait for this one's
+    // writes, nor hold them up: PostgreSQL's snapshots, SQLite's write-ahead log
+    // (in its other journal modes a reader would block this connection's commits).
+    std::string streamOption;
+    if (handles_->family == DriverFamily::PostgreSQL) {
+        streamOption = "UseDeclareFetch=1;Fetch=" + std::to_string(std::max(fetchSize, 2));
+    } else if (handles_->family == DriverFamily::SQLite) {
+        if (!handles_->writeAheadLog) {
+            Recordset mode;
+            mode.Open("PRAGMA journal_mode", shared_from_this(), adOpenForwardOnly, adLockReadOnly,
+                      adCmdText);
+            handles_->writeAheadLog =
+                !mode.Eof() && ToUpper(mode.Fields(std::size_t{0}).Value().ToString()) == "WAL";
+            mode.Close();
+        }
+        if (!*handles_->writeAheadLog) return nullptr;
+        streamOption = "StepAPI=1";
+    } else {
+        return nullptr;
+    }
+    if (handles_->companion && handles_->companion->State() == adStateOpen)
+        return handles_->companion;
+    auto companion = std::make_shared<Connection>();
+    companion->CommandTimeout(commandTimeout_);
+    companion->ConnectionTimeout(connectionTimeout_);
+    companion->observer_ = [this](const std::string& sql) { NotifyStatement(sql); };
+    std::string odbcString = handles_->odbcString;
+    if (!odbcString.empty() && odbcString.back() != ';') odbcString += ';';
+    odbcString += streamOption;
+    companion->Open("Provider=MSDASQL;" + odbcString);
+    handles_->companion = companion;
+    return companion;
+}
+
 void Connection::Close() {
     // Open readers go with the connection, as the original closes its recordsets.
     for (Recordset* recordset : std::vector<Recordset*>(openRecordsets_)) recordset->Release();
     openRecordsets_.clear();
+    if (handles_->companion) {
+        handles_->companion->observer_ = nullptr;
+        handles_->companion->Close();
+        handles_->companion.reset();
+    }
+    handles_->spareStatements.clear();
+    handles_->lentTimeouts.clear();
     if (!handles_->connected) return;
     if (inTransaction_) {
         SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_ROLLBACK);
@@ -178,11 +354,12 @@ void Connection::RequireUsable() {
 std::int64_t Connection::Execute(const std::string& sql) {
     RequireUsable();
     NotifyStatement(sql);
-    odbc::Handle statement(SQL_HANDLE_STMT, handles_->connection.get());
-    if (commandTimeout_ > 0) {
-        SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_)), 0);
-    }
+    struct Borrowed {
+        Connection& owner;
+        SQLHSTMT handle;
+        ~Borrowed() { owner.ReturnStatementHandle(handle); }
+        SQLHSTMT get() const { return handle; }
+    } statement{*this, static_cast<SQLHSTMT>(TakeStatementHandle())};
     SQLRETURN rc;
     if (wideCalls_) {
         std::u16string text = odbc::Wide(sql);
@@ -214,6 +391,7 @@ std::int64_t Connection::Execute(const std::string& sql) {
 void Connection::BeginTrans() {
     RequireUsable();
     if (inTransaction_) Fail({{"A transaction is already open on this connection.", "25000", 0}});
+    KeepOpenCursors(CursorEnd::AutocommitSwitch);
     SQLRETURN rc = SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
     if (!odbc::Succeeded(rc))
@@ -257,6 +435,7 @@ void Connection::CommitTrans() {
         RollbackTrans();
         Fail({{kAbortedMessage, kAbortedTransactionState, 0}});
     }
+    KeepOpenCursors(CursorEnd::Commit);
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_COMMIT);
     if (!odbc::Succeeded(rc)) {
         auto records =
@@ -271,6 +450,7 @@ void Connection::CommitTrans() {
 void Connection::RollbackTrans() {
     if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
     if (!inTransaction_) Fail({{"No transaction is open on this connection.", "25000", 0}});
+    KeepOpenCursors(CursorEnd::Rollback);
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_ROLLBACK);
     inTransaction_ = false;
     std::vector<ErrorRecord> records;

@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 #include <odbcinst.h>
 
+#include <map>
+
 #include "platform/connection_string.h"
 #include "platform/text.h"
 
@@ -22,18 +24,32 @@ std::string DriverLibrary(const std::string& driver) {
     return ProfileString(driver, "Driver", "ODBCINST.INI");
 }
 
+struct DriverEntry {
+    std::string Dsn;
+    std::string Library;
+    std::map<std::string, std::string> Attributes;  // of the string, keys in upper case
+};
+
+DriverEntry FindDriver(const std::string& odbcConnectionString) {
+    DriverEntry entry;
+    std::string driver;
+    for (const auto& [key, value] : ParseConnectionString(odbcConnectionString)) {
+        std::string upper = ToUpper(key);
+        entry.Attributes.emplace(upper, value);
+        if (upper == "DRIVER" && driver.empty()) driver = value;
+        if (upper == "DSN" && entry.Dsn.empty()) entry.Dsn = value;
+    }
+    if (driver.empty() && !entry.Dsn.empty())
+        driver = ProfileString(entry.Dsn, "Driver", "ODBC.INI");
+    if (driver.empty()) driver = ProfileString("Default", "Driver", "ODBC.INI");
+    entry.Library = DriverLibrary(driver);
+    return entry;
+}
+
 }  // namespace
 
 bool IsUnicodeDriver(const std::string& odbcConnectionString) {
-    std::string driver, dsn;
-    for (const auto& [key, value] : ParseConnectionString(odbcConnectionString)) {
-        std::string upper = ToUpper(key);
-        if (upper == "DRIVER" && driver.empty()) driver = value;
-        if (upper == "DSN" && dsn.empty()) dsn = value;
-    }
-    if (driver.empty() && !dsn.empty()) driver = ProfileString(dsn, "Driver", "ODBC.INI");
-    if (driver.empty()) driver = ProfileString("Default", "Driver", "ODBC.INI");
-    std::string library = DriverLibrary(driver);
+    std::string library = FindDriver(odbcConnectionString).Library;
     if (library.empty()) return true;  // unknown: the wide calls are the safe default
 
     // The driver manager loads the same library for the connection; it stays

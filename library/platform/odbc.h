@@ -31,6 +31,14 @@ class Handle {
     SQLSMALLINT type() const { return type_; }
     explicit operator bool() const { return handle_ != SQL_NULL_HANDLE; }
     void Reset() noexcept;
+    // Gives up ownership without freeing.
+    void Release() noexcept { handle_ = SQL_NULL_HANDLE; }
+    static Handle Adopt(SQLSMALLINT type, SQLHANDLE handle) {
+        Handle adopted;
+        adopted.type_ = type;
+        adopted.handle_ = handle;
+        return adopted;
+    }
 
   private:
     SQLSMALLINT type_ = 0;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/odbc.h"
+#include "platform/row_spill.h"
 #include "platform/text.h"
 #include "vendral/connection.h"
 
@@ -111,9 +112,17 @@ std::string ReadNarrowText(SQLHSTMT stmt, SQLUSMALLINT column, SQLRETURN& rc, bo
 }  // namespace
 
 struct Recordset::Statement {
-    odbc::Handle handle;
+    // Borrowed from the connection that reads and handed back on release.
+    SQLHSTMT handle = SQL_NULL_HSTMT;
     std::vector<ColumnKind> kinds;
     bool wide = true;
+    // The connection whose Errors() and observer see this read: the caller's,
+    // also when a companion connection streams it.
+    std::shared_ptr<Connection> reporter;
+    // The rest of the rows, once the driver's cursor had to go.
+    std::unique_ptr<RowSpill> spill;
+    // Why the rest of the rows could not all be kept; raised after the kept ones.
+    std::vector<ErrorRecord> failure;
 };
 
 Recordset::Recordset() = default;
@@ -126,8 +135,19 @@ std::int32_t Recordset::State() const {
     return statement_ ? adStateOpen : adStateClosed;
 }
 
+void Recordset::CacheSize(std::int32_t rows) {
+    if (rows < 1)
+        throw DatabaseError("CacheSize must be at least 1, not " + std::to_string(rows) + ".",
+                            "HY024", 3001);
+    cacheSize_ = rows;
+}
+
 void Recordset::Release() noexcept {
-    if (connection_) connection_->Detach(this);
+    if (connection_) {
+        connection_->Detach(this);
+        if (statement_ && statement_->handle)
+            connection_->ReturnStatementHandle(statement_->handle);
+    }
     statement_.reset();
     connection_.reset();
     names_.clear();
@@ -153,19 +173,31 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         throw DatabaseError(std::move(records));
     }
     activeConnection->RequireUsable();
-    auto dbc = static_cast<SQLHDBC>(activeConnection->NativeHandle());
-    auto statement = std::make_unique<Statement>();
-    statement->handle = odbc::Handle(SQL_HANDLE_STMT, dbc);
-    SQLHSTMT stmt = statement->handle.get();
-    if (activeConnection->CommandTimeout() > 0) {
-        SQLSetStmtAttr(
-            stmt, SQL_ATTR_QUERY_TIMEOUT,
-            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(activeConnection->CommandTimeout())),
-            0);
+    std::shared_ptr<Connection> reader = activeConnection;
+    if (cacheSize_ > 1) {
+        try {
+            if (auto companion = activeConnection->StreamingCompanion(cacheSize_))
+                reader = companion;
+        } catch (const DatabaseError&) {
+            // No second connection to be had: the driver's own (buffered) read still works.
+        }
     }
-    const bool wide = activeConnection->WideCalls();
-    statement->wide = wide;
-    activeConnection->NotifyStatement(source);
+
+    auto statement = std::make_unique<Statement>();
+    statement->reporter = activeConnection;
+    statement->wide = reader->WideCalls();
+    statement->handle = static_cast<SQLHSTMT>(reader->TakeStatementHandle());
+    // Handed back on every way out until the recordset owns it.
+    struct Guard {
+        Connection& owner;
+        Statement* statement;
+        ~Guard() {
+            if (statement) owner.ReturnStatementHandle(statement->handle);
+        }
+    } guard{*reader, statement.get()};
+    SQLHSTMT stmt = statement->handle;
+    const bool wide = statement->wide;
+    reader->NotifyStatement(source);
     SQLRETURN rc;
     if (wide) {
         std::u16string text = odbc::Wide(source);
@@ -178,9 +210,11 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     if (rc != SQL_NO_DATA && !odbc::Succeeded(rc))
         activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
 
+    // Names and kinds are read once per result; every row reuses them.
     SQLSMALLINT columns = 0;
     if (rc != SQL_NO_DATA) SQLNumResultCols(stmt, &columns);
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0)));
     for (SQLSMALLINT c = 1; c <= columns; ++c) {
         SQLSMALLINT nameLength = 0, type = 0, decimals = 0, nullable = 0;
         SQLULEN size = 0;
@@ -204,8 +238,9 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         statement->kinds.push_back(KindOf(type));
     }
 
+    guard.statement = nullptr;
     statement_ = std::move(statement);
-    connection_ = activeConnection;
+    connection_ = reader;
     names_ = std::move(names);
     connection_->Attach(this);
     try {
@@ -217,21 +252,56 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
 }
 
 void Recordset::FetchRow() {
-    row_.clear();
-    SQLHSTMT stmt = statement_->handle.get();
     if (names_.empty()) {
+        row_.clear();
         eof_ = true;
         return;
     }
+    Statement& statement = *statement_;
+    if (statement.handle) {
+        eof_ = !ReadDriverRow(row_);
+        return;
+    }
+    if (statement.spill) {
+        row_.resize(names_.size());
+        if (statement.spill->Next(row_)) {
+            eof_ = false;
+            return;
+        }
+    }
+    row_.clear();
+    eof_ = true;
+    // The end of the kept rows is the end of the result only when all were kept.
+    if (!statement.failure.empty()) statement.reporter->Fail(statement.failure);
+}
+
+void Recordset::KeepRemainingRows() noexcept {
+    if (!statement_ || !statement_->handle || eof_ || names_.empty()) return;
+    Statement& statement = *statement_;
+    try {
+        statement.spill = std::make_unique<RowSpill>();
+        std::vector<Variant> row;
+        while (ReadDriverRow(row)) statement.spill->Append(row);
+    } catch (const DatabaseError& error) {
+        statement.failure = error.Records();
+    } catch (...) {
+        statement.failure = {
+            {"The rows of an open recordset could not be kept: out of memory.", "HY001", 0}};
+    }
+    // The cursor is done with: what is left to read is ours.
+    connection_->ReturnStatementHandle(statement.handle);
+    statement.handle = SQL_NULL_HSTMT;
+}
+
+bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
+    row.clear();
+    SQLHSTMT stmt = statement_->handle;
+    const bool wide = statement_->wide;
+    Connection& reporter = *statement_->reporter;
     SQLRETURN rc = SQLFetch(stmt);
-    if (rc == SQL_NO_DATA) {
-        eof_ = true;
-        return;
-    }
-    if (!odbc::Succeeded(rc))
-        connection_->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, statement_->wide));
-    eof_ = false;
-    row_.reserve(names_.size());
+    if (rc == SQL_NO_DATA) return false;
+    if (!odbc::Succeeded(rc)) reporter.Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
+    row.reserve(names_.size());
     for (std::size_t i = 0; i < names_.size(); ++i) {
         auto column = static_cast<SQLUSMALLINT>(i + 1);
         SQLLEN indicator = 0;
@@ -240,21 +310,21 @@ void Recordset::FetchRow() {
                 SQLBIGINT value = 0;
                 rc = SQLGetData(stmt, column, SQL_C_SBIGINT, &value, sizeof value, &indicator);
                 if (!odbc::Succeeded(rc)) break;
-                row_.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : WholeNumber(value));
+                row.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : WholeNumber(value));
                 continue;
             }
             case ColumnKind::Floating: {
                 double value = 0;
                 rc = SQLGetData(stmt, column, SQL_C_DOUBLE, &value, sizeof value, &indicator);
                 if (!odbc::Succeeded(rc)) break;
-                row_.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : Variant(value));
+                row.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : Variant(value));
                 continue;
             }
             case ColumnKind::Boolean: {
                 unsigned char value = 0;
                 rc = SQLGetData(stmt, column, SQL_C_BIT, &value, sizeof value, &indicator);
                 if (!odbc::Succeeded(rc)) break;
-                row_.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : Variant(value != 0));
+                row.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : Variant(value != 0));
                 continue;
             }
             case ColumnKind::Binary: {
@@ -277,27 +347,28 @@ void Recordset::FetchRow() {
                     if (rc == SQL_SUCCESS) break;
                 }
                 if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
-                row_.push_back(isNull ? Variant::Null() : Variant(bytes));
+                row.push_back(isNull ? Variant::Null() : Variant(std::move(bytes)));
                 continue;
             }
             case ColumnKind::Decimal:
             case ColumnKind::Text: {
                 bool isNull = false;
-                std::string text = statement_->wide ? ReadWideText(stmt, column, rc, isNull)
-                                                    : ReadNarrowText(stmt, column, rc, isNull);
+                std::string text = wide ? ReadWideText(stmt, column, rc, isNull)
+                                        : ReadNarrowText(stmt, column, rc, isNull);
                 if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
                 if (isNull) {
-                    row_.push_back(Variant::Null());
+                    row.push_back(Variant::Null());
                 } else if (statement_->kinds[i] == ColumnKind::Decimal) {
-                    row_.push_back(DecimalValue(text));
+                    row.push_back(DecimalValue(text));
                 } else {
-                    row_.push_back(Variant(std::move(text)));
+                    row.push_back(Variant(std::move(text)));
                 }
                 continue;
             }
         }
-        connection_->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, statement_->wide));
+        reporter.Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
     }
+    return true;
 }
 
 void Recordset::RequireRow() const {

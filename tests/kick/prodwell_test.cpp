@@ -108,6 +108,20 @@ TEST_P(ProdwellTest, KicksAndPrintsOnlyTheCountsWhenRedirected) {
     EXPECT_EQ(Logged(), 6);
 }
 
+TEST_P(ProdwellTest, TheSetBasedKickLogsTheSameRowsAndPrintsTheSameLine) {
+    Outcome run =
+        Prodwell({"--ini", ini_, "--associate", "0", "--kick-date", "2008-06-08", "--batch"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "Inserts for appointments: 1, inserts for tasks: 2\n");
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(central_
+                  ->Rows("SELECT record_id FROM traveltransactionlog WHERE type = 4608 AND "
+                         "tablenumber = 9 ORDER BY traveltransactionlog_id")
+                  .size(),
+              3u);
+    EXPECT_EQ(Prodwell({"--batch=yes", "--ini", ini_}).Status, 2);
+}
+
 TEST_P(ProdwellTest, SkipsTasksAndTakesTheLocaleDate) {
     // The C locale's short date is MM/DD/YY.
     setenv("LC_ALL", "C", 1);

@@ -31,6 +31,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (name == "--skip-tasks") {
             if (inlineValue) throw CommandLineError("option --skip-tasks takes no value");
             line.SkipTasks = true;
+        } else if (name == "--batch") {
+            if (inlineValue) throw CommandLineError("option --batch takes no value");
+            line.Batch = true;
         } else if (name == "--ini") {
             line.IniFile = takeValue();
             if (line.IniFile.empty()) throw CommandLineError("option --ini needs a file name");
@@ -78,7 +81,7 @@ std::string DefaultSettingsFile(const std::string& programPath) {
 std::string UsageText(const std::string& programName, const std::string& shortDateFormat) {
     std::string localeForm = DescribeDateFormat(shortDateFormat);
     return "Usage: " + programName +
-           " [--ini FILE] [--associate N] [--kick-date DATE] [--skip-tasks]\n"
+           " [--ini FILE] [--associate N] [--kick-date DATE] [--skip-tasks] [--batch]\n"
            "       " +
            programName +
            " --window [--ini FILE]\n"
@@ -98,6 +101,10 @@ std::string UsageText(const std::string& programName, const std::string& shortDa
            kDefaultKickDate +
            ")\n"
            "  --skip-tasks      re-send appointments only\n"
+           "  --batch           log a block of 10,000 rows per transaction in a few\n"
+           "                    statements instead of several statements per row; a block\n"
+           "                    that fails is not logged at all, the blocks before it stay\n"
+           "                    logged\n"
            "  --window          open the program's window (the other options are typed there)\n"
            "  --help            this text\n"
            "\n"

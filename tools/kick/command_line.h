@@ -18,6 +18,8 @@ struct CommandLine {
     std::string AssociateText = "0";
     std::string KickDate = kDefaultKickDate;
     bool SkipTasks = false;
+    // The set-based kick: the same log rows, a block of rows per transaction.
+    bool Batch = false;
     bool Help = false;
     bool Window = false;  // open the window instead of running on the command line
 };

@@ -10,6 +10,7 @@ namespace {
 constexpr std::size_t kIdColumn = 0;
 constexpr std::size_t kOwnerColumn = 1;
 constexpr std::size_t kRegisteredColumn = 2;
+constexpr std::int32_t kKickReadBlockRows = 5000;
 
 // A row without an owner (or without a registering associate) cannot belong to
 // a synchronizer user; reading it as 0 keeps one odd row from ending the run.
@@ -24,6 +25,8 @@ void KickPhaseRows(CDatabase& db, const KickRequest& request, KickPhase phase, s
                                                request.AssociateID, request.KickTime);
     // The tool's own recordset: the library's queries below reuse WorkRecordset.
     Recordset rows;
+    // Streamed in blocks where the driver would otherwise hold every row in memory.
+    rows.CacheSize(kKickReadBlockRows);
     rows.Open(statement, db.dDatabase, adOpenForwardOnly, adLockUnspecified, adCmdUnspecified);
     std::int32_t looked = 0;
     while (!rows.Eof()) {

@@ -43,7 +43,7 @@ int Fail(const std::string& program, const std::string& message, int status) {
 }
 
 int Run(const std::string& program, const std::string& programPath, const std::string& iniFile,
-        const KickRequest& request) {
+        const KickRequest& request, bool batch) {
     auto host = std::make_shared<ConsoleHost>();
     InstallUiHost(host);
     // Created through the component server, as the registry (or the library
@@ -63,9 +63,13 @@ int Run(const std::string& program, const std::string& programPath, const std::s
     {
         ProgressLine progress(stdout, isatty(STDOUT_FILENO) == 1);
         try {
-            RunKick(db, request, counts, [&progress](KickPhase phase, std::int32_t rows) {
+            auto show = [&progress](KickPhase phase, std::int32_t rows) {
                 progress.Show(phase, rows);
-            });
+            };
+            if (batch)
+                RunBatchKick(db, request, counts, show);
+            else
+                RunKick(db, request, counts, show);
         } catch (const std::exception& error) {
             progress.Clear();
             // What was logged before the error stays logged; say how much.
@@ -86,7 +90,7 @@ int RunWindowMode(const std::string& program, const std::string& programPath,
                   const CommandLine& line, const std::string& iniFile, int& argc, char** argv) {
     CommandLine defaults;
     if (line.AssociateText != defaults.AssociateText || line.KickDate != defaults.KickDate ||
-        line.SkipTasks) {
+        line.SkipTasks || line.Batch) {
         return Fail(program, "--window takes no option but --ini; the others are typed in the window",
                     kExitUsage);
     }
@@ -155,7 +159,8 @@ int main(int argc, char** argv) {
         line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argc > 0 ? argv[0] : nullptr))
                              : line.IniFile;
     try {
-        return Run(program, ProgramPath(argc > 0 ? argv[0] : nullptr), iniFile, request);
+        return Run(program, ProgramPath(argc > 0 ? argv[0] : nullptr), iniFile, request,
+                   line.Batch);
     } catch (const std::exception& error) {
         return Fail(program, error.what(), kExitFailure);
     }

@@ -1,0 +1,328 @@
+// The set-based kick on real databases: the same log rows as the per-row kick,
+// whole blocks or nothing, and safe ids beside another writer.
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <thread>
+#include <tuple>
+
+#include "command_line.h"
+#include "data/local_clock.h"
+#include "kick.h"
+#include "kick_date.h"
+#include "support/test_database.h"
+
+namespace vendral::kick {
+namespace {
+
+using test::Engine;
+using test::StatementLog;
+
+const std::int32_t kKick = static_cast<std::int32_t>(DateSeconds(2008, 6, 8));
+
+// (type, associate, table, record, prev_record_id)
+using LogRow = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+
+class BatchKickTest : public test::EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (!central_) return;
+        test::AttachConnections(db_, *central_);
+    }
+
+    // 400 rows: owners 1 to 9 and some without owner, registering associates
+    // with gaps, types 1 to 8, due before and after the kick, some unknown to
+    // the synchronizer and some known twice. Owners 1, 2, 5, 7 and 0 are
+    // synchronizer users; 0, which a row without owner is tested as, reads as
+    // no synchronizer user, since the test asks for an id above 0.
+    void AddMixedRows() {
+        central_->Exec(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+            "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
+            "do_by, type) SELECT i * 3, CASE WHEN i % 23 = 0 THEN NULL ELSE 1 + (i * 7) % 9 END, "
+            "CASE WHEN i % 5 = 0 THEN NULL ELSE 1 + (i * 3) % 11 END, " +
+            std::to_string(kKick) + " + (i % 3 - 1) * 1000, 1 + i % 8 FROM n");
+        central_->Exec(
+            "INSERT INTO syncsoapp (appointment_id) SELECT appointment_id FROM appointment "
+            "WHERE appointment_id % 4 <> 0");
+        central_->Exec(
+            "INSERT INTO syncsoapp (appointment_id) SELECT appointment_id FROM appointment "
+            "WHERE appointment_id % 10 = 1");
+        for (int owner : {1, 2, 5, 7, 0})
+            central_->Exec("INSERT INTO syncusers (associate_id) VALUES (" + std::to_string(owner) +
+                           ")");
+    }
+
+    std::vector<LogRow> SortedLogRows() {
+        std::vector<LogRow> rows;
+        for (const auto& row :
+             central_->Rows("SELECT type, associate_id, tablenumber, record_id, prev_record_id "
+                            "FROM traveltransactionlog"))
+            rows.emplace_back(row[0].ToLong(), row[1].ToLong(), row[2].ToLong(), row[3].ToLong(),
+                              row[4].ToLong());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
+    std::vector<std::int64_t> LogIds() {
+        std::vector<std::int64_t> ids;
+        for (const auto& row :
+             central_->Rows("SELECT traveltransactionlog_id FROM traveltransactionlog ORDER BY 1"))
+            ids.push_back(row[0].ToLongLong());
+        return ids;
+    }
+
+    std::int64_t NextLogId() {
+        return central_->Scalar("SELECT next_id FROM sequence WHERE id = 39").ToLongLong();
+    }
+
+    CDatabase db_;
+};
+
+TEST_P(BatchKickTest, LogsTheSameRowsAsThePerRowKickWithIdsWithoutGaps) {
+    AddMixedRows();
+    for (std::int32_t associate : {0, 5}) {
+        SCOPED_TRACE("associate " + std::to_string(associate));
+        central_->Exec("DELETE FROM traveltransactionlog");
+        central_->Exec("UPDATE sequence SET next_id = 1000 WHERE id = 39");
+        KickCounts perRow;
+        std::map<KickPhase, std::int32_t> perRowLooked;
+        RunKick(db_, {associate, kKick, false}, perRow,
+                [&](KickPhase phase, std::int32_t rows) { perRowLooked[phase] = rows; });
+        std::vector<LogRow> expected = SortedLogRows();
+        ASSERT_GT(perRow.Appointments, 0);
+        ASSERT_GT(perRow.Tasks, 0);
+
+        central_->Exec("DELETE FROM traveltransactionlog");
+        central_->Exec("UPDATE sequence SET next_id = 1000 WHERE id = 39");
+        KickCounts batch;
+        std::vector<std::pair<KickPhase, std::int32_t>> progress;
+        std::int64_t before = LocalClockSeconds();
+        RunBatchKick(
+            db_, {associate, kKick, false}, batch,
+            [&](KickPhase phase, std::int32_t rows) { progress.emplace_back(phase, rows); }, 7);
+        std::int64_t after = LocalClockSeconds();
+
+        EXPECT_EQ(batch.Appointments, perRow.Appointments);
+        EXPECT_EQ(batch.Tasks, perRow.Tasks);
+        EXPECT_EQ(SortedLogRows(), expected);
+        // Ids one after the other from the sequence row's value, and the row moved past them.
+        std::vector<std::int64_t> ids = LogIds();
+        ASSERT_EQ(ids.size(), expected.size());
+        for (std::size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(ids[i], 1000 + std::int64_t(i));
+        EXPECT_EQ(NextLogId(), 1000 + std::int64_t(ids.size()));
+        // Stamped on the local clock.
+        EXPECT_EQ(central_
+                      ->Scalar("SELECT COUNT(*) FROM traveltransactionlog WHERE ttime < " +
+                               std::to_string(before) + " OR ttime > " + std::to_string(after))
+                      .ToLong(),
+                  0);
+        // One progress report per block, ending at the rows the per-row kick looked at.
+        ASSERT_FALSE(progress.empty());
+        std::map<KickPhase, std::int32_t> last;
+        for (const auto& [phase, rows] : progress) {
+            EXPECT_GT(rows, last[phase]);
+            EXPECT_LE(rows - last[phase], 7 + 2) << "a block holds its rows and their doubles";
+            last[phase] = rows;
+        }
+        EXPECT_EQ(last, perRowLooked);
+    }
+}
+
+TEST_P(BatchKickTest, SendsAFewStatementsPerBlockWithTheSynchronizerTestInTheDatabase) {
+    AddMixedRows();
+    StatementLog log(*db_.dDatabase);
+    KickCounts counts;
+    RunBatchKick(db_, {0, kKick, true}, counts, {}, 20);
+    const std::string p = central_->Prefix();
+    std::size_t blocks = 0;
+    for (const std::string& sql : log.Statements()) {
+        EXPECT_EQ(sql.find("where associate_id ="), std::string::npos) << sql;
+        if (sql.rfind("INSERT INTO " + p + "traveltransactionlog", 0) == 0) {
+            ++blocks;
+            EXPECT_NE(sql.find("appointment.associate_id > 0 and exists (select 1 from " + p +
+                               "Syncusers syncusers where syncusers.associate_id = "
+                               "appointment.associate_id)"),
+                      std::string::npos)
+                << sql;
+            EXPECT_NE(sql.find("row_number() over (order by appointment.appointment_id)"),
+                      std::string::npos);
+        }
+    }
+    // 400 rows of which about a sixth are known appointments due from the kick on: blocks of 20.
+    EXPECT_GE(blocks, 2u);
+    EXPECT_LE(log.Statements().size(), (blocks + 1) * 5);
+    // A block without a row to log reserves nothing.
+    EXPECT_FALSE(log.Contains("UPDATE " + p + "Sequence SET Next_id = Next_id + 0 WHERE id=39"));
+}
+
+TEST_P(BatchKickTest, AFailingBlockLeavesNoRowOfItAndEveryRowOfTheBlocksBefore) {
+    central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
+    for (int id = 1; id <= 6; ++id) {
+        central_->Exec(
+            "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
+            "do_by, type) VALUES (" +
+            std::to_string(id) + ", 12, 40, " + std::to_string(kKick + id) + ", 1)");
+        central_->Exec("INSERT INTO syncsoapp (appointment_id) VALUES (" + std::to_string(id) +
+                       ")");
+    }
+    // The second block's first id is already taken: its insert is refused.
+    central_->Exec(
+        "INSERT INTO traveltransactionlog (traveltransactionlog_id, ttime, prev_record_id, type, "
+        "associate_id, tablenumber, record_id) VALUES (1002, 0, 0, 4352, 1, 5, 77)");
+    KickCounts counts;
+    try {
+        RunBatchKick(db_, {0, kKick, true}, counts, {}, 2);
+        FAIL() << "the taken id was not refused";
+    } catch (const DatabaseError& error) {
+        std::string text = error.what();
+        EXPECT_NE(text.find("block 2 of the appointments (after appointment id 2) was not "
+                            "logged, 1 blocks before it were: "),
+                  std::string::npos)
+            << text;
+        EXPECT_FALSE(error.SQLState().empty());
+    }
+    EXPECT_EQ(counts.Appointments, 2);
+    EXPECT_EQ(SortedLogRows(),
+              (std::vector<LogRow>{{4352, 1, 5, 77, 0}, {4608, 40, 9, 1, 0}, {4608, 40, 9, 2, 0}}));
+    // The failed block's reservation went with it.
+    EXPECT_EQ(NextLogId(), 1002);
+    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    // The connection is fit for the next run once the obstacle is gone.
+    central_->Exec("DELETE FROM traveltransactionlog WHERE traveltransactionlog_id = 1002");
+    KickCounts again;
+    RunBatchKick(db_, {0, kKick, true}, again, {}, 2);
+    EXPECT_EQ(again.Appointments, 6);
+}
+
+TEST_P(BatchKickTest, NoRowsLogsNothingAndReservesNothing) {
+    KickCounts counts;
+    std::vector<std::int32_t> progress;
+    RunBatchKick(db_, {0, kKick, false}, counts,
+                 [&](KickPhase, std::int32_t rows) { progress.push_back(rows); });
+    EXPECT_EQ(counts.Appointments, 0);
+    EXPECT_EQ(counts.Tasks, 0);
+    EXPECT_TRUE(progress.empty());
+    EXPECT_EQ(NextLogId(), 1000);
+    EXPECT_THROW(RunBatchKick(db_, {0, kKick, false}, counts, {}, 0), std::invalid_argument);
+}
+
+VENDRAL_INSTANTIATE_ENGINES(BatchKickTest);
+
+// With the drivers' streaming modes set in the data source (SQLite's StepAPI,
+// psqlODBC's declare/fetch), the per-row kick's read survives the commits of
+// its own log rows and every row is logged; so does the set-based kick.
+TEST_P(BatchKickTest, BothKicksLogEveryRowOverAStreamingDataSource) {
+    constexpr int kRows = 1500;
+    central_->Exec("INSERT INTO syncusers (associate_id) VALUES (4)");
+    central_->Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+        std::to_string(kRows) +
+        ") INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
+        "do_by, type) SELECT i, 4, 4, " +
+        std::to_string(kKick) + " + i, 1 FROM n");
+    central_->Exec("INSERT INTO syncsoapp (appointment_id) SELECT appointment_id FROM appointment");
+    test::TestOdbc& odbc = test::TestOdbc::Instance();
+    std::map<std::string, std::string> source;
+    if (engine() == Engine::SQLite) {
+        source = {{"Driver", "SQLite3"},
+                  {"Database", odbc.Directory() + "/central.db"},
+                  {"Timeout", "100000"},
+                  {"SyncPragma", "OFF"},
+                  {"StepAPI", "1"}};
+    } else {
+        source = {{"Driver", "PostgreSQL Unicode"},
+                  {"Servername", "127.0.0.1"},
+                  {"Port", std::to_string(odbc.PostgresPort())},
+                  {"Database", "vendral_" + std::to_string(getpid())},
+                  {"UseDeclareFetch", "1"}};
+    }
+    const std::string dsn = engine() == Engine::SQLite ? "vk_sqlite_step" : "vk_pg_declare";
+    odbc.AddDataSource(dsn, source);
+    CDatabase db;
+    db.CentralDatabasePrefix(central_->Prefix());
+    db.dDatabase = std::make_shared<Connection>();
+    db.dDatabase->Open("Provider=MSDASQL;dsn=" + dsn + ";uid=" + central_->Uid() +
+                       ";pwd=" + central_->Pwd());
+    db.RefillTableCatalogues();
+
+    KickCounts counts;
+    RunKick(db, {0, kKick, true}, counts);
+    EXPECT_EQ(counts.Appointments, kRows);
+    EXPECT_EQ(
+        central_->Scalar("SELECT COUNT(DISTINCT record_id) FROM traveltransactionlog").ToLong(),
+        kRows);
+    KickCounts batch;
+    RunBatchKick(db, {0, kKick, true}, batch, {}, 400);
+    EXPECT_EQ(batch.Appointments, kRows);
+    EXPECT_EQ(central_
+                  ->Scalar("SELECT COUNT(DISTINCT traveltransactionlog_id) FROM "
+                           "traveltransactionlog")
+                  .ToLong(),
+              2 * kRows);
+}
+
+TEST(BatchCommandLineTest, BatchIsAnOptInSwitchWithoutValue) {
+    EXPECT_FALSE(ParseCommandLine({}).Batch);
+    EXPECT_TRUE(ParseCommandLine({"--batch", "--skip-tasks"}).Batch);
+    EXPECT_THROW(ParseCommandLine({"--batch=1"}), CommandLineError);
+    EXPECT_NE(UsageText("prodwell", "%m/%d/%y").find("[--skip-tasks] [--batch]"),
+              std::string::npos);
+}
+
+// Two set-based kicks at once on one server, each on its own connection, with
+// a per-row writer of log rows beside them: every id is taken once.
+TEST(BatchKickConcurrencyTest, TwoKicksAtOnceOnPostgreSQLTakeNoIdTwice) {
+    if (!test::TestOdbc::Instance().PostgresAvailable()) {
+        if (std::getenv("VENDRAL_REQUIRE_PG")) FAIL() << "PostgreSQL is required";
+        GTEST_SKIP() << "no PostgreSQL server";
+    }
+    test::TestDatabase central(Engine::PostgreSQL);
+    central.Exec("INSERT INTO syncusers (associate_id) VALUES (3)");
+    central.Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) "
+        "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, do_by, "
+        "type) SELECT i, 3, 3, " +
+        std::to_string(kKick) + " + i, 1 + i % 2 FROM n");
+    central.Exec("INSERT INTO syncsoapp (appointment_id) SELECT appointment_id FROM appointment");
+
+    // Connections are opened here; only the kicks run on the threads.
+    CDatabase first, second, single;
+    for (CDatabase* db : {&first, &second, &single}) test::AttachConnections(*db, central);
+    KickCounts firstCounts, secondCounts;
+    std::string firstError, secondError;
+    auto kick = [](CDatabase& db, KickCounts& counts, std::string& error) {
+        try {
+            RunBatchKick(db, {0, kKick, false}, counts, {}, 25);
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+    };
+    std::thread a(kick, std::ref(first), std::ref(firstCounts), std::ref(firstError));
+    std::thread b(kick, std::ref(second), std::ref(secondCounts), std::ref(secondError));
+    std::int32_t singles = 0;
+    for (; singles < 40; ++singles)
+        single.UpdateTravelTransactionLog(4352, 1, 5, 9000 + singles, 0);
+    a.join();
+    b.join();
+    EXPECT_EQ(firstError, "");
+    EXPECT_EQ(secondError, "");
+    EXPECT_EQ(firstCounts.Appointments + firstCounts.Tasks, 600);
+    EXPECT_EQ(secondCounts.Appointments + secondCounts.Tasks, 600);
+    EXPECT_EQ(central.Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 1200 + singles);
+    EXPECT_EQ(
+        central.Scalar("SELECT COUNT(DISTINCT traveltransactionlog_id) FROM traveltransactionlog")
+            .ToLong(),
+        1200 + singles);
+    EXPECT_EQ(
+        central.Scalar("SELECT MIN(traveltransactionlog_id) FROM traveltransactionlog").ToLong(),
+        1000);
+    EXPECT_EQ(
+        central.Scalar("SELECT MAX(traveltransactionlog_id) FROM traveltransactionlog").ToLong(),
+        1000 + 1200 + singles - 1);
+}
+
+}  // namespace
+}  // namespace vendral::kick

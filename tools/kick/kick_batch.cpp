@@ -1,0 +1,176 @@
+// The set-based kick: a few statements per block of rows instead of several per row.
+#include <ctime>
+#include <optional>
+#include <stdexcept>
+
+#include "kick.h"
+#include "vendral/connection.h"
+#include "vendral/ui_host.h"
+
+namespace vendral::kick {
+namespace {
+
+// The log's table number 29 has sequence row 39.
+constexpr const char* kLogSequenceRow = "39";
+
+std::int32_t LocalClockNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return static_cast<std::int32_t>(timegm(&local));
+}
+
+// The rows of one phase, as the per-row kick selects them, without the order.
+std::string PhaseRows(const std::string& p, KickPhase phase, std::int32_t associateID,
+                      std::int32_t kickTime) {
+    std::string sql = "from " + p + "appointment appointment, " + p +
+                      "syncsoapp syncsoapp where appointment.appointment_id = "
+                      "syncsoapp.appointment_id and appointment.do_by >= " +
+                      std::to_string(kickTime) +
+                      (phase == KickPhase::Appointments ? " and appointment.type in (1,6)"
+                                                        : " and appointment.type in (2,7)");
+    if (associateID != 0) sql += " and appointment.associate_id = " + std::to_string(associateID);
+    return sql;
+}
+
+// The owner test of the per-row kick, made by the database: the owner's first
+// Syncusers row must read above 0, so rows without an owner (read as 0) and
+// owners 0 or below are never logged.
+std::string SyncUserTest(const std::string& p) {
+    return "appointment.associate_id > 0 and exists (select 1 from " + p +
+           "Syncusers syncusers where syncusers.associate_id = appointment.associate_id)";
+}
+
+std::vector<Variant> FirstRow(const std::shared_ptr<Connection>& shared, const std::string& sql) {
+    Recordset rs;
+    rs.Open(sql, shared, adOpenForwardOnly, adLockReadOnly, adCmdText);
+    std::vector<Variant> row;
+    if (!rs.Eof())
+        for (std::size_t i = 0; i < rs.FieldCount(); ++i) row.push_back(rs.Fields(i).Value());
+    rs.Close();
+    return row;
+}
+
+std::int64_t NumberOrZero(const Variant& value) {
+    return value.IsNull() || value.IsEmpty() ? 0 : value.ToLongLong();
+}
+
+struct Block {
+    std::int64_t Last = 0;  // the highest appointment id of the block
+    std::int32_t Rows = 0;
+    std::int32_t Logged = 0;
+};
+
+// Logs one block in one transaction; nullopt when no rows are left.
+std::optional<Block> LogBlock(CDatabase& db, const std::string& rows,
+                              std::optional<std::int64_t> after, std::int32_t blockRows) {
+    const std::string& p = db.CentralDatabasePrefix();
+    const std::shared_ptr<Connection>& shared = db.dDatabase;
+    Connection& connection = *shared;
+    const std::string inBlock =
+        after ? rows + " and appointment.appointment_id > " + std::to_string(*after) : rows;
+    connection.BeginTrans();
+    try {
+        // The block ends at the id of its last row; rows of that id that a
+        // duplicate in syncsoapp doubles all fall into it.
+        std::vector<Variant> bound = FirstRow(
+            shared, "select max(block.appointment_id) from (select appointment.appointment_id " +
+                        inBlock + " order by appointment.appointment_id limit " +
+                        std::to_string(blockRows) + ") block");
+        if (bound.empty() || bound[0].IsNull()) {
+            connection.CommitTrans();
+            return std::nullopt;
+        }
+        Block block;
+        block.Last = bound[0].ToLongLong();
+        const std::string where =
+            inBlock + " and appointment.appointment_id <= " + std::to_string(block.Last);
+        std::vector<Variant> counts =
+            FirstRow(shared, "select count(*), coalesce(sum(case when " + SyncUserTest(p) +
+                                 " then 1 else 0 end), 0) " + where);
+        block.Rows = static_cast<std::int32_t>(NumberOrZero(counts.at(0)));
+        block.Logged = static_cast<std::int32_t>(NumberOrZero(counts.at(1)));
+        if (block.Logged > 0) {
+            // The whole block's ids in one step, under the sequence row's lock
+            // until the commit.
+            connection.Execute("UPDATE " + p + "Sequence SET Next_id = Next_id + " +
+                               std::to_string(block.Logged) + " WHERE id=" + kLogSequenceRow);
+            std::int64_t next =
+                NumberOrZero(FirstRow(shared, std::string("Select Next_id FROM ") + p +
+                                                  "Sequence WHERE ID =" + kLogSequenceRow)
+                                 .at(0));
+            std::int64_t first = next - block.Logged;
+            std::int64_t written = connection.Execute(
+                "INSERT INTO " + p +
+                "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
+                "associate_id, tablenumber, record_id ) select " +
+                std::to_string(first - 1) +
+                " + row_number() over (order by appointment.appointment_id), " +
+                std::to_string(LocalClockNow()) + ", 0, " + std::to_string(kKickActionType) +
+                ", coalesce(appointment.registered_associate_id, 0), " +
+                std::to_string(kAppointmentTable) + ", appointment.appointment_id " + where +
+                " and " + SyncUserTest(p));
+            if (written >= 0 && written != block.Logged)
+                throw DatabaseError("the block's insert wrote " + std::to_string(written) +
+                                        " log rows instead of " + std::to_string(block.Logged),
+                                    "HY000");
+        }
+        connection.CommitTrans();
+        return block;
+    } catch (...) {
+        if (connection.InTransaction()) {
+            try {
+                connection.RollbackTrans();
+            } catch (const DatabaseError&) {
+                // The block's own error is the one to report.
+            }
+        }
+        throw;
+    }
+}
+
+void BatchPhase(CDatabase& db, const KickRequest& request, KickPhase phase, std::int32_t& logged,
+                const KickProgress& progress, std::int32_t blockRows) {
+    const std::string rows =
+        PhaseRows(db.CentralDatabasePrefix(), phase, request.AssociateID, request.KickTime);
+    std::optional<std::int64_t> after;
+    std::int32_t looked = 0;
+    std::int32_t blocks = 0;
+    for (;;) {
+        std::optional<Block> block;
+        try {
+            block = LogBlock(db, rows, after, blockRows);
+        } catch (const DatabaseError& error) {
+            std::vector<ErrorRecord> records = error.Records();
+            records.front().Description =
+                "block " + std::to_string(blocks + 1) + " of the " +
+                (phase == KickPhase::Appointments ? "appointments" : "tasks") +
+                (blocks == 0 ? std::string(" (the first)")
+                             : " (after appointment id " + std::to_string(*after) + ")") +
+                " was not logged, " + std::to_string(blocks) +
+                " blocks before it were: " + records.front().Description;
+            throw DatabaseError(std::move(records));
+        }
+        if (!block) break;
+        ++blocks;
+        after = block->Last;
+        looked += block->Rows;
+        logged += block->Logged;
+        if (progress) progress(phase, looked);
+        CurrentUiHost().DoEvents();
+    }
+}
+
+}  // namespace
+
+void RunBatchKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
+                  const KickProgress& progress, std::int32_t blockRows) {
+    if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
+    if (!db.dDatabase || db.dDatabase->State() != adStateOpen)
+        throw DatabaseError("Operation is not allowed when the object is closed.", "08003", 3704);
+    BatchPhase(db, request, KickPhase::Appointments, counts.Appointments, progress, blockRows);
+    if (!request.SkipTasks)
+        BatchPhase(db, request, KickPhase::Tasks, counts.Tasks, progress, blockRows);
+}
+
+}  // namespace vendral::kick
