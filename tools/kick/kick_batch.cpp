@@ -157,7 +157,7 @@ void BatchPhase(CDatabase& db, const KickRequest& request, KickPhase phase, std:
         looked += block->Rows;
         logged += block->Logged;
         if (progress) progress(phase, looked);
-        CurrentUiHost().DoEvents();
+        CurrentUiHost()->DoEvents();
     }
 }
 

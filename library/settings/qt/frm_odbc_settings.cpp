@@ -557,7 +557,8 @@ void FrmODBCSettings::SaveClicked() {
 void FrmODBCSettings::TestClicked() {
     if (!CheckSettings()) return;
     const int mode = CurrentDialogState().Mode;
-    UiHost& host = CurrentUiHost();
+    const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
+    UiHost& host = *hostShare;
     host.SetMousePointer(kPointerBusy);
     bool pointerRestored = false;
     auto beforeBox = [&] {
