@@ -1,6 +1,8 @@
 // Screenshots of Prodwell's window on a small SQLite CRM database: before a
 // run (prodwell-window.png) and with the closing message over it
 // (prodwell-done.png).
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -22,6 +24,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: shot_prodwell_window OUTPUT_FOLDER\n";
         return 2;
     }
+    ::umask(077);  // the settings file holds a password
     QApplication application(argc, argv);
     QDir out(QString::fromLocal8Bit(argv[1]));
     test::TestDatabase crm(test::Engine::SQLite);

@@ -2,6 +2,7 @@
 // folder asks for (offscreen, or the X server of the test run), then the
 // project-local ODBC configuration, then the tests.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <iostream>
@@ -11,6 +12,9 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Settings files of the tests hold passwords; like a careful user's they are
+    // readable by their owner only.
+    ::umask(077);
     // Listing the tests happens at build time, where there may be no display.
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     QApplication application(argc, argv);
