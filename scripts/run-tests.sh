@@ -20,6 +20,10 @@ export VENDRAL_REQUIRE_X11=1
 export VENDRAL_PG_PORT=$port
 export VENDRAL_PG_PASSWORD=$(cat "$pgdir/password")
 export VENDRAL_REQUIRE_PG=1
+# No registration of the machine's user steers the tests: the component tests
+# register into files of their own.
+export VENDRAL_REGISTRY="$build/no-registry.reg"
+rm -f "$VENDRAL_REGISTRY"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/support/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

@@ -14,6 +14,8 @@ work=$(mktemp -d /tmp/vendral-consumer.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
 
+# Installing registers the library; keep that registration in the scratch folder.
+export VENDRAL_REGISTRY="$work/registry.reg"
 cmake --install "$build_dir" --prefix "$prefix" >"$work/install.log"
 libdir=$(dirname "$(find "$prefix" -name 'libvendral.so' | head -n 1)")
 
@@ -26,8 +28,6 @@ Driver=SQLite3
 Database=$work/crm.db
 INI
 export ODBCSYSINI="$work/odbc" ODBCINI="$work/odbc/odbc.ini"
-# Installing registers the library; keep that registration in the scratch folder.
-export VENDRAL_REGISTRY="$work/registry.reg"
 # The driver manager keeps allocations for the life of the process.
 export ASAN_OPTIONS=detect_leaks=0
 
