@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -86,6 +87,23 @@ bool PlainValue(const std::string& value) {
 
 }  // namespace
 
+namespace {
+
+bool ValidUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        auto c = static_cast<unsigned char>(text[i]);
+        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3
+                                          : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t j = 1; j < length; ++j)
+            if ((static_cast<unsigned char>(text[i + j]) >> 6) != 0x2) return false;
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     std::string value = input.ConsumeRandomLengthString(64);
@@ -129,7 +147,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        ", is " + Printable(now) + " after writing [" + Printable(section) + "] " +
                        Printable(key) + "=" + Printable(value) + " into " + Printable(contents));
     }
-    if (PlainValue(value)) {
+    // Names and values are UTF-8; a file in another encoding stores what it can
+    // hold of them, so only valid UTF-8 is expected to read back unchanged.
+    const std::string written_text = section + key + value;
+    const bool ascii = std::all_of(written_text.begin(), written_text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // A file that is no UTF-8 is ANSI (Windows-1252): only ASCII survives there for sure.
+    if (PlainValue(value) && ValidUtf8(section) && ValidUtf8(key) && ValidUtf8(value) &&
+        (ascii || ValidUtf8(contents))) {
         std::string now =
             vendral::GetPrivateProfileString(section, key, "\x01missing", kBuffer, path);
         FUZZ_CHECK(now == value, "[" + Printable(section) + "] " + Printable(key) + "=" +
