@@ -49,7 +49,9 @@ TEST_P(DialogWindow, ClientAreaHasTheDesignSizeAndOnlySaveOrCancelCloseIt) {
     const int clientTwips = GetParam().first == 3 ? 5760 : GetParam().second == 1 ? 2850 : 2460;
     EXPECT_EQ(dialog.geometry().size(), QSize(6300 / 15, clientTwips / 15));
     // The window manager puts its title bar above the client area.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.frameGeometry().height() > dialog.height(); }));
+    // The first window of a fresh window manager can take a while to be framed.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return dialog.frameGeometry().height() > dialog.height(); }, 30000));
 
     CloseCounter closes;
     dialog.installEventFilter(&closes);
