@@ -18,6 +18,13 @@ prefix="$work/prefix"
 export VENDRAL_REGISTRY="$work/registry.reg"
 cmake --install "$build_dir" --prefix "$prefix" >"$work/install.log"
 libdir=$(dirname "$(find "$prefix" -name 'libvendral.so' | head -n 1)")
+# Both component libraries are registered, each by its installed path.
+for class in CDatabase CProgressBar CSplash; do
+  grep -q "^\[HKEY_CLASSES_ROOT\\\\Vendral\.$class\\\\CLSID\]" "$VENDRAL_REGISTRY" ||
+    { echo "Vendral.$class not registered by the installation" >&2; exit 1; }
+done
+grep -q "^@=\"$(readlink -f "$libdir")/libvendral-widgets.so.0" "$VENDRAL_REGISTRY" ||
+  { echo "the widget library is not registered by its installed path" >&2; exit 1; }
 
 # A data source of an SQLite database with three rows.
 "$source_dir/scripts/odbc-config.sh" "$work/odbc"

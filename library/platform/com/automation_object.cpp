@@ -11,6 +11,7 @@
 #include "platform/com/automation_text.h"
 #include "platform/com/server_module.h"
 #include "vendral/connection.h"
+#include "vendral/numbered_error.h"
 
 namespace vendral::com {
 namespace {
@@ -22,6 +23,7 @@ constexpr SCODE kProviderError = E_FAIL;
 constexpr SCODE kTypeMismatchError = static_cast<SCODE>(0x800A000D);
 constexpr SCODE kInvalidCallError = static_cast<SCODE>(0x800A0005);
 constexpr SCODE kOutOfMemoryError = static_cast<SCODE>(0x800A0007);
+constexpr SCODE kRuntimeErrorBase = static_cast<SCODE>(0x800A0000);
 
 bool IsOwner(const ObjectHeader* self) {
     return self->Owner == std::this_thread::get_id();
@@ -275,6 +277,10 @@ HRESULT TranslateCurrentException(std::size_t argCount, EXCEPINFO* error, UINT* 
         FillError(error, kProviderError, failure.Description());
     } catch (const ComCallError& failure) {
         FillError(error, failure.Number(), failure.what());
+    } catch (const NumberedError& failure) {
+        // The runtime's own numbered errors (11 division by zero, 380
+        // invalid property value) in its error range, as clients know them.
+        FillError(error, kRuntimeErrorBase | (failure.Number() & 0xFFFF), failure.what());
     } catch (const VariantError& failure) {
         FillError(error, kTypeMismatchError, failure.what());
     } catch (const std::bad_alloc&) {

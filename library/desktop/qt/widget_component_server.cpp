@@ -1,0 +1,41 @@
+// The entry points of the widget library as an in-process component server.
+// They serve only the widget classes; CDatabase and the type library key
+// belong to libvendral.so.
+#include "desktop/qt/widget_component_server.h"
+
+namespace vendral {
+namespace {
+
+void Anchor() {}
+
+const com::ClassEntry kClasses[] = {
+    {"CProgressBar", &CLSID_CProgressBar, &IID__CProgressBar, "Vendral.CProgressBar",
+     &NewProgressBarObject},
+    {"CSplash", &CLSID_CSplash, &IID__CSplash, "Vendral.CSplash", &NewSplashObject},
+};
+
+}  // namespace
+
+com::ServerModule& WidgetsModule() {
+    static com::ServerModule module{kClasses, std::size(kClasses), false,
+                                    reinterpret_cast<const void*>(&Anchor)};
+    return module;
+}
+
+}  // namespace vendral
+
+VENDRAL_COM_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, void** out) {
+    return vendral::com::GetClassObject(vendral::WidgetsModule(), clsid, iid, out);
+}
+
+VENDRAL_COM_EXPORT HRESULT DllCanUnloadNow() {
+    return vendral::com::CanUnloadNow(vendral::WidgetsModule());
+}
+
+VENDRAL_COM_EXPORT HRESULT DllRegisterServer() {
+    return vendral::com::RegisterServer(vendral::WidgetsModule());
+}
+
+VENDRAL_COM_EXPORT HRESULT DllUnregisterServer() {
+    return vendral::com::UnregisterServer(vendral::WidgetsModule());
+}
