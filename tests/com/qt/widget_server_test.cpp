@@ -11,6 +11,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "com/com_support.h"
@@ -277,6 +278,68 @@ TEST_F(WidgetServerTest, NamesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(hr, DISP_E_UNKNOWNNAME);
     // Looking names up makes no windows and no application.
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
+    bar->Release();
+    splash->Release();
+}
+
+// The members in the order of the class's interface, as the type information
+// and the table of entries after the seven IDispatch ones give them.
+std::vector<std::string> MembersInOrder(IDispatch* object, const IID& iid,
+                                        std::map<std::string, int>* putSlots = nullptr,
+                                        std::map<std::string, int>* getSlots = nullptr) {
+    ITypeInfo* info = nullptr;
+    EXPECT_EQ(object->GetTypeInfo(0, 0, &info), S_OK);
+    if (!info) return {};
+    TYPEATTR* attr = nullptr;
+    EXPECT_EQ(info->GetTypeAttr(&attr), S_OK);
+    EXPECT_TRUE(attr->guid == iid);
+    const int functions = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    std::vector<std::string> order;
+    for (int i = 0; i < functions; ++i) {
+        FUNCDESC* desc = nullptr;
+        EXPECT_EQ(info->GetFuncDesc(i, &desc), S_OK);
+        BSTR names[8] = {};
+        UINT got = 0;
+        EXPECT_EQ(info->GetNames(desc->memid, names, 8, &got), S_OK);
+        std::string name = Narrow(names[0], SysStringLen(names[0]));
+        for (UINT k = 0; k < got; ++k) SysFreeString(names[k]);
+        EXPECT_EQ(desc->oVft, static_cast<int>((7 + i) * sizeof(void*)));
+        if (name == "Create") {
+            EXPECT_EQ(desc->cParams, 5);
+            EXPECT_EQ(desc->cParamsOpt, 5);
+        }
+        int slot = desc->oVft / static_cast<int>(sizeof(void*));
+        if (putSlots && (desc->invkind & INVOKE_PROPERTYPUT)) (*putSlots)[name] = slot;
+        if (getSlots && desc->invkind == INVOKE_PROPERTYGET) (*getSlots)[name] = slot;
+        if (order.empty() || order.back() != name) order.push_back(name);
+        info->ReleaseFuncDesc(desc);
+    }
+    info->Release();
+    return order;
+}
+
+TEST_F(WidgetServerTest, TypeInformationAndTheDualInterfaceFollowTheInterfaceOrder) {
+    IDispatch* bar = WidgetLibrary::Instance().New(CLSID_CProgressBar);
+    IDispatch* splash = WidgetLibrary::Instance().New(CLSID_CSplash);
+    ASSERT_TRUE(bar && splash);
+    std::map<std::string, int> putSlots, getSlots;
+    EXPECT_EQ(MembersInOrder(bar, IID__CProgressBar, &putSlots, &getSlots),
+              (std::vector<std::string>{"SetBackColor", "SetBarColor", "SetProgVert", "Create",
+                                        "Parent", "DestroyProgBar", "ClearProgBar", "SetProgBarPos",
+                                        "DelayProgBar", "SethWndParent", "ProgBarHwnd", "Raise",
+                                        "StepValue", "MaxValue"}));
+    EXPECT_EQ(MembersInOrder(splash, IID__CSplash),
+              (std::vector<std::string>{"ShowSplash", "LoadStep"}));
+
+    auto table = *reinterpret_cast<void* const* const*>(bar);
+    using Entry = HRESULT (*)(IDispatch*, VARIANT*);
+    VARIANT max = I4(250);
+    ASSERT_EQ(reinterpret_cast<Entry>(table[putSlots["MaxValue"]])(bar, &max), S_OK);
+    Var read;
+    ASSERT_EQ(reinterpret_cast<Entry>(table[getSlots["MaxValue"]])(bar, &read.v), S_OK);
+    EXPECT_EQ(read.v.vt, VT_I4);
+    EXPECT_EQ(read.v.lVal, 250);
     bar->Release();
     splash->Release();
 }
