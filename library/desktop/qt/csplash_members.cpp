@@ -30,9 +30,10 @@ struct SplashObject {
             Target.reset();
             return;
         }
-        CSplash* splash = Target.release();
+        // The queued call holds the last reference to the splash.
+        std::shared_ptr<CSplash> splash(std::move(Target));
         QMetaObject::invokeMethod(
-            application, [splash] { delete splash; }, Qt::QueuedConnection);
+            application, [splash]() mutable { splash.reset(); }, Qt::QueuedConnection);
     }
     void* Native() { return Target.get(); }
     CSplash& Use() {

@@ -15,7 +15,9 @@ namespace {
 // whose environment cannot run the object.
 constexpr HRESULT kNotInitialized = static_cast<HRESULT>(0x800401F0);
 
-std::atomic<bool> made{false};
+// The application made here, kept for the process: widgets of the client may
+// outlive our objects.
+std::atomic<QApplication*> made{nullptr};
 std::mutex making;
 
 std::string EnvironmentValue(const char* name) {
@@ -55,9 +57,8 @@ void RequireWidgetApplication(const std::string& className) {
         static int argc = 1;
         static char name[] = "vendral";
         static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);  // kept for the process: widgets outlive our objects
+        made = new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
-        made = true;
         return;
     }
     if (qobject_cast<QApplication*>(existing) == nullptr)
@@ -67,10 +68,6 @@ void RequireWidgetApplication(const std::string& className) {
         Refuse(className,
                "the program's QApplication belongs to another thread; create and call the object "
                "on that thread");
-}
-
-bool MadeWidgetApplication() {
-    return made;
 }
 
 }  // namespace vendral::qt

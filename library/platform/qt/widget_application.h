@@ -18,7 +18,4 @@ namespace vendral::qt {
 // (an X11 platform without DISPLAY, Wayland without WAYLAND_DISPLAY).
 void RequireWidgetApplication(const std::string& className);
 
-// True once RequireWidgetApplication made the process's QApplication.
-bool MadeWidgetApplication();
-
 }  // namespace vendral::qt
