@@ -89,17 +89,45 @@ bool PlainValue(const std::string& value) {
 
 namespace {
 
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing beyond U+10FFFF.
 bool ValidUtf8(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
         auto c = static_cast<unsigned char>(text[i]);
-        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3
-                                          : (c >> 3) == 0x1E ? 4 : 0;
+        std::size_t length = c < 0x80           ? 1
+                             : (c >> 5) == 0x6  ? 2
+                             : (c >> 4) == 0xE  ? 3
+                             : (c >> 3) == 0x1E ? 4
+                                                : 0;
         if (length == 0 || i + length > text.size()) return false;
-        for (std::size_t j = 1; j < length; ++j)
-            if ((static_cast<unsigned char>(text[i + j]) >> 6) != 0x2) return false;
+        char32_t point = length == 1 ? c : c & (0x7F >> length);
+        for (std::size_t j = 1; j < length; ++j) {
+            auto next = static_cast<unsigned char>(text[i + j]);
+            if ((next >> 6) != 0x2) return false;
+            point = (point << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (point < kMinimum[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+            return false;
         i += length;
     }
     return true;
+}
+
+// Characters of a text: a byte that is no UTF-8 counts as one (the writer
+// takes it as a Windows-1252 character).
+std::size_t Characters(const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        for (std::size_t candidate = 4; candidate > 1; --candidate)
+            if (i + candidate <= text.size() && ValidUtf8(text.substr(i, candidate))) {
+                length = candidate;
+                break;
+            }
+        i += length;
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace
@@ -160,6 +188,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(now == value, "[" + Printable(section) + "] " + Printable(key) + "=" +
                                      Printable(value) + " reads back as " + Printable(now) +
                                      " from " + Printable(*after));
+    }
+    // A value that is no UTF-8 goes into a UTF-8 file as Windows-1252 text:
+    // the file stays UTF-8 and the value keeps one character per byte.
+    if (PlainValue(value) && ValidUtf8(section) && ValidUtf8(key) && !ValidUtf8(value) &&
+        ValidUtf8(contents)) {
+        FUZZ_CHECK(ValidUtf8(*after), "a UTF-8 file is no longer UTF-8 after writing " +
+                                          Printable(value) + " into " + Printable(contents));
+        std::string now =
+            vendral::GetPrivateProfileString(section, key, "\x01missing", kBuffer, path);
+        FUZZ_CHECK(ValidUtf8(now) && Characters(now) == Characters(value),
+                   Printable(value) + " reads back as " + Printable(now));
     }
     return 0;
 }

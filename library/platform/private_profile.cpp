@@ -37,6 +37,22 @@ bool IsUtf8(std::string_view bytes) {
     return true;
 }
 
+// Names and values are UTF-8. A byte among them that is no UTF-8 is taken as
+// the Windows-1252 character it stands for (the ANSI text callers of the
+// original platform pass): stored raw, it would turn a UTF-8 file into one
+// that reads as ANSI, and every other key's non-ASCII text into mojibake.
+std::string AnsiBytesAsUtf8(std::string_view text) {
+    std::u32string characters = DecodeUtf8(text);
+    bool changed = false;
+    for (char32_t& c : characters) {
+        if (c < 0xDC80 || c > 0xDCFF) continue;
+        const char32_t byte = c - 0xDC00;
+        c = byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte;
+        changed = true;
+    }
+    return changed ? EncodeUtf8(characters) : std::string(text);
+}
+
 struct DecodedFile {
     std::string text;  // UTF-8, any UTF-8 signature kept for the writer
     FileEncoding encoding = FileEncoding::Utf8;
@@ -248,8 +264,10 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::string_view defaultValue, std::size_t bufferSize,
                                     const std::string& path) {
     auto fallback = [&] { return FirstCharacters(std::string(defaultValue), bufferSize - 1); };
-    section = TrimBlanks(section);
-    key = TrimBlanks(key);
+    // Names are looked up as the writer stores them.
+    const std::string sectionText = AnsiBytesAsUtf8(section), keyText = AnsiBytesAsUtf8(key);
+    section = TrimBlanks(sectionText);
+    key = TrimBlanks(keyText);
     if (bufferSize == 0) return std::string();
     // Keys above the first section belong to no section the platform knows.
     if (section.empty() || key.empty()) return fallback();
@@ -344,8 +362,10 @@ bool WritePrivateProfileValues(std::string_view section,
             DecodedFile file = bytes ? DecodeFile(*bytes) : DecodedFile{};
             std::optional<std::string> text;
             if (bytes) text = file.text;
+            const std::string sectionText = AnsiBytesAsUtf8(section);
             for (const auto& [key, value] : values) {
-                text = WithProfileValue(text, section, key, value);
+                text = WithProfileValue(text, sectionText, AnsiBytesAsUtf8(key),
+                                        AnsiBytesAsUtf8(value));
                 if (!text) return std::nullopt;
             }
             if (!text) return std::nullopt;

@@ -37,7 +37,9 @@ bool WritePrivateProfileValues(std::string_view section,
 
 // Files are read as UTF-8 (with or without signature), UTF-16 with a
 // byte-order mark, or else as ANSI (Windows-1252), and written back in the
-// encoding they were found in; a new file is UTF-8.
+// encoding they were found in; a new file is UTF-8. Names and values are
+// UTF-8; a byte among them that is no UTF-8 is taken as Windows-1252, so a
+// file never changes its encoding through a write.
 
 // The text of a file after setting key in section to value (the editing step
 // of WritePrivateProfileString); nullopt for names that cannot be written.

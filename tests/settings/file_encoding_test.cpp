@@ -83,5 +83,30 @@ TEST(SettingsFileEncoding, UnicodeFilesStayUtf8AndANulEndsAValue) {
     EXPECT_EQ(Read(path, "PWD"), "abc");
 }
 
+// A value that is no UTF-8 is ANSI text: it is stored as the Windows-1252
+// characters it stands for, so a UTF-8 file stays UTF-8 and its other keys
+// keep their text (stored raw, the bytes made the whole file read as ANSI).
+TEST(SettingsFileEncoding, AnAnsiValueWrittenIntoAUtf8FileKeepsTheFileUtf8) {
+    std::string path = FreshSettingsPath();
+    WriteText(path, "\xEF\xBB\xBF[Central]\r\nUID=S\xC3\xB8ren\r\n");
+    WriteIniValue("Central", "DSN",
+                  "Malm\xF6 \x80"
+                  "5",
+                  path);
+    EXPECT_EQ(ReadText(path),
+              "\xEF\xBB\xBF[Central]\r\nUID=S\xC3\xB8ren\r\nDSN=Malm\xC3\xB6 \xE2\x82\xAC"
+              "5\r\n");
+    EXPECT_EQ(Read(path, "UID"), "Søren");
+    EXPECT_EQ(Read(path, "DSN"), "Malmö €5");
+
+    // A new file is UTF-8 too, and a section named in ANSI is found by that name.
+    std::string fresh = FreshSettingsPath(".new.ini");
+    WriteIniValue("Z\xFCrich", "UID", "S\xF8ren", fresh);
+    WriteIniValue("Z\xFCrich", "DSN", "Zürich", fresh);
+    EXPECT_EQ(ReadText(fresh), "[Zürich]\nUID=Søren\nDSN=Zürich\n");
+    EXPECT_EQ(ReadIniValue("Z\xFCrich", "UID", "", fresh).ToString(), "Søren");
+    EXPECT_EQ(ReadIniValue("Zürich", "DSN", "", fresh).ToString(), "Zürich");
+}
+
 }  // namespace
 }  // namespace vendral::test
