@@ -30,4 +30,17 @@ Description=PostgreSQL ODBC driver (Unicode version)
 Driver=$postgres
 Setup=$postgres
 INI
+# The tests' fault-injecting driver (built beside DIR), which forwards to the
+# SQLite driver and fails chosen calls on command.
+fault="$(cd "$dir/.." && pwd)/odbc-drivers/libvendral-fault-odbc.so"
+if [ -f "$fault" ]; then
+  cat >> "$dir/odbcinst.ini" <<INI
+
+[Vendral Fault Injection]
+Description=Fault-injecting driver of the tests (forwards to SQLite3)
+Driver=$fault
+Setup=$sqlite
+Threading=2
+INI
+fi
 [ -f "$dir/odbc.ini" ] || : > "$dir/odbc.ini"
