@@ -167,6 +167,32 @@ TEST_F(InvokeTest, PropertiesConvertTheirArgumentsAsAutomationClientsExpect) {
     EXPECT_EQ(Get(db_, "CountRecords", {Str("x")}).Result, DISP_E_MEMBERNOTFOUND);
 }
 
+// A reference to a VARIANT is followed once, as the standard allows; a
+// reference to another reference (a loop of them, say) is a type mismatch,
+// not a walk without end.
+TEST_F(InvokeTest, AReferenceToAVariantIsFollowedOnceOnly) {
+    VARIANT number = I4(12);
+    VARIANT reference;
+    VariantInit(&reference);
+    reference.vt = VT_BYREF | VT_VARIANT;
+    reference.pvarVal = &number;
+    ASSERT_EQ(Put(db_, "AssociateID", reference).Result, S_OK);
+    EXPECT_EQ(Get(db_, "AssociateID").Value.lVal, 12);
+
+    VARIANT first, second;
+    VariantInit(&first);
+    VariantInit(&second);
+    first.vt = second.vt = VT_BYREF | VT_VARIANT;
+    first.pvarVal = &second;
+    second.pvarVal = &first;
+    CallResult looped = Put(db_, "AssociateID", first);
+    EXPECT_EQ(looped.Result, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(looped.ArgError, 0u);
+    second.pvarVal = &number;  // a chain of two references, no loop
+    EXPECT_EQ(Put(db_, "AssociateID", first).Result, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Get(db_, "AssociateID").Value.lVal, 12);
+}
+
 TEST_F(InvokeTest, CountRecordsWithAndWithoutItsOptionalArguments) {
     OpenSqlite();
     CallResult all = Method(db_, "CountRecords", {Str("appointment")});

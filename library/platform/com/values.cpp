@@ -8,8 +8,11 @@
 namespace vendral::com {
 namespace {
 
+// A reference to a VARIANT is followed once, as the standard allows it; what
+// it points to must hold a value or a reference to one, not another reference
+// to a VARIANT (a client's loop of those would otherwise be followed without end).
 const VARIANT& Follow(const VARIANT& value) {
-    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal) return Follow(*value.pvarVal);
+    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal) return *value.pvarVal;
     return value;
 }
 
@@ -141,9 +144,10 @@ const VARIANT& Arguments::Raw(std::size_t i) const {
     return Follow(params_.rgvarg[params_.cArgs - 1 - i]);
 }
 
+// The argument as given: ToVariant follows its reference, once.
 const VARIANT& Arguments::Required(std::size_t i) const {
     if (!Has(i)) throw ArgumentError{DISP_E_PARAMNOTFOUND, i};
-    return Raw(i);
+    return params_.rgvarg[params_.cArgs - 1 - i];
 }
 
 std::string Arguments::Text(std::size_t i) const {
@@ -205,11 +209,11 @@ bool Arguments::Bool(std::size_t i, bool omitted) const {
 }
 
 Variant Arguments::Value(std::size_t i) const {
-    return Has(i) ? ToVariant(Raw(i), i) : Variant();
+    return Has(i) ? ToVariant(Required(i), i) : Variant();
 }
 
 IDispatch* Arguments::Object(std::size_t i) const {
-    const VARIANT& v = Required(i);
+    const VARIANT& v = Follow(Required(i));
     if (v.vt == VT_DISPATCH) return v.pdispVal;
     if (v.vt == (VT_DISPATCH | VT_BYREF) && v.ppdispVal) return *v.ppdispVal;
     throw ArgumentError{DISP_E_TYPEMISMATCH, i};
