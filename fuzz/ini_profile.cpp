@@ -117,15 +117,10 @@ bool ValidUtf8(const std::string& text) {
 // takes it as a Windows-1252 character).
 std::size_t Characters(const std::string& text) {
     std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 1;
-        for (std::size_t candidate = 4; candidate > 1; --candidate)
-            if (i + candidate <= text.size() && ValidUtf8(text.substr(i, candidate))) {
-                length = candidate;
-                break;
-            }
-        i += length;
-        ++count;
+    for (std::size_t i = 0; i < text.size(); ++count) {
+        auto c = static_cast<unsigned char>(text[i]);
+        std::size_t length = (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+        i += i + length <= text.size() && ValidUtf8(text.substr(i, length)) ? length : 1;
     }
     return count;
 }
@@ -166,7 +161,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(*after == contents, "a refused write changed the file");
         return 0;
     }
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
+    // An ANSI file is known by its bytes that are no UTF-8. When a write
+    // replaces the last of them and the other non-ASCII bytes happen to form
+    // UTF-8, the file reads as UTF-8 from then on: ANSI files carry no mark
+    // that could keep them apart, so such a file is left out here.
+    const bool nonAscii = std::any_of(after->begin(), after->end(),
+                                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    const bool turnedUtf8 = !ValidUtf8(contents) && ValidUtf8(*after) && nonAscii;
+    for (std::size_t i = 0; i < candidates.size() && !turnedUtf8; ++i) {
         const auto& [s, k] = candidates[i];
         if (SameName(s, section) && SameName(k, key)) continue;
         std::string now = vendral::GetPrivateProfileString(s, k, "\x01missing", kBuffer, path);
