@@ -1,7 +1,8 @@
-// The one place through which the core reaches the user: message boxes, the
-// application-wide mouse pointer, letting pending window events run, and the
-// connection settings dialog. The application installs a host; the default is
-// headless.
+/// @file
+/// UiHost, the one place through which the core reaches the user: message
+/// boxes, the application-wide mouse pointer, letting pending window events
+/// run, and the connection settings dialog. The application installs a host;
+/// the default is headless.
 #pragma once
 
 #include <memory>
@@ -9,46 +10,67 @@
 
 namespace vendral {
 
-enum class MessageIcon { Exclamation, Information };
+/// The icon of a message box.
+enum class MessageIcon {
+    Exclamation,  ///< A warning: the "Error" boxes.
+    Information   ///< Information: the "Message" boxes.
+};
 
-// Mouse pointer values of the platform's application-wide pointer.
-constexpr int kPointerArrow = 1;
-constexpr int kPointerBusy = 11;
+/// @name Mouse pointer values
+/// Values of the platform's application-wide pointer for
+/// UiHost::SetMousePointer().
+///@{
+constexpr int kPointerArrow = 1;  ///< The normal arrow.
+constexpr int kPointerBusy = 11;  ///< The busy pointer.
+///@}
 
+/// What the core needs of the application's user interface. Called on the
+/// thread that uses the library.
 class UiHost {
   public:
     virtual ~UiHost() = default;
-    // A modal box with an OK button; the result is the button chosen (1 = OK).
+    /// A modal box with an OK button; the result is the button chosen (1 = OK).
     virtual int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+    /// Shows @p pointer (kPointerBusy or kPointerArrow) for the whole application.
     virtual void SetMousePointer(int pointer) = 0;
+    /// Lets pending window events run.
     virtual void DoEvents() = 0;
-    // Shows the connection settings dialog modally for the per-thread dialog
-    // state (SettingsFilePath, DialogMode, DialogAskServer); the dialog sets
-    // DialogCancelled when the user leaves it without settings.
+    /// Shows the connection settings dialog modally for the per-thread dialog
+    /// state (SettingsFilePath, DialogMode, DialogAskServer); the dialog sets
+    /// DialogCancelled when the user leaves it without settings.
     virtual void ShowSettingsDialog() = 0;
 };
 
-// Message boxes go to standard error, one line each ("Error: ..."); the
-// pointer and event calls do nothing; the settings dialog cannot be shown, so
-// it counts as cancelled after saying that the settings file is missing.
+/// The host without a user interface: message boxes go to standard error, one
+/// line each ("Error: ..."); the pointer and event calls do nothing; the
+/// settings dialog cannot be shown, so it counts as cancelled after saying so.
 class HeadlessUiHost : public UiHost {
   public:
+    /// Writes "title: text" to standard error; 1.
     int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
+    /// Does nothing.
     void SetMousePointer(int pointer) override;
+    /// Does nothing.
     void DoEvents() override;
+    /// Says on standard error that the dialog cannot be shown (and that the
+    /// settings file is missing, or is to be edited by hand) and sets
+    /// DialogCancelled.
     void ShowSettingsDialog() override;
 };
 
-// The host in use; a HeadlessUiHost until the application installs another.
-// The caller shares ownership, so a host installed meanwhile on another thread
-// does not free the one the caller is using.
+/// The host in use; a HeadlessUiHost until the application installs another.
+/// The caller shares ownership, so a host installed meanwhile on another thread
+/// does not free the one the caller is using.
 std::shared_ptr<UiHost> CurrentUiHost();
-// Installs a host for the process; nullptr restores the headless default.
-// Returns the host that was installed before.
+/// Installs a host for the process; nullptr restores the headless default.
+/// Returns the host that was installed before.
 std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host);
 
-// "Error" with the exclamation icon, and "Message" with the information icon.
+/// Shows @p text in a box titled "Error" with the exclamation icon; the
+/// button chosen.
 int ShowErrorMessage(const std::string& text);
+/// Shows @p text in a box titled "Message" with the information icon; the
+/// button chosen.
 int ShowInfoMessage(const std::string& text);
 
 }  // namespace vendral
