@@ -1,8 +1,9 @@
-// Client side of the component server: creation of a class by ProgID or CLSID
-// through the registry file (see RegistryFilePath), as CoCreateInstance does,
-// with a registration-free fallback naming the library to use when the class
-// is not registered. Needs only the C library's dynamic loader; a client need
-// not link libvendral.so.
+/// @file
+/// Client side of the component server: creation of a class by ProgID or CLSID
+/// through the registry file (see RegistryFilePath), as CoCreateInstance does,
+/// with a registration-free fallback naming the library to use when the class
+/// is not registered. Needs only the C library's dynamic loader; a client need
+/// not link libvendral.so.
 #pragma once
 
 #include <optional>
@@ -13,48 +14,52 @@
 
 namespace vendral::com {
 
-// A creation that failed; the text says what was tried and what to do.
+/// A creation that failed; the text says what was tried and what to do.
 class ActivationError : public std::runtime_error {
   public:
+    /// A failure with the result @p result and the explanation @p message.
     ActivationError(HRESULT result, const std::string& message)
         : std::runtime_error(message), result_(result) {}
+    /// The failing result (REGDB_E_CLASSNOTREG, CLASS_E_CLASSNOTAVAILABLE,
+    /// E_NOINTERFACE, ...).
     HRESULT Result() const { return result_; }
 
   private:
     HRESULT result_;
 };
 
-// Where a class comes from when the registry does not name it, as a manifest
-// beside a program does.
+/// Where a class comes from when the registry does not name it, as a manifest
+/// beside a program does.
 struct ClassManifest {
-    std::string ProgId;  // "Vendral.CDatabase"
-    CLSID Clsid;
-    std::string Library;  // absolute path of the serving library
+    std::string ProgId;  ///< "Vendral.CDatabase"
+    CLSID Clsid;          ///< the class's CLSID
+    std::string Library;  ///< absolute path of the serving library
 };
 
+/// What CreateObject() did, for diagnostics.
 struct Activation {
-    std::string Library;        // the library the object came from
-    bool FromRegistry = false;  // true: named by the registry file
-    std::string RegistryFile;   // the file that was read
+    std::string Library;        ///< the library the object came from
+    bool FromRegistry = false;  ///< true: named by the registry file
+    std::string RegistryFile;   ///< the file that was read
 };
 
-// The registry file in use: $VENDRAL_REGISTRY, else
-// $XDG_CONFIG_HOME/vendral/registry.reg, else ~/.config/vendral/registry.reg.
+/// The registry file in use: $VENDRAL_REGISTRY, else
+/// $XDG_CONFIG_HOME/vendral/registry.reg, else ~/.config/vendral/registry.reg.
 std::string RegistryFilePath();
 
-// Creates classId ("Vendral.CDatabase" or "{EAB3025D-...}") and returns its
-// interface iid with one reference. The registry is read first; a class it
-// does not know is created from fallback when fallback names that class. A
-// library stays loaded until FreeUnusedLibraries finds it unused. Objects
-// belong to the calling thread. Throws ActivationError.
+/// Creates classId ("Vendral.CDatabase" or "{EAB3025D-...}") and returns its
+/// interface iid with one reference. The registry is read first; a class it
+/// does not know is created from fallback when fallback names that class. A
+/// library stays loaded until FreeUnusedLibraries finds it unused. Objects
+/// belong to the calling thread. Throws ActivationError.
 IUnknown* CreateObject(const std::string& classId, const IID& iid,
                        const std::optional<ClassManifest>& fallback = std::nullopt,
                        Activation* activation = nullptr);
 
-// Unloads the libraries this thread loaded whose DllCanUnloadNow says S_OK.
+/// Unloads the libraries this thread loaded whose DllCanUnloadNow says S_OK.
 void FreeUnusedLibraries();
 
-// The ProgIDs and CLSIDs of the Vendral classes, for manifests.
+/// The ProgIDs and CLSIDs of the Vendral classes, for manifests.
 std::optional<CLSID> VendralClassId(const std::string& progId);
 
 }  // namespace vendral::com
