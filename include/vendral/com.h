@@ -1,46 +1,56 @@
-// The component object binary standard as the library's component server and
-// its clients use it: GUIDs, HRESULTs, BSTR, VARIANT, DISPPARAMS, EXCEPINFO,
-// IUnknown, IClassFactory, IDispatch and the part of ITypeInfo the server
-// offers. Every structure has the standard layout, so C and C++ clients and
-// foreign-function clients (the Python package) can use the library alike.
-// Interfaces are abstract structs without a virtual destructor: on this
-// platform's C++ ABI their first word points at the table of entries, in order.
+/// @file
+/// The component object binary standard as the library's component server and
+/// its clients use it: GUIDs, HRESULTs, BSTR, VARIANT, DISPPARAMS, EXCEPINFO,
+/// IUnknown, IClassFactory, IDispatch and the part of ITypeInfo the server
+/// offers. Every structure has the standard layout, so C and C++ clients and
+/// foreign-function clients (the Python package) can use the library alike.
+/// Interfaces are abstract structs without a virtual destructor: on this
+/// platform's C++ ABI their first word points at the table of entries, in order.
+///
+/// The library's entry points `DllGetClassObject`, `DllCanUnloadNow`,
+/// `DllRegisterServer` and `DllUnregisterServer` are found with `dlsym` by
+/// the types DllGetClassObjectFunction, DllCanUnloadNowFunction and
+/// DllRegisterServerFunction; com_client.h does that for a client.
 #pragma once
 
 #include <cstdint>
 
-// Exported from libvendral.so (and the widget library) with C linkage.
+/// Exported from libvendral.so (and the widget library) with C linkage.
 #define VENDRAL_COM_EXPORT extern "C" __attribute__((visibility("default")))
 
-using HRESULT = std::int32_t;
-using ULONG = std::uint32_t;
-using LONG = std::int32_t;
-using DWORD = std::uint32_t;
-using WORD = std::uint16_t;
-using UINT = std::uint32_t;
-using USHORT = std::uint16_t;
-using SCODE = std::int32_t;
-using LCID = std::uint32_t;
-using DISPID = std::int32_t;
-using MEMBERID = DISPID;
-using VARTYPE = std::uint16_t;
-using VARIANT_BOOL = std::int16_t;
-using OLECHAR = char16_t;
-using LPOLESTR = OLECHAR*;
-// A BSTR points at the first character; the 32-bit byte length stands in the
-// four bytes before it, and a 16-bit zero follows the last character.
+using HRESULT = std::int32_t;  ///< A result: 0 or more is success, below 0 a failure.
+using ULONG = std::uint32_t;  ///< 32-bit unsigned.
+using LONG = std::int32_t;  ///< 32-bit signed.
+using DWORD = std::uint32_t;  ///< 32-bit unsigned.
+using WORD = std::uint16_t;  ///< 16-bit unsigned.
+using UINT = std::uint32_t;  ///< 32-bit unsigned.
+using USHORT = std::uint16_t;  ///< 16-bit unsigned.
+using SCODE = std::int32_t;  ///< A status code, as HRESULT.
+using LCID = std::uint32_t;  ///< A locale id (not used by the server).
+using DISPID = std::int32_t;  ///< The id of a member of a dispatch interface.
+using MEMBERID = DISPID;  ///< The id of a member in a type description.
+using VARTYPE = std::uint16_t;  ///< The type code of a VARIANT (VT_ values).
+using VARIANT_BOOL = std::int16_t;  ///< A Boolean: VARIANT_TRUE (-1) or VARIANT_FALSE (0).
+using OLECHAR = char16_t;  ///< A UTF-16 code unit.
+using LPOLESTR = OLECHAR*;  ///< A zero-terminated UTF-16 text.
+/// A text of the automation calls: a BSTR points at the first UTF-16
+/// character; the 32-bit byte length stands in the four bytes before it, and a
+/// 16-bit zero follows the last character. Made with SysAllocString(), freed
+/// with SysFreeString(); null is the empty text.
 using BSTR = OLECHAR*;
 
+/// A 128-bit id of a class, an interface or a type library.
 struct GUID {
-    std::uint32_t Data1;
-    std::uint16_t Data2;
-    std::uint16_t Data3;
-    std::uint8_t Data4[8];
+    std::uint32_t Data1;  ///< The first 8 hexadecimal digits.
+    std::uint16_t Data2;  ///< The next 4.
+    std::uint16_t Data3;  ///< The next 4.
+    std::uint8_t Data4[8];  ///< The last 16, as bytes.
 };
-using IID = GUID;
-using CLSID = GUID;
+using IID = GUID;  ///< An interface id.
+using CLSID = GUID;  ///< A class id.
 static_assert(sizeof(GUID) == 16);
 
+/// True when all 128 bits are equal.
 inline bool operator==(const GUID& a, const GUID& b) {
     if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
     for (int i = 0; i < 8; ++i)
@@ -48,169 +58,223 @@ inline bool operator==(const GUID& a, const GUID& b) {
     return true;
 }
 
-// Results.
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT S_FALSE = 1;
-constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
-constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
-constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005);
-constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110);
-constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111);
-constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
-constexpr HRESULT SELFREG_E_CLASS = static_cast<HRESULT>(0x80040201);
-constexpr HRESULT RPC_E_WRONG_THREAD = static_cast<HRESULT>(0x8001010E);
-constexpr HRESULT DISP_E_UNKNOWNINTERFACE = static_cast<HRESULT>(0x80020001);
-constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003);
-constexpr HRESULT DISP_E_PARAMNOTFOUND = static_cast<HRESULT>(0x80020004);
-constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005);
-constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006);
-constexpr HRESULT DISP_E_NONAMEDARGS = static_cast<HRESULT>(0x80020007);
-constexpr HRESULT DISP_E_EXCEPTION = static_cast<HRESULT>(0x80020009);
-constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000A);
-constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);
-constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000E);
-constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = static_cast<HRESULT>(0x8002802B);
+/// @name Results
+/// The HRESULT values the server and the client part give.
+///@{
+constexpr HRESULT S_OK = 0;  ///< Success.
+constexpr HRESULT S_FALSE = 1;  ///< Success with a false answer ("not now").
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);  ///< Not implemented.
+constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);  ///< The object has no such interface.
+constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);  ///< A null pointer where one was needed.
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);  ///< Unspecified failure.
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);  ///< Unexpected failure.
+constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);  ///< Out of memory.
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);  ///< An argument is invalid.
+constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005);  ///< Access denied (the registry file cannot be written).
+constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110);  ///< The class cannot be aggregated.
+constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111);  ///< The library does not serve this class.
+constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);  ///< The class is not registered.
+constexpr HRESULT SELFREG_E_CLASS = static_cast<HRESULT>(0x80040201);  ///< The classes could not be registered.
+constexpr HRESULT RPC_E_WRONG_THREAD = static_cast<HRESULT>(0x8001010E);  ///< The object belongs to another thread.
+constexpr HRESULT DISP_E_UNKNOWNINTERFACE = static_cast<HRESULT>(0x80020001);  ///< Invoke with an interface id other than IID_NULL.
+constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003);  ///< No such member, or not with this invocation kind.
+constexpr HRESULT DISP_E_PARAMNOTFOUND = static_cast<HRESULT>(0x80020004);  ///< A required argument is missing.
+constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005);  ///< An argument has a type that cannot be converted.
+constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006);  ///< A name is not a member of the interface.
+constexpr HRESULT DISP_E_NONAMEDARGS = static_cast<HRESULT>(0x80020007);  ///< Named arguments are not supported.
+constexpr HRESULT DISP_E_EXCEPTION = static_cast<HRESULT>(0x80020009);  ///< The member raised an error; EXCEPINFO describes it.
+constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000A);  ///< An argument is out of the range of its type.
+constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);  ///< An index is out of range.
+constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000E);  ///< Too many or too few arguments.
+constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = static_cast<HRESULT>(0x8002802B);  ///< No such element of a type description.
+///@}
+/// True for a success (0 or more).
 inline bool SUCCEEDED(HRESULT hr) {
     return hr >= 0;
 }
+/// True for a failure (below 0).
 inline bool FAILED(HRESULT hr) {
     return hr < 0;
 }
 
-constexpr DISPID DISPID_UNKNOWN = -1;
-constexpr DISPID DISPID_VALUE = 0;
-constexpr DISPID DISPID_PROPERTYPUT = -3;
+/// @name Special member ids
+///@{
+constexpr DISPID DISPID_UNKNOWN = -1;  ///< A name that was not found.
+constexpr DISPID DISPID_VALUE = 0;  ///< The default member.
+constexpr DISPID DISPID_PROPERTYPUT = -3;  ///< The named argument of a property put.
 
-constexpr WORD DISPATCH_METHOD = 1;
-constexpr WORD DISPATCH_PROPERTYGET = 2;
-constexpr WORD DISPATCH_PROPERTYPUT = 4;
-constexpr WORD DISPATCH_PROPERTYPUTREF = 8;
+///@}
 
-// VARTYPE codes.
+/// @name Invocation kinds of IDispatch::Invoke
+/// Combined with "|" where a name is both a method and a property.
+///@{
+constexpr WORD DISPATCH_METHOD = 1;  ///< Call a method.
+constexpr WORD DISPATCH_PROPERTYGET = 2;  ///< Read a property.
+constexpr WORD DISPATCH_PROPERTYPUT = 4;  ///< Write a property.
+constexpr WORD DISPATCH_PROPERTYPUTREF = 8;  ///< Write a property by reference.
+
+///@}
+
+/// VARTYPE codes: what a VARIANT holds and which of its fields carries it.
 enum : VARTYPE {
-    VT_EMPTY = 0,
-    VT_NULL = 1,
-    VT_I2 = 2,
-    VT_I4 = 3,
-    VT_R4 = 4,
-    VT_R8 = 5,
-    VT_CY = 6,
-    VT_DATE = 7,
-    VT_BSTR = 8,
-    VT_DISPATCH = 9,
-    VT_ERROR = 10,
-    VT_BOOL = 11,
-    VT_VARIANT = 12,
-    VT_UNKNOWN = 13,
-    VT_I1 = 16,
-    VT_UI1 = 17,
-    VT_UI2 = 18,
-    VT_UI4 = 19,
-    VT_I8 = 20,
-    VT_UI8 = 21,
-    VT_INT = 22,
-    VT_UINT = 23,
-    VT_VOID = 24,
-    VT_HRESULT = 25,
-    VT_BYREF = 0x4000,
+    VT_EMPTY = 0,  ///< Nothing.
+    VT_NULL = 1,  ///< SQL NULL.
+    VT_I2 = 2,  ///< 16-bit integer (iVal).
+    VT_I4 = 3,  ///< 32-bit integer (lVal).
+    VT_R4 = 4,  ///< float (fltVal).
+    VT_R8 = 5,  ///< double (dblVal).
+    VT_CY = 6,  ///< Currency (llVal, in ten-thousandths).
+    VT_DATE = 7,  ///< Date (date, days since 30 December 1899).
+    VT_BSTR = 8,  ///< Text (bstrVal).
+    VT_DISPATCH = 9,  ///< A dispatch object (pdispVal).
+    VT_ERROR = 10,  ///< A status code (scode); DISP_E_PARAMNOTFOUND marks an omitted argument.
+    VT_BOOL = 11,  ///< Boolean (boolVal).
+    VT_VARIANT = 12,  ///< A VARIANT, by reference only (pvarVal).
+    VT_UNKNOWN = 13,  ///< An object (punkVal).
+    VT_I1 = 16,  ///< 8-bit signed.
+    VT_UI1 = 17,  ///< 8-bit unsigned (bVal).
+    VT_UI2 = 18,  ///< 16-bit unsigned.
+    VT_UI4 = 19,  ///< 32-bit unsigned.
+    VT_I8 = 20,  ///< 64-bit integer (llVal).
+    VT_UI8 = 21,  ///< 64-bit unsigned.
+    VT_INT = 22,  ///< Machine integer.
+    VT_UINT = 23,  ///< Machine unsigned integer.
+    VT_VOID = 24,  ///< No value (type descriptions).
+    VT_HRESULT = 25,  ///< A result (type descriptions).
+    VT_BYREF = 0x4000,  ///< Flag: the value is a pointer to a value of the type.
 };
-constexpr VARIANT_BOOL VARIANT_TRUE = -1;
-constexpr VARIANT_BOOL VARIANT_FALSE = 0;
+constexpr VARIANT_BOOL VARIANT_TRUE = -1;  ///< True.
+constexpr VARIANT_BOOL VARIANT_FALSE = 0;  ///< False.
 
 struct IUnknown;
 struct IDispatch;
 
-// 24 bytes on 64-bit: the type, three reserved words and a 16-byte value.
+/// A value of the automation calls: 24 bytes on 64-bit, the type, three
+/// reserved words and a 16-byte value. Initialise with VariantInit(), release
+/// with VariantClear(), copy with VariantCopy().
 struct VARIANT {
-    VARTYPE vt;
-    WORD wReserved1;
-    WORD wReserved2;
-    WORD wReserved3;
+    VARTYPE vt;  ///< The type of the value (VT_ values).
+    WORD wReserved1;  ///< Reserved.
+    WORD wReserved2;  ///< Reserved.
+    WORD wReserved3;  ///< Reserved.
+    /// The value; the field that vt names.
     union {
-        std::int64_t llVal;
-        std::int32_t lVal;
-        std::uint8_t bVal;
-        std::int16_t iVal;
-        float fltVal;
-        double dblVal;
-        VARIANT_BOOL boolVal;
-        SCODE scode;
-        double date;
-        BSTR bstrVal;
-        IUnknown* punkVal;
-        IDispatch* pdispVal;
-        std::int16_t* piVal;
-        std::int32_t* plVal;
-        std::int64_t* pllVal;
-        double* pdblVal;
-        VARIANT_BOOL* pboolVal;
-        SCODE* pscode;
-        BSTR* pbstrVal;
-        IDispatch** ppdispVal;
-        VARIANT* pvarVal;
-        void* byref;
+        std::int64_t llVal;  ///< VT_I8, VT_CY.
+        std::int32_t lVal;  ///< VT_I4.
+        std::uint8_t bVal;  ///< VT_UI1.
+        std::int16_t iVal;  ///< VT_I2.
+        float fltVal;  ///< VT_R4.
+        double dblVal;  ///< VT_R8.
+        VARIANT_BOOL boolVal;  ///< VT_BOOL.
+        SCODE scode;  ///< VT_ERROR.
+        double date;  ///< VT_DATE.
+        BSTR bstrVal;  ///< VT_BSTR.
+        IUnknown* punkVal;  ///< VT_UNKNOWN.
+        IDispatch* pdispVal;  ///< VT_DISPATCH.
+        std::int16_t* piVal;  ///< VT_BYREF | VT_I2.
+        std::int32_t* plVal;  ///< VT_BYREF | VT_I4.
+        std::int64_t* pllVal;  ///< VT_BYREF | VT_I8.
+        double* pdblVal;  ///< VT_BYREF | VT_R8.
+        VARIANT_BOOL* pboolVal;  ///< VT_BYREF | VT_BOOL.
+        SCODE* pscode;  ///< VT_BYREF | VT_ERROR.
+        BSTR* pbstrVal;  ///< VT_BYREF | VT_BSTR.
+        IDispatch** ppdispVal;  ///< VT_BYREF | VT_DISPATCH.
+        VARIANT* pvarVal;  ///< VT_BYREF | VT_VARIANT.
+        void* byref;  ///< Any VT_BYREF value.
+        /// A record value (not used by the server).
         struct {
-            void* pvRecord;
-            void* pRecInfo;
+            void* pvRecord;  ///< A record (not used).
+            void* pRecInfo;  ///< Its type (not used).
         } record;
     };
 };
-using VARIANTARG = VARIANT;
+using VARIANTARG = VARIANT;  ///< A VARIANT as an argument of IDispatch::Invoke.
 static_assert(sizeof(void*) != 8 || sizeof(VARIANT) == 24);
 
+/// The arguments of IDispatch::Invoke.
 struct DISPPARAMS {
-    VARIANTARG* rgvarg;  // the arguments, last one first
-    DISPID* rgdispidNamedArgs;
-    UINT cArgs;
-    UINT cNamedArgs;
+    VARIANTARG* rgvarg;  ///< The arguments, last one first.
+    DISPID* rgdispidNamedArgs;  ///< The ids of the named arguments (DISPID_PROPERTYPUT only).
+    UINT cArgs;  ///< The number of arguments.
+    UINT cNamedArgs;  ///< The number of named arguments.
 };
 
+/// The error a member raised, filled by IDispatch::Invoke when it returns
+/// DISP_E_EXCEPTION; the caller frees its texts.
 struct EXCEPINFO {
-    WORD wCode;
-    WORD wReserved;
-    BSTR bstrSource;
-    BSTR bstrDescription;
-    BSTR bstrHelpFile;
-    DWORD dwHelpContext;
-    void* pvReserved;
-    HRESULT (*pfnDeferredFillIn)(EXCEPINFO*);
-    SCODE scode;
+    WORD wCode;  ///< An error code (0: see scode).
+    WORD wReserved;  ///< Reserved.
+    BSTR bstrSource;  ///< Where the error arose ("Vendral.CDatabase").
+    BSTR bstrDescription;  ///< The error's text.
+    BSTR bstrHelpFile;  ///< A help file, or null.
+    DWORD dwHelpContext;  ///< A help topic, or 0.
+    void* pvReserved;  ///< Reserved.
+    HRESULT (*pfnDeferredFillIn)(EXCEPINFO*);  ///< Fills the rest in later, or null.
+    SCODE scode;  ///< The failure's status when wCode is 0.
 };
 
-// Standard interface ids.
+/// @name Standard interface ids
+///@{
+/// IUnknown.
 inline constexpr IID IID_IUnknown = {
     0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+/// IClassFactory.
 inline constexpr IID IID_IClassFactory = {
     0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+/// IDispatch.
 inline constexpr IID IID_IDispatch = {
     0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+/// ITypeInfo.
 inline constexpr IID IID_ITypeInfo = {
     0x00020401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+/// The null id, the interface argument of IDispatch::Invoke and GetIDsOfNames.
 inline constexpr IID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+///@}
 
+/// The base of every interface: asking for other interfaces and counting
+/// references. An object lives while references to it are held.
 struct IUnknown {
+    /// Stores in @p ppvObject the interface @p riid of the object with one
+    /// reference added: S_OK, or E_NOINTERFACE (and null) when it has none.
     virtual HRESULT QueryInterface(const IID& riid, void** ppvObject) = 0;
+    /// Adds a reference; the new count, for diagnostics only.
     virtual ULONG AddRef() = 0;
+    /// Drops a reference and frees the object with the last; the new count.
     virtual ULONG Release() = 0;
 };
 
+/// What DllGetClassObject hands out: the maker of one class's objects.
 struct IClassFactory : IUnknown {
+    /// Makes an object and stores its interface @p riid in @p ppvObject:
+    /// CLASS_E_NOAGGREGATION when @p pUnkOuter is not null, E_NOINTERFACE for
+    /// an interface the class has not.
     virtual HRESULT CreateInstance(IUnknown* pUnkOuter, const IID& riid, void** ppvObject) = 0;
+    /// Keeps the library loaded while @p fLock is not 0 (counted).
     virtual HRESULT LockServer(std::int32_t fLock) = 0;
 };
 
 struct ITypeInfo;
 
+/// Late-bound calls by member name, as scripting and foreign-function
+/// clients make them. The classes' dual interfaces offer every member of the
+/// class this way. Called from a thread other than the object's, every entry
+/// gives RPC_E_WRONG_THREAD.
 struct IDispatch : IUnknown {
+    /// Stores 1 in @p pctinfo: the object describes its interface.
     virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;
+    /// The description of the interface (@p iTInfo 0), with a reference.
     virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;
+    /// The ids of @p cNames member names (matched without regard to case);
+    /// DISP_E_UNKNOWNNAME with DISPID_UNKNOWN for a name that is not a member.
     virtual HRESULT GetIDsOfNames(const IID& riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
                                   DISPID* rgDispId) = 0;
+    /// Calls member @p dispIdMember as @p wFlags says with the arguments of
+    /// @p pDispParams and stores its result in @p pVarResult. An error the
+    /// member raised gives DISP_E_EXCEPTION and is described in
+    /// @p pExcepInfo (the text and number of the library's error: a database
+    /// failure keeps its driver message); a bad argument gives
+    /// DISP_E_TYPEMISMATCH or DISP_E_PARAMNOTFOUND with its position in
+    /// @p puArgErr.
     virtual HRESULT Invoke(DISPID dispIdMember, const IID& riid, LCID lcid, WORD wFlags,
                            DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                            UINT* puArgErr) = 0;
@@ -219,166 +283,239 @@ struct IDispatch : IUnknown {
 // Type descriptions as far as the server fills them: the interface's guid,
 // kind and number of functions, and per function its id, kind, invocation
 // kind, argument counts and table offset.
+
+/// The kind of a described type.
 enum TYPEKIND : std::int32_t {
-    TKIND_ENUM,
-    TKIND_RECORD,
-    TKIND_MODULE,
-    TKIND_INTERFACE,
-    TKIND_DISPATCH,
-    TKIND_COCLASS
+    TKIND_ENUM,  ///< An enumeration.
+    TKIND_RECORD,  ///< A structure.
+    TKIND_MODULE,  ///< A module.
+    TKIND_INTERFACE,  ///< An interface.
+    TKIND_DISPATCH,  ///< A dispatch interface.
+    TKIND_COCLASS  ///< A component class.
 };
+/// The kind of a described function.
 enum FUNCKIND : std::int32_t {
-    FUNC_VIRTUAL,
-    FUNC_PUREVIRTUAL,
-    FUNC_NONVIRTUAL,
-    FUNC_STATIC,
-    FUNC_DISPATCH
+    FUNC_VIRTUAL,  ///< A virtual function.
+    FUNC_PUREVIRTUAL,  ///< A pure virtual function (an interface entry).
+    FUNC_NONVIRTUAL,  ///< A non-virtual function.
+    FUNC_STATIC,  ///< A static function.
+    FUNC_DISPATCH  ///< Reached through IDispatch::Invoke only.
 };
+/// How a described function is invoked.
 enum INVOKEKIND : std::int32_t {
-    INVOKE_FUNC = 1,
-    INVOKE_PROPERTYGET = 2,
-    INVOKE_PROPERTYPUT = 4,
-    INVOKE_PROPERTYPUTREF = 8
+    INVOKE_FUNC = 1,  ///< A method.
+    INVOKE_PROPERTYGET = 2,  ///< A property read.
+    INVOKE_PROPERTYPUT = 4,  ///< A property write.
+    INVOKE_PROPERTYPUTREF = 8  ///< A property write by reference.
 };
-enum CALLCONV : std::int32_t { CC_STDCALL = 4 };
-constexpr std::uint32_t TYPEFLAG_FDUAL = 0x40;
-constexpr std::uint32_t TYPEFLAG_FDISPATCHABLE = 0x1000;
-constexpr USHORT PARAMFLAG_FIN = 0x1;
-constexpr USHORT PARAMFLAG_FOUT = 0x2;
-constexpr USHORT PARAMFLAG_FRETVAL = 0x8;
-constexpr USHORT PARAMFLAG_FOPT = 0x10;
+/// The calling convention of a described function.
+enum CALLCONV : std::int32_t { CC_STDCALL = 4 };  ///< The standard one.
+/// @name Flags of type and argument descriptions
+///@{
+constexpr std::uint32_t TYPEFLAG_FDUAL = 0x40;  ///< A dual interface (table entries and IDispatch).
+constexpr std::uint32_t TYPEFLAG_FDISPATCHABLE = 0x1000;  ///< Derives from IDispatch.
+constexpr USHORT PARAMFLAG_FIN = 0x1;  ///< An input argument.
+constexpr USHORT PARAMFLAG_FOUT = 0x2;  ///< An output argument.
+constexpr USHORT PARAMFLAG_FRETVAL = 0x8;  ///< The result.
+constexpr USHORT PARAMFLAG_FOPT = 0x10;  ///< An optional argument.
 
+///@}
+
+/// The type of a described argument or result.
 struct TYPEDESC {
+    /// What the type refers to, for the types that refer.
     union {
-        TYPEDESC* lptdesc;
-        void* lpadesc;
-        std::uint32_t hreftype;
+        TYPEDESC* lptdesc;  ///< VT_PTR, VT_SAFEARRAY: the element type.
+        void* lpadesc;  ///< VT_CARRAY: the array (not used).
+        std::uint32_t hreftype;  ///< VT_USERDEFINED: the referenced type (not used).
     };
-    VARTYPE vt;
+    VARTYPE vt;  ///< The type of the value (VT_ values).
 };
+/// IDL attributes of a described type.
 struct IDLDESC {
-    std::uintptr_t dwReserved;
-    USHORT wIDLFlags;
+    std::uintptr_t dwReserved;  ///< Reserved.
+    USHORT wIDLFlags;  ///< IDL flags (0).
 };
+/// How a described argument is passed.
 struct PARAMDESC {
-    void* pparamdescex;
-    USHORT wParamFlags;
+    void* pparamdescex;  ///< The default value (null).
+    USHORT wParamFlags;  ///< PARAMFLAG_ values.
 };
+/// A described argument or result: its type and how it is passed.
 struct ELEMDESC {
-    TYPEDESC tdesc;
-    PARAMDESC paramdesc;
+    TYPEDESC tdesc;  ///< The type.
+    PARAMDESC paramdesc;  ///< The argument flags.
 };
+/// The attributes of a described interface (ITypeInfo::GetTypeAttr).
 struct TYPEATTR {
-    GUID guid;
-    LCID lcid;
-    DWORD dwReserved;
-    MEMBERID memidConstructor;
-    MEMBERID memidDestructor;
-    LPOLESTR lpstrSchema;
-    ULONG cbSizeInstance;
-    TYPEKIND typekind;
-    WORD cFuncs;
-    WORD cVars;
-    WORD cImplTypes;
-    WORD cbSizeVft;
-    WORD cbAlignment;
-    WORD wTypeFlags;
-    WORD wMajorVerNum;
-    WORD wMinorVerNum;
-    TYPEDESC tdescAlias;
-    IDLDESC idldescType;
+    GUID guid;  ///< The interface id.
+    LCID lcid;  ///< The locale (0).
+    DWORD dwReserved;  ///< Reserved.
+    MEMBERID memidConstructor;  ///< DISPID_UNKNOWN.
+    MEMBERID memidDestructor;  ///< DISPID_UNKNOWN.
+    LPOLESTR lpstrSchema;  ///< Null.
+    ULONG cbSizeInstance;  ///< The size of an instance (a pointer).
+    TYPEKIND typekind;  ///< TKIND_DISPATCH or TKIND_INTERFACE.
+    WORD cFuncs;  ///< The number of functions.
+    WORD cVars;  ///< The number of variables (0).
+    WORD cImplTypes;  ///< The number of base interfaces.
+    WORD cbSizeVft;  ///< The size of the table of entries in bytes.
+    WORD cbAlignment;  ///< The alignment of an instance.
+    WORD wTypeFlags;  ///< TYPEFLAG_ values.
+    WORD wMajorVerNum;  ///< The major version.
+    WORD wMinorVerNum;  ///< The minor version.
+    TYPEDESC tdescAlias;  ///< Not an alias (VT_EMPTY).
+    IDLDESC idldescType;  ///< IDL attributes.
 };
+/// A described function (ITypeInfo::GetFuncDesc).
 struct FUNCDESC {
-    MEMBERID memid;
-    SCODE* lprgscode;
-    ELEMDESC* lprgelemdescParam;
-    FUNCKIND funckind;
-    INVOKEKIND invkind;
-    CALLCONV callconv;
-    std::int16_t cParams;
-    std::int16_t cParamsOpt;
-    std::int16_t oVft;
-    std::int16_t cScodes;
-    ELEMDESC elemdescFunc;
-    WORD wFuncFlags;
+    MEMBERID memid;  ///< The member id.
+    SCODE* lprgscode;  ///< The results it may give (null).
+    ELEMDESC* lprgelemdescParam;  ///< Its arguments.
+    FUNCKIND funckind;  ///< Its kind.
+    INVOKEKIND invkind;  ///< How it is invoked.
+    CALLCONV callconv;  ///< CC_STDCALL.
+    std::int16_t cParams;  ///< The number of arguments.
+    std::int16_t cParamsOpt;  ///< The number of optional ones (0).
+    std::int16_t oVft;  ///< Its offset in the table of entries.
+    std::int16_t cScodes;  ///< The number of results in lprgscode.
+    ELEMDESC elemdescFunc;  ///< Its result type.
+    WORD wFuncFlags;  ///< Function flags (0).
 };
 
-// The standard entries in their standard order; the server fills
-// GetTypeAttr, GetFuncDesc, GetNames, GetIDsOfNames and the Release entries,
-// and answers E_NOTIMPL to the rest.
+/// The description of a dispatch interface. The standard entries stand in
+/// their standard order; the server fills GetTypeAttr, GetFuncDesc, GetNames,
+/// GetIDsOfNames and the Release entries, and answers E_NOTIMPL to the rest.
 struct ITypeInfo : IUnknown {
+    /// The interface's attributes; free them with ReleaseTypeAttr().
     virtual HRESULT GetTypeAttr(TYPEATTR** ppTypeAttr) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetTypeComp(void** ppTComp) = 0;
+    /// Function @p index (0 to cFuncs - 1); free it with ReleaseFuncDesc().
+    /// TYPE_E_ELEMENTNOTFOUND past the last.
     virtual HRESULT GetFuncDesc(UINT index, FUNCDESC** ppFuncDesc) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetVarDesc(UINT index, void** ppVarDesc) = 0;
+    /// The name of member @p memid and of its arguments, up to @p cMaxNames;
+    /// the caller frees them.
     virtual HRESULT GetNames(MEMBERID memid, BSTR* rgBstrNames, UINT cMaxNames, UINT* pcNames) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetRefTypeOfImplType(UINT index, std::uint32_t* pRefType) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetImplTypeFlags(UINT index, std::int32_t* pImplTypeFlags) = 0;
+    /// The ids of a member name and its argument names, as
+    /// IDispatch::GetIDsOfNames.
     virtual HRESULT GetIDsOfNames(LPOLESTR* rgszNames, UINT cNames, MEMBERID* pMemId) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT Invoke(void* pvInstance, MEMBERID memid, WORD wFlags, DISPPARAMS* pDispParams,
                            VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetDocumentation(MEMBERID memid, BSTR* pBstrName, BSTR* pBstrDocString,
                                      DWORD* pdwHelpContext, BSTR* pBstrHelpFile) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetDllEntry(MEMBERID memid, INVOKEKIND invKind, BSTR* pBstrDllName,
                                 BSTR* pBstrName, WORD* pwOrdinal) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetRefTypeInfo(std::uint32_t hRefType, ITypeInfo** ppTInfo) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT AddressOfMember(MEMBERID memid, INVOKEKIND invKind, void** ppv) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT CreateInstance(IUnknown* pUnkOuter, const IID& riid, void** ppvObj) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetMops(MEMBERID memid, BSTR* pBstrMops) = 0;
+    /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetContainingTypeLib(void** ppTLib, UINT* pIndex) = 0;
+    /// Frees what GetTypeAttr() gave.
     virtual void ReleaseTypeAttr(TYPEATTR* pTypeAttr) = 0;
+    /// Frees what GetFuncDesc() gave.
     virtual void ReleaseFuncDesc(FUNCDESC* pFuncDesc) = 0;
+    /// Does nothing (no variables are described).
     virtual void ReleaseVarDesc(void* pVarDesc) = 0;
 };
 
-// The classes of the Vendral library, their dual interfaces and the type
-// library. These ids are fixed for good.
+/// @name Ids of the Vendral classes
+/// The classes of the Vendral library, their dual interfaces and the type
+/// library. These ids are fixed for good.
+///@{
+/// "Vendral.CDatabase", the class of vendral::CDatabase.
 inline constexpr CLSID CLSID_CDatabase = {
     0xEAB3025D, 0x64F0, 0x4A4B, {0xB9, 0x06, 0x24, 0xF7, 0x07, 0x93, 0xB8, 0x6D}};
+/// "Vendral.CProgressBar", the class of vendral::CProgressBar (widget library).
 inline constexpr CLSID CLSID_CProgressBar = {
     0x94E54D97, 0x3520, 0x417B, {0xBD, 0x23, 0xA2, 0x4D, 0x74, 0x2D, 0x35, 0xD2}};
+/// "Vendral.CSplash", the class of vendral::CSplash (widget library).
 inline constexpr CLSID CLSID_CSplash = {
     0x63A0A208, 0x4087, 0x4C52, {0x8A, 0xD4, 0xFD, 0xAD, 0x9C, 0x1E, 0x89, 0xA6}};
+/// The dual interface _CDatabase.
 inline constexpr IID IID__CDatabase = {
     0x81356B21, 0x2762, 0x4E68, {0xAB, 0x15, 0x28, 0xA8, 0x2E, 0x63, 0x8A, 0x6B}};
+/// The dual interface _CProgressBar.
 inline constexpr IID IID__CProgressBar = {
     0xBD9CF904, 0x8AE5, 0x4975, {0xA7, 0x05, 0xED, 0x9B, 0x03, 0x81, 0xB4, 0xE6}};
+/// The dual interface _CSplash.
 inline constexpr IID IID__CSplash = {
     0xE231EDF6, 0x3FAD, 0x411D, {0xB5, 0xF6, 0x65, 0x33, 0x5D, 0xF8, 0x40, 0xA3}};
+/// The type library.
 inline constexpr GUID LIBID_Vendral = {
     0x65FAB692, 0x1C9F, 0x49CA, {0x93, 0x63, 0x15, 0x3A, 0x02, 0xDA, 0xE5, 0xFE}};
-// The dispatch objects of a connection, a recordset and a field, which
-// CDatabase hands out (not creatable, not registered).
+/// The dispatch object of a connection, which CDatabase hands out for
+/// dDatabase, LocaldDatabase and AccdDatabase (not creatable, not registered).
 inline constexpr IID IID_VendralConnection = {
     0xBE55440C, 0x78B2, 0x41F9, {0xAB, 0xDF, 0x1D, 0x78, 0xE7, 0x7D, 0x7B, 0x3A}};
+/// The dispatch object of a recordset (not creatable, not registered).
 inline constexpr IID IID_VendralRecordset = {
     0x45394FF7, 0x513F, 0x4A8F, {0xB0, 0xC5, 0x79, 0xE9, 0x75, 0x5C, 0x15, 0x09}};
+/// The dispatch object of a field (not creatable, not registered).
 inline constexpr IID IID_VendralField = {
     0x0B880BCE, 0x279D, 0x4B4D, {0xA4, 0xF8, 0x51, 0xA3, 0xDC, 0x14, 0x35, 0x30}};
 
-// The private interface that hands out the C++ object behind an automation
-// object of the library, for in-process clients built with the same library
-// (the Prodwell program). Native answers only when kind is the object's own
-// interface id (IID__CDatabase gives a vendral::CDatabase*); the pointer lives
-// as long as the object. This id names the C++ layout of the classes: it
-// changes whenever that layout changes incompatibly.
+/// The private interface that hands out the C++ object behind an automation
+/// object of the library, for in-process clients built with the same library
+/// (the Prodwell program). This id names the C++ layout of the classes: it
+/// changes whenever that layout changes incompatibly.
 inline constexpr IID IID_IVendralNative = {
     0x3E82AA87, 0x567D, 0x4C3E, {0xB2, 0x8C, 0x79, 0x54, 0x0C, 0xDE, 0xA4, 0x08}};
 
+///@}
+
+/// The C++ object behind an automation object of the library (see
+/// IID_IVendralNative).
 struct IVendralNative : IUnknown {
+    /// Stores the C++ object in @p object when @p kind is the object's own
+    /// interface id (IID__CDatabase gives a vendral::CDatabase*); the pointer
+    /// lives as long as the object. E_NOINTERFACE for any other id.
     virtual HRESULT Native(const IID& kind, void** object) = 0;
 };
 
-// The entry points of an in-process server.
+/// @name Entry points of an in-process server
+/// The types of the library's exported entry points, to look them up with
+/// `dlsym`.
+///@{
+/// `DllGetClassObject(clsid, iid, out)`: the class factory of a class.
 using DllGetClassObjectFunction = HRESULT (*)(const CLSID*, const IID*, void**);
+/// `DllCanUnloadNow()`: S_OK when no object and no lock is left.
 using DllCanUnloadNowFunction = HRESULT (*)();
+/// `DllRegisterServer()` and `DllUnregisterServer()`: add or remove the
+/// classes in the registry file.
 using DllRegisterServerFunction = HRESULT (*)();
+///@}
 
-// Automation helpers, exported by the library.
+/// @name Automation helpers
+/// Exported by the library with C linkage.
+///@{
+/// A new BSTR holding the zero-terminated @p text; null for null.
 VENDRAL_COM_EXPORT BSTR SysAllocString(const OLECHAR* text);
+/// A new BSTR of @p length characters from @p text (zeros when @p text is null).
 VENDRAL_COM_EXPORT BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
+/// Frees a BSTR; null does nothing.
 VENDRAL_COM_EXPORT void SysFreeString(BSTR text);
+/// The number of characters of a BSTR; 0 for null.
 VENDRAL_COM_EXPORT UINT SysStringLen(BSTR text);
+/// Makes @p value VT_EMPTY without looking at what it held.
 VENDRAL_COM_EXPORT void VariantInit(VARIANT* value);
+/// Frees what @p value holds (a BSTR, a reference) and makes it VT_EMPTY.
 VENDRAL_COM_EXPORT HRESULT VariantClear(VARIANT* value);
+/// Clears @p destination and makes it a copy of @p source (a new BSTR, one
+/// more reference).
 VENDRAL_COM_EXPORT HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
+///@}
