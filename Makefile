@@ -6,7 +6,7 @@ JOBS ?= 2
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build test demo bench screenshots package format clean fuzz faults
+.PHONY: all deps build test demo bench screenshots package docs format clean fuzz faults
 
 all: build
 
@@ -22,6 +22,11 @@ test: build
 
 screenshots: build
 	scripts/screenshots.sh $(BUILD)
+
+# The API reference of the public headers: HTML in $(BUILD)/docs/html.
+docs: deps
+	cmake -S . -B $(BUILD) -DVENDRAL_SANITIZE=ON
+	cmake --build $(BUILD) --target docs
 
 # Debian packages of a release build, in $(PACKAGE_BUILD).
 PACKAGE_BUILD ?= build-package

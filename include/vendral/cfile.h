@@ -58,14 +58,18 @@ class CFile {
     /// @name Version strings of the last GetFileInfo()
     /// Empty until a file with a version resource was read.
     ///@{
-    const std::string& FileInfo_CompanyName() const { return info_[0]; }      ///< "CompanyName".
-    const std::string& FileInfo_FileDescription() const { return info_[1]; }  ///< "FileDescription".
-    const std::string& FileInfo_FileVersion() const { return info_[2]; }      ///< "FileVersion".
-    const std::string& FileInfo_InternalName() const { return info_[3]; }     ///< "InternalName".
-    const std::string& FileInfo_LegalCopyright() const { return info_[4]; }   ///< "LegalCopyright".
-    const std::string& FileInfo_OriginalFileName() const { return info_[5]; } ///< "OriginalFileName".
-    const std::string& FileInfo_ProductName() const { return info_[6]; }      ///< "ProductName".
-    const std::string& FileInfo_ProductVersion() const { return info_[7]; }   ///< "ProductVersion".
+    const std::string& FileInfo_CompanyName() const { return info_[0]; }  ///< "CompanyName".
+    const std::string& FileInfo_FileDescription() const {
+        return info_[1];
+    }                                                                        ///< "FileDescription".
+    const std::string& FileInfo_FileVersion() const { return info_[2]; }     ///< "FileVersion".
+    const std::string& FileInfo_InternalName() const { return info_[3]; }    ///< "InternalName".
+    const std::string& FileInfo_LegalCopyright() const { return info_[4]; }  ///< "LegalCopyright".
+    const std::string& FileInfo_OriginalFileName() const {
+        return info_[5];
+    }                                                                     ///< "OriginalFileName".
+    const std::string& FileInfo_ProductName() const { return info_[6]; }  ///< "ProductName".
+    const std::string& FileInfo_ProductVersion() const { return info_[7]; }  ///< "ProductVersion".
     ///@}
 
     /// The drive layer the object maps drives on.

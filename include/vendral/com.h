@@ -18,21 +18,21 @@
 /// Exported from libvendral.so (and the widget library) with C linkage.
 #define VENDRAL_COM_EXPORT extern "C" __attribute__((visibility("default")))
 
-using HRESULT = std::int32_t;  ///< A result: 0 or more is success, below 0 a failure.
-using ULONG = std::uint32_t;  ///< 32-bit unsigned.
-using LONG = std::int32_t;  ///< 32-bit signed.
-using DWORD = std::uint32_t;  ///< 32-bit unsigned.
-using WORD = std::uint16_t;  ///< 16-bit unsigned.
-using UINT = std::uint32_t;  ///< 32-bit unsigned.
-using USHORT = std::uint16_t;  ///< 16-bit unsigned.
-using SCODE = std::int32_t;  ///< A status code, as HRESULT.
-using LCID = std::uint32_t;  ///< A locale id (not used by the server).
-using DISPID = std::int32_t;  ///< The id of a member of a dispatch interface.
-using MEMBERID = DISPID;  ///< The id of a member in a type description.
-using VARTYPE = std::uint16_t;  ///< The type code of a VARIANT (VT_ values).
+using HRESULT = std::int32_t;       ///< A result: 0 or more is success, below 0 a failure.
+using ULONG = std::uint32_t;        ///< 32-bit unsigned.
+using LONG = std::int32_t;          ///< 32-bit signed.
+using DWORD = std::uint32_t;        ///< 32-bit unsigned.
+using WORD = std::uint16_t;         ///< 16-bit unsigned.
+using UINT = std::uint32_t;         ///< 32-bit unsigned.
+using USHORT = std::uint16_t;       ///< 16-bit unsigned.
+using SCODE = std::int32_t;         ///< A status code, as HRESULT.
+using LCID = std::uint32_t;         ///< A locale id (not used by the server).
+using DISPID = std::int32_t;        ///< The id of a member of a dispatch interface.
+using MEMBERID = DISPID;            ///< The id of a member in a type description.
+using VARTYPE = std::uint16_t;      ///< The type code of a VARIANT (VT_ values).
 using VARIANT_BOOL = std::int16_t;  ///< A Boolean: VARIANT_TRUE (-1) or VARIANT_FALSE (0).
-using OLECHAR = char16_t;  ///< A UTF-16 code unit.
-using LPOLESTR = OLECHAR*;  ///< A zero-terminated UTF-16 text.
+using OLECHAR = char16_t;           ///< A UTF-16 code unit.
+using LPOLESTR = OLECHAR*;          ///< A zero-terminated UTF-16 text.
 /// A text of the automation calls: a BSTR points at the first UTF-16
 /// character; the 32-bit byte length stands in the four bytes before it, and a
 /// 16-bit zero follows the last character. Made with SysAllocString(), freed
@@ -41,12 +41,12 @@ using BSTR = OLECHAR*;
 
 /// A 128-bit id of a class, an interface or a type library.
 struct GUID {
-    std::uint32_t Data1;  ///< The first 8 hexadecimal digits.
-    std::uint16_t Data2;  ///< The next 4.
-    std::uint16_t Data3;  ///< The next 4.
+    std::uint32_t Data1;    ///< The first 8 hexadecimal digits.
+    std::uint16_t Data2;    ///< The next 4.
+    std::uint16_t Data3;    ///< The next 4.
     std::uint8_t Data4[8];  ///< The last 16, as bytes.
 };
-using IID = GUID;  ///< An interface id.
+using IID = GUID;    ///< An interface id.
 using CLSID = GUID;  ///< A class id.
 static_assert(sizeof(GUID) == 16);
 
@@ -61,32 +61,51 @@ inline bool operator==(const GUID& a, const GUID& b) {
 /// @name Results
 /// The HRESULT values the server and the client part give.
 ///@{
-constexpr HRESULT S_OK = 0;  ///< Success.
+constexpr HRESULT S_OK = 0;     ///< Success.
 constexpr HRESULT S_FALSE = 1;  ///< Success with a false answer ("not now").
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);  ///< Not implemented.
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);  ///< The object has no such interface.
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);  ///< A null pointer where one was needed.
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);  ///< Unspecified failure.
-constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);  ///< Unexpected failure.
+constexpr HRESULT E_NOINTERFACE =
+    static_cast<HRESULT>(0x80004002);  ///< The object has no such interface.
+constexpr HRESULT E_POINTER =
+    static_cast<HRESULT>(0x80004003);  ///< A null pointer where one was needed.
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);         ///< Unspecified failure.
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);   ///< Unexpected failure.
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);  ///< Out of memory.
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);  ///< An argument is invalid.
-constexpr HRESULT E_ACCESSDENIED = static_cast<HRESULT>(0x80070005);  ///< Access denied (the registry file cannot be written).
-constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110);  ///< The class cannot be aggregated.
-constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111);  ///< The library does not serve this class.
-constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);  ///< The class is not registered.
-constexpr HRESULT SELFREG_E_CLASS = static_cast<HRESULT>(0x80040201);  ///< The classes could not be registered.
-constexpr HRESULT RPC_E_WRONG_THREAD = static_cast<HRESULT>(0x8001010E);  ///< The object belongs to another thread.
-constexpr HRESULT DISP_E_UNKNOWNINTERFACE = static_cast<HRESULT>(0x80020001);  ///< Invoke with an interface id other than IID_NULL.
-constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003);  ///< No such member, or not with this invocation kind.
-constexpr HRESULT DISP_E_PARAMNOTFOUND = static_cast<HRESULT>(0x80020004);  ///< A required argument is missing.
-constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005);  ///< An argument has a type that cannot be converted.
-constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006);  ///< A name is not a member of the interface.
-constexpr HRESULT DISP_E_NONAMEDARGS = static_cast<HRESULT>(0x80020007);  ///< Named arguments are not supported.
-constexpr HRESULT DISP_E_EXCEPTION = static_cast<HRESULT>(0x80020009);  ///< The member raised an error; EXCEPINFO describes it.
-constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000A);  ///< An argument is out of the range of its type.
-constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);  ///< An index is out of range.
-constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000E);  ///< Too many or too few arguments.
-constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = static_cast<HRESULT>(0x8002802B);  ///< No such element of a type description.
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);   ///< An argument is invalid.
+constexpr HRESULT E_ACCESSDENIED =
+    static_cast<HRESULT>(0x80070005);  ///< Access denied (the registry file cannot be written).
+constexpr HRESULT CLASS_E_NOAGGREGATION =
+    static_cast<HRESULT>(0x80040110);  ///< The class cannot be aggregated.
+constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE =
+    static_cast<HRESULT>(0x80040111);  ///< The library does not serve this class.
+constexpr HRESULT REGDB_E_CLASSNOTREG =
+    static_cast<HRESULT>(0x80040154);  ///< The class is not registered.
+constexpr HRESULT SELFREG_E_CLASS =
+    static_cast<HRESULT>(0x80040201);  ///< The classes could not be registered.
+constexpr HRESULT RPC_E_WRONG_THREAD =
+    static_cast<HRESULT>(0x8001010E);  ///< The object belongs to another thread.
+constexpr HRESULT DISP_E_UNKNOWNINTERFACE =
+    static_cast<HRESULT>(0x80020001);  ///< Invoke with an interface id other than IID_NULL.
+constexpr HRESULT DISP_E_MEMBERNOTFOUND =
+    static_cast<HRESULT>(0x80020003);  ///< No such member, or not with this invocation kind.
+constexpr HRESULT DISP_E_PARAMNOTFOUND =
+    static_cast<HRESULT>(0x80020004);  ///< A required argument is missing.
+constexpr HRESULT DISP_E_TYPEMISMATCH =
+    static_cast<HRESULT>(0x80020005);  ///< An argument has a type that cannot be converted.
+constexpr HRESULT DISP_E_UNKNOWNNAME =
+    static_cast<HRESULT>(0x80020006);  ///< A name is not a member of the interface.
+constexpr HRESULT DISP_E_NONAMEDARGS =
+    static_cast<HRESULT>(0x80020007);  ///< Named arguments are not supported.
+constexpr HRESULT DISP_E_EXCEPTION =
+    static_cast<HRESULT>(0x80020009);  ///< The member raised an error; EXCEPINFO describes it.
+constexpr HRESULT DISP_E_OVERFLOW =
+    static_cast<HRESULT>(0x8002000A);  ///< An argument is out of the range of its type.
+constexpr HRESULT DISP_E_BADINDEX =
+    static_cast<HRESULT>(0x8002000B);  ///< An index is out of range.
+constexpr HRESULT DISP_E_BADPARAMCOUNT =
+    static_cast<HRESULT>(0x8002000E);  ///< Too many or too few arguments.
+constexpr HRESULT TYPE_E_ELEMENTNOTFOUND =
+    static_cast<HRESULT>(0x8002802B);  ///< No such element of a type description.
 ///@}
 /// True for a success (0 or more).
 inline bool SUCCEEDED(HRESULT hr) {
@@ -99,8 +118,8 @@ inline bool FAILED(HRESULT hr) {
 
 /// @name Special member ids
 ///@{
-constexpr DISPID DISPID_UNKNOWN = -1;  ///< A name that was not found.
-constexpr DISPID DISPID_VALUE = 0;  ///< The default member.
+constexpr DISPID DISPID_UNKNOWN = -1;      ///< A name that was not found.
+constexpr DISPID DISPID_VALUE = 0;         ///< The default member.
 constexpr DISPID DISPID_PROPERTYPUT = -3;  ///< The named argument of a property put.
 
 ///@}
@@ -108,39 +127,39 @@ constexpr DISPID DISPID_PROPERTYPUT = -3;  ///< The named argument of a property
 /// @name Invocation kinds of IDispatch::Invoke
 /// Combined with "|" where a name is both a method and a property.
 ///@{
-constexpr WORD DISPATCH_METHOD = 1;  ///< Call a method.
-constexpr WORD DISPATCH_PROPERTYGET = 2;  ///< Read a property.
-constexpr WORD DISPATCH_PROPERTYPUT = 4;  ///< Write a property.
+constexpr WORD DISPATCH_METHOD = 1;          ///< Call a method.
+constexpr WORD DISPATCH_PROPERTYGET = 2;     ///< Read a property.
+constexpr WORD DISPATCH_PROPERTYPUT = 4;     ///< Write a property.
 constexpr WORD DISPATCH_PROPERTYPUTREF = 8;  ///< Write a property by reference.
 
 ///@}
 
 /// VARTYPE codes: what a VARIANT holds and which of its fields carries it.
 enum : VARTYPE {
-    VT_EMPTY = 0,  ///< Nothing.
-    VT_NULL = 1,  ///< SQL NULL.
-    VT_I2 = 2,  ///< 16-bit integer (iVal).
-    VT_I4 = 3,  ///< 32-bit integer (lVal).
-    VT_R4 = 4,  ///< float (fltVal).
-    VT_R8 = 5,  ///< double (dblVal).
-    VT_CY = 6,  ///< Currency (llVal, in ten-thousandths).
-    VT_DATE = 7,  ///< Date (date, days since 30 December 1899).
-    VT_BSTR = 8,  ///< Text (bstrVal).
-    VT_DISPATCH = 9,  ///< A dispatch object (pdispVal).
-    VT_ERROR = 10,  ///< A status code (scode); DISP_E_PARAMNOTFOUND marks an omitted argument.
-    VT_BOOL = 11,  ///< Boolean (boolVal).
-    VT_VARIANT = 12,  ///< A VARIANT, by reference only (pvarVal).
-    VT_UNKNOWN = 13,  ///< An object (punkVal).
-    VT_I1 = 16,  ///< 8-bit signed.
-    VT_UI1 = 17,  ///< 8-bit unsigned (bVal).
-    VT_UI2 = 18,  ///< 16-bit unsigned.
-    VT_UI4 = 19,  ///< 32-bit unsigned.
-    VT_I8 = 20,  ///< 64-bit integer (llVal).
-    VT_UI8 = 21,  ///< 64-bit unsigned.
-    VT_INT = 22,  ///< Machine integer.
-    VT_UINT = 23,  ///< Machine unsigned integer.
-    VT_VOID = 24,  ///< No value (type descriptions).
-    VT_HRESULT = 25,  ///< A result (type descriptions).
+    VT_EMPTY = 0,       ///< Nothing.
+    VT_NULL = 1,        ///< SQL NULL.
+    VT_I2 = 2,          ///< 16-bit integer (iVal).
+    VT_I4 = 3,          ///< 32-bit integer (lVal).
+    VT_R4 = 4,          ///< float (fltVal).
+    VT_R8 = 5,          ///< double (dblVal).
+    VT_CY = 6,          ///< Currency (llVal, in ten-thousandths).
+    VT_DATE = 7,        ///< Date (date, days since 30 December 1899).
+    VT_BSTR = 8,        ///< Text (bstrVal).
+    VT_DISPATCH = 9,    ///< A dispatch object (pdispVal).
+    VT_ERROR = 10,      ///< A status code (scode); DISP_E_PARAMNOTFOUND marks an omitted argument.
+    VT_BOOL = 11,       ///< Boolean (boolVal).
+    VT_VARIANT = 12,    ///< A VARIANT, by reference only (pvarVal).
+    VT_UNKNOWN = 13,    ///< An object (punkVal).
+    VT_I1 = 16,         ///< 8-bit signed.
+    VT_UI1 = 17,        ///< 8-bit unsigned (bVal).
+    VT_UI2 = 18,        ///< 16-bit unsigned.
+    VT_UI4 = 19,        ///< 32-bit unsigned.
+    VT_I8 = 20,         ///< 64-bit integer (llVal).
+    VT_UI8 = 21,        ///< 64-bit unsigned.
+    VT_INT = 22,        ///< Machine integer.
+    VT_UINT = 23,       ///< Machine unsigned integer.
+    VT_VOID = 24,       ///< No value (type descriptions).
+    VT_HRESULT = 25,    ///< A result (type descriptions).
     VT_BYREF = 0x4000,  ///< Flag: the value is a pointer to a value of the type.
 };
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;  ///< True.
@@ -153,34 +172,34 @@ struct IDispatch;
 /// reserved words and a 16-byte value. Initialise with VariantInit(), release
 /// with VariantClear(), copy with VariantCopy().
 struct VARIANT {
-    VARTYPE vt;  ///< The type of the value (VT_ values).
+    VARTYPE vt;       ///< The type of the value (VT_ values).
     WORD wReserved1;  ///< Reserved.
     WORD wReserved2;  ///< Reserved.
     WORD wReserved3;  ///< Reserved.
     /// The value; the field that vt names.
     union {
-        std::int64_t llVal;  ///< VT_I8, VT_CY.
-        std::int32_t lVal;  ///< VT_I4.
-        std::uint8_t bVal;  ///< VT_UI1.
-        std::int16_t iVal;  ///< VT_I2.
-        float fltVal;  ///< VT_R4.
-        double dblVal;  ///< VT_R8.
-        VARIANT_BOOL boolVal;  ///< VT_BOOL.
-        SCODE scode;  ///< VT_ERROR.
-        double date;  ///< VT_DATE.
-        BSTR bstrVal;  ///< VT_BSTR.
-        IUnknown* punkVal;  ///< VT_UNKNOWN.
-        IDispatch* pdispVal;  ///< VT_DISPATCH.
-        std::int16_t* piVal;  ///< VT_BYREF | VT_I2.
-        std::int32_t* plVal;  ///< VT_BYREF | VT_I4.
-        std::int64_t* pllVal;  ///< VT_BYREF | VT_I8.
-        double* pdblVal;  ///< VT_BYREF | VT_R8.
+        std::int64_t llVal;      ///< VT_I8, VT_CY.
+        std::int32_t lVal;       ///< VT_I4.
+        std::uint8_t bVal;       ///< VT_UI1.
+        std::int16_t iVal;       ///< VT_I2.
+        float fltVal;            ///< VT_R4.
+        double dblVal;           ///< VT_R8.
+        VARIANT_BOOL boolVal;    ///< VT_BOOL.
+        SCODE scode;             ///< VT_ERROR.
+        double date;             ///< VT_DATE.
+        BSTR bstrVal;            ///< VT_BSTR.
+        IUnknown* punkVal;       ///< VT_UNKNOWN.
+        IDispatch* pdispVal;     ///< VT_DISPATCH.
+        std::int16_t* piVal;     ///< VT_BYREF | VT_I2.
+        std::int32_t* plVal;     ///< VT_BYREF | VT_I4.
+        std::int64_t* pllVal;    ///< VT_BYREF | VT_I8.
+        double* pdblVal;         ///< VT_BYREF | VT_R8.
         VARIANT_BOOL* pboolVal;  ///< VT_BYREF | VT_BOOL.
-        SCODE* pscode;  ///< VT_BYREF | VT_ERROR.
-        BSTR* pbstrVal;  ///< VT_BYREF | VT_BSTR.
-        IDispatch** ppdispVal;  ///< VT_BYREF | VT_DISPATCH.
-        VARIANT* pvarVal;  ///< VT_BYREF | VT_VARIANT.
-        void* byref;  ///< Any VT_BYREF value.
+        SCODE* pscode;           ///< VT_BYREF | VT_ERROR.
+        BSTR* pbstrVal;          ///< VT_BYREF | VT_BSTR.
+        IDispatch** ppdispVal;   ///< VT_BYREF | VT_DISPATCH.
+        VARIANT* pvarVal;        ///< VT_BYREF | VT_VARIANT.
+        void* byref;             ///< Any VT_BYREF value.
         /// A record value (not used by the server).
         struct {
             void* pvRecord;  ///< A record (not used).
@@ -193,24 +212,24 @@ static_assert(sizeof(void*) != 8 || sizeof(VARIANT) == 24);
 
 /// The arguments of IDispatch::Invoke.
 struct DISPPARAMS {
-    VARIANTARG* rgvarg;  ///< The arguments, last one first.
+    VARIANTARG* rgvarg;         ///< The arguments, last one first.
     DISPID* rgdispidNamedArgs;  ///< The ids of the named arguments (DISPID_PROPERTYPUT only).
-    UINT cArgs;  ///< The number of arguments.
-    UINT cNamedArgs;  ///< The number of named arguments.
+    UINT cArgs;                 ///< The number of arguments.
+    UINT cNamedArgs;            ///< The number of named arguments.
 };
 
 /// The error a member raised, filled by IDispatch::Invoke when it returns
 /// DISP_E_EXCEPTION; the caller frees its texts.
 struct EXCEPINFO {
-    WORD wCode;  ///< An error code (0: see scode).
-    WORD wReserved;  ///< Reserved.
-    BSTR bstrSource;  ///< Where the error arose ("Vendral.CDatabase").
-    BSTR bstrDescription;  ///< The error's text.
-    BSTR bstrHelpFile;  ///< A help file, or null.
-    DWORD dwHelpContext;  ///< A help topic, or 0.
-    void* pvReserved;  ///< Reserved.
+    WORD wCode;                                ///< An error code (0: see scode).
+    WORD wReserved;                            ///< Reserved.
+    BSTR bstrSource;                           ///< Where the error arose ("Vendral.CDatabase").
+    BSTR bstrDescription;                      ///< The error's text.
+    BSTR bstrHelpFile;                         ///< A help file, or null.
+    DWORD dwHelpContext;                       ///< A help topic, or 0.
+    void* pvReserved;                          ///< Reserved.
     HRESULT (*pfnDeferredFillIn)(EXCEPINFO*);  ///< Fills the rest in later, or null.
-    SCODE scode;  ///< The failure's status when wCode is 0.
+    SCODE scode;                               ///< The failure's status when wCode is 0.
 };
 
 /// @name Standard interface ids
@@ -286,26 +305,26 @@ struct IDispatch : IUnknown {
 
 /// The kind of a described type.
 enum TYPEKIND : std::int32_t {
-    TKIND_ENUM,  ///< An enumeration.
-    TKIND_RECORD,  ///< A structure.
-    TKIND_MODULE,  ///< A module.
+    TKIND_ENUM,       ///< An enumeration.
+    TKIND_RECORD,     ///< A structure.
+    TKIND_MODULE,     ///< A module.
     TKIND_INTERFACE,  ///< An interface.
-    TKIND_DISPATCH,  ///< A dispatch interface.
-    TKIND_COCLASS  ///< A component class.
+    TKIND_DISPATCH,   ///< A dispatch interface.
+    TKIND_COCLASS     ///< A component class.
 };
 /// The kind of a described function.
 enum FUNCKIND : std::int32_t {
-    FUNC_VIRTUAL,  ///< A virtual function.
+    FUNC_VIRTUAL,      ///< A virtual function.
     FUNC_PUREVIRTUAL,  ///< A pure virtual function (an interface entry).
-    FUNC_NONVIRTUAL,  ///< A non-virtual function.
-    FUNC_STATIC,  ///< A static function.
-    FUNC_DISPATCH  ///< Reached through IDispatch::Invoke only.
+    FUNC_NONVIRTUAL,   ///< A non-virtual function.
+    FUNC_STATIC,       ///< A static function.
+    FUNC_DISPATCH      ///< Reached through IDispatch::Invoke only.
 };
 /// How a described function is invoked.
 enum INVOKEKIND : std::int32_t {
-    INVOKE_FUNC = 1,  ///< A method.
-    INVOKE_PROPERTYGET = 2,  ///< A property read.
-    INVOKE_PROPERTYPUT = 4,  ///< A property write.
+    INVOKE_FUNC = 1,           ///< A method.
+    INVOKE_PROPERTYGET = 2,    ///< A property read.
+    INVOKE_PROPERTYPUT = 4,    ///< A property write.
     INVOKE_PROPERTYPUTREF = 8  ///< A property write by reference.
 };
 /// The calling convention of a described function.
@@ -314,10 +333,10 @@ enum CALLCONV : std::int32_t { CC_STDCALL = 4 };  ///< The standard one.
 ///@{
 constexpr std::uint32_t TYPEFLAG_FDUAL = 0x40;  ///< A dual interface (table entries and IDispatch).
 constexpr std::uint32_t TYPEFLAG_FDISPATCHABLE = 0x1000;  ///< Derives from IDispatch.
-constexpr USHORT PARAMFLAG_FIN = 0x1;  ///< An input argument.
-constexpr USHORT PARAMFLAG_FOUT = 0x2;  ///< An output argument.
-constexpr USHORT PARAMFLAG_FRETVAL = 0x8;  ///< The result.
-constexpr USHORT PARAMFLAG_FOPT = 0x10;  ///< An optional argument.
+constexpr USHORT PARAMFLAG_FIN = 0x1;                     ///< An input argument.
+constexpr USHORT PARAMFLAG_FOUT = 0x2;                    ///< An output argument.
+constexpr USHORT PARAMFLAG_FRETVAL = 0x8;                 ///< The result.
+constexpr USHORT PARAMFLAG_FOPT = 0x10;                   ///< An optional argument.
 
 ///@}
 
@@ -325,8 +344,8 @@ constexpr USHORT PARAMFLAG_FOPT = 0x10;  ///< An optional argument.
 struct TYPEDESC {
     /// What the type refers to, for the types that refer.
     union {
-        TYPEDESC* lptdesc;  ///< VT_PTR, VT_SAFEARRAY: the element type.
-        void* lpadesc;  ///< VT_CARRAY: the array (not used).
+        TYPEDESC* lptdesc;       ///< VT_PTR, VT_SAFEARRAY: the element type.
+        void* lpadesc;           ///< VT_CARRAY: the array (not used).
         std::uint32_t hreftype;  ///< VT_USERDEFINED: the referenced type (not used).
     };
     VARTYPE vt;  ///< The type of the value (VT_ values).
@@ -334,7 +353,7 @@ struct TYPEDESC {
 /// IDL attributes of a described type.
 struct IDLDESC {
     std::uintptr_t dwReserved;  ///< Reserved.
-    USHORT wIDLFlags;  ///< IDL flags (0).
+    USHORT wIDLFlags;           ///< IDL flags (0).
 };
 /// How a described argument is passed.
 struct PARAMDESC {
@@ -343,44 +362,44 @@ struct PARAMDESC {
 };
 /// A described argument or result: its type and how it is passed.
 struct ELEMDESC {
-    TYPEDESC tdesc;  ///< The type.
+    TYPEDESC tdesc;       ///< The type.
     PARAMDESC paramdesc;  ///< The argument flags.
 };
 /// The attributes of a described interface (ITypeInfo::GetTypeAttr).
 struct TYPEATTR {
-    GUID guid;  ///< The interface id.
-    LCID lcid;  ///< The locale (0).
-    DWORD dwReserved;  ///< Reserved.
+    GUID guid;                  ///< The interface id.
+    LCID lcid;                  ///< The locale (0).
+    DWORD dwReserved;           ///< Reserved.
     MEMBERID memidConstructor;  ///< DISPID_UNKNOWN.
-    MEMBERID memidDestructor;  ///< DISPID_UNKNOWN.
-    LPOLESTR lpstrSchema;  ///< Null.
-    ULONG cbSizeInstance;  ///< The size of an instance (a pointer).
-    TYPEKIND typekind;  ///< TKIND_DISPATCH or TKIND_INTERFACE.
-    WORD cFuncs;  ///< The number of functions.
-    WORD cVars;  ///< The number of variables (0).
-    WORD cImplTypes;  ///< The number of base interfaces.
-    WORD cbSizeVft;  ///< The size of the table of entries in bytes.
-    WORD cbAlignment;  ///< The alignment of an instance.
-    WORD wTypeFlags;  ///< TYPEFLAG_ values.
-    WORD wMajorVerNum;  ///< The major version.
-    WORD wMinorVerNum;  ///< The minor version.
-    TYPEDESC tdescAlias;  ///< Not an alias (VT_EMPTY).
-    IDLDESC idldescType;  ///< IDL attributes.
+    MEMBERID memidDestructor;   ///< DISPID_UNKNOWN.
+    LPOLESTR lpstrSchema;       ///< Null.
+    ULONG cbSizeInstance;       ///< The size of an instance (a pointer).
+    TYPEKIND typekind;          ///< TKIND_DISPATCH or TKIND_INTERFACE.
+    WORD cFuncs;                ///< The number of functions.
+    WORD cVars;                 ///< The number of variables (0).
+    WORD cImplTypes;            ///< The number of base interfaces.
+    WORD cbSizeVft;             ///< The size of the table of entries in bytes.
+    WORD cbAlignment;           ///< The alignment of an instance.
+    WORD wTypeFlags;            ///< TYPEFLAG_ values.
+    WORD wMajorVerNum;          ///< The major version.
+    WORD wMinorVerNum;          ///< The minor version.
+    TYPEDESC tdescAlias;        ///< Not an alias (VT_EMPTY).
+    IDLDESC idldescType;        ///< IDL attributes.
 };
 /// A described function (ITypeInfo::GetFuncDesc).
 struct FUNCDESC {
-    MEMBERID memid;  ///< The member id.
-    SCODE* lprgscode;  ///< The results it may give (null).
+    MEMBERID memid;               ///< The member id.
+    SCODE* lprgscode;             ///< The results it may give (null).
     ELEMDESC* lprgelemdescParam;  ///< Its arguments.
-    FUNCKIND funckind;  ///< Its kind.
-    INVOKEKIND invkind;  ///< How it is invoked.
-    CALLCONV callconv;  ///< CC_STDCALL.
-    std::int16_t cParams;  ///< The number of arguments.
-    std::int16_t cParamsOpt;  ///< The number of optional ones (0).
-    std::int16_t oVft;  ///< Its offset in the table of entries.
-    std::int16_t cScodes;  ///< The number of results in lprgscode.
-    ELEMDESC elemdescFunc;  ///< Its result type.
-    WORD wFuncFlags;  ///< Function flags (0).
+    FUNCKIND funckind;            ///< Its kind.
+    INVOKEKIND invkind;           ///< How it is invoked.
+    CALLCONV callconv;            ///< CC_STDCALL.
+    std::int16_t cParams;         ///< The number of arguments.
+    std::int16_t cParamsOpt;      ///< The number of optional ones (0).
+    std::int16_t oVft;            ///< Its offset in the table of entries.
+    std::int16_t cScodes;         ///< The number of results in lprgscode.
+    ELEMDESC elemdescFunc;        ///< Its result type.
+    WORD wFuncFlags;              ///< Function flags (0).
 };
 
 /// The description of a dispatch interface. The standard entries stand in

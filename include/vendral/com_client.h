@@ -31,7 +31,7 @@ class ActivationError : public std::runtime_error {
 /// Where a class comes from when the registry does not name it, as a manifest
 /// beside a program does.
 struct ClassManifest {
-    std::string ProgId;  ///< "Vendral.CDatabase"
+    std::string ProgId;   ///< "Vendral.CDatabase"
     CLSID Clsid;          ///< the class's CLSID
     std::string Library;  ///< absolute path of the serving library
 };

@@ -41,9 +41,9 @@ constexpr std::int32_t adCmdText = 1;           ///< Command option: the source 
 
 /// One diagnostic record of the driver or the driver manager.
 struct ErrorRecord {
-    std::string Description;      ///< The message, as the driver words it.
-    std::string SQLState;         ///< The five-character SQLSTATE.
-    std::int32_t NativeError = 0; ///< The driver's own error number.
+    std::string Description;       ///< The message, as the driver words it.
+    std::string SQLState;          ///< The five-character SQLSTATE.
+    std::int32_t NativeError = 0;  ///< The driver's own error number.
 };
 
 /// The errors of the last failing call on a connection (Connection::Errors()).

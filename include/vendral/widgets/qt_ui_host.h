@@ -1,10 +1,14 @@
-// The UI host of Qt applications: message boxes, the busy pointer, pending
-// events and the connection settings dialog as real Qt windows.
-//
-// Loading libvendral-widgets.so installs this host by itself; while no
-// QApplication exists (a console program that links the widget library) it
-// behaves as the headless host. InstallQtUiHost() puts it back after another
-// host was installed.
+/// @file
+/// The UI host of Qt applications.
+
+/// @class vendral::QtUiHost
+/// The UI host of Qt applications: message boxes, the busy pointer, pending
+/// events and the connection settings dialog as real Qt windows.
+///
+/// Loading libvendral-widgets.so installs this host by itself; while no
+/// QApplication exists (a console program that links the widget library) it
+/// behaves as the headless host. InstallQtUiHost() puts it back after another
+/// host was installed.
 #pragma once
 
 #include <memory>
@@ -16,19 +20,21 @@ namespace vendral {
 
 class QtUiHost : public UiHost {
   public:
+    /// A host for the process's QApplication (or headless without one).
     QtUiHost();
     ~QtUiHost() override;
     QtUiHost(const QtUiHost&) = delete;
     QtUiHost& operator=(const QtUiHost&) = delete;
 
-    // "Error" boxes carry the warning icon, "Message" boxes the information
-    // icon; both have one OK button. The result is 1 (OK).
+    /// "Error" boxes carry the warning icon, "Message" boxes the information
+    /// icon; both have one OK button. The result is 1 (OK).
     int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
-    // 11 shows the busy pointer for the whole application, 1 the normal one.
-    // Repeated calls do not stack: one call of 1 always restores the pointer.
+    /// 11 shows the busy pointer for the whole application, 1 the normal one.
+    /// Repeated calls do not stack: one call of 1 always restores the pointer.
     void SetMousePointer(int pointer) override;
+    /// Processes pending Qt events (nothing without a QApplication).
     void DoEvents() override;
-    // FrmODBCSettings, modal, for this thread's dialog state.
+    /// FrmODBCSettings, modal, for this thread's dialog state.
     void ShowSettingsDialog() override;
 
   private:
@@ -36,7 +42,7 @@ class QtUiHost : public UiHost {
     HeadlessUiHost headless_;
 };
 
-// Installs a QtUiHost for the process and returns the host it replaces.
+/// Installs a QtUiHost for the process and returns the host it replaces.
 std::shared_ptr<UiHost> InstallQtUiHost();
 
 }  // namespace vendral
