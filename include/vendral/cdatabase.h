@@ -241,6 +241,7 @@ class CDatabase {
     /// always empty.
     /// @throws DatabaseError from the driver; nothing is caught and what was
     ///         stored before the failure stays stored.
+    /// @throws VariantError when @p sUserID is Null.
     Variant OpenODBC_ByConnection(const std::string& sDSN, const std::string& sPrefix,
                                   const std::string& sDatabaseType, const Variant& sUserID,
                                   const std::string& sPassWord);

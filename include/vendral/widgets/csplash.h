@@ -30,7 +30,8 @@ class CSplash {
 
     /// Shows the splash with the InternalName and FileVersion of sFileName and
     /// puts a fresh bar on it; a file without version resource leaves the
-    /// captions of the last file read by this object (empty at first).
+    /// captions of the last file read by this object (empty at first). The
+    /// result is always empty.
     Variant ShowSplash(const std::string& sFileName);
     /// Reports the next item to the bar: the first call changes nothing, the
     /// eleventh fills the bar.
