@@ -20,7 +20,7 @@ using WindowHandle = std::uint32_t;
 
 /// @name Results of CApplication::StartApplication
 /// The shell's convention: above 32 is success.
-///@{
+/** @{ */
 constexpr std::int32_t kShellStarted = 42;        ///< Started.
 constexpr std::int32_t kShellFileNotFound = 2;    ///< The file does not exist.
 constexpr std::int32_t kShellPathNotFound = 3;    ///< Its folder does not exist.
@@ -28,7 +28,7 @@ constexpr std::int32_t kShellAccessDenied = 5;    ///< It may not be run or open
 constexpr std::int32_t kShellOutOfMemory = 8;     ///< No process could be made.
 constexpr std::int32_t kShellBadFormat = 11;      ///< It is no program this system runs.
 constexpr std::int32_t kShellNoAssociation = 31;  ///< No application for the operation.
-///@}
+/** @} */
 
 /// Other programs' main windows by their title, and starting programs and
 /// documents. No member throws, except StartApplicationWait() in its waiting

@@ -87,11 +87,11 @@ enum UDFType : std::int32_t {
 /// @name Action types of travel transaction log rows
 /// The `type` column of a row of `traveltransactionlog`, as
 /// CDatabase::UpdateTravelTransactionLog writes it.
-///@{
+/** @{ */
 constexpr std::int16_t kActionInsert = 4352;  ///< A record was inserted (0x1100).
 constexpr std::int16_t kActionUpdate = 4608;  ///< A record was changed (0x1200).
 constexpr std::int16_t kActionDelete = 4864;  ///< A record was deleted (0x1300).
-///@}
+/** @} */
 
 /// Slots of a table catalogue, indexed by table number 0 to 260.
 constexpr std::size_t kCatalogueSlots = 261;
@@ -164,7 +164,7 @@ class CDatabase {
     /// @name Connections
     /// Clients may read and assign them. A null one is created unopened when it
     /// is next used.
-    ///@{
+    /** @{ */
     /// The central connection (the local database when it was opened in the
     /// central slot, see LocalStartedasCentral()).
     std::shared_ptr<Connection> dDatabase;
@@ -178,7 +178,7 @@ class CDatabase {
     /// True once the local connection opened with the database type "ACCESS";
     /// only ever set to true.
     bool SysLocaldDatabaseAccess = false;
-    ///@}
+    /** @} */
 
     /// @name Query helpers
     /// Each is one forward-only, read-only round trip on the side chosen by
@@ -186,7 +186,7 @@ class CDatabase {
     /// catch no error: a failure of the driver (a connection not open, a bad
     /// statement, an unknown column) is thrown as DatabaseError, and
     /// FailCount() and LastReturnedErrorMessage() are not touched.
-    ///@{
+    /** @{ */
 
     /// Runs "SELECT COUNT(*) AS CountResult FROM " + table + " " + @p sWhere
     /// and returns the count as the driver delivers it; 0 when no row comes
@@ -214,7 +214,7 @@ class CDatabase {
     Variant GetFirstLongRecord(const std::string& sTable, const std::string& sField,
                                const std::string& sWhere = "",
                                std::int16_t iDatabaseConnection = 0);
-    ///@}
+    /** @} */
 
     /// Reserves the next record id of a table from the CRM's `Sequence` table:
     /// increments `Next_id` of row @p iTableNumber + 10 and returns the value
@@ -229,7 +229,7 @@ class CDatabase {
     Variant UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatabaseConnection);
 
     /// @name Opening
-    ///@{
+    /** @{ */
 
     /// Opens the central connection from explicit values, without the settings
     /// file and without touching the local side: stores @p sPrefix as
@@ -283,7 +283,7 @@ class CDatabase {
     ///         LastReturnedErrorMessage() (FailCount() is not changed and no
     ///         message is shown).
     Variant OpenAccess_DB(const std::string& sAccessFile);
-    ///@}
+    /** @} */
 
     /// Makes a text safe for an SQL literal: "'" is doubled, "[" is doubled and
     /// "|" becomes two characters of code 24. A text without any of the three
@@ -299,80 +299,80 @@ class CDatabase {
     // Properties: a getter X() and a setter X(value) of the same name. None of
     // them validates its value or touches a connection.
 
-    ///@{
+    /** @{ */
     /// The current user's associate id, written into the log rows of ExecSQL()
     /// and into list rows that GetListID() creates. 0 at first.
     std::int32_t AssociateID() const { return associateID_; }
     void AssociateID(std::int32_t lAssociateID) { associateID_ = lAssociateID; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// Stored for clients; the class itself does not read it.
     const std::string& LanguageCode() const { return languageCode_; }
     void LanguageCode(const std::string& sLanguageCode) { languageCode_ = sLanguageCode; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// Stored for clients; OpenODBC_DB() takes its file from its argument, not
     /// from here.
     const std::string& IniPath() const { return iniPath_; }
     void IniPath(const std::string& sIniPath) { iniPath_ = sIniPath; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The central side's archive path, stored for clients and not used by the
     /// class.
     const std::string& CentralArchivePath() const { return centralArchivePath_; }
     void CentralArchivePath(const std::string& v) { centralArchivePath_ = v; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The central ODBC data source name (from the settings file's "Central"
     /// section, or from OpenODBC_ByConnection()).
     const std::string& CentralDSN() const { return centralDSN_; }
     void CentralDSN(const std::string& sCentralDSN) { centralDSN_ = sCentralDSN; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The central side's schema prefix, put before bare table names ("CRM5."
     /// at first). Setting it appends "." when the value does not end in one
     /// (an empty value becomes "."). The table catalogues keep the prefix of
     /// the last OpenODBC_DB() until RefillTableCatalogues().
     const std::string& CentralDatabasePrefix() const { return centralPrefix_; }
     void CentralDatabasePrefix(const std::string& sDatabasePrefix);
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The local side's schema prefix; as CentralDatabasePrefix(). Opening from
     /// the settings file always reads it from the "Local" section.
     const std::string& LocalDatabasePrefix() const { return localPrefix_; }
     void LocalDatabasePrefix(const std::string& sDatabasePrefix);
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The local side's archive path, stored for clients and not used by the
     /// class.
     const std::string& LocalArchivePath() const { return localArchivePath_; }
     void LocalArchivePath(const std::string& v) { localArchivePath_ = v; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The local ODBC data source name (from the local section of the settings
     /// file).
     const std::string& LocalDSN() const { return localDSN_; }
     void LocalDSN(const std::string& sLocalDSN) { localDSN_ = sLocalDSN; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// Stored for clients; the class itself does not read it.
     const std::string& Prefix() const { return prefix_; }
     void Prefix(const std::string& sPrefix) { prefix_ = sPrefix; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// Whether ExecSQL() keeps the free-text index current. Set from the
     /// central database's preference "Freetext"/"Enabled" each time the central
     /// settings open the central connection; a client may set it too.
     bool UpdateFreeText() const { return updateFreeText_; }
     void UpdateFreeText(bool bValue) { updateFreeText_ = bValue; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// True when the central slot (dDatabase) holds the local database because
     /// the central one could not be opened (open modes 4 and 5); queries with
     /// selector 0 then run on the local data.
     bool LocalStartedasCentral() const { return localStartedAsCentral_; }
     void LocalStartedasCentral(bool bValue) { localStartedAsCentral_ = bValue; }
-    ///@}
+    /** @} */
     /// True once the central slot has opened (OpenODBC_DB(),
     /// OpenODBC_ByConnection(), SwitchCentralConnection()); OpenODBC_DB() sets
     /// it false before it opens anything.
@@ -387,7 +387,7 @@ class CDatabase {
     /// Ready-made SQL expressions for the dialect of the central connection, to
     /// paste into one's own SELECT statements; empty until SetSQLFunctions()
     /// ran (opening the central connection runs it).
-    ///@{
+    /** @{ */
     /// A person's full name: first, middle and last name.
     const std::string& SQLFunct_FirstLast() const { return sqlFunct_[0]; }
     /// A person's full name with the salutation (`Mrmrs`) in front.
@@ -406,18 +406,18 @@ class CDatabase {
     const std::string& SQLFunct_ContactInvoice() const { return sqlFunct_[7]; }
     /// Project id and invoice id joined by "/".
     const std::string& SQLFunct_ProjectInvoice() const { return sqlFunct_[8]; }
-    ///@}
+    /** @} */
     /// The connection string the central connection reported after its last
     /// open (completed by the driver manager, without the password).
     const std::string& CentralConnectionString() const { return centralConnectionString_; }
     /// The connection string the local connection reported after its last open.
     const std::string& LocalConnectionString() const { return localConnectionString_; }
-    ///@{
+    /** @{ */
     /// The settings-file section that describes the local connection; becomes
     /// "Local" when OpenODBC_DB() finds it empty.
     const std::string& LocalDSNEntry() const { return localDSNEntry_; }
     void LocalDSNEntry(const std::string& sValue) { localDSNEntry_ = sValue; }
-    ///@}
+    /** @} */
     /// When not empty, replaces the user id of both sides in the connection
     /// strings of OpenODBC_DB(); CentralUID() and LocalUID() keep the file's
     /// values. Write-only.
@@ -426,53 +426,53 @@ class CDatabase {
     /// local connection by OpenODBC_DB() and OpenODBC_ByConnection() (60 at
     /// first). Write-only.
     void DatabaseTimeOUt(std::int16_t sValue) { databaseTimeOut_ = sValue; }
-    ///@{
+    /** @{ */
     /// The central side's database type word ("SYBASE", "ADAPTIVESYBASE",
     /// "ORACLE", "SQLSERVER", "ACCESS", empty, or an unrecognised driver name
     /// in capitals). Setting it does not change the SQL dialect.
     const std::string& DatabaseTypeCentral() const { return databaseTypeCentral_; }
     void DatabaseTypeCentral(const std::string& sValue) { databaseTypeCentral_ = sValue; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The local side's database type word; as DatabaseTypeCentral().
     const std::string& DatabaseTypeLocal() const { return databaseTypeLocal_; }
     void DatabaseTypeLocal(const std::string& sValue) { databaseTypeLocal_ = sValue; }
-    ///@}
+    /** @} */
     /// When not empty, replaces the password of both sides in the connection
     /// strings of OpenODBC_DB(). Write-only.
     void Password(const std::string& sValue) { passwordOverride_ = sValue; }
-    ///@{
+    /** @{ */
     /// The local password in plain text, as decoded from the settings file.
     const std::string& LocalPassword() const { return localPassword_; }
     void LocalPassword(const std::string& sValue) { localPassword_ = sValue; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The central password in plain text, as decoded from the settings file
     /// or given to OpenODBC_ByConnection().
     const std::string& CentralPassword() const { return centralPassword_; }
     void CentralPassword(const std::string& sValue) { centralPassword_ = sValue; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The central user id, as read from the settings file or given to
     /// OpenODBC_ByConnection().
     const std::string& CentralUID() const { return centralUID_; }
     void CentralUID(const std::string& sValue) { centralUID_ = sValue; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// The local user id, as read from the settings file.
     const std::string& LocalUID() const { return localUID_; }
     void LocalUID(const std::string& sValue) { localUID_ = sValue; }
-    ///@}
+    /** @} */
     /// The same value as DatabaseTypeCentral().
     const std::string& SQLCentralDatabaseType() const { return databaseTypeCentral_; }
     /// The same value as DatabaseTypeLocal().
     const std::string& SQLLocalDatabaseType() const { return databaseTypeLocal_; }
-    ///@{
+    /** @{ */
     /// The number of errors OpenODBC_DB() caught, tolerated ones included.
     /// Never reset by the class: clients reset it by assigning 0.
     std::int16_t FailCount() const { return failCount_; }
     void FailCount(std::int16_t iValue) { failCount_ = iValue; }
-    ///@}
+    /** @} */
     /// The text of the last error caught by OpenODBC_DB() or OpenAccess_DB(),
     /// or by the free-text index work after a change that ExecSQL() made.
     const std::string& LastReturnedErrorMessage() const { return lastReturnedErrorMessage_; }
@@ -533,7 +533,7 @@ class CDatabase {
     /// Rows of the CRM's `userpreference` table, keyed by definition level,
     /// owner, section and key. The table is always named with the central
     /// prefix. Nothing is caught: failures are thrown as DatabaseError.
-    ///@{
+    /** @{ */
 
     /// The value of a setting as text; @p tDefault when the row is missing or
     /// its value is empty or NULL. When the row is missing and
@@ -569,12 +569,12 @@ class CDatabase {
     Variant SavePreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
                            const std::string& tPrefsection, const std::string& tPrefKey,
                            const std::string& tPrefvalue);
-    ///@}
+    /** @} */
 
     /// @name Lists and user-defined fields
     /// Nothing is caught: failures are thrown as DatabaseError; a created
     /// entry stays logged when a later step fails.
-    ///@{
+    /** @{ */
 
     /// The id of the first entry of list table @p ComboType whose name begins
     /// with @p sName, searched on the chosen side; 0 when there is none. With
@@ -630,7 +630,7 @@ class CDatabase {
     /// always empty.
     /// @throws DatabaseError from the driver.
     Variant ComboListAssociate(ListControl& oCombo, std::int16_t iDatabaseConnection = 0);
-    ///@}
+    /** @} */
 
     /// Executes a change and records it in the travel transaction log of the
     /// same side, so that the synchronizer copies it.
@@ -666,7 +666,7 @@ class CDatabase {
     /// posting per word that names the record and its owner. Works on the
     /// central connection with the central prefix, and stops quietly at its
     /// first error, keeping what it wrote before.
-    ///@{
+    /** @{ */
 
     /// Indexes the words of the text literals of @p sQuery for record
     /// @p lRecordID of table @p iTableID, when the table is in the free-text
@@ -680,7 +680,7 @@ class CDatabase {
     /// @p sQuery is not used. Result always empty; never throws.
     Variant GetFreeTxtSrchLnk(const std::string& sQuery, std::int16_t iTableID,
                               std::int32_t lRecordID);
-    ///@}
+    /** @} */
 
     /// The name of the user-defined field column @p lColumnID ("LONG01" for
     /// 8961, "STRING41" for 9217); empty when no field set holds it. Touches no
@@ -698,7 +698,7 @@ class CDatabase {
 
     /// @name Inspection
     /// For the widget layer, tools and tests.
-    ///@{
+    /** @{ */
     /// The central table catalogue, behind the central prefix of the last
     /// filling.
     const TableCatalogue& CentralTableCatalogue() const { return centralCatalogue_; }
@@ -716,7 +716,7 @@ class CDatabase {
     /// The tables whose records are indexed, with their selector and owner
     /// columns.
     const std::vector<FreeTextTableRow>& FreeTextTables() const { return freeTextTables_; }
-    ///@}
+    /** @} */
     /// Rebuilds both table catalogues with the prefixes now in force, as opening
     /// from the settings file does; for clients that hand in their own connections.
     void RefillTableCatalogues();

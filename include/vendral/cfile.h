@@ -57,7 +57,7 @@ class CFile {
 
     /// @name Version strings of the last GetFileInfo()
     /// Empty until a file with a version resource was read.
-    ///@{
+    /** @{ */
     const std::string& FileInfo_CompanyName() const { return info_[0]; }  ///< "CompanyName".
     const std::string& FileInfo_FileDescription() const {
         return info_[1];
@@ -70,7 +70,7 @@ class CFile {
     }                                                                     ///< "OriginalFileName".
     const std::string& FileInfo_ProductName() const { return info_[6]; }  ///< "ProductName".
     const std::string& FileInfo_ProductVersion() const { return info_[7]; }  ///< "ProductVersion".
-    ///@}
+    /** @} */
 
     /// The drive layer the object maps drives on.
     NetworkConnections& Connections() { return *connections_; }

@@ -60,7 +60,7 @@ inline bool operator==(const GUID& a, const GUID& b) {
 
 /// @name Results
 /// The HRESULT values the server and the client part give.
-///@{
+/** @{ */
 constexpr HRESULT S_OK = 0;     ///< Success.
 constexpr HRESULT S_FALSE = 1;  ///< Success with a false answer ("not now").
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);  ///< Not implemented.
@@ -106,7 +106,7 @@ constexpr HRESULT DISP_E_BADPARAMCOUNT =
     static_cast<HRESULT>(0x8002000E);  ///< Too many or too few arguments.
 constexpr HRESULT TYPE_E_ELEMENTNOTFOUND =
     static_cast<HRESULT>(0x8002802B);  ///< No such element of a type description.
-///@}
+/** @} */
 /// True for a success (0 or more).
 inline bool SUCCEEDED(HRESULT hr) {
     return hr >= 0;
@@ -117,22 +117,22 @@ inline bool FAILED(HRESULT hr) {
 }
 
 /// @name Special member ids
-///@{
+/** @{ */
 constexpr DISPID DISPID_UNKNOWN = -1;      ///< A name that was not found.
 constexpr DISPID DISPID_VALUE = 0;         ///< The default member.
 constexpr DISPID DISPID_PROPERTYPUT = -3;  ///< The named argument of a property put.
 
-///@}
+/** @} */
 
 /// @name Invocation kinds of IDispatch::Invoke
 /// Combined with "|" where a name is both a method and a property.
-///@{
+/** @{ */
 constexpr WORD DISPATCH_METHOD = 1;          ///< Call a method.
 constexpr WORD DISPATCH_PROPERTYGET = 2;     ///< Read a property.
 constexpr WORD DISPATCH_PROPERTYPUT = 4;     ///< Write a property.
 constexpr WORD DISPATCH_PROPERTYPUTREF = 8;  ///< Write a property by reference.
 
-///@}
+/** @} */
 
 /// VARTYPE codes: what a VARIANT holds and which of its fields carries it.
 enum : VARTYPE {
@@ -233,7 +233,7 @@ struct EXCEPINFO {
 };
 
 /// @name Standard interface ids
-///@{
+/** @{ */
 /// IUnknown.
 inline constexpr IID IID_IUnknown = {
     0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -248,7 +248,7 @@ inline constexpr IID IID_ITypeInfo = {
     0x00020401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 /// The null id, the interface argument of IDispatch::Invoke and GetIDsOfNames.
 inline constexpr IID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-///@}
+/** @} */
 
 /// The base of every interface: asking for other interfaces and counting
 /// references. An object lives while references to it are held.
@@ -330,7 +330,7 @@ enum INVOKEKIND : std::int32_t {
 /// The calling convention of a described function.
 enum CALLCONV : std::int32_t { CC_STDCALL = 4 };  ///< The standard one.
 /// @name Flags of type and argument descriptions
-///@{
+/** @{ */
 constexpr std::uint32_t TYPEFLAG_FDUAL = 0x40;  ///< A dual interface (table entries and IDispatch).
 constexpr std::uint32_t TYPEFLAG_FDISPATCHABLE = 0x1000;  ///< Derives from IDispatch.
 constexpr USHORT PARAMFLAG_FIN = 0x1;                     ///< An input argument.
@@ -338,7 +338,7 @@ constexpr USHORT PARAMFLAG_FOUT = 0x2;                    ///< An output argumen
 constexpr USHORT PARAMFLAG_FRETVAL = 0x8;                 ///< The result.
 constexpr USHORT PARAMFLAG_FOPT = 0x10;                   ///< An optional argument.
 
-///@}
+/** @} */
 
 /// The type of a described argument or result.
 struct TYPEDESC {
@@ -455,7 +455,7 @@ struct ITypeInfo : IUnknown {
 /// @name Ids of the Vendral classes
 /// The classes of the Vendral library, their dual interfaces and the type
 /// library. These ids are fixed for good.
-///@{
+/** @{ */
 /// "Vendral.CDatabase", the class of vendral::CDatabase.
 inline constexpr CLSID CLSID_CDatabase = {
     0xEAB3025D, 0x64F0, 0x4A4B, {0xB9, 0x06, 0x24, 0xF7, 0x07, 0x93, 0xB8, 0x6D}};
@@ -495,7 +495,7 @@ inline constexpr IID IID_VendralField = {
 inline constexpr IID IID_IVendralNative = {
     0x3E82AA87, 0x567D, 0x4C3E, {0xB2, 0x8C, 0x79, 0x54, 0x0C, 0xDE, 0xA4, 0x08}};
 
-///@}
+/** @} */
 
 /// The C++ object behind an automation object of the library (see
 /// IID_IVendralNative).
@@ -509,7 +509,7 @@ struct IVendralNative : IUnknown {
 /// @name Entry points of an in-process server
 /// The types of the library's exported entry points, to look them up with
 /// `dlsym`.
-///@{
+/** @{ */
 /// `DllGetClassObject(clsid, iid, out)`: the class factory of a class.
 using DllGetClassObjectFunction = HRESULT (*)(const CLSID*, const IID*, void**);
 /// `DllCanUnloadNow()`: S_OK when no object and no lock is left.
@@ -517,11 +517,11 @@ using DllCanUnloadNowFunction = HRESULT (*)();
 /// `DllRegisterServer()` and `DllUnregisterServer()`: add or remove the
 /// classes in the registry file.
 using DllRegisterServerFunction = HRESULT (*)();
-///@}
+/** @} */
 
 /// @name Automation helpers
 /// Exported by the library with C linkage.
-///@{
+/** @{ */
 /// A new BSTR holding the zero-terminated @p text; null for null.
 VENDRAL_COM_EXPORT BSTR SysAllocString(const OLECHAR* text);
 /// A new BSTR of @p length characters from @p text (zeros when @p text is null).
@@ -537,4 +537,4 @@ VENDRAL_COM_EXPORT HRESULT VariantClear(VARIANT* value);
 /// Clears @p destination and makes it a copy of @p source (a new BSTR, one
 /// more reference).
 VENDRAL_COM_EXPORT HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
-///@}
+/** @} */

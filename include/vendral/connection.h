@@ -17,15 +17,15 @@ namespace vendral {
 
 /// @name Object states
 /// What Connection::State() and Recordset::State() report.
-///@{
+/** @{ */
 constexpr std::int32_t adStateClosed = 0;  ///< Closed.
 constexpr std::int32_t adStateOpen = 1;    ///< Open.
-///@}
+/** @} */
 
 /// @name Options of Recordset::Open
 /// Cursor types, lock types and command options, taken for compatibility:
 /// every recordset reads forward only, whatever is asked for.
-///@{
+/** @{ */
 constexpr std::int32_t adOpenUnspecified = -1;  ///< Cursor type: unspecified.
 constexpr std::int32_t adOpenForwardOnly = 0;   ///< Cursor type: forward only.
 constexpr std::int32_t adOpenKeyset = 1;        ///< Cursor type: keyset.
@@ -37,7 +37,7 @@ constexpr std::int32_t adLockPessimistic = 2;   ///< Lock type: pessimistic.
 constexpr std::int32_t adLockOptimistic = 3;    ///< Lock type: optimistic.
 constexpr std::int32_t adCmdUnspecified = -1;   ///< Command option: unspecified.
 constexpr std::int32_t adCmdText = 1;           ///< Command option: the source is SQL text.
-///@}
+/** @} */
 
 /// One diagnostic record of the driver or the driver manager.
 struct ErrorRecord {
@@ -109,25 +109,25 @@ class Connection : public std::enable_shared_from_this<Connection> {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    ///@{
+    /** @{ */
     /// Before Open: the string to open with. After Open: the provider and the
     /// string the driver manager completed. Never with a password: the one
     /// given is kept for opening only, also when an open fails.
     const std::string& ConnectionString() const { return connectionString_; }
     void ConnectionString(const std::string& value);
-    ///@}
+    /** @} */
 
-    ///@{
+    /** @{ */
     /// Seconds a statement may run; 0 waits without limit. Taken at the next
     /// statement.
     std::int32_t CommandTimeout() const { return commandTimeout_; }
     void CommandTimeout(std::int32_t seconds) { commandTimeout_ = seconds; }
-    ///@}
-    ///@{
+    /** @} */
+    /** @{ */
     /// Seconds an open may take; 0 waits without limit. Taken at the next Open.
     std::int32_t ConnectionTimeout() const { return connectionTimeout_; }
     void ConnectionTimeout(std::int32_t seconds) { connectionTimeout_ = seconds; }
-    ///@}
+    /** @} */
 
     /// Opens with @p connectionString when it is given, else with
     /// ConnectionString(). Forms: "Provider=MSDASQL;dsn=...;uid=...;pwd=..."
@@ -150,11 +150,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
     /// @throws DatabaseError "08003" when not open; from the driver.
     std::int64_t Execute(const std::string& sql);
 
-    ///@{
+    /** @{ */
     /// The diagnostic records of the last failing call.
     ErrorList& Errors() { return errors_; }
     const ErrorList& Errors() const { return errors_; }
-    ///@}
+    /** @} */
     /// adStateOpen or adStateClosed.
     std::int32_t State() const;
 
@@ -181,7 +181,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     /// @name For the data layer itself
     /// Hooks the library's own recordsets and members use; clients have no
     /// need of them.
-    ///@{
+    /** @{ */
     /// The ODBC connection handle (nullptr when closed).
     void* NativeHandle() const;
     /// Whether the driver takes wide-character calls.
@@ -208,7 +208,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     /// where a second connection would not see what this one wrote (an open
     /// transaction). Its statements are reported to this connection's observer.
     std::shared_ptr<Connection> StreamingCompanion(std::int32_t fetchSize);
-    ///@}
+    /** @} */
 
   private:
     bool TransactionAborted();
@@ -314,7 +314,7 @@ class Recordset {
     /// adStateOpen or adStateClosed.
     std::int32_t State() const;
 
-    ///@{
+    /** @{ */
     /// Rows fetched per round trip of a long read. Above 1, a result the driver
     /// would hold whole in memory is streamed in blocks of this many rows
     /// instead (set before Open; the default 1 leaves the driver's own way).
@@ -323,7 +323,7 @@ class Recordset {
         return cacheSize_;
     }
     void CacheSize(std::int32_t rows);
-    ///@}
+    /** @} */
 
   private:
     friend class Connection;

@@ -23,7 +23,7 @@ namespace vendral {
 using NullableString = std::optional<std::string>;
 
 /// @name Error numbers of the drive layer
-///@{
+/** @{ */
 constexpr std::int32_t kErrorBadNetPath = 53;           ///< The share cannot be found.
 constexpr std::int32_t kErrorBadNetName = 67;           ///< No such share or folder.
 constexpr std::int32_t kErrorAlreadyAssigned = 85;      ///< The drive is in use.
@@ -31,7 +31,7 @@ constexpr std::int32_t kErrorInvalidPassword = 86;      ///< The credentials wer
 constexpr std::int32_t kErrorBadDevice = 1200;          ///< Not a drive name.
 constexpr std::int32_t kErrorNotConnected = 2250;       ///< The drive is not mapped.
 constexpr std::int32_t kErrorCannotOpenProfile = 1205;  ///< The drive table cannot be written.
-///@}
+/** @} */
 
 /// The network resource record of the connect call.
 struct NetResource {

@@ -65,12 +65,12 @@ struct DialogState {
 DialogState& CurrentDialogState();
 
 /// @name Registry roots of the driver lookup
-///@{
+/** @{ */
 /// The user's data sources ($ODBCINI, else ~/.odbc.ini).
 constexpr std::int16_t kRootCurrentUser = 1;
 /// The system's data sources (odbc.ini in $ODBCSYSINI, else the system one).
 constexpr std::int16_t kRootLocalMachine = 2;
-///@}
+/** @} */
 /// The key under which a data source's driver name is found.
 inline constexpr const char* kOdbcDataSourcesKey = "Software\\ODBC\\odbc.ini\\ODBC Data Sources";
 

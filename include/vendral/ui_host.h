@@ -19,10 +19,10 @@ enum class MessageIcon {
 /// @name Mouse pointer values
 /// Values of the platform's application-wide pointer for
 /// UiHost::SetMousePointer().
-///@{
+/** @{ */
 constexpr int kPointerArrow = 1;  ///< The normal arrow.
 constexpr int kPointerBusy = 11;  ///< The busy pointer.
-///@}
+/** @} */
 
 /// What the core needs of the application's user interface. Called on the
 /// thread that uses the library.

@@ -42,11 +42,11 @@ class BrixCombo : public BrixHintField {
     /// @name The last chosen entry
     /// Its text, index and item datum ("", 0 and 0 before any choice). They
     /// keep their values through Clear().
-    ///@{
+    /** @{ */
     std::string Text() const { return text_; }             ///< The entry's text.
     std::int32_t ListIndex() const { return listIndex_; }  ///< The entry's index.
     std::int32_t itemdata() const { return itemData_; }    ///< The entry's item datum.
-    ///@}
+    /** @} */
 
     /// Appends an entry and returns the index the list gave it.
     std::int32_t AddItem(const std::string& sText, std::int32_t lItemData);

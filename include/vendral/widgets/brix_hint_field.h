@@ -30,7 +30,7 @@ class BrixHintField : public QWidget {
     Q_OBJECT
 
   public:
-    ///@{
+    /** @{ */
     /// The font size of the text in points (8.25 at first); the hint takes the
     /// same size and the control its height from it. Sizes are whole pixels of
     /// the screen, so the size read back is the nearest size the font takes
@@ -39,13 +39,13 @@ class BrixHintField : public QWidget {
     ///         above 2048.
     float TextSize() const;
     void TextSize(float sValue);
-    ///@}
+    /** @} */
 
-    ///@{
+    /** @{ */
     /// The hint as shown: "[" + tip + "]", or empty when set empty.
     std::string FieldTip() const { return fieldTip_; }
     void FieldTip(const std::string& sValue);
-    ///@}
+    /** @} */
 
     /// Whether the field takes input; true once the control is initialised.
     bool Enabled() const { return enabled_; }
@@ -53,20 +53,20 @@ class BrixHintField : public QWidget {
     /// then the display is decided as when the focus leaves the field.
     virtual void Enabled(bool bValue) = 0;
 
-    ///@{
+    /** @{ */
     /// The alignment of the text: 0 left, 1 right, 2 centre.
     /// @throws PlatformError 380 (invalid property value) when setting another
     ///         value, 6 (overflow) for one outside 16 bits.
     std::int32_t Alignment() const;
     void Alignment(std::int32_t lValue);
-    ///@}
+    /** @} */
 
-    ///@{
+    /** @{ */
     /// A mandatory field shows its hint and underline in red (0x000000FF), an
     /// optional one in grey (0x00808080).
     bool Mandatory() const { return mandatory_; }
     void Mandatory(bool bValue);
-    ///@}
+    /** @} */
 
   protected:
     /// Builds the constituents with the design values; @p designText is the

@@ -31,20 +31,20 @@ class BrixTextBox : public BrixHintField {
     /// leaves the text box.
     void Enabled(bool bValue) override;
 
-    ///@{
+    /** @{ */
     /// Characters that typing may enter, rounded to a whole number (halves to
     /// even); 0 is no limit.
     /// @throws PlatformError 380 when setting a negative value, 6 beyond 32
     ///         bits.
     float MaxLength() const;
     void MaxLength(float sValue);
-    ///@}
+    /** @} */
 
-    ///@{
+    /** @{ */
     /// The text (UTF-8). Setting it while the hint shows keeps the hint.
     std::string Text() const;
     void Text(const std::string& sValue);
-    ///@}
+    /** @} */
 
   protected:
     /// Shows the text box with the focus (enabled) or the text box alone.

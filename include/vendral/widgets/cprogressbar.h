@@ -49,12 +49,12 @@ class CProgressBar {
     /// @throws VariantError for a value that is no number.
     bool Create(const Variant& Left = {}, const Variant& Top = {}, const Variant& Width = {},
                 const Variant& Height = {}, bool Smooth = false);
-    ///@{
+    /** @{ */
     /// The widget the next Create places the bar on (when no native window is
     /// set); forgotten when the widget is destroyed.
     QWidget* Parent() const { return parent_; }
     void Parent(QWidget* value) { parent_ = value; }
-    ///@}
+    /** @} */
     /// Destroys the bar of the last Create; ProgBarHwnd() keeps its value.
     void DestroyProgBar();
     /// Shows position 0.
@@ -65,12 +65,12 @@ class CProgressBar {
     /// Lets pending events run, sleeps itime milliseconds (not at all when
     /// negative), and lets pending events run again.
     void DelayProgBar(std::int16_t itime);
-    ///@{
+    /** @{ */
     /// The id of a native window (another program's, or any X11 window) the
     /// next Create places the bar on; 0 (the default) uses Parent().
     std::int32_t SethWndParent() const { return hWndParent_; }
     void SethWndParent(std::int32_t value) { hWndParent_ = value; }
-    ///@}
+    /** @} */
     /// The native window id of the bar of the last Create (0 before one).
     std::int32_t ProgBarHwnd() const { return barHandle_; }
     /// Counting mode: reports item @p n; the bar moves when @p n is on a step
@@ -79,12 +79,12 @@ class CProgressBar {
     void Raise(std::int32_t n);
     /// Counting mode: the bar moves every @p step items; counting starts again.
     void StepValue(std::int32_t step) { counter_.SetStepValue(step); }
-    ///@{
+    /** @{ */
     /// Counting mode: the number of items; setting it derives the step and
     /// starts counting again.
     std::int32_t MaxValue() const { return counter_.MaxValue(); }
     void MaxValue(std::int32_t m) { counter_.SetMaxValue(m); }
-    ///@}
+    /** @} */
 
     /// The widget of the last Create, while it exists.
     QProgressBar* Bar() const { return bar_; }
