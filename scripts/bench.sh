@@ -6,6 +6,8 @@
 # on both engines (BENCH_ROWS rows; the per-row kick is stopped after
 # PER_ROW_SECONDS seconds, its memory being that of its read).
 set -euo pipefail
+# The settings files below hold a password: readable by their owner only.
+umask 077
 build=${1:?usage: bench.sh BUILD_DIR}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$build" && pwd)
