@@ -1,9 +1,13 @@
 // Times the kick and the query helpers beside the same statements sent by
 // minimal loops over the ODBC C API, all on one data source in one run:
 //   kick_bench --label NAME --ini FILE --dsn DSN [--uid U] [--pwd P] --prefix P
-//              --kick-date YYYY-MM-DD [--runs N] [--helper-calls N]
+//              --kick-date YYYY-MM-DD [--runs N] [--helper-calls N] [--only WHAT]
 // Every figure is the median of the runs with the lowest and highest beside it;
 // the ratios come last. Opening the database or connecting is not timed.
+// --only WHAT runs one of per-row, raw-same, batch, floor, count, raw-count,
+// first or raw-first once, with callgrind's collection switched on around the work
+// alone: run under "valgrind --tool=callgrind --collect-atstart=no", the count
+// of instructions is that of the work, free of the machine's load.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include "raw_odbc_kick.h"
 #include "vendral/cdatabase.h"
 #include "vendral/connection.h"
+#include "work_clock.h"
 
 namespace {
 
@@ -37,9 +42,9 @@ struct Series {
 };
 
 double Time(const std::function<void()>& work) {
-    auto start = Clock::now();
+    bench::WorkClock clock;
     work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return clock.Stop();
 }
 
 struct KickOutcome {
@@ -72,6 +77,84 @@ KickOutcome LibraryKick(const std::string& ini, const kick::KickRequest& request
             counts.Appointments + counts.Tasks, seconds};
 }
 
+void CountLoop(CDatabase& db, int calls) {
+    for (int i = 0; i < calls; ++i)
+        db.CountRecords("Syncusers", "where associate_id = " + std::to_string(i % 40), 0);
+}
+
+void FirstLoop(CDatabase& db, int calls) {
+    for (int i = 0; i < calls; ++i)
+        db.GetFirstLongRecord("Syncusers", "associate_id",
+                              "where associate_id =" + std::to_string(i % 40), 0);
+}
+
+// Runs both helper loops once with the connection's statements captured, so
+// that the raw loops send the very same texts; returns the sum of the results.
+std::int64_t CaptureHelperTexts(CDatabase& db, int calls, std::vector<std::string>& countTexts,
+                                std::vector<std::string>& firstTexts) {
+    std::int64_t sum = 0;
+    db.dDatabase->SetStatementObserver([&](const std::string& sql) { countTexts.push_back(sql); });
+    for (int i = 0; i < calls; ++i)
+        sum += db.CountRecords("Syncusers", "where associate_id = " + std::to_string(i % 40), 0)
+                   .ToLongLong();
+    db.dDatabase->SetStatementObserver([&](const std::string& sql) { firstTexts.push_back(sql); });
+    for (int i = 0; i < calls; ++i)
+        sum += db.GetFirstLongRecord("Syncusers", "associate_id",
+                                     "where associate_id =" + std::to_string(i % 40), 0)
+                   .ToLongLong();
+    db.dDatabase->SetStatementObserver(nullptr);
+    return sum;
+}
+
+// One piece of work, collected alone by callgrind: its instructions are the
+// figure, the time under valgrind means nothing.
+int RunOnly(const std::string& what, const std::string& ini, const std::string& dsn,
+            const std::string& uid, const std::string& pwd, const std::string& prefix,
+            const kick::KickRequest& request, int helperCalls) {
+    if (what == "per-row") {
+        KickOutcome outcome = LibraryKick(ini, request, false);
+        std::printf("per-row: %lld logged\n", static_cast<long long>(outcome.Logged));
+        return 0;
+    }
+    if (what == "batch") {
+        KickOutcome outcome = LibraryKick(ini, request, true);
+        std::printf("batch: %lld logged\n", static_cast<long long>(outcome.Logged));
+        return 0;
+    }
+    if (what == "floor") {
+        std::printf("floor: %lld logged\n", static_cast<long long>(bench::RunSingleStatementKick(
+                                                dsn, uid, pwd, prefix, request.KickTime)));
+        return 0;
+    }
+    if (what == "raw-same") {
+        bench::RawKickResult raw =
+            bench::RunRawKick(dsn, uid, pwd, prefix, request.AssociateID, request.KickTime, true);
+        std::printf("raw-same: %d logged\n", raw.Appointments + raw.Tasks);
+        return 0;
+    }
+    auto db = Open(ini);
+    std::vector<std::string> countTexts, firstTexts;
+    bench::collectInstructions = false;
+    CaptureHelperTexts(*db, helperCalls, countTexts, firstTexts);
+    bench::collectInstructions = true;
+    if (what == "count") {
+        Time([&] { CountLoop(*db, helperCalls); });
+    } else if (what == "first") {
+        Time([&] { FirstLoop(*db, helperCalls); });
+    } else if (what == "raw-count") {
+        bench::RunRawHelperLoop(dsn, uid, pwd, countTexts);
+    } else if (what == "raw-first") {
+        bench::RunRawHelperLoop(dsn, uid, pwd, firstTexts);
+    } else {
+        std::cerr << "kick_bench: --only takes per-row, raw-same, batch, floor, count, "
+                     "raw-count, first or raw-first, not "
+                  << what << "\n";
+        return 2;
+    }
+    std::printf("%s: %d calls\n", what.c_str(), helperCalls);
+    return 0;
+}
+
 void Print(const Series& series, double units, const char* unit) {
     std::printf("  %-34s %8.3f s  (%.3f to %.3f)  %10.0f %s/s\n", series.Name.c_str(),
                 series.Median(), series.Min(), series.Max(), units / series.Median(), unit);
@@ -101,6 +184,10 @@ int main(int argc, char** argv) {
                       &pwd = args["--pwd"], &prefix = args["--prefix"];
 
     try {
+        if (args.count("--only")) {
+            bench::collectInstructions = true;
+            return RunOnly(args["--only"], ini, dsn, uid, pwd, prefix, request, helperCalls);
+        }
         // One untimed pass of each warms the caches and checks that all agree.
         KickOutcome perRow = LibraryKick(ini, request, false);
         KickOutcome batch = LibraryKick(ini, request, true);
@@ -119,20 +206,7 @@ int main(int argc, char** argv) {
         // The helpers' statements, captured as the library sends them.
         auto db = Open(ini);
         std::vector<std::string> countTexts, firstTexts;
-        db->dDatabase->SetStatementObserver(
-            [&](const std::string& sql) { countTexts.push_back(sql); });
-        std::int64_t librarySum = 0;
-        for (int i = 0; i < helperCalls; ++i)
-            librarySum +=
-                db->CountRecords("Syncusers", "where associate_id = " + std::to_string(i % 40), 0)
-                    .ToLongLong();
-        db->dDatabase->SetStatementObserver(
-            [&](const std::string& sql) { firstTexts.push_back(sql); });
-        for (int i = 0; i < helperCalls; ++i)
-            librarySum += db->GetFirstLongRecord("Syncusers", "associate_id",
-                                                 "where associate_id =" + std::to_string(i % 40), 0)
-                              .ToLongLong();
-        db->dDatabase->SetStatementObserver(nullptr);
+        std::int64_t librarySum = CaptureHelperTexts(*db, helperCalls, countTexts, firstTexts);
         if (librarySum != bench::RunRawHelperLoop(dsn, uid, pwd, countTexts) +
                               bench::RunRawHelperLoop(dsn, uid, pwd, firstTexts)) {
             std::cerr << "kick_bench: the helper loops disagree\n";
@@ -155,19 +229,11 @@ int main(int argc, char** argv) {
             double floorSeconds = 0;
             bench::RunSingleStatementKick(dsn, uid, pwd, prefix, *kickTime, &floorSeconds);
             floor.Seconds.push_back(floorSeconds);
-            libCount.Seconds.push_back(Time([&] {
-                for (int i = 0; i < helperCalls; ++i)
-                    db->CountRecords("Syncusers",
-                                     "where associate_id = " + std::to_string(i % 40), 0);
-            }));
+            libCount.Seconds.push_back(Time([&] { CountLoop(*db, helperCalls); }));
             double rawSeconds = 0;
             bench::RunRawHelperLoop(dsn, uid, pwd, countTexts, &rawSeconds);
             rawCount.Seconds.push_back(rawSeconds);
-            libFirst.Seconds.push_back(Time([&] {
-                for (int i = 0; i < helperCalls; ++i)
-                    db->GetFirstLongRecord("Syncusers", "associate_id",
-                                           "where associate_id =" + std::to_string(i % 40), 0);
-            }));
+            libFirst.Seconds.push_back(Time([&] { FirstLoop(*db, helperCalls); }));
             bench::RunRawHelperLoop(dsn, uid, pwd, firstTexts, &rawSeconds);
             rawFirst.Seconds.push_back(rawSeconds);
         }

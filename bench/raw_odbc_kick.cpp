@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "kick.h"
+#include "work_clock.h"
 
 namespace vendral::bench {
 namespace {
@@ -138,13 +139,12 @@ RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const s
     Handles h;
     Connect(h, dsn, uid, pwd);
     RawKickResult result;
-    auto start = std::chrono::steady_clock::now();
+    WorkClock clock;
     Phase(h, prefix, kick::KickPhase::Appointments, associateID, kickTime, result.Appointments,
           result, libraryTransactions);
     Phase(h, prefix, kick::KickPhase::Tasks, associateID, kickTime, result.Tasks, result,
           libraryTransactions);
-    result.Seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.Seconds = clock.Stop();
     return result;
 }
 
@@ -153,7 +153,7 @@ std::int64_t RunSingleStatementKick(const std::string& dsn, const std::string& u
                                     std::int32_t kickTime, double* seconds) {
     Handles h;
     Connect(h, dsn, uid, pwd);
-    auto start = std::chrono::steady_clock::now();
+    WorkClock clock;
     const std::string rows =
         " from " + p + "appointment appointment, " + p +
         "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
@@ -182,8 +182,8 @@ std::int64_t RunSingleStatementKick(const std::string& dsn, const std::string& u
                      rows);
     SQLFreeStmt(h.work, SQL_CLOSE);
     Check(SQLEndTran(SQL_HANDLE_DBC, h.dbc, SQL_COMMIT), SQL_HANDLE_DBC, h.dbc, "commit");
-    if (seconds)
-        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double elapsed = clock.Stop();
+    if (seconds) *seconds = elapsed;
     return count;
 }
 
@@ -192,11 +192,11 @@ std::int64_t RunRawHelperLoop(const std::string& dsn, const std::string& uid,
                               double* seconds) {
     Handles h;
     Connect(h, dsn, uid, pwd);
-    auto start = std::chrono::steady_clock::now();
+    WorkClock clock;
     std::int64_t sum = 0;
     for (const std::string& sql : statements) sum += FirstNumber(h.work, sql);
-    if (seconds)
-        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double elapsed = clock.Stop();
+    if (seconds) *seconds = elapsed;
     return sum;
 }
 

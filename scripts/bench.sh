@@ -6,6 +6,8 @@
 # on both engines (BENCH_ROWS rows; the per-row kick is stopped after
 # PER_ROW_SECONDS seconds, its memory being that of its read).
 set -euo pipefail
+# The settings files below hold a password: readable by their owner only.
+umask 077
 build=${1:?usage: bench.sh BUILD_DIR}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$build" && pwd)
@@ -72,6 +74,39 @@ runs=${RUNS:-5}
 [ "${SKIP_TIMINGS:-0}" = 1 ] || "$build/bench/kick_bench" --label PostgreSQL --ini "$bench_dir/pg.ini" --dsn vendral_bench_pg \
   --uid postgres --pwd "$password" --prefix CRM5. --kick-date "$kick_date" --runs "$runs"
 
+# INSTRUCTIONS=1: the instructions the client executes for the per-row kick
+# and its raw loop, the set-based kick and the single statement, and the helper
+# loops, counted by callgrind around the work alone (free of the machine's
+# load; the engine's work is in it for SQLite, which runs in the process, and
+# not for the PostgreSQL server). Slow: valgrind runs each piece once.
+if [ "${INSTRUCTIONS:-0}" = 1 ] && command -v valgrind >/dev/null; then
+  count_instructions() {  # LABEL ARGS...
+    local label=$1 out=$bench_dir/callgrind.out what
+    shift
+    declare -A n
+    for what in per-row raw-same batch floor count raw-count first raw-first; do
+      valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$out" \
+        "$build/bench/kick_bench" "$@" --kick-date "$kick_date" --helper-calls 500 \
+        --only "$what" >/dev/null 2>&1
+      n[$what]=$(grep '^summary:' "$out" | cut -d' ' -f2)
+    done
+    rm -f "$out"
+    awk -v l="$label" -v a="${n[per-row]}" -v b="${n[raw-same]}" -v c="${n[batch]}" \
+      -v d="${n[floor]}" -v e="${n[count]}" -v f="${n[raw-count]}" -v g="${n[first]}" \
+      -v h="${n[raw-first]}" 'BEGIN {
+        printf "%s, instructions of the client (callgrind):\n", l
+        printf "  per-row kick %.0f M, raw loop same transactions %.0f M: ratio %.3f\n", a/1e6, b/1e6, b/a
+        printf "  set-based kick %.1f M, single statement %.1f M: ratio %.2f; per-row / set-based %.1f\n", c/1e6, d/1e6, c/d, a/c
+        printf "  500 x CountRecords %.2f M / raw %.2f M: ratio %.3f\n", e/1e6, f/1e6, f/e
+        printf "  500 x GetFirstLongRecord %.2f M / raw %.2f M: ratio %.3f\n", g/1e6, h/1e6, h/g
+      }'
+  }
+  count_instructions SQLite --label SQLite --ini "$bench_dir/sqlite.ini" --dsn vendral_bench_sqlite \
+    --prefix main.
+  count_instructions PostgreSQL --label PostgreSQL --ini "$bench_dir/pg.ini" --dsn vendral_bench_pg \
+    --uid postgres --pwd "$password" --prefix CRM5.
+fi
+
 # A million appointments: the demo's rows, generated at scale by the same
 # arithmetic (64-bit, so that PostgreSQL's integers do not overflow).
 rows=${BENCH_ROWS:-1000000}
@@ -121,17 +156,38 @@ million_date=2024-01-01
 prodwell=$build/tools/kick/prodwell
 echo "Peak resident memory over $rows appointments ($(sqlite3 "$bench_dir/million.db" \
   "SELECT COUNT(*) FROM syncsoapp") known to the synchronizer), kick date $million_date:"
+log_rows() {  # ENGINE: the rows of the million database's log
+  if [ "$1" = sqlite ]; then
+    sqlite3 "$bench_dir/million.db" "SELECT COUNT(*) FROM traveltransactionlog"
+  else
+    "${psql_million[@]}" -Atc "SELECT COUNT(*) FROM crm5.traveltransactionlog"
+  fi
+}
+ratios=()
 for engine in sqlite pg; do
   ini=$bench_dir/million-$engine.ini
+  before=$(log_rows $engine)
   start=$(date +%s%N)
   out=$("$build/bench/peak_rss" "$prodwell" --ini "$ini" --kick-date "$million_date" --batch 2>&1)
   end=$(date +%s%N)
-  printf '  %-10s set-based kick: %s in %s ms: %s\n' "$engine" \
-    "$(echo "$out" | grep -o 'peak_rss_kb=[0-9]*' | cut -d= -f2) kB" "$(( (end - start) / 1000000 ))" \
+  batch_logged=$(( $(log_rows $engine) - before ))
+  batch_ms=$(( (end - start) / 1000000 ))
+  printf '  %-10s set-based kick: %s in %s ms (program start and opening included): %s\n' "$engine" \
+    "$(echo "$out" | grep -o 'peak_rss_kb=[0-9]*' | cut -d= -f2) kB" "$batch_ms" \
     "$(echo "$out" | grep Inserts)"
+  before=$(log_rows $engine)
+  start=$(date +%s%N)
   out=$("$build/bench/peak_rss" --seconds "$per_row_seconds" "$prodwell" --ini "$ini" \
     --kick-date "$million_date" 2>&1)
-  printf '  %-10s per-row kick:   %s (%s)\n' "$engine" \
+  end=$(date +%s%N)
+  per_row_logged=$(( $(log_rows $engine) - before ))
+  per_row_ms=$(( (end - start) / 1000000 ))
+  printf '  %-10s per-row kick:   %s (%s), %s rows logged in %s ms\n' "$engine" \
     "$(echo "$out" | grep -o 'peak_rss_kb=[0-9]*' | cut -d= -f2) kB" \
-    "$(echo "$out" | grep -o 'stopped after the time limit' || echo "$out" | grep Inserts)"
+    "$(echo "$out" | grep -o 'stopped after the time limit' || echo "$out" | grep Inserts)" \
+    "$per_row_logged" "$per_row_ms"
+  ratios+=("$(awk -v e=$engine -v a=$batch_logged -v b=$batch_ms -v c=$per_row_logged -v d=$per_row_ms \
+    'BEGIN { if (c > 0 && b > 0) printf "    %-10s set-based / per-row, logged rows per second  %6.1f  (goal >= 20)", e, (a / b) / (c / d) }')")
 done
+echo "  ratios over the million rows:"
+printf '%s\n' "${ratios[@]}"

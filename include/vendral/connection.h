@@ -217,6 +217,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
     // Before a commit, a rollback or a switch of the commit mode that would end
     // the driver's open cursors, their remaining rows move into the recordsets.
     void KeepOpenCursors(CursorEnd end);
+    // Before this connection writes: the reads its SQLite companion streams
+    // move their remaining rows into their recordsets.
+    void ReleaseCompanionSnapshot();
     void SetAutocommit(bool on);
     void ReadDriverTraits(const std::string& completed);
 

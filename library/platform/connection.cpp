@@ -235,6 +235,21 @@ void Connection::KeepOpenCursors(CursorEnd end) {
         recordset->KeepRemainingRows();
 }
 
+// A read streamed on the SQLite companion holds its snapshot of the write-ahead
+// log until its last row. Every commit of this connection then tries a
+// checkpoint that cannot get past that snapshot, again and again, over a log
+// that only grows: the cost of each commit rises with the rows written. The
+// rest of such reads is kept (in memory, then in a temporary file) before the
+// first write, so that the snapshot goes and checkpoints work as usual.
+void Connection::ReleaseCompanionSnapshot() {
+    const std::shared_ptr<Connection>& companion = handles_->companion;
+    if (!companion || handles_->family != DriverFamily::SQLite ||
+        companion->openRecordsets_.empty())
+        return;
+    for (Recordset* recordset : std::vector<Recordset*>(companion->openRecordsets_))
+        recordset->KeepRemainingRows();
+}
+
 void Connection::SetAutocommit(bool on) {
     SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
                       reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0);
@@ -275,11 +290,11 @@ void Connection::ReturnStatementHandle(void* statement) noexcept {
         }
     }
     // A handle that cannot be closed cleanly is freed rather than reused.
+    // Closing is all a handle needs: the library reads with SQLGetData and
+    // sends its values in the statement text, so nothing is ever bound.
     if (!handles_->connected || handles_->spareStatements.size() >= 4 ||
         !odbc::Succeeded(SQLFreeStmt(handle.get(), SQL_CLOSE)))
         return;
-    SQLFreeStmt(handle.get(), SQL_UNBIND);
-    SQLFreeStmt(handle.get(), SQL_RESET_PARAMS);
     try {
         handles_->spareStatements.push_back({std::move(handle), timeout});
     } catch (...) {
@@ -353,6 +368,7 @@ void Connection::RequireUsable() {
 
 std::int64_t Connection::Execute(const std::string& sql) {
     RequireUsable();
+    ReleaseCompanionSnapshot();
     NotifyStatement(sql);
     struct Borrowed {
         Connection& owner;
@@ -378,7 +394,8 @@ std::int64_t Connection::Execute(const std::string& sql) {
     }
     // A text of several statements reports the first result only; a later
     // statement that failed shows in the results after it, and must not pass
-    // for a success.
+    // for a success. A text without a ";" holds one statement only.
+    if (sql.find(';') == std::string::npos) return rows;
     for (;;) {
         SQLRETURN more = SQLMoreResults(statement.get());
         if (more == SQL_NO_DATA || more == SQL_INVALID_HANDLE) break;
@@ -391,6 +408,7 @@ std::int64_t Connection::Execute(const std::string& sql) {
 void Connection::BeginTrans() {
     RequireUsable();
     if (inTransaction_) Fail({{"A transaction is already open on this connection.", "25000", 0}});
+    ReleaseCompanionSnapshot();
     KeepOpenCursors(CursorEnd::AutocommitSwitch);
     SQLRETURN rc = SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);

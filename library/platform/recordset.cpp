@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -107,6 +108,24 @@ std::string ReadNarrowText(SQLHSTMT stmt, SQLUSMALLINT column, SQLRETURN& rc, bo
         if (rc == SQL_SUCCESS) break;
     }
     return text;
+}
+
+// Column names compare without regard to case; plain ASCII names (nearly all)
+// without building upper-case copies.
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() == b.size()) {
+        bool ascii = true;
+        for (std::size_t i = 0; i < a.size() && ascii; ++i) {
+            auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+            if (x >= 0x80 || y >= 0x80) {
+                ascii = false;
+            } else if (x != y && std::toupper(x) != std::toupper(y)) {
+                return false;
+            }
+        }
+        if (ascii) return true;
+    }
+    return ToUpper(a) == ToUpper(b);
 }
 
 }  // namespace
@@ -403,9 +422,8 @@ Field Recordset::Fields(std::size_t index) const {
 
 Field Recordset::Fields(const std::string& name) const {
     RequireRow();
-    std::string wanted = ToUpper(name);
     for (std::size_t i = 0; i < names_.size(); ++i) {
-        if (ToUpper(names_[i]) == wanted) return Field(names_[i], row_[i]);
+        if (SameName(names_[i], name)) return Field(names_[i], row_[i]);
     }
     throw DatabaseError(
         "Item cannot be found in the collection corresponding to the requested "

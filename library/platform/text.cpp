@@ -1,5 +1,8 @@
 #include "platform/text.h"
 
+#include <cstdint>
+#include <type_traits>
+
 namespace vendral {
 namespace {
 
@@ -111,8 +114,22 @@ std::string EncodeUtf8(std::u32string_view text) {
     return out;
 }
 
+namespace {
+
+// Statement texts and most values are plain ASCII: copied unit for unit.
+template <typename Text>
+bool IsAscii(const Text& text) {
+    for (auto c : text)
+        if (static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)) >= 0x80)
+            return false;
+    return true;
+}
+
+}  // namespace
+
 std::u16string ToUtf16(std::string_view text) {
     std::u16string out;
+    if (IsAscii(text)) return std::u16string(text.begin(), text.end());
     out.reserve(text.size());
     for (char32_t c : DecodeUtf8(text)) {
         if (c >= 0x10000) {
@@ -127,6 +144,7 @@ std::u16string ToUtf16(std::string_view text) {
 }
 
 std::string FromUtf16(std::u16string_view text) {
+    if (IsAscii(text)) return std::string(text.begin(), text.end());
     std::u32string points;
     points.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -170,6 +170,39 @@ TEST_P(StreamingReadTest, AStreamedReadIsWholeAndSeenByTheObserver) {
     EXPECT_THROW(rows.CacheSize(0), DatabaseError);
 }
 
+// A read streamed on SQLite's second connection holds a snapshot of the
+// write-ahead log; while it does, no checkpoint gets past it and every commit
+// of the reading connection tries again over a growing log. Its rows are kept
+// before that connection's first write, so the log checkpoints completely
+// after the write and the read still yields every row.
+TEST_P(StreamingReadTest, AStreamedSQLiteReadGivesUpItsSnapshotBeforeItsConnectionWrites) {
+    if (engine() != Engine::SQLite) GTEST_SKIP() << "a write-ahead log is SQLite's";
+    central_->Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+        "INSERT INTO appointment (appointment_id, do_by, type) SELECT i, i, 1 FROM n");
+    central_->Scalar("PRAGMA journal_mode=WAL");
+    auto connection = central_->Connect();
+    Recordset rows;
+    rows.CacheSize(500);
+    rows.Open("SELECT appointment_id FROM " + central_->Prefix() + "appointment ORDER BY 1",
+              connection, adOpenForwardOnly, adLockUnspecified, adCmdUnspecified);
+    ASSERT_FALSE(rows.Eof());
+    connection->Execute("UPDATE " + central_->Prefix() +
+                        "sequence SET next_id = next_id + 1 WHERE id = 39");
+    // busy, frames in the log, frames checkpointed
+    auto checkpoint = central_->Rows("PRAGMA wal_checkpoint(PASSIVE)");
+    ASSERT_EQ(checkpoint.size(), 1u);
+    EXPECT_EQ(checkpoint[0][0].ToLong(), 0);
+    EXPECT_GT(checkpoint[0][1].ToLong(), 0);
+    EXPECT_EQ(checkpoint[0][2].ToLong(), checkpoint[0][1].ToLong()) << "a reader held the log";
+    int count = 0;
+    while (!rows.Eof()) {
+        ASSERT_EQ(rows.Fields(std::size_t{0}).Value().ToLong(), ++count);
+        rows.MoveNext();
+    }
+    EXPECT_EQ(count, 3000);
+}
+
 // A read whose server goes away half-way raises the driver's error: the end of
 // the rows read so far is never taken for the end of the result.
 TEST_P(StreamingReadTest, AReadThatCannotGoOnRaisesInsteadOfEndingEarly) {

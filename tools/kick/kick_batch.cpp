@@ -1,4 +1,5 @@
 // The set-based kick: a few statements per block of rows instead of several per row.
+#include <algorithm>
 #include <ctime>
 #include <optional>
 #include <stdexcept>
@@ -55,41 +56,69 @@ std::int64_t NumberOrZero(const Variant& value) {
     return value.IsNull() || value.IsEmpty() ? 0 : value.ToLongLong();
 }
 
+// The rows of a phase, looked at once: numbered in appointment id order, with
+// the owner test already made, in a temporary table of the connection, so
+// that each block reads its range of positions instead of joining and
+// scanning the CRM's tables again.
+constexpr const char* kPhaseRows = "vendral_kick_rows";
+
+class PhaseTable {
+  public:
+    PhaseTable(Connection& connection, const std::string& prefix, const std::string& rows)
+        : connection_(connection) {
+        connection_.Execute(std::string("DROP TABLE IF EXISTS ") + kPhaseRows);
+        connection_.Execute(std::string("CREATE TEMPORARY TABLE ") + kPhaseRows +
+                            " AS select row_number() over (order by appointment.appointment_id) "
+                            "as kick_position, appointment.appointment_id, "
+                            "coalesce(appointment.registered_associate_id, 0) as "
+                            "registered_associate_id, case when " +
+                            SyncUserTest(prefix) + " then 1 else 0 end as logged " + rows);
+        created_ = true;
+        connection_.Execute(std::string("CREATE INDEX ") + kPhaseRows + "_position ON " +
+                            kPhaseRows + " (kick_position)");
+    }
+    ~PhaseTable() {
+        if (!created_) return;
+        try {
+            if (connection_.InTransaction()) connection_.RollbackTrans();
+            connection_.Execute(std::string("DROP TABLE ") + kPhaseRows);
+        } catch (const DatabaseError&) {
+            // The kick's own error is the one to report; the table goes with the session.
+        }
+    }
+    PhaseTable(const PhaseTable&) = delete;
+    PhaseTable& operator=(const PhaseTable&) = delete;
+
+  private:
+    Connection& connection_;
+    bool created_ = false;
+};
+
 struct Block {
     std::int64_t Last = 0;  // the highest appointment id of the block
     std::int32_t Rows = 0;
     std::int32_t Logged = 0;
 };
 
-// Logs one block in one transaction; nullopt when no rows are left.
-std::optional<Block> LogBlock(CDatabase& db, const std::string& rows,
-                              std::optional<std::int64_t> after, std::int32_t blockRows) {
+// Logs the rows at positions (from, to] in one transaction.
+Block LogBlock(CDatabase& db, std::int64_t from, std::int64_t to) {
     const std::string& p = db.CentralDatabasePrefix();
     const std::shared_ptr<Connection>& shared = db.dDatabase;
     Connection& connection = *shared;
-    const std::string inBlock =
-        after ? rows + " and appointment.appointment_id > " + std::to_string(*after) : rows;
+    const std::string range =
+        std::string(" from ") + kPhaseRows + " appointment where appointment.kick_position > " +
+        std::to_string(from) + " and appointment.kick_position <= " + std::to_string(to);
     connection.BeginTrans();
     try {
-        // The block ends at the id of its last row; rows of that id that a
-        // duplicate in syncsoapp doubles all fall into it.
-        std::vector<Variant> bound = FirstRow(
-            shared, "select max(block.appointment_id) from (select appointment.appointment_id " +
-                        inBlock + " order by appointment.appointment_id limit " +
-                        std::to_string(blockRows) + ") block");
-        if (bound.empty() || bound[0].IsNull()) {
-            connection.CommitTrans();
-            return std::nullopt;
-        }
-        Block block;
-        block.Last = bound[0].ToLongLong();
-        const std::string where =
-            inBlock + " and appointment.appointment_id <= " + std::to_string(block.Last);
         std::vector<Variant> counts =
-            FirstRow(shared, "select count(*), coalesce(sum(case when " + SyncUserTest(p) +
-                                 " then 1 else 0 end), 0) " + where);
+            FirstRow(shared,
+                     "select count(*), coalesce(sum(appointment.logged), 0), "
+                     "max(appointment.appointment_id)" +
+                         range);
+        Block block;
         block.Rows = static_cast<std::int32_t>(NumberOrZero(counts.at(0)));
         block.Logged = static_cast<std::int32_t>(NumberOrZero(counts.at(1)));
+        block.Last = NumberOrZero(counts.at(2));
         if (block.Logged > 0) {
             // The whole block's ids in one step, under the sequence row's lock
             // until the commit.
@@ -105,11 +134,10 @@ std::optional<Block> LogBlock(CDatabase& db, const std::string& rows,
                 "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
                 "associate_id, tablenumber, record_id ) select " +
                 std::to_string(first - 1) +
-                " + row_number() over (order by appointment.appointment_id), " +
+                " + row_number() over (order by appointment.kick_position), " +
                 std::to_string(LocalClockNow()) + ", 0, " + std::to_string(kKickActionType) +
-                ", coalesce(appointment.registered_associate_id, 0), " +
-                std::to_string(kAppointmentTable) + ", appointment.appointment_id " + where +
-                " and " + SyncUserTest(p));
+                ", appointment.registered_associate_id, " + std::to_string(kAppointmentTable) +
+                ", appointment.appointment_id" + range + " and appointment.logged = 1");
             if (written >= 0 && written != block.Logged)
                 throw DatabaseError("the block's insert wrote " + std::to_string(written) +
                                         " log rows instead of " + std::to_string(block.Logged),
@@ -131,33 +159,34 @@ std::optional<Block> LogBlock(CDatabase& db, const std::string& rows,
 
 void BatchPhase(CDatabase& db, const KickRequest& request, KickPhase phase, std::int32_t& logged,
                 const KickProgress& progress, std::int32_t blockRows) {
-    const std::string rows =
-        PhaseRows(db.CentralDatabasePrefix(), phase, request.AssociateID, request.KickTime);
-    std::optional<std::int64_t> after;
+    const std::string& p = db.CentralDatabasePrefix();
+    Connection& connection = *db.dDatabase;
     std::int32_t looked = 0;
     std::int32_t blocks = 0;
-    for (;;) {
-        std::optional<Block> block;
-        try {
-            block = LogBlock(db, rows, after, blockRows);
-        } catch (const DatabaseError& error) {
-            std::vector<ErrorRecord> records = error.Records();
-            records.front().Description =
-                "block " + std::to_string(blocks + 1) + " of the " +
-                (phase == KickPhase::Appointments ? "appointments" : "tasks") +
-                (blocks == 0 ? std::string(" (the first)")
-                             : " (after appointment id " + std::to_string(*after) + ")") +
-                " was not logged, " + std::to_string(blocks) +
-                " blocks before it were: " + records.front().Description;
-            throw DatabaseError(std::move(records));
+    std::optional<std::int64_t> after;
+    try {
+        PhaseTable table(connection, p, PhaseRows(p, phase, request.AssociateID, request.KickTime));
+        const std::int64_t total = NumberOrZero(
+            FirstRow(db.dDatabase, std::string("select count(*) from ") + kPhaseRows).at(0));
+        for (std::int64_t from = 0; from < total; from += blockRows) {
+            Block block = LogBlock(db, from, std::min<std::int64_t>(from + blockRows, total));
+            ++blocks;
+            after = block.Last;
+            looked += block.Rows;
+            logged += block.Logged;
+            if (progress) progress(phase, looked);
+            CurrentUiHost()->DoEvents();
         }
-        if (!block) break;
-        ++blocks;
-        after = block->Last;
-        looked += block->Rows;
-        logged += block->Logged;
-        if (progress) progress(phase, looked);
-        CurrentUiHost()->DoEvents();
+    } catch (const DatabaseError& error) {
+        std::vector<ErrorRecord> records = error.Records();
+        records.front().Description =
+            "block " + std::to_string(blocks + 1) + " of the " +
+            (phase == KickPhase::Appointments ? "appointments" : "tasks") +
+            (!after ? std::string(" (the first)")
+                    : " (after appointment id " + std::to_string(*after) + ")") +
+            " was not logged, " + std::to_string(blocks) +
+            " blocks before it were: " + records.front().Description;
+        throw DatabaseError(std::move(records));
     }
 }
 
