@@ -13,14 +13,11 @@ constexpr std::int32_t kRelationDefinition = 48;
 // The catalogue entry of a list table; an unknown number is an error of the call.
 const std::string& ListTable(const TableCatalogue& catalogue, std::int32_t comboType) {
     if (comboType < 0 || comboType >= static_cast<std::int32_t>(kCatalogueSlots)) {
-        throw DatabaseError(
-            "ComboType " + std::to_string(comboType) + " is not a table number from 0 to 260",
-            "HY024");
+        detail::Raise(detail::kArgumentRefused, detail::ComboTypeOutOfRangeText(comboType));
     }
     const std::string& entry = catalogue[static_cast<std::size_t>(comboType)];
     if (entry.empty()) {
-        throw DatabaseError(
-            "ComboType " + std::to_string(comboType) + " names no table of the catalogue", "HY024");
+        detail::Raise(detail::kArgumentRefused, detail::ComboTypeNotListedText(comboType));
     }
     return entry;
 }

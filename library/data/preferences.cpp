@@ -92,10 +92,7 @@ Variant CDatabase::DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerI
     // Without an owner the condition is all that narrows the level; an empty one
     // would leave a dangling " AND " in the statement.
     if (tOwnerID == 0 && tWhereClause.empty()) {
-        throw DatabaseError(
-            "DeletePreference needs an owner or a condition: deleting every preference of a "
-            "level is not allowed",
-            "HY024");
+        detail::Raise(detail::kArgumentRefused, detail::kDeleteEveryPreferenceText);
     }
     std::string select = "SELECT userpreference_id FROM " + centralPrefix_ +
                          "userpreference WHERE deflevel = " + std::to_string(tDefLevel);

@@ -42,9 +42,8 @@ Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatab
             "where id =" + row + " and next_id = " + std::to_string(reserved), iDatabaseConnection);
         if (taken.ToLongLong() == 0) return Variant(reserved);
     }
-    throw DatabaseError("UpdateSequence: no free id of table " + std::to_string(iTableNumber) +
-                            " after " + std::to_string(kMaxSequencePasses) + " passes.",
-                        "HY000");
+    detail::Raise(detail::kNoFreeSequenceId,
+                  detail::NoFreeSequenceIdText(iTableNumber, kMaxSequencePasses));
 }
 
 }  // namespace vendral

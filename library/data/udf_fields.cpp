@@ -33,9 +33,7 @@ constexpr ColumnBlock kBlocks[] = {
 
 std::int32_t SetBaseOf(std::int32_t iType) {
     if (iType < UDFContact || iType > UDFSale) {
-        throw DatabaseError(
-            "iType " + std::to_string(iType) + " is not a user-defined field owner (0 to 3)",
-            "HY024");
+        detail::Raise(detail::kArgumentRefused, detail::UdfOwnerRefusedText(iType));
     }
     return kOwnerSetBases[iType];
 }

@@ -1,5 +1,6 @@
 #include "platform/odbc.h"
 
+#include "platform/library_errors.h"
 #include "platform/text.h"
 
 namespace vendral::odbc {
@@ -12,7 +13,8 @@ Handle::Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
                 ? std::vector<ErrorRecord>{}
                 : Diagnostics(type == SQL_HANDLE_DBC ? SQL_HANDLE_ENV : SQL_HANDLE_DBC, parent, rc);
         handle_ = SQL_NULL_HANDLE;
-        if (records.empty()) records.push_back({"Could not allocate an ODBC handle", "HY001", 0});
+        if (records.empty())
+            records.push_back(detail::Record(detail::kNoHandle, detail::kNoHandleText));
         throw DatabaseError(std::move(records));
     }
 }
@@ -66,9 +68,9 @@ std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLRETU
         records.push_back(std::move(record));
     }
     if (records.empty()) {
-        records.push_back({rc == SQL_INVALID_HANDLE ? "Invalid ODBC handle"
-                                                    : "The ODBC call failed without a message",
-                           "HY000", 0});
+        records.push_back(detail::Record(
+            detail::kSilentFailure, rc == SQL_INVALID_HANDLE ? detail::kInvalidHandleText
+                                                             : detail::kFailedWithoutMessageText));
     }
     return records;
 }

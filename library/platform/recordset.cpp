@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/library_errors.h"
 #include "platform/odbc.h"
 #include "platform/row_spill.h"
 #include "platform/text.h"
@@ -136,9 +137,7 @@ std::int32_t Recordset::State() const {
 }
 
 void Recordset::CacheSize(std::int32_t rows) {
-    if (rows < 1)
-        throw DatabaseError("CacheSize must be at least 1, not " + std::to_string(rows) + ".",
-                            "HY024", 3001);
+    if (rows < 1) detail::Raise(detail::kCacheSizeRefused, detail::CacheSizeRefusedText(rows));
     cacheSize_ = rows;
 }
 
@@ -156,21 +155,18 @@ void Recordset::Release() noexcept {
 }
 
 void Recordset::Close() {
-    if (!statement_)
-        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
+    if (!statement_) detail::Raise(detail::kRecordsetClosed, detail::kObjectClosedText);
     Release();
 }
 
 void Recordset::Open(const std::string& source, const std::shared_ptr<Connection>& activeConnection,
                      std::int32_t /*cursorType*/, std::int32_t /*lockType*/,
                      std::int32_t /*options*/) {
-    if (statement_)
-        throw DatabaseError("Operation is not allowed when the object is open.", "HY010", 3705);
+    if (statement_) detail::Raise(detail::kRecordsetOpen, detail::kObjectOpenText);
     if (!activeConnection || activeConnection->State() != adStateOpen) {
-        std::vector<ErrorRecord> records{
-            {"Operation is not allowed when the object is closed.", "08003", 3704}};
-        if (activeConnection) activeConnection->Fail(std::move(records));
-        throw DatabaseError(std::move(records));
+        if (activeConnection)
+            detail::Raise(*activeConnection, detail::kConnectionClosed, detail::kObjectClosedText);
+        detail::Raise(detail::kConnectionClosed, detail::kObjectClosedText);
     }
     activeConnection->RequireUsable();
     std::shared_ptr<Connection> reader = activeConnection;
@@ -286,7 +282,7 @@ void Recordset::KeepRemainingRows() noexcept {
         statement.failure = error.Records();
     } catch (...) {
         statement.failure = {
-            {"The rows of an open recordset could not be kept: out of memory.", "HY001", 0}};
+            detail::Record(detail::kRowsNotKept, detail::kRowsNotKeptOutOfMemoryText)};
     }
     // The cursor is done with: what is left to read is ours.
     connection_->ReturnStatementHandle(statement.handle);
@@ -372,18 +368,12 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
 }
 
 void Recordset::RequireRow() const {
-    if (!statement_)
-        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
-    if (eof_)
-        throw DatabaseError(
-            "Either BOF or EOF is True, or the current record has been deleted. Requested "
-            "operation requires a current record.",
-            "24000", 3021);
+    if (!statement_) detail::Raise(detail::kRecordsetClosed, detail::kObjectClosedText);
+    if (eof_) detail::Raise(detail::kNoCurrentRecord, detail::kNoCurrentRecordText);
 }
 
 bool Recordset::Eof() const {
-    if (!statement_)
-        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
+    if (!statement_) detail::Raise(detail::kRecordsetClosed, detail::kObjectClosedText);
     return eof_;
 }
 
@@ -393,11 +383,7 @@ std::size_t Recordset::FieldCount() const {
 
 Field Recordset::Fields(std::size_t index) const {
     RequireRow();
-    if (index >= row_.size())
-        throw DatabaseError(
-            "Item cannot be found in the collection corresponding to the "
-            "requested name or ordinal.",
-            "07009", 3265);
+    if (index >= row_.size()) detail::Raise(detail::kItemNotFound, detail::kItemNotFoundText);
     return Field(names_[index], row_[index]);
 }
 
@@ -407,11 +393,7 @@ Field Recordset::Fields(const std::string& name) const {
     for (std::size_t i = 0; i < names_.size(); ++i) {
         if (ToUpper(names_[i]) == wanted) return Field(names_[i], row_[i]);
     }
-    throw DatabaseError(
-        "Item cannot be found in the collection corresponding to the requested "
-        "name or ordinal: " +
-            name,
-        "07009", 3265);
+    detail::Raise(detail::kItemNotFound, detail::kItemNotFoundNamedText + name);
 }
 
 void Recordset::MoveNext() {

@@ -167,7 +167,7 @@ void RunBatchKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
                   const KickProgress& progress, std::int32_t blockRows) {
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.dDatabase || db.dDatabase->State() != adStateOpen)
-        throw DatabaseError("Operation is not allowed when the object is closed.", "08003", 3704);
+        throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
     BatchPhase(db, request, KickPhase::Appointments, counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)
         BatchPhase(db, request, KickPhase::Tasks, counts.Tasks, progress, blockRows);
