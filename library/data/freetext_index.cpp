@@ -110,7 +110,7 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
         std::vector<std::string> words = detail::LiteralWords(sQuery);
         if (words.empty()) return;
 
-        const std::string& prefix = centralPrefix_;
+        const std::string& prefix = central_.Prefix;
         Connection& central = *ConnectionFor(0);
         for (const std::string& word : words) {
             if (FindListIndex(stopWords_, word).ToLong() >= 0) continue;
@@ -168,11 +168,11 @@ Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t
         if (row < 0 || freeTextTables_[row].SelectorColumn.empty()) return Variant();
         if (iTableID < 0 || static_cast<std::size_t>(iTableID) >= kCatalogueNames) return Variant();
 
-        const std::string& prefix = centralPrefix_;
+        const std::string& prefix = central_.Prefix;
         std::string bareName = CatalogueTableNames()[iTableID];
         OpenWorkRecordset("SELECT " + freeTextTables_[row].SelectorColumn + ", " +
                               freeTextTables_[row].OwnerColumn + " FROM " +
-                              centralCatalogue_[iTableID] + " WHERE " + bareName +
+                              central_.Catalogue[iTableID] + " WHERE " + bareName +
                               "_ID = " + std::to_string(lRecordID),
                           0);
         std::int32_t selector = 0;

@@ -42,8 +42,7 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
     // Any entry whose name begins with sName matches; the search runs unprepared.
     // It looks for the name as the insert below stores it, and its own "%" and
     // "_" are no wildcards, or a name created once would be created at every call.
-    const bool fileDatabase =
-        iDatabaseConnection == 0 ? SysdDatabaseAccess : SysLocaldDatabaseAccess;
+    const bool fileDatabase = SideFor(iDatabaseConnection).FileDatabase;
     const detail::LikeText like =
         detail::StoredNameForLike(CheckSQL(sName).ToString(), fileDatabase);
     workRecordset_->Open(SelectIdAndName(ComboType, entry) + " WHERE Name LIKE '" + like.Pattern +
@@ -57,7 +56,7 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
     if (!bCreateIfNotFound) return Variant(static_cast<std::int32_t>(0));
 
     // New entries always go to the central database, under the central catalogue's name.
-    const std::string& central = ListTable(centralCatalogue_, ComboType);
+    const std::string& central = ListTable(central_.Catalogue, ComboType);
     const std::int32_t id = UpdateSequence(static_cast<std::int16_t>(ComboType), 0).ToLong();
     const std::string associate = std::to_string(associateID_);
     const std::string registered = std::to_string(LocalClockSeconds());

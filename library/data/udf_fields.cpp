@@ -98,7 +98,7 @@ Variant CDatabase::GetUDFListID(std::int32_t iType, const std::string& sFieldNam
     // The name is looked for as the insert below stores it; a contained-text
     // search takes its "%" and "_" literally.
     const std::string stored = CheckSQL(sName).ToString();
-    const detail::LikeText like = detail::StoredNameForLike(stored, SysdDatabaseAccess);
+    const detail::LikeText like = detail::StoredNameForLike(stored, central_.FileDatabase);
     const std::string condition =
         ExactSearch ? "where udlistdefinition_id = " + list + " and name = '" + stored + "'"
                     : "where udlistdefinition_id = " + list + " and name like '%" + like.Pattern +
@@ -110,7 +110,7 @@ Variant CDatabase::GetUDFListID(std::int32_t iType, const std::string& sFieldNam
     const std::string associate = std::to_string(associateID_);
     const std::string registered = std::to_string(LocalClockSeconds());
     const std::string updated = std::to_string(LocalClockSeconds());
-    ExecSQL("INSERT INTO " + centralPrefix_ +
+    ExecSQL("INSERT INTO " + central_.Prefix +
                 "UDList (UDList_id, Name, Rank, ToolTip, Deleted, udlistdefinition_id, "
                 "Registered, Registered_associate_id, Updated, Updated_Associate_id, "
                 "UpdatedCount) " +
