@@ -4,11 +4,10 @@
 #include "data/write_support.h"
 #include "platform/text.h"
 #include "vendral/cdatabase.h"
+#include "vendral/table_numbers.h"
 
 namespace vendral {
 namespace {
-
-constexpr std::int32_t kRelationDefinition = 48;
 
 // The catalogue entry of a list table; an unknown number is an error of the call.
 const std::string& ListTable(const TableCatalogue& catalogue, std::int32_t comboType) {
@@ -30,7 +29,7 @@ std::string BareName(const std::string& entry) {
 
 // "SELECT <id column>, name FROM <table>": relation definitions have their own id column.
 std::string SelectIdAndName(std::int32_t comboType, const std::string& entry) {
-    if (comboType == kRelationDefinition) return "SELECT reldef_id, name FROM " + entry;
+    if (comboType == kTableRelationDefinition) return "SELECT reldef_id, name FROM " + entry;
     return "SELECT " + BareName(entry) + "_ID" + ", name FROM " + entry;
 }
 
@@ -62,7 +61,7 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
     const std::string registered = std::to_string(LocalClockSeconds());
     const std::string updated = std::to_string(LocalClockSeconds());
     std::string sql = "INSERT INTO " + central;
-    if (ComboType == kRelationDefinition) {
+    if (ComboType == kTableRelationDefinition) {
         sql += std::string(" (reldef_id") +
                ", Name, Rank, ToolTip, Deleted, Registered, Registered_associate_id, Updated, "
                "Updated_Associate_id, UpdatedCount, passive_text, defcomment) ";
@@ -73,7 +72,7 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
     }
     sql += " VALUES (" + std::to_string(id) + ", '" + CheckSQL(sName).ToString() + "',0,'',0, " +
            registered + ", " + associate + ", " + updated + "," + associate;
-    sql += ComboType == kRelationDefinition ? ", 0,'','')" : ", 0)";
+    sql += ComboType == kTableRelationDefinition ? ", 0,'','')" : ", 0)";
     ExecSQL(sql, id, 0);
     return Variant(id);
 }

@@ -10,8 +10,8 @@
 namespace vendral::kick {
 namespace {
 
-// The log's table number 29 has sequence row 39.
-constexpr const char* kLogSequenceRow = "39";
+// The Sequence row that numbers the travel transaction log's rows.
+const std::string kLogSequenceRow = std::to_string(kTableTravelTransactionLog + kSequenceRowOffset);
 
 std::int32_t LocalClockNow() {
     std::time_t now = std::time(nullptr);
