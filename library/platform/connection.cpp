@@ -148,28 +148,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     }
     const bool wide = IsUnicodeDriver(target.OdbcString);
     std::string completed;
-    SQLRETURN rc;
-    if (wide) {
-        std::u16string in = odbc::Wide(target.OdbcString);
-        std::u16string out(4096, u'\0');
-        SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnectW(fresh.connection.get(), nullptr, odbc::WidePointer(in),
-                               static_cast<SQLSMALLINT>(in.size()), odbc::WidePointer(out),
-                               static_cast<SQLSMALLINT>(out.size()), &outLength,
-                               SQL_DRIVER_NOPROMPT);
-        out.resize(std::clamp<std::size_t>(outLength, 0, out.size() - 1));
-        completed = FromUtf16(out);
-    } else {
-        std::string in = target.OdbcString;
-        std::string out(8192, '\0');
-        SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnect(
-            fresh.connection.get(), nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
-            static_cast<SQLSMALLINT>(in.size()), reinterpret_cast<SQLCHAR*>(out.data()),
-            static_cast<SQLSMALLINT>(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
-        out.resize(std::clamp<std::size_t>(outLength, 0, out.size() - 1));
-        completed = out;
-    }
+    SQLRETURN rc = odbc::DriverConnect(fresh.connection.get(), target.OdbcString, completed, wide);
     if (!odbc::Succeeded(rc))
         Fail(odbc::Diagnostics(SQL_HANDLE_DBC, fresh.connection.get(), rc, wide));
     fresh.connected = true;
@@ -360,16 +339,7 @@ std::int64_t Connection::Execute(const std::string& sql) {
         ~Borrowed() { owner.ReturnStatementHandle(handle); }
         SQLHSTMT get() const { return handle; }
     } statement{*this, static_cast<SQLHSTMT>(TakeStatementHandle())};
-    SQLRETURN rc;
-    if (wideCalls_) {
-        std::u16string text = odbc::Wide(sql);
-        rc = SQLExecDirectW(statement.get(), odbc::WidePointer(text),
-                            static_cast<SQLINTEGER>(text.size()));
-    } else {
-        std::string text = sql;
-        rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(text.data()),
-                           static_cast<SQLINTEGER>(text.size()));
-    }
+    SQLRETURN rc = odbc::ExecDirect(statement.get(), sql, wideCalls_);
     SQLLEN rows = 0;
     if (rc != SQL_NO_DATA) {
         if (!odbc::Succeeded(rc))
@@ -407,9 +377,7 @@ void Connection::BeginTrans() {
 // another state (a statement it does not take), which counts as alive.
 bool Connection::TransactionAborted() {
     odbc::Handle probe(SQL_HANDLE_STMT, handles_->connection.get());
-    std::string text = "SELECT 1";
-    SQLRETURN rc = SQLExecDirect(probe.get(), reinterpret_cast<SQLCHAR*>(text.data()),
-                                 static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN rc = odbc::ExecDirect(probe.get(), "SELECT 1", false);
     if (odbc::Succeeded(rc) || rc == SQL_NO_DATA) return false;
     for (const ErrorRecord& record :
          odbc::Diagnostics(SQL_HANDLE_STMT, probe.get(), rc, wideCalls_))

@@ -65,51 +65,6 @@ Variant DecimalValue(const std::string& text) {
     return Variant(text);
 }
 
-// A text column read in pieces; rc is left at the last call's status.
-std::string ReadWideText(SQLHSTMT stmt, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull) {
-    std::u16string text;
-    char16_t buffer[2048];
-    SQLLEN indicator = 0;
-    while (true) {
-        rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA || !odbc::Succeeded(rc)) break;
-        if (indicator == SQL_NULL_DATA) {
-            isNull = true;
-            break;
-        }
-        const std::size_t capacity = std::size(buffer) - 1;
-        std::size_t got = (indicator == SQL_NO_TOTAL ||
-                           static_cast<std::size_t>(indicator) / sizeof(char16_t) > capacity)
-                              ? capacity
-                              : static_cast<std::size_t>(indicator) / sizeof(char16_t);
-        text.append(buffer, got);
-        if (rc == SQL_SUCCESS) break;
-    }
-    return FromUtf16(text);
-}
-
-std::string ReadNarrowText(SQLHSTMT stmt, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull) {
-    std::string text;
-    char buffer[8192];
-    SQLLEN indicator = 0;
-    while (true) {
-        rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA || !odbc::Succeeded(rc)) break;
-        if (indicator == SQL_NULL_DATA) {
-            isNull = true;
-            break;
-        }
-        const std::size_t capacity = sizeof buffer - 1;
-        std::size_t got =
-            (indicator == SQL_NO_TOTAL || static_cast<std::size_t>(indicator) > capacity)
-                ? capacity
-                : static_cast<std::size_t>(indicator);
-        text.append(buffer, got);
-        if (rc == SQL_SUCCESS) break;
-    }
-    return text;
-}
-
 }  // namespace
 
 struct Recordset::Statement {
@@ -194,15 +149,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     SQLHSTMT stmt = statement->handle;
     const bool wide = statement->wide;
     reader->NotifyStatement(source);
-    SQLRETURN rc;
-    if (wide) {
-        std::u16string text = odbc::Wide(source);
-        rc = SQLExecDirectW(stmt, odbc::WidePointer(text), static_cast<SQLINTEGER>(text.size()));
-    } else {
-        std::string text = source;
-        rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()),
-                           static_cast<SQLINTEGER>(text.size()));
-    }
+    SQLRETURN rc = odbc::ExecDirect(stmt, source, wide);
     if (rc != SQL_NO_DATA && !odbc::Succeeded(rc))
         activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
 
@@ -212,23 +159,10 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0)));
     for (SQLSMALLINT c = 1; c <= columns; ++c) {
-        SQLSMALLINT nameLength = 0, type = 0, decimals = 0, nullable = 0;
-        SQLULEN size = 0;
-        SQLRETURN drc;
-        if (wide) {
-            SQLWCHAR name[512] = {};
-            drc = SQLDescribeColW(stmt, c, name, static_cast<SQLSMALLINT>(std::size(name)),
-                                  &nameLength, &type, &size, &decimals, &nullable);
-            std::size_t used = std::clamp<std::size_t>(nameLength, 0, std::size(name) - 1);
-            names.push_back(
-                FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(name), used)));
-        } else {
-            SQLCHAR name[1024] = {};
-            drc = SQLDescribeCol(stmt, c, name, static_cast<SQLSMALLINT>(sizeof name), &nameLength,
-                                 &type, &size, &decimals, &nullable);
-            std::size_t used = std::clamp<std::size_t>(nameLength, 0, sizeof name - 1);
-            names.emplace_back(reinterpret_cast<char*>(name), used);
-        }
+        SQLSMALLINT type = 0;
+        std::string name;
+        SQLRETURN drc = odbc::DescribeColumn(stmt, c, name, type, wide);
+        names.push_back(std::move(name));
         if (!odbc::Succeeded(drc))
             activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc, wide));
         statement->kinds.push_back(KindOf(type));
@@ -349,8 +283,7 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
             case ColumnKind::Decimal:
             case ColumnKind::Text: {
                 bool isNull = false;
-                std::string text = wide ? ReadWideText(stmt, column, rc, isNull)
-                                        : ReadNarrowText(stmt, column, rc, isNull);
+                std::string text = odbc::ReadText(stmt, column, rc, isNull, wide);
                 if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
                 if (isNull) {
                     row.push_back(Variant::Null());
