@@ -319,40 +319,40 @@ class CDatabase {
     /** @{ */
     /// The central side's archive path, stored for clients and not used by the
     /// class.
-    const std::string& CentralArchivePath() const { return centralArchivePath_; }
-    void CentralArchivePath(const std::string& v) { centralArchivePath_ = v; }
+    const std::string& CentralArchivePath() const { return central_.ArchivePath; }
+    void CentralArchivePath(const std::string& v) { central_.ArchivePath = v; }
     /** @} */
     /** @{ */
     /// The central ODBC data source name (from the settings file's "Central"
     /// section, or from OpenODBC_ByConnection()).
-    const std::string& CentralDSN() const { return centralDSN_; }
-    void CentralDSN(const std::string& sCentralDSN) { centralDSN_ = sCentralDSN; }
+    const std::string& CentralDSN() const { return central_.DSN; }
+    void CentralDSN(const std::string& sCentralDSN) { central_.DSN = sCentralDSN; }
     /** @} */
     /** @{ */
     /// The central side's schema prefix, put before bare table names ("CRM5."
     /// at first). Setting it appends "." when the value does not end in one
     /// (an empty value becomes "."). The table catalogues keep the prefix of
     /// the last OpenODBC_DB() until RefillTableCatalogues().
-    const std::string& CentralDatabasePrefix() const { return centralPrefix_; }
+    const std::string& CentralDatabasePrefix() const { return central_.Prefix; }
     void CentralDatabasePrefix(const std::string& sDatabasePrefix);
     /** @} */
     /** @{ */
     /// The local side's schema prefix; as CentralDatabasePrefix(). Opening from
     /// the settings file always reads it from the "Local" section.
-    const std::string& LocalDatabasePrefix() const { return localPrefix_; }
+    const std::string& LocalDatabasePrefix() const { return local_.Prefix; }
     void LocalDatabasePrefix(const std::string& sDatabasePrefix);
     /** @} */
     /** @{ */
     /// The local side's archive path, stored for clients and not used by the
     /// class.
-    const std::string& LocalArchivePath() const { return localArchivePath_; }
-    void LocalArchivePath(const std::string& v) { localArchivePath_ = v; }
+    const std::string& LocalArchivePath() const { return local_.ArchivePath; }
+    void LocalArchivePath(const std::string& v) { local_.ArchivePath = v; }
     /** @} */
     /** @{ */
     /// The local ODBC data source name (from the local section of the settings
     /// file).
-    const std::string& LocalDSN() const { return localDSN_; }
-    void LocalDSN(const std::string& sLocalDSN) { localDSN_ = sLocalDSN; }
+    const std::string& LocalDSN() const { return local_.DSN; }
+    void LocalDSN(const std::string& sLocalDSN) { local_.DSN = sLocalDSN; }
     /** @} */
     /** @{ */
     /// Stored for clients; the class itself does not read it.
@@ -376,10 +376,10 @@ class CDatabase {
     /// True once the central slot has opened (OpenODBC_DB(),
     /// OpenODBC_ByConnection(), SwitchCentralConnection()); OpenODBC_DB() sets
     /// it false before it opens anything.
-    bool dDatabaseIsRunning() const { return centralRunning_; }
+    bool dDatabaseIsRunning() const { return central_.Running; }
     /// True once the local connection has opened (OpenODBC_DB(),
     /// SwitchLocalConnection()).
-    bool LocaldDatabaseIsRunning() const { return localRunning_; }
+    bool LocaldDatabaseIsRunning() const { return local_.Running; }
     /// The id of the row most recently inserted through ExecSQL(), in decimal
     /// ("0" before the first insert).
     std::string LastGeneratedSequenceID() const;
@@ -409,9 +409,9 @@ class CDatabase {
     /** @} */
     /// The connection string the central connection reported after its last
     /// open (completed by the driver manager, without the password).
-    const std::string& CentralConnectionString() const { return centralConnectionString_; }
+    const std::string& CentralConnectionString() const { return central_.ConnectionString; }
     /// The connection string the local connection reported after its last open.
-    const std::string& LocalConnectionString() const { return localConnectionString_; }
+    const std::string& LocalConnectionString() const { return local_.ConnectionString; }
     /** @{ */
     /// The settings-file section that describes the local connection; becomes
     /// "Local" when OpenODBC_DB() finds it empty.
@@ -430,43 +430,43 @@ class CDatabase {
     /// The central side's database type word ("SYBASE", "ADAPTIVESYBASE",
     /// "ORACLE", "SQLSERVER", "ACCESS", empty, or an unrecognised driver name
     /// in capitals). Setting it does not change the SQL dialect.
-    const std::string& DatabaseTypeCentral() const { return databaseTypeCentral_; }
-    void DatabaseTypeCentral(const std::string& sValue) { databaseTypeCentral_ = sValue; }
+    const std::string& DatabaseTypeCentral() const { return central_.DatabaseType; }
+    void DatabaseTypeCentral(const std::string& sValue) { central_.DatabaseType = sValue; }
     /** @} */
     /** @{ */
     /// The local side's database type word; as DatabaseTypeCentral().
-    const std::string& DatabaseTypeLocal() const { return databaseTypeLocal_; }
-    void DatabaseTypeLocal(const std::string& sValue) { databaseTypeLocal_ = sValue; }
+    const std::string& DatabaseTypeLocal() const { return local_.DatabaseType; }
+    void DatabaseTypeLocal(const std::string& sValue) { local_.DatabaseType = sValue; }
     /** @} */
     /// When not empty, replaces the password of both sides in the connection
     /// strings of OpenODBC_DB(). Write-only.
     void Password(const std::string& sValue) { passwordOverride_ = sValue; }
     /** @{ */
     /// The local password in plain text, as decoded from the settings file.
-    const std::string& LocalPassword() const { return localPassword_; }
-    void LocalPassword(const std::string& sValue) { localPassword_ = sValue; }
+    const std::string& LocalPassword() const { return local_.Password; }
+    void LocalPassword(const std::string& sValue) { local_.Password = sValue; }
     /** @} */
     /** @{ */
     /// The central password in plain text, as decoded from the settings file
     /// or given to OpenODBC_ByConnection().
-    const std::string& CentralPassword() const { return centralPassword_; }
-    void CentralPassword(const std::string& sValue) { centralPassword_ = sValue; }
+    const std::string& CentralPassword() const { return central_.Password; }
+    void CentralPassword(const std::string& sValue) { central_.Password = sValue; }
     /** @} */
     /** @{ */
     /// The central user id, as read from the settings file or given to
     /// OpenODBC_ByConnection().
-    const std::string& CentralUID() const { return centralUID_; }
-    void CentralUID(const std::string& sValue) { centralUID_ = sValue; }
+    const std::string& CentralUID() const { return central_.UID; }
+    void CentralUID(const std::string& sValue) { central_.UID = sValue; }
     /** @} */
     /** @{ */
     /// The local user id, as read from the settings file.
-    const std::string& LocalUID() const { return localUID_; }
-    void LocalUID(const std::string& sValue) { localUID_ = sValue; }
+    const std::string& LocalUID() const { return local_.UID; }
+    void LocalUID(const std::string& sValue) { local_.UID = sValue; }
     /** @} */
     /// The same value as DatabaseTypeCentral().
-    const std::string& SQLCentralDatabaseType() const { return databaseTypeCentral_; }
+    const std::string& SQLCentralDatabaseType() const { return central_.DatabaseType; }
     /// The same value as DatabaseTypeLocal().
-    const std::string& SQLLocalDatabaseType() const { return databaseTypeLocal_; }
+    const std::string& SQLLocalDatabaseType() const { return local_.DatabaseType; }
     /** @{ */
     /// The number of errors OpenODBC_DB() caught, tolerated ones included.
     /// Never reset by the class: clients reset it by assigning 0.
@@ -701,9 +701,9 @@ class CDatabase {
     /** @{ */
     /// The central table catalogue, behind the central prefix of the last
     /// filling.
-    const TableCatalogue& CentralTableCatalogue() const { return centralCatalogue_; }
+    const TableCatalogue& CentralTableCatalogue() const { return central_.Catalogue; }
     /// The local table catalogue, behind the local prefix of the last filling.
-    const TableCatalogue& LocalTableCatalogue() const { return localCatalogue_; }
+    const TableCatalogue& LocalTableCatalogue() const { return local_.Catalogue; }
     /// The recordset shared by the queries; closed between calls.
     const Recordset& WorkRecordset() const { return *workRecordset_; }
     /// The owner table that GetFreeTxtSrchLnk() found last.
@@ -726,9 +726,38 @@ class CDatabase {
     void LoadFreeTextSettings();
 
   private:
-    enum class CatalogueSide { Central, Local };
+    // One of the two databases, central or local: the settings it is opened
+    // with, the connection member and file-database flag clients see for it,
+    // its table catalogue and whether it runs.
+    struct Side {
+        Side(std::shared_ptr<Connection>& slot, bool& fileDatabase)
+            : Slot(slot), FileDatabase(fileDatabase) {}
+        Side(const Side&) = delete;
+        Side& operator=(const Side&) = delete;
+
+        std::shared_ptr<Connection>& Slot;  // dDatabase or LocaldDatabase
+        bool& FileDatabase;                 // SysdDatabaseAccess or SysLocaldDatabaseAccess
+        std::string DSN, UID, Password, ArchivePath;
+        std::string Prefix = "CRM5.";
+        std::string DatabaseType;
+        std::string ConnectionString;  // as the open connection reports it
+        TableCatalogue Catalogue;
+        bool Running = false;
+
+        // The side's connection; an unopened one is made when the slot is empty.
+        Connection& Connect();
+        // Takes the side's database type and marks the side as below.
+        void TakeType(const std::string& type);
+        // "ACCESS" marks the side a file database; a later type does not take
+        // the mark back.
+        void MarkFileDatabase();
+        // Every table name behind the side's prefix.
+        void FillCatalogue();
+    };
 
     // Connection selector: 0 is central, any other value local.
+    Side& SideFor(std::int16_t iDatabaseConnection);
+    const Side& SideFor(std::int16_t iDatabaseConnection) const;
     std::shared_ptr<Connection>& ConnectionFor(std::int16_t iDatabaseConnection);
     const std::string& PrefixFor(std::int16_t iDatabaseConnection) const;
     const TableCatalogue& CatalogueFor(std::int16_t iDatabaseConnection) const;
@@ -741,21 +770,33 @@ class CDatabase {
     Variant FirstValue(const std::string& preparedSql, std::int16_t iDatabaseConnection);
     void FillFromWorkRecordset(ListControl& control);
 
-    void FillTableCatalogue(CatalogueSide side);
-
     // Opening (settings file, type detection).
     void DetectDatabaseType(const std::string& section);
     std::string ReadDatabaseType(const std::string& section) const;
 
     // Opening from the settings file: the state of one OpenODBC_DB call (its
-    // failure handling and the credentials it connects with) and the three ways
-    // it puts a connection into service. Defined in opening.cpp.
+    // failure handling and the credentials it connects with), the reading of
+    // the settings, one function per open mode, and the steps they share.
+    // Defined in opening.cpp.
     struct OpenRun;
-    void OpenCentralSide(OpenRun& run);
-    void FinishCentralOpen(OpenRun& run, const std::string& section, bool loadFreeText);
+    void ReadOpenSettings(OpenRun& run, const std::string& sINIFile);
+    void OpenModeCentral(OpenRun& run);
+    void OpenModeLocal(OpenRun& run);
+    void OpenModeCentralLocal(OpenRun& run);
+    void OpenModeCentralIfFailsLocal(OpenRun& run);
+    void OpenModeCentralLocalIfFailsLocal(OpenRun& run);
+    // The local data source opened in the central slot, as the modes that fall
+    // back on it do.
     void OpenLocalAsCentral(OpenRun& run);
-    void OpenLocalSide(OpenRun& run);
-    void FinishLocalOpen(OpenRun& run);
+    // Opens the slot of one side with the data source and credentials of
+    // another (the same one, or the local one standing in for the central).
+    void OpenWithSettingsOf(OpenRun& run, Side& slot, const Side& source);
+    // The rest of an open: the connection string, the type from the section the
+    // data source came from, and for the central slot the dialect and (when the
+    // central database itself was opened) the free-text settings.
+    void FinishOpen(OpenRun& run, Side& slot, const std::string& section, bool loadFreeText);
+    Variant SwitchConnection(Side& side, const std::string& sConnection,
+                             const std::string& sConnectionType);
 
     // Travel log: reserves a log id and writes the row, retried with a fresh id
     // when the insert fails; with a change given, the row and the change are
@@ -772,28 +813,17 @@ class CDatabase {
 
     std::int32_t associateID_ = 0;
     std::string languageCode_, iniPath_, prefix_;
-    std::string centralArchivePath_, localArchivePath_;
-    std::string centralDSN_, localDSN_;
-    std::string centralUID_, localUID_;
-    std::string centralPassword_, localPassword_;
-    std::string centralPrefix_ = "CRM5.";
-    std::string localPrefix_ = "CRM5.";
-    std::string databaseTypeCentral_, databaseTypeLocal_;
-    std::string centralConnectionString_, localConnectionString_;
+    Side central_{dDatabase, SysdDatabaseAccess};
+    Side local_{LocaldDatabase, SysLocaldDatabaseAccess};
     std::string localDSNEntry_;
     std::string userIDOverride_, passwordOverride_;
     std::int16_t databaseTimeOut_ = 60;
-    bool centralRunning_ = false;
-    bool localRunning_ = false;
     bool localStartedAsCentral_ = false;
     bool updateFreeText_ = false;
     std::int16_t failCount_ = 0;
     std::string lastReturnedErrorMessage_;
     std::int32_t lastGeneratedSequenceID_ = 0;
     std::array<std::string, 9> sqlFunct_;
-
-    TableCatalogue centralCatalogue_;
-    TableCatalogue localCatalogue_;
 
     std::vector<std::string> stopWords_;
     std::vector<FreeTextTableRow> freeTextTables_;

@@ -65,9 +65,11 @@ class ErrorList {
 };
 
 /// Every failure of the data layer: an error of the driver or the driver
-/// manager, and the data layer's own refusals (a closed object, a call out of
-/// order, an argument that is refused). what() is the driver's message,
-/// prefixed with the SQLSTATE in brackets as drivers report it.
+/// manager, and the data layer's own refusals (see UsageError). what() is the
+/// driver's message, prefixed with the SQLSTATE in brackets as drivers report
+/// it, one line per record. Records() holds every diagnostic record of the
+/// failing call in the driver's order (notices and warnings included);
+/// Description, SQLState and NativeError are those of the first.
 class DatabaseError : public std::runtime_error {
   public:
     /// An error of the diagnostic records of a failed call, first one first;
@@ -88,6 +90,16 @@ class DatabaseError : public std::runtime_error {
 
   private:
     std::vector<ErrorRecord> records_;
+};
+
+/// A call the library refuses before the database is asked: an argument out
+/// of range (a connection selector, a list number), a statement the travel log
+/// cannot describe, or a call the object's state does not allow (a closed
+/// connection, a recordset without a current row). A DatabaseError too, so
+/// that handlers of database errors still see it.
+class UsageError : public DatabaseError {
+  public:
+    using DatabaseError::DatabaseError;
 };
 
 /// Sees every statement text exactly as it is handed to the driver.
@@ -190,6 +202,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
     void NotifyStatement(const std::string& sql) const;
     /// Records a failure in Errors() and throws it as DatabaseError.
     [[noreturn]] void Fail(std::vector<ErrorRecord> records);
+    /// The same for a call this connection refuses, raised as UsageError.
+    [[noreturn]] void FailUsage(ErrorRecord record);
     /// Fails unless the connection is open and fit for statements (it is not
     /// after autocommit could not be restored at the end of a transaction).
     void RequireUsable();

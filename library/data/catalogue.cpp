@@ -273,16 +273,13 @@ Variant FindListIndex(std::span<const std::string> list, const std::string& text
     return Variant(static_cast<std::int32_t>(-1));
 }
 
-void CDatabase::FillTableCatalogue(CatalogueSide side) {
-    TableCatalogue& catalogue =
-        side == CatalogueSide::Central ? centralCatalogue_ : localCatalogue_;
-    const std::string& prefix = side == CatalogueSide::Central ? centralPrefix_ : localPrefix_;
-    for (std::size_t i = 0; i < kCatalogueNames; ++i) catalogue[i] = prefix + kTableNames[i];
+void CDatabase::Side::FillCatalogue() {
+    for (std::size_t i = 0; i < kCatalogueNames; ++i) Catalogue[i] = Prefix + kTableNames[i];
 }
 
 void CDatabase::RefillTableCatalogues() {
-    FillTableCatalogue(CatalogueSide::Central);
-    FillTableCatalogue(CatalogueSide::Local);
+    central_.FillCatalogue();
+    local_.FillCatalogue();
 }
 
 }  // namespace vendral

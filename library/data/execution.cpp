@@ -117,10 +117,7 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
     // Refused before anything is executed: a change the log cannot describe
     // would reach the database without the synchronizer ever hearing of it.
     if (!target.refusal.empty())
-        throw DatabaseError("ExecSQL: " + target.refusal +
-                                " cannot be recorded in the travel transaction log; hand each "
-                                "change to ExecSQL as one INSERT, UPDATE or DELETE statement.",
-                            "HY000");
+        detail::Raise(detail::kStatementRefused, detail::UnloggableStatementText(target.refusal));
     if (target.kind == StatementKind::Other) {
         connection.Execute(PrepareSQL(sQuery, iDatabaseConnection));
         return Variant();
@@ -141,14 +138,9 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
         // Only a "#" of the statement's code is the placeholder, not one in a text.
         std::size_t placeholder = detail::FindInCode(statement, '#');
         if (placeholder == std::string::npos)
-            throw DatabaseError(
-                "ExecSQL: an insert without a record id needs \"#\" where the new id belongs.",
-                "HY000");
+            detail::Raise(detail::kStatementRefused, detail::kInsertWithoutPlaceholderText);
         if (tableNumber < 0)
-            throw DatabaseError("ExecSQL: the table " + target.table +
-                                    " is not in the table catalogue, so no id can be reserved "
-                                    "for the insert.",
-                                "HY000");
+            detail::Raise(detail::kStatementRefused, detail::UncataloguedInsertText(target.table));
         recordID = UpdateSequence(tableNumber, iDatabaseConnection).ToLong();
         statement.replace(placeholder, 1, std::to_string(recordID));
     }

@@ -17,20 +17,20 @@ Variant CDatabase::OpenODBC_ByConnection(const std::string& sDSN, const std::str
                                          const std::string& sDatabaseType, const Variant& sUserID,
                                          const std::string& sPassWord) {
     // The prefix is taken as given: no "." is appended here.
-    centralPrefix_ = sPrefix;
-    centralDSN_ = sDSN;
-    centralUID_ = sUserID.ToString();
-    centralPassword_ = sPassWord;
-    databaseTypeCentral_ = sDatabaseType;
-    SetSQLFunctions(databaseTypeCentral_);
-    Connection& connection = *ConnectionFor(0);
+    central_.Prefix = sPrefix;
+    central_.DSN = sDSN;
+    central_.UID = sUserID.ToString();
+    central_.Password = sPassWord;
+    central_.DatabaseType = sDatabaseType;
+    SetSQLFunctions(central_.DatabaseType);
+    Connection& connection = central_.Connect();
     connection.CommandTimeout(databaseTimeOut_);
     connection.ConnectionTimeout(databaseTimeOut_);
-    connection.ConnectionString(OdbcConnectionString(sDSN, centralUID_, sPassWord));
+    connection.ConnectionString(OdbcConnectionString(sDSN, central_.UID, sPassWord));
     connection.Open();
-    if (databaseTypeCentral_ == "ACCESS") SysdDatabaseAccess = true;
+    central_.MarkFileDatabase();
     LoadFreeTextSettings();
-    centralRunning_ = true;
+    central_.Running = true;
     return Variant();
 }
 

@@ -9,6 +9,7 @@
 #include "data/write_support.h"
 #include "platform/text.h"
 #include "vendral/cdatabase.h"
+#include "vendral/table_numbers.h"
 
 namespace vendral {
 namespace {
@@ -18,14 +19,6 @@ constexpr std::int32_t kMaxPostingID = 2147450470;
 constexpr std::size_t kMaxWordLength = 9;
 constexpr std::size_t kMinWordLength = 3;
 
-constexpr std::int16_t kContact = 5;
-constexpr std::int16_t kPerson = 6;
-constexpr std::int16_t kAddress = 7;
-constexpr std::int16_t kPhone = 8;
-constexpr std::int16_t kProject = 11;
-constexpr std::int16_t kText = 18;
-constexpr std::int16_t kUrl = 54;
-constexpr std::int16_t kEmail = 55;
 // Address and phone kinds from this value up belong to a person.
 constexpr std::int32_t kPersonKind = 16384;
 
@@ -33,21 +26,21 @@ constexpr std::int32_t kPersonKind = 16384;
 std::int16_t TextOwnerTable(std::int32_t type) {
     switch (type) {
         case 1:
-            return kContact;
+            return kTableContact;
         case 2:
-            return kPerson;
+            return kTablePerson;
         case 4:
-            return 9;  // appointment
+            return kTableAppointment;
         case 5:
-            return 10;  // document
+            return kTableDocument;
         case 6:
-            return kProject;  // project texts, as the indexed-table list pairs them
+            return kTableProject;  // project texts, as the indexed-table list pairs them
         case 7:
-            return 13;  // sale
+            return kTableSale;
         case 12:
-            return 23;  // selection
+            return kTableSelection;
         case 13:
-            return 12;  // project member
+            return kTableProjectMember;
         default:
             return 0;
     }
@@ -110,7 +103,7 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
         std::vector<std::string> words = detail::LiteralWords(sQuery);
         if (words.empty()) return;
 
-        const std::string& prefix = centralPrefix_;
+        const std::string& prefix = central_.Prefix;
         Connection& central = *ConnectionFor(0);
         for (const std::string& word : words) {
             if (FindListIndex(stopWords_, word).ToLong() >= 0) continue;
@@ -168,11 +161,11 @@ Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t
         if (row < 0 || freeTextTables_[row].SelectorColumn.empty()) return Variant();
         if (iTableID < 0 || static_cast<std::size_t>(iTableID) >= kCatalogueNames) return Variant();
 
-        const std::string& prefix = centralPrefix_;
+        const std::string& prefix = central_.Prefix;
         std::string bareName = CatalogueTableNames()[iTableID];
         OpenWorkRecordset("SELECT " + freeTextTables_[row].SelectorColumn + ", " +
                               freeTextTables_[row].OwnerColumn + " FROM " +
-                              centralCatalogue_[iTableID] + " WHERE " + bareName +
+                              central_.Catalogue[iTableID] + " WHERE " + bareName +
                               "_ID = " + std::to_string(lRecordID),
                           0);
         std::int32_t selector = 0;
@@ -185,28 +178,28 @@ Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t
         }
 
         switch (iTableID) {
-            case kAddress:
-            case kPhone:
-                freeTextOwnerTable_ = selector >= kPersonKind ? kPerson : kContact;
+            case kTableAddress:
+            case kTablePhone:
+                freeTextOwnerTable_ = selector >= kPersonKind ? kTablePerson : kTableContact;
                 freeTextOwnerRecord_ = owner;
                 break;
-            case kText:
+            case kTableText:
                 if (std::int16_t table = TextOwnerTable(selector); table != 0) {
                     freeTextOwnerTable_ = table;
                     freeTextOwnerRecord_ = owner;
                 }
                 break;
-            case kUrl:
-            case kEmail: {
+            case kTableUrl:
+            case kTableEmail: {
                 if (selector != 0) {
-                    freeTextOwnerTable_ = kContact;
+                    freeTextOwnerTable_ = kTableContact;
                     freeTextOwnerRecord_ = owner;
                     break;
                 }
                 // Without a contact a URL belongs to its project, an e-mail address
                 // to its person.
-                bool url = iTableID == kUrl;
-                freeTextOwnerTable_ = url ? kProject : kPerson;
+                bool url = iTableID == kTableUrl;
+                freeTextOwnerTable_ = url ? kTableProject : kTablePerson;
                 Variant ownerRecord =
                     url ? FirstValue("select project_id from " + prefix +
                                          "URL where url_id = " + std::to_string(lRecordID),

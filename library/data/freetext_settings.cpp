@@ -54,7 +54,7 @@ void CDatabase::LoadFreeTextSettings() {
     try {
         updateFreeText_ = false;
         Variant enabled =
-            FirstValue(PrepareSQL("SELECT prefvalue FROM " + centralPrefix_ + "userpreference" +
+            FirstValue(PrepareSQL("SELECT prefvalue FROM " + central_.Prefix + "userpreference" +
                                       " WHERE PrefSection = 'Freetext' and "
                                       "Prefkey='Enabled'",
                                   0),
@@ -63,8 +63,8 @@ void CDatabase::LoadFreeTextSettings() {
         if (!updateFreeText_) return;
 
         stopWords_.assign(1, std::string());
-        OpenWorkRecordset(PrepareSQL("SELECT word FROM " + centralPrefix_ + "freetextstopwords", 0),
-                          0);
+        OpenWorkRecordset(
+            PrepareSQL("SELECT word FROM " + central_.Prefix + "freetextstopwords", 0), 0);
         while (!workRecordset_->Eof()) {
             Variant word = workRecordset_->Fields("word").Value();
             stopWords_.back() = word.IsNull() ? std::string() : word.ToString();

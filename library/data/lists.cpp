@@ -4,23 +4,19 @@
 #include "data/write_support.h"
 #include "platform/text.h"
 #include "vendral/cdatabase.h"
+#include "vendral/table_numbers.h"
 
 namespace vendral {
 namespace {
 
-constexpr std::int32_t kRelationDefinition = 48;
-
 // The catalogue entry of a list table; an unknown number is an error of the call.
 const std::string& ListTable(const TableCatalogue& catalogue, std::int32_t comboType) {
     if (comboType < 0 || comboType >= static_cast<std::int32_t>(kCatalogueSlots)) {
-        throw DatabaseError(
-            "ComboType " + std::to_string(comboType) + " is not a table number from 0 to 260",
-            "HY024");
+        detail::Raise(detail::kArgumentRefused, detail::ComboTypeOutOfRangeText(comboType));
     }
     const std::string& entry = catalogue[static_cast<std::size_t>(comboType)];
     if (entry.empty()) {
-        throw DatabaseError(
-            "ComboType " + std::to_string(comboType) + " names no table of the catalogue", "HY024");
+        detail::Raise(detail::kArgumentRefused, detail::ComboTypeNotListedText(comboType));
     }
     return entry;
 }
@@ -33,7 +29,7 @@ std::string BareName(const std::string& entry) {
 
 // "SELECT <id column>, name FROM <table>": relation definitions have their own id column.
 std::string SelectIdAndName(std::int32_t comboType, const std::string& entry) {
-    if (comboType == kRelationDefinition) return "SELECT reldef_id, name FROM " + entry;
+    if (comboType == kTableRelationDefinition) return "SELECT reldef_id, name FROM " + entry;
     return "SELECT " + BareName(entry) + "_ID" + ", name FROM " + entry;
 }
 
@@ -45,8 +41,7 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
     // Any entry whose name begins with sName matches; the search runs unprepared.
     // It looks for the name as the insert below stores it, and its own "%" and
     // "_" are no wildcards, or a name created once would be created at every call.
-    const bool fileDatabase =
-        iDatabaseConnection == 0 ? SysdDatabaseAccess : SysLocaldDatabaseAccess;
+    const bool fileDatabase = SideFor(iDatabaseConnection).FileDatabase;
     const detail::LikeText like =
         detail::StoredNameForLike(CheckSQL(sName).ToString(), fileDatabase);
     workRecordset_->Open(SelectIdAndName(ComboType, entry) + " WHERE Name LIKE '" + like.Pattern +
@@ -60,13 +55,13 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
     if (!bCreateIfNotFound) return Variant(static_cast<std::int32_t>(0));
 
     // New entries always go to the central database, under the central catalogue's name.
-    const std::string& central = ListTable(centralCatalogue_, ComboType);
+    const std::string& central = ListTable(central_.Catalogue, ComboType);
     const std::int32_t id = UpdateSequence(static_cast<std::int16_t>(ComboType), 0).ToLong();
     const std::string associate = std::to_string(associateID_);
     const std::string registered = std::to_string(LocalClockSeconds());
     const std::string updated = std::to_string(LocalClockSeconds());
     std::string sql = "INSERT INTO " + central;
-    if (ComboType == kRelationDefinition) {
+    if (ComboType == kTableRelationDefinition) {
         sql += std::string(" (reldef_id") +
                ", Name, Rank, ToolTip, Deleted, Registered, Registered_associate_id, Updated, "
                "Updated_Associate_id, UpdatedCount, passive_text, defcomment) ";
@@ -77,7 +72,7 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
     }
     sql += " VALUES (" + std::to_string(id) + ", '" + CheckSQL(sName).ToString() + "',0,'',0, " +
            registered + ", " + associate + ", " + updated + "," + associate;
-    sql += ComboType == kRelationDefinition ? ", 0,'','')" : ", 0)";
+    sql += ComboType == kTableRelationDefinition ? ", 0,'','')" : ", 0)";
     ExecSQL(sql, id, 0);
     return Variant(id);
 }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include "data/connection_strings.h"
 #include "platform/private_profile.h"
@@ -80,8 +81,12 @@ struct CDatabase::OpenRun {
     std::int16_t toleratedFailures = 0;
     std::string messagePrefix;
     std::string localSection;
-    // The credentials of the connection strings (UserID and Password override the file's).
-    std::string centralUid, centralPwd, localUid, localPwd;
+    // The credentials of each side's connection string (UserID and Password
+    // override the file's).
+    struct Credentials {
+        std::string Uid, Pwd;
+    };
+    Credentials central, local;
 
     // Runs one statement; an error in it goes to the failure handler.
     template <class Statement>
@@ -143,125 +148,28 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
         }
         host.SetMousePointer(kPointerBusy);
 
-        run.Step([&] {
-            if (localDSNEntry_.empty()) localDSNEntry_ = "Local";
-            run.localSection = localDSNEntry_;
-            const std::string& local = run.localSection;
-
-            centralDSN_ = Read(kCentralSection, "DSN", "", sINIFile);
-            localDSN_ = Read(local, "DSN", "", sINIFile);
-            centralUID_ = Read(kCentralSection, "UID", "", sINIFile);
-            std::string centralPlain = Read(kCentralSection, "PWD", "", sINIFile);
-            localUID_ = Read(local, "UID", "", sINIFile);
-            std::string localPlain = Read(local, "PWD", "", sINIFile);
-            centralPrefix_ = Read(kCentralSection, "DBPrefix", kDefaultPrefix, sINIFile);
-            localPrefix_ = Read(kLocalPrefixSection, "DBPrefix", kDefaultPrefix, sINIFile);
-
-            // Where the file cannot be rewritten the plain password read is
-            // used as it stands, and the user hears once why it stays plain.
-            const bool centralMoved = MovePlainPassword(kCentralSection, centralPlain, sINIFile);
-            const bool localMoved = MovePlainPassword(local, localPlain, sINIFile);
-            centralPassword_ =
-                centralMoved ? StoredPassword(kCentralSection, sINIFile) : centralPlain;
-            localPassword_ = localMoved ? StoredPassword(local, sINIFile) : localPlain;
-            if (!centralMoved || !localMoved) {
-                ShowInfoMessage("The settings file " + sINIFile +
-                                " could not be updated, so its plain-text password could not be "
-                                "replaced by the encoded one; the password was used as it "
-                                "stands.");
-            }
-            if (ReadableByOthers(sINIFile) &&
-                (HoldsPassword(kCentralSection, sINIFile) || HoldsPassword(local, sINIFile))) {
-                ShowInfoMessage("The settings file " + sINIFile +
-                                " holds a password and can be read by other users; it should be "
-                                "readable by its owner only (chmod 600).");
-            }
-
-            centralPrefix_ = WithTrailingDot(centralPrefix_);
-            localPrefix_ = WithTrailingDot(localPrefix_);
-
-            // The properties keep the file's values; only the connection strings
-            // carry the overrides.
-            run.centralUid = userIDOverride_.empty() ? centralUID_ : userIDOverride_;
-            run.localUid = userIDOverride_.empty() ? localUID_ : userIDOverride_;
-            run.centralPwd = passwordOverride_.empty() ? centralPassword_ : passwordOverride_;
-            run.localPwd = passwordOverride_.empty() ? localPassword_ : passwordOverride_;
-
-            DetectDatabaseType(kCentralSection);
-            DetectDatabaseType(local);
-
-            FillTableCatalogue(CatalogueSide::Central);
-            FillTableCatalogue(CatalogueSide::Local);
-
-            for (Connection* connection : {ConnectionFor(0).get(), ConnectionFor(1).get()}) {
-                connection->CommandTimeout(databaseTimeOut_);
-                connection->ConnectionTimeout(databaseTimeOut_);
-            }
-        });
+        run.Step([&] { ReadOpenSettings(run, sINIFile); });
 
         run.toleratedFailures = 0;
-        centralRunning_ = false;
-        localRunning_ = false;
+        central_.Running = false;
+        local_.Running = false;
 
         switch (iOpenDatabase) {
             case OpenCentral:
-                run.failureMode = kFailFatal;
-                OpenCentralSide(run);
+                OpenModeCentral(run);
                 break;
             case OpenLocal:
-                run.failureMode = kFailFatal;
-                run.messagePrefix = kLocalProblem;
-                OpenLocalAsCentral(run);
+                OpenModeLocal(run);
                 break;
             case Central_Local:
-                run.failureMode = kFailFatal;
-                OpenCentralSide(run);
-                run.messagePrefix = kLocalProblem;
-                OpenLocalSide(run);
+                OpenModeCentralLocal(run);
                 break;
             case Central_if_failes_local:
-                run.failureMode = kFailTolerated;
-                run.Step([&] {
-                    dDatabase->ConnectionString(
-                        OdbcConnectionString(centralDSN_, run.centralUid, run.centralPwd));
-                    dDatabase->Open();
-                });
-                if (run.toleratedFailures != 0) {
-                    run.failureMode = kFailFatal;
-                    run.messagePrefix = kLocalProblem;
-                    OpenLocalAsCentral(run);
-                    localStartedAsCentral_ = true;
-                } else {
-                    FinishCentralOpen(run, kCentralSection, true);
-                }
+                OpenModeCentralIfFailsLocal(run);
                 break;
-            case Central_local_if_failes_local: {
-                run.failureMode = kFailTolerated;
-                run.Step([&] {
-                    dDatabase->ConnectionString(
-                        OdbcConnectionString(centralDSN_, run.centralUid, run.centralPwd));
-                    dDatabase->Open();
-                });
-                if (run.toleratedFailures != 0) {
-                    run.failureMode = kFailFatal;
-                    run.messagePrefix = "Connection to central database failed, reason: " +
-                                        lastReturnedErrorMessage_ + "\r\n" +
-                                        "Connection to local database failed, reason: ";
-                    OpenLocalAsCentral(run);
-                    localStartedAsCentral_ = true;
-                } else {
-                    FinishCentralOpen(run, kCentralSection, true);
-                    // The local side is a convenience here: its failure is only counted.
-                    std::int16_t before = run.toleratedFailures;
-                    run.Step([&] {
-                        LocaldDatabase->ConnectionString(
-                            OdbcConnectionString(localDSN_, run.localUid, run.localPwd));
-                        LocaldDatabase->Open();
-                    });
-                    if (run.toleratedFailures == before) FinishLocalOpen(run);
-                }
+            case Central_local_if_failes_local:
+                OpenModeCentralLocalIfFailsLocal(run);
                 break;
-            }
             default:
                 // Other modes open nothing; the settings are read and prepared all the same.
                 break;
@@ -273,56 +181,144 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
     return Variant(true);
 }
 
-void CDatabase::OpenCentralSide(OpenRun& run) {
-    run.messagePrefix = kCentralProblem;
-    run.Step([&] {
-        dDatabase->ConnectionString(
-            OdbcConnectionString(centralDSN_, run.centralUid, run.centralPwd));
-        dDatabase->Open();
-    });
-    FinishCentralOpen(run, kCentralSection, true);
+// Both sides' settings, passwords moved to their stored form, the database
+// types, the catalogues and the timeouts; one step of the open, so that the
+// first error ends it.
+void CDatabase::ReadOpenSettings(OpenRun& run, const std::string& sINIFile) {
+    if (localDSNEntry_.empty()) localDSNEntry_ = "Local";
+    run.localSection = localDSNEntry_;
+    const std::string& local = run.localSection;
+
+    central_.DSN = Read(kCentralSection, "DSN", "", sINIFile);
+    local_.DSN = Read(local, "DSN", "", sINIFile);
+    central_.UID = Read(kCentralSection, "UID", "", sINIFile);
+    std::string centralPlain = Read(kCentralSection, "PWD", "", sINIFile);
+    local_.UID = Read(local, "UID", "", sINIFile);
+    std::string localPlain = Read(local, "PWD", "", sINIFile);
+    central_.Prefix = Read(kCentralSection, "DBPrefix", kDefaultPrefix, sINIFile);
+    local_.Prefix = Read(kLocalPrefixSection, "DBPrefix", kDefaultPrefix, sINIFile);
+
+    // Where the file cannot be rewritten the plain password read is used as
+    // it stands, and the user hears once why it stays plain.
+    const bool centralMoved = MovePlainPassword(kCentralSection, centralPlain, sINIFile);
+    const bool localMoved = MovePlainPassword(local, localPlain, sINIFile);
+    central_.Password = centralMoved ? StoredPassword(kCentralSection, sINIFile) : centralPlain;
+    local_.Password = localMoved ? StoredPassword(local, sINIFile) : localPlain;
+    if (!centralMoved || !localMoved) {
+        ShowInfoMessage("The settings file " + sINIFile +
+                        " could not be updated, so its plain-text password could not be "
+                        "replaced by the encoded one; the password was used as it stands.");
+    }
+    if (ReadableByOthers(sINIFile) &&
+        (HoldsPassword(kCentralSection, sINIFile) || HoldsPassword(local, sINIFile))) {
+        ShowInfoMessage("The settings file " + sINIFile +
+                        " holds a password and can be read by other users; it should be "
+                        "readable by its owner only (chmod 600).");
+    }
+
+    central_.Prefix = WithTrailingDot(central_.Prefix);
+    local_.Prefix = WithTrailingDot(local_.Prefix);
+
+    // The properties keep the file's values; only the connection strings
+    // carry the overrides.
+    for (auto [side, credentials] :
+         {std::pair{&central_, &run.central}, std::pair{&local_, &run.local}}) {
+        credentials->Uid = userIDOverride_.empty() ? side->UID : userIDOverride_;
+        credentials->Pwd = passwordOverride_.empty() ? side->Password : passwordOverride_;
+    }
+
+    DetectDatabaseType(kCentralSection);
+    DetectDatabaseType(local);
+
+    central_.FillCatalogue();
+    local_.FillCatalogue();
+
+    for (Side* side : {&central_, &local_}) {
+        Connection& connection = side->Connect();
+        connection.CommandTimeout(databaseTimeOut_);
+        connection.ConnectionTimeout(databaseTimeOut_);
+    }
 }
 
-// The rest of an open in the central slot: its connection string, its type from
-// the section the data source came from, the dialect, and the free-text settings
-// when the central database itself was opened.
-void CDatabase::FinishCentralOpen(OpenRun& run, const std::string& section, bool loadFreeText) {
-    run.Step([&] { centralConnectionString_ = dDatabase->ConnectionString(); });
-    run.Step([&] { databaseTypeCentral_ = ReadDatabaseType(section); });
-    run.Step([&] {
-        if (databaseTypeCentral_ == "ACCESS") SysdDatabaseAccess = true;
-    });
-    run.Step([&] { SetSQLFunctions(databaseTypeCentral_); });
-    if (loadFreeText) run.Step([&] { LoadFreeTextSettings(); });
-    centralRunning_ = true;
+void CDatabase::OpenModeCentral(OpenRun& run) {
+    run.failureMode = kFailFatal;
+    run.messagePrefix = kCentralProblem;
+    OpenWithSettingsOf(run, central_, central_);
+    FinishOpen(run, central_, kCentralSection, true);
+}
+
+void CDatabase::OpenModeLocal(OpenRun& run) {
+    run.failureMode = kFailFatal;
+    run.messagePrefix = kLocalProblem;
+    OpenLocalAsCentral(run);
+}
+
+void CDatabase::OpenModeCentralLocal(OpenRun& run) {
+    OpenModeCentral(run);
+    run.messagePrefix = kLocalProblem;
+    OpenWithSettingsOf(run, local_, local_);
+    FinishOpen(run, local_, run.localSection, false);
+}
+
+void CDatabase::OpenModeCentralIfFailsLocal(OpenRun& run) {
+    run.failureMode = kFailTolerated;
+    OpenWithSettingsOf(run, central_, central_);
+    if (run.toleratedFailures != 0) {
+        run.failureMode = kFailFatal;
+        run.messagePrefix = kLocalProblem;
+        OpenLocalAsCentral(run);
+        localStartedAsCentral_ = true;
+    } else {
+        FinishOpen(run, central_, kCentralSection, true);
+    }
+}
+
+void CDatabase::OpenModeCentralLocalIfFailsLocal(OpenRun& run) {
+    run.failureMode = kFailTolerated;
+    OpenWithSettingsOf(run, central_, central_);
+    if (run.toleratedFailures != 0) {
+        run.failureMode = kFailFatal;
+        run.messagePrefix =
+            "Connection to central database failed, reason: " + lastReturnedErrorMessage_ + "\r\n" +
+            "Connection to local database failed, reason: ";
+        OpenLocalAsCentral(run);
+        localStartedAsCentral_ = true;
+        return;
+    }
+    FinishOpen(run, central_, kCentralSection, true);
+    // The local side is a convenience here: its failure is only counted.
+    std::int16_t before = run.toleratedFailures;
+    OpenWithSettingsOf(run, local_, local_);
+    if (run.toleratedFailures == before) FinishOpen(run, local_, run.localSection, false);
 }
 
 void CDatabase::OpenLocalAsCentral(OpenRun& run) {
-    run.Step([&] {
-        dDatabase->ConnectionString(OdbcConnectionString(localDSN_, run.localUid, run.localPwd));
-        dDatabase->Open();
-    });
+    OpenWithSettingsOf(run, central_, local_);
     // The free-text settings belong to the central database, which is not there.
-    FinishCentralOpen(run, run.localSection, false);
+    FinishOpen(run, central_, run.localSection, false);
 }
 
-void CDatabase::OpenLocalSide(OpenRun& run) {
+void CDatabase::OpenWithSettingsOf(OpenRun& run, Side& slot, const Side& source) {
+    const OpenRun::Credentials& credentials = &source == &central_ ? run.central : run.local;
     run.Step([&] {
-        LocaldDatabase->ConnectionString(
-            OdbcConnectionString(localDSN_, run.localUid, run.localPwd));
-        LocaldDatabase->Open();
+        Connection& connection = slot.Connect();
+        connection.ConnectionString(
+            OdbcConnectionString(source.DSN, credentials.Uid, credentials.Pwd));
+        connection.Open();
     });
-    FinishLocalOpen(run);
 }
 
-void CDatabase::FinishLocalOpen(OpenRun& run) {
-    run.Step([&] { localConnectionString_ = LocaldDatabase->ConnectionString(); });
-    run.Step([&] { databaseTypeLocal_ = ReadDatabaseType(run.localSection); });
-    run.Step([&] {
-        if (databaseTypeLocal_ == "ACCESS") SysLocaldDatabaseAccess = true;
-    });
+void CDatabase::FinishOpen(OpenRun& run, Side& slot, const std::string& section,
+                           bool loadFreeText) {
+    run.Step([&] { slot.ConnectionString = slot.Connect().ConnectionString(); });
+    run.Step([&] { slot.DatabaseType = ReadDatabaseType(section); });
+    run.Step([&] { slot.MarkFileDatabase(); });
     // The SQL dialect follows the central side only.
-    localRunning_ = true;
+    if (&slot == &central_) {
+        run.Step([&] { SetSQLFunctions(slot.DatabaseType); });
+        if (loadFreeText) run.Step([&] { LoadFreeTextSettings(); });
+    }
+    slot.Running = true;
 }
 
 }  // namespace vendral

@@ -30,7 +30,7 @@ Variant CDatabase::GetPreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
                                  const std::string& tDefault, const Variant& bReadGlobalSettings,
                                  std::int16_t iDatabaseConnection) {
     // The table is always named with the central prefix, whichever side is read.
-    const std::string select = "SELECT userpreference_id, prefvalue FROM " + centralPrefix_;
+    const std::string select = "SELECT userpreference_id, prefvalue FROM " + central_.Prefix;
     bool missing = false;
     auto read = [&](std::int16_t level, std::int32_t owner) {
         preferenceRecordset_->Open(
@@ -61,7 +61,7 @@ Variant CDatabase::SavePreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
     std::int32_t id = 0;
     {
         preferenceRecordset_->Open(
-            PrepareSQL("SELECT * FROM " + centralPrefix_ +
+            PrepareSQL("SELECT * FROM " + central_.Prefix +
                            SettingCondition(tDefLevel, tOwnerID, tPrefsection, tPrefKey),
                        0),
             ConnectionFor(0), adOpenForwardOnly, adLockReadOnly, adCmdText);
@@ -72,7 +72,7 @@ Variant CDatabase::SavePreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
 
     if (id == 0) {
         // The new row is numbered by ExecSQL, which puts the reserved id in place of "#".
-        ExecSQL("INSERT INTO " + centralPrefix_ +
+        ExecSQL("INSERT INTO " + central_.Prefix +
                     "userpreference (userpreference_id, deflevel, owner_id, prefsection, prefkey, "
                     "prefvalue) VALUES (#, " +
                     std::to_string(tDefLevel) + ", " + std::to_string(tOwnerID) + ",'" +
@@ -80,7 +80,7 @@ Variant CDatabase::SavePreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
                     QuoteSql(tPrefvalue) + "')",
                 0, 0);
     } else {
-        ExecSQL("UPDATE " + centralPrefix_ + "userpreference SET prefvalue = '" +
+        ExecSQL("UPDATE " + central_.Prefix + "userpreference SET prefvalue = '" +
                     QuoteSql(tPrefvalue) + "' WHERE userpreference_id = " + std::to_string(id),
                 id, 0);
     }
@@ -92,12 +92,9 @@ Variant CDatabase::DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerI
     // Without an owner the condition is all that narrows the level; an empty one
     // would leave a dangling " AND " in the statement.
     if (tOwnerID == 0 && tWhereClause.empty()) {
-        throw DatabaseError(
-            "DeletePreference needs an owner or a condition: deleting every preference of a "
-            "level is not allowed",
-            "HY024");
+        detail::Raise(detail::kArgumentRefused, detail::kDeleteEveryPreferenceText);
     }
-    std::string select = "SELECT userpreference_id FROM " + centralPrefix_ +
+    std::string select = "SELECT userpreference_id FROM " + central_.Prefix +
                          "userpreference WHERE deflevel = " + std::to_string(tDefLevel);
     if (tOwnerID != 0) select += " AND owner_id = " + std::to_string(tOwnerID);
     if (!tWhereClause.empty()) select += " AND " + tWhereClause;
@@ -116,7 +113,7 @@ Variant CDatabase::DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerI
         }
     }
     for (std::int32_t id : ids) {
-        ExecSQL("DELETE FROM " + centralPrefix_ +
+        ExecSQL("DELETE FROM " + central_.Prefix +
                     "userpreference WHERE userpreference_id = " + std::to_string(id),
                 id, 0);
     }

@@ -25,8 +25,9 @@ std::string CDatabase::QualifyTable(const std::string& sTable,
 }
 
 std::string CDatabase::PrepareSQL(const std::string& sql, std::int16_t iDatabaseConnection) const {
-    bool access = (iDatabaseConnection == 0 && SysdDatabaseAccess) ||
-                  (iDatabaseConnection == 1 && SysLocaldDatabaseAccess);
+    // Only the two selectors of the sides; any other prepares nothing.
+    const bool access = (iDatabaseConnection == 0 || iDatabaseConnection == 1) &&
+                        SideFor(iDatabaseConnection).FileDatabase;
     if (!access) return sql;
     // No schema prefix may reach a file database: every occurrence before a
     // table name goes, its "." included; quoted texts keep theirs.

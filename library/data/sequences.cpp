@@ -1,6 +1,7 @@
 // New record ids from the CRM's Sequence table.
 #include "data/write_support.h"
 #include "vendral/cdatabase.h"
+#include "vendral/table_numbers.h"
 
 namespace vendral {
 namespace {
@@ -14,7 +15,7 @@ constexpr int kMaxSequencePasses = 100;
 
 Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "UpdateSequence");
-    const std::string row = std::to_string(iTableNumber + 10);
+    const std::string row = std::to_string(iTableNumber + kSequenceRowOffset);
     const std::string& prefix = PrefixFor(iDatabaseConnection);
     Connection& connection = *ConnectionFor(iDatabaseConnection);
 
@@ -42,9 +43,8 @@ Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatab
             "where id =" + row + " and next_id = " + std::to_string(reserved), iDatabaseConnection);
         if (taken.ToLongLong() == 0) return Variant(reserved);
     }
-    throw DatabaseError("UpdateSequence: no free id of table " + std::to_string(iTableNumber) +
-                            " after " + std::to_string(kMaxSequencePasses) + " passes.",
-                        "HY000");
+    detail::Raise(detail::kNoFreeSequenceId,
+                  detail::NoFreeSequenceIdText(iTableNumber, kMaxSequencePasses));
 }
 
 }  // namespace vendral

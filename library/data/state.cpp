@@ -17,8 +17,8 @@ CDatabase::CDatabase()
       AccdDatabase(std::make_shared<Connection>()),
       workRecordset_(std::make_unique<Recordset>()),
       preferenceRecordset_(std::make_unique<Recordset>()) {
-    FillTableCatalogue(CatalogueSide::Central);
-    FillTableCatalogue(CatalogueSide::Local);
+    central_.FillCatalogue();
+    local_.FillCatalogue();
 }
 
 CDatabase::~CDatabase() {
@@ -28,29 +28,51 @@ CDatabase::~CDatabase() {
 }
 
 void CDatabase::CentralDatabasePrefix(const std::string& sDatabasePrefix) {
-    centralPrefix_ = WithTrailingDot(sDatabasePrefix);
+    central_.Prefix = WithTrailingDot(sDatabasePrefix);
 }
 
 void CDatabase::LocalDatabasePrefix(const std::string& sDatabasePrefix) {
-    localPrefix_ = WithTrailingDot(sDatabasePrefix);
+    local_.Prefix = WithTrailingDot(sDatabasePrefix);
 }
 
 std::string CDatabase::LastGeneratedSequenceID() const {
     return std::to_string(lastGeneratedSequenceID_);
 }
 
+Connection& CDatabase::Side::Connect() {
+    if (!Slot) Slot = std::make_shared<Connection>();
+    return *Slot;
+}
+
+void CDatabase::Side::TakeType(const std::string& type) {
+    DatabaseType = type;
+    MarkFileDatabase();
+}
+
+void CDatabase::Side::MarkFileDatabase() {
+    if (DatabaseType == "ACCESS") FileDatabase = true;
+}
+
+CDatabase::Side& CDatabase::SideFor(std::int16_t iDatabaseConnection) {
+    return iDatabaseConnection == 0 ? central_ : local_;
+}
+
+const CDatabase::Side& CDatabase::SideFor(std::int16_t iDatabaseConnection) const {
+    return iDatabaseConnection == 0 ? central_ : local_;
+}
+
 std::shared_ptr<Connection>& CDatabase::ConnectionFor(std::int16_t iDatabaseConnection) {
-    std::shared_ptr<Connection>& connection = iDatabaseConnection == 0 ? dDatabase : LocaldDatabase;
-    if (!connection) connection = std::make_shared<Connection>();
-    return connection;
+    Side& side = SideFor(iDatabaseConnection);
+    side.Connect();
+    return side.Slot;
 }
 
 const std::string& CDatabase::PrefixFor(std::int16_t iDatabaseConnection) const {
-    return iDatabaseConnection == 0 ? centralPrefix_ : localPrefix_;
+    return SideFor(iDatabaseConnection).Prefix;
 }
 
 const TableCatalogue& CDatabase::CatalogueFor(std::int16_t iDatabaseConnection) const {
-    return iDatabaseConnection == 0 ? centralCatalogue_ : localCatalogue_;
+    return SideFor(iDatabaseConnection).Catalogue;
 }
 
 }  // namespace vendral

@@ -1,4 +1,5 @@
 // Re-opening a connection with a new connection string.
+#include "platform/library_errors.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -8,7 +9,7 @@ namespace {
 // that is the error a switch of a never-opened connection reports.
 void CloseOpenConnection(Connection& connection) {
     if (connection.State() != adStateOpen)
-        connection.Fail({{"Operation is not allowed when the object is closed.", "08003", 3704}});
+        detail::Raise(connection, detail::kConnectionClosed, detail::kObjectClosedText);
     connection.Close();
 }
 
@@ -16,29 +17,25 @@ void CloseOpenConnection(Connection& connection) {
 
 Variant CDatabase::SwitchCentralConnection(const std::string& sCentralConnection,
                                            const std::string& sConnectionType) {
-    Connection& connection = *ConnectionFor(0);
-    CloseOpenConnection(connection);
-    connection.ConnectionString(sCentralConnection);
-    connection.Open();
-    centralConnectionString_ = connection.ConnectionString();
-    databaseTypeCentral_ = ReadDatabaseType(sConnectionType);
-    if (databaseTypeCentral_ == "ACCESS") SysdDatabaseAccess = true;
-    SetSQLFunctions(databaseTypeCentral_);
-    centralRunning_ = true;
-    return Variant();
+    return SwitchConnection(central_, sCentralConnection, sConnectionType);
 }
 
 Variant CDatabase::SwitchLocalConnection(const std::string& sLocalConnection,
                                          const std::string& sConnectionType) {
-    Connection& connection = *ConnectionFor(1);
+    return SwitchConnection(local_, sLocalConnection, sConnectionType);
+}
+
+Variant CDatabase::SwitchConnection(Side& side, const std::string& sConnection,
+                                    const std::string& sConnectionType) {
+    Connection& connection = side.Connect();
     CloseOpenConnection(connection);
-    connection.ConnectionString(sLocalConnection);
+    connection.ConnectionString(sConnection);
     connection.Open();
-    localConnectionString_ = connection.ConnectionString();
-    databaseTypeLocal_ = ReadDatabaseType(sConnectionType);
-    if (databaseTypeLocal_ == "ACCESS") SysLocaldDatabaseAccess = true;
+    side.ConnectionString = connection.ConnectionString();
+    side.TakeType(ReadDatabaseType(sConnectionType));
     // The SQL dialect follows the central side only.
-    localRunning_ = true;
+    if (&side == &central_) SetSQLFunctions(side.DatabaseType);
+    side.Running = true;
     return Variant();
 }
 

@@ -5,6 +5,7 @@
 #include "data/local_clock.h"
 #include "data/write_support.h"
 #include "vendral/cdatabase.h"
+#include "vendral/table_numbers.h"
 
 namespace vendral {
 namespace {
@@ -32,7 +33,7 @@ Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssoci
     for (int attempt = 1;; ++attempt) {
         // Reserved ahead of the log transaction (unless the caller holds one),
         // so that a retry after a taken id draws a fresh one.
-        std::int32_t id = UpdateSequence(29, iDatabaseConnection).ToLong();
+        std::int32_t id = UpdateSequence(kTableTravelTransactionLog, iDatabaseConnection).ToLong();
         std::string sql = "INSERT INTO " + prefix +
                           "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, "
                           "type, associate_id, tablenumber, record_id ) " +

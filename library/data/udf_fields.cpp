@@ -33,9 +33,7 @@ constexpr ColumnBlock kBlocks[] = {
 
 std::int32_t SetBaseOf(std::int32_t iType) {
     if (iType < UDFContact || iType > UDFSale) {
-        throw DatabaseError(
-            "iType " + std::to_string(iType) + " is not a user-defined field owner (0 to 3)",
-            "HY024");
+        detail::Raise(detail::kArgumentRefused, detail::UdfOwnerRefusedText(iType));
     }
     return kOwnerSetBases[iType];
 }
@@ -100,7 +98,7 @@ Variant CDatabase::GetUDFListID(std::int32_t iType, const std::string& sFieldNam
     // The name is looked for as the insert below stores it; a contained-text
     // search takes its "%" and "_" literally.
     const std::string stored = CheckSQL(sName).ToString();
-    const detail::LikeText like = detail::StoredNameForLike(stored, SysdDatabaseAccess);
+    const detail::LikeText like = detail::StoredNameForLike(stored, central_.FileDatabase);
     const std::string condition =
         ExactSearch ? "where udlistdefinition_id = " + list + " and name = '" + stored + "'"
                     : "where udlistdefinition_id = " + list + " and name like '%" + like.Pattern +
@@ -112,7 +110,7 @@ Variant CDatabase::GetUDFListID(std::int32_t iType, const std::string& sFieldNam
     const std::string associate = std::to_string(associateID_);
     const std::string registered = std::to_string(LocalClockSeconds());
     const std::string updated = std::to_string(LocalClockSeconds());
-    ExecSQL("INSERT INTO " + centralPrefix_ +
+    ExecSQL("INSERT INTO " + central_.Prefix +
                 "UDList (UDList_id, Name, Rank, ToolTip, Deleted, udlistdefinition_id, "
                 "Registered, Registered_associate_id, Updated, Updated_Associate_id, "
                 "UpdatedCount) " +

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/library_errors.h"
 #include "vendral/connection.h"
 
 namespace vendral::detail {
@@ -14,9 +15,7 @@ namespace vendral::detail {
 // any other selector is refused before anything is written.
 inline void RequireWriteSelector(std::int16_t iDatabaseConnection, const char* member) {
     if (iDatabaseConnection == 0 || iDatabaseConnection == 1) return;
-    throw DatabaseError(std::string(member) + ": the connection selector must be 0 (central) or " +
-                            "1 (local), not " + std::to_string(iDatabaseConnection) + ".",
-                        "HY024");
+    Raise(kArgumentRefused, SelectorRefusedText(member, iDatabaseConnection));
 }
 
 // Opens a transaction on the connection unless one is already open there (a

@@ -5,6 +5,7 @@
 
 #include "platform/connection_string.h"
 #include "platform/driver_kind.h"
+#include "platform/library_errors.h"
 #include "platform/odbc.h"
 #include "platform/text.h"
 
@@ -20,7 +21,6 @@ std::string JoinDescriptions(const std::vector<ErrorRecord>& records) {
     return text;
 }
 
-constexpr const char* kClosedMessage = "Operation is not allowed when the object is closed.";
 bool HasPassword(const std::string& text) {
     for (const auto& [key, value] : ParseConnectionString(text)) {
         std::string upper = ToUpper(key);
@@ -29,21 +29,13 @@ bool HasPassword(const std::string& text) {
     return false;
 }
 
-constexpr const char* kManualCommitMessage =
-    "The connection could not return to autocommit mode after a transaction and can no longer "
-    "be used; close it and open it again.";
-constexpr const char* kAbortedMessage =
-    "The database rolled the transaction back after an earlier error in it; nothing of it was "
-    "committed.";
-// PostgreSQL's state of a transaction that an error aborted: every statement
-// fails until the end, and a COMMIT there quietly rolls back.
-constexpr const char* kAbortedTransactionState = "25P02";
-
 }  // namespace
 
 DatabaseError::DatabaseError(std::vector<ErrorRecord> records)
     : std::runtime_error(JoinDescriptions(records)), records_(std::move(records)) {
-    if (records_.empty()) records_.push_back({"Unknown database error", "HY000", 0});
+    if (records_.empty())
+        records_.push_back(
+            detail::Record(detail::kSilentFailure, detail::kUnknownDatabaseErrorText));
 }
 
 DatabaseError::DatabaseError(const std::string& description, const std::string& sqlState,
@@ -118,6 +110,13 @@ void Connection::Fail(std::vector<ErrorRecord> records) {
     throw DatabaseError(std::move(records));
 }
 
+void Connection::FailUsage(ErrorRecord record) {
+    if (inTransaction_) failedInTransaction_ = true;
+    std::vector<ErrorRecord> records{std::move(record)};
+    errors_.Assign(records);
+    throw UsageError(std::move(records));
+}
+
 void Connection::Attach(Recordset* recordset) {
     openRecordsets_.push_back(recordset);
 }
@@ -133,8 +132,7 @@ void Connection::ConnectionString(const std::string& value) {
 
 void Connection::Open(const std::string& connectionString, const std::string& userId,
                       const std::string& password, std::int32_t /*options*/) {
-    if (handles_->connected)
-        Fail({{"Operation is not allowed when the object is open.", "08002", 3705}});
+    if (handles_->connected) detail::Raise(*this, detail::kConnectionOpen, detail::kObjectOpenText);
     const std::string& source = connectionString.empty() ? openString_ : connectionString;
     OdbcTarget target = TranslateConnectionString(source, userId, password);
 
@@ -150,28 +148,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     }
     const bool wide = IsUnicodeDriver(target.OdbcString);
     std::string completed;
-    SQLRETURN rc;
-    if (wide) {
-        std::u16string in = odbc::Wide(target.OdbcString);
-        std::u16string out(4096, u'\0');
-        SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnectW(fresh.connection.get(), nullptr, odbc::WidePointer(in),
-                               static_cast<SQLSMALLINT>(in.size()), odbc::WidePointer(out),
-                               static_cast<SQLSMALLINT>(out.size()), &outLength,
-                               SQL_DRIVER_NOPROMPT);
-        out.resize(std::clamp<std::size_t>(outLength, 0, out.size() - 1));
-        completed = FromUtf16(out);
-    } else {
-        std::string in = target.OdbcString;
-        std::string out(8192, '\0');
-        SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnect(
-            fresh.connection.get(), nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
-            static_cast<SQLSMALLINT>(in.size()), reinterpret_cast<SQLCHAR*>(out.data()),
-            static_cast<SQLSMALLINT>(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
-        out.resize(std::clamp<std::size_t>(outLength, 0, out.size() - 1));
-        completed = out;
-    }
+    SQLRETURN rc = odbc::DriverConnect(fresh.connection.get(), target.OdbcString, completed, wide);
     if (!odbc::Succeeded(rc))
         Fail(odbc::Diagnostics(SQL_HANDLE_DBC, fresh.connection.get(), rc, wide));
     fresh.connected = true;
@@ -256,7 +233,8 @@ void Connection::SetAutocommit(bool on) {
 }
 
 void* Connection::TakeStatementHandle() {
-    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
+    if (!handles_->connected)
+        detail::Raise(*this, detail::kConnectionClosed, detail::kObjectClosedText);
     odbc::Handle statement;
     std::int32_t timeout = -1;
     if (!handles_->spareStatements.empty()) {
@@ -362,8 +340,9 @@ void Connection::Close() {
 }
 
 void Connection::RequireUsable() {
-    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
-    if (unusable_) Fail({{kManualCommitMessage, "HY000", 0}});
+    if (!handles_->connected)
+        detail::Raise(*this, detail::kConnectionClosed, detail::kObjectClosedText);
+    if (unusable_) detail::Raise(*this, detail::kManualCommitLeft, detail::kManualCommitText);
 }
 
 std::int64_t Connection::Execute(const std::string& sql) {
@@ -376,16 +355,7 @@ std::int64_t Connection::Execute(const std::string& sql) {
         ~Borrowed() { owner.ReturnStatementHandle(handle); }
         SQLHSTMT get() const { return handle; }
     } statement{*this, static_cast<SQLHSTMT>(TakeStatementHandle())};
-    SQLRETURN rc;
-    if (wideCalls_) {
-        std::u16string text = odbc::Wide(sql);
-        rc = SQLExecDirectW(statement.get(), odbc::WidePointer(text),
-                            static_cast<SQLINTEGER>(text.size()));
-    } else {
-        std::string text = sql;
-        rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(text.data()),
-                           static_cast<SQLINTEGER>(text.size()));
-    }
+    SQLRETURN rc = odbc::ExecDirect(statement.get(), sql, wideCalls_);
     SQLLEN rows = 0;
     if (rc != SQL_NO_DATA) {
         if (!odbc::Succeeded(rc))
@@ -407,7 +377,8 @@ std::int64_t Connection::Execute(const std::string& sql) {
 
 void Connection::BeginTrans() {
     RequireUsable();
-    if (inTransaction_) Fail({{"A transaction is already open on this connection.", "25000", 0}});
+    if (inTransaction_)
+        detail::Raise(*this, detail::kTransactionOutOfTurn, detail::kTransactionOpenText);
     ReleaseCompanionSnapshot();
     KeepOpenCursors(CursorEnd::AutocommitSwitch);
     SQLRETURN rc = SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
@@ -424,13 +395,11 @@ void Connection::BeginTrans() {
 // another state (a statement it does not take), which counts as alive.
 bool Connection::TransactionAborted() {
     odbc::Handle probe(SQL_HANDLE_STMT, handles_->connection.get());
-    std::string text = "SELECT 1";
-    SQLRETURN rc = SQLExecDirect(probe.get(), reinterpret_cast<SQLCHAR*>(text.data()),
-                                 static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN rc = odbc::ExecDirect(probe.get(), "SELECT 1", false);
     if (odbc::Succeeded(rc) || rc == SQL_NO_DATA) return false;
     for (const ErrorRecord& record :
          odbc::Diagnostics(SQL_HANDLE_STMT, probe.get(), rc, wideCalls_))
-        if (record.SQLState == kAbortedTransactionState) return true;
+        if (record.SQLState == detail::kStateTransactionAborted) return true;
     return false;
 }
 
@@ -442,16 +411,19 @@ void Connection::RestoreAutocommit() {
     if (odbc::Succeeded(rc)) return;
     auto records = odbc::Diagnostics(SQL_HANDLE_DBC, handles_->connection.get(), rc, wideCalls_);
     unusable_ = true;
-    records.insert(records.begin(), ErrorRecord{kManualCommitMessage, "HY000", 0});
+    records.insert(records.begin(),
+                   detail::Record(detail::kManualCommitLeft, detail::kManualCommitText));
     Fail(std::move(records));
 }
 
 void Connection::CommitTrans() {
-    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
-    if (!inTransaction_) Fail({{"No transaction is open on this connection.", "25000", 0}});
+    if (!handles_->connected)
+        detail::Raise(*this, detail::kConnectionClosed, detail::kObjectClosedText);
+    if (!inTransaction_)
+        detail::Raise(*this, detail::kTransactionOutOfTurn, detail::kNoTransactionText);
     if (failedInTransaction_ && TransactionAborted()) {
         RollbackTrans();
-        Fail({{kAbortedMessage, kAbortedTransactionState, 0}});
+        detail::Raise(*this, detail::kTransactionAborted, detail::kTransactionAbortedText);
     }
     KeepOpenCursors(CursorEnd::Commit);
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_COMMIT);
@@ -466,8 +438,10 @@ void Connection::CommitTrans() {
 }
 
 void Connection::RollbackTrans() {
-    if (!handles_->connected) Fail({{kClosedMessage, "08003", 3704}});
-    if (!inTransaction_) Fail({{"No transaction is open on this connection.", "25000", 0}});
+    if (!handles_->connected)
+        detail::Raise(*this, detail::kConnectionClosed, detail::kObjectClosedText);
+    if (!inTransaction_)
+        detail::Raise(*this, detail::kTransactionOutOfTurn, detail::kNoTransactionText);
     KeepOpenCursors(CursorEnd::Rollback);
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, handles_->connection.get(), SQL_ROLLBACK);
     inTransaction_ = false;

@@ -55,7 +55,20 @@ inline bool Succeeded(SQLRETURN rc) {
 std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLRETURN rc,
                                      bool wide = true);
 
-std::u16string Wide(const std::string& text);
-SQLWCHAR* WidePointer(std::u16string& text);
+// The calls that pass text, each in the driver's width: wide (UTF-16) where
+// the driver takes wide-character calls, else narrow (UTF-8).
+
+// Runs a statement text; SQL_NO_DATA for a statement that touched no row.
+SQLRETURN ExecDirect(SQLHSTMT statement, const std::string& sql, bool wide);
+// Connects without prompting; completed receives the driver manager's completed string.
+SQLRETURN DriverConnect(SQLHDBC connection, const std::string& in, std::string& completed,
+                        bool wide);
+// The name and SQL type of a result column (1-based).
+SQLRETURN DescribeColumn(SQLHSTMT statement, SQLUSMALLINT column, std::string& name,
+                         SQLSMALLINT& type, bool wide);
+// A text column of the current row, read in pieces; rc is left at the last
+// call's status, isNull set for a NULL.
+std::string ReadText(SQLHSTMT statement, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull,
+                     bool wide);
 
 }  // namespace vendral::odbc

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/library_errors.h"
 #include "platform/odbc.h"
 #include "platform/row_spill.h"
 #include "platform/text.h"
@@ -65,51 +66,6 @@ Variant DecimalValue(const std::string& text) {
     return Variant(text);
 }
 
-// A text column read in pieces; rc is left at the last call's status.
-std::string ReadWideText(SQLHSTMT stmt, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull) {
-    std::u16string text;
-    char16_t buffer[2048];
-    SQLLEN indicator = 0;
-    while (true) {
-        rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA || !odbc::Succeeded(rc)) break;
-        if (indicator == SQL_NULL_DATA) {
-            isNull = true;
-            break;
-        }
-        const std::size_t capacity = std::size(buffer) - 1;
-        std::size_t got = (indicator == SQL_NO_TOTAL ||
-                           static_cast<std::size_t>(indicator) / sizeof(char16_t) > capacity)
-                              ? capacity
-                              : static_cast<std::size_t>(indicator) / sizeof(char16_t);
-        text.append(buffer, got);
-        if (rc == SQL_SUCCESS) break;
-    }
-    return FromUtf16(text);
-}
-
-std::string ReadNarrowText(SQLHSTMT stmt, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull) {
-    std::string text;
-    char buffer[8192];
-    SQLLEN indicator = 0;
-    while (true) {
-        rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA || !odbc::Succeeded(rc)) break;
-        if (indicator == SQL_NULL_DATA) {
-            isNull = true;
-            break;
-        }
-        const std::size_t capacity = sizeof buffer - 1;
-        std::size_t got =
-            (indicator == SQL_NO_TOTAL || static_cast<std::size_t>(indicator) > capacity)
-                ? capacity
-                : static_cast<std::size_t>(indicator);
-        text.append(buffer, got);
-        if (rc == SQL_SUCCESS) break;
-    }
-    return text;
-}
-
 // Column names compare without regard to case; plain ASCII names (nearly all)
 // without building upper-case copies.
 bool SameName(const std::string& a, const std::string& b) {
@@ -127,7 +83,6 @@ bool SameName(const std::string& a, const std::string& b) {
     }
     return ToUpper(a) == ToUpper(b);
 }
-
 }  // namespace
 
 struct Recordset::Statement {
@@ -155,9 +110,7 @@ std::int32_t Recordset::State() const {
 }
 
 void Recordset::CacheSize(std::int32_t rows) {
-    if (rows < 1)
-        throw DatabaseError("CacheSize must be at least 1, not " + std::to_string(rows) + ".",
-                            "HY024", 3001);
+    if (rows < 1) detail::Raise(detail::kCacheSizeRefused, detail::CacheSizeRefusedText(rows));
     cacheSize_ = rows;
 }
 
@@ -175,21 +128,18 @@ void Recordset::Release() noexcept {
 }
 
 void Recordset::Close() {
-    if (!statement_)
-        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
+    if (!statement_) detail::Raise(detail::kRecordsetClosed, detail::kObjectClosedText);
     Release();
 }
 
 void Recordset::Open(const std::string& source, const std::shared_ptr<Connection>& activeConnection,
                      std::int32_t /*cursorType*/, std::int32_t /*lockType*/,
                      std::int32_t /*options*/) {
-    if (statement_)
-        throw DatabaseError("Operation is not allowed when the object is open.", "HY010", 3705);
+    if (statement_) detail::Raise(detail::kRecordsetOpen, detail::kObjectOpenText);
     if (!activeConnection || activeConnection->State() != adStateOpen) {
-        std::vector<ErrorRecord> records{
-            {"Operation is not allowed when the object is closed.", "08003", 3704}};
-        if (activeConnection) activeConnection->Fail(std::move(records));
-        throw DatabaseError(std::move(records));
+        if (activeConnection)
+            detail::Raise(*activeConnection, detail::kConnectionClosed, detail::kObjectClosedText);
+        detail::Raise(detail::kConnectionClosed, detail::kObjectClosedText);
     }
     activeConnection->RequireUsable();
     std::shared_ptr<Connection> reader = activeConnection;
@@ -217,15 +167,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     SQLHSTMT stmt = statement->handle;
     const bool wide = statement->wide;
     reader->NotifyStatement(source);
-    SQLRETURN rc;
-    if (wide) {
-        std::u16string text = odbc::Wide(source);
-        rc = SQLExecDirectW(stmt, odbc::WidePointer(text), static_cast<SQLINTEGER>(text.size()));
-    } else {
-        std::string text = source;
-        rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(text.data()),
-                           static_cast<SQLINTEGER>(text.size()));
-    }
+    SQLRETURN rc = odbc::ExecDirect(stmt, source, wide);
     if (rc != SQL_NO_DATA && !odbc::Succeeded(rc))
         activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
 
@@ -235,23 +177,10 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0)));
     for (SQLSMALLINT c = 1; c <= columns; ++c) {
-        SQLSMALLINT nameLength = 0, type = 0, decimals = 0, nullable = 0;
-        SQLULEN size = 0;
-        SQLRETURN drc;
-        if (wide) {
-            SQLWCHAR name[512] = {};
-            drc = SQLDescribeColW(stmt, c, name, static_cast<SQLSMALLINT>(std::size(name)),
-                                  &nameLength, &type, &size, &decimals, &nullable);
-            std::size_t used = std::clamp<std::size_t>(nameLength, 0, std::size(name) - 1);
-            names.push_back(
-                FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(name), used)));
-        } else {
-            SQLCHAR name[1024] = {};
-            drc = SQLDescribeCol(stmt, c, name, static_cast<SQLSMALLINT>(sizeof name), &nameLength,
-                                 &type, &size, &decimals, &nullable);
-            std::size_t used = std::clamp<std::size_t>(nameLength, 0, sizeof name - 1);
-            names.emplace_back(reinterpret_cast<char*>(name), used);
-        }
+        SQLSMALLINT type = 0;
+        std::string name;
+        SQLRETURN drc = odbc::DescribeColumn(stmt, c, name, type, wide);
+        names.push_back(std::move(name));
         if (!odbc::Succeeded(drc))
             activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc, wide));
         statement->kinds.push_back(KindOf(type));
@@ -305,7 +234,7 @@ void Recordset::KeepRemainingRows() noexcept {
         statement.failure = error.Records();
     } catch (...) {
         statement.failure = {
-            {"The rows of an open recordset could not be kept: out of memory.", "HY001", 0}};
+            detail::Record(detail::kRowsNotKept, detail::kRowsNotKeptOutOfMemoryText)};
     }
     // The cursor is done with: what is left to read is ours.
     connection_->ReturnStatementHandle(statement.handle);
@@ -372,8 +301,7 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
             case ColumnKind::Decimal:
             case ColumnKind::Text: {
                 bool isNull = false;
-                std::string text = wide ? ReadWideText(stmt, column, rc, isNull)
-                                        : ReadNarrowText(stmt, column, rc, isNull);
+                std::string text = odbc::ReadText(stmt, column, rc, isNull, wide);
                 if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
                 if (isNull) {
                     row.push_back(Variant::Null());
@@ -391,18 +319,12 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
 }
 
 void Recordset::RequireRow() const {
-    if (!statement_)
-        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
-    if (eof_)
-        throw DatabaseError(
-            "Either BOF or EOF is True, or the current record has been deleted. Requested "
-            "operation requires a current record.",
-            "24000", 3021);
+    if (!statement_) detail::Raise(detail::kRecordsetClosed, detail::kObjectClosedText);
+    if (eof_) detail::Raise(detail::kNoCurrentRecord, detail::kNoCurrentRecordText);
 }
 
 bool Recordset::Eof() const {
-    if (!statement_)
-        throw DatabaseError("Operation is not allowed when the object is closed.", "HY010", 3704);
+    if (!statement_) detail::Raise(detail::kRecordsetClosed, detail::kObjectClosedText);
     return eof_;
 }
 
@@ -412,11 +334,7 @@ std::size_t Recordset::FieldCount() const {
 
 Field Recordset::Fields(std::size_t index) const {
     RequireRow();
-    if (index >= row_.size())
-        throw DatabaseError(
-            "Item cannot be found in the collection corresponding to the "
-            "requested name or ordinal.",
-            "07009", 3265);
+    if (index >= row_.size()) detail::Raise(detail::kItemNotFound, detail::kItemNotFoundText);
     return Field(names_[index], row_[index]);
 }
 
@@ -425,11 +343,7 @@ Field Recordset::Fields(const std::string& name) const {
     for (std::size_t i = 0; i < names_.size(); ++i) {
         if (SameName(names_[i], name)) return Field(names_[i], row_[i]);
     }
-    throw DatabaseError(
-        "Item cannot be found in the collection corresponding to the requested "
-        "name or ordinal: " +
-            name,
-        "07009", 3265);
+    detail::Raise(detail::kItemNotFound, detail::kItemNotFoundNamedText + name);
 }
 
 void Recordset::MoveNext() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/library_errors.h"
 #include "vendral/connection.h"
 
 namespace vendral {
@@ -13,9 +14,8 @@ namespace {
 enum Tag : char { kEmpty, kNull, kFalse, kTrue, kInteger, kLong, kLongLong, kDouble, kString };
 
 [[noreturn]] void FileFailure(const char* what) {
-    throw DatabaseError(std::string("The rows of an open recordset could not be kept: ") + what +
-                            " (" + std::strerror(errno) + ")",
-                        "HY001");
+    detail::Raise(detail::kRowsNotKept,
+                  std::string(detail::kRowsNotKeptText) + what + " (" + std::strerror(errno) + ")");
 }
 
 }  // namespace

@@ -82,6 +82,27 @@ TEST_P(RecordsetTest, LongTextIsReadWhole) {
     EXPECT_EQ(rs.Fields(std::size_t{0}).Value().ToString(), text);
 }
 
+TEST_P(RecordsetTest, LongNonAsciiTextAndNamesCrossTheReadPiecesWhole) {
+    // Four-byte characters (surrogate pairs in UTF-16) on every piece boundary
+    // of either width, a column alias and an error text that are not ASCII.
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += i % 3 == 0 ? "😀" : i % 3 == 1 ? "ß" : "x";
+    central_->Exec("CREATE TABLE notes (body VARCHAR(20000))");
+    connection_->Execute("INSERT INTO " + P() + "notes VALUES ('" + text + "')");
+    Recordset rs;
+    rs.Open("SELECT body AS \"Größe\" FROM " + P() + "notes", connection_);
+    ASSERT_EQ(rs.FieldCount(), 1u);
+    EXPECT_EQ(rs.Fields(std::size_t{0}).Name(), "Größe");
+    EXPECT_EQ(rs.Fields("Größe").Value().ToString(), text);
+    rs.Close();
+    try {
+        connection_->Execute("SELECT * FROM " + P() + "tabelle_öäü");
+        FAIL() << "a missing table was read";
+    } catch (const DatabaseError& error) {
+        EXPECT_NE(error.Description().find("tabelle_öäü"), std::string::npos) << error.what();
+    }
+}
+
 TEST_P(RecordsetTest, AnOpenRecordsetMustBeClosedBeforeItIsOpenedAgain) {
     Recordset rs;
     rs.Open("SELECT id FROM " + P() + "sequence", connection_);

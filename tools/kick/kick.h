@@ -8,6 +8,7 @@
 #include <string>
 
 #include "vendral/cdatabase.h"
+#include "vendral/table_numbers.h"
 
 namespace vendral::kick {
 
@@ -28,7 +29,7 @@ struct KickCounts {
 };
 
 // The table number of appointment records and the action type "update".
-constexpr std::int16_t kAppointmentTable = 9;
+constexpr std::int16_t kAppointmentTable = kTableAppointment;
 constexpr std::int16_t kKickActionType = 4608;
 
 // Called after every row looked at with the running row count of the phase.

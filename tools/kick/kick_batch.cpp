@@ -11,8 +11,8 @@
 namespace vendral::kick {
 namespace {
 
-// The log's table number 29 has sequence row 39.
-constexpr const char* kLogSequenceRow = "39";
+// The Sequence row that numbers the travel transaction log's rows.
+const std::string kLogSequenceRow = std::to_string(kTableTravelTransactionLog + kSequenceRowOffset);
 
 std::int32_t LocalClockNow() {
     std::time_t now = std::time(nullptr);
@@ -196,7 +196,7 @@ void RunBatchKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
                   const KickProgress& progress, std::int32_t blockRows) {
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.dDatabase || db.dDatabase->State() != adStateOpen)
-        throw DatabaseError("Operation is not allowed when the object is closed.", "08003", 3704);
+        throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
     BatchPhase(db, request, KickPhase::Appointments, counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)
         BatchPhase(db, request, KickPhase::Tasks, counts.Tasks, progress, blockRows);
