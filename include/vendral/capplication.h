@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
@@ -26,7 +27,7 @@ constexpr std::int32_t kShellOutOfMemory = 8;
 constexpr std::int32_t kShellBadFormat = 11;
 constexpr std::int32_t kShellNoAssociation = 31;
 
-class CApplication {
+class VENDRAL_API CApplication {
   public:
     // Every title is matched as a whole, without regard to case, against the
     // titles of the top-level windows; only the first window found (the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vendral/connection.h"
+#include "vendral/export.h"
 #include "vendral/list_control.h"
 #include "vendral/variant.h"
 
@@ -75,9 +76,9 @@ constexpr std::size_t kCatalogueNames = 252;
 using TableCatalogue = std::array<std::string, kCatalogueSlots>;
 
 // The CRM table names by table number (0 to 251).
-std::span<const char* const> CatalogueTableNames();
+VENDRAL_API std::span<const char* const> CatalogueTableNames();
 // The position of the first entry that, in capitals, equals text; -1 when none does.
-Variant FindListIndex(std::span<const std::string> list, const std::string& text);
+VENDRAL_API Variant FindListIndex(std::span<const std::string> list, const std::string& text);
 
 // One row of the free-text table list: a table whose records are indexed, and
 // the selector and owner columns of that table (empty when the record owns itself).
@@ -87,7 +88,7 @@ struct FreeTextTableRow {
     std::string OwnerColumn;
 };
 
-class CDatabase {
+class VENDRAL_API CDatabase {
   public:
     CDatabase();
     ~CDatabase();

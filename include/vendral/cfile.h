@@ -7,12 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/network_drives.h"
 #include "vendral/variant.h"
 
 namespace vendral {
 
-class CFile {
+class VENDRAL_API CFile {
   public:
     // Drives go to the user's drive table, shares are mounted through GVfs.
     CFile();
@@ -68,13 +69,14 @@ class CFile {
 // The dialogs behind ShowDriveConnectDialog and ShowDriveDisconnectDialog.
 // The widget library installs Qt dialogs when it is loaded; without them both
 // return -1.
-class DriveDialogs {
+class VENDRAL_API DriveDialogs {
   public:
     virtual ~DriveDialogs() = default;
     virtual std::int32_t ShowConnect(std::int32_t owner, CFile& file) = 0;
     virtual std::int32_t ShowDisconnect(std::int32_t owner, CFile& file) = 0;
 };
 // Installs dialogs for the process (nullptr: none) and returns the earlier ones.
-std::shared_ptr<DriveDialogs> InstallDriveDialogs(std::shared_ptr<DriveDialogs> dialogs);
+VENDRAL_API std::shared_ptr<DriveDialogs> InstallDriveDialogs(
+    std::shared_ptr<DriveDialogs> dialogs);
 
 }  // namespace vendral

@@ -9,8 +9,10 @@
 
 #include <cstdint>
 
+#include "vendral/export.h"
+
 // Exported from libvendral.so (and the widget library) with C linkage.
-#define VENDRAL_COM_EXPORT extern "C" __attribute__((visibility("default")))
+#define VENDRAL_COM_EXPORT extern "C" VENDRAL_API
 
 using HRESULT = std::int32_t;
 using ULONG = std::uint32_t;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
@@ -37,7 +38,7 @@ struct ErrorRecord {
 };
 
 // The errors of the last failing call on a connection.
-class ErrorList {
+class VENDRAL_API ErrorList {
   public:
     std::size_t Count() const { return records_.size(); }
     const ErrorRecord& Item(std::size_t index) const { return records_.at(index); }
@@ -51,7 +52,7 @@ class ErrorList {
 
 // Every failure of the data layer. what() is the driver's message, prefixed
 // with the SQLSTATE in brackets as drivers report it.
-class DatabaseError : public std::runtime_error {
+class VENDRAL_API DatabaseError : public std::runtime_error {
   public:
     explicit DatabaseError(std::vector<ErrorRecord> records);
     DatabaseError(const std::string& description, const std::string& sqlState,
@@ -71,7 +72,7 @@ using StatementObserver = std::function<void(const std::string& sql)>;
 
 class Recordset;
 
-class Connection : public std::enable_shared_from_this<Connection> {
+class VENDRAL_API Connection : public std::enable_shared_from_this<Connection> {
   public:
     Connection();
     ~Connection();
@@ -161,7 +162,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 };
 
 // One column of the current row.
-class Field {
+class VENDRAL_API Field {
   public:
     Field(std::string name, Variant value) : name_(std::move(name)), value_(std::move(value)) {}
     const std::string& Name() const { return name_; }
@@ -174,7 +175,7 @@ class Field {
 
 // A forward-only reader of a statement's rows. Rows are fetched one at a time,
 // so memory does not grow with the size of the result.
-class Recordset {
+class VENDRAL_API Recordset {
   public:
     Recordset();
     ~Recordset();

@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
 
-class ListControl {
+class VENDRAL_API ListControl {
   public:
     virtual ~ListControl() = default;
     virtual void AddItem(const std::string& text) = 0;

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 // A text that may be the null string (nullopt), which is not the same as "".
@@ -47,7 +49,7 @@ struct DriveMapping {
     std::string Target;
 };
 
-class NetworkConnections {
+class VENDRAL_API NetworkConnections {
   public:
     virtual ~NetworkConnections() = default;
     // Maps resource.lpRemoteName to resource.lpLocalName. A null user or
@@ -67,7 +69,7 @@ struct MountResult {
     std::string LocalPath;   // the folder of the mounted share when Error is 0
 };
 
-class ShareMounter {
+class VENDRAL_API ShareMounter {
   public:
     virtual ~ShareMounter() = default;
     virtual MountResult Mount(const std::string& uri, const NullableString& user,
@@ -76,25 +78,25 @@ class ShareMounter {
 
 // Mounts through GVfs: `gio mount URI`, answering its questions with the user
 // and password when they are given; then `gio info URI` gives the local path.
-class GioShareMounter : public ShareMounter {
+class VENDRAL_API GioShareMounter : public ShareMounter {
   public:
     MountResult Mount(const std::string& uri, const NullableString& user,
                       const NullableString& password) override;
 };
 
 // The folder of the user's drive table.
-std::filesystem::path DefaultDriveTableFolder();
+VENDRAL_API std::filesystem::path DefaultDriveTableFolder();
 
 // "\\server\share\dir" and "smb://server/share/dir" become
 // "smb://server/share/dir"; anything else is nullopt (a local folder).
-std::optional<std::string> ShareUri(const std::string& remoteName);
+VENDRAL_API std::optional<std::string> ShareUri(const std::string& remoteName);
 
 // The drive table. Drive names are a letter from A to Z and a colon, in either
 // case; C: is the system's own drive and is always in use. A remote name that
 // is a share is mounted by the mounter and linked to its local folder; a
 // remote name that is an existing local folder (an already-mounted share) is
 // linked directly.
-class DriveTable : public NetworkConnections {
+class VENDRAL_API DriveTable : public NetworkConnections {
   public:
     DriveTable();
     DriveTable(std::filesystem::path folder, std::shared_ptr<ShareMounter> mounter);

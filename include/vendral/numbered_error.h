@@ -6,11 +6,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 constexpr int kErrorFileNotFound = 53;
 
-class NumberedError : public std::runtime_error {
+class VENDRAL_API NumberedError : public std::runtime_error {
   public:
     NumberedError(int number, const std::string& description)
         : std::runtime_error(description), number_(number) {}

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
-class ProgressCounter {
+class VENDRAL_API ProgressCounter {
   public:
     // Stores the maximum and derives the step (which also resets the
     // counter): m / 10 above 10000, m / 100 from 11 to 10000, else 1; the

@@ -5,29 +5,30 @@
 #include <cstdint>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
 
 // Reads one value; a missing file, section or key, or an empty value, gives
 // defaultValue, which is then written into the file when writeBack is true.
-Variant ReadIniValue(const std::string& section, const std::string& key,
-                     const std::string& defaultValue, const std::string& filePath,
-                     bool writeBack = false);
+VENDRAL_API Variant ReadIniValue(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue, const std::string& filePath,
+                                 bool writeBack = false);
 // Writes one value, creating file, section and key as needed. Failures are not reported.
-void WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                   const std::string& filePath);
+VENDRAL_API void WriteIniValue(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& filePath);
 
 // Hides a password from a casual look. This is not encryption: anyone with the
 // library can decode it, so the settings file is created readable by its owner only.
-std::string EncodePassword(const std::string& text);
-std::string DecodePassword(const std::string& encoded);
+VENDRAL_API std::string EncodePassword(const std::string& text);
+VENDRAL_API std::string DecodePassword(const std::string& encoded);
 // What DecodePassword gives for the stored form of an empty password; the
 // opening code treats it as no password.
-const std::string& EmptyPasswordSentinel();
+VENDRAL_API const std::string& EmptyPasswordSentinel();
 
 // The settings file in use by this thread (set by opening and by the settings dialog).
-std::string& SettingsFilePath();
+VENDRAL_API std::string& SettingsFilePath();
 
 // The per-thread state of the connection settings dialog.
 struct DialogState {
@@ -35,7 +36,7 @@ struct DialogState {
     int AskServer = 0;       // DialogAskServer: 1 shows server and database names
     bool Cancelled = false;  // DialogCancelled
 };
-DialogState& CurrentDialogState();
+VENDRAL_API DialogState& CurrentDialogState();
 
 // Registry roots of the driver lookup: the user's data sources (ODBCINI, else
 // ~/.odbc.ini) and the system's (odbc.ini in ODBCSYSINI, else the system one).
@@ -50,12 +51,12 @@ struct RegistryKey {
     std::string Path;
 };
 
-Variant ReadRegistryValue(const std::string& keyPath, const std::string& valueName,
-                          std::int16_t root);
+VENDRAL_API Variant ReadRegistryValue(const std::string& keyPath, const std::string& valueName,
+                                      std::int16_t root);
 // 0 and the value on success; otherwise the value is left as it was and the
 // status is 2 for a missing value, 6 for a key that is not open, -1 for a value
 // of a type that is not read (values under the data-source key are all text).
-std::int32_t QueryRegistryValue(const RegistryKey& key, const std::string& valueName,
-                                Variant& value);
+VENDRAL_API std::int32_t QueryRegistryValue(const RegistryKey& key, const std::string& valueName,
+                                            Variant& value);
 
 }  // namespace vendral

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 enum class MessageIcon { Exclamation, Information };
@@ -15,7 +17,7 @@ enum class MessageIcon { Exclamation, Information };
 constexpr int kPointerArrow = 1;
 constexpr int kPointerBusy = 11;
 
-class UiHost {
+class VENDRAL_API UiHost {
   public:
     virtual ~UiHost() = default;
     // A modal box with an OK button; the result is the button chosen (1 = OK).
@@ -31,7 +33,7 @@ class UiHost {
 // Message boxes go to standard error, one line each ("Error: ..."); the
 // pointer and event calls do nothing; the settings dialog cannot be shown, so
 // it counts as cancelled after saying that the settings file is missing.
-class HeadlessUiHost : public UiHost {
+class VENDRAL_API HeadlessUiHost : public UiHost {
   public:
     int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
     void SetMousePointer(int pointer) override;
@@ -42,13 +44,13 @@ class HeadlessUiHost : public UiHost {
 // The host in use; a HeadlessUiHost until the application installs another.
 // The caller shares ownership, so a host installed meanwhile on another thread
 // does not free the one the caller is using.
-std::shared_ptr<UiHost> CurrentUiHost();
+VENDRAL_API std::shared_ptr<UiHost> CurrentUiHost();
 // Installs a host for the process; nullptr restores the headless default.
 // Returns the host that was installed before.
-std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host);
+VENDRAL_API std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host);
 
 // "Error" with the exclamation icon, and "Message" with the information icon.
-int ShowErrorMessage(const std::string& text);
-int ShowInfoMessage(const std::string& text);
+VENDRAL_API int ShowErrorMessage(const std::string& text);
+VENDRAL_API int ShowInfoMessage(const std::string& text);
 
 }  // namespace vendral

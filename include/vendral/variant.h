@@ -8,6 +8,8 @@
 #include <string>
 #include <variant>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 enum class VariantType {
@@ -23,12 +25,12 @@ enum class VariantType {
 
 // A conversion that cannot be made (text that is no number, a Null turned into
 // text, a number out of range). Never a silent 0.
-class VariantError : public std::runtime_error {
+class VENDRAL_API VariantError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
-class Variant {
+class VENDRAL_API Variant {
   public:
     Variant() = default;
     Variant(bool value) : value_(value) {}
@@ -74,7 +76,7 @@ class Variant {
 };
 
 // Printable form for test failures and diagnostics: Empty, Null, or the value with its type.
-std::ostream& operator<<(std::ostream& out, const Variant& value);
-std::string TypeName(VariantType type);
+VENDRAL_API std::ostream& operator<<(std::ostream& out, const Variant& value);
+VENDRAL_API std::string TypeName(VariantType type);
 
 }  // namespace vendral

@@ -1,6 +1,6 @@
 #include "platform/text.h"
 
-namespace vendral {
+namespace vendral::detail {
 namespace {
 
 constexpr char32_t kEscapeBase = 0xDC80;
@@ -177,4 +177,4 @@ std::string QuoteSql(std::string_view text) {
     return out;
 }
 
-}  // namespace vendral
+}  // namespace vendral::detail

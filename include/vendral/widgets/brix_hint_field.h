@@ -13,16 +13,18 @@
 #include <cstdint>
 #include <string>
 
+#include "vendral/export.h"
+
 class QLabel;
 class QLineEdit;
 
 namespace vendral {
 
-namespace controls {
+namespace detail::controls {
 class BrixLine;
 }
 
-class BrixHintField : public QWidget {
+class VENDRAL_API BrixHintField : public QWidget {
     Q_OBJECT
 
   public:
@@ -76,7 +78,7 @@ class BrixHintField : public QWidget {
 
     QLineEdit* txt_ = nullptr;
     QLabel* lbl_ = nullptr;
-    controls::BrixLine* lin_ = nullptr;
+    detail::controls::BrixLine* lin_ = nullptr;
 
     std::string fieldTip_;
     bool mandatory_ = false;

@@ -8,12 +8,13 @@
 #include <QWindow>
 #include <cstdint>
 
+#include "vendral/export.h"
 #include "vendral/progress_counter.h"
 #include "vendral/variant.h"
 
 namespace vendral {
 
-class CProgressBar {
+class VENDRAL_API CProgressBar {
   public:
     CProgressBar() = default;
     // The bar stays with its parent window: releasing the object does not

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
@@ -15,7 +16,7 @@ namespace vendral {
 class CFile;
 class CProgressBar;
 
-class CSplash {
+class VENDRAL_API CSplash {
   public:
     CSplash();
     ~CSplash();
