@@ -71,6 +71,9 @@ class VENDRAL_API DatabaseError : public std::runtime_error {
 using StatementObserver = std::function<void(const std::string& sql)>;
 
 class Recordset;
+namespace detail {
+class ConnectionAccess;
+}
 
 class VENDRAL_API Connection : public std::enable_shared_from_this<Connection> {
   public:
@@ -113,8 +116,11 @@ class VENDRAL_API Connection : public std::enable_shared_from_this<Connection> {
 
     void SetStatementObserver(StatementObserver observer) { observer_ = std::move(observer); }
 
-    // For the data layer itself: the ODBC connection handle (nullptr when closed),
-    // and whether the driver takes wide-character calls.
+  private:
+    // The data layer's own hooks, reached through its internal access class.
+    friend class detail::ConnectionAccess;
+    // The ODBC connection handle (nullptr when closed), and whether the
+    // driver takes wide-character calls.
     void* NativeHandle() const;
     bool WideCalls() const { return wideCalls_; }
     // Reports a statement to the observer and records a failure in Errors().
@@ -136,7 +142,6 @@ class VENDRAL_API Connection : public std::enable_shared_from_this<Connection> {
     // transaction). Its statements are reported to this connection's observer.
     std::shared_ptr<Connection> StreamingCompanion(std::int32_t fetchSize);
 
-  private:
     bool TransactionAborted();
     void RestoreAutocommit();
     enum class CursorEnd { Commit, Rollback, AutocommitSwitch };

@@ -1,4 +1,5 @@
 // Re-opening a connection with a new connection string.
+#include "platform/connection_access.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -8,7 +9,8 @@ namespace {
 // that is the error a switch of a never-opened connection reports.
 void CloseOpenConnection(Connection& connection) {
     if (connection.State() != adStateOpen)
-        connection.Fail({{"Operation is not allowed when the object is closed.", "08003", 3704}});
+        detail::ConnectionAccess::Fail(
+            connection, {{"Operation is not allowed when the object is closed.", "08003", 3704}});
     connection.Close();
 }
 

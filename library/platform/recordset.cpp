@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/connection_access.h"
 #include "platform/odbc.h"
 #include "platform/row_spill.h"
 #include "platform/text.h"
@@ -144,9 +145,9 @@ void Recordset::CacheSize(std::int32_t rows) {
 
 void Recordset::Release() noexcept {
     if (connection_) {
-        connection_->Detach(this);
+        detail::ConnectionAccess::Detach(*connection_, this);
         if (statement_ && statement_->handle)
-            connection_->ReturnStatementHandle(statement_->handle);
+            detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement_->handle);
     }
     statement_.reset();
     connection_.reset();
@@ -169,14 +170,15 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     if (!activeConnection || activeConnection->State() != adStateOpen) {
         std::vector<ErrorRecord> records{
             {"Operation is not allowed when the object is closed.", "08003", 3704}};
-        if (activeConnection) activeConnection->Fail(std::move(records));
+        if (activeConnection) detail::ConnectionAccess::Fail(*activeConnection, std::move(records));
         throw DatabaseError(std::move(records));
     }
-    activeConnection->RequireUsable();
+    detail::ConnectionAccess::RequireUsable(*activeConnection);
     std::shared_ptr<Connection> reader = activeConnection;
     if (cacheSize_ > 1) {
         try {
-            if (auto companion = activeConnection->StreamingCompanion(cacheSize_))
+            if (auto companion =
+                    detail::ConnectionAccess::StreamingCompanion(*activeConnection, cacheSize_))
                 reader = companion;
         } catch (const DatabaseError&) {
             // No second connection to be had: the driver's own (buffered) read still works.
@@ -185,19 +187,21 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
 
     auto statement = std::make_unique<Statement>();
     statement->reporter = activeConnection;
-    statement->wide = reader->WideCalls();
-    statement->handle = static_cast<SQLHSTMT>(reader->TakeStatementHandle());
+    statement->wide = detail::ConnectionAccess::WideCalls(*reader);
+    statement->handle =
+        static_cast<SQLHSTMT>(detail::ConnectionAccess::TakeStatementHandle(*reader));
     // Handed back on every way out until the recordset owns it.
     struct Guard {
         Connection& owner;
         Statement* statement;
         ~Guard() {
-            if (statement) owner.ReturnStatementHandle(statement->handle);
+            if (statement)
+                detail::ConnectionAccess::ReturnStatementHandle(owner, statement->handle);
         }
     } guard{*reader, statement.get()};
     SQLHSTMT stmt = statement->handle;
     const bool wide = statement->wide;
-    reader->NotifyStatement(source);
+    detail::ConnectionAccess::NotifyStatement(*reader, source);
     SQLRETURN rc;
     if (wide) {
         std::u16string text = odbc::Wide(source);
@@ -208,7 +212,8 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
                            static_cast<SQLINTEGER>(text.size()));
     }
     if (rc != SQL_NO_DATA && !odbc::Succeeded(rc))
-        activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
+        detail::ConnectionAccess::Fail(*activeConnection,
+                                       odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
 
     // Names and kinds are read once per result; every row reuses them.
     SQLSMALLINT columns = 0;
@@ -234,7 +239,8 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
             names.emplace_back(reinterpret_cast<char*>(name), used);
         }
         if (!odbc::Succeeded(drc))
-            activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc, wide));
+            detail::ConnectionAccess::Fail(*activeConnection,
+                                           odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc, wide));
         statement->kinds.push_back(KindOf(type));
     }
 
@@ -242,7 +248,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     statement_ = std::move(statement);
     connection_ = reader;
     names_ = std::move(names);
-    connection_->Attach(this);
+    detail::ConnectionAccess::Attach(*connection_, this);
     try {
         FetchRow();
     } catch (...) {
@@ -272,7 +278,8 @@ void Recordset::FetchRow() {
     row_.clear();
     eof_ = true;
     // The end of the kept rows is the end of the result only when all were kept.
-    if (!statement.failure.empty()) statement.reporter->Fail(statement.failure);
+    if (!statement.failure.empty())
+        detail::ConnectionAccess::Fail(*statement.reporter, statement.failure);
 }
 
 void Recordset::KeepRemainingRows() noexcept {
@@ -289,7 +296,7 @@ void Recordset::KeepRemainingRows() noexcept {
             {"The rows of an open recordset could not be kept: out of memory.", "HY001", 0}};
     }
     // The cursor is done with: what is left to read is ours.
-    connection_->ReturnStatementHandle(statement.handle);
+    detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement.handle);
     statement.handle = SQL_NULL_HSTMT;
 }
 
@@ -300,7 +307,9 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
     Connection& reporter = *statement_->reporter;
     SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA) return false;
-    if (!odbc::Succeeded(rc)) reporter.Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
+    if (!odbc::Succeeded(rc))
+        detail::ConnectionAccess::Fail(reporter,
+                                       odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
     row.reserve(names_.size());
     for (std::size_t i = 0; i < names_.size(); ++i) {
         auto column = static_cast<SQLUSMALLINT>(i + 1);
@@ -366,7 +375,8 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
                 continue;
             }
         }
-        reporter.Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
+        detail::ConnectionAccess::Fail(reporter,
+                                       odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
     }
     return true;
 }
