@@ -105,7 +105,7 @@ struct VENDRAL_INTERNAL ObjectHeader {
 };
 
 // The seven IUnknown and IDispatch entries and the private interface's.
-extern const void* const kDispatchEntries[7];
+extern VENDRAL_INTERNAL const void* const kDispatchEntries[7];
 // The private interface's table; like every table here it is preceded by the
 // two words this platform's C++ ABI puts before a table of entries (offset 0
 // and the type of the interface), so that C++ clients built with run-time
