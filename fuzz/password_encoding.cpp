@@ -1,5 +1,7 @@
 // EncodePassword and DecodePassword: any password comes back from its stored
 // form, and decoding any text (a hand-edited settings file) never fails.
+#include "settings/password_encoding.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
@@ -38,7 +39,7 @@ constexpr std::int32_t kShellNoAssociation = 31;  ///< No application for the op
 /// against the titles of the top-level windows; only the first window found
 /// (the topmost) is acted on. A title that matches nothing does nothing, and
 /// the result is empty either way.
-class CApplication {
+class VENDRAL_API CApplication {
   public:
     /// Asks the window to close; its program may ask the user or refuse.
     Variant CloseApplication(const std::string& sTitle);

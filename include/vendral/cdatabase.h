@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "vendral/connection.h"
+#include "vendral/export.h"
 #include "vendral/list_control.h"
 #include "vendral/variant.h"
 
@@ -103,11 +104,11 @@ using TableCatalogue = std::array<std::string, kCatalogueSlots>;
 
 /// The CRM's table names by table number (0 to 251), in capitals and without
 /// prefix: "SEQUENCE", "COMPANY", ... "SYNCTEMP".
-std::span<const char* const> CatalogueTableNames();
+VENDRAL_API std::span<const char* const> CatalogueTableNames();
 /// The position of the first entry of @p list that, in capitals, equals
 /// @p text exactly; -1 when none does. @p text is compared as given, so pass it
 /// in capitals. Never throws.
-Variant FindListIndex(std::span<const std::string> list, const std::string& text);
+VENDRAL_API Variant FindListIndex(std::span<const std::string> list, const std::string& text);
 
 /// One row of the free-text table list: a table whose records are indexed, and
 /// the selector and owner columns of that table (empty when the record owns itself).
@@ -149,7 +150,7 @@ struct FreeTextTableRow {
 /// Properties are pairs of members of one name: `X()` reads, `X(value)` writes.
 /// No property opens, closes or reopens a connection; settings take effect at
 /// the next opening.
-class CDatabase {
+class VENDRAL_API CDatabase {
   public:
     /// An object with three unopened connections, both prefixes "CRM5.", a
     /// time-out of 60 seconds, both running flags false and both table

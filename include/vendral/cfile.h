@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/network_drives.h"
 #include "vendral/variant.h"
 
@@ -16,7 +17,7 @@ namespace vendral {
 /// File and network-drive chores: existence tests, mapping and removing
 /// network drives (on the user's drive table, see DriveTable), and the string
 /// fields of a file's version resource. No member throws: results tell.
-class CFile {
+class VENDRAL_API CFile {
   public:
     /// Drives go to the user's drive table, shares are mounted through GVfs.
     CFile();
@@ -85,7 +86,7 @@ class CFile {
 /// The dialogs behind ShowDriveConnectDialog and ShowDriveDisconnectDialog.
 /// The widget library installs Qt dialogs when it is loaded; without them both
 /// return -1.
-class DriveDialogs {
+class VENDRAL_API DriveDialogs {
   public:
     virtual ~DriveDialogs() = default;
     /// Shows the dialog that maps a drive through @p file, owned by window
@@ -95,6 +96,7 @@ class DriveDialogs {
     virtual std::int32_t ShowDisconnect(std::int32_t owner, CFile& file) = 0;
 };
 /// Installs dialogs for the process (nullptr: none) and returns the earlier ones.
-std::shared_ptr<DriveDialogs> InstallDriveDialogs(std::shared_ptr<DriveDialogs> dialogs);
+VENDRAL_API std::shared_ptr<DriveDialogs> InstallDriveDialogs(
+    std::shared_ptr<DriveDialogs> dialogs);
 
 }  // namespace vendral

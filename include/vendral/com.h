@@ -15,8 +15,10 @@
 
 #include <cstdint>
 
+#include "vendral/export.h"
+
 /// Exported from libvendral.so (and the widget library) with C linkage.
-#define VENDRAL_COM_EXPORT extern "C" __attribute__((visibility("default")))
+#define VENDRAL_COM_EXPORT extern "C" VENDRAL_API
 
 using HRESULT = std::int32_t;       ///< A result: 0 or more is success, below 0 a failure.
 using ULONG = std::uint32_t;        ///< 32-bit unsigned.

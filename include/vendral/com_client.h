@@ -11,11 +11,12 @@
 #include <string>
 
 #include "vendral/com.h"
+#include "vendral/export.h"
 
 namespace vendral::com {
 
 /// A creation that failed; the text says what was tried and what to do.
-class ActivationError : public std::runtime_error {
+class VENDRAL_API ActivationError : public std::runtime_error {
   public:
     /// A failure with the result @p result and the explanation @p message.
     ActivationError(HRESULT result, const std::string& message)
@@ -45,21 +46,21 @@ struct Activation {
 
 /// The registry file in use: $VENDRAL_REGISTRY, else
 /// $XDG_CONFIG_HOME/vendral/registry.reg, else ~/.config/vendral/registry.reg.
-std::string RegistryFilePath();
+VENDRAL_API std::string RegistryFilePath();
 
 /// Creates classId ("Vendral.CDatabase" or "{EAB3025D-...}") and returns its
 /// interface iid with one reference. The registry is read first; a class it
 /// does not know is created from fallback when fallback names that class. A
 /// library stays loaded until FreeUnusedLibraries finds it unused. Objects
 /// belong to the calling thread. Throws ActivationError.
-IUnknown* CreateObject(const std::string& classId, const IID& iid,
-                       const std::optional<ClassManifest>& fallback = std::nullopt,
-                       Activation* activation = nullptr);
+VENDRAL_API IUnknown* CreateObject(const std::string& classId, const IID& iid,
+                                   const std::optional<ClassManifest>& fallback = std::nullopt,
+                                   Activation* activation = nullptr);
 
 /// Unloads the libraries this thread loaded whose DllCanUnloadNow says S_OK.
-void FreeUnusedLibraries();
+VENDRAL_API void FreeUnusedLibraries();
 
 /// The ProgIDs and CLSIDs of the Vendral classes, for manifests.
-std::optional<CLSID> VendralClassId(const std::string& progId);
+VENDRAL_API std::optional<CLSID> VendralClassId(const std::string& progId);
 
 }  // namespace vendral::com

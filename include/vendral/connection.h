@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
@@ -47,7 +48,7 @@ struct ErrorRecord {
 };
 
 /// The errors of the last failing call on a connection (Connection::Errors()).
-class ErrorList {
+class VENDRAL_API ErrorList {
   public:
     /// The number of records.
     std::size_t Count() const { return records_.size(); }
@@ -70,7 +71,7 @@ class ErrorList {
 /// it, one line per record. Records() holds every diagnostic record of the
 /// failing call in the driver's order (notices and warnings included);
 /// Description, SQLState and NativeError are those of the first.
-class DatabaseError : public std::runtime_error {
+class VENDRAL_API DatabaseError : public std::runtime_error {
   public:
     /// An error of the diagnostic records of a failed call, first one first;
     /// an empty list stands for an unknown error.
@@ -106,11 +107,14 @@ class UsageError : public DatabaseError {
 using StatementObserver = std::function<void(const std::string& sql)>;
 
 class Recordset;
+namespace detail {
+class ConnectionAccess;
+}
 
 /// A connection to a database through ODBC. Every failing call throws
 /// DatabaseError and leaves the driver's diagnostic records in Errors().
 /// Belongs to the thread that uses it; it holds no lock.
-class Connection : public std::enable_shared_from_this<Connection> {
+class VENDRAL_API Connection : public std::enable_shared_from_this<Connection> {
   public:
     /// A closed connection with a command time-out of 30 and a connection
     /// time-out of 15 seconds.
@@ -190,9 +194,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
     /// (an empty function removes it).
     void SetStatementObserver(StatementObserver observer) { observer_ = std::move(observer); }
 
-    /// @name For the data layer itself
-    /// Hooks the library's own recordsets and members use; clients have no
-    /// need of them.
+  private:
+    // The data layer's own hooks, reached through its internal access class.
+    friend class detail::ConnectionAccess;
     /** @{ */
     /// The ODBC connection handle (nullptr when closed).
     void* NativeHandle() const;
@@ -224,7 +228,6 @@ class Connection : public std::enable_shared_from_this<Connection> {
     std::shared_ptr<Connection> StreamingCompanion(std::int32_t fetchSize);
     /** @} */
 
-  private:
     bool TransactionAborted();
     void RestoreAutocommit();
     enum class CursorEnd { Commit, Rollback, AutocommitSwitch };
@@ -253,7 +256,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 };
 
 /// One column of the current row: its name and its value (Null for SQL NULL).
-class Field {
+class VENDRAL_API Field {
   public:
     /// A field of @p name holding @p value.
     Field(std::string name, Variant value) : name_(std::move(name)), value_(std::move(value)) {}
@@ -270,7 +273,7 @@ class Field {
 /// A forward-only reader of a statement's rows. Rows are fetched one at a time,
 /// so memory does not grow with the size of the result. Reading a closed
 /// recordset, or a field where there is no current row, throws DatabaseError.
-class Recordset {
+class VENDRAL_API Recordset {
   public:
     /// A closed recordset.
     Recordset();

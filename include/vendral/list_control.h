@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
@@ -12,7 +13,7 @@ namespace vendral {
 /// Any list or combo control that the library can fill (CDatabase::FillCombo(),
 /// CDatabase::ComboList(), CDatabase::ComboListAssociate()): an item text added
 /// at the end, the index of the newest item, and a number kept with each item.
-class ListControl {
+class VENDRAL_API ListControl {
   public:
     virtual ~ListControl() = default;
     /// Adds an item with @p text at the end of the list.

@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 /// A text that may be the null string (nullopt), which is not the same as "".
@@ -53,7 +55,7 @@ struct DriveMapping {
 
 /// The platform's network connections, as CFile uses them. Results are error
 /// numbers: 0 on success, else one of the kError values.
-class NetworkConnections {
+class VENDRAL_API NetworkConnections {
   public:
     virtual ~NetworkConnections() = default;
     /// Maps resource.lpRemoteName to resource.lpLocalName. A null user or
@@ -82,7 +84,7 @@ struct MountResult {
 };
 
 /// Makes a share reachable as a local folder, for DriveTable.
-class ShareMounter {
+class VENDRAL_API ShareMounter {
   public:
     virtual ~ShareMounter() = default;
     /// Mounts @p uri with @p user and @p password (null: the logged-on
@@ -93,7 +95,7 @@ class ShareMounter {
 
 /// Mounts through GVfs: `gio mount URI`, answering its questions with the user
 /// and password when they are given; then `gio info URI` gives the local path.
-class GioShareMounter : public ShareMounter {
+class VENDRAL_API GioShareMounter : public ShareMounter {
   public:
     /// Mounts through `gio`; kErrorInvalidPassword when the credentials are
     /// refused, kErrorBadNetPath when the share cannot be reached.
@@ -102,18 +104,18 @@ class GioShareMounter : public ShareMounter {
 };
 
 /// The folder of the user's drive table.
-std::filesystem::path DefaultDriveTableFolder();
+VENDRAL_API std::filesystem::path DefaultDriveTableFolder();
 
 /// `\\server\share\dir` and `smb://server/share/dir` become
 /// `smb://server/share/dir`; anything else is nullopt (a local folder).
-std::optional<std::string> ShareUri(const std::string& remoteName);
+VENDRAL_API std::optional<std::string> ShareUri(const std::string& remoteName);
 
 /// The drive table. Drive names are a letter from A to Z and a colon, in either
 /// case; C: is the system's own drive and is always in use. A remote name that
 /// is a share is mounted by the mounter and linked to its local folder; a
 /// remote name that is an existing local folder (an already-mounted share) is
 /// linked directly.
-class DriveTable : public NetworkConnections {
+class VENDRAL_API DriveTable : public NetworkConnections {
   public:
     /// The user's drive table (DefaultDriveTableFolder()), mounting through GVfs.
     DriveTable();

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 /// The number of "File not found".
@@ -13,7 +15,7 @@ constexpr int kErrorFileNotFound = 53;
 /// An error that carries a number beside its description, as the runtime
 /// errors the original component raised to its callers ("File not found" is
 /// 53).
-class NumberedError : public std::runtime_error {
+class VENDRAL_API NumberedError : public std::runtime_error {
   public:
     /// An error of @p number with @p description as what().
     NumberedError(int number, const std::string& description)

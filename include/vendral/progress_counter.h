@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <optional>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 /// The counting mode of the progress bar, without any window: the client says
 /// how many items it will process (MaxValue) and reports each item number
 /// (Raise); the counter turns that into positions of a bar whose range is 0 to
 /// 100 (a position above 100 shows a full bar).
-class ProgressCounter {
+class VENDRAL_API ProgressCounter {
   public:
     /// Stores the maximum and derives the step (which also resets the
     /// counter): m / 10 above 10000, m / 100 from 11 to 10000, else 1; the

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 /// The icon of a message box.
@@ -26,7 +28,7 @@ constexpr int kPointerBusy = 11;  ///< The busy pointer.
 
 /// What the core needs of the application's user interface. Called on the
 /// thread that uses the library.
-class UiHost {
+class VENDRAL_API UiHost {
   public:
     virtual ~UiHost() = default;
     /// A modal box with an OK button; the result is the button chosen (1 = OK).
@@ -44,7 +46,7 @@ class UiHost {
 /// The host without a user interface: message boxes go to standard error, one
 /// line each ("Error: ..."); the pointer and event calls do nothing; the
 /// settings dialog cannot be shown, so it counts as cancelled after saying so.
-class HeadlessUiHost : public UiHost {
+class VENDRAL_API HeadlessUiHost : public UiHost {
   public:
     /// Writes "title: text" to standard error; 1.
     int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
@@ -61,16 +63,16 @@ class HeadlessUiHost : public UiHost {
 /// The host in use; a HeadlessUiHost until the application installs another.
 /// The caller shares ownership, so a host installed meanwhile on another thread
 /// does not free the one the caller is using.
-std::shared_ptr<UiHost> CurrentUiHost();
+VENDRAL_API std::shared_ptr<UiHost> CurrentUiHost();
 /// Installs a host for the process; nullptr restores the headless default.
 /// Returns the host that was installed before.
-std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host);
+VENDRAL_API std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host);
 
 /// Shows @p text in a box titled "Error" with the exclamation icon; the
 /// button chosen.
-int ShowErrorMessage(const std::string& text);
+VENDRAL_API int ShowErrorMessage(const std::string& text);
 /// Shows @p text in a box titled "Message" with the information icon; the
 /// button chosen.
-int ShowInfoMessage(const std::string& text);
+VENDRAL_API int ShowInfoMessage(const std::string& text);
 
 }  // namespace vendral

@@ -8,6 +8,8 @@
 #include <string>
 #include <variant>
 
+#include "vendral/export.h"
+
 namespace vendral {
 
 /// What a Variant holds.
@@ -24,7 +26,7 @@ enum class VariantType {
 
 /// A conversion that cannot be made (text that is no number, a Null turned into
 /// text or a number, a number out of range). Never a silent 0.
-class VariantError : public std::runtime_error {
+class VENDRAL_API VariantError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
@@ -33,7 +35,7 @@ class VariantError : public std::runtime_error {
 /// automation VARIANT that clients of the original component received: Empty,
 /// Null, a Boolean, a 16-, 32- or 64-bit integer, a Double or a String. The
 /// conversions throw VariantError rather than guess.
-class Variant {
+class VENDRAL_API Variant {
   public:
     /// Empty.
     Variant() = default;
@@ -111,9 +113,9 @@ class Variant {
 };
 
 /// Printable form for test failures and diagnostics: Empty, Null, or the value with its type.
-std::ostream& operator<<(std::ostream& out, const Variant& value);
+VENDRAL_API std::ostream& operator<<(std::ostream& out, const Variant& value);
 /// The name of a type ("Empty", "Null", "Boolean", "Integer", "Long",
 /// "LongLong", "Double", "String").
-std::string TypeName(VariantType type);
+VENDRAL_API std::string TypeName(VariantType type);
 
 }  // namespace vendral

@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QImage>
 
-namespace vendral::controls {
+namespace vendral::detail::controls {
 
 QPixmap DropDownArrowPicture() {
     QImage image(kArrowPictureWidth, kArrowPictureHeight, QImage::Format_ARGB32);
@@ -20,4 +20,4 @@ QPixmap DropDownArrowPicture() {
     return QPixmap::fromImage(image);
 }
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls

@@ -4,11 +4,18 @@
 
 #include <QPixmap>
 
-namespace vendral::controls {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::controls {
 
 inline constexpr int kArrowPictureWidth = 9;
 inline constexpr int kArrowPictureHeight = 15;
 
-QPixmap DropDownArrowPicture();
+VENDRAL_INTERNAL QPixmap DropDownArrowPicture();
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace controls = detail::controls;
+}  // namespace vendral

@@ -8,7 +8,7 @@
 #include "platform/qt/ole_color.h"
 #include "platform/qt/twips.h"
 
-namespace vendral::controls {
+namespace vendral::detail::controls {
 
 BrixLine::BrixLine(QWidget* parent) : QWidget(parent) {
     // The line only shows; clicks reach what lies beneath it.
@@ -75,4 +75,4 @@ void BrixLine::paintEvent(QPaintEvent* /*event*/) {
     painter.drawLine(px1, py1, px2, py2);
 }
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls

@@ -7,9 +7,11 @@
 #include <QWidget>
 #include <cstdint>
 
-namespace vendral::controls {
+#include "platform/internal_export.h"
 
-class BrixLine : public QWidget {
+namespace vendral::detail::controls {
+
+class VENDRAL_INTERNAL BrixLine : public QWidget {
     Q_OBJECT
 
   public:
@@ -41,4 +43,9 @@ class BrixLine : public QWidget {
     std::uint32_t color_ = 0;
 };
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace controls = detail::controls;
+}  // namespace vendral

@@ -4,7 +4,7 @@
 
 #include "platform/qt/ole_color.h"
 
-namespace vendral::controls {
+namespace vendral::detail::controls {
 
 BrixShape::BrixShape(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -22,4 +22,4 @@ void BrixShape::paintEvent(QPaintEvent* /*event*/) {
     painter.drawRect(0, 0, width() - 1, height() - 1);
 }
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls

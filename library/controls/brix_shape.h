@@ -5,9 +5,11 @@
 #include <QWidget>
 #include <cstdint>
 
-namespace vendral::controls {
+#include "platform/internal_export.h"
 
-class BrixShape : public QWidget {
+namespace vendral::detail::controls {
+
+class VENDRAL_INTERNAL BrixShape : public QWidget {
     Q_OBJECT
 
   public:
@@ -24,4 +26,9 @@ class BrixShape : public QWidget {
     std::uint32_t color_ = 0;
 };
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace controls = detail::controls;
+}  // namespace vendral

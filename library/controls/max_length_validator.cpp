@@ -1,6 +1,6 @@
 #include "controls/max_length_validator.h"
 
-namespace vendral::controls {
+namespace vendral::detail::controls {
 
 QValidator::State MaxLengthValidator::validate(QString& input, int& /*position*/) const {
     if (limit_ <= 0) return Acceptable;
@@ -17,4 +17,4 @@ int MaxLengthValidator::CodePoints(const QString& text) {
     return count;
 }
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls

@@ -5,9 +5,11 @@
 
 #include <QValidator>
 
-namespace vendral::controls {
+#include "platform/internal_export.h"
 
-class MaxLengthValidator : public QValidator {
+namespace vendral::detail::controls {
+
+class VENDRAL_INTERNAL MaxLengthValidator : public QValidator {
   public:
     explicit MaxLengthValidator(QObject* parent) : QValidator(parent) {}
 
@@ -26,4 +28,9 @@ class MaxLengthValidator : public QValidator {
     int acceptedLength_ = 0;
 };
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace controls = detail::controls;
+}  // namespace vendral

@@ -5,7 +5,7 @@
 
 #include "platform/qt/twips.h"
 
-namespace vendral::controls {
+namespace vendral::detail::controls {
 namespace {
 
 int Extent(int pixels) {
@@ -49,4 +49,4 @@ void SetGeometryTwips(QWidget* widget, double left, double top, double width, do
                         Extent(qt::TwipsToPixelsY(height, widget)));
 }
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls

@@ -3,20 +3,28 @@
 // as twips, so that a value read after it was set carries the rounding.
 #pragma once
 
+#include "platform/internal_export.h"
+
 class QWidget;
 
-namespace vendral::controls {
+namespace vendral::detail::controls {
 
-double LeftTwips(const QWidget* widget);
-double TopTwips(const QWidget* widget);
-double WidthTwips(const QWidget* widget);
-double HeightTwips(const QWidget* widget);
+VENDRAL_INTERNAL double LeftTwips(const QWidget* widget);
+VENDRAL_INTERNAL double TopTwips(const QWidget* widget);
+VENDRAL_INTERNAL double WidthTwips(const QWidget* widget);
+VENDRAL_INTERNAL double HeightTwips(const QWidget* widget);
 
 // A negative width or height becomes 0.
-void SetLeftTwips(QWidget* widget, double twips);
-void SetTopTwips(QWidget* widget, double twips);
-void SetWidthTwips(QWidget* widget, double twips);
-void SetHeightTwips(QWidget* widget, double twips);
-void SetGeometryTwips(QWidget* widget, double left, double top, double width, double height);
+VENDRAL_INTERNAL void SetLeftTwips(QWidget* widget, double twips);
+VENDRAL_INTERNAL void SetTopTwips(QWidget* widget, double twips);
+VENDRAL_INTERNAL void SetWidthTwips(QWidget* widget, double twips);
+VENDRAL_INTERNAL void SetHeightTwips(QWidget* widget, double twips);
+VENDRAL_INTERNAL void SetGeometryTwips(QWidget* widget, double left, double top, double width,
+                                       double height);
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace controls = detail::controls;
+}  // namespace vendral

@@ -4,7 +4,7 @@
 
 #include "platform/qt/ole_color.h"
 
-namespace vendral::controls {
+namespace vendral::detail::controls {
 
 std::uint32_t PaletteColor(const QWidget* widget, QPalette::ColorRole role) {
     return qt::ToOleColor(widget->palette().color(role));
@@ -17,4 +17,4 @@ void SetPaletteColor(QWidget* widget, QPalette::ColorRole role, std::uint32_t co
     widget->setPalette(palette);
 }
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls

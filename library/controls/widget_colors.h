@@ -4,11 +4,19 @@
 #include <QPalette>
 #include <cstdint>
 
+#include "platform/internal_export.h"
+
 class QWidget;
 
-namespace vendral::controls {
+namespace vendral::detail::controls {
 
-std::uint32_t PaletteColor(const QWidget* widget, QPalette::ColorRole role);
-void SetPaletteColor(QWidget* widget, QPalette::ColorRole role, std::uint32_t color);
+VENDRAL_INTERNAL std::uint32_t PaletteColor(const QWidget* widget, QPalette::ColorRole role);
+VENDRAL_INTERNAL void SetPaletteColor(QWidget* widget, QPalette::ColorRole role,
+                                      std::uint32_t color);
 
-}  // namespace vendral::controls
+}  // namespace vendral::detail::controls
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace controls = detail::controls;
+}  // namespace vendral

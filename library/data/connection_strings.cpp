@@ -2,7 +2,7 @@
 
 #include "platform/connection_string.h"
 
-namespace vendral {
+namespace vendral::detail {
 
 std::string OdbcConnectionString(const std::string& dsn, const std::string& uid,
                                  const std::string& pwd) {
@@ -14,4 +14,4 @@ std::string FileConnectionString(const std::string& path) {
     return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + QuoteAttributeValue(path);
 }
 
-}  // namespace vendral
+}  // namespace vendral::detail

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/text.h"
+#include "settings/registry_lookup.h"
 #include "vendral/cdatabase.h"
 #include "vendral/settings.h"
 

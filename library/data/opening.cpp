@@ -7,6 +7,8 @@
 
 #include "data/connection_strings.h"
 #include "platform/private_profile.h"
+#include "settings/password_encoding.h"
+#include "settings/settings_state.h"
 #include "vendral/cdatabase.h"
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
@@ -128,7 +130,7 @@ struct CDatabase::OpenRun {
 
 Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDatabase,
                                bool UseDBName_and_Prefix) {
-    SettingsFilePath() = sINIFile;
+    detail::SetSettingsFilePath(sINIFile);
     const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
     UiHost& host = *hostShare;
     OpenRun run(failCount_, lastReturnedErrorMessage_);

@@ -1,4 +1,5 @@
 // ShowODBCSettings: the connection settings dialog, shown through the UI host.
+#include "settings/settings_state.h"
 #include "vendral/cdatabase.h"
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
@@ -10,7 +11,7 @@ Variant CDatabase::ShowODBCSettings(const std::string& sINIFile, std::int32_t iO
     DialogState& dialog = CurrentDialogState();
     dialog.Mode = iOpenDatabase;
     dialog.AskServer = UseDBName_and_Prefix ? 1 : 0;
-    SettingsFilePath() = sINIFile;
+    detail::SetSettingsFilePath(sINIFile);
     const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
     UiHost& host = *hostShare;
     host.ShowSettingsDialog();

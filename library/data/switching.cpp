@@ -1,4 +1,5 @@
 // Re-opening a connection with a new connection string.
+#include "platform/connection_access.h"
 #include "platform/library_errors.h"
 #include "vendral/cdatabase.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-namespace vendral::desktop {
+namespace vendral::detail::desktop {
 namespace {
 
 // Splits UTF-8 into code points so that "?" stands for one character.
@@ -87,4 +87,4 @@ std::string StripTrailingBackslash(const std::string& path) {
     return trimmed;
 }
 
-}  // namespace vendral::desktop
+}  // namespace vendral::detail::desktop

@@ -6,23 +6,30 @@
 #include <optional>
 #include <string>
 
-namespace vendral::desktop {
+#include "platform/internal_export.h"
 
-struct FoundEntry {
+namespace vendral::detail::desktop {
+
+struct VENDRAL_INTERNAL FoundEntry {
     std::string Name;
     bool IsFolder = false;
 };
 
 // The first entry the search finds, or nullopt when it finds none. An empty
 // path or one that ends in a separator finds nothing.
-std::optional<FoundEntry> SearchFirst(const std::string& path);
+VENDRAL_INTERNAL std::optional<FoundEntry> SearchFirst(const std::string& path);
 
 // True when name matches pattern: "*" any run of characters, "?" one
 // character (a code point), the rest literally; "*.*" also matches names
 // without a dot.
-bool WildcardMatch(const std::string& pattern, const std::string& name);
+VENDRAL_INTERNAL bool WildcardMatch(const std::string& pattern, const std::string& name);
 
 // Leading and trailing spaces removed, then one trailing "\" or "/".
-std::string StripTrailingBackslash(const std::string& path);
+VENDRAL_INTERNAL std::string StripTrailingBackslash(const std::string& path);
 
-}  // namespace vendral::desktop
+}  // namespace vendral::detail::desktop
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace desktop = detail::desktop;
+}  // namespace vendral

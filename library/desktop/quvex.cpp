@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-namespace vendral::desktop {
+namespace vendral::detail::desktop {
 
 std::string QuvexPath() {
     const char* windir = std::getenv("WINDIR");
@@ -44,4 +44,4 @@ bool StartQuvexIfPresent() noexcept {
     }
 }
 
-}  // namespace vendral::desktop
+}  // namespace vendral::detail::desktop

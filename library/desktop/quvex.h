@@ -6,13 +6,20 @@
 
 #include <string>
 
-namespace vendral::desktop {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::desktop {
 
 // "$WINDIR/SYSTEM/QUVEX.EXE" (a "\" in WINDIR counts as "/"), or "" when
 // WINDIR is not set.
-std::string QuvexPath();
+VENDRAL_INTERNAL std::string QuvexPath();
 // Starts the program as a separate process, without waiting for it, when the
 // file exists. Every failure is swallowed; true when a process was started.
-bool StartQuvexIfPresent() noexcept;
+VENDRAL_INTERNAL bool StartQuvexIfPresent() noexcept;
 
-}  // namespace vendral::desktop
+}  // namespace vendral::detail::desktop
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace desktop = detail::desktop;
+}  // namespace vendral

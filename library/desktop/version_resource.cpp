@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace vendral::desktop {
+namespace vendral::detail::desktop {
 namespace {
 
 // The string fields in the order of the file information properties.
@@ -358,4 +358,4 @@ std::optional<std::vector<std::string>> StringQueriesFor(
     return queries;
 }
 
-}  // namespace vendral::desktop
+}  // namespace vendral::detail::desktop

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace vendral {
+namespace vendral::detail {
 namespace {
 
 namespace fs = std::filesystem;
@@ -200,4 +200,4 @@ bool ReplaceFileAtomically(
     return true;
 }
 
-}  // namespace vendral
+}  // namespace vendral::detail

@@ -6,10 +6,12 @@
 #include <optional>
 #include <string>
 
-namespace vendral {
+#include "platform/internal_export.h"
+
+namespace vendral::detail {
 
 // The bytes of a file; nullopt when it does not exist or cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+VENDRAL_INTERNAL std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // Replaces the contents of path with edit(old contents) (nullopt for a missing
 // file): the new text goes to a temporary file beside the target, is flushed
@@ -18,9 +20,14 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // are serialized by an advisory lock on its folder. edit may return nullopt to
 // leave the file alone. Returns false when nothing was written; the old file is
 // then intact (a read-only or unreadable file, a missing folder, a full disk).
-bool ReplaceFileAtomically(
+VENDRAL_INTERNAL bool ReplaceFileAtomically(
     const std::string& path,
     const std::function<std::optional<std::string>(const std::optional<std::string>&)>& edit,
     unsigned newFileMode = 0600);
 
+}  // namespace vendral::detail
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+using namespace detail;
 }  // namespace vendral

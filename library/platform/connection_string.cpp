@@ -4,7 +4,7 @@
 
 #include "platform/text.h"
 
-namespace vendral {
+namespace vendral::detail {
 namespace {
 
 constexpr const char* kDefaultProvider = "MSDASQL";
@@ -143,4 +143,4 @@ std::string WithoutPassword(const std::string& odbcString) {
     return JoinAttributes(kept);
 }
 
-}  // namespace vendral
+}  // namespace vendral::detail

@@ -6,18 +6,20 @@
 #include <utility>
 #include <vector>
 
-namespace vendral {
+#include "platform/internal_export.h"
+
+namespace vendral::detail {
 
 using Attribute = std::pair<std::string, std::string>;
 
 // "key=value;key={value;with;semicolons}" into its attributes, keys as written.
-std::vector<Attribute> ParseConnectionString(const std::string& text);
+VENDRAL_INTERNAL std::vector<Attribute> ParseConnectionString(const std::string& text);
 // One attribute value as ODBC wants it: braced (with "}" doubled) when it holds
 // ";", "{", "}" or surrounding blanks, else exactly as it is.
-std::string QuoteAttributeValue(const std::string& value);
-std::string JoinAttributes(const std::vector<Attribute>& attributes);
+VENDRAL_INTERNAL std::string QuoteAttributeValue(const std::string& value);
+VENDRAL_INTERNAL std::string JoinAttributes(const std::vector<Attribute>& attributes);
 
-struct OdbcTarget {
+struct VENDRAL_INTERNAL OdbcTarget {
     std::string Provider;       // as the caller named it (the default provider when absent)
     std::string OdbcString;     // what SQLDriverConnect receives
     bool FileDatabase = false;  // a database file (the Jet provider)
@@ -27,9 +29,15 @@ struct OdbcTarget {
 // Provider "MSDASQL" (the default) passes the other attributes to the driver
 // manager; a Jet provider opens the file named by "Data Source" as an SQLite
 // database. A non-empty user id or password replaces UID or PWD.
-OdbcTarget TranslateConnectionString(const std::string& text, const std::string& userId,
-                                     const std::string& password);
+VENDRAL_INTERNAL OdbcTarget TranslateConnectionString(const std::string& text,
+                                                      const std::string& userId,
+                                                      const std::string& password);
 // A completed connection string without its password, for reporting.
-std::string WithoutPassword(const std::string& odbcString);
+VENDRAL_INTERNAL std::string WithoutPassword(const std::string& odbcString);
 
+}  // namespace vendral::detail
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+using namespace detail;
 }  // namespace vendral

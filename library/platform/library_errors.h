@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/connection_access.h"
 #include "vendral/connection.h"
 
 namespace vendral::detail {
@@ -149,8 +150,9 @@ inline ErrorRecord Record(const ErrorCode& code, std::string text) {
 // Records the error on the connection (Errors(), the transaction's failure)
 // and throws it as its kind.
 [[noreturn]] inline void Raise(Connection& connection, const ErrorCode& code, std::string text) {
-    if (code.Kind == ErrorKind::Usage) connection.FailUsage(Record(code, std::move(text)));
-    connection.Fail({Record(code, std::move(text))});
+    if (code.Kind == ErrorKind::Usage)
+        ConnectionAccess::FailUsage(connection, Record(code, std::move(text)));
+    ConnectionAccess::Fail(connection, {Record(code, std::move(text))});
 }
 
 }  // namespace vendral::detail

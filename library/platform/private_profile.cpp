@@ -13,7 +13,7 @@
 #include "platform/atomic_file.h"
 #include "platform/text.h"
 
-namespace vendral {
+namespace vendral::detail {
 namespace {
 
 constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
@@ -379,4 +379,4 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     return WritePrivateProfileValues(section, {{std::string(key), std::string(value)}}, path);
 }
 
-}  // namespace vendral
+}  // namespace vendral::detail

@@ -12,28 +12,31 @@
 #include <utility>
 #include <vector>
 
-namespace vendral {
+#include "platform/internal_export.h"
+
+namespace vendral::detail {
 
 // The value of key in section, at most bufferSize - 1 characters (code
 // points), as a buffer of bufferSize characters holding a terminating NUL
 // would take it; defaultValue when the file, section or key is missing or the
 // value is empty.
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, std::size_t bufferSize,
-                                    const std::string& path);
+VENDRAL_INTERNAL std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                                     std::string_view defaultValue,
+                                                     std::size_t bufferSize,
+                                                     const std::string& path);
 
 // Sets key in section to value, creating the file (readable by its owner
 // only), the section and the key as needed; atomic. A value is one line: a
 // line break ends it. Returns false when nothing was written (bad names,
 // read-only file, missing folder); the file is then unchanged.
-bool WritePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::string& path);
+VENDRAL_INTERNAL bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                                                std::string_view value, const std::string& path);
 
 // Sets several keys of one section in one atomic replacement of the file, in
 // the order given; all or none of them are written.
-bool WritePrivateProfileValues(std::string_view section,
-                               const std::vector<std::pair<std::string, std::string>>& values,
-                               const std::string& path);
+VENDRAL_INTERNAL bool WritePrivateProfileValues(
+    std::string_view section, const std::vector<std::pair<std::string, std::string>>& values,
+    const std::string& path);
 
 // Files are read as UTF-8 (with or without signature), UTF-16 with a
 // byte-order mark, or else as ANSI (Windows-1252), and written back in the
@@ -43,8 +46,13 @@ bool WritePrivateProfileValues(std::string_view section,
 
 // The text of a file after setting key in section to value (the editing step
 // of WritePrivateProfileString); nullopt for names that cannot be written.
-std::optional<std::string> WithProfileValue(const std::optional<std::string>& contents,
-                                            std::string_view section, std::string_view key,
-                                            std::string_view value);
+VENDRAL_INTERNAL std::optional<std::string> WithProfileValue(
+    const std::optional<std::string>& contents, std::string_view section, std::string_view key,
+    std::string_view value);
 
+}  // namespace vendral::detail
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+using namespace detail;
 }  // namespace vendral

@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace vendral::process {
+namespace vendral::detail::process {
 
 namespace {
 
@@ -206,4 +206,4 @@ bool RunAndWait(const std::string& program, const std::vector<std::string>& argv
     return true;
 }
 
-}  // namespace vendral::process
+}  // namespace vendral::detail::process

@@ -10,17 +10,19 @@
 #include <string_view>
 #include <vector>
 
-namespace vendral::process {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::process {
 
 // Blanks separate words; double quotes group words with blanks in them and
 // are dropped; \" inside is a quote.
-std::vector<std::string> SplitCommandLine(std::string_view command_line);
+VENDRAL_INTERNAL std::vector<std::string> SplitCommandLine(std::string_view command_line);
 
 // The program file for a name: a name with a slash names the file itself
 // (when it is an executable file), a bare name is searched along PATH.
-std::optional<std::string> FindProgram(std::string_view name);
+VENDRAL_INTERNAL std::optional<std::string> FindProgram(std::string_view name);
 
-struct LaunchResult {
+struct VENDRAL_INTERNAL LaunchResult {
     // The errno of a program that could not be started; 0 when it started.
     int StartError = 0;
     // The exit status of a program that failed (ended with a status other
@@ -34,15 +36,22 @@ struct LaunchResult {
 // with the caller's environment, no file descriptors beyond the standard
 // three, and it is never left behind as a zombie. With a watch time the call
 // waits up to that long for the program to end and reports its exit status.
-LaunchResult LaunchDetached(const std::string& program, const std::vector<std::string>& arguments,
-                            const std::string& directory, std::chrono::milliseconds watch);
+VENDRAL_INTERNAL LaunchResult LaunchDetached(const std::string& program,
+                                             const std::vector<std::string>& arguments,
+                                             const std::string& directory,
+                                             std::chrono::milliseconds watch);
 
 // Starts argv[0] (a program file) as a child of the caller, with the caller's
 // environment, open files and working directory, then waits until it ends.
 // With a while_waiting callback it is called at least once, and again every
 // few milliseconds until the child has ended; without one the thread blocks.
 // False (and errno set) when the program cannot be started.
-bool RunAndWait(const std::string& program, const std::vector<std::string>& argv,
-                const std::function<void()>& while_waiting);
+VENDRAL_INTERNAL bool RunAndWait(const std::string& program, const std::vector<std::string>& argv,
+                                 const std::function<void()>& while_waiting);
 
-}  // namespace vendral::process
+}  // namespace vendral::detail::process
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace process = detail::process;
+}  // namespace vendral

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/connection_access.h"
 #include "platform/library_errors.h"
 #include "platform/odbc.h"
 #include "platform/row_spill.h"
@@ -116,9 +117,9 @@ void Recordset::CacheSize(std::int32_t rows) {
 
 void Recordset::Release() noexcept {
     if (connection_) {
-        connection_->Detach(this);
+        detail::ConnectionAccess::Detach(*connection_, this);
         if (statement_ && statement_->handle)
-            connection_->ReturnStatementHandle(statement_->handle);
+            detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement_->handle);
     }
     statement_.reset();
     connection_.reset();
@@ -141,11 +142,12 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
             detail::Raise(*activeConnection, detail::kConnectionClosed, detail::kObjectClosedText);
         detail::Raise(detail::kConnectionClosed, detail::kObjectClosedText);
     }
-    activeConnection->RequireUsable();
+    detail::ConnectionAccess::RequireUsable(*activeConnection);
     std::shared_ptr<Connection> reader = activeConnection;
     if (cacheSize_ > 1) {
         try {
-            if (auto companion = activeConnection->StreamingCompanion(cacheSize_))
+            if (auto companion =
+                    detail::ConnectionAccess::StreamingCompanion(*activeConnection, cacheSize_))
                 reader = companion;
         } catch (const DatabaseError&) {
             // No second connection to be had: the driver's own (buffered) read still works.
@@ -154,22 +156,25 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
 
     auto statement = std::make_unique<Statement>();
     statement->reporter = activeConnection;
-    statement->wide = reader->WideCalls();
-    statement->handle = static_cast<SQLHSTMT>(reader->TakeStatementHandle());
+    statement->wide = detail::ConnectionAccess::WideCalls(*reader);
+    statement->handle =
+        static_cast<SQLHSTMT>(detail::ConnectionAccess::TakeStatementHandle(*reader));
     // Handed back on every way out until the recordset owns it.
     struct Guard {
         Connection& owner;
         Statement* statement;
         ~Guard() {
-            if (statement) owner.ReturnStatementHandle(statement->handle);
+            if (statement)
+                detail::ConnectionAccess::ReturnStatementHandle(owner, statement->handle);
         }
     } guard{*reader, statement.get()};
     SQLHSTMT stmt = statement->handle;
     const bool wide = statement->wide;
-    reader->NotifyStatement(source);
+    detail::ConnectionAccess::NotifyStatement(*reader, source);
     SQLRETURN rc = odbc::ExecDirect(stmt, source, wide);
     if (rc != SQL_NO_DATA && !odbc::Succeeded(rc))
-        activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
+        detail::ConnectionAccess::Fail(*activeConnection,
+                                       odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
 
     // Names and kinds are read once per result; every row reuses them.
     SQLSMALLINT columns = 0;
@@ -182,7 +187,8 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         SQLRETURN drc = odbc::DescribeColumn(stmt, c, name, type, wide);
         names.push_back(std::move(name));
         if (!odbc::Succeeded(drc))
-            activeConnection->Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc, wide));
+            detail::ConnectionAccess::Fail(*activeConnection,
+                                           odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc, wide));
         statement->kinds.push_back(KindOf(type));
     }
 
@@ -190,7 +196,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     statement_ = std::move(statement);
     connection_ = reader;
     names_ = std::move(names);
-    connection_->Attach(this);
+    detail::ConnectionAccess::Attach(*connection_, this);
     try {
         FetchRow();
     } catch (...) {
@@ -220,7 +226,8 @@ void Recordset::FetchRow() {
     row_.clear();
     eof_ = true;
     // The end of the kept rows is the end of the result only when all were kept.
-    if (!statement.failure.empty()) statement.reporter->Fail(statement.failure);
+    if (!statement.failure.empty())
+        detail::ConnectionAccess::Fail(*statement.reporter, statement.failure);
 }
 
 void Recordset::KeepRemainingRows() noexcept {
@@ -237,7 +244,7 @@ void Recordset::KeepRemainingRows() noexcept {
             detail::Record(detail::kRowsNotKept, detail::kRowsNotKeptOutOfMemoryText)};
     }
     // The cursor is done with: what is left to read is ours.
-    connection_->ReturnStatementHandle(statement.handle);
+    detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement.handle);
     statement.handle = SQL_NULL_HSTMT;
 }
 
@@ -248,7 +255,9 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
     Connection& reporter = *statement_->reporter;
     SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA) return false;
-    if (!odbc::Succeeded(rc)) reporter.Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
+    if (!odbc::Succeeded(rc))
+        detail::ConnectionAccess::Fail(reporter,
+                                       odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
     row.reserve(names_.size());
     for (std::size_t i = 0; i < names_.size(); ++i) {
         auto column = static_cast<SQLUSMALLINT>(i + 1);
@@ -313,7 +322,8 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
                 continue;
             }
         }
-        reporter.Fail(odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
+        detail::ConnectionAccess::Fail(reporter,
+                                       odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
     }
     return true;
 }

@@ -7,7 +7,7 @@
 #include "platform/library_errors.h"
 #include "vendral/connection.h"
 
-namespace vendral {
+namespace vendral::detail {
 namespace {
 
 // One tag byte per value, then its payload.
@@ -173,4 +173,4 @@ bool RowSpill::Next(std::vector<Variant>& row) {
     return true;
 }
 
-}  // namespace vendral
+}  // namespace vendral::detail

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/internal_export.h"
 #include "vendral/variant.h"
 
-namespace vendral {
+namespace vendral::detail {
 
-class RowSpill {
+class VENDRAL_INTERNAL RowSpill {
   public:
     // Rows are kept in memory up to memoryLimit bytes of their encoded form.
     explicit RowSpill(std::size_t memoryLimit = kDefaultMemoryLimit);
@@ -45,4 +46,9 @@ class RowSpill {
     std::size_t rowsRead_ = 0;
 };
 
+}  // namespace vendral::detail
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+using namespace detail;
 }  // namespace vendral

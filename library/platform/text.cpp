@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <type_traits>
 
-namespace vendral {
+namespace vendral::detail {
 namespace {
 
 constexpr char32_t kEscapeBase = 0xDC80;
@@ -195,4 +195,4 @@ std::string QuoteSql(std::string_view text) {
     return out;
 }
 
-}  // namespace vendral
+}  // namespace vendral::detail

@@ -168,7 +168,9 @@ bool Variant::ToBool() const {
     }
 }
 
-bool operator==(const Variant& a, const Variant& b) {
+// Declared as a friend inside Variant, where the class's export mark does not
+// reach it: exported here.
+VENDRAL_API bool operator==(const Variant& a, const Variant& b) {
     if (a.IsNumeric() && b.IsNumeric()) {
         if (a.Type() == VariantType::Double || b.Type() == VariantType::Double)
             return a.ToDouble() == b.ToDouble();

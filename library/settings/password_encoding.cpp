@@ -1,5 +1,7 @@
 // The reversible substitution under which passwords are stored in the
 // settings file. It keeps a password from a casual look; it is not encryption.
+#include "settings/password_encoding.h"
+
 #include <string_view>
 
 #include "platform/text.h"
@@ -57,7 +59,7 @@ std::string DecodePassword(const std::string& encoded) {
     return EncodeUtf8(Substitute(middle, kTargetTable, kSubstitutionTable));
 }
 
-const std::string& EmptyPasswordSentinel() {
+const std::string& detail::EmptyPasswordSentinel() {
     // The stored empty password read back through the decoder: its characters
     // 8 to 11, decoded.
     static const std::string sentinel = DecodePassword(EncodeUtf8(kEmptyPassword));

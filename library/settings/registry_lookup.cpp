@@ -2,6 +2,8 @@
 // under "Software\ODBC\odbc.ini\ODBC Data Sources" the value named after a data
 // source is its driver's name, read from the system data sources (local
 // machine) or the current user's (current user).
+#include "settings/registry_lookup.h"
+
 #include <odbcinst.h>
 
 #include <cstdlib>
@@ -10,9 +12,8 @@
 
 #include "platform/private_profile.h"
 #include "platform/text.h"
-#include "vendral/settings.h"
 
-namespace vendral {
+namespace vendral::detail {
 namespace {
 
 // Statuses as the registry reports them.
@@ -108,4 +109,4 @@ std::int32_t QueryRegistryValue(const RegistryKey& key, const std::string& value
     return 0;
 }
 
-}  // namespace vendral
+}  // namespace vendral::detail

@@ -1,12 +1,23 @@
 // Library state that exists once per thread using the library, as the
 // Windows component kept its globals per apartment.
-#include "vendral/settings.h"
+#include "settings/settings_state.h"
 
 namespace vendral {
+namespace {
 
-std::string& SettingsFilePath() {
+std::string& SettingsFileVariable() {
     thread_local std::string path;
     return path;
+}
+
+}  // namespace
+
+const std::string& SettingsFilePath() {
+    return SettingsFileVariable();
+}
+
+void detail::SetSettingsFilePath(const std::string& path) {
+    SettingsFileVariable() = path;
 }
 
 DialogState& CurrentDialogState() {

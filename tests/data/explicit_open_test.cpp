@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "data/opening_support.h"
+#include "settings/settings_state.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral::test {
@@ -57,7 +58,7 @@ TEST_P(ExplicitOpenTest, ByConnectionOpensTheCentralSideAsGiven) {
 TEST_P(ExplicitOpenTest, SwitchingReopensWithTheTypeOfTheNamedSection) {
     std::string file = WriteSettingsFile(
         TestFileName(), "[Travel]\nDatabaseType=oracle\n[Laptop]\nDatabaseType=Access\n");
-    SettingsFilePath() = file;
+    vendral::detail::SetSettingsFilePath(file);
     TestDatabase local(Engine::SQLite, Side::Local);
     CDatabase db;
     AttachConnections(db, *central_, &local);

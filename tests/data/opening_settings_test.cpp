@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "data/opening_support.h"
+#include "settings/password_encoding.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral::test {

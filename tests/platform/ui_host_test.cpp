@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "settings/settings_state.h"
 #include "support/recording_ui_host.h"
 #include "support/test_database.h"
 #include "vendral/settings.h"
@@ -33,7 +34,7 @@ TEST_F(HeadlessHostTest, DefaultHostIsHeadlessAndWritesOneLinePerMessage) {
 
 TEST_F(HeadlessHostTest, SettingsDialogCountsAsCancelledAndNamesTheFile) {
     std::string missing = TestOdbc::Instance().ScratchPath("never-written.ini");
-    SettingsFilePath() = missing;
+    vendral::detail::SetSettingsFilePath(missing);
     CurrentDialogState().Cancelled = false;
     ::testing::internal::CaptureStderr();
     CurrentUiHost()->ShowSettingsDialog();
@@ -44,7 +45,7 @@ TEST_F(HeadlessHostTest, SettingsDialogCountsAsCancelledAndNamesTheFile) {
 
     std::string existing = TestOdbc::Instance().ScratchPath("written.ini");
     std::ofstream(existing) << "[Central]\nDSN=x\n";
-    SettingsFilePath() = existing;
+    vendral::detail::SetSettingsFilePath(existing);
     CurrentDialogState().Cancelled = false;
     ::testing::internal::CaptureStderr();
     CurrentUiHost()->ShowSettingsDialog();

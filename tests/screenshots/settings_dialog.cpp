@@ -7,6 +7,7 @@
 #include <string>
 
 #include "settings/qt/frm_odbc_settings.h"
+#include "settings/settings_state.h"
 #include "support/qt/screenshot.h"
 #include "support/test_database.h"
 #include "vendral/settings.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (const Shot& shot : shots) {
         // Each showing starts from the same file: loading moves the plain passwords.
-        vendral::SettingsFilePath() = SampleSettings();
+        vendral::detail::SetSettingsFilePath(SampleSettings());
         vendral::DialogState& state = vendral::CurrentDialogState();
         state.Mode = shot.Mode;
         state.AskServer = shot.AskServer;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "settings/settings_files.h"
+#include "settings/settings_state.h"
 #include "vendral/settings.h"
 
 namespace vendral::test {
@@ -123,14 +124,14 @@ TEST(AtomicWrite, ConcurrentWritersLoseNoUpdate) {
 }
 
 TEST(ThreadState, SettingsPathAndDialogStateArePerThread) {
-    SettingsFilePath() = "main.ini";
+    vendral::detail::SetSettingsFilePath("main.ini");
     CurrentDialogState().Mode = 3;
     std::string otherPath;
     int otherMode = -1;
     std::thread other([&] {
         otherPath = SettingsFilePath();
         otherMode = CurrentDialogState().Mode;
-        SettingsFilePath() = "other.ini";
+        vendral::detail::SetSettingsFilePath("other.ini");
         CurrentDialogState().Cancelled = true;
     });
     other.join();
@@ -138,7 +139,7 @@ TEST(ThreadState, SettingsPathAndDialogStateArePerThread) {
     EXPECT_EQ(otherMode, 0);
     EXPECT_EQ(SettingsFilePath(), "main.ini");
     EXPECT_FALSE(CurrentDialogState().Cancelled);
-    SettingsFilePath().clear();
+    vendral::detail::SetSettingsFilePath("");
     CurrentDialogState() = DialogState{};
 }
 

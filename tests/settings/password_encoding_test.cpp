@@ -1,3 +1,5 @@
+#include "settings/password_encoding.h"
+
 #include <gtest/gtest.h>
 
 #include <random>

@@ -1,3 +1,5 @@
+#include "settings/registry_lookup.h"
+
 #include <gtest/gtest.h>
 
 #include "support/test_database.h"

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "settings/registry_lookup.h"
 #include "support/test_database.h"
 #include "vendral/connection.h"
 #include "vendral/settings.h"

@@ -16,17 +16,18 @@
 #include <cstdint>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/widgets/brix_hint_field.h"
 
 class QListWidget;
 
 namespace vendral {
 
-namespace controls {
+namespace detail::controls {
 class BrixShape;
 }
 
-class BrixCombo : public BrixHintField {
+class VENDRAL_API BrixCombo : public BrixHintField {
     Q_OBJECT
 
   public:
@@ -79,7 +80,7 @@ class BrixCombo : public BrixHintField {
     int SelectedEntry() const;
 
     QListWidget* lst_ = nullptr;
-    controls::BrixShape* shp_ = nullptr;
+    detail::controls::BrixShape* shp_ = nullptr;
     QLabel* img_ = nullptr;
 
     std::string text_;

@@ -17,16 +17,18 @@
 #include <cstdint>
 #include <string>
 
+#include "vendral/export.h"
+
 class QLabel;
 class QLineEdit;
 
 namespace vendral {
 
-namespace controls {
+namespace detail::controls {
 class BrixLine;
 }
 
-class BrixHintField : public QWidget {
+class VENDRAL_API BrixHintField : public QWidget {
     Q_OBJECT
 
   public:
@@ -111,9 +113,9 @@ class BrixHintField : public QWidget {
     /// Runs UserControl_Resize().
     void resizeEvent(QResizeEvent* event) override;
 
-    QLineEdit* txt_ = nullptr;           ///< The text box.
-    QLabel* lbl_ = nullptr;              ///< The hint.
-    controls::BrixLine* lin_ = nullptr;  ///< The underline.
+    QLineEdit* txt_ = nullptr;                   ///< The text box.
+    QLabel* lbl_ = nullptr;                      ///< The hint.
+    detail::controls::BrixLine* lin_ = nullptr;  ///< The underline.
 
     std::string fieldTip_;    ///< FieldTip().
     bool mandatory_ = false;  ///< Mandatory().

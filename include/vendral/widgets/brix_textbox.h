@@ -11,15 +11,16 @@
 
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/widgets/brix_hint_field.h"
 
 namespace vendral {
 
-namespace controls {
+namespace detail::controls {
 class MaxLengthValidator;
 }
 
-class BrixTextBox : public BrixHintField {
+class VENDRAL_API BrixTextBox : public BrixHintField {
     Q_OBJECT
 
   public:
@@ -54,7 +55,7 @@ class BrixTextBox : public BrixHintField {
     void UserControl_Resize() override;
 
   private:
-    controls::MaxLengthValidator* maxLength_ = nullptr;
+    detail::controls::MaxLengthValidator* maxLength_ = nullptr;
 };
 
 }  // namespace vendral

@@ -12,12 +12,13 @@
 #include <QWindow>
 #include <cstdint>
 
+#include "vendral/export.h"
 #include "vendral/progress_counter.h"
 #include "vendral/variant.h"
 
 namespace vendral {
 
-class CProgressBar {
+class VENDRAL_API CProgressBar {
   public:
     /// An object without a bar and without a parent.
     CProgressBar() = default;

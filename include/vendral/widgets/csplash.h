@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/variant.h"
 
 namespace vendral {
@@ -19,7 +20,7 @@ namespace vendral {
 class CFile;
 class CProgressBar;
 
-class CSplash {
+class VENDRAL_API CSplash {
   public:
     /// An object that has shown nothing yet.
     CSplash();

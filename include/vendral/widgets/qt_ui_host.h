@@ -14,11 +14,12 @@
 #include <memory>
 #include <string>
 
+#include "vendral/export.h"
 #include "vendral/ui_host.h"
 
 namespace vendral {
 
-class QtUiHost : public UiHost {
+class VENDRAL_API QtUiHost : public UiHost {
   public:
     /// A host for the process's QApplication (or headless without one).
     QtUiHost();
@@ -43,6 +44,6 @@ class QtUiHost : public UiHost {
 };
 
 /// Installs a QtUiHost for the process and returns the host it replaces.
-std::shared_ptr<UiHost> InstallQtUiHost();
+VENDRAL_API std::shared_ptr<UiHost> InstallQtUiHost();
 
 }  // namespace vendral

@@ -13,7 +13,7 @@
 
 #include "vendral/cfile.h"
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 namespace {
 
 constexpr std::int32_t kDone = 0;
@@ -141,4 +141,4 @@ class QtDriveDialogs : public DriveDialogs {
 }();
 
 }  // namespace
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

@@ -14,7 +14,7 @@
 #include "platform/qt/twips.h"
 #include "vendral/ui_host.h"
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 namespace {
 
 thread_local QPointer<FrmSplash> tForm;
@@ -208,4 +208,4 @@ void FrmSplash::changeEvent(QEvent* event) {
     }
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

@@ -6,9 +6,11 @@
 #include <QPixmap>
 #include <QWidget>
 
-namespace vendral::qt {
+#include "platform/internal_export.h"
 
-class FrmSplash : public QWidget {
+namespace vendral::detail::qt {
+
+class VENDRAL_INTERNAL FrmSplash : public QWidget {
     Q_OBJECT
   public:
     // The thread's form, created, loaded and shown when there is none.
@@ -38,7 +40,12 @@ class FrmSplash : public QWidget {
 
 // The artwork of the splash, drawn by us: a 415 x 251 background and a
 // 32 x 32 icon.
-QPixmap SplashBackground();
-QPixmap SplashIcon();
+VENDRAL_INTERNAL QPixmap SplashBackground();
+VENDRAL_INTERNAL QPixmap SplashIcon();
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace qt = detail::qt;
+}  // namespace vendral

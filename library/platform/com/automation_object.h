@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/com/values.h"
+#include "platform/internal_export.h"
 #include "vendral/com.h"
 
 namespace vendral::com {
@@ -66,7 +67,7 @@ struct Member {
 };
 
 // The table in the form the non-template code reads.
-struct MemberInfo {
+struct VENDRAL_INTERNAL MemberInfo {
     std::string Name;
     MemberKind Kind;
     DISPID Id;
@@ -77,12 +78,12 @@ struct MemberInfo {
 struct ObjectHeader;
 struct ServerModule;
 
-struct ClassInfo {
+struct VENDRAL_INTERNAL ClassInfo {
     const char* Name;
     const IID* Iid;
     std::vector<MemberInfo> Members;
     // Runs table row index on the object; translates errors into results.
-    HRESULT (*Call)
+    HRESULT(*Call)
     (ObjectHeader* self, std::size_t index, const DISPPARAMS& params, VARIANT* result,
      EXCEPINFO* error, UINT* argError);
     void (*Destroy)(ObjectHeader* self);
@@ -94,7 +95,7 @@ struct ClassInfo {
 // The common part of every automation object; the two table pointers come
 // first so that the object's address is its dual interface and the next
 // word is its private interface.
-struct ObjectHeader {
+struct VENDRAL_INTERNAL ObjectHeader {
     const void* const* DualTable;
     const void* const* NativeTable;
     std::atomic<ULONG> References{1};
@@ -104,23 +105,23 @@ struct ObjectHeader {
 };
 
 // The seven IUnknown and IDispatch entries and the private interface's.
-extern const void* const kDispatchEntries[7];
+extern VENDRAL_INTERNAL const void* const kDispatchEntries[7];
 // The private interface's table; like every table here it is preceded by the
 // two words this platform's C++ ABI puts before a table of entries (offset 0
 // and the type of the interface), so that C++ clients built with run-time
 // type checks accept the objects.
-const void* const* NativeTable();
+VENDRAL_INTERNAL const void* const* NativeTable();
 // Those two words for an interface of dispatch type.
-const void* DispatchTypeWord();
+VENDRAL_INTERNAL const void* DispatchTypeWord();
 
 // Calls from the dual interface's own entries.
-HRESULT CallFromTable(ObjectHeader* self, std::size_t index, VARIANT** args, std::size_t count,
-                      VARIANT* result);
+VENDRAL_INTERNAL HRESULT CallFromTable(ObjectHeader* self, std::size_t index, VARIANT** args,
+                                       std::size_t count, VARIANT* result);
 // Object counting of the serving library, for DllCanUnloadNow.
-void CountObject(ServerModule* module, int delta);
+VENDRAL_INTERNAL void CountObject(ServerModule* module, int delta);
 
 // The ITypeInfo of a class, built from its table.
-ITypeInfo* NewTypeInfo(const ClassInfo& info);
+VENDRAL_INTERNAL ITypeInfo* NewTypeInfo(const ClassInfo& info);
 
 template <class Impl>
 struct AutomationObject : ObjectHeader {
@@ -158,7 +159,8 @@ std::array<const void*, 9 + sizeof...(Rows)> BuildTable(std::index_sequence<Rows
     return table;
 }
 
-HRESULT TranslateCurrentException(std::size_t argCount, EXCEPINFO* error, UINT* argError);
+VENDRAL_INTERNAL HRESULT TranslateCurrentException(std::size_t argCount, EXCEPINFO* error,
+                                                   UINT* argError);
 
 }  // namespace detail
 
@@ -230,6 +232,6 @@ IDispatch* NewObject(ServerModule& module, A&&... args) {
 }
 
 // The C++ object behind an automation object of this library, when it is one of kind.
-void* NativeOf(IUnknown* object, const IID& kind);
+VENDRAL_INTERNAL void* NativeOf(IUnknown* object, const IID& kind);
 
 }  // namespace vendral::com

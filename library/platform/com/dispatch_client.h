@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/internal_export.h"
 #include "vendral/com.h"
 #include "vendral/list_control.h"
 #include "vendral/variant.h"
@@ -13,11 +14,11 @@ namespace vendral::com {
 
 // Invokes name with the arguments in declared order; a failure throws
 // ComCallError with the object's description and number.
-Variant CallByName(IDispatch* object, const std::string& name, WORD flags,
-                   const std::vector<Variant>& args);
+VENDRAL_INTERNAL Variant CallByName(IDispatch* object, const std::string& name, WORD flags,
+                                    const std::vector<Variant>& args);
 
 // A list control that is any dispatch object with AddItem, NewIndex and ItemData.
-class DispatchListControl : public ListControl {
+class VENDRAL_INTERNAL DispatchListControl : public ListControl {
   public:
     explicit DispatchListControl(IDispatch* object);
     void AddItem(const std::string& text) override;

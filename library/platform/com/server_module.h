@@ -24,11 +24,12 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/internal_export.h"
 #include "vendral/com.h"
 
 namespace vendral::com {
 
-struct ClassEntry {
+struct VENDRAL_INTERNAL ClassEntry {
     const char* Name;  // "CDatabase"; the dual interface is "_" + Name
     const CLSID* Clsid;
     const IID* Iid;
@@ -36,7 +37,7 @@ struct ClassEntry {
     IDispatch* (*Create)();
 };
 
-struct ServerModule {
+struct VENDRAL_INTERNAL ServerModule {
     const ClassEntry* Classes;
     std::size_t ClassCount;
     // The library that registers the type library key (one of them does).
@@ -47,12 +48,13 @@ struct ServerModule {
     std::atomic<long> Locks{0};
 };
 
-HRESULT GetClassObject(ServerModule& module, const CLSID* clsid, const IID* iid, void** out);
-HRESULT CanUnloadNow(ServerModule& module);
-HRESULT RegisterServer(ServerModule& module);
-HRESULT UnregisterServer(ServerModule& module);
+VENDRAL_INTERNAL HRESULT GetClassObject(ServerModule& module, const CLSID* clsid, const IID* iid,
+                                        void** out);
+VENDRAL_INTERNAL HRESULT CanUnloadNow(ServerModule& module);
+VENDRAL_INTERNAL HRESULT RegisterServer(ServerModule& module);
+VENDRAL_INTERNAL HRESULT UnregisterServer(ServerModule& module);
 
 // The absolute path of the library holding address.
-std::string LibraryPathOf(const void* address);
+VENDRAL_INTERNAL std::string LibraryPathOf(const void* address);
 
 }  // namespace vendral::com

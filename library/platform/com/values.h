@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/internal_export.h"
 #include "vendral/com.h"
 #include "vendral/variant.h"
 
@@ -13,14 +14,14 @@ namespace vendral::com {
 
 // A refused argument: DISP_E_TYPEMISMATCH, DISP_E_OVERFLOW or
 // DISP_E_PARAMNOTFOUND, and its position in declared order.
-struct ArgumentError {
+struct VENDRAL_INTERNAL ArgumentError {
     HRESULT Result;
     std::size_t Position;
 };
 
 // An error that carries its own number, for instance the failure of a call
 // the library made on a client's object.
-class ComCallError : public std::runtime_error {
+class VENDRAL_INTERNAL ComCallError : public std::runtime_error {
   public:
     ComCallError(HRESULT number, const std::string& description)
         : std::runtime_error(description), number_(number) {}
@@ -33,7 +34,7 @@ class ComCallError : public std::runtime_error {
 // The positional arguments of one call, in declared order (the standard
 // passes them last first). An argument given as VT_ERROR with
 // DISP_E_PARAMNOTFOUND counts as omitted.
-class Arguments {
+class VENDRAL_INTERNAL Arguments {
   public:
     Arguments(const DISPPARAMS& params, std::size_t positional)
         : params_(params), count_(positional) {}
@@ -64,12 +65,12 @@ class Arguments {
 
 // Converts one VARIANT (VT_BYREF followed) into a Variant; objects and
 // unknown types are a type mismatch (thrown as ArgumentError at position).
-Variant ToVariant(const VARIANT& value, std::size_t position);
+VENDRAL_INTERNAL Variant ToVariant(const VARIANT& value, std::size_t position);
 // Fills a cleared VARIANT.
-void FromVariant(const Variant& value, VARIANT* out);
+VENDRAL_INTERNAL void FromVariant(const Variant& value, VARIANT* out);
 
 // The result of a call; a null out pointer means the caller wants none.
-class Result {
+class VENDRAL_INTERNAL Result {
   public:
     explicit Result(VARIANT* out) : out_(out) {}
     void Set(const Variant& value);

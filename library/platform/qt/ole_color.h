@@ -4,7 +4,9 @@
 #include <QColor>
 #include <cstdint>
 
-namespace vendral::qt {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::qt {
 
 inline QColor FromOleColor(std::uint32_t color) {
     return QColor(static_cast<int>(color & 0xFFu), static_cast<int>((color >> 8) & 0xFFu),
@@ -17,4 +19,9 @@ inline std::uint32_t ToOleColor(const QColor& color) {
            (static_cast<std::uint32_t>(color.blue()) << 16);
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace qt = detail::qt;
+}  // namespace vendral

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <cmath>
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
@@ -50,4 +50,4 @@ int PixelsToTwipsY(int pixels, const QWidget* widget) {
     return pixels * TwipsPerPixelY(widget);
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

@@ -8,7 +8,7 @@
 
 #include "platform/com/values.h"
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 namespace {
 
 // "CoInitialize has not been called": the nearest standard number for a thread
@@ -70,4 +70,4 @@ void RequireWidgetApplication(const std::string& className) {
                "on that thread");
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

@@ -4,7 +4,9 @@
 
 #include <string>
 
-namespace vendral::qt {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::qt {
 
 // Makes sure the calling thread can make and show widgets, before a served
 // widget object runs one of its members:
@@ -16,6 +18,11 @@ namespace vendral::qt {
 // and the reason: the application object is a QCoreApplication, it lives in
 // another thread, or none can be made because the platform has no display
 // (an X11 platform without DISPLAY, Wayland without WAYLAND_DISPLAY).
-void RequireWidgetApplication(const std::string& className);
+VENDRAL_INTERNAL void RequireWidgetApplication(const std::string& className);
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace qt = detail::qt;
+}  // namespace vendral

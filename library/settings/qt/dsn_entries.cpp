@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 namespace {
 
 constexpr SQLSMALLINT kBufferSize = 1024;
@@ -45,4 +45,4 @@ std::vector<std::string> ListDataSourceNames() {
     return names;
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

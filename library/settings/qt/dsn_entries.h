@@ -4,10 +4,17 @@
 #include <string>
 #include <vector>
 
-namespace vendral::qt {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::qt {
 
 // Every data source (user and system), in the driver manager's order; names
 // that are all blanks are left out. Failures end the list without a message.
-std::vector<std::string> ListDataSourceNames();
+VENDRAL_INTERNAL std::vector<std::string> ListDataSourceNames();
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace qt = detail::qt;
+}  // namespace vendral

@@ -28,7 +28,7 @@
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 namespace {
 
 // The design's window heights are outer heights: a title bar and borders of
@@ -634,4 +634,4 @@ void FrmODBCSettings::mouseDoubleClickEvent(QMouseEvent* event) {
     });
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

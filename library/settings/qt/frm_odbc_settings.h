@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "platform/internal_export.h"
+
 class QCloseEvent;
 class QComboBox;
 class QFrame;
@@ -17,9 +19,9 @@ class QLineEdit;
 class QMouseEvent;
 class QPushButton;
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 
-class FrmODBCSettings : public QDialog {
+class VENDRAL_INTERNAL FrmODBCSettings : public QDialog {
     Q_OBJECT
 
   public:
@@ -70,4 +72,9 @@ class FrmODBCSettings : public QDialog {
     bool leaving_ = false;
 };
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace qt = detail::qt;
+}  // namespace vendral

@@ -8,7 +8,7 @@
 #define VENDRAL_VERSION_TEXT "0.0.0"
 #endif
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 namespace {
 
 constexpr const char* kDescription = "Vendral CRM database library";
@@ -53,4 +53,4 @@ std::string LibraryVersionCaption() {
     return std::string(kDescription) + " " + VENDRAL_VERSION_TEXT;
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

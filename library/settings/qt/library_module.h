@@ -4,19 +4,26 @@
 
 #include <string>
 
-namespace vendral::qt {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::qt {
 
 // The folder of the loaded libvendral-widgets module, without a trailing slash.
-std::string LibraryFolder();
+VENDRAL_INTERNAL std::string LibraryFolder();
 // Makes LibraryFolder() report another folder (an empty text restores the
 // module's own). Lets tests put or leave out the files beside the library.
-void OverrideLibraryFolder(const std::string& folder);
+VENDRAL_INTERNAL void OverrideLibraryFolder(const std::string& folder);
 
 // "vendralhlp.mht" in the library's folder.
-std::string HelpFilePath();
+VENDRAL_INTERNAL std::string HelpFilePath();
 // The settings file named after the library ("vendral.ini") in its folder.
-std::string LibrarySettingsPath();
+VENDRAL_INTERNAL std::string LibrarySettingsPath();
 // The library's description, a blank, and its version as major.minor.revision.
-std::string LibraryVersionCaption();
+VENDRAL_INTERNAL std::string LibraryVersionCaption();
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace qt = detail::qt;
+}  // namespace vendral

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QUrl>
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 
 // The desktop's opener, xdg-open, started from the root folder as the shell
 // starts documents; without it, Qt's own desktop services.
@@ -17,4 +17,4 @@ bool OpenDocument(const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

@@ -3,9 +3,16 @@
 
 #include <string>
 
-namespace vendral::qt {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::qt {
 
 // Hands path to the desktop's opener; true when the opener could be started.
-bool OpenDocument(const std::string& path);
+VENDRAL_INTERNAL bool OpenDocument(const std::string& path);
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace qt = detail::qt;
+}  // namespace vendral

@@ -5,7 +5,7 @@
 
 #include "settings/qt/frm_odbc_settings.h"
 
-namespace vendral::qt {
+namespace vendral::detail::qt {
 namespace {
 
 // The dialog is created on first use and kept; widgets must go before the
@@ -33,4 +33,4 @@ void RunSettingsDialog() {
     SettingsDialog().ShowModally();
 }
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt

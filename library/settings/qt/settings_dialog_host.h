@@ -1,16 +1,23 @@
 // How the Qt UI host shows the connection settings dialog.
 #pragma once
 
-namespace vendral::qt {
+#include "platform/internal_export.h"
+
+namespace vendral::detail::qt {
 
 class FrmODBCSettings;
 
 // The dialog instance, created on first use and kept for later showings.
-FrmODBCSettings& SettingsDialog();
+VENDRAL_INTERNAL FrmODBCSettings& SettingsDialog();
 
 // Shows FrmODBCSettings modally for this thread's dialog state
 // (SettingsFilePath, DialogMode, DialogAskServer) and returns when the user
 // has left it; DialogCancelled tells how.
-void RunSettingsDialog();
+VENDRAL_INTERNAL void RunSettingsDialog();
 
-}  // namespace vendral::qt
+}  // namespace vendral::detail::qt
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+namespace qt = detail::qt;
+}  // namespace vendral

@@ -18,6 +18,7 @@
 #include "settings/qt/frm_odbc_settings.h"
 #include "settings/qt/library_module.h"
 #include "settings/settings_files.h"
+#include "settings/settings_state.h"
 #include "support/qt/modal_watcher.h"
 #include "support/test_database.h"
 #include "vendral/settings.h"
@@ -50,7 +51,7 @@ class ScratchLibraryFolder {
 
 // Sets the dialog state as ShowODBCSettings and OpenODBC_DB do.
 inline void SetDialogState(const std::string& file, int mode, int askServer) {
-    SettingsFilePath() = file;
+    vendral::detail::SetSettingsFilePath(file);
     DialogState& state = CurrentDialogState();
     state.Mode = mode;
     state.AskServer = askServer;

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "data/opening_support.h"
+#include "settings/password_encoding.h"
 #include "settings/qt/dialog_support.h"
 
 namespace vendral::test::qt {

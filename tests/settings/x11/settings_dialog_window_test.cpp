@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "settings/qt/frm_odbc_settings.h"
+#include "settings/settings_state.h"
 #include "support/qt/modal_watcher.h"
 #include "support/qt/screenshot.h"
 #include "support/test_database.h"
@@ -38,7 +39,7 @@ class DialogWindow : public ::testing::TestWithParam<std::pair<int, int>> {};
 
 TEST_P(DialogWindow, ClientAreaHasTheDesignSizeAndOnlySaveOrCancelCloseIt) {
     if (!RealDisplayAvailable()) GTEST_SKIP() << "no X server";
-    SettingsFilePath() = TestOdbc::Instance().ScratchPath("x11_missing.ini");
+    vendral::detail::SetSettingsFilePath(TestOdbc::Instance().ScratchPath("x11_missing.ini"));
     CurrentDialogState().Mode = GetParam().first;
     CurrentDialogState().AskServer = GetParam().second;
     vendral::qt::FrmODBCSettings dialog;
@@ -50,8 +51,8 @@ TEST_P(DialogWindow, ClientAreaHasTheDesignSizeAndOnlySaveOrCancelCloseIt) {
     EXPECT_EQ(dialog.geometry().size(), QSize(6300 / 15, clientTwips / 15));
     // The window manager puts its title bar above the client area.
     // The first window of a fresh window manager can take a while to be framed.
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return dialog.frameGeometry().height() > dialog.height(); }, 30000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return dialog.frameGeometry().height() > dialog.height(); }, 30000));
 
     CloseCounter closes;
     dialog.installEventFilter(&closes);

@@ -1,0 +1,19 @@
+// The stored form of an empty password.
+#pragma once
+
+#include <string>
+
+#include "platform/internal_export.h"
+
+namespace vendral::detail {
+
+// What DecodePassword gives for the stored form of an empty password; the
+// opening code treats it as no password.
+VENDRAL_INTERNAL const std::string& EmptyPasswordSentinel();
+
+}  // namespace vendral::detail
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+using namespace detail;
+}  // namespace vendral
