@@ -41,13 +41,12 @@ std::string SyncUserTest(const std::string& p) {
            "Syncusers syncusers where syncusers.associate_id = appointment.associate_id)";
 }
 
-std::vector<Variant> FirstRow(const std::shared_ptr<Connection>& shared, const std::string& sql) {
-    Recordset rs;
-    rs.Open(sql, shared, adOpenForwardOnly, adLockReadOnly, adCmdText);
+std::vector<Variant> FirstRow(KickDatabase& db, const std::string& sql) {
+    std::unique_ptr<KickRows> rs = db.ReadRows(sql, 0);
     std::vector<Variant> row;
-    if (!rs.Eof())
-        for (std::size_t i = 0; i < rs.FieldCount(); ++i) row.push_back(rs.Fields(i).Value());
-    rs.Close();
+    if (!rs->Eof())
+        for (std::size_t i = 0; i < rs->FieldCount(); ++i) row.push_back(rs->Value(i));
+    rs->Close();
     return row;
 }
 
@@ -62,11 +61,11 @@ struct Block {
 };
 
 // Logs one block in one transaction; nullopt when no rows are left.
-std::optional<Block> LogBlock(CDatabase& db, const std::string& rows,
+std::optional<Block> LogBlock(KickDatabase& db, const std::string& rows,
                               std::optional<std::int64_t> after, std::int32_t blockRows) {
-    const std::string& p = db.CentralDatabasePrefix();
-    const std::shared_ptr<Connection>& shared = db.dDatabase;
-    Connection& connection = *shared;
+    const std::string p = db.CentralDatabasePrefix();
+    KickDatabase& shared = db;
+    KickDatabase& connection = db;
     const std::string inBlock =
         after ? rows + " and appointment.appointment_id > " + std::to_string(*after) : rows;
     connection.BeginTrans();
@@ -129,7 +128,7 @@ std::optional<Block> LogBlock(CDatabase& db, const std::string& rows,
     }
 }
 
-void BatchPhase(CDatabase& db, const KickRequest& request, KickPhase phase, std::int32_t& logged,
+void BatchPhase(KickDatabase& db, const KickRequest& request, KickPhase phase, std::int32_t& logged,
                 const KickProgress& progress, std::int32_t blockRows) {
     const std::string rows =
         PhaseRows(db.CentralDatabasePrefix(), phase, request.AssociateID, request.KickTime);
@@ -163,10 +162,10 @@ void BatchPhase(CDatabase& db, const KickRequest& request, KickPhase phase, std:
 
 }  // namespace
 
-void RunBatchKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
+void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
                   const KickProgress& progress, std::int32_t blockRows) {
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
-    if (!db.dDatabase || db.dDatabase->State() != adStateOpen)
+    if (!db.CentralIsOpen())
         throw DatabaseError("Operation is not allowed when the object is closed.", "08003", 3704);
     BatchPhase(db, request, KickPhase::Appointments, counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)

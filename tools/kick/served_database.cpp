@@ -23,25 +23,20 @@ std::string FallbackLibrary(const std::string& programPath) {
 ServedDatabase::ServedDatabase(const std::string& programPath) {
     com::ClassManifest manifest{"Vendral.CDatabase", CLSID_CDatabase, FallbackLibrary(programPath)};
     object_ = com::CreateObject("Vendral.CDatabase", IID__CDatabase, manifest, &source_);
-    void* raw = nullptr;
-    if (SUCCEEDED(object_->QueryInterface(IID_IVendralNative, &raw)) && raw) {
-        auto* native = static_cast<IVendralNative*>(raw);
-        void* database = nullptr;
-        if (SUCCEEDED(native->Native(IID__CDatabase, &database)))
-            database_ = static_cast<CDatabase*>(database);
-        native->Release();
-    }
-    if (!database_) {
+    try {
+        database_ = std::make_unique<ServedKickDatabase>(static_cast<IDispatch*>(object_));
+    } catch (const std::exception& error) {
         object_->Release();
         throw com::ActivationError(
             E_NOINTERFACE, "the CDatabase of " + source_.Library + " (named by " +
                                (source_.FromRegistry ? "the registry file " + source_.RegistryFile
                                                      : std::string("this program")) +
-                               ") is not of the build this program was made with");
+                               ") does not describe its interface: " + error.what());
     }
 }
 
 ServedDatabase::~ServedDatabase() {
+    database_.reset();
     object_->Release();
     com::FreeUnusedLibraries();
 }

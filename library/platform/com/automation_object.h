@@ -82,7 +82,7 @@ struct ClassInfo {
     const IID* Iid;
     std::vector<MemberInfo> Members;
     // Runs table row index on the object; translates errors into results.
-    HRESULT (*Call)
+    HRESULT(*Call)
     (ObjectHeader* self, std::size_t index, const DISPPARAMS& params, VARIANT* result,
      EXCEPINFO* error, UINT* argError);
     void (*Destroy)(ObjectHeader* self);
@@ -91,12 +91,13 @@ struct ClassInfo {
     DISPID FindId(const std::string& name) const;
 };
 
-// The common part of every automation object; the two table pointers come
-// first so that the object's address is its dual interface and the next
-// word is its private interface.
+// The common part of every automation object; the table pointers come first
+// so that the object's address is its dual interface, the next word its
+// private interface and the one after it its ISupportErrorInfo.
 struct ObjectHeader {
     const void* const* DualTable;
     const void* const* NativeTable;
+    const void* const* ErrorSupportTable;
     std::atomic<ULONG> References{1};
     std::thread::id Owner = std::this_thread::get_id();
     ServerModule* Module = nullptr;
@@ -110,6 +111,9 @@ extern const void* const kDispatchEntries[7];
 // and the type of the interface), so that C++ clients built with run-time
 // type checks accept the objects.
 const void* const* NativeTable();
+// The ISupportErrorInfo table of every object: its own interface leaves
+// error information on failure.
+const void* const* ErrorSupportTable();
 // Those two words for an interface of dispatch type.
 const void* DispatchTypeWord();
 
@@ -158,7 +162,12 @@ std::array<const void*, 9 + sizeof...(Rows)> BuildTable(std::index_sequence<Rows
     return table;
 }
 
-HRESULT TranslateCurrentException(std::size_t argCount, EXCEPINFO* error, UINT* argError);
+// Fills error and leaves the thread's error object (of interface iid) for
+// the exception being handled; the result is the call's.
+HRESULT TranslateCurrentException(const IID& iid, std::size_t argCount, EXCEPINFO* error,
+                                  UINT* argError);
+// A call starts without error information.
+void ClearErrorInfo();
 
 }  // namespace detail
 
@@ -188,13 +197,15 @@ const ClassInfo& ClassOf() {
         made.Call = [](ObjectHeader* self, std::size_t index, const DISPPARAMS& params,
                        VARIANT* result, EXCEPINFO* error, UINT* argError) -> HRESULT {
             auto* object = static_cast<AutomationObject<Impl>*>(self);
+            detail::ClearErrorInfo();
             try {
                 Arguments args(params, params.cArgs);
                 Result out(result);
                 MemberTable<Impl>::kRows[index].Body(object->Impl_, args, out);
                 return S_OK;
             } catch (...) {
-                return detail::TranslateCurrentException(params.cArgs, error, argError);
+                return detail::TranslateCurrentException(MemberTable<Impl>::kIid, params.cArgs,
+                                                         error, argError);
             }
         };
         made.Destroy = [](ObjectHeader* self) {
@@ -223,6 +234,7 @@ IDispatch* NewObject(ServerModule& module, A&&... args) {
     auto* object = new AutomationObject<Impl>(std::forward<A>(args)...);
     object->DualTable = TableOf<Impl>();
     object->NativeTable = NativeTable();
+    object->ErrorSupportTable = ErrorSupportTable();
     object->Class = &ClassOf<Impl>();
     object->Module = &module;
     CountObject(object->Module, +1);
