@@ -592,4 +592,15 @@ VENDRAL_COM_EXPORT HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo);
 /// Hands over the thread's error object with its reference and clears it;
 /// S_FALSE (and null) when there is none; @p reserved must be 0.
 VENDRAL_COM_EXPORT HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo);
+/// Hands the library's user interface (message boxes, the mouse pointer,
+/// pending events, the settings dialog) to a client's dispatch object
+/// @p host with MessageBox(Text, Title, Icon) giving the button (Icon 0 the
+/// exclamation, 1 the information icon), SetMousePointer(Pointer),
+/// DoEvents() and ShowSettingsDialog(SettingsFile, Mode, AskServer) giving
+/// True when the dialog was left without settings; null restores the
+/// headless host. For a client whose objects come from another build of the
+/// library than the one it links.
+VENDRAL_COM_EXPORT HRESULT VendralInstallUiHost(IDispatch* host);
+/// The type of VendralInstallUiHost, to look it up with `dlsym`.
+using VendralInstallUiHostFunction = HRESULT (*)(IDispatch*);
 /** @} */

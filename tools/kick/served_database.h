@@ -34,6 +34,9 @@ class ServedDatabase {
   private:
     IUnknown* object_ = nullptr;
     std::unique_ptr<ServedKickDatabase> database_;
+    // The serving library when it is another build than the one this program
+    // links: it shows its messages through this program's UI host meanwhile.
+    void* otherBuild_ = nullptr;
     com::Activation source_;
 };
 
