@@ -508,6 +508,55 @@ struct IVendralNative : IUnknown {
     virtual HRESULT Native(const IID& kind, void** object) = 0;
 };
 
+/// @name Error information
+/// The error object that a failed call leaves on its thread for vtable
+/// callers (the dispatch side also fills EXCEPINFO).
+/** @{ */
+/// The standard id of IErrorInfo.
+inline constexpr IID IID_IErrorInfo = {
+    0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+/// The standard id of ISupportErrorInfo.
+inline constexpr IID IID_ISupportErrorInfo = {
+    0xDF0B3D60, 0x548F, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+
+/// The error of a failed call: its interface, source and description.
+struct IErrorInfo : IUnknown {
+    /// The id of the interface whose call failed.
+    virtual HRESULT GetGUID(GUID* pGUID) = 0;
+    /// A new BSTR with the source ("Vendral" for the library's objects).
+    virtual HRESULT GetSource(BSTR* pBstrSource) = 0;
+    /// A new BSTR with the message (the driver's for database errors).
+    virtual HRESULT GetDescription(BSTR* pBstrDescription) = 0;
+    /// No help file: null.
+    virtual HRESULT GetHelpFile(BSTR* pBstrHelpFile) = 0;
+    /// No help context: 0.
+    virtual HRESULT GetHelpContext(DWORD* pdwHelpContext) = 0;
+};
+
+/// Answered by objects that leave error information on failure.
+struct ISupportErrorInfo : IUnknown {
+    /// S_OK when calls on the interface @p riid leave error information on
+    /// failure, S_FALSE otherwise.
+    virtual HRESULT InterfaceSupportsErrorInfo(const IID& riid) = 0;
+};
+
+/// The id of IVendralErrorRecords.
+inline constexpr IID IID_IVendralErrorRecords = {
+    0x2D5114B7, 0x24C8, 0x4969, {0xAE, 0x92, 0x4C, 0xA6, 0x3B, 0x79, 0x1E, 0x2B}};
+
+/// The database's own records behind an error of the library's objects, the
+/// first one being the error's description. Error objects of other failures
+/// do not answer it.
+struct IVendralErrorRecords : IUnknown {
+    /// The number of records.
+    virtual HRESULT GetRecordCount(ULONG* count) = 0;
+    /// Record @p index: new BSTRs with its description and SQLSTATE, and its
+    /// native number; DISP_E_BADINDEX past the last one.
+    virtual HRESULT GetRecord(ULONG index, BSTR* description, BSTR* sqlState,
+                              LONG* nativeError) = 0;
+};
+/** @} */
+
 /// @name Entry points of an in-process server
 /// The types of the library's exported entry points, to look them up with
 /// `dlsym`.
@@ -539,4 +588,21 @@ VENDRAL_COM_EXPORT HRESULT VariantClear(VARIANT* value);
 /// Clears @p destination and makes it a copy of @p source (a new BSTR, one
 /// more reference).
 VENDRAL_COM_EXPORT HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
+/// Replaces the thread's error object with @p errorInfo (one more reference;
+/// null clears it); @p reserved must be 0.
+VENDRAL_COM_EXPORT HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo);
+/// Hands over the thread's error object with its reference and clears it;
+/// S_FALSE (and null) when there is none; @p reserved must be 0.
+VENDRAL_COM_EXPORT HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo);
+/// Hands the library's user interface (message boxes, the mouse pointer,
+/// pending events, the settings dialog) to a client's dispatch object
+/// @p host with MessageBox(Text, Title, Icon) giving the button (Icon 0 the
+/// exclamation, 1 the information icon), SetMousePointer(Pointer),
+/// DoEvents() and ShowSettingsDialog(SettingsFile, Mode, AskServer) giving
+/// True when the dialog was left without settings; null restores the
+/// headless host. For a client whose objects come from another build of the
+/// library than the one it links.
+VENDRAL_COM_EXPORT HRESULT VendralInstallUiHost(IDispatch* host);
+/// The type of VendralInstallUiHost, to look it up with `dlsym`.
+using VendralInstallUiHostFunction = HRESULT (*)(IDispatch*);
 /** @} */

@@ -57,6 +57,12 @@ VENDRAL_API IUnknown* CreateObject(const std::string& classId, const IID& iid,
                                    const std::optional<ClassManifest>& fallback = std::nullopt,
                                    Activation* activation = nullptr);
 
+/// The error object that the last failed call on @p object's interface
+/// @p iid left on this thread, taken from the library that serves @p object
+/// (each library keeps its own). Null when there is none or @p object does
+/// not say it leaves one for @p iid. The caller releases it.
+IErrorInfo* TakeErrorInfo(IUnknown* object, const IID& iid);
+
 /// Unloads the libraries this thread loaded whose DllCanUnloadNow says S_OK.
 VENDRAL_API void FreeUnusedLibraries();
 

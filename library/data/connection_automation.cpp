@@ -32,6 +32,13 @@ struct FieldObject {
 
 IDispatch* ExecuteOn(const std::shared_ptr<Connection>& connection, const std::string& sql);
 
+// Execute's option for a statement that returns no rows: it is run as such and
+// gives no recordset (Nothing).
+constexpr std::int32_t adExecuteNoRecords = 0x80;
+
+// Execute's RecordsAffected, when the caller passed a place for it.
+void SetRecordsAffected(const Arguments& args, std::int64_t rows);
+
 }  // namespace
 }  // namespace vendral
 
@@ -77,10 +84,21 @@ struct MemberTable<ConnectionObject> {
          }},
         {"Execute", MemberKind::Method, "CommandText,[RecordsAffected],[Options]",
          [](ConnectionObject& self, const Arguments& args, Result& result) {
+             if ((args.Int32(2, 0) & adExecuteNoRecords) != 0) {
+                 SetRecordsAffected(args, self.Target->Execute(args.Text(0)));
+                 result.SetObject(nullptr);
+                 return;
+             }
              result.SetObject(ExecuteOn(self.Target, args.Text(0)));
          }},
         {"Close", MemberKind::Method, "",
          [](ConnectionObject& self, const Arguments&, Result&) { self.Target->Close(); }},
+        {"BeginTrans", MemberKind::Method, "",
+         [](ConnectionObject& self, const Arguments&, Result&) { self.Target->BeginTrans(); }},
+        {"CommitTrans", MemberKind::Method, "",
+         [](ConnectionObject& self, const Arguments&, Result&) { self.Target->CommitTrans(); }},
+        {"RollbackTrans", MemberKind::Method, "",
+         [](ConnectionObject& self, const Arguments&, Result&) { self.Target->RollbackTrans(); }},
     };
 };
 
@@ -152,6 +170,28 @@ IDispatch* ExecuteOn(const std::shared_ptr<Connection>& connection, const std::s
         throw;
     }
     return object;
+}
+
+void SetRecordsAffected(const Arguments& args, std::int64_t rows) {
+    if (!args.Has(1)) return;
+    VARIANT* place = args.Place(1);
+    if (!place) return;
+    switch (place->vt) {
+        case VT_BYREF | VT_I4:
+            *place->plVal = static_cast<std::int32_t>(rows);
+            break;
+        case VT_BYREF | VT_I8:
+            *place->pllVal = rows;
+            break;
+        case VT_BYREF | VT_VARIANT:
+            VariantClear(place->pvarVal);
+            place->pvarVal->vt = VT_I8;
+            place->pvarVal->llVal = rows;
+            break;
+        default:
+            // Passed by value: the caller wants no count back.
+            break;
+    }
 }
 
 }  // namespace

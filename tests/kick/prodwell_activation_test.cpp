@@ -2,20 +2,25 @@
 // file, else the library beside the program; a registration whose library is
 // gone ends in one line that names the registry file and the way back. The
 // dynamic loader's own report (LD_DEBUG=files) shows which file was loaded.
+#include <dlfcn.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include "kick.h"
+#include "kick_date.h"
+#include "served_database.h"
+#include "support/recording_ui_host.h"
 #include "support/test_database.h"
+#include "vendral/settings.h"
 
 namespace vendral::kick {
 namespace {
@@ -125,6 +130,34 @@ TEST_P(ProdwellActivationTest, TheRegisteredLibraryIsTheOneUsed) {
     EXPECT_FALSE(Loaded(run.Err, other)) << run.Err;
 }
 
+// A missing settings file ends in the same one line whichever build serves.
+TEST_P(ProdwellActivationTest, AnOtherBuildsMessagesEndInTheProgramsOneLine) {
+    fs::path other = OtherBuild("messages");
+    std::string missing = (folder_ / "missing.ini").string();
+    Outcome own = Start(Env(), PRODWELL_PATH, {"--ini", missing});
+    ASSERT_EQ(
+        Start("VENDRAL_REGISTRY=" + Quote(registry_), VENDRAL_REGSVR_PATH, {other.string()}).Status,
+        0);
+    Outcome served = Start(Env(), PRODWELL_PATH, {"--ini", missing});
+    EXPECT_TRUE(Loaded(served.Err, other)) << served.Err;
+    auto programLines = [](const std::string& err) {
+        std::string lines;
+        std::istringstream in(err);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("prodwell: ", 0) == 0 || line.rfind("Error", 0) == 0)
+                lines += line + "\n";
+        return lines;
+    };
+    EXPECT_EQ(served.Status, 1);
+    EXPECT_EQ(own.Status, 1);
+    EXPECT_EQ(programLines(served.Err), programLines(own.Err));
+    EXPECT_NE(
+        programLines(own.Err).find("prodwell: cannot open the central database from " + missing +
+                                   ": the settings file " + missing + " does not exist\n"),
+        std::string::npos)
+        << own.Err;
+}
+
 TEST_P(ProdwellActivationTest, UnregisteredTheLibraryBesideTheProgramServesIt) {
     fs::path beside = OtherBuild("program");
     fs::path program = beside.parent_path() / "prodwell";
@@ -133,6 +166,82 @@ TEST_P(ProdwellActivationTest, UnregisteredTheLibraryBesideTheProgramServesIt) {
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Out, "Inserts for appointments: 1, inserts for tasks: 0\n");
     EXPECT_TRUE(Loaded(run.Err, beside)) << run.Err;
+}
+
+// Run by the test below in a process of its own, where the sanitizer accepts
+// two builds of the library side by side: the class registered for another
+// build is created by that build's entry points and runs that build's code.
+// Each copy keeps its own per-thread state and object count, so the settings
+// file the kick's opening names shows in the other build's state only.
+TEST_P(ProdwellActivationTest, DISABLED_InAProcessOfItsOwnTheOtherBuildRunsTheKick) {
+    fs::path other = OtherBuild("inprocess");
+    ASSERT_EQ(
+        Start("VENDRAL_REGISTRY=" + Quote(registry_), VENDRAL_REGSVR_PATH, {other.string()}).Status,
+        0);
+    setenv("VENDRAL_REGISTRY", registry_.c_str(), 1);
+    // Held for the rest of the process, so that the other build stays mapped.
+    void* otherBuild = nullptr;
+    SettingsFilePath() = "set by the test";
+    auto host = std::make_shared<test::RecordingUiHost>();
+    std::shared_ptr<UiHost> before = InstallUiHost(host);
+    {
+        ServedDatabase served((folder_ / "elsewhere" / "prodwell").string());
+        EXPECT_TRUE(served.Source().FromRegistry);
+        EXPECT_EQ(served.Source().Library, other.string());
+        otherBuild = dlopen(other.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        ASSERT_NE(otherBuild, nullptr);
+
+        KickDatabase& db = served.Database();
+        ASSERT_EQ(db.OpenODBC_DB(ini_, OpenCentral, false).ToBool(), true);
+        KickCounts counts;
+        RunKick(db, {0, static_cast<std::int32_t>(DateSeconds(2008, 6, 8)), false}, counts);
+        EXPECT_EQ(CountsMessage(counts), "Inserts for appointments: 1, inserts for tasks: 0");
+        EXPECT_EQ(central_->Scalar("SELECT record_id FROM traveltransactionlog").ToLong(), 101);
+
+        using PathFunction = std::string& (*)();
+        auto otherPath = reinterpret_cast<PathFunction>(
+            dlsym(otherBuild, "_ZN7vendral16SettingsFilePathB5cxx11Ev"));
+        ASSERT_NE(otherPath, nullptr);
+        EXPECT_EQ(otherPath(), ini_);
+        EXPECT_EQ(SettingsFilePath(), "set by the test");
+
+        // The object is counted by the other build's module only.
+        auto otherCanUnload =
+            reinterpret_cast<DllCanUnloadNowFunction>(dlsym(otherBuild, "DllCanUnloadNow"));
+        auto ownCanUnload =
+            reinterpret_cast<DllCanUnloadNowFunction>(dlsym(RTLD_DEFAULT, "DllCanUnloadNow"));
+        ASSERT_NE(otherCanUnload, nullptr);
+        ASSERT_NE(ownCanUnload, nullptr);
+        EXPECT_NE(reinterpret_cast<void*>(otherCanUnload), reinterpret_cast<void*>(ownCanUnload));
+        EXPECT_EQ(otherCanUnload(), S_FALSE);
+        EXPECT_EQ(ownCanUnload(), S_OK);
+
+        // The other build shows its user interface through this program's host.
+        EXPECT_FALSE(host->Pointers.empty());
+        std::string missing = (folder_ / "missing.ini").string();
+        EXPECT_EQ(db.OpenODBC_DB(missing, OpenCentral, false).ToBool(), false);
+        ASSERT_EQ(host->Dialogs.size(), 1u);
+        EXPECT_EQ(host->Dialogs[0].SettingsFile, missing);
+        EXPECT_EQ(host->Dialogs[0].State.Mode, OpenCentral);
+    }
+    InstallUiHost(before);
+    unsetenv("VENDRAL_REGISTRY");
+}
+
+TEST_P(ProdwellActivationTest, TheRegisteredOtherBuildsOwnCodeRunsTheKick) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string engine = test->name();
+    engine = engine.substr(engine.find('/') + 1);
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    Outcome child =
+        Start("ASAN_OPTIONS=" + Quote(std::string(asan ? asan : "") + ":detect_odr_violation=0"),
+              fs::read_symlink("/proc/self/exe").string(),
+              {"--gtest_also_run_disabled_tests",
+               "--gtest_filter=*ProdwellActivationTest."
+               "DISABLED_InAProcessOfItsOwnTheOtherBuildRunsTheKick/" +
+                   engine});
+    EXPECT_EQ(child.Status, 0) << child.Out << child.Err;
+    EXPECT_NE(child.Out.find("[  PASSED  ] 1 test."), std::string::npos) << child.Out << child.Err;
 }
 
 #ifdef PRODWELL_HAS_WINDOW

@@ -31,17 +31,20 @@ int main(int argc, char** argv) {
     crm.Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
     auto kick = kick::DateSeconds(2008, 6, 8);
     for (int id = 1; id <= 40; ++id) {
-        crm.Exec("INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
-                 "do_by, type) VALUES (" +
-                 std::to_string(id) + ", " + (id % 3 == 0 ? "13" : "12") + ", 12, " +
-                 std::to_string(kick + id * 86400) + ", " + (id % 2 == 0 ? "1" : "2") + ")");
+        crm.Exec(
+            "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
+            "do_by, type) VALUES (" +
+            std::to_string(id) + ", " + (id % 3 == 0 ? "13" : "12") + ", 12, " +
+            std::to_string(kick + id * 86400) + ", " + (id % 2 == 0 ? "1" : "2") + ")");
         crm.Exec("INSERT INTO syncsoapp (appointment_id) VALUES (" + std::to_string(id) + ")");
     }
     std::string settings = test::TestOdbc::Instance().ScratchPath("prodwell.ini");
     std::ofstream(settings) << "[Central]\nDSN=" << crm.Dsn() << "\nUID=" << crm.Uid()
                             << "\nPWD=" << crm.Pwd() << "\nDBPrefix=" << crm.Prefix() << "\n";
 
-    kick::Form1 window(settings, [] { return std::make_shared<CDatabase>(); });
+    kick::Form1 window(settings, [] {
+        return std::make_shared<kick::CDatabaseKick>(std::make_shared<CDatabase>());
+    });
     window.move(80, 80);
     window.show();
     bool ok = test::qt::SaveWindowScreenshot(&window, out.filePath("prodwell-window.png"));

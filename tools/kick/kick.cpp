@@ -1,5 +1,7 @@
 #include "kick.h"
 
+#include <memory>
+
 #include "vendral/connection.h"
 #include "vendral/ui_host.h"
 
@@ -19,34 +21,31 @@ std::int32_t IdOrZero(const Variant& value) {
 }
 
 // Reads one phase's rows and logs those whose owner is a synchronizer user.
-void KickPhaseRows(CDatabase& db, const KickRequest& request, KickPhase phase, std::int32_t& logged,
-                   const KickProgress& progress) {
+void KickPhaseRows(KickDatabase& db, const KickRequest& request, KickPhase phase,
+                   std::int32_t& logged, const KickProgress& progress) {
     std::string statement = BuildKickStatement(db.CentralDatabasePrefix(), phase,
                                                request.AssociateID, request.KickTime);
-    // The tool's own recordset: the library's queries below reuse WorkRecordset.
-    Recordset rows;
+    // The tool's own read: the library's queries below reuse WorkRecordset.
     // Streamed in blocks where the driver would otherwise hold every row in memory.
-    rows.CacheSize(kKickReadBlockRows);
-    rows.Open(statement, db.dDatabase, adOpenForwardOnly, adLockUnspecified, adCmdUnspecified);
+    std::unique_ptr<KickRows> rows = db.ReadRows(statement, kKickReadBlockRows);
     std::int32_t looked = 0;
-    while (!rows.Eof()) {
-        db.AssociateID(IdOrZero(rows.Fields(kOwnerColumn).Value()));
+    while (!rows->Eof()) {
+        db.AssociateID(IdOrZero(rows->Value(kOwnerColumn)));
         std::int32_t owner = db.AssociateID();
         Variant syncUser = db.GetFirstLongRecord("Syncusers", "associate_id",
                                                  "where associate_id =" + std::to_string(owner), 0);
         if (syncUser.ToLong() > 0) {
-            db.UpdateTravelTransactionLog(
-                kKickActionType, IdOrZero(rows.Fields(kRegisteredColumn).Value()),
-                kAppointmentTable, rows.Fields(kIdColumn).Value().ToLong(), 0);
+            db.UpdateTravelTransactionLog(kKickActionType, IdOrZero(rows->Value(kRegisteredColumn)),
+                                          kAppointmentTable, rows->Value(kIdColumn).ToLong(), 0);
             // Counted once written, so that after an error the count says what was logged.
             ++logged;
             CurrentUiHost()->DoEvents();
         }
         ++looked;
         if (progress) progress(phase, looked);
-        rows.MoveNext();
+        rows->MoveNext();
     }
-    rows.Close();
+    rows->Close();
 }
 
 }  // namespace
@@ -74,7 +73,7 @@ std::string BuildKickStatement(const std::string& prefix, KickPhase phase, std::
     return sql;
 }
 
-void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
+void RunKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
              const KickProgress& progress) {
     KickPhaseRows(db, request, KickPhase::Appointments, counts.Appointments, progress);
     if (!request.SkipTasks) KickPhaseRows(db, request, KickPhase::Tasks, counts.Tasks, progress);

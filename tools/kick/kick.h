@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "kick_database.h"
 #include "vendral/cdatabase.h"
 #include "vendral/table_numbers.h"
 
@@ -39,9 +40,12 @@ using KickProgress = std::function<void(KickPhase phase, std::int32_t rowsLooked
 std::string BuildKickStatement(const std::string& prefix, KickPhase phase, std::int32_t associateID,
                                std::int32_t kickTime);
 
-// Runs the kick on the open central connection of db. counts grows as rows are
+// Runs the kick on the open central connection of db (a C++ object of the
+// library, or one reached through the component server). counts grows as rows are
 // logged, so that a caller that catches an error still knows what was logged
 // before it; the error itself (a DatabaseError) reaches the caller.
+void RunKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
+             const KickProgress& progress = {});
 void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
              const KickProgress& progress = {});
 
@@ -54,6 +58,8 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
 // block is rolled back whole, the blocks before it stay logged, counts holds
 // what they logged, and the DatabaseError says where the run stopped.
 constexpr std::int32_t kDefaultBlockRows = 10000;
+void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
+                  const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows);
 void RunBatchKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
                   const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows);
 

@@ -42,13 +42,12 @@ std::string SyncUserTest(const std::string& p) {
            "Syncusers syncusers where syncusers.associate_id = appointment.associate_id)";
 }
 
-std::vector<Variant> FirstRow(const std::shared_ptr<Connection>& shared, const std::string& sql) {
-    Recordset rs;
-    rs.Open(sql, shared, adOpenForwardOnly, adLockReadOnly, adCmdText);
+std::vector<Variant> FirstRow(KickDatabase& db, const std::string& sql) {
+    std::unique_ptr<KickRows> rs = db.ReadRows(sql, 0);
     std::vector<Variant> row;
-    if (!rs.Eof())
-        for (std::size_t i = 0; i < rs.FieldCount(); ++i) row.push_back(rs.Fields(i).Value());
-    rs.Close();
+    if (!rs->Eof())
+        for (std::size_t i = 0; i < rs->FieldCount(); ++i) row.push_back(rs->Value(i));
+    rs->Close();
     return row;
 }
 
@@ -64,7 +63,7 @@ constexpr const char* kPhaseRows = "vendral_kick_rows";
 
 class PhaseTable {
   public:
-    PhaseTable(Connection& connection, const std::string& prefix, const std::string& rows)
+    PhaseTable(KickDatabase& connection, const std::string& prefix, const std::string& rows)
         : connection_(connection) {
         connection_.Execute(std::string("DROP TABLE IF EXISTS ") + kPhaseRows);
         connection_.Execute(std::string("CREATE TEMPORARY TABLE ") + kPhaseRows +
@@ -90,7 +89,7 @@ class PhaseTable {
     PhaseTable& operator=(const PhaseTable&) = delete;
 
   private:
-    Connection& connection_;
+    KickDatabase& connection_;
     bool created_ = false;
 };
 
@@ -101,10 +100,10 @@ struct Block {
 };
 
 // Logs the rows at positions (from, to] in one transaction.
-Block LogBlock(CDatabase& db, std::int64_t from, std::int64_t to) {
-    const std::string& p = db.CentralDatabasePrefix();
-    const std::shared_ptr<Connection>& shared = db.dDatabase;
-    Connection& connection = *shared;
+Block LogBlock(KickDatabase& db, std::int64_t from, std::int64_t to) {
+    const std::string p = db.CentralDatabasePrefix();
+    KickDatabase& shared = db;
+    KickDatabase& connection = db;
     const std::string range =
         std::string(" from ") + kPhaseRows + " appointment where appointment.kick_position > " +
         std::to_string(from) + " and appointment.kick_position <= " + std::to_string(to);
@@ -157,17 +156,17 @@ Block LogBlock(CDatabase& db, std::int64_t from, std::int64_t to) {
     }
 }
 
-void BatchPhase(CDatabase& db, const KickRequest& request, KickPhase phase, std::int32_t& logged,
-                const KickProgress& progress, std::int32_t blockRows) {
-    const std::string& p = db.CentralDatabasePrefix();
-    Connection& connection = *db.dDatabase;
+void BatchPhase(KickDatabase& db, const KickRequest& request, KickPhase phase,
+                std::int32_t& logged, const KickProgress& progress, std::int32_t blockRows) {
+    const std::string p = db.CentralDatabasePrefix();
+    KickDatabase& connection = db;
     std::int32_t looked = 0;
     std::int32_t blocks = 0;
     std::optional<std::int64_t> after;
     try {
         PhaseTable table(connection, p, PhaseRows(p, phase, request.AssociateID, request.KickTime));
         const std::int64_t total = NumberOrZero(
-            FirstRow(db.dDatabase, std::string("select count(*) from ") + kPhaseRows).at(0));
+            FirstRow(db, std::string("select count(*) from ") + kPhaseRows).at(0));
         for (std::int64_t from = 0; from < total; from += blockRows) {
             Block block = LogBlock(db, from, std::min<std::int64_t>(from + blockRows, total));
             ++blocks;
@@ -192,10 +191,10 @@ void BatchPhase(CDatabase& db, const KickRequest& request, KickPhase phase, std:
 
 }  // namespace
 
-void RunBatchKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
+void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
                   const KickProgress& progress, std::int32_t blockRows) {
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
-    if (!db.dDatabase || db.dDatabase->State() != adStateOpen)
+    if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
     BatchPhase(db, request, KickPhase::Appointments, counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)

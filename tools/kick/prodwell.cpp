@@ -14,7 +14,6 @@
 #include "kick_date.h"
 #include "progress_line.h"
 #include "served_database.h"
-#include "vendral/cdatabase.h"
 #include "vendral/connection.h"
 #ifdef VENDRAL_PRODWELL_WINDOW
 #include "window/form1.h"
@@ -47,9 +46,9 @@ int Run(const std::string& program, const std::string& programPath, const std::s
     auto host = std::make_shared<ConsoleHost>();
     InstallUiHost(host);
     // Created through the component server, as the registry (or the library
-    // beside the program) says; the kick works on the object behind it.
+    // beside the program) says; the kick reaches it through its interfaces.
     ServedDatabase served(programPath);
-    CDatabase& db = served.Database();
+    KickDatabase& db = served.Database();
     Variant opened = db.OpenODBC_DB(iniFile, OpenCentral, false);
     if (opened.Type() != VariantType::Boolean || !opened.ToBool() || !db.dDatabaseIsRunning()) {
         std::string reason = host->Messages();
@@ -91,7 +90,8 @@ int RunWindowMode(const std::string& program, const std::string& programPath,
     CommandLine defaults;
     if (line.AssociateText != defaults.AssociateText || line.KickDate != defaults.KickDate ||
         line.SkipTasks || line.Batch) {
-        return Fail(program, "--window takes no option but --ini; the others are typed in the window",
+        return Fail(program,
+                    "--window takes no option but --ini; the others are typed in the window",
                     kExitUsage);
     }
 #ifdef VENDRAL_PRODWELL_WINDOW
@@ -99,7 +99,7 @@ int RunWindowMode(const std::string& program, const std::string& programPath,
     // line's does; the shared pointer keeps the served object alive.
     return RunWindow(argc, argv, iniFile, [programPath] {
         auto served = std::make_shared<ServedDatabase>(programPath);
-        return std::shared_ptr<CDatabase>(served, &served->Database());
+        return std::shared_ptr<KickDatabase>(served, &served->Database());
     });
 #else
     (void)iniFile;
@@ -155,9 +155,9 @@ int main(int argc, char** argv) {
     }
     request.KickTime = *kickTime;
 
-    std::string iniFile =
-        line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argc > 0 ? argv[0] : nullptr))
-                             : line.IniFile;
+    std::string iniFile = line.IniFile.empty()
+                              ? DefaultSettingsFile(ProgramPath(argc > 0 ? argv[0] : nullptr))
+                              : line.IniFile;
     try {
         return Run(program, ProgramPath(argc > 0 ? argv[0] : nullptr), iniFile, request,
                    line.Batch);

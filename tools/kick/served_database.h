@@ -7,9 +7,10 @@
 // the demo work without registering anything.
 #pragma once
 
+#include <memory>
 #include <string>
 
-#include "vendral/cdatabase.h"
+#include "served_kick_database.h"
 #include "vendral/com.h"
 #include "vendral/com_client.h"
 
@@ -24,14 +25,18 @@ class ServedDatabase {
     ServedDatabase(const ServedDatabase&) = delete;
     ServedDatabase& operator=(const ServedDatabase&) = delete;
 
-    // The object, valid while this lives; the kick engine works on it.
-    CDatabase& Database() { return *database_; }
+    // The object through its interfaces, valid while this lives; the kick
+    // engine works on it.
+    KickDatabase& Database() { return *database_; }
     // The library it came from and whether the registry named it.
     const com::Activation& Source() const { return source_; }
 
   private:
     IUnknown* object_ = nullptr;
-    CDatabase* database_ = nullptr;
+    std::unique_ptr<ServedKickDatabase> database_;
+    // The serving library when it is another build than the one this program
+    // links: it shows its messages through this program's UI host meanwhile.
+    void* otherBuild_ = nullptr;
     com::Activation source_;
 };
 

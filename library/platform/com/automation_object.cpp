@@ -9,6 +9,7 @@
 #include <typeinfo>
 
 #include "platform/com/automation_text.h"
+#include "platform/com/error_info.h"
 #include "platform/com/server_module.h"
 #include "vendral/connection.h"
 #include "vendral/numbered_error.h"
@@ -29,7 +30,15 @@ bool IsOwner(const ObjectHeader* self) {
     return self->Owner == std::this_thread::get_id();
 }
 
-void FillError(EXCEPINFO* error, SCODE number, const std::string& description) {
+// The caller's EXCEPINFO and the thread's error object, for dispatch and
+// vtable callers alike.
+void FillError(const IID& iid, EXCEPINFO* error, SCODE number, const std::string& description,
+               std::vector<ErrorRecord> records = {}) {
+    try {
+        LeaveErrorInfo(NewErrorInfo(iid, "Vendral", description, std::move(records)));
+    } catch (const std::bad_alloc&) {
+        LeaveErrorInfo(nullptr);
+    }
     if (!error) return;
     std::memset(error, 0, sizeof *error);
     error->bstrSource = AllocBstr("Vendral");
@@ -48,6 +57,8 @@ HRESULT QueryInterfaceEntry(ObjectHeader* self, const IID& iid, void** out) {
         *out = self;
     } else if (iid == IID_IVendralNative) {
         *out = &self->NativeTable;
+    } else if (iid == IID_ISupportErrorInfo) {
+        *out = &self->ErrorSupportTable;
     } else {
         return E_NOINTERFACE;
     }
@@ -178,6 +189,23 @@ HRESULT NativeEntry(void* raw, const IID& kind, void** out) {
     return *out ? S_OK : E_NOINTERFACE;
 }
 
+ObjectHeader* FromErrorSupport(void* self) {
+    return reinterpret_cast<ObjectHeader*>(static_cast<char*>(self) - 2 * sizeof(void*));
+}
+HRESULT SupportQueryInterface(void* self, const IID& iid, void** out) {
+    return QueryInterfaceEntry(FromErrorSupport(self), iid, out);
+}
+ULONG SupportAddRef(void* self) {
+    return AddRefEntry(FromErrorSupport(self));
+}
+ULONG SupportRelease(void* self) {
+    return ReleaseEntry(FromErrorSupport(self));
+}
+HRESULT InterfaceSupportsErrorInfoEntry(void* raw, const IID& iid) {
+    ObjectHeader* self = FromErrorSupport(raw);
+    return iid == *self->Class->Iid || iid == IID_IDispatch ? S_OK : S_FALSE;
+}
+
 template <class F>
 const void* AsEntry(F function) {
     return reinterpret_cast<const void*>(function);
@@ -202,6 +230,19 @@ const void* const kNativeTable[6] = {nullptr,
 
 const void* const* NativeTable() {
     return kNativeTable + 2;
+}
+
+namespace {
+const void* const kErrorSupportTable[6] = {nullptr,
+                                           &typeid(ISupportErrorInfo),
+                                           AsEntry(&SupportQueryInterface),
+                                           AsEntry(&SupportAddRef),
+                                           AsEntry(&SupportRelease),
+                                           AsEntry(&InterfaceSupportsErrorInfoEntry)};
+}  // namespace
+
+const void* const* ErrorSupportTable() {
+    return kErrorSupportTable + 2;
 }
 
 const void* DispatchTypeWord() {
@@ -265,7 +306,12 @@ void* NativeOf(IUnknown* object, const IID& kind) {
 
 namespace detail {
 
-HRESULT TranslateCurrentException(std::size_t argCount, EXCEPINFO* error, UINT* argError) {
+void ClearErrorInfo() {
+    LeaveErrorInfo(nullptr);
+}
+
+HRESULT TranslateCurrentException(const IID& iid, std::size_t argCount, EXCEPINFO* error,
+                                  UINT* argError) {
     try {
         throw;
     } catch (const ArgumentError& bad) {
@@ -274,23 +320,23 @@ HRESULT TranslateCurrentException(std::size_t argCount, EXCEPINFO* error, UINT* 
             *argError = static_cast<UINT>(argCount - 1 - bad.Position);
         return bad.Result;
     } catch (const DatabaseError& failure) {
-        FillError(error, kProviderError, failure.Description());
+        FillError(iid, error, kProviderError, failure.Description(), failure.Records());
     } catch (const ComCallError& failure) {
-        FillError(error, failure.Number(), failure.what());
+        FillError(iid, error, failure.Number(), failure.what());
     } catch (const NumberedError& failure) {
         // The runtime's own numbered errors (11 division by zero, 380
         // invalid property value) in its error range, as clients know them.
-        FillError(error, kRuntimeErrorBase | (failure.Number() & 0xFFFF), failure.what());
+        FillError(iid, error, kRuntimeErrorBase | (failure.Number() & 0xFFFF), failure.what());
     } catch (const VariantError& failure) {
-        FillError(error, kTypeMismatchError, failure.what());
+        FillError(iid, error, kTypeMismatchError, failure.what());
     } catch (const std::bad_alloc&) {
-        FillError(error, kOutOfMemoryError, "Out of memory");
+        FillError(iid, error, kOutOfMemoryError, "Out of memory");
     } catch (const std::logic_error& failure) {
-        FillError(error, kInvalidCallError, failure.what());
+        FillError(iid, error, kInvalidCallError, failure.what());
     } catch (const std::exception& failure) {
-        FillError(error, E_FAIL, failure.what());
+        FillError(iid, error, E_FAIL, failure.what());
     } catch (...) {
-        FillError(error, E_FAIL, "unknown error");
+        FillError(iid, error, E_FAIL, "unknown error");
     }
     return DISP_E_EXCEPTION;
 }

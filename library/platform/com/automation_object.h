@@ -92,12 +92,13 @@ struct VENDRAL_INTERNAL ClassInfo {
     DISPID FindId(const std::string& name) const;
 };
 
-// The common part of every automation object; the two table pointers come
-// first so that the object's address is its dual interface and the next
-// word is its private interface.
+// The common part of every automation object; the table pointers come first
+// so that the object's address is its dual interface, the next word its
+// private interface and the one after it its ISupportErrorInfo.
 struct VENDRAL_INTERNAL ObjectHeader {
     const void* const* DualTable;
     const void* const* NativeTable;
+    const void* const* ErrorSupportTable;
     std::atomic<ULONG> References{1};
     std::thread::id Owner = std::this_thread::get_id();
     ServerModule* Module = nullptr;
@@ -111,6 +112,9 @@ extern VENDRAL_INTERNAL const void* const kDispatchEntries[7];
 // and the type of the interface), so that C++ clients built with run-time
 // type checks accept the objects.
 VENDRAL_INTERNAL const void* const* NativeTable();
+// The ISupportErrorInfo table of every object: its own interface leaves
+// error information on failure.
+VENDRAL_INTERNAL const void* const* ErrorSupportTable();
 // Those two words for an interface of dispatch type.
 VENDRAL_INTERNAL const void* DispatchTypeWord();
 
@@ -159,8 +163,12 @@ std::array<const void*, 9 + sizeof...(Rows)> BuildTable(std::index_sequence<Rows
     return table;
 }
 
-VENDRAL_INTERNAL HRESULT TranslateCurrentException(std::size_t argCount, EXCEPINFO* error,
-                                                   UINT* argError);
+// Fills error and leaves the thread's error object (of interface iid) for
+// the exception being handled; the result is the call's.
+VENDRAL_INTERNAL HRESULT TranslateCurrentException(const IID& iid, std::size_t argCount,
+                                                   EXCEPINFO* error, UINT* argError);
+// A call starts without error information.
+VENDRAL_INTERNAL void ClearErrorInfo();
 
 }  // namespace detail
 
@@ -190,13 +198,15 @@ const ClassInfo& ClassOf() {
         made.Call = [](ObjectHeader* self, std::size_t index, const DISPPARAMS& params,
                        VARIANT* result, EXCEPINFO* error, UINT* argError) -> HRESULT {
             auto* object = static_cast<AutomationObject<Impl>*>(self);
+            detail::ClearErrorInfo();
             try {
                 Arguments args(params, params.cArgs);
                 Result out(result);
                 MemberTable<Impl>::kRows[index].Body(object->Impl_, args, out);
                 return S_OK;
             } catch (...) {
-                return detail::TranslateCurrentException(params.cArgs, error, argError);
+                return detail::TranslateCurrentException(MemberTable<Impl>::kIid, params.cArgs,
+                                                         error, argError);
             }
         };
         made.Destroy = [](ObjectHeader* self) {
@@ -225,6 +235,7 @@ IDispatch* NewObject(ServerModule& module, A&&... args) {
     auto* object = new AutomationObject<Impl>(std::forward<A>(args)...);
     object->DualTable = TableOf<Impl>();
     object->NativeTable = NativeTable();
+    object->ErrorSupportTable = ErrorSupportTable();
     object->Class = &ClassOf<Impl>();
     object->Module = &module;
     CountObject(object->Module, +1);

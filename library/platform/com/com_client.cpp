@@ -145,6 +145,28 @@ IUnknown* CreateObject(const std::string& classId, const IID& iid,
     return static_cast<IUnknown*>(out);
 }
 
+IErrorInfo* TakeErrorInfo(IUnknown* object, const IID& iid) {
+    if (!object) return nullptr;
+    void* raw = nullptr;
+    if (FAILED(object->QueryInterface(IID_ISupportErrorInfo, &raw)) || !raw) return nullptr;
+    auto* support = static_cast<ISupportErrorInfo*>(raw);
+    bool supports = support->InterfaceSupportsErrorInfo(iid) == S_OK;
+    support->Release();
+    if (!supports) return nullptr;
+    // The library whose code answers the object's first entry keeps its error object.
+    void* entry = (*reinterpret_cast<void* const* const*>(object))[0];
+    Dl_info info{};
+    if (!dladdr(entry, &info) || !info.dli_fname) return nullptr;
+    void* handle = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    if (!handle) return nullptr;
+    using GetErrorInfoFunction = HRESULT (*)(ULONG, IErrorInfo**);
+    auto getErrorInfo = reinterpret_cast<GetErrorInfoFunction>(dlsym(handle, "GetErrorInfo"));
+    IErrorInfo* error = nullptr;
+    if (!getErrorInfo || getErrorInfo(0, &error) != S_OK) error = nullptr;
+    dlclose(handle);
+    return error;
+}
+
 void FreeUnusedLibraries() {
     auto& items = tLoaded.Items;
     for (auto it = items.begin(); it != items.end();) {

@@ -144,6 +144,10 @@ const VARIANT& Arguments::Raw(std::size_t i) const {
     return Follow(params_.rgvarg[params_.cArgs - 1 - i]);
 }
 
+VARIANT* Arguments::Place(std::size_t i) const {
+    return Has(i) ? &params_.rgvarg[params_.cArgs - 1 - i] : nullptr;
+}
+
 // The argument as given: ToVariant follows its reference, once.
 const VARIANT& Arguments::Required(std::size_t i) const {
     if (!Has(i)) throw ArgumentError{DISP_E_PARAMNOTFOUND, i};

@@ -43,6 +43,8 @@ class VENDRAL_INTERNAL Arguments {
     bool Has(std::size_t i) const;
     // The argument with any VT_BYREF followed.
     const VARIANT& Raw(std::size_t i) const;
+    // The argument as passed (nullptr when omitted), for out arguments.
+    VARIANT* Place(std::size_t i) const;
 
     std::string Text(std::size_t i) const;
     std::string Text(std::size_t i, const std::string& omitted) const;

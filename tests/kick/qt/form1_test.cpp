@@ -75,7 +75,10 @@ class Form1Test : public test::EngineTest {
 
     std::unique_ptr<Form1> MakeWindow(const std::string& settings = {}) {
         auto window = std::make_unique<Form1>(settings.empty() ? settings_ : settings,
-                                              [] { return std::make_shared<CDatabase>(); });
+                                              [] {
+                                                  return std::make_shared<CDatabaseKick>(
+                                                      std::make_shared<CDatabase>());
+                                              });
         window->show();
         return window;
     }
@@ -142,7 +145,8 @@ TEST_P(Form1Test, AllUsersWithTasksLogsWhatTheCommandLineLogs) {
 
 TEST_P(Form1Test, OneAssociateCarriesTheAssociateCondition) {
     auto window = MakeWindow();
-    test::StatementLog statements(*window->Database().dDatabase);
+    test::StatementLog statements(
+        *static_cast<CDatabaseKick&>(window->Database()).Database().dDatabase);
     Type(*window, "TxtAssociate", "12");
     MessageBoxRecorder boxes;
     Kick(*window);

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "kick.h"
-#include "vendral/cdatabase.h"
 
 class QCheckBox;
 class QLabel;
@@ -19,7 +18,7 @@ namespace vendral::kick {
 
 // Makes the window's CDatabase object (through the component entry points in
 // the program; tests may hand in their own way of making it).
-using DatabaseFactory = std::function<std::shared_ptr<CDatabase>()>;
+using DatabaseFactory = std::function<std::shared_ptr<KickDatabase>()>;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -29,11 +28,10 @@ class Form1 : public QWidget {
     // settings file; a missing file shows the settings dialog through the UI
     // host. The result of the opening is not looked at: the library reports
     // its own connection problems, and a run says when there is no connection.
-    Form1(std::string settingsFile, const DatabaseFactory& makeDatabase,
-          QWidget* parent = nullptr);
+    Form1(std::string settingsFile, const DatabaseFactory& makeDatabase, QWidget* parent = nullptr);
     ~Form1() override;
 
-    CDatabase& Database() const { return *database_; }
+    KickDatabase& Database() const { return *database_; }
     // True while a run goes on (a click then starts nothing).
     bool Running() const { return running_; }
 
@@ -46,7 +44,7 @@ class Form1 : public QWidget {
     void ShowError(const QString& text);
 
     std::string settingsFile_;
-    std::shared_ptr<CDatabase> database_;
+    std::shared_ptr<KickDatabase> database_;
     bool running_ = false;
 
     QLabel* label1_;

@@ -1,0 +1,130 @@
+#include "platform/com/error_info.h"
+
+#include <atomic>
+#include <new>
+
+#include "platform/com/automation_text.h"
+
+namespace vendral::com {
+namespace {
+
+class ErrorObject final : public IErrorInfo, public IVendralErrorRecords {
+  public:
+    ErrorObject(const IID& iid, std::string source, std::string description,
+                std::vector<ErrorRecord> records)
+        : iid_(iid),
+          source_(std::move(source)),
+          description_(std::move(description)),
+          records_(std::move(records)) {}
+
+    HRESULT QueryInterface(const IID& iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IErrorInfo) {
+            *out = static_cast<IErrorInfo*>(this);
+        } else if (iid == IID_IVendralErrorRecords && !records_.empty()) {
+            *out = static_cast<IVendralErrorRecords*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
+    ULONG Release() override {
+        ULONG left = references_.fetch_sub(1) - 1;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT GetGUID(GUID* out) override {
+        if (!out) return E_POINTER;
+        *out = iid_;
+        return S_OK;
+    }
+    HRESULT GetSource(BSTR* out) override { return Text(source_, out); }
+    HRESULT GetDescription(BSTR* out) override { return Text(description_, out); }
+    HRESULT GetHelpFile(BSTR* out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        return S_OK;
+    }
+    HRESULT GetHelpContext(DWORD* out) override {
+        if (!out) return E_POINTER;
+        *out = 0;
+        return S_OK;
+    }
+
+    HRESULT GetRecordCount(ULONG* count) override {
+        if (!count) return E_POINTER;
+        *count = static_cast<ULONG>(records_.size());
+        return S_OK;
+    }
+    HRESULT GetRecord(ULONG index, BSTR* description, BSTR* sqlState, LONG* nativeError) override {
+        if (index >= records_.size()) return DISP_E_BADINDEX;
+        const ErrorRecord& record = records_[index];
+        if (description && FAILED(Text(record.Description, description))) return E_OUTOFMEMORY;
+        if (sqlState && FAILED(Text(record.SQLState, sqlState))) {
+            if (description) SysFreeString(*description);
+            return E_OUTOFMEMORY;
+        }
+        if (nativeError) *nativeError = record.NativeError;
+        return S_OK;
+    }
+
+  private:
+    static HRESULT Text(const std::string& text, BSTR* out) {
+        if (!out) return E_POINTER;
+        *out = AllocBstr(text);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    IID iid_;
+    std::string source_, description_;
+    std::vector<ErrorRecord> records_;
+    std::atomic<ULONG> references_{1};
+};
+
+// The thread's error object; released with the thread.
+struct ThreadError {
+    IErrorInfo* Error = nullptr;
+    ~ThreadError() {
+        if (Error) Error->Release();
+    }
+    void Replace(IErrorInfo* error) {
+        IErrorInfo* previous = Error;
+        Error = error;
+        if (previous) previous->Release();
+    }
+};
+
+thread_local ThreadError tError;
+
+}  // namespace
+
+IErrorInfo* NewErrorInfo(const IID& iid, const std::string& source, const std::string& description,
+                         std::vector<ErrorRecord> records) {
+    return new ErrorObject(iid, source, description, std::move(records));
+}
+
+void LeaveErrorInfo(IErrorInfo* error) {
+    tError.Replace(error);
+}
+
+}  // namespace vendral::com
+
+VENDRAL_COM_EXPORT HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo) {
+    if (reserved != 0) return E_INVALIDARG;
+    if (errorInfo) errorInfo->AddRef();
+    vendral::com::LeaveErrorInfo(errorInfo);
+    return S_OK;
+}
+
+VENDRAL_COM_EXPORT HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo) {
+    if (!errorInfo) return E_POINTER;
+    *errorInfo = nullptr;
+    if (reserved != 0) return E_INVALIDARG;
+    *errorInfo = vendral::com::tError.Error;
+    vendral::com::tError.Error = nullptr;
+    return *errorInfo ? S_OK : S_FALSE;
+}

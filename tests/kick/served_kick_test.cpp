@@ -1,0 +1,295 @@
+// The kick through the served object's interfaces (as prodwell runs it) next
+// to the kick on a C++ CDatabase: the same log rows, statements, counts,
+// progress and errors on both engines.
+#include <fstream>
+#include <map>
+#include <regex>
+#include <tuple>
+
+#include "kick.h"
+#include "kick_date.h"
+#include "served_kick_database.h"
+#include "support/test_database.h"
+#include "vendral/com_client.h"
+
+namespace vendral::kick {
+namespace {
+
+using test::StatementLog;
+using test::TestOdbc;
+
+const std::int32_t kKick = static_cast<std::int32_t>(DateSeconds(2008, 6, 8));
+
+// type, associate, table, record, previous record, in the order written.
+using LogRow = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+using Progress = std::vector<std::pair<KickPhase, std::int32_t>>;
+
+// A text with the clock's seconds (ten digits, as in a refused log row) masked.
+std::string WithoutTime(const std::string& text) {
+    return std::regex_replace(text, std::regex("[0-9]{10}"), "<time>");
+}
+
+// The statements of two runs, the log's inserts (stamped with the clock) counted
+// only. The C++ kick reads its rows with read-ahead, for which SQLite's
+// streaming companion first asks the journal mode; the dispatch connection's
+// Execute has no read-ahead setting, so that probe is not sent there.
+void ExpectSameStatements(const std::vector<std::string>& sent, std::vector<std::string> expected) {
+    if (!expected.empty() && expected.front() == "PRAGMA journal_mode")
+        expected.erase(expected.begin());
+    std::string both;
+    for (const std::string& text : expected) both += "expected: " + text + "\n";
+    for (const std::string& text : sent) both += "sent: " + text + "\n";
+    ASSERT_EQ(sent.size(), expected.size()) << both;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        bool insert = expected[i].rfind("INSERT INTO", 0) == 0;
+        EXPECT_EQ(sent[i].rfind("INSERT INTO", 0) == 0, insert) << sent[i];
+        if (!insert) EXPECT_EQ(sent[i], expected[i]);
+    }
+}
+
+class ServedKickTest : public test::EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (!central_) return;
+        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
+        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (15)");
+        // id, owner, registered by, due, type, known to the synchronizer
+        Add(101, "12", 40, kKick + 3600, 1, true);
+        Add(102, "15", 15, kKick, 6, true);
+        Add(103, "13", 13, kKick + 100, 1, true);
+        Add(104, "12", 12, kKick - 1, 1, true);
+        Add(105, "12", 12, kKick + 100, 1, false);
+        Add(106, "12", 41, kKick + 200, 2, true);
+        Add(107, "15", 15, kKick + 300, 7, true);
+        Add(108, "13", 13, kKick + 400, 7, true);
+        Add(109, "12", 12, kKick + 500, 3, true);
+        Add(110, "NULL", 12, kKick + 600, 1, true);
+        Add(111, "15", "NULL", kKick + 700, 2, true);
+        settings_ = TestOdbc::Instance().ScratchPath("served-kick.ini");
+        std::ofstream(settings_) << "[Central]\nDSN=" << central_->Dsn()
+                                 << "\nUID=" << central_->Uid() << "\nPWD=" << central_->Pwd()
+                                 << "\nDBPrefix=" << central_->Prefix() << "\n";
+
+        ASSERT_EQ(cpp_.OpenODBC_DB(settings_, OpenCentral, false).ToBool(), true);
+        com::ClassManifest manifest{"Vendral.CDatabase", CLSID_CDatabase, VENDRAL_LIBRARY_PATH};
+        object_ = static_cast<IDispatch*>(
+            com::CreateObject("Vendral.CDatabase", IID__CDatabase, manifest));
+        served_ = std::make_unique<ServedKickDatabase>(object_);
+        ASSERT_EQ(served_->OpenODBC_DB(settings_, OpenCentral, false).ToBool(), true);
+        ASSERT_TRUE(served_->dDatabaseIsRunning());
+    }
+
+    void TearDown() override {
+        served_.reset();
+        if (object_) object_->Release();
+    }
+
+    void Add(int id, const std::string& owner, const std::string& registered, std::int64_t due,
+             int type, bool known) {
+        central_->Exec(
+            "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
+            "do_by, type) VALUES (" +
+            std::to_string(id) + ", " + owner + ", " + registered + ", " + std::to_string(due) +
+            ", " + std::to_string(type) + ")");
+        if (known)
+            central_->Exec("INSERT INTO syncsoapp (appointment_id) VALUES (" + std::to_string(id) +
+                           ")");
+    }
+    void Add(int id, const std::string& owner, int registered, std::int64_t due, int type,
+             bool known) {
+        Add(id, owner, std::to_string(registered), due, type, known);
+    }
+
+    std::vector<LogRow> LogRows() {
+        std::vector<LogRow> rows;
+        for (const auto& row :
+             central_->Rows("SELECT type, associate_id, tablenumber, record_id, prev_record_id "
+                            "FROM traveltransactionlog ORDER BY traveltransactionlog_id"))
+            rows.emplace_back(row[0].ToLong(), row[1].ToLong(), row[2].ToLong(), row[3].ToLong(),
+                              row[4].ToLong());
+        return rows;
+    }
+    std::vector<std::int64_t> LogIds() {
+        std::vector<std::int64_t> ids;
+        for (const auto& row : central_->Rows("SELECT traveltransactionlog_id FROM "
+                                              "traveltransactionlog ORDER BY 1"))
+            ids.push_back(row[0].ToLongLong());
+        return ids;
+    }
+    void Reset() {
+        central_->Exec("DELETE FROM traveltransactionlog");
+        central_->Exec("UPDATE sequence SET next_id = 500 WHERE id = 39");
+    }
+
+    // The C++ object of the served library, for watching its statements.
+    CDatabase& ServedNative() {
+        void* raw = nullptr;
+        EXPECT_EQ(object_->QueryInterface(IID_IVendralNative, &raw), S_OK);
+        auto* native = static_cast<IVendralNative*>(raw);
+        void* database = nullptr;
+        EXPECT_EQ(native->Native(IID__CDatabase, &database), S_OK);
+        native->Release();
+        return *static_cast<CDatabase*>(database);
+    }
+
+    std::string settings_;
+    CDatabase cpp_;
+    IDispatch* object_ = nullptr;
+    std::unique_ptr<ServedKickDatabase> served_;
+};
+
+TEST_P(ServedKickTest, PerRowKickLogsAndSendsWhatTheCppObjectDoes) {
+    for (std::int32_t associate : {0, 12}) {
+        for (bool skipTasks : {false, true}) {
+            SCOPED_TRACE("associate " + std::to_string(associate) +
+                         (skipTasks ? ", no tasks" : ""));
+            KickRequest request{associate, kKick, skipTasks};
+            Reset();
+            KickCounts cppCounts;
+            Progress cppProgress;
+            StatementLog cppLog(*cpp_.dDatabase);
+            RunKick(cpp_, request, cppCounts, [&](KickPhase phase, std::int32_t rows) {
+                cppProgress.emplace_back(phase, rows);
+            });
+            std::vector<LogRow> expected = LogRows();
+            std::vector<std::int64_t> expectedIds = LogIds();
+            ASSERT_GT(cppCounts.Appointments, 0);
+
+            Reset();
+            KickCounts servedCounts;
+            Progress servedProgress;
+            StatementLog servedLog(*ServedNative().dDatabase);
+            RunKick(*served_, request, servedCounts, [&](KickPhase phase, std::int32_t rows) {
+                servedProgress.emplace_back(phase, rows);
+            });
+            EXPECT_EQ(LogRows(), expected);
+            EXPECT_EQ(LogIds(), expectedIds);
+            EXPECT_EQ(servedCounts.Appointments, cppCounts.Appointments);
+            EXPECT_EQ(servedCounts.Tasks, cppCounts.Tasks);
+            EXPECT_EQ(servedProgress, cppProgress);
+            ExpectSameStatements(servedLog.Statements(), cppLog.Statements());
+        }
+    }
+}
+
+TEST_P(ServedKickTest, SetBasedKickLogsAndSendsWhatTheCppObjectDoes) {
+    for (std::int32_t blockRows : {1, 3, 1000}) {
+        SCOPED_TRACE("blocks of " + std::to_string(blockRows));
+        Reset();
+        KickCounts cppCounts;
+        Progress cppProgress;
+        StatementLog cppLog(*cpp_.dDatabase);
+        RunBatchKick(
+            cpp_, {0, kKick, false}, cppCounts,
+            [&](KickPhase phase, std::int32_t rows) { cppProgress.emplace_back(phase, rows); },
+            blockRows);
+        std::vector<LogRow> expected = LogRows();
+        std::vector<std::int64_t> expectedIds = LogIds();
+        ASSERT_FALSE(expected.empty());
+
+        Reset();
+        KickCounts servedCounts;
+        Progress servedProgress;
+        StatementLog servedLog(*ServedNative().dDatabase);
+        RunBatchKick(
+            *served_, {0, kKick, false}, servedCounts,
+            [&](KickPhase phase, std::int32_t rows) { servedProgress.emplace_back(phase, rows); },
+            blockRows);
+        EXPECT_EQ(LogRows(), expected);
+        EXPECT_EQ(LogIds(), expectedIds);
+        EXPECT_EQ(servedCounts.Appointments, cppCounts.Appointments);
+        EXPECT_EQ(servedCounts.Tasks, cppCounts.Tasks);
+        EXPECT_EQ(servedProgress, cppProgress);
+        ExpectSameStatements(servedLog.Statements(), cppLog.Statements());
+        EXPECT_FALSE(served_->InTransaction());
+    }
+}
+
+// The log refuses one record: the driver's error reaches the caller of the
+// interface as the C++ caller sees it, with what was logged before it.
+TEST_P(ServedKickTest, ADatabaseErrorArrivesWithTheDriversRecords) {
+    central_->Exec("DROP TABLE traveltransactionlog");
+    central_->Exec(
+        "CREATE TABLE traveltransactionlog (traveltransactionlog_id INTEGER PRIMARY KEY, ttime "
+        "BIGINT NOT NULL, prev_record_id INTEGER NOT NULL, type INTEGER NOT NULL, associate_id "
+        "INTEGER NOT NULL, tablenumber INTEGER NOT NULL, record_id INTEGER NOT NULL CHECK "
+        "(record_id <> 106))");
+    for (bool batch : {false, true}) {
+        SCOPED_TRACE(batch ? "set-based" : "per row");
+        auto run = [batch](KickDatabase& db, KickCounts& counts) {
+            if (batch)
+                RunBatchKick(db, {0, kKick, false}, counts, {}, 2);
+            else
+                RunKick(db, {0, kKick, false}, counts);
+        };
+        Reset();
+        KickCounts cppCounts;
+        CDatabaseKick cpp(cpp_);
+        std::vector<ErrorRecord> expected;
+        std::string expectedText;
+        try {
+            run(cpp, cppCounts);
+            FAIL() << "the C++ kick did not fail";
+        } catch (const DatabaseError& error) {
+            expected = error.Records();
+            expectedText = error.what();
+        }
+        std::vector<LogRow> logged = LogRows();
+        ASSERT_FALSE(logged.empty());
+
+        Reset();
+        KickCounts servedCounts;
+        try {
+            run(*served_, servedCounts);
+            FAIL() << "the served kick did not fail";
+        } catch (const DatabaseError& error) {
+            EXPECT_EQ(WithoutTime(error.what()), WithoutTime(expectedText));
+            ASSERT_EQ(error.Records().size(), expected.size());
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                EXPECT_EQ(WithoutTime(error.Records()[i].Description),
+                          WithoutTime(expected[i].Description));
+                EXPECT_EQ(error.Records()[i].SQLState, expected[i].SQLState);
+                EXPECT_EQ(error.Records()[i].NativeError, expected[i].NativeError);
+            }
+        }
+        EXPECT_EQ(servedCounts.Appointments, cppCounts.Appointments);
+        EXPECT_EQ(servedCounts.Tasks, cppCounts.Tasks);
+        EXPECT_EQ(LogRows(), logged);
+        EXPECT_FALSE(served_->InTransaction());
+    }
+}
+
+TEST_P(ServedKickTest, AClosedCentralConnectionIsRefusedAsTheCppObjectRefusesIt) {
+    CDatabase unopenedCpp;
+    com::ClassManifest manifest{"Vendral.CDatabase", CLSID_CDatabase, VENDRAL_LIBRARY_PATH};
+    IUnknown* object = com::CreateObject("Vendral.CDatabase", IID__CDatabase, manifest);
+    {
+        ServedKickDatabase unopened(static_cast<IDispatch*>(object));
+        EXPECT_FALSE(unopened.CentralIsOpen());
+        for (bool batch : {false, true}) {
+            KickCounts counts;
+            std::string cppText, servedText;
+            try {
+                batch ? RunBatchKick(unopenedCpp, {0, kKick, false}, counts)
+                      : RunKick(unopenedCpp, {0, kKick, false}, counts);
+            } catch (const DatabaseError& error) {
+                cppText = error.what();
+            }
+            try {
+                batch ? RunBatchKick(unopened, {0, kKick, false}, counts)
+                      : RunKick(unopened, {0, kKick, false}, counts);
+            } catch (const DatabaseError& error) {
+                servedText = error.what();
+            }
+            EXPECT_FALSE(cppText.empty());
+            EXPECT_EQ(servedText, cppText);
+        }
+    }
+    object->Release();
+}
+
+VENDRAL_INSTANTIATE_ENGINES(ServedKickTest);
+
+}  // namespace
+}  // namespace vendral::kick

@@ -1,0 +1,17 @@
+// The program's UI host as a dispatch object, handed to a library that serves
+// the program's objects from another build than the one the program links
+// (each build has its own host), so that the served objects' message boxes and
+// settings dialog reach the program's user interface.
+#pragma once
+
+#include <memory>
+
+#include "vendral/com.h"
+#include "vendral/ui_host.h"
+
+namespace vendral::kick {
+
+// A new object with one reference, calling host.
+IDispatch* NewUiHostObject(std::shared_ptr<UiHost> host);
+
+}  // namespace vendral::kick
