@@ -61,7 +61,7 @@ VENDRAL_API IUnknown* CreateObject(const std::string& classId, const IID& iid,
 /// @p iid left on this thread, taken from the library that serves @p object
 /// (each library keeps its own). Null when there is none or @p object does
 /// not say it leaves one for @p iid. The caller releases it.
-IErrorInfo* TakeErrorInfo(IUnknown* object, const IID& iid);
+VENDRAL_API IErrorInfo* TakeErrorInfo(IUnknown* object, const IID& iid);
 
 /// Unloads the libraries this thread loaded whose DllCanUnloadNow says S_OK.
 VENDRAL_API void FreeUnusedLibraries();

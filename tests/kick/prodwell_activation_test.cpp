@@ -18,6 +18,7 @@
 #include "kick.h"
 #include "kick_date.h"
 #include "served_database.h"
+#include "settings/settings_state.h"
 #include "support/recording_ui_host.h"
 #include "support/test_database.h"
 #include "vendral/settings.h"
@@ -181,7 +182,7 @@ TEST_P(ProdwellActivationTest, DISABLED_InAProcessOfItsOwnTheOtherBuildRunsTheKi
     setenv("VENDRAL_REGISTRY", registry_.c_str(), 1);
     // Held for the rest of the process, so that the other build stays mapped.
     void* otherBuild = nullptr;
-    SettingsFilePath() = "set by the test";
+    SetSettingsFilePath("set by the test");
     auto host = std::make_shared<test::RecordingUiHost>();
     std::shared_ptr<UiHost> before = InstallUiHost(host);
     {

@@ -6,6 +6,7 @@
 
 #include "platform/com/automation_text.h"
 #include "platform/com/values.h"
+#include "settings/settings_state.h"
 #include "vendral/settings.h"
 
 namespace vendral::kick {
@@ -87,7 +88,7 @@ class UiHostObject final : public IDispatch {
                     break;
                 case kShowSettingsDialog: {
                     // The dialog works on this build's per-thread dialog state.
-                    SettingsFilePath() = args.Text(0);
+                    SetSettingsFilePath(args.Text(0));
                     DialogState& state = CurrentDialogState();
                     state.Mode = args.Int32(1);
                     state.AskServer = args.Int32(2);
