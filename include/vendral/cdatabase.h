@@ -136,8 +136,8 @@ struct FreeTextTableRow {
 /// driver reaches the caller as DatabaseError (with the driver's message and
 /// SQLSTATE), and a refused argument (a selector other than 0 or 1 where only
 /// those are defined, a table number outside the catalogue, a statement the
-/// travel transaction log cannot describe) as DatabaseError with SQLSTATE
-/// "HY024" or "HY000" before anything is written. OpenODBC_DB() and
+/// travel transaction log cannot describe) as UsageError (a DatabaseError)
+/// with SQLSTATE "HY024" or "HY000" before anything is written. OpenODBC_DB() and
 /// OpenAccess_DB() catch errors instead and leave the text in
 /// LastReturnedErrorMessage(); OpenODBC_DB() also counts them in FailCount()
 /// and reports fatal ones in one "Error" message box. The free-text index
@@ -224,7 +224,7 @@ class VENDRAL_API CDatabase {
     /// @param iTableNumber the table number of the catalogue (29 for the travel
     ///        transaction log, which counts in row 39).
     /// @param iDatabaseConnection 0 central, 1 local; nothing else.
-    /// @throws DatabaseError "HY024" for another selector; from the driver (a
+    /// @throws UsageError "HY024" for another selector; from the driver (a
     ///         missing `Sequence` row, a lost connection); "HY000" when no free
     ///         id was found within the passes.
     Variant UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatabaseConnection);
@@ -524,7 +524,7 @@ class VENDRAL_API CDatabase {
     /// @param lRecordID the record's id.
     /// @param iDatabaseConnection 0 central, 1 local; nothing else.
     /// @return the id of the row written (32-bit).
-    /// @throws DatabaseError "HY024" for another selector, or from the driver
+    /// @throws UsageError "HY024" for another selector, or from the driver
     ///         when the last attempt fails.
     Variant UpdateTravelTransactionLog(std::int16_t iActionType, std::int32_t iAssociateID,
                                        std::int16_t iTableNumber, std::int32_t lRecordID,
@@ -558,7 +558,7 @@ class VENDRAL_API CDatabase {
     /// belongs to @p tOwnerID (when not 0) and matches @p tWhereClause (an SQL
     /// condition, when not empty), one ExecSQL() per row, so each deletion is
     /// logged. Result always empty.
-    /// @throws DatabaseError "HY024" when both the owner is 0 and the condition
+    /// @throws UsageError "HY024" when both the owner is 0 and the condition
     ///         is empty (that would delete the whole level); from the driver.
     ///         Rows deleted before a failure stay deleted.
     Variant DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerID = 0,
@@ -585,7 +585,7 @@ class VENDRAL_API CDatabase {
     /// @param sName the name, or its beginning.
     /// @param bCreateIfNotFound true creates a missing entry.
     /// @param iDatabaseConnection the side searched (0 central, other local).
-    /// @throws DatabaseError "HY024" for a table number outside the catalogue
+    /// @throws UsageError "HY024" for a table number outside the catalogue
     ///         or an empty slot; from the driver.
     Variant GetListID(std::int32_t ComboType, const std::string& sName,
                       bool bCreateIfNotFound = false, std::int16_t iDatabaseConnection = 0);
@@ -601,7 +601,7 @@ class VENDRAL_API CDatabase {
     /// @param bCreateIfNotFound true creates a missing value.
     /// @param ExactSearch true matches the whole name.
     /// @param iDatabaseConnection accepted and not used.
-    /// @throws DatabaseError "HY024" for an owner other than 0 to 3; from the
+    /// @throws UsageError "HY024" for an owner other than 0 to 3; from the
     ///         driver.
     Variant GetUDFListID(std::int32_t iType, const std::string& sFieldName,
                          const std::string& sName, bool bCreateIfNotFound = false,
@@ -614,14 +614,14 @@ class VENDRAL_API CDatabase {
     /// @param sFieldName the field's name, in any case.
     /// @param lValue the value's id.
     /// @param iDatabaseConnection accepted and not used.
-    /// @throws DatabaseError "HY024" for an owner other than 0 to 3; from the
+    /// @throws UsageError "HY024" for an owner other than 0 to 3; from the
     ///         driver.
     Variant GetUDFListValue(std::int32_t iType, const std::string& sFieldName, std::int32_t lValue,
                             std::int16_t iDatabaseConnection = 0);
     /// Adds the entries of list table @p ComboType that are not deleted, in
     /// `Rank` order, to @p oCombo: the name as text, the id as item datum. The
     /// control is not cleared first. Result always empty.
-    /// @throws DatabaseError "HY024" for a table number outside the catalogue;
+    /// @throws UsageError "HY024" for a table number outside the catalogue;
     ///         from the driver.
     Variant ComboList(ListControl& oCombo, std::int32_t ComboType,
                       std::int16_t iDatabaseConnection = 0);
@@ -653,7 +653,7 @@ class VENDRAL_API CDatabase {
     ///        numbered here.
     /// @param iDatabaseConnection 0 central, 1 local; nothing else.
     /// @return the id of the log row written; empty for an unlogged statement.
-    /// @throws DatabaseError "HY024" for another selector; "HY000" before
+    /// @throws UsageError "HY024" for another selector; "HY000" before
     ///         anything is written for a text the log cannot describe (several
     ///         changing statements, MERGE, REPLACE, an insert that may update,
     ///         a WITH that changes rows), for an insert to be numbered without
