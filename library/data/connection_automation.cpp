@@ -30,7 +30,8 @@ struct FieldObject {
     void* Native() { return &Value; }
 };
 
-IDispatch* ExecuteOn(const std::shared_ptr<Connection>& connection, const std::string& sql);
+IDispatch* ExecuteOn(const std::shared_ptr<Connection>& connection, const std::string& sql,
+                     std::int32_t cacheSize);
 
 // Execute's option for a statement that returns no rows: it is run as such and
 // gives no recordset (Nothing).
@@ -82,14 +83,16 @@ struct MemberTable<ConnectionObject> {
              self.Target->Open(args.Text(0, ""), args.Text(1, ""), args.Text(2, ""),
                                args.Int32(3, -1));
          }},
-        {"Execute", MemberKind::Method, "CommandText,[RecordsAffected],[Options]",
+        // CacheSize (ours, after the standard three) is the recordset's rows per
+        // round trip: above 1 a long read is streamed instead of held whole.
+        {"Execute", MemberKind::Method, "CommandText,[RecordsAffected],[Options],[CacheSize]",
          [](ConnectionObject& self, const Arguments& args, Result& result) {
              if ((args.Int32(2, 0) & adExecuteNoRecords) != 0) {
                  SetRecordsAffected(args, self.Target->Execute(args.Text(0)));
                  result.SetObject(nullptr);
                  return;
              }
-             result.SetObject(ExecuteOn(self.Target, args.Text(0)));
+             result.SetObject(ExecuteOn(self.Target, args.Text(0), args.Int32(3, 1)));
          }},
         {"Close", MemberKind::Method, "",
          [](ConnectionObject& self, const Arguments&, Result&) { self.Target->Close(); }},
@@ -157,12 +160,14 @@ namespace {
 
 // A statement that returns rows gives an open recordset; any other is run
 // and gives a closed one, as the original data objects do.
-IDispatch* ExecuteOn(const std::shared_ptr<Connection>& connection, const std::string& sql) {
+IDispatch* ExecuteOn(const std::shared_ptr<Connection>& connection, const std::string& sql,
+                     std::int32_t cacheSize) {
     IDispatch* object = com::NewObject<RecordsetObject>(VendralModule());
     auto* self = static_cast<RecordsetObject*>(com::NativeOf(object, IID_VendralRecordset));
     self->Owner = connection;
     Recordset* rows = self->Rows.get();
     try {
+        rows->CacheSize(cacheSize);
         rows->Open(sql, connection, adOpenForwardOnly, adLockReadOnly, adCmdText);
         if (rows->FieldCount() == 0) rows->Close();
     } catch (...) {

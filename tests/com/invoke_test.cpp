@@ -262,6 +262,18 @@ TEST_F(InvokeTest, ConnectionsAndRecordsetsAreDispatchObjects) {
     EXPECT_EQ(Method(recordset, "Close").Result, S_OK);
     EXPECT_EQ(Get(recordset, "State").Value.lVal, 0);
 
+    // Execute's fourth argument is the recordset's CacheSize, refused below 1.
+    CallResult cached = Method(connection, "Execute",
+                               {Str("SELECT subject FROM appointment ORDER BY appointment_id"),
+                                Missing(), Missing(), I4(2)});
+    ASSERT_EQ(cached.Result, S_OK) << cached.Description;
+    EXPECT_EQ(Get(Get(cached.Value.pdispVal, "Fields", {I4(0)}).Value.pdispVal, "Value").Text(),
+              "first");
+    CallResult refused = Method(connection, "Execute",
+                                {Str("SELECT subject FROM appointment"), Missing(), Missing(), I4(0)});
+    EXPECT_EQ(refused.Result, DISP_E_EXCEPTION);
+    EXPECT_EQ(refused.Description, "CacheSize must be at least 1, not 0.");
+
     // A statement without rows gives a closed recordset.
     CallResult none =
         Method(connection, "Execute", {Str("DELETE FROM appointment WHERE appointment_id = 3")});

@@ -397,21 +397,28 @@ bool ServedKickDatabase::CentralIsOpen() {
 }
 
 std::unique_ptr<KickRows> ServedKickDatabase::ReadRows(const std::string& statement,
-                                                       std::int32_t /*readAhead*/) {
+                                                       std::int32_t readAhead) {
     Central central(database_);
     Dispatch connection(central.Connection.Object);
-    std::vector<VARIANT> args(1);
-    VariantInit(&args[0]);
-    args[0].vt = VT_BSTR;
-    args[0].bstrVal = com::AllocBstr(statement);
+    // Standard order, last first: CacheSize, Options, RecordsAffected, CommandText.
+    std::vector<VARIANT> args(4);
+    for (VARIANT& arg : args) VariantInit(&arg);
+    args[0].vt = VT_I4;
+    args[0].lVal = readAhead > 1 ? readAhead : 1;
+    args[1].vt = VT_ERROR;
+    args[1].scode = DISP_E_PARAMNOTFOUND;
+    args[2].vt = VT_ERROR;
+    args[2].scode = DISP_E_PARAMNOTFOUND;
+    args[3].vt = VT_BSTR;
+    args[3].bstrVal = com::AllocBstr(statement);
     ClearOnExit result;
     try {
         connection.Invoke("Execute", DISPATCH_METHOD, args, &result.Value);
     } catch (...) {
-        VariantClear(&args[0]);
+        VariantClear(&args[3]);
         throw;
     }
-    VariantClear(&args[0]);
+    VariantClear(&args[3]);
     IDispatch* recordset = TakeObject(result.Value, "Execute");
     if (!recordset) throw ComCallError(E_POINTER, "Execute gave Nothing");
     return std::make_unique<DispatchRows>(recordset);
