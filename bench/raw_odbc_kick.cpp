@@ -159,9 +159,9 @@ std::int64_t RunSingleStatementKick(const std::string& dsn, const std::string& u
         "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
         "appointment.do_by >= " +
         std::to_string(kickTime) +
-        " and appointment.type in (1,6,2,7) and appointment.associate_id > 0 and exists (select "
-        "1 from " +
-        p + "Syncusers syncusers where syncusers.associate_id = appointment.associate_id)";
+        " and appointment.type in (1,6,2,7) and appointment.associate_id > 0 and "
+        "appointment.associate_id in (select syncusers.associate_id from " +
+        p + "Syncusers syncusers)";
     SQLSetConnectAttr(h.dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
     std::int64_t count = FirstNumber(h.work, "select count(*)" + rows);
     Exec(h.work, "UPDATE " + p + "Sequence SET Next_id = Next_id + " + std::to_string(count) +

@@ -269,8 +269,9 @@ TEST_F(InvokeTest, ConnectionsAndRecordsetsAreDispatchObjects) {
     ASSERT_EQ(cached.Result, S_OK) << cached.Description;
     EXPECT_EQ(Get(Get(cached.Value.pdispVal, "Fields", {I4(0)}).Value.pdispVal, "Value").Text(),
               "first");
-    CallResult refused = Method(connection, "Execute",
-                                {Str("SELECT subject FROM appointment"), Missing(), Missing(), I4(0)});
+    CallResult refused =
+        Method(connection, "Execute",
+               {Str("SELECT subject FROM appointment"), Missing(), Missing(), I4(0)});
     EXPECT_EQ(refused.Result, DISP_E_EXCEPTION);
     EXPECT_EQ(refused.Description, "CacheSize must be at least 1, not 0.");
 

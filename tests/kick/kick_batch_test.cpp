@@ -135,34 +135,41 @@ TEST_P(BatchKickTest, SendsAFewStatementsPerBlockWithTheSynchronizerTestInTheDat
     AddMixedRows();
     StatementLog log(*db_.dDatabase);
     KickCounts counts;
-    RunBatchKick(db_, {0, kKick, true}, counts, {}, 20);
+    RunBatchKick(db_, {0, kKick, false}, counts, {}, 20);
     const std::string p = central_->Prefix();
     std::size_t blocks = 0;
     std::size_t scans = 0;
+    std::size_t bounds = 0;  // blocks, with those that log nothing
     for (const std::string& sql : log.Statements()) {
         EXPECT_EQ(sql.find("where associate_id ="), std::string::npos) << sql;
-        // The CRM's tables are joined once for the phase: the owner test and
-        // the order of the rows are made there, for every block at once.
+        // The CRM's tables are joined once for both phases: the owner test is
+        // made there, for every block at once.
         if (sql.find(p + "syncsoapp syncsoapp") != std::string::npos) {
             ++scans;
-            EXPECT_EQ(sql.rfind("CREATE TEMPORARY TABLE vendral_kick_rows AS select row_number() "
-                                "over (order by appointment.appointment_id) as kick_position, ",
+            EXPECT_EQ(sql.rfind("CREATE TEMPORARY TABLE vendral_kick_rows AS select case when "
+                                "appointment.type in (1,6) then 1 else 2 end as kick_phase, "
+                                "appointment.appointment_id, ",
                                 0),
                       0u)
                 << sql;
-            EXPECT_NE(sql.find("appointment.associate_id > 0 and exists (select 1 from " + p +
-                               "Syncusers syncusers where syncusers.associate_id = "
-                               "appointment.associate_id)"),
+            EXPECT_NE(sql.find("appointment.associate_id > 0 and appointment.associate_id in "
+                               "(select syncusers.associate_id from " +
+                               p + "Syncusers syncusers)"),
                       std::string::npos)
                 << sql;
         }
         if (sql.rfind("INSERT INTO " + p + "traveltransactionlog", 0) == 0) {
             ++blocks;
-            EXPECT_NE(sql.find("row_number() over (order by appointment.kick_position)"),
+            EXPECT_NE(sql.find("row_number() over (order by appointment.appointment_id)"),
                       std::string::npos)
                 << sql;
-            EXPECT_NE(sql.find(" from vendral_kick_rows appointment where "
-                               "appointment.kick_position > "),
+            EXPECT_NE(sql.find(" from vendral_kick_rows appointment where "), std::string::npos)
+                << sql;
+        }
+        // Each block ends at the id of its last row.
+        if (sql.rfind("select appointment.appointment_id from vendral_kick_rows", 0) == 0) {
+            ++bounds;
+            EXPECT_NE(sql.find(" order by appointment.appointment_id limit 1 offset 19"),
                       std::string::npos)
                 << sql;
         }
@@ -170,7 +177,8 @@ TEST_P(BatchKickTest, SendsAFewStatementsPerBlockWithTheSynchronizerTestInTheDat
     EXPECT_EQ(scans, 1u);
     // 400 rows of which about a sixth are known appointments due from the kick on: blocks of 20.
     EXPECT_GE(blocks, 2u);
-    EXPECT_LE(log.Statements().size(), (blocks + 1) * 5);
+    EXPECT_LE(bounds, blocks + 2);
+    EXPECT_LE(log.Statements().size(), 4 + bounds * 5);
     // A block without a row to log reserves nothing.
     EXPECT_FALSE(log.Contains("UPDATE " + p + "Sequence SET Next_id = Next_id + 0 WHERE id=39"));
     // The phase's table goes at the end of the run.
@@ -214,6 +222,26 @@ TEST_P(BatchKickTest, AFailingBlockLeavesNoRowOfItAndEveryRowOfTheBlocksBefore) 
     KickCounts again;
     RunBatchKick(db_, {0, kKick, true}, again, {}, 2);
     EXPECT_EQ(again.Appointments, 6);
+}
+
+TEST_P(BatchKickTest, AKickWhoseRowsCannotBeReadSaysNothingWasLogged) {
+    AddMixedRows();
+    central_->Exec("DROP TABLE syncusers");
+    KickCounts counts;
+    try {
+        RunBatchKick(db_, {0, kKick, false}, counts, {}, 20);
+        FAIL() << "the missing table was not reported";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.Records().front().Description.rfind(
+                      "block 1 of the appointments (the first) was not logged, 0 blocks before "
+                      "it were: ",
+                      0),
+                  0u)
+            << error.what();
+    }
+    EXPECT_EQ(counts.Appointments, 0);
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 0);
+    EXPECT_EQ(NextLogId(), 1000);
 }
 
 TEST_P(BatchKickTest, NoRowsLogsNothingAndReservesNothing) {

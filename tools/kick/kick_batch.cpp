@@ -21,25 +21,32 @@ std::int32_t LocalClockNow() {
     return static_cast<std::int32_t>(timegm(&local));
 }
 
-// The rows of one phase, as the per-row kick selects them, without the order.
-std::string PhaseRows(const std::string& p, KickPhase phase, std::int32_t associateID,
-                      std::int32_t kickTime) {
+// The rows of the kick's phases, as the per-row kick selects them, without the order.
+std::string KickedRows(const std::string& p, const KickRequest& request) {
     std::string sql = "from " + p + "appointment appointment, " + p +
                       "syncsoapp syncsoapp where appointment.appointment_id = "
                       "syncsoapp.appointment_id and appointment.do_by >= " +
-                      std::to_string(kickTime) +
-                      (phase == KickPhase::Appointments ? " and appointment.type in (1,6)"
-                                                        : " and appointment.type in (2,7)");
-    if (associateID != 0) sql += " and appointment.associate_id = " + std::to_string(associateID);
+                      std::to_string(request.KickTime) +
+                      (request.SkipTasks ? " and appointment.type in (1,6)"
+                                         : " and appointment.type in (1,6,2,7)");
+    if (request.AssociateID != 0)
+        sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
     return sql;
+}
+
+// The phase column's value for a phase's rows.
+std::string PhaseNumber(KickPhase phase) {
+    return phase == KickPhase::Appointments ? "1" : "2";
 }
 
 // The owner test of the per-row kick, made by the database: the owner's first
 // Syncusers row must read above 0, so rows without an owner (read as 0) and
-// owners 0 or below are never logged.
+// owners 0 or below are never logged. An IN list is made once per statement,
+// where a correlated EXISTS would scan Syncusers again for every row.
 std::string SyncUserTest(const std::string& p) {
-    return "appointment.associate_id > 0 and exists (select 1 from " + p +
-           "Syncusers syncusers where syncusers.associate_id = appointment.associate_id)";
+    return "appointment.associate_id > 0 and appointment.associate_id in (select "
+           "syncusers.associate_id from " +
+           p + "Syncusers syncusers)";
 }
 
 std::vector<Variant> FirstRow(KickDatabase& db, const std::string& sql) {
@@ -55,38 +62,41 @@ std::int64_t NumberOrZero(const Variant& value) {
     return value.IsNull() || value.IsEmpty() ? 0 : value.ToLongLong();
 }
 
-// The rows of a phase, looked at once: numbered in appointment id order, with
-// the owner test already made, in a temporary table of the connection, so
-// that each block reads its range of positions instead of joining and
-// scanning the CRM's tables again.
-constexpr const char* kPhaseRows = "vendral_kick_rows";
+// The rows of the kick, looked at once when it starts (one join of the CRM's
+// tables for both phases), with the owner test already made, in a temporary
+// table of the connection indexed by phase and appointment id, so that each
+// block reads its range of ids instead of joining and scanning the CRM's
+// tables again.
+constexpr const char* kKickRows = "vendral_kick_rows";
 
-class PhaseTable {
+class KickTable {
   public:
-    PhaseTable(KickDatabase& connection, const std::string& prefix, const std::string& rows)
+    KickTable(KickDatabase& connection, const std::string& prefix, const std::string& rows)
         : connection_(connection) {
-        connection_.Execute(std::string("DROP TABLE IF EXISTS ") + kPhaseRows);
-        connection_.Execute(std::string("CREATE TEMPORARY TABLE ") + kPhaseRows +
-                            " AS select row_number() over (order by appointment.appointment_id) "
-                            "as kick_position, appointment.appointment_id, "
+        connection_.Execute(std::string("DROP TABLE IF EXISTS ") + kKickRows);
+        connection_.Execute(std::string("CREATE TEMPORARY TABLE ") + kKickRows +
+                            " AS select case when appointment.type in (1,6) then " +
+                            PhaseNumber(KickPhase::Appointments) + " else " +
+                            PhaseNumber(KickPhase::Tasks) +
+                            " end as kick_phase, appointment.appointment_id, "
                             "coalesce(appointment.registered_associate_id, 0) as "
                             "registered_associate_id, case when " +
                             SyncUserTest(prefix) + " then 1 else 0 end as logged " + rows);
         created_ = true;
-        connection_.Execute(std::string("CREATE INDEX ") + kPhaseRows + "_position ON " +
-                            kPhaseRows + " (kick_position)");
+        connection_.Execute(std::string("CREATE INDEX ") + kKickRows + "_id ON " + kKickRows +
+                            " (kick_phase, appointment_id)");
     }
-    ~PhaseTable() {
+    ~KickTable() {
         if (!created_) return;
         try {
             if (connection_.InTransaction()) connection_.RollbackTrans();
-            connection_.Execute(std::string("DROP TABLE ") + kPhaseRows);
+            connection_.Execute(std::string("DROP TABLE ") + kKickRows);
         } catch (const DatabaseError&) {
             // The kick's own error is the one to report; the table goes with the session.
         }
     }
-    PhaseTable(const PhaseTable&) = delete;
-    PhaseTable& operator=(const PhaseTable&) = delete;
+    KickTable(const KickTable&) = delete;
+    KickTable& operator=(const KickTable&) = delete;
 
   private:
     KickDatabase& connection_;
@@ -97,24 +107,38 @@ struct Block {
     std::int64_t Last = 0;  // the highest appointment id of the block
     std::int32_t Rows = 0;
     std::int32_t Logged = 0;
+    bool Final = false;  // no rows follow it
 };
 
-// Logs the rows at positions (from, to] in one transaction.
-Block LogBlock(KickDatabase& db, std::int64_t from, std::int64_t to) {
+// Logs, in one transaction, the phase's next blockRows rows after appointment
+// id after (the first rows without it), with every row of the last id among
+// them, so that an appointment known to the synchronizer twice is never split.
+Block LogBlock(KickDatabase& db, KickPhase phase, std::optional<std::int64_t> after,
+               std::int32_t blockRows) {
     const std::string p = db.CentralDatabasePrefix();
     KickDatabase& shared = db;
     KickDatabase& connection = db;
-    const std::string range =
-        std::string(" from ") + kPhaseRows + " appointment where appointment.kick_position > " +
-        std::to_string(from) + " and appointment.kick_position <= " + std::to_string(to);
     connection.BeginTrans();
     try {
+        const std::string following =
+            std::string(" from ") + kKickRows +
+            " appointment where appointment.kick_phase = " + PhaseNumber(phase) +
+            (after ? " and appointment.appointment_id > " + std::to_string(*after) : "");
+        std::vector<Variant> bound =
+            FirstRow(shared, "select appointment.appointment_id" + following +
+                                 " order by appointment.appointment_id limit 1 offset " +
+                                 std::to_string(blockRows - 1));
+        const std::string range = bound.empty()
+                                      ? following
+                                      : following + " and appointment.appointment_id <= " +
+                                            std::to_string(NumberOrZero(bound.at(0)));
         std::vector<Variant> counts =
             FirstRow(shared,
                      "select count(*), coalesce(sum(appointment.logged), 0), "
                      "max(appointment.appointment_id)" +
                          range);
         Block block;
+        block.Final = bound.empty();
         block.Rows = static_cast<std::int32_t>(NumberOrZero(counts.at(0)));
         block.Logged = static_cast<std::int32_t>(NumberOrZero(counts.at(1)));
         block.Last = NumberOrZero(counts.at(2));
@@ -133,7 +157,7 @@ Block LogBlock(KickDatabase& db, std::int64_t from, std::int64_t to) {
                 "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
                 "associate_id, tablenumber, record_id ) select " +
                 std::to_string(first - 1) +
-                " + row_number() over (order by appointment.kick_position), " +
+                " + row_number() over (order by appointment.appointment_id), " +
                 std::to_string(LocalClockNow()) + ", 0, " + std::to_string(kKickActionType) +
                 ", appointment.registered_associate_id, " + std::to_string(kAppointmentTable) +
                 ", appointment.appointment_id" + range + " and appointment.logged = 1");
@@ -156,19 +180,30 @@ Block LogBlock(KickDatabase& db, std::int64_t from, std::int64_t to) {
     }
 }
 
-void BatchPhase(KickDatabase& db, const KickRequest& request, KickPhase phase,
-                std::int32_t& logged, const KickProgress& progress, std::int32_t blockRows) {
-    const std::string p = db.CentralDatabasePrefix();
-    KickDatabase& connection = db;
+// The error of a block, saying how far the phase got.
+DatabaseError NotLogged(const DatabaseError& error, KickPhase phase, std::int32_t blocks,
+                        std::optional<std::int64_t> after) {
+    std::vector<ErrorRecord> records = error.Records();
+    records.front().Description =
+        "block " + std::to_string(blocks + 1) + " of the " +
+        (phase == KickPhase::Appointments ? "appointments" : "tasks") +
+        (!after ? std::string(" (the first)")
+                : " (after appointment id " + std::to_string(*after) + ")") +
+        " was not logged, " + std::to_string(blocks) +
+        " blocks before it were: " + records.front().Description;
+    return DatabaseError(std::move(records));
+}
+
+void BatchPhase(KickDatabase& db, KickPhase phase, std::int32_t& logged,
+                const KickProgress& progress, std::int32_t blockRows) {
     std::int32_t looked = 0;
     std::int32_t blocks = 0;
     std::optional<std::int64_t> after;
     try {
-        PhaseTable table(connection, p, PhaseRows(p, phase, request.AssociateID, request.KickTime));
-        const std::int64_t total = NumberOrZero(
-            FirstRow(db, std::string("select count(*) from ") + kPhaseRows).at(0));
-        for (std::int64_t from = 0; from < total; from += blockRows) {
-            Block block = LogBlock(db, from, std::min<std::int64_t>(from + blockRows, total));
+        for (bool more = true; more;) {
+            Block block = LogBlock(db, phase, after, blockRows);
+            more = !block.Final;
+            if (block.Rows == 0) break;
             ++blocks;
             after = block.Last;
             looked += block.Rows;
@@ -177,15 +212,7 @@ void BatchPhase(KickDatabase& db, const KickRequest& request, KickPhase phase,
             CurrentUiHost()->DoEvents();
         }
     } catch (const DatabaseError& error) {
-        std::vector<ErrorRecord> records = error.Records();
-        records.front().Description =
-            "block " + std::to_string(blocks + 1) + " of the " +
-            (phase == KickPhase::Appointments ? "appointments" : "tasks") +
-            (!after ? std::string(" (the first)")
-                    : " (after appointment id " + std::to_string(*after) + ")") +
-            " was not logged, " + std::to_string(blocks) +
-            " blocks before it were: " + records.front().Description;
-        throw DatabaseError(std::move(records));
+        throw NotLogged(error, phase, blocks, after);
     }
 }
 
@@ -196,9 +223,15 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
-    BatchPhase(db, request, KickPhase::Appointments, counts.Appointments, progress, blockRows);
-    if (!request.SkipTasks)
-        BatchPhase(db, request, KickPhase::Tasks, counts.Tasks, progress, blockRows);
+    const std::string p = db.CentralDatabasePrefix();
+    std::optional<KickTable> table;
+    try {
+        table.emplace(db, p, KickedRows(p, request));
+    } catch (const DatabaseError& error) {
+        throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
+    }
+    BatchPhase(db, KickPhase::Appointments, counts.Appointments, progress, blockRows);
+    if (!request.SkipTasks) BatchPhase(db, KickPhase::Tasks, counts.Tasks, progress, blockRows);
 }
 
 }  // namespace vendral::kick
