@@ -2,9 +2,8 @@
 
 #include <strings.h>
 
-#include <atomic>
-
 #include "platform/com/automation_text.h"
+#include "platform/com/ref_counted.h"
 #include "platform/com/values.h"
 #include "settings/settings_state.h"
 #include "vendral/settings.h"
@@ -24,24 +23,9 @@ constexpr Name kNames[] = {{"MessageBox", kMessageBox, 3},
                            {"DoEvents", kDoEvents, 0},
                            {"ShowSettingsDialog", kShowSettingsDialog, 3}};
 
-class UiHostObject final : public IDispatch {
+class UiHostObject final : public com::SingleInterface<IDispatch, IID_IDispatch> {
   public:
     explicit UiHostObject(std::shared_ptr<UiHost> host) : host_(std::move(host)) {}
-
-    HRESULT QueryInterface(const IID& iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!(iid == IID_IUnknown || iid == IID_IDispatch)) return E_NOINTERFACE;
-        AddRef();
-        *out = static_cast<IDispatch*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
-    ULONG Release() override {
-        ULONG left = references_.fetch_sub(1) - 1;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
         *count = 0;
@@ -116,7 +100,6 @@ class UiHostObject final : public IDispatch {
 
   private:
     std::shared_ptr<UiHost> host_;
-    std::atomic<ULONG> references_{1};
 };
 
 }  // namespace

@@ -1,14 +1,14 @@
 #include "platform/com/error_info.h"
 
-#include <atomic>
 #include <new>
 
 #include "platform/com/automation_text.h"
+#include "platform/com/ref_counted.h"
 
 namespace vendral::com {
 namespace {
 
-class ErrorObject final : public IErrorInfo, public IVendralErrorRecords {
+class ErrorObject final : public RefCounted<IErrorInfo, IVendralErrorRecords> {
   public:
     ErrorObject(const IID& iid, std::string source, std::string description,
                 std::vector<ErrorRecord> records)
@@ -29,12 +29,6 @@ class ErrorObject final : public IErrorInfo, public IVendralErrorRecords {
         }
         AddRef();
         return S_OK;
-    }
-    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
-    ULONG Release() override {
-        ULONG left = references_.fetch_sub(1) - 1;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT GetGUID(GUID* out) override {
@@ -82,7 +76,6 @@ class ErrorObject final : public IErrorInfo, public IVendralErrorRecords {
     IID iid_;
     std::string source_, description_;
     std::vector<ErrorRecord> records_;
-    std::atomic<ULONG> references_{1};
 };
 
 // The thread's error object; released with the thread.

@@ -7,32 +7,18 @@
 #include <new>
 
 #include "platform/atomic_file.h"
+#include "platform/com/ref_counted.h"
 #include "platform/com/registry_file.h"
 
 namespace vendral::com {
 namespace {
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public SingleInterface<IClassFactory, IID_IClassFactory> {
   public:
     ClassFactory(ServerModule& module, const ClassEntry& entry) : module_(module), entry_(entry) {
         module_.Objects.fetch_add(1);
     }
-    ~ClassFactory() { module_.Objects.fetch_sub(1); }
-
-    HRESULT QueryInterface(const IID& iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!(iid == IID_IUnknown || iid == IID_IClassFactory)) return E_NOINTERFACE;
-        AddRef();
-        *out = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
-    ULONG Release() override {
-        ULONG left = references_.fetch_sub(1) - 1;
-        if (left == 0) delete this;
-        return left;
-    }
+    ~ClassFactory() override { module_.Objects.fetch_sub(1); }
 
     HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
         if (!out) return E_POINTER;
@@ -64,7 +50,6 @@ class ClassFactory final : public IClassFactory {
   private:
     ServerModule& module_;
     const ClassEntry& entry_;
-    std::atomic<ULONG> references_{1};
 };
 
 std::string ClassKey(const ClassEntry& entry) {

@@ -4,12 +4,12 @@
 // of the dual interface take them.
 #include <strings.h>
 
-#include <atomic>
 #include <cstring>
 #include <new>
 
 #include "platform/com/automation_object.h"
 #include "platform/com/automation_text.h"
+#include "platform/com/ref_counted.h"
 
 namespace vendral::com {
 namespace {
@@ -28,24 +28,9 @@ INVOKEKIND InvokeKindOf(MemberKind kind) {
     return INVOKE_FUNC;
 }
 
-class TypeInfo final : public ITypeInfo {
+class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
   public:
     explicit TypeInfo(const ClassInfo& info) : info_(info) {}
-
-    HRESULT QueryInterface(const IID& iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!(iid == IID_IUnknown || iid == IID_ITypeInfo)) return E_NOINTERFACE;
-        AddRef();
-        *out = static_cast<ITypeInfo*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
-    ULONG Release() override {
-        ULONG left = references_.fetch_sub(1) - 1;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT GetTypeAttr(TYPEATTR** out) override {
         if (!out) return E_POINTER;
@@ -180,7 +165,6 @@ class TypeInfo final : public ITypeInfo {
         return E_NOTIMPL;
     }
     const ClassInfo& info_;
-    std::atomic<ULONG> references_{1};
 };
 
 }  // namespace
