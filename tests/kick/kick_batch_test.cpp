@@ -10,8 +10,7 @@
 #include "command_line.h"
 #include "data/local_clock.h"
 #include "kick.h"
-#include "kick_date.h"
-#include "support/test_database.h"
+#include "kick/kick_fixture.h"
 
 namespace vendral::kick {
 namespace {
@@ -19,15 +18,13 @@ namespace {
 using test::Engine;
 using test::StatementLog;
 
-const std::int32_t kKick = static_cast<std::int32_t>(DateSeconds(2008, 6, 8));
+using test::kKick;
+using test::LogRow;
 
-// (type, associate, table, record, prev_record_id)
-using LogRow = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
-
-class BatchKickTest : public test::EngineTest {
+class BatchKickTest : public test::KickDataTest {
   protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        KickDataTest::SetUp();
         if (!central_) return;
         test::AttachConnections(db_, *central_);
     }
@@ -50,32 +47,7 @@ class BatchKickTest : public test::EngineTest {
         central_->Exec(
             "INSERT INTO syncsoapp (appointment_id) SELECT appointment_id FROM appointment "
             "WHERE appointment_id % 10 = 1");
-        for (int owner : {1, 2, 5, 7, 0})
-            central_->Exec("INSERT INTO syncusers (associate_id) VALUES (" + std::to_string(owner) +
-                           ")");
-    }
-
-    std::vector<LogRow> SortedLogRows() {
-        std::vector<LogRow> rows;
-        for (const auto& row :
-             central_->Rows("SELECT type, associate_id, tablenumber, record_id, prev_record_id "
-                            "FROM traveltransactionlog"))
-            rows.emplace_back(row[0].ToLong(), row[1].ToLong(), row[2].ToLong(), row[3].ToLong(),
-                              row[4].ToLong());
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
-
-    std::vector<std::int64_t> LogIds() {
-        std::vector<std::int64_t> ids;
-        for (const auto& row :
-             central_->Rows("SELECT traveltransactionlog_id FROM traveltransactionlog ORDER BY 1"))
-            ids.push_back(row[0].ToLongLong());
-        return ids;
-    }
-
-    std::int64_t NextLogId() {
-        return central_->Scalar("SELECT next_id FROM sequence WHERE id = 39").ToLongLong();
+        for (int owner : {1, 2, 5, 7, 0}) AddSyncUser(owner);
     }
 
     CDatabase db_;

@@ -3,62 +3,25 @@
 #include <tuple>
 
 #include "kick.h"
-#include "kick_date.h"
-#include "support/test_database.h"
+#include "kick/kick_fixture.h"
 
 namespace vendral::kick {
 namespace {
 
 using test::Engine;
+using test::kKick;
+using test::LogRow;
 using test::StatementLog;
 
-// 8 June 2008, the start of the day.
-const std::int32_t kKick = static_cast<std::int32_t>(DateSeconds(2008, 6, 8));
-
-using LogRow = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
-
-class KickRunTest : public test::EngineTest {
+class KickRunTest : public test::KickDataTest {
   protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        KickDataTest::SetUp();
         if (!central_) return;
-        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
-        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (15)");
-        // id, owner, registered by, due, type, known to the synchronizer
-        Add(101, "12", 40, kKick + 3600, 1, true);
-        Add(102, "15", 15, kKick, 6, true);  // due exactly at the kick time
-        Add(103, "13", 13, kKick + 100, 1, true);
-        Add(104, "12", 12, kKick - 1, 1, true);
-        Add(105, "12", 12, kKick + 100, 1, false);
-        Add(106, "12", 41, kKick + 200, 2, true);
-        Add(107, "15", 15, kKick + 300, 7, true);
-        Add(108, "13", 13, kKick + 400, 7, true);
-        Add(109, "12", 12, kKick + 500, 3, true);
-        Add(110, "NULL", 12, kKick + 600, 1, true);
+        AddUsersAndRows();
+        Add(109, "12", 12, kKick + 500, 3, true);    // neither appointment nor task
+        Add(110, "NULL", 12, kKick + 600, 1, true);  // no owner
         test::AttachConnections(db_, *central_);
-    }
-
-    void Add(int id, const std::string& owner, int registered, std::int64_t due, int type,
-             bool known) {
-        central_->Exec(
-            "INSERT INTO appointment (appointment_id, associate_id, "
-            "registered_associate_id, do_by, type) VALUES (" +
-            std::to_string(id) + ", " + owner + ", " + std::to_string(registered) + ", " +
-            std::to_string(due) + ", " + std::to_string(type) + ")");
-        if (known)
-            central_->Exec("INSERT INTO syncsoapp (appointment_id) VALUES (" + std::to_string(id) +
-                           ")");
-    }
-
-    // (type, associate, table, record, prev_record_id) of every log row, in the order written.
-    std::vector<LogRow> LogRows() {
-        std::vector<LogRow> rows;
-        for (const auto& row :
-             central_->Rows("SELECT type, associate_id, tablenumber, record_id, prev_record_id "
-                            "FROM traveltransactionlog ORDER BY traveltransactionlog_id"))
-            rows.emplace_back(row[0].ToLong(), row[1].ToLong(), row[2].ToLong(), row[3].ToLong(),
-                              row[4].ToLong());
-        return rows;
     }
 
     KickCounts Kick(const KickRequest& request) {

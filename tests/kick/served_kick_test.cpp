@@ -7,9 +7,8 @@
 #include <tuple>
 
 #include "kick.h"
-#include "kick_date.h"
+#include "kick/kick_fixture.h"
 #include "served_kick_database.h"
-#include "support/test_database.h"
 #include "vendral/com_client.h"
 
 namespace vendral::kick {
@@ -18,10 +17,8 @@ namespace {
 using test::StatementLog;
 using test::TestOdbc;
 
-const std::int32_t kKick = static_cast<std::int32_t>(DateSeconds(2008, 6, 8));
-
-// type, associate, table, record, previous record, in the order written.
-using LogRow = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+using test::kKick;
+using test::LogRow;
 using Progress = std::vector<std::pair<KickPhase, std::int32_t>>;
 
 // A text with the clock's seconds (ten digits, as in a refused log row) masked.
@@ -47,22 +44,12 @@ void ExpectSameStatements(const std::vector<std::string>& sent,
     }
 }
 
-class ServedKickTest : public test::EngineTest {
+class ServedKickTest : public test::KickDataTest {
   protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        KickDataTest::SetUp();
         if (!central_) return;
-        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
-        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (15)");
-        // id, owner, registered by, due, type, known to the synchronizer
-        Add(101, "12", 40, kKick + 3600, 1, true);
-        Add(102, "15", 15, kKick, 6, true);
-        Add(103, "13", 13, kKick + 100, 1, true);
-        Add(104, "12", 12, kKick - 1, 1, true);
-        Add(105, "12", 12, kKick + 100, 1, false);
-        Add(106, "12", 41, kKick + 200, 2, true);
-        Add(107, "15", 15, kKick + 300, 7, true);
-        Add(108, "13", 13, kKick + 400, 7, true);
+        AddUsersAndRows();
         Add(109, "12", 12, kKick + 500, 3, true);
         Add(110, "NULL", 12, kKick + 600, 1, true);
         Add(111, "15", "NULL", kKick + 700, 2, true);
@@ -85,38 +72,6 @@ class ServedKickTest : public test::EngineTest {
         if (object_) object_->Release();
     }
 
-    void Add(int id, const std::string& owner, const std::string& registered, std::int64_t due,
-             int type, bool known) {
-        central_->Exec(
-            "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
-            "do_by, type) VALUES (" +
-            std::to_string(id) + ", " + owner + ", " + registered + ", " + std::to_string(due) +
-            ", " + std::to_string(type) + ")");
-        if (known)
-            central_->Exec("INSERT INTO syncsoapp (appointment_id) VALUES (" + std::to_string(id) +
-                           ")");
-    }
-    void Add(int id, const std::string& owner, int registered, std::int64_t due, int type,
-             bool known) {
-        Add(id, owner, std::to_string(registered), due, type, known);
-    }
-
-    std::vector<LogRow> LogRows() {
-        std::vector<LogRow> rows;
-        for (const auto& row :
-             central_->Rows("SELECT type, associate_id, tablenumber, record_id, prev_record_id "
-                            "FROM traveltransactionlog ORDER BY traveltransactionlog_id"))
-            rows.emplace_back(row[0].ToLong(), row[1].ToLong(), row[2].ToLong(), row[3].ToLong(),
-                              row[4].ToLong());
-        return rows;
-    }
-    std::vector<std::int64_t> LogIds() {
-        std::vector<std::int64_t> ids;
-        for (const auto& row : central_->Rows("SELECT traveltransactionlog_id FROM "
-                                              "traveltransactionlog ORDER BY 1"))
-            ids.push_back(row[0].ToLongLong());
-        return ids;
-    }
     void Reset() {
         central_->Exec("DELETE FROM traveltransactionlog");
         central_->Exec("UPDATE sequence SET next_id = 500 WHERE id = 39");

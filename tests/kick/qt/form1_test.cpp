@@ -1,5 +1,7 @@
 // Prodwell's window driven through its controls, on real databases: what a
 // click logs, what the window shows while it runs and how it reports errors.
+#include "window/form1.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -13,10 +15,8 @@
 #include <tuple>
 
 #include "kick.h"
-#include "kick_date.h"
+#include "kick/kick_fixture.h"
 #include "support/qt/modal_watcher.h"
-#include "support/test_database.h"
-#include "window/form1.h"
 
 namespace vendral::kick {
 namespace {
@@ -24,61 +24,26 @@ namespace {
 using test::qt::ClickButton;
 using test::qt::MessageBoxRecorder;
 
-const std::int32_t kKick = static_cast<std::int32_t>(DateSeconds(2008, 6, 8));
+using test::kKick;
+using test::LogRow;
 
-using LogRow = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
-
-class Form1Test : public test::EngineTest {
+class Form1Test : public test::KickDataTest {
   protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        KickDataTest::SetUp();
         if (!central_) return;
-        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
-        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (15)");
-        // id, owner, registered by, due, type, known to the synchronizer
-        Add(101, "12", 40, kKick + 3600, 1, true);
-        Add(102, "15", 15, kKick, 6, true);
-        Add(103, "13", 13, kKick + 100, 1, true);  // no synchronizer user
-        Add(104, "12", 12, kKick - 1, 1, true);    // due before the kick date
-        Add(105, "12", 12, kKick + 100, 1, false);  // unknown to the synchronizer
-        Add(106, "12", 41, kKick + 200, 2, true);
-        Add(107, "15", 15, kKick + 300, 7, true);
-        Add(108, "13", 13, kKick + 400, 7, true);
-        settings_ = test::TestOdbc::Instance().ScratchPath("form1-" + test::EngineName(engine()) +
-                                                           ".ini");
+        AddUsersAndRows();
+        settings_ =
+            test::TestOdbc::Instance().ScratchPath("form1-" + test::EngineName(engine()) + ".ini");
         std::ofstream(settings_, std::ios::trunc)
             << "[Central]\nDSN=" << central_->Dsn() << "\nUID=" << central_->Uid()
             << "\nPWD=" << central_->Pwd() << "\nDBPrefix=" << central_->Prefix() << "\n";
     }
 
-    void Add(int id, const std::string& owner, int registered, std::int64_t due, int type,
-             bool known) {
-        central_->Exec(
-            "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
-            "do_by, type) VALUES (" +
-            std::to_string(id) + ", " + owner + ", " + std::to_string(registered) + ", " +
-            std::to_string(due) + ", " + std::to_string(type) + ")");
-        if (known)
-            central_->Exec("INSERT INTO syncsoapp (appointment_id) VALUES (" +
-                           std::to_string(id) + ")");
-    }
-
-    // (type, associate, table, record) of every log row, sorted.
-    std::vector<LogRow> LogRows() {
-        std::vector<LogRow> rows;
-        for (const auto& row : central_->Rows(
-                 "SELECT type, associate_id, tablenumber, record_id FROM traveltransactionlog"))
-            rows.emplace_back(row[0].ToLong(), row[1].ToLong(), row[2].ToLong(), row[3].ToLong());
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
-
     std::unique_ptr<Form1> MakeWindow(const std::string& settings = {}) {
-        auto window = std::make_unique<Form1>(settings.empty() ? settings_ : settings,
-                                              [] {
-                                                  return std::make_shared<CDatabaseKick>(
-                                                      std::make_shared<CDatabase>());
-                                              });
+        auto window = std::make_unique<Form1>(settings.empty() ? settings_ : settings, [] {
+            return std::make_shared<CDatabaseKick>(std::make_shared<CDatabase>());
+        });
         window->show();
         return window;
     }
@@ -127,10 +92,11 @@ TEST_P(Form1Test, AllUsersWithTasksLogsWhatTheCommandLineLogs) {
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Title, "Prodwell");
     EXPECT_EQ(boxes.Boxes()[0].Text, "Inserts for appointments: 2, inserts for tasks: 2");
-    std::vector<LogRow> byWindow = LogRows();
-    EXPECT_EQ(byWindow, (std::vector<LogRow>{
-                            {4608, 15, 9, 102}, {4608, 15, 9, 107}, {4608, 40, 9, 101},
-                            {4608, 41, 9, 106}}));
+    std::vector<LogRow> byWindow = SortedLogRows();
+    EXPECT_EQ(byWindow, (std::vector<LogRow>{{4608, 15, 9, 102, 0},
+                                             {4608, 15, 9, 107, 0},
+                                             {4608, 40, 9, 101, 0},
+                                             {4608, 41, 9, 106, 0}}));
 
     // The command line's engine on the same data logs the same rows.
     central_->Exec("DELETE FROM traveltransactionlog");
@@ -138,7 +104,7 @@ TEST_P(Form1Test, AllUsersWithTasksLogsWhatTheCommandLineLogs) {
     db.OpenODBC_DB(settings_, OpenCentral, false);
     KickCounts counts;
     RunKick(db, {0, kKick, false}, counts);
-    EXPECT_EQ(LogRows(), byWindow);
+    EXPECT_EQ(SortedLogRows(), byWindow);
     // The tasks phase counts its own rows: three known tasks are due.
     EXPECT_EQ(Control<QLabel>(*window, "Label3")->text(), "3");
 }
@@ -152,16 +118,16 @@ TEST_P(Form1Test, OneAssociateCarriesTheAssociateCondition) {
     Kick(*window);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Text, "Inserts for appointments: 1, inserts for tasks: 1");
-    EXPECT_TRUE(statements.Contains(BuildKickStatement(central_->Prefix(), KickPhase::Appointments,
-                                                       12, kKick)));
-    bool conditioned = std::any_of(statements.Statements().begin(), statements.Statements().end(),
-                                   [](const std::string& sql) {
-                                       return sql.find(" and appointment.type in (2,7) and  "
-                                                       "appointment.associate_id = 12 order by") !=
-                                              std::string::npos;
-                                   });
+    EXPECT_TRUE(statements.Contains(
+        BuildKickStatement(central_->Prefix(), KickPhase::Appointments, 12, kKick)));
+    bool conditioned = std::any_of(
+        statements.Statements().begin(), statements.Statements().end(), [](const std::string& sql) {
+            return sql.find(
+                       " and appointment.type in (2,7) and  "
+                       "appointment.associate_id = 12 order by") != std::string::npos;
+        });
     EXPECT_TRUE(conditioned);
-    EXPECT_EQ(LogRows(), (std::vector<LogRow>{{4608, 40, 9, 101}, {4608, 41, 9, 106}}));
+    EXPECT_EQ(SortedLogRows(), (std::vector<LogRow>{{4608, 40, 9, 101, 0}, {4608, 41, 9, 106, 0}}));
 }
 
 TEST_P(Form1Test, ACheckedOrGreySkipBoxLeavesTheTasks) {
@@ -176,7 +142,7 @@ TEST_P(Form1Test, ACheckedOrGreySkipBoxLeavesTheTasks) {
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].Text, "Inserts for appointments: 2, inserts for tasks: 0");
     }
-    EXPECT_EQ(LogRows().size(), 2u);
+    EXPECT_EQ(SortedLogRows().size(), 2u);
     check->setTristate(true);
     check->setCheckState(Qt::PartiallyChecked);
     MessageBoxRecorder boxes;
@@ -193,7 +159,7 @@ TEST_P(Form1Test, NoMatchingRowLogsNothingAndLeavesTheCount) {
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Text, "Inserts for appointments: 0, inserts for tasks: 0");
     EXPECT_EQ(Control<QLabel>(*window, "Label3")->text(), "");
-    EXPECT_TRUE(LogRows().empty());
+    EXPECT_TRUE(SortedLogRows().empty());
 }
 
 TEST_P(Form1Test, TheAssociateIsReadAsANumberFromTheStartOfTheText) {
@@ -212,7 +178,7 @@ TEST_P(Form1Test, TheAssociateIsReadAsANumberFromTheStartOfTheText) {
     Kick(*window);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Text, "Inserts for appointments: 1, inserts for tasks: 1");
-    EXPECT_EQ(LogRows(), (std::vector<LogRow>{{4608, 15, 9, 102}, {4608, 15, 9, 107}}));
+    EXPECT_EQ(SortedLogRows(), (std::vector<LogRow>{{4608, 15, 9, 102, 0}, {4608, 15, 9, 107, 0}}));
 }
 
 TEST_P(Form1Test, TheCountShowsWhileTheRowsGoBy) {
@@ -243,7 +209,8 @@ TEST_P(Form1Test, ASecondClickDuringARunStartsNothing) {
     int clicksDuringRun = 0;
     QTimer clicker;
     QObject::connect(&clicker, &QTimer::timeout, [&] {
-        if (window->Running() && clicksDuringRun < 3 && QApplication::activeModalWidget() == nullptr) {
+        if (window->Running() && clicksDuringRun < 3 &&
+            QApplication::activeModalWidget() == nullptr) {
             ++clicksDuringRun;
             ClickButton(button);
         }
@@ -255,7 +222,7 @@ TEST_P(Form1Test, ASecondClickDuringARunStartsNothing) {
     EXPECT_GT(clicksDuringRun, 0);
     EXPECT_TRUE(button->isEnabled());
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(LogRows().size(), 4u);
+    EXPECT_EQ(SortedLogRows().size(), 4u);
 }
 
 TEST_P(Form1Test, ADatabaseErrorIsReportedAndTheWindowStaysUsable) {
@@ -280,7 +247,7 @@ TEST_P(Form1Test, ADatabaseErrorIsReportedAndTheWindowStaysUsable) {
             << boxes.Boxes()[0].Text.toStdString();
     }
     EXPECT_FALSE(window->Running());
-    EXPECT_EQ(LogRows(), (std::vector<LogRow>{{4608, 40, 9, 101}}));
+    EXPECT_EQ(SortedLogRows(), (std::vector<LogRow>{{4608, 40, 9, 101, 0}}));
     // Skipping 102 by date, the next run goes through.
     Type(*window, "TxtAssociate", "12");
     MessageBoxRecorder boxes;
@@ -297,7 +264,7 @@ TEST_P(Form1Test, AnUnreadableDateIsReportedAndNothingIsLogged) {
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Title, "Error");
     EXPECT_TRUE(boxes.Boxes()[0].Text.startsWith("The kick date \"someday\" cannot be read"));
-    EXPECT_TRUE(LogRows().empty());
+    EXPECT_TRUE(SortedLogRows().empty());
 }
 
 TEST_P(Form1Test, WithoutAConnectionARunSaysSo) {
@@ -322,8 +289,8 @@ TEST_P(Form1Test, WithoutAConnectionARunSaysSo) {
     Kick(*window);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].Title, "Error");
-    EXPECT_TRUE(boxes.Boxes()[0].Text.startsWith(
-        "There is no open connection to the central database."));
+    EXPECT_TRUE(
+        boxes.Boxes()[0].Text.startsWith("There is no open connection to the central database."));
 }
 
 VENDRAL_INSTANTIATE_ENGINES(Form1Test);
