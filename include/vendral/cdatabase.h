@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vendral/connection.h"
@@ -764,7 +765,12 @@ class VENDRAL_API CDatabase {
     const TableCatalogue& CatalogueFor(std::int16_t iDatabaseConnection) const;
     // A bare table name gets the side's prefix; a dotted one is kept.
     std::string QualifyTable(const std::string& sTable, std::int16_t iDatabaseConnection) const;
-    std::string PrepareSQL(const std::string& sql, std::int16_t iDatabaseConnection) const;
+    std::string PrepareSQL(std::string sql, std::int16_t iDatabaseConnection) const;
+    // The prefix a bare table name gets ("" for a dotted one), as QualifyTable adds it.
+    std::string_view PrefixOfTable(const std::string& sTable,
+                                   std::int16_t iDatabaseConnection) const;
+    // The first column of a COUNT statement's row, 0 without a row.
+    Variant CountOf(std::string countSql, std::int16_t iDatabaseConnection);
     // Opens WorkRecordset forward-only and read-only on the chosen connection.
     void OpenWorkRecordset(const std::string& preparedSql, std::int16_t iDatabaseConnection);
     // The first column of the first row of a statement, Empty when there is no row.

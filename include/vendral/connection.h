@@ -357,6 +357,8 @@ class VENDRAL_API Recordset {
 
     struct Statement;
     std::unique_ptr<Statement> statement_;
+    // The last closed read's, kept for the next Open (helpers open one read after another).
+    std::unique_ptr<Statement> spareStatement_;
     std::shared_ptr<Connection> connection_;
     std::vector<std::string> names_;
     std::vector<Variant> row_;

@@ -1,14 +1,15 @@
 // The small read-only queries on which the rest of the library is built.
 #include "data/statement_text.h"
 #include "data/write_support.h"
+#include "platform/text.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
 namespace {
 
-std::string SelectFirst(const std::string& field, const std::string& table,
-                        const std::string& where) {
-    return "SELECT " + field + " FROM " + table + " " + where;
+std::string SelectFirst(std::string_view field, std::string_view tablePrefix,
+                        std::string_view table, std::string_view where) {
+    return Concat({"SELECT ", field, " FROM ", tablePrefix, table, " ", where});
 }
 
 // No row and a null both read as the helper's own "nothing" value.
@@ -20,15 +21,20 @@ Variant OrWhenMissing(const Variant& value, const Variant& missing) {
 
 std::string CDatabase::QualifyTable(const std::string& sTable,
                                     std::int16_t iDatabaseConnection) const {
-    if (sTable.find('.') != std::string::npos) return sTable;
-    return PrefixFor(iDatabaseConnection) + sTable;
+    return Concat({PrefixOfTable(sTable, iDatabaseConnection), sTable});
 }
 
-std::string CDatabase::PrepareSQL(const std::string& sql, std::int16_t iDatabaseConnection) const {
+std::string_view CDatabase::PrefixOfTable(const std::string& sTable,
+                                          std::int16_t iDatabaseConnection) const {
+    if (sTable.find('.') != std::string::npos) return {};
+    return PrefixFor(iDatabaseConnection);
+}
+
+std::string CDatabase::PrepareSQL(std::string sql, std::int16_t iDatabaseConnection) const {
     // Only the two selectors of the sides; any other prepares nothing.
     const bool access = (iDatabaseConnection == 0 || iDatabaseConnection == 1) &&
                         SideFor(iDatabaseConnection).FileDatabase;
-    if (!access) return sql;
+    if (!access) return sql;  // moved: the text is most often a temporary
     // No schema prefix may reach a file database: every occurrence before a
     // table name goes, its "." included; quoted texts keep theirs.
     return detail::WithoutSchemaPrefix(sql, PrefixFor(iDatabaseConnection));
@@ -51,37 +57,40 @@ Variant CDatabase::FirstValue(const std::string& preparedSql, std::int16_t iData
 
 Variant CDatabase::CountRecords(const std::string& sTable, const std::string& sWhere,
                                 std::int16_t iDatabaseConnection) {
-    return CountRecordsSQL("FROM " + QualifyTable(sTable, iDatabaseConnection) + " " + sWhere,
-                           iDatabaseConnection);
+    return CountOf(Concat({"SELECT COUNT(*) AS CountResult FROM ",
+                           PrefixOfTable(sTable, iDatabaseConnection), sTable, " ", sWhere}),
+                   iDatabaseConnection);
 }
 
 Variant CDatabase::CountRecordsSQL(const std::string& sQueryFrom,
                                    std::int16_t iDatabaseConnection) {
-    OpenWorkRecordset(
-        PrepareSQL("SELECT COUNT(*) AS CountResult " + sQueryFrom, iDatabaseConnection),
-        iDatabaseConnection);
+    return CountOf(Concat({"SELECT COUNT(*) AS CountResult ", sQueryFrom}), iDatabaseConnection);
+}
+
+Variant CDatabase::CountOf(std::string countSql, std::int16_t iDatabaseConnection) {
+    OpenWorkRecordset(PrepareSQL(std::move(countSql), iDatabaseConnection), iDatabaseConnection);
     detail::RecordsetCloser guard(*workRecordset_);
     if (workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
-    return workRecordset_->Fields("CountResult").Value();
+    return workRecordset_->Fields(std::size_t{0}).Value();  // the only column: CountResult
 }
 
 Variant CDatabase::GetFirstTextRecord(const std::string& sTable, const std::string& sField,
                                       const std::string& sWhere, std::int16_t iDatabaseConnection) {
     return OrWhenMissing(
-        FirstValue(
-            PrepareSQL(SelectFirst(sField, QualifyTable(sTable, iDatabaseConnection), sWhere),
-                       iDatabaseConnection),
-            iDatabaseConnection),
+        FirstValue(PrepareSQL(SelectFirst(sField, PrefixOfTable(sTable, iDatabaseConnection),
+                                          sTable, sWhere),
+                              iDatabaseConnection),
+                   iDatabaseConnection),
         Variant(std::string()));
 }
 
 Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::string& sField,
                                       const std::string& sWhere, std::int16_t iDatabaseConnection) {
     return OrWhenMissing(
-        FirstValue(
-            PrepareSQL(SelectFirst(sField, QualifyTable(sTable, iDatabaseConnection), sWhere),
-                       iDatabaseConnection),
-            iDatabaseConnection),
+        FirstValue(PrepareSQL(SelectFirst(sField, PrefixOfTable(sTable, iDatabaseConnection),
+                                          sTable, sWhere),
+                              iDatabaseConnection),
+                   iDatabaseConnection),
         Variant(static_cast<std::int32_t>(0)));
 }
 

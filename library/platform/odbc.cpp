@@ -1,6 +1,7 @@
 #include "platform/odbc.h"
 
 #include <algorithm>
+#include <iterator>
 #include <type_traits>
 
 #include "platform/library_errors.h"
@@ -156,10 +157,13 @@ std::vector<ErrorRecord> Diagnostics(SQLSMALLINT type, SQLHANDLE handle, SQLRETU
 }
 
 SQLRETURN ExecDirect(SQLHSTMT statement, const std::string& sql, bool wide) {
-    return InWidth(wide, [&](auto calls) {
-        auto text = calls.Encode(sql);
-        return calls.ExecDirect(statement, text.data(), static_cast<SQLINTEGER>(text.size()));
-    });
+    // The narrow call takes the text as it is: the driver only reads it.
+    if (!wide)
+        return TextCalls<SQLCHAR>::ExecDirect(statement, const_cast<char*>(sql.data()),
+                                              static_cast<SQLINTEGER>(sql.size()));
+    auto text = TextCalls<SQLWCHAR>::Encode(sql);
+    return TextCalls<SQLWCHAR>::ExecDirect(statement, text.data(),
+                                           static_cast<SQLINTEGER>(text.size()));
 }
 
 SQLRETURN DriverConnect(SQLHDBC connection, const std::string& in, std::string& completed,
@@ -181,13 +185,17 @@ SQLRETURN DescribeColumn(SQLHSTMT statement, SQLUSMALLINT column, std::string& n
                          SQLSMALLINT& type, bool wide) {
     return InWidth(wide, [&](auto calls) {
         using Calls = decltype(calls);
-        typename Calls::Text buffer(Characters<Calls>(512), typename Calls::Unit{});
+        // On the stack: a column's name is read for every result.
+        typename Calls::Unit buffer[Characters<Calls>(512)];
+        buffer[0] = 0;
+        constexpr std::size_t kCapacity = std::size(buffer);
         SQLSMALLINT length = 0, decimals = 0, nullable = 0;
         SQLULEN size = 0;
-        SQLRETURN rc = calls.DescribeCol(statement, column, buffer.data(),
-                                         static_cast<SQLSMALLINT>(buffer.size()), &length, &type,
-                                         &size, &decimals, &nullable);
-        name = calls.Decode(buffer.data(), std::clamp<std::size_t>(length, 0, buffer.size() - 1));
+        SQLRETURN rc =
+            calls.DescribeCol(statement, column, buffer, static_cast<SQLSMALLINT>(kCapacity),
+                              &length, &type, &size, &decimals, &nullable);
+        if (!Succeeded(rc)) length = 0;
+        name = calls.Decode(buffer, std::clamp<std::size_t>(length, 0, kCapacity - 1));
         return rc;
     });
 }

@@ -121,7 +121,15 @@ void Recordset::Release() noexcept {
         if (statement_ && statement_->handle)
             detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement_->handle);
     }
-    statement_.reset();
+    if (statement_) {
+        Statement& kept = *statement_;
+        kept.handle = SQL_NULL_HSTMT;
+        kept.kinds.clear();
+        kept.reporter.reset();
+        kept.spill.reset();
+        kept.failure.clear();
+        spareStatement_ = std::move(statement_);
+    }
     connection_.reset();
     names_.clear();
     row_.clear();
@@ -154,7 +162,8 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         }
     }
 
-    auto statement = std::make_unique<Statement>();
+    std::unique_ptr<Statement> statement =
+        spareStatement_ ? std::move(spareStatement_) : std::make_unique<Statement>();
     statement->reporter = activeConnection;
     statement->wide = detail::ConnectionAccess::WideCalls(*reader);
     statement->handle =
@@ -180,6 +189,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     SQLSMALLINT columns = 0;
     if (rc != SQL_NO_DATA) SQLNumResultCols(stmt, &columns);
     std::vector<std::string> names;
+    names.swap(names_);  // empty while closed; its room is reused
     names.reserve(static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0)));
     for (SQLSMALLINT c = 1; c <= columns; ++c) {
         SQLSMALLINT type = 0;

@@ -2,6 +2,7 @@
 // wide-character calls, case and blanks.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,15 @@ VENDRAL_INTERNAL std::string ToLower(std::string_view text);
 VENDRAL_INTERNAL bool IEquals(std::string_view a, std::string_view b);
 // Doubles every apostrophe, for a text put between apostrophes in SQL.
 VENDRAL_INTERNAL std::string QuoteSql(std::string_view text);
+// The pieces one after the other, in one allocation (statement texts are built per call).
+inline std::string Concat(std::initializer_list<std::string_view> pieces) {
+    std::size_t size = 0;
+    for (std::string_view piece : pieces) size += piece.size();
+    std::string text;
+    text.reserve(size);
+    for (std::string_view piece : pieces) text.append(piece);
+    return text;
+}
 
 }  // namespace vendral::detail
 
