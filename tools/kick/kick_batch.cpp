@@ -21,22 +21,17 @@ std::int32_t LocalClockNow() {
     return static_cast<std::int32_t>(timegm(&local));
 }
 
-// The rows of the kick's phases, as the per-row kick selects them, without the order.
-std::string KickedRows(const std::string& p, const KickRequest& request) {
+// The rows of one phase, as the per-row kick selects them, without the order.
+std::string PhaseRows(const std::string& p, KickPhase phase, const KickRequest& request) {
     std::string sql = "from " + p + "appointment appointment, " + p +
                       "syncsoapp syncsoapp where appointment.appointment_id = "
                       "syncsoapp.appointment_id and appointment.do_by >= " +
                       std::to_string(request.KickTime) +
-                      (request.SkipTasks ? " and appointment.type in (1,6)"
-                                         : " and appointment.type in (1,6,2,7)");
+                      (phase == KickPhase::Appointments ? " and appointment.type in (1,6)"
+                                                        : " and appointment.type in (2,7)");
     if (request.AssociateID != 0)
         sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
     return sql;
-}
-
-// The phase column's value for a phase's rows.
-std::string PhaseNumber(KickPhase phase) {
-    return phase == KickPhase::Appointments ? "1" : "2";
 }
 
 // The owner test of the per-row kick, made by the database: the owner's first
@@ -62,31 +57,29 @@ std::int64_t NumberOrZero(const Variant& value) {
     return value.IsNull() || value.IsEmpty() ? 0 : value.ToLongLong();
 }
 
-// The rows of the kick, looked at once when it starts (one join of the CRM's
-// tables for both phases), with the owner test already made, in a temporary
-// table of the connection indexed by phase and appointment id, so that each
-// block reads its range of ids instead of joining and scanning the CRM's
-// tables again.
+// The rows of a phase, looked at once when the phase starts (as the per-row
+// kick reads the tasks once the appointments are done), with the owner test
+// already made, in a temporary table of the connection indexed by appointment
+// id, so that each block reads its range of ids instead of joining and
+// scanning the CRM's tables again.
 constexpr const char* kKickRows = "vendral_kick_rows";
 
-class KickTable {
+class PhaseTable {
   public:
-    KickTable(KickDatabase& connection, const std::string& prefix, const std::string& rows)
+    PhaseTable(KickDatabase& connection, const std::string& prefix, const std::string& rows)
         : connection_(connection) {
         connection_.Execute(std::string("DROP TABLE IF EXISTS ") + kKickRows);
         connection_.Execute(std::string("CREATE TEMPORARY TABLE ") + kKickRows +
-                            " AS select case when appointment.type in (1,6) then " +
-                            PhaseNumber(KickPhase::Appointments) + " else " +
-                            PhaseNumber(KickPhase::Tasks) +
-                            " end as kick_phase, appointment.appointment_id, "
+                            " AS select appointment.appointment_id, "
                             "coalesce(appointment.registered_associate_id, 0) as "
                             "registered_associate_id, case when " +
                             SyncUserTest(prefix) + " then 1 else 0 end as logged " + rows);
         created_ = true;
+        // Holding every column the blocks read, so that they read the index alone.
         connection_.Execute(std::string("CREATE INDEX ") + kKickRows + "_id ON " + kKickRows +
-                            " (kick_phase, appointment_id)");
+                            " (appointment_id, logged, registered_associate_id)");
     }
-    ~KickTable() {
+    ~PhaseTable() {
         if (!created_) return;
         try {
             if (connection_.InTransaction()) connection_.RollbackTrans();
@@ -95,8 +88,8 @@ class KickTable {
             // The kick's own error is the one to report; the table goes with the session.
         }
     }
-    KickTable(const KickTable&) = delete;
-    KickTable& operator=(const KickTable&) = delete;
+    PhaseTable(const PhaseTable&) = delete;
+    PhaseTable& operator=(const PhaseTable&) = delete;
 
   private:
     KickDatabase& connection_;
@@ -113,24 +106,24 @@ struct Block {
 // Logs, in one transaction, the phase's next blockRows rows after appointment
 // id after (the first rows without it), with every row of the last id among
 // them, so that an appointment known to the synchronizer twice is never split.
-Block LogBlock(KickDatabase& db, KickPhase phase, std::optional<std::int64_t> after,
-               std::int32_t blockRows) {
+Block LogBlock(KickDatabase& db, std::optional<std::int64_t> after, std::int32_t blockRows) {
     const std::string p = db.CentralDatabasePrefix();
     KickDatabase& shared = db;
     KickDatabase& connection = db;
     connection.BeginTrans();
     try {
+        // The table's rows after the last block's, then those up to this block's end.
         const std::string following =
-            std::string(" from ") + kKickRows +
-            " appointment where appointment.kick_phase = " + PhaseNumber(phase) +
-            (after ? " and appointment.appointment_id > " + std::to_string(*after) : "");
+            std::string(" from ") + kKickRows + " appointment" +
+            (after ? " where appointment.appointment_id > " + std::to_string(*after) : "");
+        const char* const also = after ? " and" : " where";
         std::vector<Variant> bound =
             FirstRow(shared, "select appointment.appointment_id" + following +
                                  " order by appointment.appointment_id limit 1 offset " +
                                  std::to_string(blockRows - 1));
         const std::string range = bound.empty()
                                       ? following
-                                      : following + " and appointment.appointment_id <= " +
+                                      : following + also + " appointment.appointment_id <= " +
                                             std::to_string(NumberOrZero(bound.at(0)));
         std::vector<Variant> counts =
             FirstRow(shared,
@@ -160,7 +153,8 @@ Block LogBlock(KickDatabase& db, KickPhase phase, std::optional<std::int64_t> af
                 " + row_number() over (order by appointment.appointment_id), " +
                 std::to_string(LocalClockNow()) + ", 0, " + std::to_string(kKickActionType) +
                 ", appointment.registered_associate_id, " + std::to_string(kAppointmentTable) +
-                ", appointment.appointment_id" + range + " and appointment.logged = 1");
+                ", appointment.appointment_id" + range + (range == following ? also : " and") +
+                " appointment.logged = 1");
             if (written >= 0 && written != block.Logged)
                 throw DatabaseError("the block's insert wrote " + std::to_string(written) +
                                         " log rows instead of " + std::to_string(block.Logged),
@@ -194,14 +188,16 @@ DatabaseError NotLogged(const DatabaseError& error, KickPhase phase, std::int32_
     return DatabaseError(std::move(records));
 }
 
-void BatchPhase(KickDatabase& db, KickPhase phase, std::int32_t& logged,
+void BatchPhase(KickDatabase& db, const KickRequest& request, KickPhase phase, std::int32_t& logged,
                 const KickProgress& progress, std::int32_t blockRows) {
     std::int32_t looked = 0;
     std::int32_t blocks = 0;
     std::optional<std::int64_t> after;
     try {
+        const std::string p = db.CentralDatabasePrefix();
+        PhaseTable table(db, p, PhaseRows(p, phase, request));
         for (bool more = true; more;) {
-            Block block = LogBlock(db, phase, after, blockRows);
+            Block block = LogBlock(db, after, blockRows);
             more = !block.Final;
             if (block.Rows == 0) break;
             ++blocks;
@@ -223,15 +219,9 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
-    const std::string p = db.CentralDatabasePrefix();
-    std::optional<KickTable> table;
-    try {
-        table.emplace(db, p, KickedRows(p, request));
-    } catch (const DatabaseError& error) {
-        throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
-    }
-    BatchPhase(db, KickPhase::Appointments, counts.Appointments, progress, blockRows);
-    if (!request.SkipTasks) BatchPhase(db, KickPhase::Tasks, counts.Tasks, progress, blockRows);
+    BatchPhase(db, request, KickPhase::Appointments, counts.Appointments, progress, blockRows);
+    if (!request.SkipTasks)
+        BatchPhase(db, request, KickPhase::Tasks, counts.Tasks, progress, blockRows);
 }
 
 }  // namespace vendral::kick
