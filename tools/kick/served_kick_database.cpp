@@ -14,6 +14,7 @@ namespace vendral::kick {
 namespace {
 
 using com::ComCallError;
+using com::VariantList;
 
 // Execute's option for statements that return no rows.
 constexpr std::int32_t kExecuteNoRecords = 0x80;
@@ -29,19 +30,6 @@ std::string Hex(HRESULT result) {
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
     return text;
 }
-
-// VARIANTs cleared when they go.
-struct VariantList {
-    std::vector<VARIANT> Items;
-    explicit VariantList(std::size_t count) : Items(count) {
-        for (VARIANT& item : Items) VariantInit(&item);
-    }
-    ~VariantList() {
-        for (VARIANT& item : Items) VariantClear(&item);
-    }
-    VariantList(const VariantList&) = delete;
-    VariantList& operator=(const VariantList&) = delete;
-};
 
 struct ClearOnExit {
     VARIANT Value;
@@ -401,24 +389,17 @@ std::unique_ptr<KickRows> ServedKickDatabase::ReadRows(const std::string& statem
     Central central(database_);
     Dispatch connection(central.Connection.Object);
     // Standard order, last first: CacheSize, Options, RecordsAffected, CommandText.
-    std::vector<VARIANT> args(4);
-    for (VARIANT& arg : args) VariantInit(&arg);
-    args[0].vt = VT_I4;
-    args[0].lVal = readAhead > 1 ? readAhead : 1;
-    args[1].vt = VT_ERROR;
-    args[1].scode = DISP_E_PARAMNOTFOUND;
-    args[2].vt = VT_ERROR;
-    args[2].scode = DISP_E_PARAMNOTFOUND;
-    args[3].vt = VT_BSTR;
-    args[3].bstrVal = com::AllocBstr(statement);
+    VariantList args(4);
+    args.Items[0].vt = VT_I4;
+    args.Items[0].lVal = readAhead > 1 ? readAhead : 1;
+    args.Items[1].vt = VT_ERROR;
+    args.Items[1].scode = DISP_E_PARAMNOTFOUND;
+    args.Items[2].vt = VT_ERROR;
+    args.Items[2].scode = DISP_E_PARAMNOTFOUND;
+    args.Items[3].vt = VT_BSTR;
+    args.Items[3].bstrVal = com::AllocBstr(statement);
     ClearOnExit result;
-    try {
-        connection.Invoke("Execute", DISPATCH_METHOD, args, &result.Value);
-    } catch (...) {
-        VariantClear(&args[3]);
-        throw;
-    }
-    VariantClear(&args[3]);
+    connection.Invoke("Execute", DISPATCH_METHOD, args.Items, &result.Value);
     IDispatch* recordset = TakeObject(result.Value, "Execute");
     if (!recordset) throw ComCallError(E_POINTER, "Execute gave Nothing");
     return std::make_unique<DispatchRows>(recordset);
@@ -429,22 +410,15 @@ std::int64_t ServedKickDatabase::Execute(const std::string& statement) {
     Dispatch connection(central.Connection.Object);
     std::int64_t affected = -1;
     // Standard order: Options, RecordsAffected (by reference), CommandText.
-    std::vector<VARIANT> args(3);
-    for (VARIANT& arg : args) VariantInit(&arg);
-    args[0].vt = VT_I4;
-    args[0].lVal = kExecuteNoRecords;
-    args[1].vt = VT_BYREF | VT_I8;
-    args[1].pllVal = &affected;
-    args[2].vt = VT_BSTR;
-    args[2].bstrVal = com::AllocBstr(statement);
+    VariantList args(3);
+    args.Items[0].vt = VT_I4;
+    args.Items[0].lVal = kExecuteNoRecords;
+    args.Items[1].vt = VT_BYREF | VT_I8;
+    args.Items[1].pllVal = &affected;
+    args.Items[2].vt = VT_BSTR;
+    args.Items[2].bstrVal = com::AllocBstr(statement);
     ClearOnExit result;
-    try {
-        connection.Invoke("Execute", DISPATCH_METHOD, args, &result.Value);
-    } catch (...) {
-        VariantClear(&args[2]);
-        throw;
-    }
-    VariantClear(&args[2]);
+    connection.Invoke("Execute", DISPATCH_METHOD, args.Items, &result.Value);
     return affected;
 }
 

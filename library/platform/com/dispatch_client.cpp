@@ -6,19 +6,6 @@
 #include "platform/com/values.h"
 
 namespace vendral::com {
-namespace {
-
-struct VariantList {
-    std::vector<VARIANT> Items;
-    explicit VariantList(std::size_t count) : Items(count) {
-        for (VARIANT& v : Items) VariantInit(&v);
-    }
-    ~VariantList() {
-        for (VARIANT& v : Items) VariantClear(&v);
-    }
-};
-
-}  // namespace
 
 Variant CallByName(IDispatch* object, const std::string& name, WORD flags,
                    const std::vector<Variant>& args) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/internal_export.h"
 #include "vendral/com.h"
@@ -29,6 +30,19 @@ class VENDRAL_INTERNAL ComCallError : public std::runtime_error {
 
   private:
     HRESULT number_;
+};
+
+// VARIANTs of a call the library makes, cleared when they go.
+struct VariantList {
+    std::vector<VARIANT> Items;
+    explicit VariantList(std::size_t count) : Items(count) {
+        for (VARIANT& item : Items) VariantInit(&item);
+    }
+    ~VariantList() {
+        for (VARIANT& item : Items) VariantClear(&item);
+    }
+    VariantList(const VariantList&) = delete;
+    VariantList& operator=(const VariantList&) = delete;
 };
 
 // The positional arguments of one call, in declared order (the standard
