@@ -98,6 +98,16 @@ struct Recordset::Statement {
     std::unique_ptr<RowSpill> spill;
     // Why the rest of the rows could not all be kept; raised after the kept ones.
     std::vector<ErrorRecord> failure;
+
+    // As new, with the room of its column list kept for the next read.
+    void Reset() {
+        handle = SQL_NULL_HSTMT;
+        kinds.clear();
+        wide = true;
+        reporter.reset();
+        spill.reset();
+        failure.clear();
+    }
 };
 
 Recordset::Recordset() = default;
@@ -122,12 +132,7 @@ void Recordset::Release() noexcept {
             detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement_->handle);
     }
     if (statement_) {
-        Statement& kept = *statement_;
-        kept.handle = SQL_NULL_HSTMT;
-        kept.kinds.clear();
-        kept.reporter.reset();
-        kept.spill.reset();
-        kept.failure.clear();
+        statement_->Reset();
         spareStatement_ = std::move(statement_);
     }
     connection_.reset();
