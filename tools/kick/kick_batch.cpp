@@ -106,46 +106,50 @@ struct Block {
 // Logs, in one transaction, the phase's next blockRows rows after appointment
 // id after (the first rows without it), with every row of the last id among
 // them, so that an appointment known to the synchronizer twice is never split.
+// " from" the phase's table, with the conditions joined by "where" and "and".
+std::string FromKickRows(const std::vector<std::string>& conditions) {
+    std::string sql = std::string(" from ") + kKickRows + " appointment";
+    for (std::size_t i = 0; i < conditions.size(); ++i)
+        sql += (i == 0 ? " where " : " and ") + conditions[i];
+    return sql;
+}
+
 Block LogBlock(KickDatabase& db, std::optional<std::int64_t> after, std::int32_t blockRows) {
     const std::string p = db.CentralDatabasePrefix();
-    KickDatabase& shared = db;
-    KickDatabase& connection = db;
-    connection.BeginTrans();
+    db.BeginTrans();
     try {
         // The table's rows after the last block's, then those up to this block's end.
-        const std::string following =
-            std::string(" from ") + kKickRows + " appointment" +
-            (after ? " where appointment.appointment_id > " + std::to_string(*after) : "");
-        const char* const also = after ? " and" : " where";
+        std::vector<std::string> conditions;
+        if (after) conditions.push_back("appointment.appointment_id > " + std::to_string(*after));
         std::vector<Variant> bound =
-            FirstRow(shared, "select appointment.appointment_id" + following +
-                                 " order by appointment.appointment_id limit 1 offset " +
-                                 std::to_string(blockRows - 1));
-        const std::string range = bound.empty()
-                                      ? following
-                                      : following + also + " appointment.appointment_id <= " +
-                                            std::to_string(NumberOrZero(bound.at(0)));
+            FirstRow(db, "select appointment.appointment_id" + FromKickRows(conditions) +
+                             " order by appointment.appointment_id limit 1 offset " +
+                             std::to_string(blockRows - 1));
+        if (!bound.empty())
+            conditions.push_back("appointment.appointment_id <= " +
+                                 std::to_string(NumberOrZero(bound.at(0))));
         std::vector<Variant> counts =
-            FirstRow(shared,
+            FirstRow(db,
                      "select count(*), coalesce(sum(appointment.logged), 0), "
                      "max(appointment.appointment_id)" +
-                         range);
+                         FromKickRows(conditions));
         Block block;
         block.Final = bound.empty();
         block.Rows = static_cast<std::int32_t>(NumberOrZero(counts.at(0)));
         block.Logged = static_cast<std::int32_t>(NumberOrZero(counts.at(1)));
         block.Last = NumberOrZero(counts.at(2));
         if (block.Logged > 0) {
+            conditions.push_back("appointment.logged = 1");
             // The whole block's ids in one step, under the sequence row's lock
             // until the commit.
-            connection.Execute("UPDATE " + p + "Sequence SET Next_id = Next_id + " +
-                               std::to_string(block.Logged) + " WHERE id=" + kLogSequenceRow);
+            db.Execute("UPDATE " + p + "Sequence SET Next_id = Next_id + " +
+                       std::to_string(block.Logged) + " WHERE id=" + kLogSequenceRow);
             std::int64_t next =
-                NumberOrZero(FirstRow(shared, std::string("Select Next_id FROM ") + p +
-                                                  "Sequence WHERE ID =" + kLogSequenceRow)
+                NumberOrZero(FirstRow(db, std::string("Select Next_id FROM ") + p +
+                                              "Sequence WHERE ID =" + kLogSequenceRow)
                                  .at(0));
             std::int64_t first = next - block.Logged;
-            std::int64_t written = connection.Execute(
+            std::int64_t written = db.Execute(
                 "INSERT INTO " + p +
                 "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
                 "associate_id, tablenumber, record_id ) select " +
@@ -153,19 +157,18 @@ Block LogBlock(KickDatabase& db, std::optional<std::int64_t> after, std::int32_t
                 " + row_number() over (order by appointment.appointment_id), " +
                 std::to_string(LocalClockNow()) + ", 0, " + std::to_string(kKickActionType) +
                 ", appointment.registered_associate_id, " + std::to_string(kAppointmentTable) +
-                ", appointment.appointment_id" + range + (range == following ? also : " and") +
-                " appointment.logged = 1");
+                ", appointment.appointment_id" + FromKickRows(conditions));
             if (written >= 0 && written != block.Logged)
                 throw DatabaseError("the block's insert wrote " + std::to_string(written) +
                                         " log rows instead of " + std::to_string(block.Logged),
                                     "HY000");
         }
-        connection.CommitTrans();
+        db.CommitTrans();
         return block;
     } catch (...) {
-        if (connection.InTransaction()) {
+        if (db.InTransaction()) {
             try {
-                connection.RollbackTrans();
+                db.RollbackTrans();
             } catch (const DatabaseError&) {
                 // The block's own error is the one to report.
             }
