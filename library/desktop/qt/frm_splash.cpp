@@ -147,6 +147,10 @@ FrmSplash::FrmSplash()
         MakeLabel(this, QStringLiteral("Vendral"), TwipsRect(960, 1920, 3135, 255), true);
     Label5 = MakeLabel(this, QStringLiteral("Version:"), TwipsRect(120, 2160, 735, 255), false);
     LblVersion = MakeLabel(this, QStringLiteral("1.0"), TwipsRect(960, 2160, 1335, 255), true);
+    // The captions reach the values' left edge with the substituted font: the
+    // values keep their place and start a few pixels in.
+    LblApplication->setIndent(4);
+    LblVersion->setIndent(4);
     Label6 =
         MakeLabel(this, QStringLiteral("Program status:"), TwipsRect(120, 2880, 1575, 255), false);
     Picture1 = new QWidget(this);
