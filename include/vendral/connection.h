@@ -317,6 +317,10 @@ class VENDRAL_API Recordset {
     Field Fields(int index) const {
         return Fields(static_cast<std::size_t>(index < 0 ? -1 : index));
     }
+    /// The value of the column at @p index, as Fields(index).Value() has it,
+    /// without reading the column's name (ADO's Collect).
+    /// @throws DatabaseError as Fields(index).
+    const Variant& Collect(std::size_t index) const;
     /// The column named @p name, matched without regard to case.
     /// @throws DatabaseError "24000" without a current row; "07009" for a
     ///         name the result does not have.
@@ -350,7 +354,10 @@ class VENDRAL_API Recordset {
     void Release() noexcept;
     void FetchRow();
     bool ReadDriverRow(std::vector<Variant>& row);
+    void ReadKinds();
     void RequireRow() const;
+    // The columns' names, asked of the driver the first time they are needed.
+    const std::vector<std::string>& Names() const;
     // Moves the rest of the rows out of the driver's cursor; a failure is kept
     // and raised by the next MoveNext, so that the caller's commit still happens.
     void KeepRemainingRows() noexcept;
@@ -360,7 +367,7 @@ class VENDRAL_API Recordset {
     // The last closed read's, kept for the next Open (helpers open one read after another).
     std::unique_ptr<Statement> spareStatement_;
     std::shared_ptr<Connection> connection_;
-    std::vector<std::string> names_;
+    mutable std::vector<std::string> names_;
     std::vector<Variant> row_;
     bool eof_ = true;
     std::int32_t cacheSize_ = 1;

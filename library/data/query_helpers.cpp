@@ -52,7 +52,7 @@ Variant CDatabase::FirstValue(const std::string& preparedSql, std::int16_t iData
     OpenWorkRecordset(preparedSql, iDatabaseConnection);
     detail::RecordsetCloser guard(*workRecordset_);
     if (workRecordset_->Eof()) return Variant();
-    return workRecordset_->Fields(std::size_t{0}).Value();
+    return workRecordset_->Collect(0);
 }
 
 Variant CDatabase::CountRecords(const std::string& sTable, const std::string& sWhere,
@@ -71,7 +71,7 @@ Variant CDatabase::CountOf(std::string countSql, std::int16_t iDatabaseConnectio
     OpenWorkRecordset(PrepareSQL(std::move(countSql), iDatabaseConnection), iDatabaseConnection);
     detail::RecordsetCloser guard(*workRecordset_);
     if (workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
-    return workRecordset_->Fields(std::size_t{0}).Value();  // the only column: CountResult
+    return workRecordset_->Collect(0);  // the only column: CountResult
 }
 
 Variant CDatabase::GetFirstTextRecord(const std::string& sTable, const std::string& sField,
@@ -97,9 +97,9 @@ Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::stri
 void CDatabase::FillFromWorkRecordset(ListControl& control) {
     detail::RecordsetCloser guard(*workRecordset_);
     while (!workRecordset_->Eof()) {
-        Variant text = workRecordset_->Fields(std::size_t{1}).Value();
+        Variant text = workRecordset_->Collect(1);
         control.AddItem(text.IsNull() ? std::string() : text.ToString());
-        control.ItemData(control.NewIndex(), workRecordset_->Fields(std::size_t{0}).Value());
+        control.ItemData(control.NewIndex(), workRecordset_->Collect(0));
         workRecordset_->MoveNext();
     }
 }

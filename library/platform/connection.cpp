@@ -268,8 +268,9 @@ void Connection::ReturnStatementHandle(void* statement) noexcept {
         }
     }
     // A handle that cannot be closed cleanly is freed rather than reused.
-    // Closing is all a handle needs: the library reads with SQLGetData and
-    // sends its values in the statement text, so nothing is ever bound.
+    // Closing is all a handle needs: the library sends its values in the
+    // statement text, and a read unbinds its columns before it hands the
+    // handle back.
     if (!handles_->connected || handles_->spareStatements.size() >= 4 ||
         !odbc::Succeeded(SQLFreeStmt(handle.get(), SQL_CLOSE)))
         return;

@@ -200,6 +200,19 @@ SQLRETURN DescribeColumn(SQLHSTMT statement, SQLUSMALLINT column, std::string& n
     });
 }
 
+SQLRETURN ColumnType(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT& type, bool wide) {
+    // The verbose type, not the concise one: the SQLite driver answers the
+    // concise type of a BIGINT with a C type (and of a long text with
+    // SQL_CHAR). The two differ only for dates and intervals, which are read
+    // as text all the same.
+    SQLLEN value = SQL_UNKNOWN_TYPE;
+    SQLRETURN rc =
+        wide ? SQLColAttributeW(statement, column, SQL_DESC_TYPE, nullptr, 0, nullptr, &value)
+             : SQLColAttribute(statement, column, SQL_DESC_TYPE, nullptr, 0, nullptr, &value);
+    type = static_cast<SQLSMALLINT>(value);
+    return rc;
+}
+
 std::string ReadText(SQLHSTMT statement, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull,
                      bool wide) {
     return InWidth(wide, [&](auto calls) {

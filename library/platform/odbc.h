@@ -66,6 +66,9 @@ SQLRETURN DriverConnect(SQLHDBC connection, const std::string& in, std::string& 
 // The name and SQL type of a result column (1-based).
 SQLRETURN DescribeColumn(SQLHSTMT statement, SQLUSMALLINT column, std::string& name,
                          SQLSMALLINT& type, bool wide);
+// The SQL type of a result column (1-based) alone, without its name; dates
+// and intervals as their verbose types (SQL_DATETIME, SQL_INTERVAL).
+SQLRETURN ColumnType(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT& type, bool wide);
 // A text column of the current row, read in pieces; rc is left at the last
 // call's status, isNull set for a NULL.
 std::string ReadText(SQLHSTMT statement, SQLUSMALLINT column, SQLRETURN& rc, bool& isNull,

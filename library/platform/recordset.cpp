@@ -84,13 +84,37 @@ bool SameName(const std::string& a, const std::string& b) {
     }
     return ToUpper(a) == ToUpper(b);
 }
+
+// The room a bound column's value is fetched into.
+union BoundValue {
+    SQLBIGINT integer;
+    double floating;
+    unsigned char boolean;
+};
+
+bool Bindable(ColumnKind kind) {
+    return kind == ColumnKind::Integer || kind == ColumnKind::Floating ||
+           kind == ColumnKind::Boolean;
+}
+
 }  // namespace
 
 struct Recordset::Statement {
     // Borrowed from the connection that reads and handed back on release.
     SQLHSTMT handle = SQL_NULL_HSTMT;
+    // The result's columns; their kinds are asked for with its first row (a
+    // look-up that finds nothing, the commonest read, never needs them).
+    std::size_t columns = 0;
     std::vector<ColumnKind> kinds;
     bool wide = true;
+    // From the second row on, the leading numeric columns are bound, so that
+    // the fetch fills them without a call per value; the rest (all after the
+    // last bound one, as every driver allows) are read with SQLGetData. A
+    // result of one row, the helpers' kind, never pays for the binding.
+    std::size_t rowsFetched = 0;
+    std::size_t boundColumns = 0;
+    std::vector<BoundValue> bound;
+    std::vector<SQLLEN> indicators;
     // The connection whose Errors() and observer see this read: the caller's,
     // also when a companion connection streams it.
     std::shared_ptr<Connection> reporter;
@@ -99,11 +123,42 @@ struct Recordset::Statement {
     // Why the rest of the rows could not all be kept; raised after the kept ones.
     std::vector<ErrorRecord> failure;
 
+    // Binds the leading numeric columns; where the driver refuses, every
+    // value goes on being read with SQLGetData.
+    void BindLeadingColumns() {
+        std::size_t count = 0;
+        while (count < kinds.size() && Bindable(kinds[count])) ++count;
+        if (count == 0) return;
+        bound.resize(count);
+        indicators.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            SQLSMALLINT type = kinds[i] == ColumnKind::Integer    ? SQL_C_SBIGINT
+                               : kinds[i] == ColumnKind::Floating ? SQL_C_DOUBLE
+                                                                  : SQL_C_BIT;
+            if (!odbc::Succeeded(SQLBindCol(handle, static_cast<SQLUSMALLINT>(i + 1), type,
+                                            &bound[i], sizeof(BoundValue), &indicators[i]))) {
+                SQLFreeStmt(handle, SQL_UNBIND);
+                return;
+            }
+        }
+        boundColumns = count;
+    }
+
+    // A handle goes back to its connection's spares without bindings: they
+    // point into this record.
+    void Unbind() noexcept {
+        if (boundColumns != 0 && handle) SQLFreeStmt(handle, SQL_UNBIND);
+        boundColumns = 0;
+    }
+
     // As new, with the room of its column list kept for the next read.
     void Reset() {
         handle = SQL_NULL_HSTMT;
+        columns = 0;
         kinds.clear();
         wide = true;
+        rowsFetched = 0;
+        boundColumns = 0;
         reporter.reset();
         spill.reset();
         failure.clear();
@@ -128,8 +183,10 @@ void Recordset::CacheSize(std::int32_t rows) {
 void Recordset::Release() noexcept {
     if (connection_) {
         detail::ConnectionAccess::Detach(*connection_, this);
-        if (statement_ && statement_->handle)
+        if (statement_ && statement_->handle) {
+            statement_->Unbind();
             detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement_->handle);
+        }
     }
     if (statement_) {
         statement_->Reset();
@@ -190,27 +247,15 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         detail::ConnectionAccess::Fail(*activeConnection,
                                        odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
 
-    // Names and kinds are read once per result; every row reuses them.
+    // The column count is read once per result; the kinds with the first row,
+    // the names only when a caller asks for one (most reads go by position).
     SQLSMALLINT columns = 0;
     if (rc != SQL_NO_DATA) SQLNumResultCols(stmt, &columns);
-    std::vector<std::string> names;
-    names.swap(names_);  // empty while closed; its room is reused
-    names.reserve(static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0)));
-    for (SQLSMALLINT c = 1; c <= columns; ++c) {
-        SQLSMALLINT type = 0;
-        std::string name;
-        SQLRETURN drc = odbc::DescribeColumn(stmt, c, name, type, wide);
-        names.push_back(std::move(name));
-        if (!odbc::Succeeded(drc))
-            detail::ConnectionAccess::Fail(*activeConnection,
-                                           odbc::Diagnostics(SQL_HANDLE_STMT, stmt, drc, wide));
-        statement->kinds.push_back(KindOf(type));
-    }
+    statement->columns = static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0));
 
     guard.statement = nullptr;
     statement_ = std::move(statement);
     connection_ = reader;
-    names_ = std::move(names);
     detail::ConnectionAccess::Attach(*connection_, this);
     try {
         FetchRow();
@@ -221,7 +266,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
 }
 
 void Recordset::FetchRow() {
-    if (names_.empty()) {
+    if (statement_->columns == 0) {
         row_.clear();
         eof_ = true;
         return;
@@ -232,7 +277,7 @@ void Recordset::FetchRow() {
         return;
     }
     if (statement.spill) {
-        row_.resize(names_.size());
+        row_.resize(statement.columns);
         if (statement.spill->Next(row_)) {
             eof_ = false;
             return;
@@ -246,9 +291,10 @@ void Recordset::FetchRow() {
 }
 
 void Recordset::KeepRemainingRows() noexcept {
-    if (!statement_ || !statement_->handle || eof_ || names_.empty()) return;
+    if (!statement_ || !statement_->handle || eof_ || statement_->columns == 0) return;
     Statement& statement = *statement_;
     try {
+        Names();  // while the driver can still tell them
         statement.spill = std::make_unique<RowSpill>();
         std::vector<Variant> row;
         while (ReadDriverRow(row)) statement.spill->Append(row);
@@ -259,25 +305,63 @@ void Recordset::KeepRemainingRows() noexcept {
             detail::Record(detail::kRowsNotKept, detail::kRowsNotKeptOutOfMemoryText)};
     }
     // The cursor is done with: what is left to read is ours.
+    statement.Unbind();
     detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement.handle);
     statement.handle = SQL_NULL_HSTMT;
 }
 
+void Recordset::ReadKinds() {
+    Statement& statement = *statement_;
+    statement.kinds.clear();
+    for (std::size_t c = 1; c <= statement.columns; ++c) {
+        SQLSMALLINT type = 0;
+        SQLRETURN rc =
+            odbc::ColumnType(statement.handle, static_cast<SQLUSMALLINT>(c), type, statement.wide);
+        if (!odbc::Succeeded(rc))
+            detail::ConnectionAccess::Fail(
+                *statement.reporter,
+                odbc::Diagnostics(SQL_HANDLE_STMT, statement.handle, rc, statement.wide));
+        statement.kinds.push_back(KindOf(type));
+    }
+}
+
 bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
     row.clear();
-    SQLHSTMT stmt = statement_->handle;
-    const bool wide = statement_->wide;
-    Connection& reporter = *statement_->reporter;
+    Statement& statement = *statement_;
+    SQLHSTMT stmt = statement.handle;
+    const bool wide = statement.wide;
+    Connection& reporter = *statement.reporter;
+    if (statement.rowsFetched == 1 && statement.boundColumns == 0) statement.BindLeadingColumns();
     SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA) return false;
     if (!odbc::Succeeded(rc))
         detail::ConnectionAccess::Fail(reporter,
                                        odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
-    row.reserve(names_.size());
-    for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (statement.rowsFetched++ == 0) ReadKinds();
+    const std::size_t columns = statement.columns;
+    row.reserve(columns);
+    for (std::size_t i = 0; i < statement.boundColumns; ++i) {
+        if (statement.indicators[i] == SQL_NULL_DATA) {
+            row.push_back(Variant::Null());
+            continue;
+        }
+        const BoundValue& value = statement.bound[i];
+        switch (statement.kinds[i]) {
+            case ColumnKind::Integer:
+                row.push_back(WholeNumber(value.integer));
+                break;
+            case ColumnKind::Floating:
+                row.push_back(Variant(value.floating));
+                break;
+            default:
+                row.push_back(Variant(value.boolean != 0));
+                break;
+        }
+    }
+    for (std::size_t i = statement.boundColumns; i < columns; ++i) {
         auto column = static_cast<SQLUSMALLINT>(i + 1);
         SQLLEN indicator = 0;
-        switch (statement_->kinds[i]) {
+        switch (statement.kinds[i]) {
             case ColumnKind::Integer: {
                 SQLBIGINT value = 0;
                 rc = SQLGetData(stmt, column, SQL_C_SBIGINT, &value, sizeof value, &indicator);
@@ -329,7 +413,7 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
                 if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
                 if (isNull) {
                     row.push_back(Variant::Null());
-                } else if (statement_->kinds[i] == ColumnKind::Decimal) {
+                } else if (statement.kinds[i] == ColumnKind::Decimal) {
                     row.push_back(DecimalValue(text));
                 } else {
                     row.push_back(Variant(std::move(text)));
@@ -354,19 +438,49 @@ bool Recordset::Eof() const {
 }
 
 std::size_t Recordset::FieldCount() const {
-    return names_.size();
+    return statement_ ? statement_->columns : 0;
+}
+
+const std::vector<std::string>& Recordset::Names() const {
+    const Statement& statement = *statement_;
+    if (names_.size() == statement.columns) return names_;
+    names_.clear();
+    // Without a cursor (its rows kept by us) a name the driver could not
+    // tell before stays empty; that failure is raised with the kept rows.
+    for (std::size_t i = 0; statement.handle && i < statement.columns; ++i) {
+        std::string name;
+        SQLSMALLINT type = 0;
+        SQLRETURN rc = odbc::DescribeColumn(statement.handle, static_cast<SQLUSMALLINT>(i + 1),
+                                            name, type, statement.wide);
+        if (!odbc::Succeeded(rc)) {
+            names_.clear();
+            detail::ConnectionAccess::Fail(
+                *statement.reporter,
+                odbc::Diagnostics(SQL_HANDLE_STMT, statement.handle, rc, statement.wide));
+        }
+        names_.push_back(std::move(name));
+    }
+    names_.resize(statement.columns);
+    return names_;
+}
+
+const Variant& Recordset::Collect(std::size_t index) const {
+    RequireRow();
+    if (index >= row_.size()) detail::Raise(detail::kItemNotFound, detail::kItemNotFoundText);
+    return row_[index];
 }
 
 Field Recordset::Fields(std::size_t index) const {
     RequireRow();
     if (index >= row_.size()) detail::Raise(detail::kItemNotFound, detail::kItemNotFoundText);
-    return Field(names_[index], row_[index]);
+    return Field(Names()[index], row_[index]);
 }
 
 Field Recordset::Fields(const std::string& name) const {
     RequireRow();
-    for (std::size_t i = 0; i < names_.size(); ++i) {
-        if (SameName(names_[i], name)) return Field(names_[i], row_[i]);
+    const std::vector<std::string>& names = Names();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (SameName(names[i], name)) return Field(names[i], row_[i]);
     }
     detail::Raise(detail::kItemNotFound, detail::kItemNotFoundNamedText + name);
 }

@@ -1,6 +1,7 @@
 // Forward-only reads that stay whole while their connection commits and rolls
 // back between fetches, on each engine and with each driver's streaming mode.
 #include <gtest/gtest.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <map>
@@ -123,6 +124,24 @@ TEST_P(CommitBetweenFetchesTest, TwoReadsOnOneConnectionBothStayWhole) {
         inner.MoveNext();
     }
     EXPECT_TRUE(inner.Eof());
+    EXPECT_EQ(count, kRows);
+}
+
+// A read that went by position until its rows had to be kept still knows
+// its columns' names afterwards, when the driver's cursor is gone.
+TEST_P(CommitBetweenFetchesTest, NamesAreKnownAfterTheRowsWereKept) {
+    Recordset rows;
+    rows.Open(Select(), connection_, adOpenForwardOnly, adLockReadOnly, adCmdText);
+    ASSERT_EQ(rows.Collect(0).ToLong(), 1);
+    connection_->BeginTrans();
+    LogRow(1);
+    connection_->CommitTrans();
+    rows.MoveNext();
+    ASSERT_FALSE(rows.Eof());
+    EXPECT_EQ(rows.Fields("DO_BY").Value().ToLongLong(), 20);
+    EXPECT_EQ(strcasecmp(rows.Fields(std::size_t{0}).Name().c_str(), "appointment_id"), 0);
+    int count = 2;
+    for (rows.MoveNext(); !rows.Eof(); rows.MoveNext()) ++count;
     EXPECT_EQ(count, kRows);
 }
 

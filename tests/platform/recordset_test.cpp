@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <strings.h>
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 #include <string>
+#include <vector>
 
+#include "platform/connection_access.h"
+#include "platform/odbc.h"
 #include "support/test_database.h"
 #include "vendral/connection.h"
 
@@ -126,6 +130,104 @@ TEST_P(RecordsetTest, AFailedOpenLeavesTheRecordsetClosedAndReusable) {
     EXPECT_EQ(rs.Fields("id").Value().ToLong(), 10);
     EXPECT_EQ(rs.Fields(0).Value(), rs.Fields("ID").Value());
     EXPECT_THROW(rs.Fields(-1), DatabaseError);
+}
+
+// From the second row on the leading numeric columns are fetched into bound
+// buffers and the rest read one by one: every row, the first included, must
+// come back the same way, NULLs and the columns after the first text too.
+TEST_P(RecordsetTest, EveryRowReadsItsOwnValuesWithTheirTypes) {
+    central_->Exec(
+        "CREATE TABLE mixed (seq INTEGER, id INTEGER, real_value DOUBLE PRECISION, "
+        "label VARCHAR(20), big BIGINT)");
+    central_->Exec(
+        "INSERT INTO mixed VALUES (1, 10, 1.5, 'one', 100), (2, NULL, NULL, NULL, NULL), "
+        "(3, 30, -2.25, 'three', 9000000000), (4, NULL, 4.0, 'four', NULL), "
+        "(5, 50, NULL, NULL, -7)");
+    struct Row {
+        Variant id, real, label, big;
+    };
+    const Row expected[] = {
+        {Variant(10), Variant(1.5), Variant("one"), Variant(100)},
+        {Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null()},
+        {Variant(30), Variant(-2.25), Variant("three"), Variant(9000000000LL)},
+        {Variant::Null(), Variant(4.0), Variant("four"), Variant::Null()},
+        {Variant(50), Variant::Null(), Variant::Null(), Variant(-7)},
+    };
+    {
+        Recordset rs;
+        rs.Open("SELECT seq, id, real_value, label, big FROM " + P() + "mixed ORDER BY seq",
+                connection_);
+        for (const Row& row : expected) {
+            ASSERT_FALSE(rs.Eof());
+            const std::int32_t seq = rs.Collect(0).ToLong();
+            SCOPED_TRACE("row " + std::to_string(seq));
+            EXPECT_EQ(rs.Collect(0).Type(), VariantType::Long);
+            const Variant* wanted[] = {&row.id, &row.real, &row.label, &row.big};
+            for (std::size_t column = 1; column <= 4; ++column) {
+                const Variant& value = rs.Collect(column);
+                EXPECT_EQ(value.Type(), wanted[column - 1]->Type()) << "column " << column;
+                if (!value.IsNull()) EXPECT_EQ(value, *wanted[column - 1]) << "column " << column;
+            }
+            rs.MoveNext();
+        }
+        EXPECT_TRUE(rs.Eof());
+    }
+
+    // The handle went back to the connection with the recordset, whose
+    // buffers are gone: no column of it may still point into them (asked of
+    // the row descriptor where the driver has one: PostgreSQL's does, SQLite's
+    // driver answers no descriptor call).
+    {
+        auto handle =
+            static_cast<SQLHSTMT>(detail::ConnectionAccess::TakeStatementHandle(*connection_));
+        SQLHDESC columns = SQL_NULL_HDESC;
+        SQLPOINTER target = nullptr;
+        if (SQL_SUCCEEDED(SQLGetStmtAttr(handle, SQL_ATTR_APP_ROW_DESC, &columns, 0, nullptr)) &&
+            SQL_SUCCEEDED(SQLGetDescField(columns, 1, SQL_DESC_DATA_PTR, &target, 0, nullptr)))
+            EXPECT_EQ(target, nullptr) << "a column is still bound";
+        else
+            EXPECT_EQ(engine(), Engine::SQLite) << "the driver tells nothing of its bindings";
+        detail::ConnectionAccess::ReturnStatementHandle(*connection_, handle);
+    }
+
+    // It serves the next read, whose columns lie elsewhere.
+    Recordset rs;
+    rs.Open("SELECT label, seq, real_value FROM " + P() + "mixed WHERE seq > 2 ORDER BY seq",
+            connection_);
+    std::vector<std::string> seen;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        seen.push_back((rs.Collect(0).IsNull() ? std::string("-") : rs.Collect(0).ToString()) +
+                       "/" + rs.Collect(1).ToString());
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"three/3", "four/4", "-/5"}));
+}
+
+TEST_P(RecordsetTest, CollectReadsWhatFieldsHoldsWithoutAName) {
+    Recordset rs;
+    rs.Open("SELECT id, next_id FROM " + P() + "sequence ORDER BY id", connection_);
+    EXPECT_EQ(rs.FieldCount(), 2u);
+    EXPECT_EQ(rs.Collect(0), rs.Fields(std::size_t{0}).Value());
+    EXPECT_EQ(rs.Collect(1), rs.Fields("next_id").Value());
+    EXPECT_EQ(strcasecmp(rs.Fields(1).Name().c_str(), "next_id"), 0) << rs.Fields(1).Name();
+    try {
+        rs.Collect(2);
+        FAIL() << "a column past the last was read";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.SQLState(), "07009");
+    }
+    rs.Close();
+    rs.Open("SELECT id FROM " + P() + "sequence WHERE id = -1", connection_);
+    EXPECT_EQ(rs.FieldCount(), 1u);
+    try {
+        rs.Collect(0);
+        FAIL() << "a value was read without a row";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.SQLState(), "24000");
+    }
+    // A name asked for only now, with no row ever fetched, is still known.
+    rs.Close();
+    rs.Open("SELECT id AS First_Column FROM " + P() + "sequence ORDER BY id", connection_);
+    EXPECT_EQ(rs.Fields("first_column").Value(), rs.Collect(0));
 }
 
 VENDRAL_INSTANTIATE_ENGINES(RecordsetTest);

@@ -15,7 +15,7 @@ class RecordsetRows : public KickRows {
     }
     bool Eof() override { return rows_.Eof(); }
     std::size_t FieldCount() override { return rows_.FieldCount(); }
-    Variant Value(std::size_t index) override { return rows_.Fields(index).Value(); }
+    Variant Value(std::size_t index) override { return rows_.Collect(index); }
     void MoveNext() override { rows_.MoveNext(); }
     void Close() override { rows_.Close(); }
 
