@@ -43,57 +43,62 @@ void RowSpill::FlushToFile() {
 }
 
 void RowSpill::Append(const std::vector<Variant>& row) {
+    // The values of a row are encoded in one piece (a tag byte, then the
+    // payload) and written once; a text's bytes follow its length.
+    char piece[512];
+    std::size_t used = 0;
+    auto put = [&](char tag, const void* payload, std::size_t size) {
+        if (used + 1 + size > sizeof piece) {
+            Write(piece, used);
+            used = 0;
+        }
+        piece[used++] = tag;
+        if (size != 0) std::memcpy(piece + used, payload, size);
+        used += size;
+    };
     for (const Variant& value : row) {
-        char tag = kEmpty;
         switch (value.Type()) {
             case VariantType::Empty:
+                put(kEmpty, nullptr, 0);
                 break;
             case VariantType::Null:
-                tag = kNull;
+                put(kNull, nullptr, 0);
                 break;
             case VariantType::Boolean:
-                tag = value.ToBool() ? kTrue : kFalse;
+                put(value.ToBool() ? kTrue : kFalse, nullptr, 0);
                 break;
             case VariantType::Integer: {
-                tag = kInteger;
                 std::int16_t v = value.ToInteger();
-                Write(&tag, 1);
-                Write(reinterpret_cast<const char*>(&v), sizeof v);
-                continue;
+                put(kInteger, &v, sizeof v);
+                break;
             }
             case VariantType::Long: {
-                tag = kLong;
                 std::int32_t v = value.ToLong();
-                Write(&tag, 1);
-                Write(reinterpret_cast<const char*>(&v), sizeof v);
-                continue;
+                put(kLong, &v, sizeof v);
+                break;
             }
             case VariantType::LongLong: {
-                tag = kLongLong;
                 std::int64_t v = value.ToLongLong();
-                Write(&tag, 1);
-                Write(reinterpret_cast<const char*>(&v), sizeof v);
-                continue;
+                put(kLongLong, &v, sizeof v);
+                break;
             }
             case VariantType::Double: {
-                tag = kDouble;
                 double v = value.ToDouble();
-                Write(&tag, 1);
-                Write(reinterpret_cast<const char*>(&v), sizeof v);
-                continue;
+                put(kDouble, &v, sizeof v);
+                break;
             }
             case VariantType::String: {
-                tag = kString;
                 std::string text = value.ToString();
                 std::uint64_t size = text.size();
-                Write(&tag, 1);
-                Write(reinterpret_cast<const char*>(&size), sizeof size);
+                put(kString, &size, sizeof size);
+                Write(piece, used);
+                used = 0;
                 Write(text.data(), text.size());
-                continue;
+                break;
             }
         }
-        Write(&tag, 1);
     }
+    Write(piece, used);
     ++rows_;
     if (!file_ && memory_.size() > memoryLimit_) FlushToFile();
 }
@@ -130,38 +135,29 @@ bool RowSpill::Next(std::vector<Variant>& row) {
                 break;
             case kFalse:
             case kTrue:
-                value = Variant(tag == kTrue);
+                value = tag == kTrue;
                 break;
-            case kInteger: {
-                std::int16_t v = 0;
-                Read(reinterpret_cast<char*>(&v), sizeof v);
-                value = Variant(v);
+            case kInteger:
+                value = ReadNumber<std::int16_t>();
                 break;
-            }
-            case kLong: {
-                std::int32_t v = 0;
-                Read(reinterpret_cast<char*>(&v), sizeof v);
-                value = Variant(v);
+            case kLong:
+                value = ReadNumber<std::int32_t>();
                 break;
-            }
-            case kLongLong: {
-                std::int64_t v = 0;
-                Read(reinterpret_cast<char*>(&v), sizeof v);
-                value = Variant(static_cast<long long>(v));
+            case kLongLong:
+                value = static_cast<long long>(ReadNumber<std::int64_t>());
                 break;
-            }
-            case kDouble: {
-                double v = 0;
-                Read(reinterpret_cast<char*>(&v), sizeof v);
-                value = Variant(v);
+            case kDouble:
+                value = ReadNumber<double>();
                 break;
-            }
             case kString: {
-                std::uint64_t size = 0;
-                Read(reinterpret_cast<char*>(&size), sizeof size);
+                auto size = ReadNumber<std::uint64_t>();
+                if (!file_ && size > memory_.size() - readOffset_) {
+                    errno = EIO;
+                    FileFailure("reading past the kept rows");
+                }
                 std::string text(size, '\0');
                 Read(text.data(), text.size());
-                value = Variant(std::move(text));
+                value = std::move(text);
                 break;
             }
             default:

@@ -35,6 +35,12 @@ class VENDRAL_INTERNAL RowSpill {
   private:
     void Write(const char* data, std::size_t size);
     void Read(char* data, std::size_t size);
+    template <class Number>
+    Number ReadNumber() {
+        Number value{};
+        Read(reinterpret_cast<char*>(&value), sizeof value);
+        return value;
+    }
     void FlushToFile();
 
     std::size_t memoryLimit_;

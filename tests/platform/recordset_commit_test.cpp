@@ -280,5 +280,25 @@ TEST(RowSpillTest, RowsComeBackInOrderWithTheirTypesFromMemoryAndFile) {
     }
 }
 
+// A row is encoded in pieces of a bounded size: a row wider than one piece,
+// with a long text among its numbers, comes back whole and in order.
+TEST(RowSpillTest, AWideRowComesBackWhole) {
+    for (std::size_t limit : {std::size_t{1} << 20, std::size_t{64}}) {
+        RowSpill spill(limit);
+        std::vector<Variant> written;
+        for (int i = 0; i < 200; ++i) written.push_back(Variant(i * 0.5));
+        written.push_back(Variant(std::string(3000, 'x') + "end"));
+        for (int i = 0; i < 100; ++i) written.push_back(Variant(static_cast<long long>(i) << 33));
+        spill.Append(written);
+        spill.Append(written);
+        std::vector<Variant> row(written.size());
+        for (int copy = 0; copy < 2; ++copy) {
+            ASSERT_TRUE(spill.Next(row));
+            EXPECT_EQ(row, written) << "copy " << copy << ", limit " << limit;
+        }
+        EXPECT_FALSE(spill.Next(row));
+    }
+}
+
 }  // namespace
 }  // namespace vendral::test
