@@ -23,23 +23,6 @@ Handle::Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
     }
 }
 
-Handle& Handle::operator=(Handle&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        type_ = other.type_;
-        handle_ = other.handle_;
-        other.handle_ = SQL_NULL_HANDLE;
-    }
-    return *this;
-}
-
-void Handle::Reset() noexcept {
-    if (handle_ != SQL_NULL_HANDLE) {
-        SQLFreeHandle(type_, handle_);
-        handle_ = SQL_NULL_HANDLE;
-    }
-}
-
 namespace {
 
 // The two widths of the text calls as one interface: Unit is the character

@@ -23,14 +23,29 @@ class Handle {
     Handle(Handle&& other) noexcept : type_(other.type_), handle_(other.handle_) {
         other.handle_ = SQL_NULL_HANDLE;
     }
-    Handle& operator=(Handle&& other) noexcept;
+    // Inline, as are the release and the reset: statement handles change
+    // hands on every statement.
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            type_ = other.type_;
+            handle_ = other.handle_;
+            other.handle_ = SQL_NULL_HANDLE;
+        }
+        return *this;
+    }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
 
     SQLHANDLE get() const { return handle_; }
     SQLSMALLINT type() const { return type_; }
     explicit operator bool() const { return handle_ != SQL_NULL_HANDLE; }
-    void Reset() noexcept;
+    void Reset() noexcept {
+        if (handle_ != SQL_NULL_HANDLE) {
+            SQLFreeHandle(type_, handle_);
+            handle_ = SQL_NULL_HANDLE;
+        }
+    }
     // Gives up ownership without freeing.
     void Release() noexcept { handle_ = SQL_NULL_HANDLE; }
     static Handle Adopt(SQLSMALLINT type, SQLHANDLE handle) {
