@@ -226,8 +226,12 @@ class VENDRAL_API Connection : public std::enable_shared_from_this<Connection> {
     /// where a second connection would not see what this one wrote (an open
     /// transaction). Its statements are reported to this connection's observer.
     std::shared_ptr<Connection> StreamingCompanion(std::int32_t fetchSize);
+    /// Execute() for the library's own writes, which never read the count of
+    /// rows affected: the driver is not asked for it.
+    void ExecuteUncounted(const std::string& sql) { Run(sql, false); }
     /** @} */
 
+    std::int64_t Run(const std::string& sql, bool countRows);
     bool TransactionAborted();
     void RestoreAutocommit();
     enum class CursorEnd { Commit, Rollback, AutocommitSwitch };

@@ -119,7 +119,8 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
     if (!target.refusal.empty())
         detail::Raise(detail::kStatementRefused, detail::UnloggableStatementText(target.refusal));
     if (target.kind == StatementKind::Other) {
-        connection.Execute(PrepareSQL(sQuery, iDatabaseConnection));
+        detail::ConnectionAccess::ExecuteUncounted(connection,
+                                                   PrepareSQL(sQuery, iDatabaseConnection));
         return Variant();
     }
 

@@ -11,9 +11,9 @@ inline std::int64_t LocalClockSeconds() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    // The local calendar time read as if it were UTC: seconds between the two
-    // local-clock readings, with no time-zone shift.
-    return static_cast<std::int64_t>(timegm(&local));
+    // The local calendar time read as if it were UTC: the clock's seconds
+    // shifted by the zone's offset at this moment.
+    return static_cast<std::int64_t>(now) + local.tm_gmtoff;
 }
 
 }  // namespace vendral

@@ -1,5 +1,6 @@
 // New record ids from the CRM's Sequence table.
 #include "data/write_support.h"
+#include "platform/text.h"
 #include "vendral/cdatabase.h"
 #include "vendral/table_numbers.h"
 
@@ -25,22 +26,25 @@ Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatab
             // Increment and read in one transaction, so that the value read is the
             // one this increment produced even when other clients count the same row.
             detail::OwnTransaction transaction(connection);
-            connection.Execute(PrepareSQL(
-                "UPDATE " + prefix + "Sequence SET Next_id = Next_id + 1  WHERE id=" + row,
-                iDatabaseConnection));
+            detail::ConnectionAccess::ExecuteUncounted(
+                connection,
+                PrepareSQL(Concat({"UPDATE ", prefix,
+                                   "Sequence SET Next_id = Next_id + 1  WHERE id=", row}),
+                           iDatabaseConnection));
             OpenWorkRecordset(
-                PrepareSQL("Select Next_id FROM " + prefix + "Sequence WHERE ID =" + row,
+                PrepareSQL(Concat({"Select Next_id FROM ", prefix, "Sequence WHERE ID =", row}),
                            iDatabaseConnection),
                 iDatabaseConnection);
             {
                 detail::RecordsetCloser closer(*workRecordset_);
-                reserved = workRecordset_->Fields("next_id").Value().ToLong() - 1;
+                reserved = workRecordset_->Collect(0).ToLong() - 1;  // the one column, Next_id
             }
             transaction.Commit();
         }
         Variant taken = GetFirstLongRecord(
-            prefix + "Sequence", "Next_id",
-            "where id =" + row + " and next_id = " + std::to_string(reserved), iDatabaseConnection);
+            Concat({prefix, "Sequence"}), "Next_id",
+            Concat({"where id =", row, " and next_id = ", std::to_string(reserved)}),
+            iDatabaseConnection);
         if (taken.ToLongLong() == 0) return Variant(reserved);
     }
     detail::Raise(detail::kNoFreeSequenceId,

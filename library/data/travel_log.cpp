@@ -4,6 +4,7 @@
 
 #include "data/local_clock.h"
 #include "data/write_support.h"
+#include "platform/text.h"
 #include "vendral/cdatabase.h"
 #include "vendral/table_numbers.h"
 
@@ -34,20 +35,22 @@ Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssoci
         // Reserved ahead of the log transaction (unless the caller holds one),
         // so that a retry after a taken id draws a fresh one.
         std::int32_t id = UpdateSequence(kTableTravelTransactionLog, iDatabaseConnection).ToLong();
-        std::string sql = "INSERT INTO " + prefix +
-                          "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, "
-                          "type, associate_id, tablenumber, record_id ) " +
-                          "VALUES (" + std::to_string(id) + ", " +
-                          std::to_string(LocalClockSeconds()) + ", 0, " +
-                          std::to_string(iActionType) + ", " + std::to_string(iAssociateID) + ", " +
-                          std::to_string(iTableNumber) + ", " + std::to_string(lRecordID) + ")";
+        std::string sql =
+            Concat({"INSERT INTO ", prefix,
+                    "traveltransactionlog ( traveltransactionlog_id, ttime, "
+                    "prev_record_id, type, associate_id, tablenumber, record_id ) "
+                    "VALUES (",
+                    std::to_string(id), ", ", std::to_string(LocalClockSeconds()), ", 0, ",
+                    std::to_string(iActionType), ", ", std::to_string(iAssociateID), ", ",
+                    std::to_string(iTableNumber), ", ", std::to_string(lRecordID), ")"});
         // The log row and the change it records stand or fall together.
         std::optional<detail::OwnTransaction> transaction;
         if (change) transaction.emplace(connection);
         std::optional<detail::CallersSavepoint> savepoint;
         if (change && callersTransaction) savepoint.emplace(connection);
         try {
-            connection.Execute(PrepareSQL(sql, iDatabaseConnection));
+            detail::ConnectionAccess::ExecuteUncounted(connection,
+                                                       PrepareSQL(sql, iDatabaseConnection));
         } catch (const DatabaseError&) {
             // In the caller's transaction the failure may have spoilt it
             // (PostgreSQL aborts it), so another attempt there would only hide
@@ -55,7 +58,7 @@ Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssoci
             if (attempt >= kLogAttempts || callersTransaction) throw;
             continue;
         }
-        if (change) connection.Execute(*change);
+        if (change) detail::ConnectionAccess::ExecuteUncounted(connection, *change);
         if (savepoint) savepoint->Release();
         if (transaction) transaction->Commit();
         return Variant(id);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/connection_access.h"
 #include "platform/library_errors.h"
 #include "vendral/connection.h"
 

@@ -347,6 +347,10 @@ void Connection::RequireUsable() {
 }
 
 std::int64_t Connection::Execute(const std::string& sql) {
+    return Run(sql, true);
+}
+
+std::int64_t Connection::Run(const std::string& sql, bool countRows) {
     RequireUsable();
     ReleaseCompanionSnapshot();
     NotifyStatement(sql);
@@ -361,7 +365,7 @@ std::int64_t Connection::Execute(const std::string& sql) {
     if (rc != SQL_NO_DATA) {
         if (!odbc::Succeeded(rc))
             Fail(odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc, wideCalls_));
-        if (!odbc::Succeeded(SQLRowCount(statement.get(), &rows))) rows = -1;
+        if (countRows && !odbc::Succeeded(SQLRowCount(statement.get(), &rows))) rows = -1;
     }
     // A text of several statements reports the first result only; a later
     // statement that failed shows in the results after it, and must not pass

@@ -38,6 +38,9 @@ class ConnectionAccess {
     static void ReturnStatementHandle(Connection& connection, void* statement) noexcept {
         connection.ReturnStatementHandle(statement);
     }
+    static void ExecuteUncounted(Connection& connection, const std::string& sql) {
+        connection.ExecuteUncounted(sql);
+    }
     static std::shared_ptr<Connection> StreamingCompanion(Connection& connection,
                                                           std::int32_t fetchSize) {
         return connection.StreamingCompanion(fetchSize);
