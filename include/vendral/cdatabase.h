@@ -775,6 +775,10 @@ class VENDRAL_API CDatabase {
     void OpenWorkRecordset(const std::string& preparedSql, std::int16_t iDatabaseConnection);
     // The first column of the first row of a statement, Empty when there is no row.
     Variant FirstValue(const std::string& preparedSql, std::int16_t iDatabaseConnection);
+    // FirstValue of "SELECT field FROM table where", with missing for no row or a null.
+    Variant FirstOfTable(const std::string& sTable, const std::string& sField,
+                         const std::string& sWhere, std::int16_t iDatabaseConnection,
+                         const Variant& missing);
     void FillFromWorkRecordset(ListControl& control);
 
     // Opening (settings file, type detection).

@@ -74,24 +74,26 @@ Variant CDatabase::CountOf(std::string countSql, std::int16_t iDatabaseConnectio
     return workRecordset_->Collect(0);  // the only column: CountResult
 }
 
-Variant CDatabase::GetFirstTextRecord(const std::string& sTable, const std::string& sField,
-                                      const std::string& sWhere, std::int16_t iDatabaseConnection) {
+Variant CDatabase::FirstOfTable(const std::string& sTable, const std::string& sField,
+                                const std::string& sWhere, std::int16_t iDatabaseConnection,
+                                const Variant& missing) {
     return OrWhenMissing(
         FirstValue(PrepareSQL(SelectFirst(sField, PrefixOfTable(sTable, iDatabaseConnection),
                                           sTable, sWhere),
                               iDatabaseConnection),
                    iDatabaseConnection),
-        Variant(std::string()));
+        missing);
+}
+
+Variant CDatabase::GetFirstTextRecord(const std::string& sTable, const std::string& sField,
+                                      const std::string& sWhere, std::int16_t iDatabaseConnection) {
+    return FirstOfTable(sTable, sField, sWhere, iDatabaseConnection, Variant(std::string()));
 }
 
 Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::string& sField,
                                       const std::string& sWhere, std::int16_t iDatabaseConnection) {
-    return OrWhenMissing(
-        FirstValue(PrepareSQL(SelectFirst(sField, PrefixOfTable(sTable, iDatabaseConnection),
-                                          sTable, sWhere),
-                              iDatabaseConnection),
-                   iDatabaseConnection),
-        Variant(static_cast<std::int32_t>(0)));
+    return FirstOfTable(sTable, sField, sWhere, iDatabaseConnection,
+                        Variant(static_cast<std::int32_t>(0)));
 }
 
 void CDatabase::FillFromWorkRecordset(ListControl& control) {
