@@ -166,7 +166,9 @@ TEST_P(RecordsetTest, EveryRowReadsItsOwnValuesWithTheirTypes) {
             for (std::size_t column = 1; column <= 4; ++column) {
                 const Variant& value = rs.Collect(column);
                 EXPECT_EQ(value.Type(), wanted[column - 1]->Type()) << "column " << column;
-                if (!value.IsNull()) EXPECT_EQ(value, *wanted[column - 1]) << "column " << column;
+                if (!value.IsNull()) {
+                    EXPECT_EQ(value, *wanted[column - 1]) << "column " << column;
+                }
             }
             rs.MoveNext();
         }
