@@ -1,6 +1,7 @@
 // Rows of the travel transaction log, which the CRM's synchronizer reads to copy
 // changes between the central and the local databases.
 #include <optional>
+#include <string_view>
 
 #include "data/local_clock.h"
 #include "data/write_support.h"
@@ -24,6 +25,15 @@ Variant CDatabase::UpdateTravelTransactionLog(std::int16_t iActionType, std::int
                           nullptr);
 }
 
+namespace {
+
+// The log table's name after the prefix, its columns and the start of the values.
+constexpr std::string_view kLogInsertColumns =
+    "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, associate_id, "
+    "tablenumber, record_id ) VALUES (";
+
+}  // namespace
+
 Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssociateID,
                                   std::int16_t iTableNumber, std::int32_t lRecordID,
                                   std::int16_t iDatabaseConnection, const std::string* change) {
@@ -36,13 +46,10 @@ Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssoci
         // so that a retry after a taken id draws a fresh one.
         std::int32_t id = UpdateSequence(kTableTravelTransactionLog, iDatabaseConnection).ToLong();
         std::string sql =
-            Concat({"INSERT INTO ", prefix,
-                    "traveltransactionlog ( traveltransactionlog_id, ttime, "
-                    "prev_record_id, type, associate_id, tablenumber, record_id ) "
-                    "VALUES (",
-                    std::to_string(id), ", ", std::to_string(LocalClockSeconds()), ", 0, ",
-                    std::to_string(iActionType), ", ", std::to_string(iAssociateID), ", ",
-                    std::to_string(iTableNumber), ", ", std::to_string(lRecordID), ")"});
+            Concat({"INSERT INTO ", prefix, kLogInsertColumns, std::to_string(id), ", ",
+                    std::to_string(LocalClockSeconds()), ", 0, ", std::to_string(iActionType), ", ",
+                    std::to_string(iAssociateID), ", ", std::to_string(iTableNumber), ", ",
+                    std::to_string(lRecordID), ")"});
         // The log row and the change it records stand or fall together.
         std::optional<detail::OwnTransaction> transaction;
         if (change) transaction.emplace(connection);

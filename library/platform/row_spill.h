@@ -21,7 +21,7 @@ class VENDRAL_INTERNAL RowSpill {
     RowSpill(const RowSpill&) = delete;
     RowSpill& operator=(const RowSpill&) = delete;
 
-    static constexpr std::size_t kDefaultMemoryLimit = 4 * 1024 * 1024;
+    static constexpr std::size_t kDefaultMemoryLimit = std::size_t{4} * 1024 * 1024;
 
     // Writing: rows of the same width, one after the other. Throws DatabaseError
     // when the temporary file cannot be created or written.
