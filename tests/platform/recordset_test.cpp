@@ -204,6 +204,30 @@ TEST_P(RecordsetTest, EveryRowReadsItsOwnValuesWithTheirTypes) {
     EXPECT_EQ(seen, (std::vector<std::string>{"three/3", "four/4", "-/5"}));
 }
 
+// Whatever kind the driver gives a Boolean column, the first row (read value by
+// value) and the later ones (bound, where it is a bit) read it alike.
+TEST_P(RecordsetTest, ABooleanColumnReadsAlikeInEveryRow) {
+    central_->Exec("CREATE TABLE flags (seq INTEGER, flag BOOLEAN)");
+    central_->Exec("INSERT INTO flags VALUES (1, TRUE), (2, FALSE), (3, NULL), (4, TRUE)");
+    Recordset rs;
+    rs.Open("SELECT flag, seq FROM " + P() + "flags ORDER BY seq", connection_);
+    ASSERT_FALSE(rs.Eof());
+    const VariantType first = rs.Collect(0).Type();
+    const bool expected[] = {true, false, false, true};
+    for (int seq = 1; seq <= 4; ++seq, rs.MoveNext()) {
+        ASSERT_FALSE(rs.Eof());
+        ASSERT_EQ(rs.Collect(1).ToLong(), seq);
+        const Variant& flag = rs.Collect(0);
+        if (seq == 3) {
+            EXPECT_TRUE(flag.IsNull()) << flag;
+            continue;
+        }
+        EXPECT_EQ(flag.Type(), first) << "row " << seq << ": " << flag;
+        EXPECT_EQ(flag.ToBool(), expected[seq - 1]) << "row " << seq << ": " << flag;
+    }
+    EXPECT_TRUE(rs.Eof());
+}
+
 TEST_P(RecordsetTest, CollectReadsWhatFieldsHoldsWithoutAName) {
     Recordset rs;
     rs.Open("SELECT id, next_id FROM " + P() + "sequence ORDER BY id", connection_);
