@@ -359,6 +359,8 @@ class VENDRAL_API Recordset {
     void FetchRow();
     bool ReadDriverRow(std::vector<Variant>& row);
     void ReadKinds();
+    // The result's column count, asked of the driver once.
+    std::size_t ColumnCount() const;
     void RequireRow() const;
     // The columns' names, asked of the driver the first time they are needed.
     const std::vector<std::string>& Names() const;

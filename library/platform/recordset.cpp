@@ -102,9 +102,11 @@ bool Bindable(ColumnKind kind) {
 struct Recordset::Statement {
     // Borrowed from the connection that reads and handed back on release.
     SQLHSTMT handle = SQL_NULL_HSTMT;
-    // The result's columns; their kinds are asked for with its first row (a
-    // look-up that finds nothing, the commonest read, never needs them).
+    // The result's columns, counted and typed when its first row comes (a
+    // look-up that finds nothing, the commonest read, never needs them) or
+    // when a caller asks.
     std::size_t columns = 0;
+    bool columnsKnown = false;
     std::vector<ColumnKind> kinds;
     bool wide = true;
     // From the second row on, the leading numeric columns are bound, so that
@@ -155,6 +157,7 @@ struct Recordset::Statement {
     void Reset() {
         handle = SQL_NULL_HSTMT;
         columns = 0;
+        columnsKnown = false;
         kinds.clear();
         wide = true;
         rowsFetched = 0;
@@ -247,11 +250,10 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         detail::ConnectionAccess::Fail(*activeConnection,
                                        odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
 
-    // The column count is read once per result; the kinds with the first row,
-    // the names only when a caller asks for one (most reads go by position).
-    SQLSMALLINT columns = 0;
-    if (rc != SQL_NO_DATA) SQLNumResultCols(stmt, &columns);
-    statement->columns = static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0));
+    // The column count and kinds are read with the first row, the names only
+    // when a caller asks for one (most reads go by position). A statement
+    // that touched no row has none.
+    statement->columnsKnown = rc == SQL_NO_DATA;
 
     guard.statement = nullptr;
     statement_ = std::move(statement);
@@ -266,7 +268,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
 }
 
 void Recordset::FetchRow() {
-    if (statement_->columns == 0) {
+    if (statement_->columnsKnown && statement_->columns == 0) {
         row_.clear();
         eof_ = true;
         return;
@@ -291,7 +293,7 @@ void Recordset::FetchRow() {
 }
 
 void Recordset::KeepRemainingRows() noexcept {
-    if (!statement_ || !statement_->handle || eof_ || statement_->columns == 0) return;
+    if (!statement_ || !statement_->handle || eof_ || ColumnCount() == 0) return;
     Statement& statement = *statement_;
     try {
         Names();  // while the driver can still tell them
@@ -308,6 +310,16 @@ void Recordset::KeepRemainingRows() noexcept {
     statement.Unbind();
     detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement.handle);
     statement.handle = SQL_NULL_HSTMT;
+}
+
+std::size_t Recordset::ColumnCount() const {
+    Statement& statement = *statement_;
+    if (statement.columnsKnown) return statement.columns;
+    SQLSMALLINT columns = 0;
+    if (statement.handle) SQLNumResultCols(statement.handle, &columns);
+    statement.columns = static_cast<std::size_t>(std::max<SQLSMALLINT>(columns, 0));
+    statement.columnsKnown = true;
+    return statement.columns;
 }
 
 void Recordset::ReadKinds() {
@@ -334,10 +346,16 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
     if (statement.rowsFetched == 1 && statement.boundColumns == 0) statement.BindLeadingColumns();
     SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA) return false;
-    if (!odbc::Succeeded(rc))
-        detail::ConnectionAccess::Fail(reporter,
-                                       odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
-    if (statement.rowsFetched++ == 0) ReadKinds();
+    if (!odbc::Succeeded(rc)) {
+        std::vector<ErrorRecord> records = odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide);
+        // A statement without a result (a write sent as a read) has no rows to fetch.
+        if (!statement.columnsKnown && ColumnCount() == 0) return false;
+        detail::ConnectionAccess::Fail(reporter, std::move(records));
+    }
+    if (statement.rowsFetched++ == 0) {
+        ColumnCount();
+        ReadKinds();
+    }
     const std::size_t columns = statement.columns;
     row.reserve(columns);
     for (std::size_t i = 0; i < statement.boundColumns; ++i) {
@@ -438,12 +456,12 @@ bool Recordset::Eof() const {
 }
 
 std::size_t Recordset::FieldCount() const {
-    return statement_ ? statement_->columns : 0;
+    return statement_ ? ColumnCount() : 0;
 }
 
 const std::vector<std::string>& Recordset::Names() const {
     const Statement& statement = *statement_;
-    if (names_.size() == statement.columns) return names_;
+    if (names_.size() == ColumnCount()) return names_;
     names_.clear();
     // Without a cursor (its rows kept by us) a name the driver could not
     // tell before stays empty; that failure is raised with the kept rows.

@@ -228,6 +228,25 @@ TEST_P(RecordsetTest, ABooleanColumnReadsAlikeInEveryRow) {
     EXPECT_TRUE(rs.Eof());
 }
 
+// A write sent as a read (as a scripting client may through Execute) has no
+// rows and no columns, whether it touched rows or none, and is done.
+TEST_P(RecordsetTest, AWriteOpenedAsAReadHasNoRowsAndIsDone) {
+    Recordset rs;
+    rs.Open("UPDATE " + P() + "sequence SET next_id = 77 WHERE id = 10", connection_);
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rs.FieldCount(), 0u);
+    rs.Close();
+    EXPECT_EQ(central_->Scalar("SELECT next_id FROM sequence WHERE id = 10").ToLong(), 77);
+    rs.Open("UPDATE " + P() + "sequence SET next_id = 78 WHERE id = -1", connection_);
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rs.FieldCount(), 0u);
+    rs.Close();
+    // And a read that finds nothing still knows its columns.
+    rs.Open("SELECT id, next_id FROM " + P() + "sequence WHERE id = -1", connection_);
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rs.FieldCount(), 2u);
+}
+
 TEST_P(RecordsetTest, CollectReadsWhatFieldsHoldsWithoutAName) {
     Recordset rs;
     rs.Open("SELECT id, next_id FROM " + P() + "sequence ORDER BY id", connection_);
