@@ -164,15 +164,14 @@ SQLRETURN DriverConnect(SQLHDBC connection, const std::string& in, std::string& 
     });
 }
 
-SQLRETURN DescribeColumn(SQLHSTMT statement, SQLUSMALLINT column, std::string& name,
-                         SQLSMALLINT& type, bool wide) {
+SQLRETURN ColumnName(SQLHSTMT statement, SQLUSMALLINT column, std::string& name, bool wide) {
     return InWidth(wide, [&](auto calls) {
         using Calls = decltype(calls);
-        // On the stack: a column's name is read for every result.
+        // On the stack: no allocation but the name's own.
         typename Calls::Unit buffer[Characters<Calls>(512)];
         buffer[0] = 0;
         constexpr std::size_t kCapacity = std::size(buffer);
-        SQLSMALLINT length = 0, decimals = 0, nullable = 0;
+        SQLSMALLINT length = 0, type = 0, decimals = 0, nullable = 0;
         SQLULEN size = 0;
         SQLRETURN rc =
             calls.DescribeCol(statement, column, buffer, static_cast<SQLSMALLINT>(kCapacity),

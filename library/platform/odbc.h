@@ -78,10 +78,9 @@ SQLRETURN ExecDirect(SQLHSTMT statement, const std::string& sql, bool wide);
 // Connects without prompting; completed receives the driver manager's completed string.
 SQLRETURN DriverConnect(SQLHDBC connection, const std::string& in, std::string& completed,
                         bool wide);
-// The name and SQL type of a result column (1-based).
-SQLRETURN DescribeColumn(SQLHSTMT statement, SQLUSMALLINT column, std::string& name,
-                         SQLSMALLINT& type, bool wide);
-// The SQL type of a result column (1-based) alone, without its name; dates
+// The name of a result column (1-based), as the driver reports it.
+SQLRETURN ColumnName(SQLHSTMT statement, SQLUSMALLINT column, std::string& name, bool wide);
+// The SQL type of a result column (1-based); dates
 // and intervals as their verbose types (SQL_DATETIME, SQL_INTERVAL).
 SQLRETURN ColumnType(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT& type, bool wide);
 // A text column of the current row, read in pieces; rc is left at the last

@@ -467,9 +467,8 @@ const std::vector<std::string>& Recordset::Names() const {
     // tell before stays empty; that failure is raised with the kept rows.
     for (std::size_t i = 0; statement.handle && i < statement.columns; ++i) {
         std::string name;
-        SQLSMALLINT type = 0;
-        SQLRETURN rc = odbc::DescribeColumn(statement.handle, static_cast<SQLUSMALLINT>(i + 1),
-                                            name, type, statement.wide);
+        SQLRETURN rc = odbc::ColumnName(statement.handle, static_cast<SQLUSMALLINT>(i + 1), name,
+                                        statement.wide);
         if (!odbc::Succeeded(rc)) {
             names_.clear();
             detail::ConnectionAccess::Fail(
