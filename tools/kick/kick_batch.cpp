@@ -1,9 +1,9 @@
 // The set-based kick: a few statements per block of rows instead of several per row.
 #include <algorithm>
-#include <ctime>
 #include <optional>
 #include <stdexcept>
 
+#include "data/local_clock.h"
 #include "kick.h"
 #include "vendral/connection.h"
 #include "vendral/ui_host.h"
@@ -13,13 +13,6 @@ namespace {
 
 // The Sequence row that numbers the travel transaction log's rows.
 const std::string kLogSequenceRow = std::to_string(kTableTravelTransactionLog + kSequenceRowOffset);
-
-std::int32_t LocalClockNow() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return static_cast<std::int32_t>(timegm(&local));
-}
 
 // The rows of one phase, as the per-row kick selects them, without the order.
 std::string PhaseRows(const std::string& p, KickPhase phase, const KickRequest& request) {
@@ -155,7 +148,7 @@ Block LogBlock(KickDatabase& db, std::optional<std::int64_t> after, std::int32_t
                 "associate_id, tablenumber, record_id ) select " +
                 std::to_string(first - 1) +
                 " + row_number() over (order by appointment.appointment_id), " +
-                std::to_string(LocalClockNow()) + ", 0, " + std::to_string(kKickActionType) +
+                std::to_string(LocalClockSeconds()) + ", 0, " + std::to_string(kKickActionType) +
                 ", appointment.registered_associate_id, " + std::to_string(kAppointmentTable) +
                 ", appointment.appointment_id" + FromKickRows(conditions));
             if (written >= 0 && written != block.Logged)
