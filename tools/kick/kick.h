@@ -50,11 +50,13 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
              const KickProgress& progress = {});
 
 // The set-based kick: the same log rows as RunKick, written a block of rows at
-// a time. For each block of up to blockRows rows looked at (in appointment id
-// order), one transaction counts the rows whose owner is a synchronizer user,
-// reserves that many log ids in one step of the log's sequence row (under its
-// lock, so concurrent writers of log rows stay safe), inserts their log rows in
-// one statement and commits; progress is reported once per block. A failing
+// a time. The rows of both phases are gathered once, when the kick starts, with
+// the synchronizer-user test made. For each block of up to blockRows rows
+// looked at (in appointment id order), one transaction reserves as many log ids
+// as the block has rows whose owner is a synchronizer user, in one step of the
+// log's sequence row (under its lock, so concurrent writers of log rows stay
+// safe), inserts their log rows in one statement and commits; progress is
+// reported once per block. A failing
 // block is rolled back whole, the blocks before it stay logged, counts holds
 // what they logged, and the DatabaseError says where the run stopped.
 constexpr std::int32_t kDefaultBlockRows = 10000;

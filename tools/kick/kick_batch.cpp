@@ -1,5 +1,6 @@
 // The set-based kick: a few statements per block of rows instead of several per row.
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <stdexcept>
 
@@ -14,14 +15,14 @@ namespace {
 // The Sequence row that numbers the travel transaction log's rows.
 const std::string kLogSequenceRow = std::to_string(kTableTravelTransactionLog + kSequenceRowOffset);
 
-// The rows of one phase, as the per-row kick selects them, without the order.
-std::string PhaseRows(const std::string& p, KickPhase phase, const KickRequest& request) {
+// The rows of the kick's phases, as the per-row kick selects them, without the order.
+std::string KickedRows(const std::string& p, const KickRequest& request) {
     std::string sql = "from " + p + "appointment appointment, " + p +
                       "syncsoapp syncsoapp where appointment.appointment_id = "
                       "syncsoapp.appointment_id and appointment.do_by >= " +
                       std::to_string(request.KickTime) +
-                      (phase == KickPhase::Appointments ? " and appointment.type in (1,6)"
-                                                        : " and appointment.type in (2,7)");
+                      (request.SkipTasks ? " and appointment.type in (1,6)"
+                                         : " and appointment.type in (1,6,2,7)");
     if (request.AssociateID != 0)
         sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
     return sql;
@@ -50,29 +51,85 @@ std::int64_t NumberOrZero(const Variant& value) {
     return value.IsNull() || value.IsEmpty() ? 0 : value.ToLongLong();
 }
 
-// The rows of a phase, looked at once when the phase starts (as the per-row
-// kick reads the tasks once the appointments are done), with the owner test
-// already made, in a temporary table of the connection indexed by appointment
-// id, so that each block reads its range of ids instead of joining and
-// scanning the CRM's tables again.
+// The rows of both phases, looked at once when the kick starts, with their
+// phase and the owner test already made, in a temporary table of the
+// connection, so that the CRM's tables are joined once. When the rows fill more
+// than a block, each phase's rows are indexed by appointment id, so that each
+// block reads its range of ids instead of scanning the table again; rows that
+// fit in one block are read whole, which costs less than sorting them into an
+// index.
 constexpr const char* kKickRows = "vendral_kick_rows";
 
-class PhaseTable {
+// The condition that takes a phase's rows from the kick's table. The phase is
+// a truth value, whose share of the rows a server's planner guesses as half
+// before the new table has statistics: so it reads a block's rows through the
+// phase's index instead of sorting the rest of the phase.
+std::string PhaseCondition(KickPhase phase, const std::string& table = "appointment.") {
+    return (phase == KickPhase::Appointments ? "not " : "") + table + "is_task";
+}
+
+const char* PhaseName(KickPhase phase) {
+    return phase == KickPhase::Appointments ? "appointments" : "tasks";
+}
+
+// The rows of a phase and those of them to log.
+struct PhaseCount {
+    std::int32_t Rows = 0;
+    std::int32_t Logged = 0;
+};
+
+class KickTable {
   public:
-    PhaseTable(KickDatabase& connection, const std::string& prefix, const std::string& rows)
+    KickTable(KickDatabase& connection, const std::string& prefix, const KickRequest& request,
+              std::int32_t blockRows)
         : connection_(connection) {
         connection_.Execute(std::string("DROP TABLE IF EXISTS ") + kKickRows);
-        connection_.Execute(std::string("CREATE TEMPORARY TABLE ") + kKickRows +
-                            " AS select appointment.appointment_id, "
-                            "coalesce(appointment.registered_associate_id, 0) as "
-                            "registered_associate_id, case when " +
-                            SyncUserTest(prefix) + " then 1 else 0 end as logged " + rows);
+        std::int64_t rows = connection_.Execute(
+            std::string("CREATE TEMPORARY TABLE ") + kKickRows +
+            " AS select appointment.type in (2,7) as is_task, appointment.appointment_id, "
+            "coalesce(appointment.registered_associate_id, 0) as "
+            "registered_associate_id, case when " +
+            SyncUserTest(prefix) + " then 1 else 0 end as logged " + KickedRows(prefix, request));
         created_ = true;
-        // Holding every column the blocks read, so that they read the index alone.
-        connection_.Execute(std::string("CREATE INDEX ") + kKickRows + "_id ON " + kKickRows +
-                            " (appointment_id, logged, registered_associate_id)");
+        // Where the driver does not tell how many rows the statement wrote
+        // (some tell 0 of a CREATE TABLE), they are counted.
+        if (rows <= 0)
+            rows = NumberOrZero(
+                FirstRow(connection_, std::string("select count(*) from ") + kKickRows).at(0));
+        if (rows <= blockRows) {
+            // One scan counts both phases.
+            std::vector<Variant> sums = FirstRow(
+                connection_, std::string("select count(*), count(*) filter (where "
+                                         "appointment.is_task), coalesce(sum(appointment.logged), "
+                                         "0), coalesce(sum(appointment.logged) filter (where "
+                                         "appointment.is_task), 0) from ") +
+                                 kKickRows + " appointment");
+            auto count = [&](std::size_t i) { return NumberOrZero(sums.at(i)); };
+            if (count(0) <= blockRows) {
+                auto phase = [](std::int64_t rows, std::int64_t logged) {
+                    return PhaseCount{static_cast<std::int32_t>(rows),
+                                      static_cast<std::int32_t>(logged)};
+                };
+                wholePhases_ = {phase(count(0) - count(1), count(2) - count(3)),
+                                phase(count(1), count(3))};
+                return;
+            }
+        }
+        // An index for each phase, holding every column the blocks read, so
+        // that they read the index alone.
+        for (KickPhase phase : {KickPhase::Appointments, KickPhase::Tasks})
+            connection_.Execute(std::string("CREATE INDEX ") + kKickRows + "_" + PhaseName(phase) +
+                                " ON " + kKickRows +
+                                " (appointment_id, logged, registered_associate_id, is_task) WHERE " +
+                                PhaseCondition(phase, ""));
     }
-    ~PhaseTable() {
+    // The counts of a phase that is one block, so that the block needs neither
+    // to find its end nor to count its rows.
+    std::optional<PhaseCount> WholePhase(KickPhase phase) const {
+        if (!wholePhases_) return std::nullopt;
+        return (*wholePhases_)[phase == KickPhase::Appointments ? 0 : 1];
+    }
+    ~KickTable() {
         if (!created_) return;
         try {
             if (connection_.InTransaction()) connection_.RollbackTrans();
@@ -81,12 +138,13 @@ class PhaseTable {
             // The kick's own error is the one to report; the table goes with the session.
         }
     }
-    PhaseTable(const PhaseTable&) = delete;
-    PhaseTable& operator=(const PhaseTable&) = delete;
+    KickTable(const KickTable&) = delete;
+    KickTable& operator=(const KickTable&) = delete;
 
   private:
     KickDatabase& connection_;
     bool created_ = false;
+    std::optional<std::array<PhaseCount, 2>> wholePhases_;
 };
 
 struct Block {
@@ -96,10 +154,7 @@ struct Block {
     bool Final = false;  // no rows follow it
 };
 
-// Logs, in one transaction, the phase's next blockRows rows after appointment
-// id after (the first rows without it), with every row of the last id among
-// them, so that an appointment known to the synchronizer twice is never split.
-// " from" the phase's table, with the conditions joined by "where" and "and".
+// " from" the kick's table, with the conditions joined by "where" and "and".
 std::string FromKickRows(const std::vector<std::string>& conditions) {
     std::string sql = std::string(" from ") + kKickRows + " appointment";
     for (std::size_t i = 0; i < conditions.size(); ++i)
@@ -107,30 +162,39 @@ std::string FromKickRows(const std::vector<std::string>& conditions) {
     return sql;
 }
 
-Block LogBlock(KickDatabase& db, std::optional<std::int64_t> after, std::int32_t blockRows) {
+// Logs, in one transaction, the phase's next blockRows rows after appointment
+// id after (the first rows without it), with every row of the last id among
+// them, so that an appointment known to the synchronizer twice is never split;
+// a phase that is one block comes with its counts.
+Block LogBlock(KickDatabase& db, KickPhase phase, std::optional<std::int64_t> after,
+               std::int32_t blockRows, std::optional<PhaseCount> wholePhase) {
     const std::string p = db.CentralDatabasePrefix();
     db.BeginTrans();
     try {
-        // The table's rows after the last block's, then those up to this block's end.
-        std::vector<std::string> conditions;
+        // The phase's rows after the last block's, then those up to this block's end.
+        std::vector<std::string> conditions{PhaseCondition(phase)};
         if (after) conditions.push_back("appointment.appointment_id > " + std::to_string(*after));
-        std::vector<Variant> bound =
-            FirstRow(db, "select appointment.appointment_id" + FromKickRows(conditions) +
-                             " order by appointment.appointment_id limit 1 offset " +
-                             std::to_string(blockRows - 1));
-        if (!bound.empty())
-            conditions.push_back("appointment.appointment_id <= " +
-                                 std::to_string(NumberOrZero(bound.at(0))));
-        std::vector<Variant> counts =
-            FirstRow(db,
-                     "select count(*), coalesce(sum(appointment.logged), 0), "
-                     "max(appointment.appointment_id)" +
-                         FromKickRows(conditions));
         Block block;
-        block.Final = bound.empty();
-        block.Rows = static_cast<std::int32_t>(NumberOrZero(counts.at(0)));
-        block.Logged = static_cast<std::int32_t>(NumberOrZero(counts.at(1)));
-        block.Last = NumberOrZero(counts.at(2));
+        if (wholePhase) {
+            block = {0, wholePhase->Rows, wholePhase->Logged, true};
+        } else {
+            std::vector<Variant> bound =
+                FirstRow(db, "select appointment.appointment_id" + FromKickRows(conditions) +
+                                 " order by appointment.appointment_id limit 1 offset " +
+                                 std::to_string(blockRows - 1));
+            if (!bound.empty())
+                conditions.push_back("appointment.appointment_id <= " +
+                                     std::to_string(NumberOrZero(bound.at(0))));
+            std::vector<Variant> counts =
+                FirstRow(db,
+                         "select count(*), coalesce(sum(appointment.logged), 0), "
+                         "max(appointment.appointment_id)" +
+                             FromKickRows(conditions));
+            block.Final = bound.empty();
+            block.Rows = static_cast<std::int32_t>(NumberOrZero(counts.at(0)));
+            block.Logged = static_cast<std::int32_t>(NumberOrZero(counts.at(1)));
+            block.Last = NumberOrZero(counts.at(2));
+        }
         if (block.Logged > 0) {
             conditions.push_back("appointment.logged = 1");
             // The whole block's ids in one step, under the sequence row's lock
@@ -175,8 +239,7 @@ DatabaseError NotLogged(const DatabaseError& error, KickPhase phase, std::int32_
                         std::optional<std::int64_t> after) {
     std::vector<ErrorRecord> records = error.Records();
     records.front().Description =
-        "block " + std::to_string(blocks + 1) + " of the " +
-        (phase == KickPhase::Appointments ? "appointments" : "tasks") +
+        "block " + std::to_string(blocks + 1) + " of the " + PhaseName(phase) +
         (!after ? std::string(" (the first)")
                 : " (after appointment id " + std::to_string(*after) + ")") +
         " was not logged, " + std::to_string(blocks) +
@@ -184,16 +247,14 @@ DatabaseError NotLogged(const DatabaseError& error, KickPhase phase, std::int32_
     return DatabaseError(std::move(records));
 }
 
-void BatchPhase(KickDatabase& db, const KickRequest& request, KickPhase phase, std::int32_t& logged,
+void BatchPhase(KickDatabase& db, const KickTable& table, KickPhase phase, std::int32_t& logged,
                 const KickProgress& progress, std::int32_t blockRows) {
     std::int32_t looked = 0;
     std::int32_t blocks = 0;
     std::optional<std::int64_t> after;
     try {
-        const std::string p = db.CentralDatabasePrefix();
-        PhaseTable table(db, p, PhaseRows(p, phase, request));
         for (bool more = true; more;) {
-            Block block = LogBlock(db, after, blockRows);
+            Block block = LogBlock(db, phase, after, blockRows, table.WholePhase(phase));
             more = !block.Final;
             if (block.Rows == 0) break;
             ++blocks;
@@ -215,9 +276,15 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
-    BatchPhase(db, request, KickPhase::Appointments, counts.Appointments, progress, blockRows);
+    std::optional<KickTable> table;
+    try {
+        table.emplace(db, db.CentralDatabasePrefix(), request, blockRows);
+    } catch (const DatabaseError& error) {
+        throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
+    }
+    BatchPhase(db, *table, KickPhase::Appointments, counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)
-        BatchPhase(db, request, KickPhase::Tasks, counts.Tasks, progress, blockRows);
+        BatchPhase(db, *table, KickPhase::Tasks, counts.Tasks, progress, blockRows);
 }
 
 }  // namespace vendral::kick
