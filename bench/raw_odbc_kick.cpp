@@ -162,13 +162,13 @@ std::int64_t RunSingleStatementKick(const std::string& dsn, const std::string& u
         " and appointment.type in (1,6,2,7) and appointment.associate_id > 0 and "
         "appointment.associate_id in (select syncusers.associate_id from " +
         p + "Syncusers syncusers)";
+    // The job joins the CRM's tables once: the sequence row is locked first,
+    // the rows are numbered from its value and it moves past as many as were
+    // written, all in one transaction.
     SQLSetConnectAttr(h.dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
-    std::int64_t count = FirstNumber(h.work, "select count(*)" + rows);
-    Exec(h.work, "UPDATE " + p + "Sequence SET Next_id = Next_id + " + std::to_string(count) +
-                     " WHERE id=39");
+    Exec(h.work, "UPDATE " + p + "Sequence SET Next_id = Next_id WHERE id=39");
     SQLFreeStmt(h.work, SQL_CLOSE);
-    std::int64_t first =
-        FirstNumber(h.work, "Select Next_id FROM " + p + "Sequence WHERE ID =39") - count;
+    std::int64_t first = FirstNumber(h.work, "Select Next_id FROM " + p + "Sequence WHERE ID =39");
     // Appointments before tasks, each in id order, as the kick logs them.
     Exec(h.work, "INSERT INTO " + p +
                      "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, "
@@ -180,6 +180,11 @@ std::int64_t RunSingleStatementKick(const std::string& dsn, const std::string& u
                      ", 0, 4608, coalesce(appointment.registered_associate_id, 0), 9, "
                      "appointment.appointment_id" +
                      rows);
+    SQLLEN count = 0;
+    Check(SQLRowCount(h.work, &count), SQL_HANDLE_STMT, h.work, "row count");
+    SQLFreeStmt(h.work, SQL_CLOSE);
+    Exec(h.work, "UPDATE " + p + "Sequence SET Next_id = Next_id + " + std::to_string(count) +
+                     " WHERE id=39");
     SQLFreeStmt(h.work, SQL_CLOSE);
     Check(SQLEndTran(SQL_HANDLE_DBC, h.dbc, SQL_COMMIT), SQL_HANDLE_DBC, h.dbc, "commit");
     double elapsed = clock.Stop();
