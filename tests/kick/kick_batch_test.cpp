@@ -231,9 +231,10 @@ TEST_P(BatchKickTest, RowsThatFitInOneBlockAreCountedOnceAndNotIndexed) {
     EXPECT_EQ(NextLogId(), 1000 + counts.Appointments + counts.Tasks);
 }
 
-// Drivers differ in what they tell of a CREATE TABLE ... AS: this one says
-// what the test wants of the table's statement (no real driver here can be
-// made to hide or understate the count), and is the real connection otherwise.
+// Drivers differ in what they tell of a CREATE TABLE ... AS (SQLite's tells 0,
+// PostgreSQL's the rows): this one tells what the test wants of the table's
+// statement, also none or fewer rows than were written, which no driver here
+// can be made to tell, and is the real connection otherwise.
 class RowCountHidingKick : public CDatabaseKick {
   public:
     RowCountHidingKick(CDatabase& db, std::int64_t told) : CDatabaseKick(db), told_(told) {}
