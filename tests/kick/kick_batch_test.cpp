@@ -165,9 +165,9 @@ TEST_P(BatchKickTest, SendsAFewStatementsPerBlockWithTheSynchronizerTestInTheDat
     // The kick's table is dropped if left over, made, counted, indexed for each
     // phase and dropped.
     EXPECT_LE(log.Statements().size(), 6 + bounds * 5);
-    EXPECT_TRUE(
-        log.Contains("CREATE INDEX vendral_kick_rows_appointments ON vendral_kick_rows "
-                     "(appointment_id, logged, registered_associate_id, is_task) WHERE not is_task"));
+    EXPECT_TRUE(log.Contains(
+        "CREATE INDEX vendral_kick_rows_appointments ON vendral_kick_rows "
+        "(appointment_id, logged, registered_associate_id, is_task) WHERE not is_task"));
     EXPECT_TRUE(
         log.Contains("CREATE INDEX vendral_kick_rows_tasks ON vendral_kick_rows "
                      "(appointment_id, logged, registered_associate_id, is_task) WHERE is_task"));
