@@ -276,6 +276,31 @@ TEST_P(BatchKickTest, RowsADriverDoesNotCountOrUndercountsAreCounted) {
     }
 }
 
+// A kick whose table cannot be indexed (a temporary table of the connection
+// holds the index's name) logs nothing and leaves no table of its own behind.
+TEST_P(BatchKickTest, ATableThatCannotBeIndexedIsDroppedAndNothingIsLogged) {
+    AddMixedRows();
+    db_.dDatabase->Execute("CREATE TEMPORARY TABLE vendral_kick_rows_appointments (x INTEGER)");
+    KickCounts counts;
+    try {
+        RunBatchKick(db_, {0, kKick, false}, counts, {}, 20);
+        FAIL() << "the taken name was not refused";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.Records().front().Description.rfind(
+                      "block 1 of the appointments (the first) was not logged, 0 blocks before "
+                      "it were: ",
+                      0),
+                  0u)
+            << error.what();
+    }
+    EXPECT_THROW(db_.dDatabase->Execute("SELECT COUNT(*) FROM vendral_kick_rows"), DatabaseError);
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 0);
+    EXPECT_EQ(NextLogId(), 1000);
+    db_.dDatabase->Execute("DROP TABLE vendral_kick_rows_appointments");
+    RunBatchKick(db_, {0, kKick, false}, counts, {}, 20);
+    EXPECT_GT(counts.Appointments, 0);
+}
+
 TEST_P(BatchKickTest, AFailingBlockLeavesNoRowOfItAndEveryRowOfTheBlocksBefore) {
     central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
     for (int id = 1; id <= 6; ++id) {

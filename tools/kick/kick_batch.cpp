@@ -90,7 +90,28 @@ class KickTable {
             "coalesce(appointment.registered_associate_id, 0) as "
             "registered_associate_id, case when " +
             SyncUserTest(prefix) + " then 1 else 0 end as logged " + KickedRows(prefix, request));
-        created_ = true;
+        try {
+            CountOrIndex(rows, blockRows);
+        } catch (...) {
+            // A constructor that throws has no destructor run.
+            DropQuietly();
+            throw;
+        }
+    }
+    // The counts of a phase that is one block, so that the block needs neither
+    // to find its end nor to count its rows.
+    std::optional<PhaseCount> WholePhase(KickPhase phase) const {
+        if (!wholePhases_) return std::nullopt;
+        return (*wholePhases_)[phase == KickPhase::Appointments ? 0 : 1];
+    }
+    ~KickTable() { DropQuietly(); }
+    KickTable(const KickTable&) = delete;
+    KickTable& operator=(const KickTable&) = delete;
+
+  private:
+    // Counts the rows of both phases where they fit in one block, and
+    // indexes each phase's rows where they do not.
+    void CountOrIndex(std::int64_t rows, std::int32_t blockRows) {
         // Where the driver does not tell how many rows the statement wrote
         // (some tell 0 of a CREATE TABLE), they are counted.
         if (rows <= 0)
@@ -106,9 +127,9 @@ class KickTable {
                                  kKickRows + " appointment");
             auto count = [&](std::size_t i) { return NumberOrZero(sums.at(i)); };
             if (count(0) <= blockRows) {
-                auto phase = [](std::int64_t rows, std::int64_t logged) {
-                    return PhaseCount{static_cast<std::int32_t>(rows),
-                                      static_cast<std::int32_t>(logged)};
+                auto phase = [](std::int64_t phaseRows, std::int64_t phaseLogged) {
+                    return PhaseCount{static_cast<std::int32_t>(phaseRows),
+                                      static_cast<std::int32_t>(phaseLogged)};
                 };
                 wholePhases_ = {phase(count(0) - count(1), count(2) - count(3)),
                                 phase(count(1), count(3))};
@@ -118,19 +139,13 @@ class KickTable {
         // An index for each phase, holding every column the blocks read, so
         // that they read the index alone.
         for (KickPhase phase : {KickPhase::Appointments, KickPhase::Tasks})
-            connection_.Execute(std::string("CREATE INDEX ") + kKickRows + "_" + PhaseName(phase) +
-                                " ON " + kKickRows +
-                                " (appointment_id, logged, registered_associate_id, is_task) WHERE " +
-                                PhaseCondition(phase, ""));
+            connection_.Execute(
+                std::string("CREATE INDEX ") + kKickRows + "_" + PhaseName(phase) + " ON " +
+                kKickRows + " (appointment_id, logged, registered_associate_id, is_task) WHERE " +
+                PhaseCondition(phase, ""));
     }
-    // The counts of a phase that is one block, so that the block needs neither
-    // to find its end nor to count its rows.
-    std::optional<PhaseCount> WholePhase(KickPhase phase) const {
-        if (!wholePhases_) return std::nullopt;
-        return (*wholePhases_)[phase == KickPhase::Appointments ? 0 : 1];
-    }
-    ~KickTable() {
-        if (!created_) return;
+
+    void DropQuietly() {
         try {
             if (connection_.InTransaction()) connection_.RollbackTrans();
             connection_.Execute(std::string("DROP TABLE ") + kKickRows);
@@ -138,12 +153,8 @@ class KickTable {
             // The kick's own error is the one to report; the table goes with the session.
         }
     }
-    KickTable(const KickTable&) = delete;
-    KickTable& operator=(const KickTable&) = delete;
 
-  private:
     KickDatabase& connection_;
-    bool created_ = false;
     std::optional<std::array<PhaseCount, 2>> wholePhases_;
 };
 
