@@ -488,9 +488,8 @@ const Variant& Recordset::Collect(std::size_t index) const {
 }
 
 Field Recordset::Fields(std::size_t index) const {
-    RequireRow();
-    if (index >= row_.size()) detail::Raise(detail::kItemNotFound, detail::kItemNotFoundText);
-    return Field(Names()[index], row_[index]);
+    const Variant& value = Collect(index);  // checked before the name is looked up
+    return Field(Names()[index], value);
 }
 
 Field Recordset::Fields(const std::string& name) const {
