@@ -1,16 +1,23 @@
 /// @file
 /// The component object binary standard as the library's component server and
 /// its clients use it: GUIDs, HRESULTs, BSTR, VARIANT, DISPPARAMS, EXCEPINFO,
-/// IUnknown, IClassFactory, IDispatch and the part of ITypeInfo the server
-/// offers. Every structure has the standard layout, so C and C++ clients and
-/// foreign-function clients (the Python package) can use the library alike.
-/// Interfaces are abstract structs without a virtual destructor: on this
-/// platform's C++ ABI their first word points at the table of entries, in order.
+/// IUnknown, IClassFactory, IDispatch, ITypeInfo and ITypeLib. Every structure
+/// has the standard layout, so C and C++ clients and foreign-function clients
+/// (the Python package) can use the library alike. Interfaces are abstract
+/// structs without a virtual destructor: on this platform's C++ ABI their
+/// first word points at the table of entries, in order.
+///
+/// Everything stands in namespace vendral::com, so that this header compiles
+/// beside the ODBC headers (<sql.h>, <sqlext.h>, <odbcinst.h>), which declare
+/// some of the same names globally. On Windows the types, constants and
+/// helpers are the system's own (<oaidl.h>, <oleauto.h>), named into the
+/// namespace; elsewhere the library defines them here.
 ///
 /// The library's entry points `DllGetClassObject`, `DllCanUnloadNow`,
 /// `DllRegisterServer` and `DllUnregisterServer` are found with `dlsym` by
 /// the types DllGetClassObjectFunction, DllCanUnloadNowFunction and
-/// DllRegisterServerFunction; com_client.h does that for a client.
+/// DllRegisterServerFunction; com_client.h does that for a client. The ids of
+/// the Vendral classes are in vendral/class_ids.h.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +26,63 @@
 
 /// Exported from libvendral.so (and the widget library) with C linkage.
 #define VENDRAL_COM_EXPORT extern "C" VENDRAL_API
+
+#ifdef _WIN32
+#include <oaidl.h>
+#include <oleauto.h>
+#include <windows.h>
+
+namespace vendral::com {
+using ::BSTR;
+using ::CLSID;
+using ::DISPID;
+using ::DISPPARAMS;
+using ::DWORD;
+using ::ELEMDESC;
+using ::EXCEPINFO;
+using ::FUNCDESC;
+using ::GetErrorInfo;
+using ::GUID;
+using ::HRESULT;
+using ::IClassFactory;
+using ::IDispatch;
+using ::IErrorInfo;
+using ::IID;
+using ::ISupportErrorInfo;
+using ::ITypeInfo;
+using ::ITypeLib;
+using ::IUnknown;
+using ::LCID;
+using ::LONG;
+using ::LPOLESTR;
+using ::MEMBERID;
+using ::OLECHAR;
+using ::PARAMDESCEX;
+using ::SCODE;
+using ::SetErrorInfo;
+using ::SysAllocString;
+using ::SysAllocStringLen;
+using ::SysFreeString;
+using ::SysStringLen;
+using ::TLIBATTR;
+using ::TYPEATTR;
+using ::UINT;
+using ::ULONG;
+using ::USHORT;
+using ::VARDESC;
+using ::VARIANT;
+using ::VARIANT_BOOL;
+using ::VARIANTARG;
+using ::VariantClear;
+using ::VariantCopy;
+using ::VariantInit;
+using ::VARTYPE;
+using ::WORD;
+}  // namespace vendral::com
+
+#else
+
+namespace vendral::com {
 
 using HRESULT = std::int32_t;       ///< A result: 0 or more is success, below 0 a failure.
 using ULONG = std::uint32_t;        ///< 32-bit unsigned.
@@ -138,31 +202,33 @@ constexpr WORD DISPATCH_PROPERTYPUTREF = 8;  ///< Write a property by reference.
 
 /// VARTYPE codes: what a VARIANT holds and which of its fields carries it.
 enum : VARTYPE {
-    VT_EMPTY = 0,       ///< Nothing.
-    VT_NULL = 1,        ///< SQL NULL.
-    VT_I2 = 2,          ///< 16-bit integer (iVal).
-    VT_I4 = 3,          ///< 32-bit integer (lVal).
-    VT_R4 = 4,          ///< float (fltVal).
-    VT_R8 = 5,          ///< double (dblVal).
-    VT_CY = 6,          ///< Currency (llVal, in ten-thousandths).
-    VT_DATE = 7,        ///< Date (date, days since 30 December 1899).
-    VT_BSTR = 8,        ///< Text (bstrVal).
-    VT_DISPATCH = 9,    ///< A dispatch object (pdispVal).
-    VT_ERROR = 10,      ///< A status code (scode); DISP_E_PARAMNOTFOUND marks an omitted argument.
-    VT_BOOL = 11,       ///< Boolean (boolVal).
-    VT_VARIANT = 12,    ///< A VARIANT, by reference only (pvarVal).
-    VT_UNKNOWN = 13,    ///< An object (punkVal).
-    VT_I1 = 16,         ///< 8-bit signed.
-    VT_UI1 = 17,        ///< 8-bit unsigned (bVal).
-    VT_UI2 = 18,        ///< 16-bit unsigned.
-    VT_UI4 = 19,        ///< 32-bit unsigned.
-    VT_I8 = 20,         ///< 64-bit integer (llVal).
-    VT_UI8 = 21,        ///< 64-bit unsigned.
-    VT_INT = 22,        ///< Machine integer.
-    VT_UINT = 23,       ///< Machine unsigned integer.
-    VT_VOID = 24,       ///< No value (type descriptions).
-    VT_HRESULT = 25,    ///< A result (type descriptions).
-    VT_BYREF = 0x4000,  ///< Flag: the value is a pointer to a value of the type.
+    VT_EMPTY = 0,     ///< Nothing.
+    VT_NULL = 1,      ///< SQL NULL.
+    VT_I2 = 2,        ///< 16-bit integer (iVal).
+    VT_I4 = 3,        ///< 32-bit integer (lVal).
+    VT_R4 = 4,        ///< float (fltVal).
+    VT_R8 = 5,        ///< double (dblVal).
+    VT_CY = 6,        ///< Currency (llVal, in ten-thousandths).
+    VT_DATE = 7,      ///< Date (date, days since 30 December 1899).
+    VT_BSTR = 8,      ///< Text (bstrVal).
+    VT_DISPATCH = 9,  ///< A dispatch object (pdispVal).
+    VT_ERROR = 10,    ///< A status code (scode); DISP_E_PARAMNOTFOUND marks an omitted argument.
+    VT_BOOL = 11,     ///< Boolean (boolVal).
+    VT_VARIANT = 12,  ///< A VARIANT, by reference only (pvarVal).
+    VT_UNKNOWN = 13,  ///< An object (punkVal).
+    VT_I1 = 16,       ///< 8-bit signed.
+    VT_UI1 = 17,      ///< 8-bit unsigned (bVal).
+    VT_UI2 = 18,      ///< 16-bit unsigned.
+    VT_UI4 = 19,      ///< 32-bit unsigned.
+    VT_I8 = 20,       ///< 64-bit integer (llVal).
+    VT_UI8 = 21,      ///< 64-bit unsigned.
+    VT_INT = 22,      ///< Machine integer.
+    VT_UINT = 23,     ///< Machine unsigned integer.
+    VT_VOID = 24,     ///< No value (type descriptions).
+    VT_HRESULT = 25,  ///< A result (type descriptions).
+    VT_PTR = 26,      ///< A pointer to the type lptdesc names (type descriptions).
+    VT_USERDEFINED = 29,  ///< The type hreftype names, an enumeration (type descriptions).
+    VT_BYREF = 0x4000,    ///< Flag: the value is a pointer to a value of the type.
 };
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;  ///< True.
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;  ///< False.
@@ -248,6 +314,9 @@ inline constexpr IID IID_IDispatch = {
 /// ITypeInfo.
 inline constexpr IID IID_ITypeInfo = {
     0x00020401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+/// ITypeLib.
+inline constexpr IID IID_ITypeLib = {
+    0x00020402, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 /// The null id, the interface argument of IDispatch::Invoke and GetIDsOfNames.
 inline constexpr IID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 /** @} */
@@ -275,6 +344,7 @@ struct IClassFactory : IUnknown {
 };
 
 struct ITypeInfo;
+struct ITypeLib;
 
 /// Late-bound calls by member name, as scripting and foreign-function
 /// clients make them. The classes' dual interfaces offer every member of the
@@ -339,6 +409,8 @@ constexpr USHORT PARAMFLAG_FIN = 0x1;                     ///< An input argument
 constexpr USHORT PARAMFLAG_FOUT = 0x2;                    ///< An output argument.
 constexpr USHORT PARAMFLAG_FRETVAL = 0x8;                 ///< The result.
 constexpr USHORT PARAMFLAG_FOPT = 0x10;                   ///< An optional argument.
+constexpr USHORT PARAMFLAG_FHASDEFAULT = 0x20;            ///< An argument with a default value.
+constexpr MEMBERID MEMBERID_NIL = -1;  ///< The type itself, for GetDocumentation.
 
 /** @} */
 
@@ -357,10 +429,15 @@ struct IDLDESC {
     std::uintptr_t dwReserved;  ///< Reserved.
     USHORT wIDLFlags;           ///< IDL flags (0).
 };
+/// The default value of a described argument.
+struct PARAMDESCEX {
+    ULONG cBytes;                ///< The size of this structure.
+    VARIANTARG varDefaultValue;  ///< The value.
+};
 /// How a described argument is passed.
 struct PARAMDESC {
-    void* pparamdescex;  ///< The default value (null).
-    USHORT wParamFlags;  ///< PARAMFLAG_ values.
+    PARAMDESCEX* pparamdescex;  ///< The default value, with PARAMFLAG_FHASDEFAULT.
+    USHORT wParamFlags;         ///< PARAMFLAG_ values.
 };
 /// A described argument or result: its type and how it is passed.
 struct ELEMDESC {
@@ -404,6 +481,32 @@ struct FUNCDESC {
     WORD wFuncFlags;              ///< Function flags (0).
 };
 
+/// The kind of a described variable.
+enum VARKIND : std::int32_t {
+    VAR_PERINSTANCE,  ///< A field of an instance.
+    VAR_STATIC,       ///< A static field.
+    VAR_CONST,        ///< A constant (the values of an enumeration).
+    VAR_DISPATCH      ///< A property of a dispatch interface.
+};
+/// A described variable (ITypeInfo::GetVarDesc): an enumeration's value.
+struct VARDESC {
+    MEMBERID memid;        ///< The member id.
+    LPOLESTR lpstrSchema;  ///< Null.
+    VARIANT* lpvarValue;   ///< VAR_CONST: the value.
+    ELEMDESC elemdescVar;  ///< The type.
+    WORD wVarFlags;        ///< Variable flags (0).
+    VARKIND varkind;       ///< Its kind.
+};
+/// The attributes of a type library (ITypeLib::GetLibAttr).
+struct TLIBATTR {
+    GUID guid;             ///< The library id.
+    LCID lcid;             ///< The locale (0).
+    std::int32_t syskind;  ///< The platform (1 win32, 3 win64; others here).
+    WORD wMajorVerNum;     ///< The major version.
+    WORD wMinorVerNum;     ///< The minor version.
+    WORD wLibFlags;        ///< Flags (0).
+};
+
 /// The description of a dispatch interface. The standard entries stand in
 /// their standard order; the server fills GetTypeAttr, GetFuncDesc, GetNames,
 /// GetIDsOfNames and the Release entries, and answers E_NOTIMPL to the rest.
@@ -415,12 +518,14 @@ struct ITypeInfo : IUnknown {
     /// Function @p index (0 to cFuncs - 1); free it with ReleaseFuncDesc().
     /// TYPE_E_ELEMENTNOTFOUND past the last.
     virtual HRESULT GetFuncDesc(UINT index, FUNCDESC** ppFuncDesc) = 0;
-    /// Not filled by the server: E_NOTIMPL.
-    virtual HRESULT GetVarDesc(UINT index, void** ppVarDesc) = 0;
+    /// Value @p index of an enumeration; free it with ReleaseVarDesc().
+    /// TYPE_E_ELEMENTNOTFOUND past the last (an interface has none).
+    virtual HRESULT GetVarDesc(UINT index, VARDESC** ppVarDesc) = 0;
     /// The name of member @p memid and of its arguments, up to @p cMaxNames;
     /// the caller frees them.
     virtual HRESULT GetNames(MEMBERID memid, BSTR* rgBstrNames, UINT cMaxNames, UINT* pcNames) = 0;
-    /// Not filled by the server: E_NOTIMPL.
+    /// The reference of a component class's interface @p index, for
+    /// GetRefTypeInfo(); E_NOTIMPL for other types.
     virtual HRESULT GetRefTypeOfImplType(UINT index, std::uint32_t* pRefType) = 0;
     /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetImplTypeFlags(UINT index, std::int32_t* pImplTypeFlags) = 0;
@@ -436,7 +541,8 @@ struct ITypeInfo : IUnknown {
     /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetDllEntry(MEMBERID memid, INVOKEKIND invKind, BSTR* pBstrDllName,
                                 BSTR* pBstrName, WORD* pwOrdinal) = 0;
-    /// Not filled by the server: E_NOTIMPL.
+    /// The description that @p hRefType names: the enumeration of a
+    /// VT_USERDEFINED argument, or a component class's interface.
     virtual HRESULT GetRefTypeInfo(std::uint32_t hRefType, ITypeInfo** ppTInfo) = 0;
     /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT AddressOfMember(MEMBERID memid, INVOKEKIND invKind, void** ppv) = 0;
@@ -444,68 +550,42 @@ struct ITypeInfo : IUnknown {
     virtual HRESULT CreateInstance(IUnknown* pUnkOuter, const IID& riid, void** ppvObj) = 0;
     /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetMops(MEMBERID memid, BSTR* pBstrMops) = 0;
-    /// Not filled by the server: E_NOTIMPL.
-    virtual HRESULT GetContainingTypeLib(void** ppTLib, UINT* pIndex) = 0;
+    /// The type library that holds this description, with a reference, and
+    /// the description's index in it; E_NOTIMPL for a type outside any.
+    virtual HRESULT GetContainingTypeLib(ITypeLib** ppTLib, UINT* pIndex) = 0;
     /// Frees what GetTypeAttr() gave.
     virtual void ReleaseTypeAttr(TYPEATTR* pTypeAttr) = 0;
     /// Frees what GetFuncDesc() gave.
     virtual void ReleaseFuncDesc(FUNCDESC* pFuncDesc) = 0;
-    /// Does nothing (no variables are described).
-    virtual void ReleaseVarDesc(void* pVarDesc) = 0;
+    /// Frees what GetVarDesc() gave.
+    virtual void ReleaseVarDesc(VARDESC* pVarDesc) = 0;
 };
 
-/// @name Ids of the Vendral classes
-/// The classes of the Vendral library, their dual interfaces and the type
-/// library. These ids are fixed for good.
-/** @{ */
-/// "Vendral.CDatabase", the class of vendral::CDatabase.
-inline constexpr CLSID CLSID_CDatabase = {
-    0xEAB3025D, 0x64F0, 0x4A4B, {0xB9, 0x06, 0x24, 0xF7, 0x07, 0x93, 0xB8, 0x6D}};
-/// "Vendral.CProgressBar", the class of vendral::CProgressBar (widget library).
-inline constexpr CLSID CLSID_CProgressBar = {
-    0x94E54D97, 0x3520, 0x417B, {0xBD, 0x23, 0xA2, 0x4D, 0x74, 0x2D, 0x35, 0xD2}};
-/// "Vendral.CSplash", the class of vendral::CSplash (widget library).
-inline constexpr CLSID CLSID_CSplash = {
-    0x63A0A208, 0x4087, 0x4C52, {0x8A, 0xD4, 0xFD, 0xAD, 0x9C, 0x1E, 0x89, 0xA6}};
-/// The dual interface _CDatabase.
-inline constexpr IID IID__CDatabase = {
-    0x81356B21, 0x2762, 0x4E68, {0xAB, 0x15, 0x28, 0xA8, 0x2E, 0x63, 0x8A, 0x6B}};
-/// The dual interface _CProgressBar.
-inline constexpr IID IID__CProgressBar = {
-    0xBD9CF904, 0x8AE5, 0x4975, {0xA7, 0x05, 0xED, 0x9B, 0x03, 0x81, 0xB4, 0xE6}};
-/// The dual interface _CSplash.
-inline constexpr IID IID__CSplash = {
-    0xE231EDF6, 0x3FAD, 0x411D, {0xB5, 0xF6, 0x65, 0x33, 0x5D, 0xF8, 0x40, 0xA3}};
-/// The type library.
-inline constexpr GUID LIBID_Vendral = {
-    0x65FAB692, 0x1C9F, 0x49CA, {0x93, 0x63, 0x15, 0x3A, 0x02, 0xDA, 0xE5, 0xFE}};
-/// The dispatch object of a connection, which CDatabase hands out for
-/// dDatabase, LocaldDatabase and AccdDatabase (not creatable, not registered).
-inline constexpr IID IID_VendralConnection = {
-    0xBE55440C, 0x78B2, 0x41F9, {0xAB, 0xDF, 0x1D, 0x78, 0xE7, 0x7D, 0x7B, 0x3A}};
-/// The dispatch object of a recordset (not creatable, not registered).
-inline constexpr IID IID_VendralRecordset = {
-    0x45394FF7, 0x513F, 0x4A8F, {0xB0, 0xC5, 0x79, 0xE9, 0x75, 0x5C, 0x15, 0x09}};
-/// The dispatch object of a field (not creatable, not registered).
-inline constexpr IID IID_VendralField = {
-    0x0B880BCE, 0x279D, 0x4B4D, {0xA4, 0xF8, 0x51, 0xA3, 0xDC, 0x14, 0x35, 0x30}};
-
-/// The private interface that hands out the C++ object behind an automation
-/// object of the library, for in-process clients built with the same library
-/// (the Prodwell program). This id names the C++ layout of the classes: it
-/// changes whenever that layout changes incompatibly.
-inline constexpr IID IID_IVendralNative = {
-    0x3E82AA87, 0x567D, 0x4C3E, {0xB2, 0x8C, 0x79, 0x54, 0x0C, 0xDE, 0xA4, 0x08}};
-
-/** @} */
-
-/// The C++ object behind an automation object of the library (see
-/// IID_IVendralNative).
-struct IVendralNative : IUnknown {
-    /// Stores the C++ object in @p object when @p kind is the object's own
-    /// interface id (IID__CDatabase gives a vendral::CDatabase*); the pointer
-    /// lives as long as the object. E_NOINTERFACE for any other id.
-    virtual HRESULT Native(const IID& kind, void** object) = 0;
+/// A type library: the descriptions of a library's classes, interfaces and
+/// enumerations. The standard entries stand in their standard order.
+struct ITypeLib : IUnknown {
+    /// The number of descriptions.
+    virtual UINT GetTypeInfoCount() = 0;
+    /// Description @p index, with a reference.
+    virtual HRESULT GetTypeInfo(UINT index, ITypeInfo** ppTInfo) = 0;
+    /// The kind of description @p index.
+    virtual HRESULT GetTypeInfoType(UINT index, TYPEKIND* pTKind) = 0;
+    /// The description of the class or interface @p guid, with a reference.
+    virtual HRESULT GetTypeInfoOfGuid(const GUID& guid, ITypeInfo** ppTInfo) = 0;
+    /// The library's attributes; free them with ReleaseTLibAttr().
+    virtual HRESULT GetLibAttr(TLIBATTR** ppTLibAttr) = 0;
+    /// Not filled by the server: E_NOTIMPL.
+    virtual HRESULT GetTypeComp(void** ppTComp) = 0;
+    /// The name of description @p index (-1: of the library itself).
+    virtual HRESULT GetDocumentation(std::int32_t index, BSTR* pBstrName, BSTR* pBstrDocString,
+                                     DWORD* pdwHelpContext, BSTR* pBstrHelpFile) = 0;
+    /// Not filled by the server: E_NOTIMPL.
+    virtual HRESULT IsName(LPOLESTR szNameBuf, ULONG lHashVal, std::int32_t* pfName) = 0;
+    /// Not filled by the server: E_NOTIMPL.
+    virtual HRESULT FindName(LPOLESTR szNameBuf, ULONG lHashVal, ITypeInfo** ppTInfo,
+                             MEMBERID* rgMemId, USHORT* pcFound) = 0;
+    /// Frees what GetLibAttr() gave.
+    virtual void ReleaseTLibAttr(TLIBATTR* pTLibAttr) = 0;
 };
 
 /// @name Error information
@@ -540,6 +620,34 @@ struct ISupportErrorInfo : IUnknown {
     virtual HRESULT InterfaceSupportsErrorInfo(const IID& riid) = 0;
 };
 
+/** @} */
+
+}  // namespace vendral::com
+
+#endif
+
+namespace vendral::com {
+
+/// The private interface that hands out the C++ object behind an automation
+/// object of the library, for in-process clients built with the same library
+/// (the Prodwell program). This id names the C++ layout of the classes: it
+/// changes whenever that layout changes incompatibly.
+inline constexpr IID IID_IVendralNative = {
+    0x3E82AA87, 0x567D, 0x4C3E, {0xB2, 0x8C, 0x79, 0x54, 0x0C, 0xDE, 0xA4, 0x08}};
+
+/** @} */
+
+/// The C++ object behind an automation object of the library (see
+/// IID_IVendralNative).
+struct IVendralNative : IUnknown {
+    /// Stores the C++ object in @p object when @p kind is the object's own
+    /// interface id (IID__CDatabase gives a vendral::CDatabase*); the pointer
+    /// lives as long as the object. E_NOINTERFACE for any other id.
+    virtual HRESULT Native(const IID& kind, void** object) = 0;
+};
+
+/// @name Error records
+/** @{ */
 /// The id of IVendralErrorRecords.
 inline constexpr IID IID_IVendralErrorRecords = {
     0x2D5114B7, 0x24C8, 0x4969, {0xAE, 0x92, 0x4C, 0xA6, 0x3B, 0x79, 0x1E, 0x2B}};
@@ -571,29 +679,70 @@ using DllRegisterServerFunction = HRESULT (*)();
 /** @} */
 
 /// @name Automation helpers
-/// Exported by the library with C linkage.
+/// Exported by the library with C linkage under names of its own, so that
+/// they never stand in for the system's functions of the same purpose. On
+/// Windows the system's functions serve instead.
 /** @{ */
+#ifndef _WIN32
 /// A new BSTR holding the zero-terminated @p text; null for null.
-VENDRAL_COM_EXPORT BSTR SysAllocString(const OLECHAR* text);
+VENDRAL_COM_EXPORT BSTR VendralSysAllocString(const OLECHAR* text);
 /// A new BSTR of @p length characters from @p text (zeros when @p text is null).
-VENDRAL_COM_EXPORT BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
+VENDRAL_COM_EXPORT BSTR VendralSysAllocStringLen(const OLECHAR* text, UINT length);
 /// Frees a BSTR; null does nothing.
-VENDRAL_COM_EXPORT void SysFreeString(BSTR text);
+VENDRAL_COM_EXPORT void VendralSysFreeString(BSTR text);
 /// The number of characters of a BSTR; 0 for null.
-VENDRAL_COM_EXPORT UINT SysStringLen(BSTR text);
+VENDRAL_COM_EXPORT UINT VendralSysStringLen(BSTR text);
 /// Makes @p value VT_EMPTY without looking at what it held.
-VENDRAL_COM_EXPORT void VariantInit(VARIANT* value);
+VENDRAL_COM_EXPORT void VendralVariantInit(VARIANT* value);
 /// Frees what @p value holds (a BSTR, a reference) and makes it VT_EMPTY.
-VENDRAL_COM_EXPORT HRESULT VariantClear(VARIANT* value);
+VENDRAL_COM_EXPORT HRESULT VendralVariantClear(VARIANT* value);
 /// Clears @p destination and makes it a copy of @p source (a new BSTR, one
 /// more reference).
-VENDRAL_COM_EXPORT HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
+VENDRAL_COM_EXPORT HRESULT VendralVariantCopy(VARIANT* destination, const VARIANT* source);
 /// Replaces the thread's error object with @p errorInfo (one more reference;
 /// null clears it); @p reserved must be 0.
-VENDRAL_COM_EXPORT HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo);
+VENDRAL_COM_EXPORT HRESULT VendralSetErrorInfo(ULONG reserved, IErrorInfo* errorInfo);
 /// Hands over the thread's error object with its reference and clears it;
 /// S_FALSE (and null) when there is none; @p reserved must be 0.
-VENDRAL_COM_EXPORT HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo);
+VENDRAL_COM_EXPORT HRESULT VendralGetErrorInfo(ULONG reserved, IErrorInfo** errorInfo);
+
+/// VendralSysAllocString() under the standard name.
+inline BSTR SysAllocString(const OLECHAR* text) {
+    return VendralSysAllocString(text);
+}
+/// VendralSysAllocStringLen() under the standard name.
+inline BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+    return VendralSysAllocStringLen(text, length);
+}
+/// VendralSysFreeString() under the standard name.
+inline void SysFreeString(BSTR text) {
+    VendralSysFreeString(text);
+}
+/// VendralSysStringLen() under the standard name.
+inline UINT SysStringLen(BSTR text) {
+    return VendralSysStringLen(text);
+}
+/// VendralVariantInit() under the standard name.
+inline void VariantInit(VARIANT* value) {
+    VendralVariantInit(value);
+}
+/// VendralVariantClear() under the standard name.
+inline HRESULT VariantClear(VARIANT* value) {
+    return VendralVariantClear(value);
+}
+/// VendralVariantCopy() under the standard name.
+inline HRESULT VariantCopy(VARIANT* destination, const VARIANT* source) {
+    return VendralVariantCopy(destination, source);
+}
+/// VendralSetErrorInfo() under the standard name.
+inline HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo) {
+    return VendralSetErrorInfo(reserved, errorInfo);
+}
+/// VendralGetErrorInfo() under the standard name.
+inline HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo) {
+    return VendralGetErrorInfo(reserved, errorInfo);
+}
+#endif
 /// Hands the library's user interface (message boxes, the mouse pointer,
 /// pending events, the settings dialog) to a client's dispatch object
 /// @p host with MessageBox(Text, Title, Icon) giving the button (Icon 0 the
@@ -606,3 +755,5 @@ VENDRAL_COM_EXPORT HRESULT VendralInstallUiHost(IDispatch* host);
 /// The type of VendralInstallUiHost, to look it up with `dlsym`.
 using VendralInstallUiHostFunction = HRESULT (*)(IDispatch*);
 /** @} */
+
+}  // namespace vendral::com

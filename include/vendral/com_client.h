@@ -11,23 +11,10 @@
 #include <string>
 
 #include "vendral/com.h"
+#include "vendral/errors.h"
 #include "vendral/export.h"
 
 namespace vendral::com {
-
-/// A creation that failed; the text says what was tried and what to do.
-class VENDRAL_API ActivationError : public std::runtime_error {
-  public:
-    /// A failure with the result @p result and the explanation @p message.
-    ActivationError(HRESULT result, const std::string& message)
-        : std::runtime_error(message), result_(result) {}
-    /// The failing result (REGDB_E_CLASSNOTREG, CLASS_E_CLASSNOTAVAILABLE,
-    /// E_NOINTERFACE, ...).
-    HRESULT Result() const { return result_; }
-
-  private:
-    HRESULT result_;
-};
 
 /// Where a class comes from when the registry does not name it, as a manifest
 /// beside a program does.

@@ -49,6 +49,9 @@ VENDRAL_API std::string DecodePassword(const std::string& encoded);
 /// CDatabase::ShowODBCSettings() last set it; read by the settings dialog and
 /// CDatabase::SwitchCentralConnection(); one per thread.
 VENDRAL_API const std::string& SettingsFilePath();
+/// Makes @p path this thread's settings file, as opening does; for a UI host
+/// that shows the settings dialog for another build of the library.
+VENDRAL_API void SetSettingsFilePath(const std::string& path);
 
 /// The per-thread state of the connection settings dialog, set before it is
 /// shown and read after it closed. A UiHost's ShowSettingsDialog reads Mode and

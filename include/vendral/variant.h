@@ -8,6 +8,7 @@
 #include <string>
 #include <variant>
 
+#include "vendral/errors.h"
 #include "vendral/export.h"
 
 namespace vendral {
@@ -22,13 +23,6 @@ enum class VariantType {
     LongLong,  ///< A 64-bit integer.
     Double,    ///< A double.
     String,    ///< UTF-8 text.
-};
-
-/// A conversion that cannot be made (text that is no number, a Null turned into
-/// text or a number, a number out of range). Never a silent 0.
-class VENDRAL_API VariantError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
 };
 
 /// The value type of every public result of the library, modelled on the

@@ -6,6 +6,8 @@
 #include "platform/com/dispatch_client.h"
 #include "vendral/cdatabase.h"
 
+using namespace vendral::com;
+
 namespace vendral {
 namespace {
 
@@ -48,9 +50,14 @@ namespace vendral::com {
             [](DatabaseObject & self, const Arguments&,            \
                Result& result) { result.Set(self.Target.NAME()); } \
     }
+// The type information names a property's type after its conversion.
+#define VENDRAL_TYPE_Int32 ":Long"
+#define VENDRAL_TYPE_Int16 ":Integer"
+#define VENDRAL_TYPE_Text ":String"
+#define VENDRAL_TYPE_Bool ":Boolean"
 #define VENDRAL_PUT(NAME, ARG, CONVERT)                        \
     Row {                                                      \
-#NAME, MemberKind::Put, #ARG,                          \
+#NAME, MemberKind::Put, #ARG VENDRAL_TYPE_##CONVERT,   \
             [](DatabaseObject & self, const Arguments& args,   \
                Result&) { self.Target.NAME(args.CONVERT(0)); } \
     }
@@ -59,6 +66,8 @@ template <>
 struct MemberTable<DatabaseObject> {
     static constexpr const char* kName = "CDatabase";
     static constexpr const IID& kIid = IID__CDatabase;
+    // The type library that lists the class and the public enumerations.
+    static const TypeLibraryInfo& Library();
     static constexpr Row kRows[] = {
         // The public members.
         {"dDatabase", MemberKind::Get, "",
@@ -103,20 +112,23 @@ struct MemberTable<DatabaseObject> {
          }},
 
         // Query helpers, sequences, opening.
-        {"CountRecords", MemberKind::Method, "sTable,[sWhere],[iDatabaseConnection]",
+        {"CountRecords", MemberKind::Method,
+         "sTable:String,[sWhere:String],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.CountRecords(args.Text(0), args.Text(1, ""), args.Int16(2, 0)));
          }},
-        {"CountRecordsSQL", MemberKind::Method, "sQueryFrom,[iDatabaseConnection]",
+        {"CountRecordsSQL", MemberKind::Method, "sQueryFrom:String,[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.CountRecordsSQL(args.Text(0), args.Int16(1, 0)));
          }},
-        {"GetFirstTextRecord", MemberKind::Method, "sTable,sField,[sWhere],[iDatabaseConnection]",
+        {"GetFirstTextRecord", MemberKind::Method,
+         "sTable:String,sField:String,[sWhere:String],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetFirstTextRecord(args.Text(0), args.Text(1), args.Text(2, ""),
                                                        args.Int16(3, 0)));
          }},
-        {"GetFirstLongRecord", MemberKind::Method, "sTable,sField,[sWhere],[iDatabaseConnection]",
+        {"GetFirstLongRecord", MemberKind::Method,
+         "sTable:String,sField:String,[sWhere:String],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetFirstLongRecord(args.Text(0), args.Text(1), args.Text(2, ""),
                                                        args.Int16(3, 0)));
@@ -126,16 +138,17 @@ struct MemberTable<DatabaseObject> {
              result.Set(self.Target.UpdateSequence(args.Int16(0), args.Int16(1)));
          }},
         {"OpenODBC_ByConnection", MemberKind::Method,
-         "sDSN,sPrefix,sDatabaseType,sUserID,sPassWord",
+         "sDSN:String,sPrefix:String,sDatabaseType:String,sUserID,sPassWord:String",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.OpenODBC_ByConnection(args.Text(0), args.Text(1), args.Text(2),
                                                           args.Value(3), args.Text(4)));
          }},
-        {"OpenODBC_DB", MemberKind::Method, "sINIFile,iOpenDatabase,[UseDBName_and_Prefix]",
+        {"OpenODBC_DB", MemberKind::Method,
+         "sINIFile:String,iOpenDatabase:OpenDatabase,[UseDBName_and_Prefix:&Boolean]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.OpenODBC_DB(args.Text(0), args.Int32(1), args.Bool(2, false)));
          }},
-        {"OpenAccess_DB", MemberKind::Method, "sAccessFile",
+        {"OpenAccess_DB", MemberKind::Method, "sAccessFile:String",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.OpenAccess_DB(args.Text(0)));
          }},
@@ -225,7 +238,8 @@ struct MemberTable<DatabaseObject> {
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.SwitchLocalConnection(args.Text(0), args.Text(1)));
          }},
-        {"ShowODBCSettings", MemberKind::Method, "sINIFile,iOpenDatabase,[UseDBName_and_Prefix]",
+        {"ShowODBCSettings", MemberKind::Method,
+         "sINIFile:String,iOpenDatabase:Long,[UseDBName_and_Prefix:&Boolean]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(
                  self.Target.ShowODBCSettings(args.Text(0), args.Int32(1), args.Bool(2, false)));
@@ -256,24 +270,28 @@ struct MemberTable<DatabaseObject> {
                                                    args.Text(3), args.Text(4)));
          }},
         {"GetListID", MemberKind::Method,
-         "ComboType,sName,[bCreateIfNotFound],[iDatabaseConnection]",
+         "ComboType:ComboLists,sName:String,[bCreateIfNotFound:&Boolean=False],"
+         "[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetListID(args.Int32(0), args.Text(1), args.Bool(2, false),
                                               args.Int16(3, 0)));
          }},
         {"GetUDFListID", MemberKind::Method,
-         "iType,sFieldName,sName,[bCreateIfNotFound],[ExactSearch],[iDatabaseConnection]",
+         "iType:UDFType,sFieldName:String,sName:String,[bCreateIfNotFound:&Boolean],"
+         "[ExactSearch:&Boolean],[iDatabaseConnection:Integer]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetUDFListID(args.Int32(0), args.Text(1), args.Text(2),
                                                  args.Bool(3, false), args.Bool(4, false),
                                                  args.Int16(5, 0)));
          }},
-        {"GetUDFListValue", MemberKind::Method, "iType,sFieldName,lValue,[iDatabaseConnection]",
+        {"GetUDFListValue", MemberKind::Method,
+         "iType:UDFType,sFieldName:String,lValue:Long,[iDatabaseConnection:Integer]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetUDFListValue(args.Int32(0), args.Text(1), args.Int32(2),
                                                     args.Int16(3, 0)));
          }},
-        {"ComboList", MemberKind::Method, "oCombo,ComboType,[iDatabaseConnection]",
+        {"ComboList", MemberKind::Method,
+         "oCombo:&Object,ComboType:ComboLists,[iDatabaseConnection:Integer]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              DispatchListControl combo(args.Object(0));
              result.Set(self.Target.ComboList(combo, args.Int32(1), args.Int16(2, 0)));
@@ -312,6 +330,58 @@ struct MemberTable<DatabaseObject> {
 
 #undef VENDRAL_GET
 #undef VENDRAL_PUT
+#undef VENDRAL_TYPE_Int32
+#undef VENDRAL_TYPE_Int16
+#undef VENDRAL_TYPE_Text
+#undef VENDRAL_TYPE_Bool
+
+const TypeLibraryInfo& MemberTable<DatabaseObject>::Library() {
+    static const TypeLibraryInfo library{
+        "Vendral",
+        &LIBID_Vendral,
+        {{"CDatabase", &CLSID_CDatabase, &ClassOf<DatabaseObject>()}},
+        {{"OpenDatabase",
+          {{"OpenCentral", OpenCentral},
+           {"OpenLocal", OpenLocal},
+           {"Central_Local", Central_Local},
+           {"Central_if_failes_local", Central_if_failes_local},
+           {"Central_local_if_failes_local", Central_local_if_failes_local}}},
+         {"ComboLists",
+          {{"Relation", Relation},
+           {"UserGroup", UserGroup},
+           {"Business", Business},
+           {"Category", Category},
+           {"Task", Task},
+           {"ContactInterest", ContactInterest},
+           {"PersonInterest", PersonInterest},
+           {"Position", Position},
+           {"Priority", Priority},
+           {"Probality", Probality},
+           {"ProjectType", ProjectType},
+           {"ProjectStatus", ProjectStatus},
+           {"ProjectMemberType", ProjectMemberType},
+           {"MrMrs", MrMrs},
+           {"Credited", Credited},
+           {"Source", Source},
+           {"Reason", Reason},
+           {"SearchCat", SearchCat},
+           {"Comptr", Comptr},
+           {"Currency", Currency},
+           {"OptCat", OptCat},
+           {"OptType", OptType},
+           {"OptState", OptState},
+           {"OptInt", OptInt},
+           {"OptDec", OptDec},
+           {"DocTemplate", DocTemplate},
+           {"ExternalApplication", ExternalApplication},
+           {"UDLList", UDLList}}},
+         {"UDFType",
+          {{"UDFContact", UDFContact},
+           {"UDFPerson", UDFPerson},
+           {"UDFProject", UDFProject},
+           {"UDFSale", UDFSale}}}}};
+    return library;
+}
 
 }  // namespace vendral::com
 

@@ -15,25 +15,12 @@ const com::ClassEntry kClasses[] = {
 com::ServerModule& VendralModule() {
     // The library's object and lock counts; the one state of the server that
     // is shared by all threads, as DllCanUnloadNow answers for the library.
-    static com::ServerModule module{kClasses, std::size(kClasses), true,
-                                    reinterpret_cast<const void*>(&Anchor)};
+    static com::ServerModule module{kClasses,  std::size(kClasses),
+                                    true,      &LIBID_Vendral,
+                                    "Vendral", reinterpret_cast<const void*>(&Anchor)};
     return module;
 }
 
 }  // namespace vendral
 
-VENDRAL_COM_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, void** out) {
-    return vendral::com::GetClassObject(vendral::VendralModule(), clsid, iid, out);
-}
-
-VENDRAL_COM_EXPORT HRESULT DllCanUnloadNow() {
-    return vendral::com::CanUnloadNow(vendral::VendralModule());
-}
-
-VENDRAL_COM_EXPORT HRESULT DllRegisterServer() {
-    return vendral::com::RegisterServer(vendral::VendralModule());
-}
-
-VENDRAL_COM_EXPORT HRESULT DllUnregisterServer() {
-    return vendral::com::UnregisterServer(vendral::VendralModule());
-}
+VENDRAL_SERVER_ENTRY_POINTS(vendral::VendralModule)

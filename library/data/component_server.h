@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/com/server_module.h"
+#include "vendral/class_ids.h"
 #include "vendral/com.h"
 #include "vendral/connection.h"
 
@@ -13,13 +14,13 @@ namespace vendral {
 com::ServerModule& VendralModule();
 
 // A new CDatabase automation object with one reference.
-IDispatch* NewDatabaseObject();
+com::IDispatch* NewDatabaseObject();
 
 // The dispatch object of a connection (ConnectionString, State, Open,
 // Execute, Close, ...); Execute gives a recordset (EOF, Fields(i).Value,
 // MoveNext, Close).
-IDispatch* NewConnectionObject(std::shared_ptr<Connection> connection);
+com::IDispatch* NewConnectionObject(std::shared_ptr<Connection> connection);
 // The connection behind one of those objects; nullptr for any other object.
-std::shared_ptr<Connection>* ConnectionOfObject(IDispatch* object);
+std::shared_ptr<Connection>* ConnectionOfObject(com::IDispatch* object);
 
 }  // namespace vendral

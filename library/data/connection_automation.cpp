@@ -6,6 +6,8 @@
 #include "data/component_server.h"
 #include "platform/com/automation_object.h"
 
+using namespace vendral::com;
+
 namespace vendral {
 namespace {
 

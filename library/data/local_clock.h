@@ -1,19 +1,4 @@
-// The CRM stamps its rows with whole seconds since 1 January 1970 00:00 counted
-// on the local clock, not in UTC.
+// The CRM's timestamps; the tools use them too, so they are public.
 #pragma once
 
-#include <cstdint>
-#include <ctime>
-
-namespace vendral {
-
-inline std::int64_t LocalClockSeconds() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    // The local calendar time read as if it were UTC: the clock's seconds
-    // shifted by the zone's offset at this moment.
-    return static_cast<std::int64_t>(now) + local.tm_gmtoff;
-}
-
-}  // namespace vendral
+#include "vendral/local_clock.h"

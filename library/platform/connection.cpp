@@ -32,7 +32,7 @@ bool HasPassword(const std::string& text) {
 }  // namespace
 
 DatabaseError::DatabaseError(std::vector<ErrorRecord> records)
-    : std::runtime_error(JoinDescriptions(records)), records_(std::move(records)) {
+    : Error(JoinDescriptions(records)), records_(std::move(records)) {
     if (records_.empty())
         records_.push_back(
             detail::Record(detail::kSilentFailure, detail::kUnknownDatabaseErrorText));

@@ -9,7 +9,8 @@
 
 namespace vendral::detail {
 
-VENDRAL_INTERNAL void SetSettingsFilePath(const std::string& path);
+// The library's own callers name it here too.
+using vendral::SetSettingsFilePath;
 
 }  // namespace vendral::detail
 

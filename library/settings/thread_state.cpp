@@ -16,7 +16,7 @@ const std::string& SettingsFilePath() {
     return SettingsFileVariable();
 }
 
-void detail::SetSettingsFilePath(const std::string& path) {
+void SetSettingsFilePath(const std::string& path) {
     SettingsFileVariable() = path;
 }
 

@@ -174,15 +174,15 @@ class _Library:
     def __init__(self, path):
         self.path = path
         self.dll = ctypes.CDLL(path, mode=os.RTLD_LOCAL | os.RTLD_NOW)
-        self.SysAllocStringLen = self.dll.SysAllocStringLen
+        self.SysAllocStringLen = self.dll.VendralSysAllocStringLen
         self.SysAllocStringLen.restype = ctypes.c_void_p
         self.SysAllocStringLen.argtypes = [ctypes.c_void_p, ctypes.c_uint32]
-        self.SysFreeString = self.dll.SysFreeString
+        self.SysFreeString = self.dll.VendralSysFreeString
         self.SysFreeString.argtypes = [ctypes.c_void_p]
-        self.SysStringLen = self.dll.SysStringLen
+        self.SysStringLen = self.dll.VendralSysStringLen
         self.SysStringLen.restype = ctypes.c_uint32
         self.SysStringLen.argtypes = [ctypes.c_void_p]
-        self.VariantClear = self.dll.VariantClear
+        self.VariantClear = self.dll.VendralVariantClear
         self.VariantClear.argtypes = [ctypes.POINTER(VARIANT)]
         self.DllGetClassObject = self.dll.DllGetClassObject
         self.DllGetClassObject.restype = HRESULT

@@ -138,6 +138,48 @@ CallResult Method(IDispatch* object, const std::string& name, std::vector<VARIAN
     return Call(object, name, DISPATCH_METHOD, std::move(args));
 }
 
+CallResult MethodNamed(IDispatch* object, const std::string& name, std::vector<VARIANT> positional,
+                       std::vector<std::pair<std::string, VARIANT>> named) {
+    CallResult out;
+    std::vector<std::u16string> wide{Wide(name)};
+    for (const auto& [argName, value] : named) wide.push_back(Wide(argName));
+    std::vector<LPOLESTR> names;
+    for (std::u16string& text : wide) names.push_back(text.data());
+    std::vector<DISPID> ids(names.size(), 0);
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names.data(), static_cast<UINT>(names.size()), 0,
+                                       ids.data());
+    // An unknown argument name still goes to Invoke, with the id it was given.
+    if (ids[0] == DISPID_UNKNOWN) {
+        out.Result = hr;
+    } else {
+        // Named arguments first, then the positional ones, last first.
+        std::vector<VARIANT> all;
+        std::vector<DISPID> namedIds;
+        for (std::size_t i = 0; i < named.size(); ++i) {
+            all.push_back(named[i].second);
+            namedIds.push_back(ids[i + 1]);
+        }
+        all.insert(all.end(), positional.rbegin(), positional.rend());
+        DISPPARAMS params{all.data(), namedIds.data(), static_cast<UINT>(all.size()),
+                          static_cast<UINT>(namedIds.size())};
+        EXCEPINFO error{};
+        out.Result = object->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &params, &out.Value,
+                                    &error, &out.ArgError);
+        if (out.Result == DISP_E_EXCEPTION) {
+            out.Description = Narrow(error.bstrDescription, SysStringLen(error.bstrDescription));
+            out.Number = error.scode;
+            SysFreeString(error.bstrDescription);
+            SysFreeString(error.bstrSource);
+            SysFreeString(error.bstrHelpFile);
+        }
+    }
+    for (VARIANT& v : positional)
+        if (v.vt == VT_BSTR) SysFreeString(v.bstrVal);
+    for (auto& [argName, v] : named)
+        if (v.vt == VT_BSTR) SysFreeString(v.bstrVal);
+    return out;
+}
+
 ServerLibrary& ServerLibrary::Instance() {
     static ServerLibrary library;
     return library;

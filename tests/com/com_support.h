@@ -12,9 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "vendral/class_ids.h"
 #include "vendral/com.h"
 
 namespace vendral::test {
+
+using namespace vendral::com;
 
 std::u16string Wide(const std::string& text);
 std::string Narrow(const OLECHAR* text, std::size_t length);
@@ -59,6 +62,10 @@ CallResult Get(IDispatch* object, const std::string& name, std::vector<VARIANT> 
 CallResult Put(IDispatch* object, const std::string& name, VARIANT value,
                WORD flags = DISPATCH_PROPERTYPUT);
 CallResult Method(IDispatch* object, const std::string& name, std::vector<VARIANT> args = {});
+// Calls method name with positional args (declared order) followed by named
+// ones, whose ids GetIDsOfNames gives for their names (VT_BSTR arguments are freed).
+CallResult MethodNamed(IDispatch* object, const std::string& name, std::vector<VARIANT> positional,
+                       std::vector<std::pair<std::string, VARIANT>> named);
 
 // The library under test, loaded for the whole test program.
 class ServerLibrary {

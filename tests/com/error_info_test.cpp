@@ -22,8 +22,8 @@ class ErrorInfoTest : public ComTest {
     void SetUp() override {
         ComTest::SetUp();
         void* handle = ServerLibrary::Instance().Handle();
-        getErrorInfo_ = reinterpret_cast<GetErrorInfoFunction>(dlsym(handle, "GetErrorInfo"));
-        setErrorInfo_ = reinterpret_cast<SetErrorInfoFunction>(dlsym(handle, "SetErrorInfo"));
+        getErrorInfo_ = reinterpret_cast<GetErrorInfoFunction>(dlsym(handle, "VendralGetErrorInfo"));
+        setErrorInfo_ = reinterpret_cast<SetErrorInfoFunction>(dlsym(handle, "VendralSetErrorInfo"));
         ASSERT_NE(getErrorInfo_, nullptr);
         ASSERT_NE(setErrorInfo_, nullptr);
         db_ = ServerLibrary::Instance().NewDatabase();

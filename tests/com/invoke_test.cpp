@@ -385,3 +385,60 @@ TEST_F(InvokeTest, TheDualInterfaceAndTheTypeInformationFollowTheOneTable) {
 
 }  // namespace
 }  // namespace vendral::test
+
+namespace vendral::test {
+namespace {
+
+// Named arguments, as a standard dual interface takes them: by the names
+// GetIDsOfNames maps, in any order, after positional ones.
+TEST_F(InvokeTest, NamedArgumentsAreTakenInAnyOrderAndAfterPositionalOnes) {
+    OpenSqlite();
+    CallResult onlyNamed =
+        MethodNamed(db_, "CountRecords", {},
+                    {{"sWhere", Str("WHERE appointment_id > 1")}, {"sTable", Str("appointment")}});
+    ASSERT_EQ(onlyNamed.Result, S_OK) << onlyNamed.Description;
+    EXPECT_EQ(onlyNamed.Value.vt, VT_I4);
+    EXPECT_EQ(onlyNamed.Value.lVal, 2);
+
+    // Names match without regard to case; a skipped optional argument takes its default.
+    CallResult skipping = MethodNamed(
+        db_, "countrecords", {}, {{"IDATABASECONNECTION", I2(0)}, {"stable", Str("appointment")}});
+    ASSERT_EQ(skipping.Result, S_OK) << skipping.Description;
+    EXPECT_EQ(skipping.Value.lVal, 3);
+
+    CallResult mixed =
+        MethodNamed(db_, "GetFirstTextRecord", {Str("appointment"), Str("subject")},
+                    {{"iDatabaseConnection", I2(0)}, {"sWhere", Str("WHERE appointment_id = 3")}});
+    ASSERT_EQ(mixed.Result, S_OK) << mixed.Description;
+    EXPECT_EQ(mixed.Text(), "third");
+}
+
+TEST_F(InvokeTest, NamedArgumentsThatNameNothingOrTwiceAreRefused) {
+    OpenSqlite();
+    // An unknown name: GetIDsOfNames says so, and Invoke refuses its id.
+    CallResult unknown =
+        MethodNamed(db_, "CountRecords", {Str("appointment")}, {{"sNothing", Str("x")}});
+    EXPECT_EQ(unknown.Result, DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(unknown.ArgError, 0u);
+
+    // A name for an argument already given by position.
+    CallResult twice =
+        MethodNamed(db_, "CountRecords", {Str("appointment")},
+                    {{"iDatabaseConnection", I2(0)}, {"sTable", Str("appointment")}});
+    EXPECT_EQ(twice.Result, DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(twice.ArgError, 1u);
+
+    // A required argument that no name and no position gives.
+    CallResult missing = MethodNamed(db_, "CountRecords", {}, {{"sWhere", Str("")}});
+    EXPECT_EQ(missing.Result, DISP_E_PARAMNOTFOUND);
+
+    // A refused value is reported at the caller's index of it.
+    CallResult mismatch =
+        MethodNamed(db_, "CountRecords", {},
+                    {{"sTable", Str("appointment")}, {"iDatabaseConnection", Str("not a number")}});
+    EXPECT_EQ(mismatch.Result, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(mismatch.ArgError, 1u);
+}
+
+}  // namespace
+}  // namespace vendral::test

@@ -43,6 +43,47 @@ TEST_F(ServerTest, RegistrationWritesTheClassKeysAndUnregistrationLeavesForeignK
     EXPECT_NE(text.find(root + "Interface\\" + kIid + "]\n@=\"_CDatabase\"\n"), std::string::npos);
     EXPECT_NE(text.find(root + "TypeLib\\" + kLibid + "\\1.0]\n@=\"Vendral\"\n"),
               std::string::npos);
+    // What type-library tools and early-binding clients read: the file that
+    // holds the type information, the flags and the help folder, and per
+    // interface its marshaller and its type library.
+    const std::string version = root + "TypeLib\\" + kLibid + "\\1.0";
+    const std::string platform = sizeof(void*) == 8 ? "linux64" : "linux32";
+    EXPECT_NE(text.find(version + "\\0\\" + platform + "]\n@=\"" + LibraryPath() + "\"\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(version + "\\FLAGS]\n@=\"0\"\n"), std::string::npos);
+    EXPECT_NE(text.find(version + "\\HELPDIR]\n@=\"" +
+                        std::filesystem::path(LibraryPath()).parent_path().string() + "\"\n"),
+              std::string::npos);
+    EXPECT_NE(text.find(root + "Interface\\" + kIid +
+                        "\\ProxyStubClsid32]\n@=\"{00020424-0000-0000-C000-000000000046}\"\n"),
+              std::string::npos);
+    EXPECT_NE(text.find(root + "Interface\\" + kIid + "\\TypeLib]\n@=\"" + kLibid +
+                        "\"\n\"Version\"=\"1.0\"\n"),
+              std::string::npos);
+    // Exactly these keys of the library and its class, and no other.
+    std::vector<std::string> keys;
+    for (std::size_t at = text.find("\n["); at != std::string::npos; at = text.find("\n[", at + 1))
+        keys.push_back(text.substr(at + 2, text.find(']', at) - at - 2));
+    const std::string hk = "HKEY_CLASSES_ROOT\\";
+    const std::vector<std::string> expected = {
+        hk + "Other.Thing",
+        hk + "CLSID\\{00000000-1111-2222-3333-444444444444}\\InprocServer32",
+        hk + "CLSID\\" + kClsid,
+        hk + "CLSID\\" + kClsid + "\\InprocServer32",
+        hk + "CLSID\\" + kClsid + "\\ProgID",
+        hk + "Vendral.CDatabase",
+        hk + "Vendral.CDatabase\\CLSID",
+        hk + "Interface\\" + kIid,
+        hk + "Interface\\" + kIid + "\\ProxyStubClsid32",
+        hk + "Interface\\" + kIid + "\\TypeLib",
+        hk + "TypeLib\\" + kLibid,
+        hk + "TypeLib\\" + kLibid + "\\1.0",
+        hk + "TypeLib\\" + kLibid + "\\1.0\\0",
+        hk + "TypeLib\\" + kLibid + "\\1.0\\0\\" + platform,
+        hk + "TypeLib\\" + kLibid + "\\1.0\\FLAGS",
+        hk + "TypeLib\\" + kLibid + "\\1.0\\HELPDIR"};
+    EXPECT_EQ(keys, expected);
     // The widget classes are served by their own library, not by this one.
     EXPECT_EQ(text.find("Vendral.CProgressBar"), std::string::npos);
 

@@ -45,7 +45,7 @@ by_cmake=$(LD_LIBRARY_PATH="$libdir" "$work/with-cmake/count_rows" consumer appo
 
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 # The installed .pc file names the prefix it was configured for; point it here.
-c++ -std=c++20 $flags "$here/count_rows.cpp" -o "$work/with-pkg-config" \
+c++ $flags "$here/count_rows.cpp" -o "$work/with-pkg-config" \
   $(pkg-config --define-variable=prefix="$prefix" --cflags --libs vendral)
 by_pkg_config=$(LD_LIBRARY_PATH="$libdir" "$work/with-pkg-config" consumer appointment)
 

@@ -9,6 +9,7 @@
 #include "kick.h"
 #include "kick/kick_fixture.h"
 #include "served_kick_database.h"
+#include "vendral/class_ids.h"
 #include "vendral/com_client.h"
 
 namespace vendral::kick {

@@ -4,9 +4,9 @@
 #include <optional>
 #include <stdexcept>
 
-#include "data/local_clock.h"
 #include "kick.h"
 #include "vendral/connection.h"
+#include "vendral/local_clock.h"
 #include "vendral/ui_host.h"
 
 namespace vendral::kick {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "ui_host_object.h"
+#include "vendral/class_ids.h"
 #include "vendral/ui_host.h"
 
 namespace vendral::kick {

@@ -16,6 +16,8 @@
 
 namespace vendral::kick {
 
+using namespace vendral::com;
+
 class ServedDatabase {
   public:
     // programPath: the running program's file. Throws com::ActivationError

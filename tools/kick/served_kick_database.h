@@ -6,47 +6,16 @@
 // may be another build than the one this program links) runs every call.
 #pragma once
 
-#include <map>
 #include <string>
 #include <utility>
 
 #include "kick_database.h"
+#include "vendral/automation_client.h"
 #include "vendral/com.h"
 
 namespace vendral::kick {
 
-// The entries of a dual interface by member name and kind.
-class DualInterface {
-  public:
-    // object: the dual interface itself (one reference is taken).
-    explicit DualInterface(IDispatch* object);
-    ~DualInterface();
-    DualInterface(const DualInterface&) = delete;
-    DualInterface& operator=(const DualInterface&) = delete;
-
-    // Calls member's entry of kind with args in declared order (fewer than
-    // declared leave the rest out); a failure throws the error the object
-    // left: DatabaseError with the driver's records, else com::ComCallError.
-    Variant Call(const std::string& member, INVOKEKIND kind, const std::vector<Variant>& args = {});
-    // A property that reads as an object; the caller releases the result.
-    IDispatch* Object(const std::string& member);
-
-    IDispatch* Get() const { return object_; }
-
-  private:
-    struct Entry {
-        std::size_t Slot = 0;  // index in the table of entries
-        std::size_t Params = 0;
-        bool HasResult = false;
-    };
-    const Entry& Find(const std::string& member, INVOKEKIND kind) const;
-    HRESULT Run(const std::string& member, INVOKEKIND kind, const std::vector<Variant>& args,
-                VARIANT* result);
-
-    IDispatch* object_;
-    IID iid_{};
-    std::map<std::pair<std::string, INVOKEKIND>, Entry> entries_;
-};
+using namespace vendral::com;
 
 class ServedKickDatabase : public KickDatabase {
   public:

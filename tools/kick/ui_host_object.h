@@ -11,6 +11,8 @@
 
 namespace vendral::kick {
 
+using namespace vendral::com;
+
 // A new object with one reference, calling host.
 IDispatch* NewUiHostObject(std::shared_ptr<UiHost> host);
 

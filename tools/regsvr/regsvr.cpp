@@ -9,8 +9,10 @@
 #include <iostream>
 #include <string>
 
-#include "platform/com/registry_file.h"
 #include "vendral/com.h"
+#include "vendral/com_client.h"
+
+using namespace vendral::com;
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include "vendral/numbered_error.h"
 #include "vendral/widgets/cprogressbar.h"
 
+using namespace vendral::com;
+
 namespace vendral {
 namespace {
 

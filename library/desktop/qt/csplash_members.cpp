@@ -11,6 +11,8 @@
 #include "platform/qt/widget_application.h"
 #include "vendral/widgets/csplash.h"
 
+using namespace vendral::com;
+
 namespace vendral {
 namespace {
 

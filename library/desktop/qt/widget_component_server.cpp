@@ -17,25 +17,12 @@ const com::ClassEntry kClasses[] = {
 }  // namespace
 
 com::ServerModule& WidgetsModule() {
-    static com::ServerModule module{kClasses, std::size(kClasses), false,
-                                    reinterpret_cast<const void*>(&Anchor)};
+    static com::ServerModule module{kClasses,  std::size(kClasses),
+                                    false,     &LIBID_Vendral,
+                                    "Vendral", reinterpret_cast<const void*>(&Anchor)};
     return module;
 }
 
 }  // namespace vendral
 
-VENDRAL_COM_EXPORT HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, void** out) {
-    return vendral::com::GetClassObject(vendral::WidgetsModule(), clsid, iid, out);
-}
-
-VENDRAL_COM_EXPORT HRESULT DllCanUnloadNow() {
-    return vendral::com::CanUnloadNow(vendral::WidgetsModule());
-}
-
-VENDRAL_COM_EXPORT HRESULT DllRegisterServer() {
-    return vendral::com::RegisterServer(vendral::WidgetsModule());
-}
-
-VENDRAL_COM_EXPORT HRESULT DllUnregisterServer() {
-    return vendral::com::UnregisterServer(vendral::WidgetsModule());
-}
+VENDRAL_SERVER_ENTRY_POINTS(vendral::WidgetsModule)

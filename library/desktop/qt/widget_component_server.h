@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/com/server_module.h"
+#include "vendral/class_ids.h"
 #include "vendral/com.h"
 
 namespace vendral {
@@ -12,7 +13,7 @@ com::ServerModule& WidgetsModule();
 // New automation objects with one reference. The objects make the process's
 // QApplication on first use when the client has none (see
 // platform/qt/widget_application.h).
-IDispatch* NewProgressBarObject();
-IDispatch* NewSplashObject();
+com::IDispatch* NewProgressBarObject();
+com::IDispatch* NewSplashObject();
 
 }  // namespace vendral

@@ -5,7 +5,9 @@
 #include "platform/com/automation_text.h"
 #include "vendral/com.h"
 
-VENDRAL_COM_EXPORT BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+using namespace vendral::com;
+
+VENDRAL_COM_EXPORT BSTR VendralSysAllocStringLen(const OLECHAR* text, UINT length) {
     // The byte length is kept in 32 bits before the characters.
     if (length > (0x7FFFFFFFu - 6) / sizeof(OLECHAR)) return nullptr;
     std::size_t bytes = static_cast<std::size_t>(length) * sizeof(OLECHAR);
@@ -23,31 +25,31 @@ VENDRAL_COM_EXPORT BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
     return result;
 }
 
-VENDRAL_COM_EXPORT BSTR SysAllocString(const OLECHAR* text) {
+VENDRAL_COM_EXPORT BSTR VendralSysAllocString(const OLECHAR* text) {
     if (!text) return nullptr;
     UINT length = 0;
     while (text[length] != 0) ++length;
     return SysAllocStringLen(text, length);
 }
 
-VENDRAL_COM_EXPORT void SysFreeString(BSTR text) {
+VENDRAL_COM_EXPORT void VendralSysFreeString(BSTR text) {
     if (text) std::free(reinterpret_cast<unsigned char*>(text) - sizeof(std::uint32_t));
 }
 
-VENDRAL_COM_EXPORT UINT SysStringLen(BSTR text) {
+VENDRAL_COM_EXPORT UINT VendralSysStringLen(BSTR text) {
     if (!text) return 0;
     std::uint32_t bytes = 0;
     std::memcpy(&bytes, reinterpret_cast<unsigned char*>(text) - sizeof bytes, sizeof bytes);
     return bytes / sizeof(OLECHAR);
 }
 
-VENDRAL_COM_EXPORT void VariantInit(VARIANT* value) {
+VENDRAL_COM_EXPORT void VendralVariantInit(VARIANT* value) {
     if (!value) return;
     std::memset(value, 0, sizeof *value);
     value->vt = VT_EMPTY;
 }
 
-VENDRAL_COM_EXPORT HRESULT VariantClear(VARIANT* value) {
+VENDRAL_COM_EXPORT HRESULT VendralVariantClear(VARIANT* value) {
     if (!value) return E_INVALIDARG;
     if ((value->vt & VT_BYREF) == 0) {
         switch (value->vt) {
@@ -66,7 +68,7 @@ VENDRAL_COM_EXPORT HRESULT VariantClear(VARIANT* value) {
     return S_OK;
 }
 
-VENDRAL_COM_EXPORT HRESULT VariantCopy(VARIANT* destination, const VARIANT* source) {
+VENDRAL_COM_EXPORT HRESULT VendralVariantCopy(VARIANT* destination, const VARIANT* source) {
     if (!destination || !source) return E_INVALIDARG;
     if (destination == source) return S_OK;
     VARIANT copy = *source;

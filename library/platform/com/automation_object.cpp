@@ -145,29 +145,88 @@ const MemberInfo* ChooseRow(const ClassInfo& info, DISPID id, WORD flags, std::s
     return nullptr;
 }
 
+// The arguments of a call with named ones, put in declared order as a
+// positional call passes them (last first); slots nobody gave are omitted.
+// Slot holds, per declared position, the caller's index in rgvarg.
+struct NamedCall {
+    std::vector<VARIANT> Values;
+    std::vector<UINT> CallerIndex;
+    DISPPARAMS Params{nullptr, nullptr, 0, 0};
+};
+
+HRESULT ArrangeNamed(const DISPPARAMS& given, std::size_t declared, NamedCall& call,
+                     UINT* argError) {
+    std::size_t positional = given.cArgs - given.cNamedArgs;
+    if (positional > declared) return DISP_E_BADPARAMCOUNT;
+    constexpr UINT kNobody = ~0u;
+    std::vector<UINT> from(declared, kNobody);
+    // Positional arguments stand after the named ones in rgvarg, last first.
+    for (std::size_t p = 0; p < positional; ++p) from[p] = static_cast<UINT>(given.cArgs - 1 - p);
+    for (UINT n = 0; n < given.cNamedArgs; ++n) {
+        DISPID position = given.rgdispidNamedArgs[n];
+        if (position < 0 || static_cast<std::size_t>(position) >= declared ||
+            from[static_cast<std::size_t>(position)] != kNobody) {
+            if (argError) *argError = n;
+            return DISP_E_PARAMNOTFOUND;
+        }
+        from[static_cast<std::size_t>(position)] = n;
+    }
+    std::size_t count = declared;
+    while (count > 0 && from[count - 1] == kNobody) --count;
+    call.Values.resize(count);
+    call.CallerIndex.assign(count, kNobody);
+    for (std::size_t p = 0; p < count; ++p) {
+        VARIANT& slot = call.Values[count - 1 - p];
+        if (from[p] == kNobody) {
+            VariantInit(&slot);
+            slot.vt = VT_ERROR;
+            slot.scode = DISP_E_PARAMNOTFOUND;
+        } else {
+            // A shallow copy: the caller keeps owning what it passed.
+            slot = given.rgvarg[from[p]];
+        }
+        call.CallerIndex[count - 1 - p] = from[p];
+    }
+    call.Params = {call.Values.data(), nullptr, static_cast<UINT>(count), 0};
+    return S_OK;
+}
+
 HRESULT InvokeEntry(ObjectHeader* self, DISPID id, const IID&, LCID, WORD flags, DISPPARAMS* params,
                     VARIANT* result, EXCEPINFO* error, UINT* argError) {
     if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     if (!params) params = &none;
-    if (params->cArgs < params->cNamedArgs || (params->cArgs > 0 && !params->rgvarg))
+    if (params->cArgs < params->cNamedArgs || (params->cArgs > 0 && !params->rgvarg) ||
+        (params->cNamedArgs > 0 && !params->rgdispidNamedArgs))
         return E_INVALIDARG;
     bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    // Named arguments: only the value of a property put.
-    if (params->cNamedArgs > 1 ||
-        (params->cNamedArgs == 1 && (!put || !params->rgdispidNamedArgs ||
-                                     params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)))
-        return DISP_E_NONAMEDARGS;
+    // The value of a property put is the one named DISPID_PROPERTYPUT; a
+    // put takes no other named argument.
+    bool putValue =
+        put && params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+    if (put && params->cNamedArgs > 0 && !putValue) return DISP_E_NONAMEDARGS;
     bool objectValue = put && params->cArgs > 0 && params->rgvarg[0].vt == VT_DISPATCH;
     std::size_t row = 0;
     const MemberInfo* member = ChooseRow(*self->Class, id, flags, row, objectValue);
     if (!member) return DISP_E_MEMBERNOTFOUND;
     std::size_t declared = member->ParamNames.size();
+    NamedCall named;
+    if (!put && params->cNamedArgs > 0) {
+        HRESULT arranged = ArrangeNamed(*params, declared, named, argError);
+        if (FAILED(arranged)) return arranged;
+        params = &named.Params;
+    }
     if (params->cArgs > declared || params->cArgs + member->Optional < declared)
         return DISP_E_BADPARAMCOUNT;
     if (result) VariantInit(result);
-    return self->Class->Call(self, row, *params, HasResult(member->Kind) ? result : nullptr, error,
-                             argError);
+    HRESULT hr = self->Class->Call(self, row, *params, HasResult(member->Kind) ? result : nullptr,
+                                   error, argError);
+    // A refused argument is reported at the caller's index of it.
+    if (argError && !named.CallerIndex.empty() && *argError < named.CallerIndex.size() &&
+        (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_OVERFLOW || hr == DISP_E_PARAMNOTFOUND) &&
+        named.CallerIndex[*argError] != ~0u)
+        *argError = named.CallerIndex[*argError];
+    return hr;
 }
 
 HRESULT NativeQueryInterface(void* self, const IID& iid, void** out) {
@@ -247,6 +306,41 @@ const void* const* ErrorSupportTable() {
 
 const void* DispatchTypeWord() {
     return &typeid(IDispatch);
+}
+
+std::vector<ParamInfo> ParseParams(const char* params) {
+    std::vector<ParamInfo> out;
+    if (!params || !*params) return out;
+    std::string text(params);
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) end = text.size();
+        std::string item;
+        for (char c : text.substr(start, end - start))
+            if (c != '[' && c != ']') item.push_back(c);
+        ParamInfo param;
+        std::size_t equals = item.find('=');
+        if (equals != std::string::npos) {
+            param.HasDefault = true;
+            param.Default = item.substr(equals + 1);
+            item.erase(equals);
+        }
+        std::size_t colon = item.find(':');
+        if (colon != std::string::npos) {
+            std::string type = item.substr(colon + 1);
+            if (!type.empty() && type.front() == '&') {
+                param.ByRef = true;
+                type.erase(0, 1);
+            }
+            if (!type.empty()) param.Type = type;
+            item.erase(colon);
+        }
+        param.Name = item;
+        out.push_back(std::move(param));
+        start = end + 1;
+    }
+    return out;
 }
 
 DISPID ClassInfo::FindId(const std::string& name) const {

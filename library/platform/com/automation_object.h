@@ -66,6 +66,18 @@ struct Member {
     void (*Body)(Impl& self, const Arguments& args, Result& result);
 };
 
+// One argument as the type information describes it. A table writes it
+// "name:Type=Default", with "&" before the type for one passed by reference;
+// the type is String, Integer (16-bit), Long (32-bit), Boolean, Variant (the
+// default), Object or the name of one of the library's enumerations.
+struct VENDRAL_INTERNAL ParamInfo {
+    std::string Name;
+    std::string Type = "Variant";
+    bool ByRef = false;
+    bool HasDefault = false;
+    std::string Default;
+};
+
 // The table in the form the non-template code reads.
 struct VENDRAL_INTERNAL MemberInfo {
     std::string Name;
@@ -73,6 +85,33 @@ struct VENDRAL_INTERNAL MemberInfo {
     DISPID Id;
     std::vector<std::string> ParamNames;
     std::size_t Optional;
+    std::vector<ParamInfo> Params;
+};
+
+// The arguments of a table row's Params text.
+VENDRAL_INTERNAL std::vector<ParamInfo> ParseParams(const char* params);
+
+struct ClassInfo;
+
+// An enumeration of a type library, with its values in order.
+struct VENDRAL_INTERNAL EnumInfo {
+    std::string Name;
+    std::vector<std::pair<std::string, std::int32_t>> Values;
+};
+
+// A class of a type library and the interface it implements.
+struct VENDRAL_INTERNAL CoclassInfo {
+    std::string Name;
+    const CLSID* Clsid;
+    const ClassInfo* Interface;
+};
+
+// What a type library lists: its classes, their interfaces and its enumerations.
+struct VENDRAL_INTERNAL TypeLibraryInfo {
+    std::string Name;
+    const GUID* Guid;
+    std::vector<CoclassInfo> Classes;
+    std::vector<EnumInfo> Enums;
 };
 
 struct ObjectHeader;
@@ -88,6 +127,8 @@ struct VENDRAL_INTERNAL ClassInfo {
      EXCEPINFO* error, UINT* argError);
     void (*Destroy)(ObjectHeader* self);
     void* (*Native)(ObjectHeader* self);
+    // The type library that lists the class, or null.
+    const TypeLibraryInfo* (*Library)() = nullptr;
     // The ids of the same name share one dispatch id; the first row of a name gives it.
     DISPID FindId(const std::string& name) const;
 };
@@ -126,6 +167,12 @@ VENDRAL_INTERNAL void CountObject(ServerModule* module, int delta);
 
 // The ITypeInfo of a class, built from its table.
 VENDRAL_INTERNAL ITypeInfo* NewTypeInfo(const ClassInfo& info);
+// A type library object over library, and the descriptions it holds.
+VENDRAL_INTERNAL ITypeLib* NewTypeLibrary(const TypeLibraryInfo& library);
+VENDRAL_INTERNAL ITypeInfo* NewEnumTypeInfo(const TypeLibraryInfo& library, std::size_t index);
+VENDRAL_INTERNAL ITypeInfo* NewCoclassTypeInfo(const TypeLibraryInfo& library, std::size_t index);
+// The reference number of an enumeration of the library, for VT_USERDEFINED.
+constexpr std::uint32_t kEnumReferenceBase = 0x1000;
 
 template <class Impl>
 struct AutomationObject : ObjectHeader {
@@ -180,17 +227,9 @@ const ClassInfo& ClassOf() {
             MemberTable<Impl>::kName, &MemberTable<Impl>::kIid, {}, nullptr, nullptr, nullptr};
         DISPID next = 1;
         for (const auto& row : MemberTable<Impl>::kRows) {
-            MemberInfo member{row.Name, row.Kind, 0, {}, OptionalCount(row.Params)};
-            std::string name;
-            for (const char* p = row.Params; p && *p; ++p) {
-                if (*p == ',') {
-                    member.ParamNames.push_back(name);
-                    name.clear();
-                } else if (*p != '[' && *p != ']') {
-                    name.push_back(*p);
-                }
-            }
-            if (row.Params && *row.Params) member.ParamNames.push_back(name);
+            MemberInfo member{row.Name, row.Kind, 0, {}, OptionalCount(row.Params), {}};
+            member.Params = ParseParams(row.Params);
+            for (const ParamInfo& param : member.Params) member.ParamNames.push_back(param.Name);
             DISPID existing = made.FindId(member.Name);
             member.Id = existing != DISPID_UNKNOWN ? existing : next++;
             made.Members.push_back(std::move(member));
@@ -217,6 +256,8 @@ const ClassInfo& ClassOf() {
         made.Native = [](ObjectHeader* self) -> void* {
             return static_cast<AutomationObject<Impl>*>(self)->Impl_.Native();
         };
+        if constexpr (requires { MemberTable<Impl>::Library(); })
+            made.Library = [] { return &MemberTable<Impl>::Library(); };
         return made;
     }();
     return info;

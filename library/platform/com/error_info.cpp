@@ -106,14 +106,18 @@ void LeaveErrorInfo(IErrorInfo* error) {
 
 }  // namespace vendral::com
 
-VENDRAL_COM_EXPORT HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo) {
+VENDRAL_COM_EXPORT vendral::com::HRESULT VendralSetErrorInfo(vendral::com::ULONG reserved,
+                                                             vendral::com::IErrorInfo* errorInfo) {
+    using namespace vendral::com;
     if (reserved != 0) return E_INVALIDARG;
     if (errorInfo) errorInfo->AddRef();
     vendral::com::LeaveErrorInfo(errorInfo);
     return S_OK;
 }
 
-VENDRAL_COM_EXPORT HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo) {
+VENDRAL_COM_EXPORT vendral::com::HRESULT VendralGetErrorInfo(vendral::com::ULONG reserved,
+                                                             vendral::com::IErrorInfo** errorInfo) {
+    using namespace vendral::com;
     if (!errorInfo) return E_POINTER;
     *errorInfo = nullptr;
     if (reserved != 0) return E_INVALIDARG;

@@ -56,8 +56,8 @@ std::string ClassKey(const ClassEntry& entry) {
     return std::string(kClassesRoot) + "\\CLSID\\" + GuidText(*entry.Clsid);
 }
 
-std::string TypeLibraryKey() {
-    return std::string(kClassesRoot) + "\\TypeLib\\" + GuidText(LIBID_Vendral);
+std::string TypeLibraryKey(const ServerModule& module) {
+    return std::string(kClassesRoot) + "\\TypeLib\\" + GuidText(*module.TypeLibrary);
 }
 
 // The keys of one registration, parents before their subkeys.
@@ -77,12 +77,23 @@ std::vector<Registration> RegistrationOf(const ServerModule& module, const std::
         values.push_back({key + "\\ProgID", "", entry.ProgId});
         values.push_back({root + "\\" + entry.ProgId, "", entry.Name});
         values.push_back({root + "\\" + entry.ProgId + "\\CLSID", "", GuidText(*entry.Clsid)});
-        values.push_back(
-            {root + "\\Interface\\" + GuidText(*entry.Iid), "", std::string("_") + entry.Name});
+        // The interface, its marshaller, and the type library that describes it.
+        std::string interface = root + "\\Interface\\" + GuidText(*entry.Iid);
+        values.push_back({interface, "", std::string("_") + entry.Name});
+        values.push_back({interface + "\\ProxyStubClsid32", "", GuidText(kAutomationMarshaller)});
+        values.push_back({interface + "\\TypeLib", "", GuidText(*module.TypeLibrary)});
+        values.push_back({interface + "\\TypeLib", "Version", "1.0"});
     }
     if (module.RegistersTypeLibrary) {
-        values.push_back({TypeLibraryKey(), "", ""});
-        values.push_back({TypeLibraryKey() + "\\1.0", "", "Vendral"});
+        // The library file holds its type information itself.
+        std::string version = TypeLibraryKey(module) + "\\1.0";
+        values.push_back({TypeLibraryKey(module), "", ""});
+        values.push_back({version, "", module.TypeLibraryName});
+        values.push_back({version + "\\0", "", ""});
+        values.push_back({version + "\\0\\" + TypeLibraryPlatform(), "", path});
+        values.push_back({version + "\\FLAGS", "", "0"});
+        values.push_back(
+            {version + "\\HELPDIR", "", std::filesystem::path(path).parent_path().string()});
     }
     return values;
 }
@@ -111,6 +122,14 @@ HRESULT EditRegistry(const std::function<void(RegistryFile&)>& edit) {
 }
 
 }  // namespace
+
+const char* TypeLibraryPlatform() {
+#if defined(_WIN32)
+    return sizeof(void*) == 8 ? "win64" : "win32";
+#else
+    return sizeof(void*) == 8 ? "linux64" : "linux32";
+#endif
+}
 
 std::string LibraryPathOf(const void* address) {
     Dl_info info{};

@@ -15,7 +15,7 @@
 //      returns com::NewObject<Type>(itsModule);
 //   3. a ServerModule of that library (RegistersTypeLibrary false: the type
 //      library key belongs to libvendral.so) and the four extern "C" entry
-//      points calling the functions below with it.
+//      points, VENDRAL_SERVER_ENTRY_POINTS below.
 // dlsym on a library's handle finds that library's own entry points first,
 // so each library registers and serves exactly its own classes.
 #pragma once
@@ -42,6 +42,9 @@ struct VENDRAL_INTERNAL ServerModule {
     std::size_t ClassCount;
     // The library that registers the type library key (one of them does).
     bool RegistersTypeLibrary;
+    // The type library every class's interface belongs to, and its name.
+    const GUID* TypeLibrary;
+    const char* TypeLibraryName;
     // Any address inside the library, to find its file.
     const void* Anchor;
     std::atomic<long> Objects{0};
@@ -54,7 +57,34 @@ VENDRAL_INTERNAL HRESULT CanUnloadNow(ServerModule& module);
 VENDRAL_INTERNAL HRESULT RegisterServer(ServerModule& module);
 VENDRAL_INTERNAL HRESULT UnregisterServer(ServerModule& module);
 
+// The standard automation marshaller, the proxy of every dual interface.
+inline constexpr CLSID kAutomationMarshaller = {
+    0x00020424, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// The word of the type library key for this platform's libraries
+// (TypeLib\{libid}\1.0\0\word).
+VENDRAL_INTERNAL const char* TypeLibraryPlatform();
+
 // The absolute path of the library holding address.
 VENDRAL_INTERNAL std::string LibraryPathOf(const void* address);
 
 }  // namespace vendral::com
+
+// The four entry points of a library that serves classes, written once for
+// every such library; module is a function giving that library's
+// ServerModule. dlsym on a library's handle finds that library's own entry
+// points first, so each library registers and serves exactly its own classes.
+#define VENDRAL_SERVER_ENTRY_POINTS(module)                                           \
+    VENDRAL_COM_EXPORT vendral::com::HRESULT DllGetClassObject(                       \
+        const vendral::com::CLSID* clsid, const vendral::com::IID* iid, void** out) { \
+        return vendral::com::GetClassObject(module(), clsid, iid, out);               \
+    }                                                                                 \
+    VENDRAL_COM_EXPORT vendral::com::HRESULT DllCanUnloadNow() {                      \
+        return vendral::com::CanUnloadNow(module());                                  \
+    }                                                                                 \
+    VENDRAL_COM_EXPORT vendral::com::HRESULT DllRegisterServer() {                    \
+        return vendral::com::RegisterServer(module());                                \
+    }                                                                                 \
+    VENDRAL_COM_EXPORT vendral::com::HRESULT DllUnregisterServer() {                  \
+        return vendral::com::UnregisterServer(module());                              \
+    }

@@ -47,7 +47,8 @@ class DispatchUiHost : public UiHost {
 }  // namespace vendral::com
 
 // The host in use becomes host (see vendral/com.h).
-VENDRAL_COM_EXPORT HRESULT VendralInstallUiHost(IDispatch* host) {
+VENDRAL_COM_EXPORT vendral::com::HRESULT VendralInstallUiHost(vendral::com::IDispatch* host) {
+    using namespace vendral::com;
     try {
         vendral::InstallUiHost(host ? std::make_shared<vendral::com::DispatchUiHost>(host)
                                     : nullptr);

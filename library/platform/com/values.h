@@ -9,6 +9,7 @@
 
 #include "platform/internal_export.h"
 #include "vendral/com.h"
+#include "vendral/errors.h"
 #include "vendral/variant.h"
 
 namespace vendral::com {
@@ -18,18 +19,6 @@ namespace vendral::com {
 struct VENDRAL_INTERNAL ArgumentError {
     HRESULT Result;
     std::size_t Position;
-};
-
-// An error that carries its own number, for instance the failure of a call
-// the library made on a client's object.
-class VENDRAL_INTERNAL ComCallError : public std::runtime_error {
-  public:
-    ComCallError(HRESULT number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
-    HRESULT Number() const { return number_; }
-
-  private:
-    HRESULT number_;
 };
 
 // VARIANTs of a call the library makes, cleared when they go.

@@ -3,17 +3,18 @@
 #include <QApplication>
 #include <QThread>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
-#include "platform/com/values.h"
+#include "vendral/errors.h"
 
 namespace vendral::detail::qt {
 namespace {
 
 // "CoInitialize has not been called": the nearest standard number for a thread
 // whose environment cannot run the object.
-constexpr HRESULT kNotInitialized = static_cast<HRESULT>(0x800401F0);
+constexpr std::int32_t kNotInitialized = static_cast<std::int32_t>(0x800401F0);
 
 // The application made here, kept for the process: widgets of the client may
 // outlive our objects.
