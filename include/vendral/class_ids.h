@@ -21,6 +21,8 @@ inline constexpr com::CLSID CLSID_CProgressBar = {
 /// "Vendral.CSplash", the class of vendral::CSplash (widget library).
 inline constexpr com::CLSID CLSID_CSplash = {
     0x63A0A208, 0x4087, 0x4C52, {0x8A, 0xD4, 0xFD, 0xAD, 0x9C, 0x1E, 0x89, 0xA6}};
+// The interfaces keep the standard's names (an underscore before the class).
+// NOLINTBEGIN(bugprone-reserved-identifier)
 /// The dual interface _CDatabase.
 inline constexpr com::IID IID__CDatabase = {
     0x81356B21, 0x2762, 0x4E68, {0xAB, 0x15, 0x28, 0xA8, 0x2E, 0x63, 0x8A, 0x6B}};
@@ -30,6 +32,7 @@ inline constexpr com::IID IID__CProgressBar = {
 /// The dual interface _CSplash.
 inline constexpr com::IID IID__CSplash = {
     0xE231EDF6, 0x3FAD, 0x411D, {0xB5, 0xF6, 0x65, 0x33, 0x5D, 0xF8, 0x40, 0xA3}};
+// NOLINTEND(bugprone-reserved-identifier)
 /// The type library.
 inline constexpr com::GUID LIBID_Vendral = {
     0x65FAB692, 0x1C9F, 0x49CA, {0x93, 0x63, 0x15, 0x3A, 0x02, 0xDA, 0xE5, 0xFE}};

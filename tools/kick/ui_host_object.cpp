@@ -5,7 +5,7 @@
 
 namespace vendral::kick {
 
-IDispatch* NewUiHostObject(std::shared_ptr<UiHost> host) {
+IDispatch* NewUiHostObject(const std::shared_ptr<UiHost>& host) {
     std::vector<com::DispatchMethod> methods{
         {"MessageBox", 3,
          [host](const std::vector<Variant>& args) {

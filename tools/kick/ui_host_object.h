@@ -14,6 +14,6 @@ namespace vendral::kick {
 using namespace vendral::com;
 
 // A new object with one reference, calling host.
-IDispatch* NewUiHostObject(std::shared_ptr<UiHost> host);
+IDispatch* NewUiHostObject(const std::shared_ptr<UiHost>& host);
 
 }  // namespace vendral::kick

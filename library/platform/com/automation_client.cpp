@@ -156,8 +156,11 @@ namespace {
 
 using Pointer = VARIANT*;
 
-HRESULT CallEntry(const void* entry, void* self, Pointer* a, std::size_t count) {
-    switch (count) {
+HRESULT CallEntry(const void* constEntry, void* self, Pointer* a, std::size_t count) {
+    // The table holds the entries as untyped words; each is called with its own shape.
+    void* entry = const_cast<void*>(constEntry);
+    switch (count) {  // NOLINT(bugprone-branch-clone): each case calls a different shape
+
         case 0:
             return reinterpret_cast<HRESULT (*)(void*)>(entry)(self);
         case 1:
