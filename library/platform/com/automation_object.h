@@ -167,10 +167,11 @@ VENDRAL_INTERNAL void CountObject(ServerModule* module, int delta);
 
 // The ITypeInfo of a class, built from its table.
 VENDRAL_INTERNAL ITypeInfo* NewTypeInfo(const ClassInfo& info);
-// A type library object over library, and the descriptions it holds.
-VENDRAL_INTERNAL ITypeLib* NewTypeLibrary(const TypeLibraryInfo& library);
-VENDRAL_INTERNAL ITypeInfo* NewEnumTypeInfo(const TypeLibraryInfo& library, std::size_t index);
-VENDRAL_INTERNAL ITypeInfo* NewCoclassTypeInfo(const TypeLibraryInfo& library, std::size_t index);
+// A type library object over library, and the descriptions it holds (the
+// core's own: the widget library reaches them through NewTypeInfo's objects).
+ITypeLib* NewTypeLibrary(const TypeLibraryInfo& library);
+ITypeInfo* NewEnumTypeInfo(const TypeLibraryInfo& library, std::size_t index);
+ITypeInfo* NewCoclassTypeInfo(const TypeLibraryInfo& library, std::size_t index);
 // The reference number of an enumeration of the library, for VT_USERDEFINED.
 constexpr std::uint32_t kEnumReferenceBase = 0x1000;
 
