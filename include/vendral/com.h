@@ -635,8 +635,6 @@ namespace vendral::com {
 inline constexpr IID IID_IVendralNative = {
     0x3E82AA87, 0x567D, 0x4C3E, {0xB2, 0x8C, 0x79, 0x54, 0x0C, 0xDE, 0xA4, 0x08}};
 
-/** @} */
-
 /// The C++ object behind an automation object of the library (see
 /// IID_IVendralNative).
 struct IVendralNative : IUnknown {
