@@ -148,6 +148,8 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     if (handles_->connected) detail::Raise(*this, detail::kConnectionOpen, detail::kObjectOpenText);
     const std::string& source = connectionString.empty() ? openString_ : connectionString;
     OdbcTarget target = TranslateConnectionString(source, userId, password);
+    if (!target.FileDatabase && !NamesDataSource(target.OdbcString))
+        detail::Raise(*this, detail::kNoDataSource, detail::kNoDataSourceText);
 
     Handles fresh;
     fresh.environment = odbc::Handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
