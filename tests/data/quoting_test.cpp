@@ -10,7 +10,7 @@
 namespace vendral::test {
 namespace {
 
-class QuotingTest : public AttachedDatabaseTest {
+class QuotingTest : public EngineTest {
   protected:
     void SetUp() override {
         EngineTest::SetUp();
@@ -45,6 +45,8 @@ class QuotingTest : public AttachedDatabaseTest {
                 "Z\xC3\xBCrich \xE2\x80\x93 \xE6\x9D\xB1\xE4\xBA\xAC",
                 "two\nlines\r\nand a tab\t"};
     }
+    CDatabase db_;
+    std::string prefix_;
     std::string database_;
 };
 
