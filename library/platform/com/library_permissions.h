@@ -4,14 +4,12 @@
 
 #include <string>
 
-#include "platform/internal_export.h"
-
 namespace vendral::com {
 
 // Why the library at path must not be loaded (the file, or a folder on its
 // path or on the path of the file it links to, may be written by users other
 // than its owner and root), with what to do about it; empty when it may be.
 // A folder with the sticky bit (such as /tmp) protects the entries of others.
-VENDRAL_INTERNAL std::string UnsafeLibraryReason(const std::string& path);
+std::string UnsafeLibraryReason(const std::string& path);
 
 }  // namespace vendral::com
