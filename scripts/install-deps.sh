@@ -21,7 +21,7 @@ packages=(
   # Network drives: shares are mounted through GVfs (gio).
   libglib2.0-bin
   # Fuzzing.
-  clang-14 libfuzzer-14-dev libclang-rt-14-dev
+  clang-14 libfuzzer-14-dev libclang-rt-14-dev libsqlite3-dev
   # Documentation and packaging.
   doxygen lintian dpkg-dev
 )

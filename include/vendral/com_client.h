@@ -50,6 +50,14 @@ VENDRAL_API IUnknown* CreateObject(const std::string& classId, const IID& iid,
 /// not say it leaves one for @p iid. The caller releases it.
 VENDRAL_API IErrorInfo* TakeErrorInfo(IUnknown* object, const IID& iid);
 
+/// Why the component library at @p path must not be loaded: the file, or a
+/// folder on its path or on the path of the file it links to, may be written
+/// by users other than its owner and root, so anyone could make every client
+/// run their code. The text says what to do about it; empty when the library
+/// may be loaded. A folder with the sticky bit (such as /tmp) protects the
+/// entries of others. vendral-regsvr refuses to register such a library.
+VENDRAL_API std::string UnsafeLibraryReason(const std::string& path);
+
 /// Unloads the libraries this thread loaded whose DllCanUnloadNow says S_OK.
 VENDRAL_API void FreeUnusedLibraries();
 

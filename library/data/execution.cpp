@@ -19,8 +19,9 @@ bool IsBlank(char c) {
 
 // The next word after any blanks and comments; a "(" ends it too, so that
 // "INSERT INTO contact(contact_id" names the table contact.
-std::string NextWord(const std::string& text, std::size_t& pos, bool parentheses = false) {
-    pos = detail::SkipSqlNoise(text, pos, parentheses);
+std::string NextWord(const std::string& text, std::size_t& pos, detail::SqlReading reading,
+                     bool parentheses = false) {
+    pos = detail::SkipSqlNoise(text, pos, parentheses, reading);
     std::size_t start = pos;
     while (pos < text.size() && !IsBlank(text[pos]) && text[pos] != '(' && text[pos] != ';' &&
            !(text[pos] == '-' && pos + 1 < text.size() && text[pos + 1] == '-') &&
@@ -50,15 +51,15 @@ bool ChangesRows(const std::vector<std::string>& words) {
 // The leading keyword decides, after any blanks, comments and parentheses:
 // words inside literals or sub-queries ("insert" in a text, a second table in
 // a sub-select) must not.
-StatementTarget AnalyseOne(const std::string& sql) {
+StatementTarget AnalyseOne(const std::string& sql, detail::SqlReading reading) {
     StatementTarget target;
     std::size_t pos = 0;
-    std::string keyword = ToUpper(NextWord(sql, pos, true));
+    std::string keyword = ToUpper(NextWord(sql, pos, reading, true));
     if (keyword == "INSERT") {
         target.kind = StatementKind::Insert;
-        std::string word = NextWord(sql, pos);
-        target.table = ToUpper(word) == "INTO" ? NextWord(sql, pos) : word;
-        std::vector<std::string> words = detail::CodeWords(sql);
+        std::string word = NextWord(sql, pos, reading);
+        target.table = ToUpper(word) == "INTO" ? NextWord(sql, pos, reading) : word;
+        std::vector<std::string> words = detail::CodeWords(sql, reading);
         // INSERT OR REPLACE, ON CONFLICT ... DO UPDATE, ON DUPLICATE KEY UPDATE:
         // the row may be an old one changed, which the log would call new.
         if (ToUpper(word) == "OR" || Follows(words, "ON", "CONFLICT") ||
@@ -66,25 +67,26 @@ StatementTarget AnalyseOne(const std::string& sql) {
             target.refusal = "an insert that may change an existing row instead";
     } else if (keyword == "UPDATE") {
         target.kind = StatementKind::Update;
-        target.table = NextWord(sql, pos);
+        target.table = NextWord(sql, pos, reading);
     } else if (keyword == "DELETE") {
         target.kind = StatementKind::Delete;
-        std::string word = NextWord(sql, pos);
-        target.table = ToUpper(word) == "FROM" ? NextWord(sql, pos) : word;
+        std::string word = NextWord(sql, pos, reading);
+        target.table = ToUpper(word) == "FROM" ? NextWord(sql, pos, reading) : word;
     } else if (keyword == "REPLACE" || keyword == "MERGE" || keyword == "UPSERT") {
         target.refusal = "a " + keyword + " statement";
     } else if (keyword == "WITH") {
-        if (ChangesRows(detail::CodeWords(sql)))
+        if (ChangesRows(detail::CodeWords(sql, reading)))
             target.refusal = "a WITH statement that changes rows";
     }
     return target;
 }
 
-StatementTarget Analyse(const std::string& sql) {
-    std::vector<std::string> statements = detail::SplitStatements(sql);
-    if (statements.size() <= 1) return AnalyseOne(statements.empty() ? sql : statements.front());
+StatementTarget AnalyseIn(const std::string& sql, detail::SqlReading reading) {
+    std::vector<std::string> statements = detail::SplitStatements(sql, reading);
+    if (statements.size() <= 1)
+        return AnalyseOne(statements.empty() ? sql : statements.front(), reading);
     for (const std::string& statement : statements) {
-        StatementTarget one = AnalyseOne(statement);
+        StatementTarget one = AnalyseOne(statement, reading);
         if (one.kind != StatementKind::Other || !one.refusal.empty()) {
             StatementTarget target;
             target.refusal = "several statements in one text";
@@ -95,10 +97,31 @@ StatementTarget Analyse(const std::string& sql) {
     return StatementTarget{};
 }
 
+// The text is read as each engine in question may read it (PostgreSQL with
+// backslashes taken literally or not, SQLite): a second statement hidden from
+// one reading behind a string form another does not know is refused, and so
+// is a text whose change the readings see differently.
+StatementTarget Analyse(const std::string& sql, const std::vector<detail::SqlReading>& readings) {
+    StatementTarget target =
+        AnalyseIn(sql, readings.empty() ? detail::SqlReading::PostgreSQL : readings.front());
+    for (detail::SqlReading reading : readings) {
+        if (!target.refusal.empty()) break;
+        StatementTarget other = AnalyseIn(sql, reading);
+        if (!other.refusal.empty()) {
+            target = other;
+        } else if (other.kind != target.kind || ToUpper(other.table) != ToUpper(target.table)) {
+            target = StatementTarget{};
+            target.refusal = "a statement that database engines read differently";
+        }
+    }
+    return target;
+}
+
 }  // namespace
 
-StatementTarget detail::AnalyseStatement(const std::string& sql) {
-    return Analyse(sql);
+StatementTarget detail::AnalyseStatement(const std::string& sql,
+                                         const std::vector<SqlReading>& readings) {
+    return Analyse(sql, readings);
 }
 
 std::int16_t detail::StatementTableNumber(const TableCatalogue& catalogue,
@@ -113,7 +136,8 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
                            std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "ExecSQL");
     Connection& connection = *ConnectionFor(iDatabaseConnection);
-    StatementTarget target = Analyse(sQuery);
+    const std::vector<detail::SqlReading> readings = detail::ReadingsOf(connection);
+    StatementTarget target = Analyse(sQuery, readings);
     // Refused before anything is executed: a change the log cannot describe
     // would reach the database without the synchronizer ever hearing of it.
     if (!target.refusal.empty())
@@ -137,7 +161,7 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
         // Refused before an id is reserved or a log row written: the change
         // could never be made, so the synchronizer must not hear of it.
         // Only a "#" of the statement's code is the placeholder, not one in a text.
-        std::size_t placeholder = detail::FindInCode(statement, '#');
+        std::size_t placeholder = detail::FindInCode(statement, '#', readings.front());
         if (placeholder == std::string::npos)
             detail::Raise(detail::kStatementRefused, detail::kInsertWithoutPlaceholderText);
         if (tableNumber < 0)

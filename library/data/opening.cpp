@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "data/connection_strings.h"
+#include "platform/atomic_file.h"
+#include "platform/library_errors.h"
 #include "platform/private_profile.h"
 #include "settings/password_encoding.h"
 #include "settings/settings_state.h"
@@ -82,6 +84,7 @@ struct CDatabase::OpenRun {
     std::int16_t failureMode = kFailBeforeConnecting;
     std::int16_t toleratedFailures = 0;
     std::string messagePrefix;
+    std::string settingsFile;
     std::string localSection;
     // The credentials of each side's connection string (UserID and Password
     // override the file's).
@@ -149,6 +152,17 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
             }
         }
         host.SetMousePointer(kPointerBusy);
+
+        // A folder, a FIFO or an unreadable file would read as a file without
+        // settings (or never finish reading): it ends the call with its cause.
+        run.settingsFile = sINIFile;
+        run.failureMode = kFailFatal;
+        run.Step([&] {
+            std::string problem = RegularFileProblem(sINIFile);
+            if (!problem.empty())
+                throw std::runtime_error(detail::SettingsFileProblemText(sINIFile, problem));
+        });
+        run.failureMode = kFailBeforeConnecting;
 
         run.Step([&] { ReadOpenSettings(run, sINIFile); });
 
@@ -303,6 +317,11 @@ void CDatabase::OpenLocalAsCentral(OpenRun& run) {
 void CDatabase::OpenWithSettingsOf(OpenRun& run, Side& slot, const Side& source) {
     const OpenRun::Credentials& credentials = &source == &central_ ? run.central : run.local;
     run.Step([&] {
+        // An empty name would let the driver manager pick its default driver.
+        if (source.DSN.empty()) {
+            throw std::runtime_error(detail::NoDataSourceInSettingsText(
+                run.settingsFile, &source == &central_ ? kCentralSection : run.localSection));
+        }
         Connection& connection = slot.Connect();
         connection.ConnectionString(
             OdbcConnectionString(source.DSN, credentials.Uid, credentials.Pwd));

@@ -20,6 +20,18 @@ Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatab
     const std::string& prefix = PrefixFor(iDatabaseConnection);
     Connection& connection = *ConnectionFor(iDatabaseConnection);
 
+    // In the caller's transaction a reserved row stays locked until the caller
+    // ends it. Every change there also takes the log's row, so the log's row is
+    // locked first, always: two callers then never hold Sequence rows in
+    // opposite orders, and the one that waits holds none of them.
+    if (connection.InTransaction() && iTableNumber != kTableTravelTransactionLog) {
+        detail::ConnectionAccess::ExecuteUncounted(
+            connection,
+            PrepareSQL(Concat({"UPDATE ", prefix, "Sequence SET Next_id = Next_id WHERE id=",
+                               std::to_string(kTableTravelTransactionLog + kSequenceRowOffset)}),
+                       iDatabaseConnection));
+    }
+
     for (int pass = 0; pass < kMaxSequencePasses; ++pass) {
         std::int32_t reserved = 0;
         {

@@ -21,60 +21,124 @@ bool StartsName(char c) {
            c == '`' || u >= 0x80;
 }
 
-// The end of a run closed by quote, where a doubled quote stands for itself.
-std::size_t QuotedEnd(std::string_view sql, std::size_t open, char quote) {
-    std::size_t pos = open + 1;
-    for (;;) {
-        std::size_t close = sql.find(quote, pos);
-        if (close == std::string_view::npos) return sql.size();
-        if (close + 1 < sql.size() && sql[close + 1] == quote) {
-            pos = close + 2;
-            continue;
+// The end of a run closed by quote, where a doubled quote stands for itself
+// and, when backslashes escape, a backslash takes the character after it.
+std::size_t QuotedEnd(std::string_view sql, std::size_t open, char quote, bool backslashes) {
+    for (std::size_t pos = open + 1; pos < sql.size(); ++pos) {
+        if (backslashes && sql[pos] == '\\') {
+            ++pos;
+        } else if (sql[pos] == quote) {
+            if (pos + 1 < sql.size() && sql[pos + 1] == quote) {
+                ++pos;
+                continue;
+            }
+            return pos + 1;
         }
-        return close + 1;
     }
+    return sql.size();
+}
+
+// The length of a dollar-quote tag ("$$" or "$name$") at pos, or 0. A "$"
+// inside a name belongs to the name, and "$1" is a parameter.
+std::size_t DollarTagLength(std::string_view sql, std::size_t pos) {
+    if (sql[pos] != '$' || (pos > 0 && IsNameCharacter(sql[pos - 1]))) return 0;
+    std::size_t i = pos + 1;
+    if (i < sql.size() && sql[i] >= '0' && sql[i] <= '9') return 0;
+    while (i < sql.size() && sql[i] != '$' && IsNameCharacter(sql[i])) ++i;
+    if (i >= sql.size() || sql[i] != '$') return 0;
+    return i + 1 - pos;
+}
+
+std::size_t BlockCommentEnd(std::string_view sql, std::size_t open, bool nested) {
+    std::size_t depth = 1;
+    std::size_t pos = open + 2;
+    while (pos + 1 < sql.size()) {
+        if (sql[pos] == '*' && sql[pos + 1] == '/') {
+            pos += 2;
+            if (--depth == 0) return pos;
+        } else if (nested && sql[pos] == '/' && sql[pos + 1] == '*') {
+            pos += 2;
+            ++depth;
+        } else {
+            ++pos;
+        }
+    }
+    return sql.size();
+}
+
+// When a text, a quoted name or a comment starts at i in this reading: its
+// kind and end. Otherwise i is code and end stays i.
+SqlSpanKind SpanAt(std::string_view sql, std::size_t i, SqlReading reading, std::size_t& end) {
+    const bool postgres = reading != SqlReading::SQLite;
+    const char c = sql[i];
+    const char next = i + 1 < sql.size() ? sql[i + 1] : '\0';
+    end = i;
+    if (c == '\'') {
+        end = QuotedEnd(sql, i, '\'', reading == SqlReading::PostgreSQLBackslashes);
+        return SqlSpanKind::Literal;
+    }
+    if (postgres && (c == 'E' || c == 'e') && next == '\'' &&
+        (i == 0 || !IsNameCharacter(sql[i - 1]))) {
+        end = QuotedEnd(sql, i + 1, '\'', true);
+        return SqlSpanKind::Literal;
+    }
+    if (postgres && c == '$') {
+        std::size_t tag = DollarTagLength(sql, i);
+        if (tag > 0) {
+            std::size_t close = sql.find(sql.substr(i, tag), i + tag);
+            end = close == std::string_view::npos ? sql.size() : close + tag;
+            return SqlSpanKind::Literal;
+        }
+    }
+    if (c == '"') {
+        end = QuotedEnd(sql, i, '"', false);
+        return SqlSpanKind::QuotedName;
+    }
+    if (!postgres && (c == '[' || c == '`')) {
+        if (c == '`') {
+            end = QuotedEnd(sql, i, '`', false);
+        } else {
+            std::size_t close = sql.find(']', i + 1);
+            end = close == std::string_view::npos ? sql.size() : close + 1;
+        }
+        return SqlSpanKind::QuotedName;
+    }
+    if (c == '-' && next == '-') {
+        std::size_t newline = sql.find('\n', i);
+        end = newline == std::string_view::npos ? sql.size() : newline + 1;
+        return SqlSpanKind::Comment;
+    }
+    if (c == '/' && next == '*') {
+        end = BlockCommentEnd(sql, i, postgres);
+        return SqlSpanKind::Comment;
+    }
+    return SqlSpanKind::Code;
 }
 
 }  // namespace
 
-std::vector<SqlSpan> SqlSpans(std::string_view sql) {
+std::vector<SqlSpan> SqlSpans(std::string_view sql, SqlReading reading) {
     std::vector<SqlSpan> spans;
     std::size_t codeStart = 0;
-    auto push = [&](SqlSpanKind kind, std::size_t begin, std::size_t end) {
-        if (codeStart < begin) spans.push_back({SqlSpanKind::Code, codeStart, begin});
-        spans.push_back({kind, begin, end});
-        codeStart = end;
-    };
     std::size_t i = 0;
     while (i < sql.size()) {
-        char c = sql[i];
-        if (c == '\'') {
-            std::size_t end = QuotedEnd(sql, i, '\'');
-            push(SqlSpanKind::Literal, i, end);
-            i = end;
-        } else if (c == '"') {
-            std::size_t end = QuotedEnd(sql, i, '"');
-            push(SqlSpanKind::QuotedName, i, end);
-            i = end;
-        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-            std::size_t end = sql.find('\n', i);
-            end = end == std::string_view::npos ? sql.size() : end + 1;
-            push(SqlSpanKind::Comment, i, end);
-            i = end;
-        } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
-            std::size_t end = sql.find("*/", i + 2);
-            end = end == std::string_view::npos ? sql.size() : end + 2;
-            push(SqlSpanKind::Comment, i, end);
-            i = end;
-        } else {
+        std::size_t end = i;
+        SqlSpanKind kind = SpanAt(sql, i, reading, end);
+        if (kind == SqlSpanKind::Code) {
             ++i;
+            continue;
         }
+        if (codeStart < i) spans.push_back({SqlSpanKind::Code, codeStart, i});
+        spans.push_back({kind, i, end});
+        codeStart = end;
+        i = end;
     }
     if (codeStart < sql.size()) spans.push_back({SqlSpanKind::Code, codeStart, sql.size()});
     return spans;
 }
 
-std::size_t SkipSqlNoise(std::string_view sql, std::size_t pos, bool parentheses) {
+std::size_t SkipSqlNoise(std::string_view sql, std::size_t pos, bool parentheses,
+                         SqlReading reading) {
     while (pos < sql.size()) {
         char c = sql[pos];
         if (IsSqlBlank(c) || (parentheses && c == '(')) {
@@ -83,8 +147,7 @@ std::size_t SkipSqlNoise(std::string_view sql, std::size_t pos, bool parentheses
             std::size_t end = sql.find('\n', pos);
             pos = end == std::string_view::npos ? sql.size() : end + 1;
         } else if (c == '/' && pos + 1 < sql.size() && sql[pos + 1] == '*') {
-            std::size_t end = sql.find("*/", pos + 2);
-            pos = end == std::string_view::npos ? sql.size() : end + 2;
+            pos = BlockCommentEnd(sql, pos, reading != SqlReading::SQLite);
         } else {
             break;
         }
@@ -92,8 +155,8 @@ std::size_t SkipSqlNoise(std::string_view sql, std::size_t pos, bool parentheses
     return pos;
 }
 
-std::size_t FindInCode(std::string_view sql, char c) {
-    for (const SqlSpan& span : SqlSpans(sql)) {
+std::size_t FindInCode(std::string_view sql, char c, SqlReading reading) {
+    for (const SqlSpan& span : SqlSpans(sql, reading)) {
         if (span.kind != SqlSpanKind::Code) continue;
         std::size_t found = sql.substr(span.begin, span.end - span.begin).find(c);
         if (found != std::string_view::npos) return span.begin + found;
@@ -101,26 +164,37 @@ std::size_t FindInCode(std::string_view sql, char c) {
     return std::string_view::npos;
 }
 
-std::vector<std::string> SplitStatements(std::string_view sql) {
+std::vector<std::string> SplitStatements(std::string_view sql, SqlReading reading) {
     std::vector<std::string> statements;
     std::size_t start = 0;
-    auto take = [&](std::size_t end) {
+    auto take = [&](std::size_t end, bool unterminated) {
         std::string_view piece = sql.substr(start, end - start);
-        if (SkipSqlNoise(piece, 0, false) < piece.size()) statements.emplace_back(piece);
+        // A vertical tab separates words for some engines and is a character
+        // of its own for others, and an unterminated block comment is an
+        // error for the engines: a piece holding either is no empty piece.
+        if (SkipSqlNoise(piece, 0, false, reading) < piece.size() || unterminated ||
+            piece.find('\v') != std::string_view::npos)
+            statements.emplace_back(piece);
         start = end + 1;
     };
-    for (const SqlSpan& span : SqlSpans(sql)) {
+    const std::vector<SqlSpan> spans = SqlSpans(sql, reading);
+    for (const SqlSpan& span : spans) {
         if (span.kind != SqlSpanKind::Code) continue;
         for (std::size_t i = span.begin; i < span.end; ++i)
-            if (sql[i] == ';') take(i);
+            if (sql[i] == ';') take(i, false);
     }
-    if (start <= sql.size()) take(sql.size());
+    bool unterminated = false;
+    if (!spans.empty() && spans.back().kind == SqlSpanKind::Comment) {
+        std::string_view last = sql.substr(spans.back().begin);
+        unterminated = last.starts_with("/*") && !(last.size() >= 4 && last.ends_with("*/"));
+    }
+    if (start <= sql.size()) take(sql.size(), unterminated);
     return statements;
 }
 
-std::vector<std::string> CodeWords(std::string_view sql) {
+std::vector<std::string> CodeWords(std::string_view sql, SqlReading reading) {
     std::vector<std::string> words;
-    for (const SqlSpan& span : SqlSpans(sql)) {
+    for (const SqlSpan& span : SqlSpans(sql, reading)) {
         if (span.kind != SqlSpanKind::Code) continue;
         std::size_t i = span.begin;
         while (i < span.end) {

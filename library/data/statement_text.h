@@ -6,15 +6,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "vendral/cdatabase.h"
+#include "vendral/connection.h"
 
 namespace vendral::detail {
 
 enum class SqlSpanKind { Code, Literal, QuotedName, Comment };
+
+// The string forms an engine knows. PostgreSQL reads E'...' with backslash
+// escapes and $tag$...$tag$ as texts and nests block comments; with
+// standard_conforming_strings off it reads backslash escapes in every '...'
+// as well. SQLite knows none of these but quotes names in [...] and `...`.
+enum class SqlReading { PostgreSQL, PostgreSQLBackslashes, SQLite };
+inline constexpr SqlReading kEveryReading[] = {
+    SqlReading::PostgreSQL, SqlReading::PostgreSQLBackslashes, SqlReading::SQLite};
 
 // A run of the text [begin, end) of one kind; the spans cover the whole text in
 // order. An unterminated literal, name or comment runs to the end.
@@ -23,20 +33,23 @@ struct SqlSpan {
     std::size_t begin;
     std::size_t end;
 };
-std::vector<SqlSpan> SqlSpans(std::string_view sql);
+std::vector<SqlSpan> SqlSpans(std::string_view sql, SqlReading reading = SqlReading::PostgreSQL);
 
 // From pos on, past blanks and comments (and opening parentheses when asked).
-std::size_t SkipSqlNoise(std::string_view sql, std::size_t pos, bool parentheses);
+std::size_t SkipSqlNoise(std::string_view sql, std::size_t pos, bool parentheses,
+                         SqlReading reading = SqlReading::PostgreSQL);
 
 // The first c that is code, or npos.
-std::size_t FindInCode(std::string_view sql, char c);
+std::size_t FindInCode(std::string_view sql, char c, SqlReading reading = SqlReading::PostgreSQL);
 
 // The statements of a text split at the ";" that are code; pieces that hold
 // nothing but blanks and comments are left out.
-std::vector<std::string> SplitStatements(std::string_view sql);
+std::vector<std::string> SplitStatements(std::string_view sql,
+                                         SqlReading reading = SqlReading::PostgreSQL);
 
 // The words of the code in capitals (letters, digits, "_", "$" and "."), in order.
-std::vector<std::string> CodeWords(std::string_view sql);
+std::vector<std::string> CodeWords(std::string_view sql,
+                                   SqlReading reading = SqlReading::PostgreSQL);
 
 // Every occurrence of prefix that is code and stands before a name (a letter,
 // "_", a quoted name or a bracket, after the prefix's own "." if it lacks one)
@@ -54,7 +67,14 @@ struct StatementTarget {
     std::string refusal;
 };
 
-StatementTarget AnalyseStatement(const std::string& sql);
+// The text as each of the readings sees it (the first one decides the kind and
+// the table): a second statement that any of them sees is refused, and so is a
+// change the readings see differently.
+StatementTarget AnalyseStatement(const std::string& sql,
+                                 const std::vector<SqlReading>& readings = {
+                                     std::begin(kEveryReading), std::end(kEveryReading)});
+// The readings of the engine behind a connection (defined in engine_readings.cpp).
+std::vector<SqlReading> ReadingsOf(const Connection& connection);
 // The catalogue number of a statement's table (-1 when it is not there): a
 // bare name is looked up behind prefix, a dotted one as it stands.
 std::int16_t StatementTableNumber(const TableCatalogue& catalogue, const std::string& prefix,

@@ -85,15 +85,16 @@ class CallersSavepoint {
 // literal, "[" as "[[", "|" as two characters of code 24), made a LIKE pattern
 // that matches that text only: "%" and "_" are escaped, with "!" as the
 // escape character behind an ESCAPE clause, or as one-character classes on a
-// file database, whose LIKE has no ESCAPE. Patterns without wildcards keep
-// their text exactly. LikePattern is the text between the apostrophes,
-// LikeEscape what follows the closing apostrophe.
+// file database, whose LIKE has no ESCAPE. A backslash needs the clause too:
+// without one PostgreSQL's LIKE takes it as its escape character. Patterns
+// without wildcards or backslashes keep their text exactly. LikePattern is
+// the text between the apostrophes, LikeEscape what follows the closing one.
 struct LikeText {
     std::string Pattern;
     std::string Escape;
 };
 inline LikeText StoredNameForLike(const std::string& checked, bool fileDatabase) {
-    if (checked.find_first_of(fileDatabase ? "%_[#*?" : "%_!") == std::string::npos)
+    if (checked.find_first_of(fileDatabase ? "%_[#*?" : "%_!\\") == std::string::npos)
         return {checked, ""};
     std::string pattern;
     for (char c : checked) {

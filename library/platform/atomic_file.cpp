@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -150,11 +151,24 @@ void RemoveStaleTemporaries(const std::string& target) {
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opening a FIFO for reading waits for a writer; without blocking it does
+    // not, and the type check below refuses it.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd) return std::nullopt;
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
     return ReadDescriptor(fd.get());
+}
+
+std::string RegularFileProblem(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return std::string("cannot be read: ") + std::strerror(errno);
+    if (S_ISDIR(status.st_mode)) return "is a folder, not a file";
+    if (!S_ISREG(status.st_mode)) return "is not a regular file (a FIFO, device or socket)";
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd) return std::string("cannot be read: ") + std::strerror(errno);
+    return "";
 }
 
 bool ReplaceFileAtomically(

@@ -10,8 +10,14 @@
 
 namespace vendral::detail {
 
-// The bytes of a file; nullopt when it does not exist or cannot be read.
+// The bytes of a file; nullopt when it does not exist, cannot be read or is
+// no regular file (a FIFO is refused before it could hold the reader up).
 VENDRAL_INTERNAL std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Why path cannot be read as a regular file ("is a folder", "is not a regular
+// file (a FIFO, device or socket)", "cannot be read: ..."), or empty when it
+// can. Asked without opening anything that could block, as a FIFO would.
+VENDRAL_INTERNAL std::string RegularFileProblem(const std::string& path);
 
 // Replaces the contents of path with edit(old contents) (nullopt for a missing
 // file): the new text goes to a temporary file beside the target, is flushed

@@ -29,6 +29,19 @@ bool HasPassword(const std::string& text) {
     return false;
 }
 
+// Texts are quoted by doubling their apostrophes only. A server, database or
+// role that keeps standard_conforming_strings off would read a backslash in
+// them as an escape, so that a value ending in one runs on as code: each
+// PostgreSQL session turns it on first. (A pooler such as pgbouncer carries
+// this setting over to every server connection it lends the session.) The
+// errors of the statement, empty when it ran.
+std::vector<ErrorRecord> ReadBackslashesLiterally(SQLHDBC connection, bool wide) {
+    odbc::Handle statement(SQL_HANDLE_STMT, connection);
+    SQLRETURN rc = odbc::ExecDirect(statement.get(), "SET standard_conforming_strings = on", false);
+    if (odbc::Succeeded(rc) || rc == SQL_NO_DATA) return {};
+    return odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc, wide);
+}
+
 }  // namespace
 
 DatabaseError::DatabaseError(std::vector<ErrorRecord> records)
@@ -135,6 +148,8 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     if (handles_->connected) detail::Raise(*this, detail::kConnectionOpen, detail::kObjectOpenText);
     const std::string& source = connectionString.empty() ? openString_ : connectionString;
     OdbcTarget target = TranslateConnectionString(source, userId, password);
+    if (!target.FileDatabase && !NamesDataSource(target.OdbcString))
+        detail::Raise(*this, detail::kNoDataSource, detail::kNoDataSourceText);
 
     Handles fresh;
     fresh.environment = odbc::Handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
@@ -159,6 +174,14 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     unusable_ = false;
     wideCalls_ = wide;
     ReadDriverTraits(completed);
+    if (handles_->family == DriverFamily::PostgreSQL) {
+        std::vector<ErrorRecord> refused =
+            ReadBackslashesLiterally(handles_->connection.get(), wide);
+        if (!refused.empty()) {
+            Close();
+            Fail(std::move(refused));
+        }
+    }
 
     if (target.FileDatabase) {
         connectionString_ = "Provider=" + target.Provider + ";Data Source=" + target.FilePath;

@@ -133,6 +133,16 @@ OdbcTarget TranslateConnectionString(const std::string& text, const std::string&
     return target;
 }
 
+bool NamesDataSource(const std::string& odbcString) {
+    for (const auto& [key, value] : ParseConnectionString(odbcString)) {
+        std::string name = ToUpper(key);
+        if ((name == "DSN" || name == "DRIVER" || name == "FILEDSN") &&
+            value.find_first_not_of(" \t") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 std::string WithoutPassword(const std::string& odbcString) {
     std::vector<Attribute> kept;
     for (auto& attribute : ParseConnectionString(odbcString)) {

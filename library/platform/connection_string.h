@@ -32,6 +32,9 @@ struct VENDRAL_INTERNAL OdbcTarget {
 VENDRAL_INTERNAL OdbcTarget TranslateConnectionString(const std::string& text,
                                                       const std::string& userId,
                                                       const std::string& password);
+// Whether an ODBC connection string names a data source, a driver or a file
+// data source; without one the driver manager falls back to its default.
+VENDRAL_INTERNAL bool NamesDataSource(const std::string& odbcString);
 // A completed connection string without its password, for reporting.
 VENDRAL_INTERNAL std::string WithoutPassword(const std::string& odbcString);
 

@@ -137,6 +137,22 @@ inline std::string NoFreeSequenceIdText(std::int16_t table, int passes) {
            std::to_string(passes) + " passes.";
 }
 
+// A connection string that names no data source: the driver manager would
+// take its default driver, which may create a database of its own.
+constexpr ErrorCode kNoDataSource{"IM002", 0, ErrorKind::Usage};
+constexpr const char* kNoDataSourceText =
+    "The connection string names no data source (DSN), driver (DRIVER) or file data source "
+    "(FILEDSN).";
+
+// A settings file that cannot be read as one, or that names no data source.
+inline std::string SettingsFileProblemText(const std::string& file, const std::string& cause) {
+    return "The settings file " + file + " " + cause + ".";
+}
+inline std::string NoDataSourceInSettingsText(const std::string& file, const std::string& section) {
+    return "The settings file " + file + " names no data source: its section [" + section +
+           "] has no value for DSN.";
+}
+
 inline ErrorRecord Record(const ErrorCode& code, std::string text) {
     return ErrorRecord{std::move(text), code.SQLState, code.Number};
 }

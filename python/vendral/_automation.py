@@ -4,10 +4,13 @@ import ctypes
 import os
 import threading
 
+from ._files import read_regular_file, unsafe_library_reason
+
 HRESULT = ctypes.c_int32
 
 S_OK = 0
 E_FAIL = -2147467259
+E_ACCESSDENIED = -2147024891
 REGDB_E_CLASSNOTREG = -2147221164
 DISP_E_MEMBERNOTFOUND = -2147352573
 DISP_E_PARAMNOTFOUND = -2147352572
@@ -212,11 +215,20 @@ _libraries_lock = threading.Lock()
 
 
 def load_library(path):
-    """The server library at path, loaded once."""
+    """The server library at path, loaded once. A library that others may
+    replace, or a file that is no server library, raises ComError."""
+    unsafe = unsafe_library_reason(path)
+    if unsafe:
+        raise ComError(E_ACCESSDENIED, "the library %s is not loaded: %s" % (path, unsafe))
     path = os.path.realpath(path)
     with _libraries_lock:
         if path not in _libraries:
-            _libraries[path] = _Library(path)
+            try:
+                _libraries[path] = _Library(path)
+            except (OSError, AttributeError) as error:
+                # Not loadable, or a library without the server's entry points.
+                raise ComError(REGDB_E_CLASSNOTREG, "the library %s cannot be loaded as a "
+                               "component server (%s)" % (path, error)) from None
         return _libraries[path]
 
 
@@ -245,10 +257,13 @@ def _unquote(text):
 def _registry_default(path, key):
     """The default value of key in the REGEDIT4 file at path, or None."""
     try:
-        with open(path, encoding="utf-8") as stream:
-            lines = stream.read().splitlines()
-    except FileNotFoundError:
-        return None
+        data = read_regular_file(path)
+        if data is None:
+            return None
+        lines = data.decode("utf-8").splitlines()
+    except (OSError, UnicodeDecodeError) as error:
+        raise ComError(REGDB_E_CLASSNOTREG,
+                       "cannot read the registry file %s: %s" % (path, error)) from None
     current = None
     wanted = key.lower()
     for line in lines:
@@ -283,6 +298,7 @@ def CreateObject(class_id, library=None):
     path = None
     if clsid:
         path = _registry_default(registry, root + "CLSID\\" + clsid.upper() + "\\InprocServer32")
+    registered = bool(path)
     if not path:
         path = library or os.environ.get("VENDRAL_LIBRARY")
         clsid = clsid or VENDRAL_CLASSES.get(class_id.lower())
@@ -295,9 +311,24 @@ def CreateObject(class_id, library=None):
                        "%s is registered in %s with the library %s, which does not exist; "
                        "register the library again with: vendral-regsvr LIBRARY"
                        % (class_id, registry, path))
-    server = load_library(path)
+    try:
+        server = load_library(path)
+    except ComError as error:
+        if error.hresult != REGDB_E_CLASSNOTREG or not registered:
+            raise
+        raise ComError(REGDB_E_CLASSNOTREG,
+                       "%s is registered in %s with the library %s, which cannot be loaded "
+                       "(%s); register the library again with: vendral-regsvr LIBRARY"
+                       % (class_id, registry, path, error.description)) from None
+    try:
+        class_guid = GUID.parse(clsid)
+    except ValueError:
+        raise ComError(REGDB_E_CLASSNOTREG,
+                       "%s is registered in %s with the malformed class id %s; register the "
+                       "library again with: vendral-regsvr LIBRARY"
+                       % (class_id, registry, clsid)) from None
     factory = ctypes.c_void_p()
-    _check(server.DllGetClassObject(ctypes.byref(GUID.parse(clsid)),
+    _check(server.DllGetClassObject(ctypes.byref(class_guid),
                                     ctypes.byref(GUID.parse(IID_ICLASSFACTORY)),
                                     ctypes.byref(factory)),
            "the library %s does not serve %s" % (path, class_id))
@@ -359,8 +390,12 @@ class Dispatch:
         elif isinstance(value, int):
             if -2**31 <= value < 2**31:
                 slot.vt, slot.lVal = VT_I4, value
-            else:
+            elif -2**63 <= value < 2**63:
                 slot.vt, slot.llVal = VT_I8, value
+            else:
+                # ctypes would keep the low 64 bits only: 2**64 + 12 would pass as 12.
+                raise OverflowError("%d does not fit the 64-bit integer of an automation "
+                                    "argument" % value)
         elif isinstance(value, float):
             slot.vt, slot.dblVal = VT_R8, value
         elif isinstance(value, str):

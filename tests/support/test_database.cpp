@@ -119,9 +119,15 @@ TestOdbc::TestOdbc() {
         AddDataSource(kPostgresLocalDsn, pgSource(ProcessDatabaseName(Side::Local)));
         Connection admin;
         admin.Open("Provider=MSDASQL;dsn=vendral_pg_admin;uid=postgres;pwd=" + postgresPassword_);
+        // VENDRAL_PG_STANDARD_STRINGS=off: the databases read backslashes in
+        // texts as escapes, as older CRM installations keep them.
+        const char* standardStrings = std::getenv("VENDRAL_PG_STANDARD_STRINGS");
         for (Side side : {Side::Central, Side::Local}) {
             admin.Execute("DROP DATABASE IF EXISTS " + ProcessDatabaseName(side));
             admin.Execute("CREATE DATABASE " + ProcessDatabaseName(side));
+            if (standardStrings && std::string(standardStrings) == "off")
+                admin.Execute("ALTER DATABASE " + ProcessDatabaseName(side) +
+                              " SET standard_conforming_strings = off");
         }
     }
 }

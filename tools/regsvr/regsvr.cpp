@@ -52,6 +52,13 @@ int main(int argc, char** argv) {
     std::error_code error;
     std::filesystem::path path = std::filesystem::absolute(library, error);
     if (!error && std::filesystem::exists(path)) library = path.lexically_normal().string();
+    // A library that others may replace would later run their code in every
+    // client; it is not loaded (and so not registered) at all. Removing a
+    // registration loads the library too.
+    if (std::string unsafe = vendral::com::UnsafeLibraryReason(library); !unsafe.empty()) {
+        std::cerr << program << ": refusing " << library << ": " << unsafe << std::endl;
+        return kExitLoad;
+    }
     void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();

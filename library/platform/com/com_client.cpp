@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/com/library_permissions.h"
 #include "platform/com/registry_file.h"
 #include "vendral/class_ids.h"
 
@@ -125,6 +126,9 @@ IUnknown* CreateObject(const std::string& classId, const IID& iid,
         used.Library = fallback->Library;
     }
 
+    if (std::string unsafe = UnsafeLibraryReason(used.Library); !unsafe.empty())
+        throw ActivationError(E_ACCESSDENIED, "the library " + used.Library + " for " + classId +
+                                                  " is not loaded: " + unsafe);
     std::string why;
     void* handle = Load(used.Library, why);
     if (!handle) {

@@ -1,5 +1,10 @@
 #include "platform/com/registry_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -254,13 +259,39 @@ bool RegistryFile::HasValues(std::string_view key) const {
     return false;
 }
 
+namespace {
+
+// The bytes of a regular file; a FIFO, a device or a folder in its place is no
+// registry, and is refused before a read could wait on it.
+std::optional<std::string> ReadRegularFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> text;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        text.emplace();
+        char buffer[8192];
+        for (;;) {
+            ssize_t count = ::read(fd, buffer, sizeof buffer);
+            if (count > 0) {
+                text->append(buffer, static_cast<std::size_t>(count));
+            } else if (count == 0 || errno != EINTR) {
+                if (count < 0) text.reset();
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
+}  // namespace
+
 std::optional<std::string> ReadRegistryString(const std::string& path, std::string_view key,
                                               std::string_view name) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::stringstream text;
-    text << in.rdbuf();
-    return RegistryFile::Parse(text.str()).Value(key, name);
+    std::optional<std::string> text = ReadRegularFile(path);
+    if (!text) return std::nullopt;
+    return RegistryFile::Parse(*text).Value(key, name);
 }
 
 }  // namespace vendral::com

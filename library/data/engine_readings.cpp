@@ -1,0 +1,24 @@
+// Which readings of a statement text matter on a connection: the string forms
+// of its engine. A PostgreSQL session of the library takes backslashes in
+// plain texts literally (it turns standard_conforming_strings on when it
+// opens); an engine the library does not know is read in every way.
+#include "data/statement_text.h"
+#include "platform/connection_access.h"
+#include "platform/odbc.h"
+#include "platform/text.h"
+
+namespace vendral::detail {
+
+std::vector<SqlReading> ReadingsOf(const Connection& connection) {
+    auto dbc = static_cast<SQLHDBC>(ConnectionAccess::NativeHandle(connection));
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    std::string driver;
+    if (dbc && SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DRIVER_NAME, name, sizeof name, &length)))
+        driver = ToUpper(reinterpret_cast<char*>(name));
+    if (driver.find("SQLITE") != std::string::npos) return {SqlReading::SQLite};
+    if (driver.find("PSQLODBC") != std::string::npos) return {SqlReading::PostgreSQL};
+    return {std::begin(kEveryReading), std::end(kEveryReading)};
+}
+
+}  // namespace vendral::detail
