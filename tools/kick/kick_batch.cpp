@@ -27,17 +27,19 @@ constexpr std::int64_t kBlockOvershoot = 2;
 // How much wider than the last one the next block's range may be.
 constexpr std::int64_t kRangeGrowth = 8;
 
-// The rows of a phase, as the per-row kick selects them, without the order.
-std::string PhaseRows(const std::string& p, const KickRequest& request, KickPhase phase) {
+// The rows of appointment types, as the per-row kick selects them, without the order.
+std::string KickedRows(const std::string& p, const KickRequest& request, const char* types) {
     std::string sql = " from " + p + "appointment appointment, " + p +
                       "syncsoapp syncsoapp where appointment.appointment_id = "
                       "syncsoapp.appointment_id and appointment.do_by >= " +
-                      std::to_string(request.KickTime) +
-                      (phase == KickPhase::Appointments ? " and appointment.type in (1,6)"
-                                                        : " and appointment.type in (2,7)");
+                      std::to_string(request.KickTime) + " and appointment.type in " + types;
     if (request.AssociateID != 0)
         sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
     return sql;
+}
+
+const char* PhaseTypes(KickPhase phase) {
+    return phase == KickPhase::Appointments ? "(1,6)" : "(2,7)";
 }
 
 // The owner test of the per-row kick, made by the database: the owner's first
@@ -86,6 +88,14 @@ struct Block {
     bool Counted = false;  // false: the range held too many rows, nothing was done
 };
 
+// The rows of a block changed between its count and its insert (another
+// client added or removed some): the block is rolled back and counted again.
+class RowsChanged : public DatabaseError {
+  public:
+    using DatabaseError::DatabaseError;
+};
+constexpr int kCountsPerBlock = 3;
+
 // Ends the block's transaction after an error; the block's own error is the
 // one that counts.
 void RollBackQuietly(KickDatabase& db) {
@@ -99,16 +109,23 @@ void RollBackQuietly(KickDatabase& db) {
 
 // Logs, in one transaction, the phase's rows whose appointment ids lie in
 // (after, last]: an appointment known to the synchronizer twice is never
-// split. A range that holds more than maxRows rows is left as it is.
+// split. A range that holds more than maxRows rows is left as it is. A block
+// whose counts are known (a phase counted when the kick started, in one range)
+// is not counted again.
 Block LogBlock(KickDatabase& db, const std::string& rows, std::int64_t after, std::int64_t last,
-               std::int64_t maxRows) {
+               std::int64_t maxRows, std::optional<Block> known) {
     const std::string p = db.CentralDatabasePrefix();
     db.BeginTrans();
     try {
-        std::vector<Variant> counts =
-            FirstRow(db, "select count(*), coalesce(sum(case when " + SyncUserTest(p) +
-                             " then 1 else 0 end), 0)" + rows + InRange(after, last));
-        Block block{NumberOrZero(counts.at(0)), NumberOrZero(counts.at(1)), true};
+        Block block;
+        if (known) {
+            block = *known;
+        } else {
+            std::vector<Variant> counts =
+                FirstRow(db, "select count(*), coalesce(sum(case when " + SyncUserTest(p) +
+                                 " then 1 else 0 end), 0)" + rows + InRange(after, last));
+            block = {NumberOrZero(counts.at(0)), NumberOrZero(counts.at(1)), true};
+        }
         if (block.Rows > maxRows && last - after > 1) {
             db.CommitTrans();
             return {block.Rows, 0, false};
@@ -140,9 +157,9 @@ Block LogBlock(KickDatabase& db, const std::string& rows, std::int64_t after, st
             // Rows that came or went between the count and the insert would
             // leave ids reserved and unused, or write ids nobody reserved.
             if (written >= 0 && written != block.Logged)
-                throw DatabaseError("the block's insert wrote " + std::to_string(written) +
-                                        " log rows instead of " + std::to_string(block.Logged),
-                                    "HY000");
+                throw RowsChanged("the block's insert wrote " + std::to_string(written) +
+                                      " log rows instead of " + std::to_string(block.Logged),
+                                  "HY000");
         }
         db.CommitTrans();
         return block;
@@ -191,18 +208,63 @@ std::int64_t NextWidth(std::int64_t width, std::int64_t rows, std::int32_t block
     return std::min(aimed, width * kRangeGrowth);
 }
 
-void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids, KickPhase phase,
-                std::int32_t& logged, const KickProgress& progress, std::int32_t blockRows) {
-    const std::string rows = PhaseRows(db.CentralDatabasePrefix(), request, phase);
+// The rows of both phases and those to log, counted in one scan when the
+// kick starts: a phase that fits in one block needs no count of its own, and
+// a longer one's blocks are sized by its density.
+struct KickTotals {
+    Block Phases[2];
+    const Block& Of(KickPhase phase) const {
+        return Phases[phase == KickPhase::Appointments ? 0 : 1];
+    }
+};
+
+KickTotals CountKick(KickDatabase& db, const KickRequest& request, const IdSpan& ids) {
+    const std::string p = db.CentralDatabasePrefix();
+    const std::string isTask = "appointment.type in (2,7)";
+    std::vector<Variant> sums =
+        FirstRow(db, "select count(*), coalesce(sum(case when " + isTask +
+                         " then 1 else 0 end), 0), coalesce(sum(case when " + SyncUserTest(p) +
+                         " then 1 else 0 end), 0), coalesce(sum(case when " + isTask + " and " +
+                         SyncUserTest(p) + " then 1 else 0 end), 0)" +
+                         KickedRows(p, request, request.SkipTasks ? "(1,6)" : "(1,6,2,7)") +
+                         InRange(ids.First - 1, ids.Last));
+    auto sum = [&](std::size_t i) { return NumberOrZero(sums.at(i)); };
+    return {{{sum(0) - sum(1), sum(2) - sum(3), true}, {sum(1), sum(3), true}}};
+}
+
+void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids, const Block& total,
+                KickPhase phase, std::int32_t& logged, const KickProgress& progress,
+                std::int32_t blockRows) {
+    const std::string rows = KickedRows(db.CentralDatabasePrefix(), request, PhaseTypes(phase));
+    const std::int64_t maxRows = kBlockOvershoot * blockRows;
     std::int32_t looked = 0;
     std::int32_t blocks = 0;
     std::optional<std::int64_t> done;
     std::int64_t after = ids.First - 1;
-    std::int64_t width = blockRows;
+    const std::int64_t span = ids.Last - after;
+    // One range for a phase that fits in a block, else ranges of the phase's density.
+    std::int64_t width =
+        total.Rows <= maxRows
+            ? span
+            : std::max<std::int64_t>(
+                  1, span / total.Rows * blockRows + span % total.Rows * blockRows / total.Rows);
+    std::optional<Block> known;
+    if (total.Rows <= maxRows) known = total;
+    if (total.Rows == 0) return;
     try {
+        int counts = 0;
         while (after < ids.Last) {
             std::int64_t last = after + std::min(width, ids.Last - after);
-            Block block = LogBlock(db, rows, after, last, kBlockOvershoot * blockRows);
+            Block block;
+            try {
+                block = LogBlock(db, rows, after, last, maxRows, known);
+            } catch (const RowsChanged&) {
+                known.reset();
+                if (++counts < kCountsPerBlock) continue;
+                throw;
+            }
+            counts = 0;
+            known.reset();
             if (!block.Counted) {
                 width = std::max<std::int64_t>(1, (last - after) * blockRows / block.Rows);
                 continue;
@@ -230,14 +292,18 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
     IdSpan ids;
+    KickTotals totals;
     try {
         ids = AppointmentIds(db);
+        if (ids.Last >= ids.First) totals = CountKick(db, request, ids);
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }
-    BatchPhase(db, request, ids, KickPhase::Appointments, counts.Appointments, progress, blockRows);
+    BatchPhase(db, request, ids, totals.Of(KickPhase::Appointments), KickPhase::Appointments,
+               counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)
-        BatchPhase(db, request, ids, KickPhase::Tasks, counts.Tasks, progress, blockRows);
+        BatchPhase(db, request, ids, totals.Of(KickPhase::Tasks), KickPhase::Tasks, counts.Tasks,
+                   progress, blockRows);
 }
 
 }  // namespace vendral::kick
