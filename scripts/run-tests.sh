@@ -10,6 +10,8 @@ build=$(cd "$build" && pwd)
 pgdir=$(mktemp -d /tmp/vendral-pg.XXXXXX)
 x11dir=$(mktemp -d /tmp/vendral-x11.XXXXXX)
 bouncers=$(mktemp -d /tmp/vendral-pgbouncer.XXXXXX)
+# Root runs pgbouncer as the postgres account, which must reach its folder.
+chmod 755 "$bouncers"
 trap '"$root/scripts/pgbouncer.sh" stop "$bouncers/session";
       "$root/scripts/pgbouncer.sh" stop "$bouncers/transaction"; rm -rf "$bouncers";
       "$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir";
