@@ -174,7 +174,7 @@ TEST_P(ServedKickTest, ADatabaseErrorArrivesWithTheDriversRecords) {
         SCOPED_TRACE(batch ? "set-based" : "per row");
         auto run = [batch](KickDatabase& db, KickCounts& counts) {
             if (batch)
-                RunBatchKick(db, {0, kKick, false}, counts, {}, 2);
+                RunBatchKick(db, {0, kKick, false}, counts, {}, 1);
             else
                 RunKick(db, {0, kKick, false}, counts);
         };

@@ -118,7 +118,8 @@ void RollBackQuietly(KickDatabase& db) {
 // whose counts are known (a phase counted when the kick started, in one range)
 // is not counted again.
 Block LogBlock(KickDatabase& db, const std::string& rows, std::int64_t after, std::int64_t last,
-               std::int64_t maxRows, std::optional<Block> known) {
+               std::int64_t maxRows, std::optional<Block> known,
+               const std::string& order = "appointment.appointment_id") {
     const std::string p = db.CentralDatabasePrefix();
     db.BeginTrans();
     try {
@@ -153,8 +154,7 @@ Block LogBlock(KickDatabase& db, const std::string& rows, std::int64_t after, st
                 "INSERT INTO " + p +
                 "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
                 "associate_id, tablenumber, record_id ) select " +
-                std::to_string(first - 1) +
-                " + row_number() over (order by appointment.appointment_id), " +
+                std::to_string(first - 1) + " + row_number() over (order by " + order + "), " +
                 std::to_string(LocalClockSeconds()) + ", 0, " + std::to_string(kKickActionType) +
                 ", coalesce(appointment.registered_associate_id, 0), " +
                 std::to_string(kAppointmentTable) + ", appointment.appointment_id" + rows +
@@ -289,6 +289,40 @@ void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids,
     }
 }
 
+// A kick whose phases fit in one block each is one block: one insert numbers
+// the appointments' log rows, then the tasks', as the per-row kick does.
+// False, with nothing logged, where it does not fit or its rows changed since
+// they were counted.
+bool LogWholeKick(KickDatabase& db, const KickRequest& request, const IdSpan& ids,
+                  const KickTotals& totals, KickCounts& counts, const KickProgress& progress,
+                  std::int32_t blockRows) {
+    const Block& appointments = totals.Of(KickPhase::Appointments);
+    const Block tasks = request.SkipTasks ? Block{0, 0, true} : totals.Of(KickPhase::Tasks);
+    const std::int64_t maxRows = kBlockOvershoot * blockRows;
+    if (appointments.Rows > maxRows || tasks.Rows > maxRows) return false;
+    if (appointments.Rows + tasks.Rows == 0) return true;
+    const std::string rows =
+        KickedRows(db.CentralDatabasePrefix(), request, request.SkipTasks ? "(1,6)" : "(1,6,2,7)");
+    try {
+        LogBlock(db, rows, ids.First - 1, ids.Last, std::numeric_limits<std::int64_t>::max(),
+                 Block{appointments.Rows + tasks.Rows, appointments.Logged + tasks.Logged, true},
+                 "case when appointment.type in (1,6) then 0 else 1 end, "
+                 "appointment.appointment_id");
+    } catch (const RowsChanged&) {
+        return false;
+    } catch (const DatabaseError& error) {
+        throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
+    }
+    counts.Appointments += static_cast<std::int32_t>(appointments.Logged);
+    counts.Tasks += static_cast<std::int32_t>(tasks.Logged);
+    if (progress && appointments.Rows > 0)
+        progress(KickPhase::Appointments, static_cast<std::int32_t>(appointments.Rows));
+    if (progress && tasks.Rows > 0)
+        progress(KickPhase::Tasks, static_cast<std::int32_t>(tasks.Rows));
+    CurrentUiHost()->DoEvents();
+    return true;
+}
+
 }  // namespace
 
 void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
@@ -304,6 +338,7 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }
+    if (LogWholeKick(db, request, ids, totals, counts, progress, blockRows)) return;
     BatchPhase(db, request, ids, totals.Of(KickPhase::Appointments), KickPhase::Appointments,
                counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)
