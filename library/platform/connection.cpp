@@ -284,7 +284,7 @@ void Connection::ReturnStatementHandle(void* statement) noexcept {
     }
 }
 
-std::shared_ptr<Connection> Connection::StreamingCompanion(std::int32_t fetchSize) {
+std::shared_ptr<Connection> Connection::StreamingCompanion(std::int32_t /*fetchSize*/) {
     // PostgreSQL streams on this connection itself (BeginCursorExecute): a
     // second one would hold a second server connection of a pooler while the
     // first waits for it.

@@ -24,10 +24,10 @@ using test::kKick;
 using test::TestOdbc;
 
 struct KilledCase {
-    Engine Kind;
     std::string Pooling;  // "" for a direct connection
-    bool Batch;
     const char* Name;
+    Engine Kind;
+    bool Batch;
 };
 
 class KilledKickTest : public ::testing::TestWithParam<KilledCase> {
@@ -173,12 +173,12 @@ TEST_P(KilledKickTest, TheNextKickCompletesAndNothingIsHalfLogged) {
 }
 
 const KilledCase kCases[] = {
-    {Engine::SQLite, "", false, "SQLitePerRow"},
-    {Engine::SQLite, "", true, "SQLiteSetBased"},
-    {Engine::PostgreSQL, "", false, "PostgreSQLPerRow"},
-    {Engine::PostgreSQL, "", true, "PostgreSQLSetBased"},
-    {Engine::PostgreSQL, "transaction", false, "PgBouncerPerRow"},
-    {Engine::PostgreSQL, "transaction", true, "PgBouncerSetBased"},
+    {"", "SQLitePerRow", Engine::SQLite, false},
+    {"", "SQLiteSetBased", Engine::SQLite, true},
+    {"", "PostgreSQLPerRow", Engine::PostgreSQL, false},
+    {"", "PostgreSQLSetBased", Engine::PostgreSQL, true},
+    {"transaction", "PgBouncerPerRow", Engine::PostgreSQL, false},
+    {"transaction", "PgBouncerSetBased", Engine::PostgreSQL, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Clients, KilledKickTest, ::testing::ValuesIn(kCases),

@@ -72,10 +72,12 @@ class PoolerTest : public ::testing::TestWithParam<std::string> {
     std::vector<ClientOutcome> RunAtOnce(const std::string& program,
                                          const std::vector<std::vector<std::string>>& args) {
         std::vector<std::unique_ptr<ClientProcess>> clients;
+        clients.reserve(args.size());
         for (std::size_t i = 0; i < args.size(); ++i)
             clients.push_back(std::make_unique<ClientProcess>(
                 program, args[i], GetParam() + "-client-" + std::to_string(i)));
         std::vector<ClientOutcome> outcomes;
+        outcomes.reserve(clients.size());
         for (auto& client : clients) outcomes.push_back(client->Wait());
         return outcomes;
     }
@@ -146,13 +148,14 @@ TEST_P(PoolerTest, SetBasedKicksAtOnceAllCompleteOnAPoolSmallerThanTheClients) {
 TEST_P(PoolerTest, ExecSQLWritersAtOnceLogEveryChangeOnceWithDistinctIds) {
     constexpr int kRows = 60;
     std::vector<std::vector<std::string>> args;
+    args.reserve(kClients);
     for (int i = 0; i < kClients; ++i)
         args.push_back({settings_, std::to_string(kRows), "writer" + std::to_string(i)});
     for (const ClientOutcome& outcome : RunAtOnce(EXEC_SQL_WRITER_PATH, args)) {
         EXPECT_EQ(outcome.Status, 0) << outcome.Err;
         EXPECT_EQ(outcome.Out, "written " + std::to_string(kRows) + "\n") << outcome.Err;
     }
-    const std::int64_t rows = kClients * kRows;
+    const std::int64_t rows = std::int64_t{kClients} * kRows;
     EXPECT_EQ(central_->Scalar("SELECT COUNT(DISTINCT contact_id) FROM contact").ToLongLong(),
               rows);
     // The contact ids, one reservation each, without gaps; the sequence row past them.
