@@ -45,6 +45,7 @@ class ConnectionAccess {
                                                           std::int32_t fetchSize) {
         return connection.StreamingCompanion(fetchSize);
     }
+    static void KeepStreamedReads(Connection& connection) { connection.KeepStreamedReads(); }
     static bool BeginCursorExecute(Connection& connection, std::int32_t fetchSize) {
         return connection.BeginCursorExecute(fetchSize);
     }

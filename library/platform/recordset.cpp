@@ -220,6 +220,9 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         detail::Raise(detail::kConnectionClosed, detail::kObjectClosedText);
     }
     detail::ConnectionAccess::RequireUsable(*activeConnection);
+    // The statement may write: streamed reads give up their hold first (a
+    // reader's lock would keep an SQLite write waiting).
+    detail::ConnectionAccess::KeepStreamedReads(*activeConnection);
     std::shared_ptr<Connection> reader = activeConnection;
     bool serverCursor = false;
     if (cacheSize_ > 1) {
