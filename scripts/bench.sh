@@ -74,6 +74,10 @@ runs=${RUNS:-5}
 [ "${SKIP_TIMINGS:-0}" = 1 ] || "$build/bench/kick_bench" --label PostgreSQL --ini "$bench_dir/pg.ini" --dsn vendral_bench_pg \
   --uid postgres --pwd "$password" --prefix CRM5. --kick-date "$kick_date" --runs "$runs"
 
+# K kicks and M ExecSQL writers at once, directly and through pgbouncer
+# (SKIP_LOAD=1 leaves them out).
+[ "${SKIP_LOAD:-0}" = 1 ] || "$root/scripts/bench-load.sh" "$build" "$pgdir" postgres "$bench_dir"
+
 # INSTRUCTIONS=1: the instructions the client executes for the per-row kick
 # and its raw loop, the set-based kick and the single statement, and the helper
 # loops, counted by callgrind around the work alone (free of the machine's
@@ -157,22 +161,24 @@ prodwell=$build/tools/kick/prodwell
 echo "Peak resident memory over $rows appointments ($(sqlite3 "$bench_dir/million.db" \
   "SELECT COUNT(*) FROM syncsoapp") known to the synchronizer), kick date $million_date:"
 log_rows() {  # ENGINE: the rows of the million database's log
-  if [ "$1" = sqlite ]; then
+  if [ "$1" != pg ]; then
     sqlite3 "$bench_dir/million.db" "SELECT COUNT(*) FROM traveltransactionlog"
   else
     "${psql_million[@]}" -Atc "SELECT COUNT(*) FROM crm5.traveltransactionlog"
   fi
 }
 ratios=()
-for engine in sqlite pg; do
-  ini=$bench_dir/million-$engine.ini
+# SQLite in write-ahead-log mode, then with its default rollback journal.
+for engine in sqlite sqlite-journal pg; do
+  ini=$bench_dir/million-${engine%-journal}.ini
+  [ $engine = sqlite-journal ] && sqlite3 "$bench_dir/million.db" "PRAGMA journal_mode=DELETE" >/dev/null
   before=$(log_rows $engine)
   start=$(date +%s%N)
   out=$("$build/bench/peak_rss" "$prodwell" --ini "$ini" --kick-date "$million_date" --batch 2>&1)
   end=$(date +%s%N)
   batch_logged=$(( $(log_rows $engine) - before ))
   batch_ms=$(( (end - start) / 1000000 ))
-  printf '  %-10s set-based kick: %s in %s ms (program start and opening included): %s\n' "$engine" \
+  printf '  %-14s set-based kick: %s in %s ms (program start and opening included): %s\n' "$engine" \
     "$(echo "$out" | grep -o 'peak_rss_kb=[0-9]*' | cut -d= -f2) kB" "$batch_ms" \
     "$(echo "$out" | grep Inserts)"
   before=$(log_rows $engine)
@@ -182,12 +188,12 @@ for engine in sqlite pg; do
   end=$(date +%s%N)
   per_row_logged=$(( $(log_rows $engine) - before ))
   per_row_ms=$(( (end - start) / 1000000 ))
-  printf '  %-10s per-row kick:   %s (%s), %s rows logged in %s ms\n' "$engine" \
+  printf '  %-14s per-row kick:   %s (%s), %s rows logged in %s ms\n' "$engine" \
     "$(echo "$out" | grep -o 'peak_rss_kb=[0-9]*' | cut -d= -f2) kB" \
     "$(echo "$out" | grep -o 'stopped after the time limit' || echo "$out" | grep Inserts)" \
     "$per_row_logged" "$per_row_ms"
   ratios+=("$(awk -v e=$engine -v a=$batch_logged -v b=$batch_ms -v c=$per_row_logged -v d=$per_row_ms \
-    'BEGIN { if (c > 0 && b > 0) printf "    %-10s set-based / per-row, logged rows per second  %6.1f  (goal >= 20)", e, (a / b) / (c / d) }')")
+    'BEGIN { if (c > 0 && b > 0) printf "    %-14s set-based / per-row, logged rows per second  %6.1f  (goal >= 20)", e, (a / b) / (c / d) }')")
 done
 echo "  ratios over the million rows:"
 printf '%s\n' "${ratios[@]}"

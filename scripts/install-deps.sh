@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   postgresql sqlite3
+  # The connection pooler the pooler tests and benchmarks put in front of PostgreSQL.
+  pgbouncer
   libsimpleini-dev
   ccache python3 file
   # The widget library and its tests: Qt 6, X11 window control, a virtual

@@ -9,9 +9,18 @@ build=$(cd "$build" && pwd)
 
 pgdir=$(mktemp -d /tmp/vendral-pg.XXXXXX)
 x11dir=$(mktemp -d /tmp/vendral-x11.XXXXXX)
-trap '"$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir";
+bouncers=$(mktemp -d /tmp/vendral-pgbouncer.XXXXXX)
+# Root runs pgbouncer as the postgres account, which must reach its folder.
+chmod 755 "$bouncers"
+trap '"$root/scripts/pgbouncer.sh" stop "$bouncers/session";
+      "$root/scripts/pgbouncer.sh" stop "$bouncers/transaction"; rm -rf "$bouncers";
+      "$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir";
       "$root/scripts/x11.sh" stop "$x11dir"; rm -rf "$x11dir"' EXIT
 port=$("$root/scripts/postgres.sh" start "$pgdir")
+# The pooler tests' pgbouncer in front of it, in both pooling modes, with a
+# pool of 2 server connections for their 4 clients.
+export VENDRAL_PGBOUNCER_SESSION_PORT=$("$root/scripts/pgbouncer.sh" start "$bouncers/session" "$pgdir" session 2)
+export VENDRAL_PGBOUNCER_TRANSACTION_PORT=$("$root/scripts/pgbouncer.sh" start "$bouncers/transaction" "$pgdir" transaction 2)
 # Tests of real windows (other programs' windows, geometry) run on this display;
 # the other widget tests use Qt's offscreen platform.
 export DISPLAY=$("$root/scripts/x11.sh" start "$x11dir")

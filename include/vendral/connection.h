@@ -147,6 +147,12 @@ class VENDRAL_API Connection : public std::enable_shared_from_this<Connection> {
     /// where a second connection would not see what this one wrote (an open
     /// transaction). Its statements are reported to this connection's observer.
     std::shared_ptr<Connection> StreamingCompanion(std::int32_t fetchSize);
+    /// Where the driver can stream one result through a server-side cursor on
+    /// this connection itself, switches that on for the next statement
+    /// executed (in blocks of @p fetchSize rows) and returns true; the caller
+    /// ends it with EndCursorExecute() once the statement has run.
+    bool BeginCursorExecute(std::int32_t fetchSize);
+    void EndCursorExecute() noexcept;
     /// Execute() for the library's own writes, which never read the count of
     /// rows affected: the driver is not asked for it.
     void ExecuteUncounted(const std::string& sql) { Run(sql, false); }
@@ -159,9 +165,10 @@ class VENDRAL_API Connection : public std::enable_shared_from_this<Connection> {
     // Before a commit, a rollback or a switch of the commit mode that would end
     // the driver's open cursors, their remaining rows move into the recordsets.
     void KeepOpenCursors(CursorEnd end);
-    // Before this connection writes: the reads its SQLite companion streams
-    // move their remaining rows into their recordsets.
-    void ReleaseCompanionSnapshot();
+    // Before this connection writes: the reads its SQLite companion streams,
+    // and its own reads through a server-side cursor, move their remaining
+    // rows into their recordsets.
+    void KeepStreamedReads();
     void SetAutocommit(bool on);
     void ReadDriverTraits(const std::string& completed);
 

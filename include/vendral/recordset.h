@@ -140,6 +140,8 @@ class VENDRAL_API Recordset {
     // Moves the rest of the rows out of the driver's cursor; a failure is kept
     // and raised by the next MoveNext, so that the caller's commit still happens.
     void KeepRemainingRows() noexcept;
+    // True while rows remain in a server-side cursor of the reading connection.
+    bool ReadsServerCursor() const noexcept;
 
     struct Statement;
     std::unique_ptr<Statement> statement_;

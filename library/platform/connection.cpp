@@ -77,7 +77,6 @@ struct Connection::Handles {
     std::vector<Spare> spareStatements;
     std::vector<std::pair<SQLHANDLE, std::int32_t>> lentTimeouts;
     std::shared_ptr<Connection> companion;
-    std::optional<bool> writeAheadLog;
 };
 
 namespace {
@@ -236,12 +235,16 @@ void Connection::KeepOpenCursors(CursorEnd end) {
 }
 
 // A read streamed on the SQLite companion holds its snapshot of the write-ahead
-// log until its last row. Every commit of this connection then tries a
-// checkpoint that cannot get past that snapshot, again and again, over a log
-// that only grows: the cost of each commit rises with the rows written. The
-// rest of such reads is kept (in memory, then in a temporary file) before the
-// first write, so that the snapshot goes and checkpoints work as usual.
-void Connection::ReleaseCompanionSnapshot() {
+// log (or, in the other journal modes, a lock that keeps this connection's
+// commits waiting) until its last row: every commit of this connection would
+// try a checkpoint that cannot get past it, or wait for it. A read through a
+// server-side cursor of this connection holds a transaction open, and with it
+// a server connection of a pooler, and would take this connection's writes
+// into it. The rest of such reads is kept (in memory, then in a temporary
+// file) before the first write, so that the reads end and writes work as usual.
+void Connection::KeepStreamedReads() {
+    for (Recordset* recordset : std::vector<Recordset*>(openRecordsets_))
+        if (recordset->ReadsServerCursor()) recordset->KeepRemainingRows();
     const std::shared_ptr<Connection>& companion = handles_->companion;
     if (!companion || handles_->family != DriverFamily::SQLite ||
         companion->openRecordsets_.empty())
@@ -304,28 +307,16 @@ void Connection::ReturnStatementHandle(void* statement) noexcept {
     }
 }
 
-std::shared_ptr<Connection> Connection::StreamingCompanion(std::int32_t fetchSize) {
-    if (!handles_->connected || inTransaction_ || handles_->streams) return nullptr;
-    // Only where reads on a second connection never wait for this one's
-    // writes, nor hold them up: PostgreSQL's snapshots, SQLite's write-ahead log
-    // (in its other journal modes a reader would block this connection's commits).
-    std::string streamOption;
-    if (handles_->family == DriverFamily::PostgreSQL) {
-        streamOption = "UseDeclareFetch=1;Fetch=" + std::to_string(std::max(fetchSize, 2));
-    } else if (handles_->family == DriverFamily::SQLite) {
-        if (!handles_->writeAheadLog) {
-            Recordset mode;
-            mode.Open("PRAGMA journal_mode", shared_from_this(), adOpenForwardOnly, adLockReadOnly,
-                      adCmdText);
-            handles_->writeAheadLog =
-                !mode.Eof() && ToUpper(mode.Fields(std::size_t{0}).Value().ToString()) == "WAL";
-            mode.Close();
-        }
-        if (!*handles_->writeAheadLog) return nullptr;
-        streamOption = "StepAPI=1";
-    } else {
+std::shared_ptr<Connection> Connection::StreamingCompanion(std::int32_t /*fetchSize*/) {
+    // PostgreSQL streams on this connection itself (BeginCursorExecute): a
+    // second one would hold a second server connection of a pooler while the
+    // first waits for it.
+    if (!handles_->connected || inTransaction_ || handles_->streams ||
+        handles_->family != DriverFamily::SQLite)
         return nullptr;
-    }
+    // A second SQLite connection reads without holding up this one's writes,
+    // in every journal mode, because the rest of its read is kept before this
+    // connection's first write (KeepStreamedReads).
     if (handles_->companion && handles_->companion->State() == adStateOpen)
         return handles_->companion;
     auto companion = std::make_shared<Connection>();
@@ -334,10 +325,32 @@ std::shared_ptr<Connection> Connection::StreamingCompanion(std::int32_t fetchSiz
     companion->observer_ = [this](const std::string& sql) { NotifyStatement(sql); };
     std::string odbcString = handles_->odbcString;
     if (!odbcString.empty() && odbcString.back() != ';') odbcString += ';';
-    odbcString += streamOption;
+    odbcString += "StepAPI=1";
     companion->Open("Provider=MSDASQL;" + odbcString);
     handles_->companion = companion;
     return companion;
+}
+
+namespace {
+// psqlODBC's own connection options, switched while connected.
+constexpr SQLINTEGER kPsqlUseDeclareFetch = 65539;
+constexpr SQLINTEGER kPsqlFetchRows = 65541;
+}  // namespace
+
+bool Connection::BeginCursorExecute(std::int32_t fetchSize) {
+    if (!handles_->connected || handles_->streams || handles_->family != DriverFamily::PostgreSQL)
+        return false;
+    SQLHDBC dbc = handles_->connection.get();
+    SQLSetConnectAttr(dbc, kPsqlFetchRows,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLLEN>(std::max(fetchSize, 2))), 0);
+    return odbc::Succeeded(
+        SQLSetConnectAttr(dbc, kPsqlUseDeclareFetch, reinterpret_cast<SQLPOINTER>(1), 0));
+}
+
+void Connection::EndCursorExecute() noexcept {
+    if (handles_->connected)
+        SQLSetConnectAttr(handles_->connection.get(), kPsqlUseDeclareFetch,
+                          reinterpret_cast<SQLPOINTER>(0), 0);
 }
 
 void Connection::Close() {
@@ -375,7 +388,7 @@ std::int64_t Connection::Execute(const std::string& sql) {
 
 std::int64_t Connection::Run(const std::string& sql, bool countRows) {
     RequireUsable();
-    ReleaseCompanionSnapshot();
+    KeepStreamedReads();
     NotifyStatement(sql);
     struct Borrowed {
         Connection& owner;
@@ -407,7 +420,7 @@ void Connection::BeginTrans() {
     RequireUsable();
     if (inTransaction_)
         detail::Raise(*this, detail::kTransactionOutOfTurn, detail::kTransactionOpenText);
-    ReleaseCompanionSnapshot();
+    KeepStreamedReads();
     KeepOpenCursors(CursorEnd::AutocommitSwitch);
     SQLRETURN rc = SQLSetConnectAttr(handles_->connection.get(), SQL_ATTR_AUTOCOMMIT,
                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);

@@ -45,6 +45,11 @@ class ConnectionAccess {
                                                           std::int32_t fetchSize) {
         return connection.StreamingCompanion(fetchSize);
     }
+    static void KeepStreamedReads(Connection& connection) { connection.KeepStreamedReads(); }
+    static bool BeginCursorExecute(Connection& connection, std::int32_t fetchSize) {
+        return connection.BeginCursorExecute(fetchSize);
+    }
+    static void EndCursorExecute(Connection& connection) noexcept { connection.EndCursorExecute(); }
 };
 
 }  // namespace vendral::detail

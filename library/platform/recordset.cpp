@@ -120,6 +120,9 @@ struct Recordset::Statement {
     // The connection whose Errors() and observer see this read: the caller's,
     // also when a companion connection streams it.
     std::shared_ptr<Connection> reporter;
+    // Rows come from a server-side cursor, inside a transaction of the
+    // reading connection that lasts until the handle goes back.
+    bool serverCursor = false;
     // The rest of the rows, once the driver's cursor had to go.
     std::unique_ptr<RowSpill> spill;
     // Why the rest of the rows could not all be kept; raised after the kept ones.
@@ -163,6 +166,7 @@ struct Recordset::Statement {
         rowsFetched = 0;
         boundColumns = 0;
         reporter.reset();
+        serverCursor = false;
         spill.reset();
         failure.clear();
     }
@@ -216,7 +220,11 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         detail::Raise(detail::kConnectionClosed, detail::kObjectClosedText);
     }
     detail::ConnectionAccess::RequireUsable(*activeConnection);
+    // The statement may write: streamed reads give up their hold first (a
+    // reader's lock would keep an SQLite write waiting).
+    detail::ConnectionAccess::KeepStreamedReads(*activeConnection);
     std::shared_ptr<Connection> reader = activeConnection;
+    bool serverCursor = false;
     if (cacheSize_ > 1) {
         try {
             if (auto companion =
@@ -225,7 +233,17 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         } catch (const DatabaseError&) {
             // No second connection to be had: the driver's own (buffered) read still works.
         }
+        if (reader == activeConnection)
+            serverCursor = detail::ConnectionAccess::BeginCursorExecute(*reader, cacheSize_);
     }
+    // The cursor is asked for this statement only.
+    struct CursorEnd {
+        Connection& connection;
+        bool active;
+        ~CursorEnd() {
+            if (active) detail::ConnectionAccess::EndCursorExecute(connection);
+        }
+    } cursorEnd{*reader, serverCursor};
 
     std::unique_ptr<Statement> statement =
         spareStatement_ ? std::move(spareStatement_) : std::make_unique<Statement>();
@@ -246,6 +264,11 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     const bool wide = statement->wide;
     detail::ConnectionAccess::NotifyStatement(*reader, source);
     SQLRETURN rc = odbc::ExecDirect(stmt, source, wide);
+    if (cursorEnd.active) {
+        detail::ConnectionAccess::EndCursorExecute(*reader);
+        cursorEnd.active = false;
+    }
+    statement->serverCursor = serverCursor;
     if (rc != SQL_NO_DATA && !odbc::Succeeded(rc))
         detail::ConnectionAccess::Fail(*activeConnection,
                                        odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
@@ -293,8 +316,16 @@ void Recordset::FetchRow() {
 }
 
 void Recordset::KeepRemainingRows() noexcept {
-    if (!statement_ || !statement_->handle || eof_ || ColumnCount() == 0) return;
+    if (!statement_ || !statement_->handle) return;
     Statement& statement = *statement_;
+    if (eof_ && statement.serverCursor) {
+        // A cursor read to its end still holds its transaction until it goes.
+        statement.Unbind();
+        detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement.handle);
+        statement.handle = SQL_NULL_HSTMT;
+        return;
+    }
+    if (eof_ || ColumnCount() == 0) return;
     try {
         Names();  // while the driver can still tell them
         statement.spill = std::make_unique<RowSpill>();
@@ -310,6 +341,10 @@ void Recordset::KeepRemainingRows() noexcept {
     statement.Unbind();
     detail::ConnectionAccess::ReturnStatementHandle(*connection_, statement.handle);
     statement.handle = SQL_NULL_HSTMT;
+}
+
+bool Recordset::ReadsServerCursor() const noexcept {
+    return statement_ && statement_->handle && statement_->serverCursor;
 }
 
 std::size_t Recordset::ColumnCount() const {

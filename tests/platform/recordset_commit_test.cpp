@@ -159,34 +159,83 @@ INSTANTIATE_TEST_SUITE_P(Modes, CommitBetweenFetchesTest, ::testing::ValuesIn(kM
 class StreamingReadTest : public EngineTest {};
 
 // A long read asked to stream (CacheSize above 1) reads every row while the
-// connection writes and commits, and reports its statement as any read does.
+// connection writes and commits, and reports its statement as any read does;
+// on SQLite in its default rollback journal as in write-ahead-log mode.
 TEST_P(StreamingReadTest, AStreamedReadIsWholeAndSeenByTheObserver) {
     central_->Exec(
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
         "INSERT INTO appointment (appointment_id, do_by, type) SELECT i, i, 1 FROM n");
-    // SQLite streams on a second connection only in write-ahead-log mode.
-    if (engine() == Engine::SQLite) central_->Scalar("PRAGMA journal_mode=WAL");
-    auto connection = central_->Connect();
-    StatementLog log(*connection);
-    std::string select =
-        "SELECT appointment_id FROM " + central_->Prefix() + "appointment ORDER BY 1";
-    Recordset rows;
-    rows.CacheSize(500);
-    EXPECT_EQ(rows.CacheSize(), 500);
-    rows.Open(select, connection, adOpenForwardOnly, adLockUnspecified, adCmdUnspecified);
-    int count = 0;
-    while (!rows.Eof()) {
-        ASSERT_EQ(rows.Fields(std::size_t{0}).Value().ToLong(), ++count);
-        connection->BeginTrans();
-        connection->Execute("UPDATE " + central_->Prefix() +
-                            "sequence SET next_id = next_id + 1 WHERE id = 39");
-        connection->CommitTrans();
-        rows.MoveNext();
+    for (const char* journal : {"DELETE", "WAL"}) {
+        if (engine() == Engine::PostgreSQL && std::string(journal) == "WAL") break;
+        SCOPED_TRACE(journal);
+        if (engine() == Engine::SQLite)
+            central_->Scalar(std::string("PRAGMA journal_mode=") + journal);
+        central_->Exec("UPDATE sequence SET next_id = 1000 WHERE id = 39");
+        auto connection = central_->Connect();
+        StatementLog log(*connection);
+        std::string select =
+            "SELECT appointment_id FROM " + central_->Prefix() + "appointment ORDER BY 1";
+        Recordset rows;
+        rows.CacheSize(500);
+        EXPECT_EQ(rows.CacheSize(), 500);
+        rows.Open(select, connection, adOpenForwardOnly, adLockUnspecified, adCmdUnspecified);
+        int count = 0;
+        while (!rows.Eof()) {
+            ASSERT_EQ(rows.Fields(std::size_t{0}).Value().ToLong(), ++count);
+            connection->BeginTrans();
+            connection->Execute("UPDATE " + central_->Prefix() +
+                                "sequence SET next_id = next_id + 1 WHERE id = 39");
+            connection->CommitTrans();
+            rows.MoveNext();
+        }
+        EXPECT_EQ(count, 3000);
+        EXPECT_TRUE(log.Contains(select));
+        EXPECT_EQ(central_->Scalar("SELECT next_id FROM sequence WHERE id = 39").ToLong(), 4000);
+        EXPECT_THROW(rows.CacheSize(0), DatabaseError);
     }
+}
+
+// On PostgreSQL a streamed read takes no second session (a pooler would have
+// to find a second server connection for it): it reads through a cursor of
+// its own connection, whose transaction ends before the connection's first
+// write, so that the write is not drawn into it and commits by itself.
+TEST_P(StreamingReadTest, AStreamedPostgreSQLReadUsesItsOwnSessionAndEndsBeforeAWrite) {
+    if (engine() != Engine::PostgreSQL) GTEST_SKIP() << "sessions are a server's";
+    central_->Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+        "INSERT INTO appointment (appointment_id, do_by, type) SELECT i, i, 1 FROM n");
+    auto sessions = [&](const std::string& state) {
+        return central_
+            ->Scalar("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database()" +
+                     state)
+            .ToLong();
+    };
+    auto connection = central_->Connect();
+    const long before = sessions("");
+    Recordset rows;
+    rows.CacheSize(100);
+    rows.Open("SELECT appointment_id FROM CRM5.appointment ORDER BY 1", connection,
+              adOpenForwardOnly, adLockUnspecified, adCmdUnspecified);
+    ASSERT_FALSE(rows.Eof());
+    EXPECT_EQ(sessions(""), before);
+    EXPECT_EQ(sessions(" AND state LIKE 'idle in transaction%'"), 1);
+    connection->Execute("UPDATE CRM5.sequence SET next_id = next_id + 1 WHERE id = 39");
+    EXPECT_EQ(sessions(" AND state LIKE 'idle in transaction%'"), 0);
+    // Committed by itself: seen from another session while rows remain to be read.
+    EXPECT_EQ(central_->Scalar("SELECT next_id FROM sequence WHERE id = 39").ToLong(), 1001);
+    int count = 0;
+    for (; !rows.Eof(); rows.MoveNext()) ++count;
     EXPECT_EQ(count, 3000);
-    EXPECT_TRUE(log.Contains(select));
-    EXPECT_EQ(central_->Scalar("SELECT next_id FROM sequence WHERE id = 39").ToLong(), 4000);
-    EXPECT_THROW(rows.CacheSize(0), DatabaseError);
+    rows.Close();
+    // A read to its end with a write after it, as in the kick's next phase.
+    rows.Open("SELECT appointment_id FROM CRM5.appointment WHERE appointment_id < 3", connection,
+              adOpenForwardOnly, adLockUnspecified, adCmdUnspecified);
+    rows.MoveNext();
+    rows.MoveNext();
+    ASSERT_TRUE(rows.Eof());
+    connection->Execute("UPDATE CRM5.sequence SET next_id = next_id + 1 WHERE id = 39");
+    EXPECT_EQ(sessions(" AND state LIKE 'idle in transaction%'"), 0);
+    rows.Close();
 }
 
 // A read streamed on SQLite's second connection holds a snapshot of the

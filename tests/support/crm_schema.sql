@@ -29,6 +29,8 @@ CREATE TABLE udcontactlarge (udcontactlarge_id INTEGER PRIMARY KEY, string01 VAR
 CREATE TABLE associate (associate_id INTEGER PRIMARY KEY, person_id INTEGER, name VARCHAR(40), group_idx INTEGER, deleted INTEGER DEFAULT 0);
 CREATE TABLE syncusers (associate_id INTEGER NOT NULL);
 CREATE TABLE syncsoapp (appointment_id INTEGER NOT NULL);
+-- The synchronizer looks its appointments up by id, as the kick joins them.
+CREATE INDEX syncsoapp_appointment ON syncsoapp (appointment_id);
 CREATE TABLE relationdefinition (reldef_id INTEGER PRIMARY KEY, name VARCHAR(255), rank INTEGER, tooltip VARCHAR(255), deleted INTEGER, registered BIGINT, registered_associate_id INTEGER, updated BIGINT, updated_associate_id INTEGER, updatedcount INTEGER, passive_text VARCHAR(255), defcomment VARCHAR(255));
 CREATE TABLE usergroup (usergroup_id INTEGER PRIMARY KEY, name VARCHAR(255), rank INTEGER, tooltip VARCHAR(255), deleted INTEGER, registered BIGINT, registered_associate_id INTEGER, updated BIGINT, updated_associate_id INTEGER, updatedcount INTEGER);
 CREATE TABLE business (business_id INTEGER PRIMARY KEY, name VARCHAR(255), rank INTEGER, tooltip VARCHAR(255), deleted INTEGER, registered BIGINT, registered_associate_id INTEGER, updated BIGINT, updated_associate_id INTEGER, updatedcount INTEGER);

@@ -1,6 +1,12 @@
 // The set-based kick: a few statements per block of rows instead of several per row.
+//
+// Nothing outlives a block's transaction: no temporary table, no cursor, no
+// setting of the session. Behind a pooler that hands each transaction to any
+// server connection, the next block may run on another one, and a kick that
+// dies leaves nothing behind for the next. The kick creates, changes and
+// drops nothing but the log rows and the log's Sequence row.
 #include <algorithm>
-#include <array>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 
@@ -15,17 +21,25 @@ namespace {
 // The Sequence row that numbers the travel transaction log's rows.
 const std::string kLogSequenceRow = std::to_string(kTableTravelTransactionLog + kSequenceRowOffset);
 
-// The rows of the kick's phases, as the per-row kick selects them, without the order.
-std::string KickedRows(const std::string& p, const KickRequest& request) {
-    std::string sql = "from " + p + "appointment appointment, " + p +
+// A block whose range holds more than this many times the rows wanted is
+// counted again over a narrower range before anything is written.
+constexpr std::int64_t kBlockOvershoot = 2;
+// How much wider than the last one the next block's range may be.
+constexpr std::int64_t kRangeGrowth = 8;
+
+// The rows of appointment types, as the per-row kick selects them, without the order.
+std::string KickedRows(const std::string& p, const KickRequest& request, const char* types) {
+    std::string sql = " from " + p + "appointment appointment, " + p +
                       "syncsoapp syncsoapp where appointment.appointment_id = "
                       "syncsoapp.appointment_id and appointment.do_by >= " +
-                      std::to_string(request.KickTime) +
-                      (request.SkipTasks ? " and appointment.type in (1,6)"
-                                         : " and appointment.type in (1,6,2,7)");
+                      std::to_string(request.KickTime) + " and appointment.type in " + types;
     if (request.AssociateID != 0)
         sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
     return sql;
+}
+
+const char* PhaseTypes(KickPhase phase) {
+    return phase == KickPhase::Appointments ? "(1,6)" : "(2,7)";
 }
 
 // The owner test of the per-row kick, made by the database: the owner's first
@@ -36,6 +50,17 @@ std::string SyncUserTest(const std::string& p) {
     return "appointment.associate_id > 0 and appointment.associate_id in (select "
            "syncusers.associate_id from " +
            p + "Syncusers syncusers)";
+}
+
+// The rows of an appointment id range (after, last]. The range is given for
+// syncsoapp's ids too: engines do not carry a range across a join, and
+// without it a server joins each block against the whole of syncsoapp.
+std::string InRange(std::int64_t after, std::int64_t last) {
+    const std::string from = std::to_string(after);
+    const std::string to = std::to_string(last);
+    return " and appointment.appointment_id > " + from +
+           " and appointment.appointment_id <= " + to + " and syncsoapp.appointment_id > " + from +
+           " and syncsoapp.appointment_id <= " + to;
 }
 
 std::vector<Variant> FirstRow(KickDatabase& db, const std::string& sql) {
@@ -51,196 +76,100 @@ std::int64_t NumberOrZero(const Variant& value) {
     return value.IsNull() || value.IsEmpty() ? 0 : value.ToLongLong();
 }
 
-// The rows of both phases, looked at once when the kick starts, with their
-// phase and the owner test already made, in a temporary table of the
-// connection, so that the CRM's tables are joined once. When the rows fill more
-// than a block, each phase's rows are indexed by appointment id, so that each
-// block reads its range of ids instead of scanning the table again; rows that
-// fit in one block are read whole, which costs less than sorting them into an
-// index.
-constexpr const char* kKickRows = "vendral_kick_rows";
-
-// The condition that takes a phase's rows from the kick's table. The phase is
-// a truth value, whose share of the rows a server's planner guesses as half
-// before the new table has statistics: so it reads a block's rows through the
-// phase's index instead of sorting the rest of the phase.
-std::string PhaseCondition(KickPhase phase, const std::string& table = "appointment.") {
-    return (phase == KickPhase::Appointments ? "not " : "") + table + "is_task";
-}
-
 const char* PhaseName(KickPhase phase) {
     return phase == KickPhase::Appointments ? "appointments" : "tasks";
 }
 
-// The rows of a phase and those of them to log.
-struct PhaseCount {
-    std::int32_t Rows = 0;
-    std::int32_t Logged = 0;
-};
-
-class KickTable {
-  public:
-    KickTable(KickDatabase& connection, const std::string& prefix, const KickRequest& request,
-              std::int32_t blockRows)
-        : connection_(connection) {
-        connection_.Execute(std::string("DROP TABLE IF EXISTS ") + kKickRows);
-        std::int64_t rows = connection_.Execute(
-            std::string("CREATE TEMPORARY TABLE ") + kKickRows +
-            " AS select appointment.type in (2,7) as is_task, appointment.appointment_id, "
-            "coalesce(appointment.registered_associate_id, 0) as "
-            "registered_associate_id, case when " +
-            SyncUserTest(prefix) + " then 1 else 0 end as logged " + KickedRows(prefix, request));
-        try {
-            CountOrIndex(rows, blockRows);
-        } catch (...) {
-            // A constructor that throws has no destructor run.
-            DropQuietly();
-            throw;
-        }
-    }
-    // The counts of a phase that is one block, so that the block needs neither
-    // to find its end nor to count its rows.
-    std::optional<PhaseCount> WholePhase(KickPhase phase) const {
-        if (!wholePhases_) return std::nullopt;
-        return (*wholePhases_)[phase == KickPhase::Appointments ? 0 : 1];
-    }
-    ~KickTable() { DropQuietly(); }
-    KickTable(const KickTable&) = delete;
-    KickTable& operator=(const KickTable&) = delete;
-
-  private:
-    // Counts the rows of both phases where they fit in one block, and
-    // indexes each phase's rows where they do not.
-    void CountOrIndex(std::int64_t rows, std::int32_t blockRows) {
-        // Where the driver does not tell how many rows the statement wrote
-        // (some tell 0 of a CREATE TABLE), they are counted.
-        if (rows <= 0)
-            rows = NumberOrZero(
-                FirstRow(connection_, std::string("select count(*) from ") + kKickRows).at(0));
-        if (rows <= blockRows) {
-            // One scan counts both phases.
-            std::vector<Variant> sums = FirstRow(
-                connection_, std::string("select count(*), count(*) filter (where "
-                                         "appointment.is_task), coalesce(sum(appointment.logged), "
-                                         "0), coalesce(sum(appointment.logged) filter (where "
-                                         "appointment.is_task), 0) from ") +
-                                 kKickRows + " appointment");
-            auto count = [&](std::size_t i) { return NumberOrZero(sums.at(i)); };
-            if (count(0) <= blockRows) {
-                auto phase = [](std::int64_t phaseRows, std::int64_t phaseLogged) {
-                    return PhaseCount{static_cast<std::int32_t>(phaseRows),
-                                      static_cast<std::int32_t>(phaseLogged)};
-                };
-                wholePhases_ = {phase(count(0) - count(1), count(2) - count(3)),
-                                phase(count(1), count(3))};
-                return;
-            }
-        }
-        // An index for each phase, holding every column the blocks read, so
-        // that they read the index alone.
-        for (KickPhase phase : {KickPhase::Appointments, KickPhase::Tasks})
-            connection_.Execute(
-                std::string("CREATE INDEX ") + kKickRows + "_" + PhaseName(phase) + " ON " +
-                kKickRows + " (appointment_id, logged, registered_associate_id, is_task) WHERE " +
-                PhaseCondition(phase, ""));
-    }
-
-    void DropQuietly() {
-        try {
-            if (connection_.InTransaction()) connection_.RollbackTrans();
-            connection_.Execute(std::string("DROP TABLE ") + kKickRows);
-        } catch (const DatabaseError&) {
-            // The kick's own error is the one to report; the table goes with the session.
-        }
-    }
-
-    KickDatabase& connection_;
-    std::optional<std::array<PhaseCount, 2>> wholePhases_;
-};
-
-struct Block {
-    std::int64_t Last = 0;  // the highest appointment id of the block
-    std::int32_t Rows = 0;
-    std::int32_t Logged = 0;
-    bool Final = false;  // no rows follow it
-};
-
-// " from" the kick's table, with the conditions joined by "where" and "and".
-std::string FromKickRows(const std::vector<std::string>& conditions) {
-    std::string sql = std::string(" from ") + kKickRows + " appointment";
-    for (std::size_t i = 0; i < conditions.size(); ++i)
-        sql += (i == 0 ? " where " : " and ") + conditions[i];
-    return sql;
+// The log's ids are 32-bit numbers: a reservation that would move the
+// sequence row past the largest is refused as the per-row kick's is, with the
+// same error.
+void RequireIdsFit(std::int64_t nextAfterBlock) {
+    Variant(static_cast<long long>(nextAfterBlock)).ToLong();
 }
 
-// Logs, in one transaction, the phase's next blockRows rows after appointment
-// id after (the first rows without it), with every row of the last id among
-// them, so that an appointment known to the synchronizer twice is never split;
-// a phase that is one block comes with its counts.
-Block LogBlock(KickDatabase& db, KickPhase phase, std::optional<std::int64_t> after,
-               std::int32_t blockRows, std::optional<PhaseCount> wholePhase) {
+struct Block {
+    std::int64_t Rows = 0;
+    std::int64_t Logged = 0;
+    bool Counted = false;  // false: the range held too many rows, nothing was done
+};
+
+// The rows of a block changed between its count and its insert (another
+// client added or removed some): the block is rolled back and counted again.
+class RowsChanged : public DatabaseError {
+  public:
+    using DatabaseError::DatabaseError;
+};
+constexpr int kCountsPerBlock = 3;
+
+// Ends the block's transaction after an error; the block's own error is the
+// one that counts.
+void RollBackQuietly(KickDatabase& db) {
+    if (!db.InTransaction()) return;
+    try {
+        db.RollbackTrans();
+    } catch (const DatabaseError&) {
+        // Reported through the error being raised.
+    }
+}
+
+// Logs, in one transaction, the phase's rows whose appointment ids lie in
+// (after, last]: an appointment known to the synchronizer twice is never
+// split. A range that holds more than maxRows rows is left as it is. A block
+// whose counts are known (a phase counted when the kick started, in one range)
+// is not counted again.
+Block LogBlock(KickDatabase& db, const std::string& rows, std::int64_t after, std::int64_t last,
+               std::int64_t maxRows, std::optional<Block> known,
+               const std::string& order = "appointment.appointment_id") {
     const std::string p = db.CentralDatabasePrefix();
     db.BeginTrans();
     try {
-        // The phase's rows after the last block's, then those up to this block's end.
-        std::vector<std::string> conditions{PhaseCondition(phase)};
-        if (after) conditions.push_back("appointment.appointment_id > " + std::to_string(*after));
         Block block;
-        if (wholePhase) {
-            block = {0, wholePhase->Rows, wholePhase->Logged, true};
+        if (known) {
+            block = *known;
         } else {
-            std::vector<Variant> bound =
-                FirstRow(db, "select appointment.appointment_id" + FromKickRows(conditions) +
-                                 " order by appointment.appointment_id limit 1 offset " +
-                                 std::to_string(blockRows - 1));
-            if (!bound.empty())
-                conditions.push_back("appointment.appointment_id <= " +
-                                     std::to_string(NumberOrZero(bound.at(0))));
             std::vector<Variant> counts =
-                FirstRow(db,
-                         "select count(*), coalesce(sum(appointment.logged), 0), "
-                         "max(appointment.appointment_id)" +
-                             FromKickRows(conditions));
-            block.Final = bound.empty();
-            block.Rows = static_cast<std::int32_t>(NumberOrZero(counts.at(0)));
-            block.Logged = static_cast<std::int32_t>(NumberOrZero(counts.at(1)));
-            block.Last = NumberOrZero(counts.at(2));
+                FirstRow(db, "select count(*), coalesce(sum(case when " + SyncUserTest(p) +
+                                 " then 1 else 0 end), 0)" + rows + InRange(after, last));
+            block = {NumberOrZero(counts.at(0)), NumberOrZero(counts.at(1)), true};
+        }
+        if (block.Rows > maxRows && last - after > 1) {
+            db.CommitTrans();
+            return {block.Rows, 0, false};
         }
         if (block.Logged > 0) {
-            conditions.push_back("appointment.logged = 1");
+            const std::string next =
+                "Select Next_id FROM " + p + "Sequence WHERE ID =" + kLogSequenceRow;
+            // Refused before anything is written; checked again under the
+            // row's lock below, where another writer may have moved it on.
+            RequireIdsFit(NumberOrZero(FirstRow(db, next).at(0)) + block.Logged);
             // The whole block's ids in one step, under the sequence row's lock
-            // until the commit.
+            // until the commit, so the log rows and their reservation are
+            // committed together.
             db.Execute("UPDATE " + p + "Sequence SET Next_id = Next_id + " +
                        std::to_string(block.Logged) + " WHERE id=" + kLogSequenceRow);
-            std::int64_t next =
-                NumberOrZero(FirstRow(db, std::string("Select Next_id FROM ") + p +
-                                              "Sequence WHERE ID =" + kLogSequenceRow)
-                                 .at(0));
-            std::int64_t first = next - block.Logged;
+            std::int64_t following = NumberOrZero(FirstRow(db, next).at(0));
+            RequireIdsFit(following);
+            std::int64_t first = following - block.Logged;
             std::int64_t written = db.Execute(
                 "INSERT INTO " + p +
                 "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
                 "associate_id, tablenumber, record_id ) select " +
-                std::to_string(first - 1) +
-                " + row_number() over (order by appointment.appointment_id), " +
+                std::to_string(first - 1) + " + row_number() over (order by " + order + "), " +
                 std::to_string(LocalClockSeconds()) + ", 0, " + std::to_string(kKickActionType) +
-                ", appointment.registered_associate_id, " + std::to_string(kAppointmentTable) +
-                ", appointment.appointment_id" + FromKickRows(conditions));
+                ", coalesce(appointment.registered_associate_id, 0), " +
+                std::to_string(kAppointmentTable) + ", appointment.appointment_id" + rows +
+                InRange(after, last) + " and " + SyncUserTest(p));
+            // Rows that came or went between the count and the insert would
+            // leave ids reserved and unused, or write ids nobody reserved.
             if (written >= 0 && written != block.Logged)
-                throw DatabaseError("the block's insert wrote " + std::to_string(written) +
-                                        " log rows instead of " + std::to_string(block.Logged),
-                                    "HY000");
+                throw RowsChanged("the block's insert wrote " + std::to_string(written) +
+                                      " log rows instead of " + std::to_string(block.Logged),
+                                  "HY000");
         }
         db.CommitTrans();
         return block;
     } catch (...) {
-        if (db.InTransaction()) {
-            try {
-                db.RollbackTrans();
-            } catch (const DatabaseError&) {
-                // The block's own error is the one to report.
-            }
-        }
+        RollBackQuietly(db);
         throw;
     }
 }
@@ -258,26 +187,140 @@ DatabaseError NotLogged(const DatabaseError& error, KickPhase phase, std::int32_
     return DatabaseError(std::move(records));
 }
 
-void BatchPhase(KickDatabase& db, const KickTable& table, KickPhase phase, std::int32_t& logged,
-                const KickProgress& progress, std::int32_t blockRows) {
+// The appointment ids the kick walks through: those of the appointment table,
+// read through its key.
+struct IdSpan {
+    std::int64_t First = 0;
+    std::int64_t Last = -1;
+};
+
+IdSpan AppointmentIds(KickDatabase& db) {
+    const std::string p = db.CentralDatabasePrefix();
+    std::vector<Variant> row = FirstRow(
+        db, "select min(appointment.appointment_id), max(appointment.appointment_id) from " + p +
+                "appointment appointment");
+    if (row.size() < 2 || row[0].IsNull() || row[0].IsEmpty()) return {};
+    return {NumberOrZero(row[0]), NumberOrZero(row[1])};
+}
+
+// The next range's width, aimed at blockRows rows by the density of the last.
+std::int64_t NextWidth(std::int64_t width, std::int64_t rows, std::int32_t blockRows) {
+    if (rows <= 0)
+        return width > std::numeric_limits<std::int64_t>::max() / kRangeGrowth
+                   ? width
+                   : width * kRangeGrowth;
+    std::int64_t aimed = std::max<std::int64_t>(1, width * blockRows / rows);
+    return std::min(aimed, width * kRangeGrowth);
+}
+
+// The rows of both phases and those to log, counted in one scan when the
+// kick starts: a phase that fits in one block needs no count of its own, and
+// a longer one's blocks are sized by its density.
+struct KickTotals {
+    Block Phases[2];
+    const Block& Of(KickPhase phase) const {
+        return Phases[phase == KickPhase::Appointments ? 0 : 1];
+    }
+};
+
+KickTotals CountKick(KickDatabase& db, const KickRequest& request, const IdSpan& ids) {
+    const std::string p = db.CentralDatabasePrefix();
+    const std::string isTask = "appointment.type in (2,7)";
+    std::vector<Variant> sums =
+        FirstRow(db, "select count(*), coalesce(sum(case when " + isTask +
+                         " then 1 else 0 end), 0), coalesce(sum(case when " + SyncUserTest(p) +
+                         " then 1 else 0 end), 0), coalesce(sum(case when " + isTask + " and " +
+                         SyncUserTest(p) + " then 1 else 0 end), 0)" +
+                         KickedRows(p, request, request.SkipTasks ? "(1,6)" : "(1,6,2,7)") +
+                         InRange(ids.First - 1, ids.Last));
+    auto sum = [&](std::size_t i) { return NumberOrZero(sums.at(i)); };
+    return {{{sum(0) - sum(1), sum(2) - sum(3), true}, {sum(1), sum(3), true}}};
+}
+
+void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids, const Block& total,
+                KickPhase phase, std::int32_t& logged, const KickProgress& progress,
+                std::int32_t blockRows) {
+    const std::string rows = KickedRows(db.CentralDatabasePrefix(), request, PhaseTypes(phase));
+    const std::int64_t maxRows = kBlockOvershoot * blockRows;
     std::int32_t looked = 0;
     std::int32_t blocks = 0;
-    std::optional<std::int64_t> after;
+    std::optional<std::int64_t> done;
+    std::int64_t after = ids.First - 1;
+    const std::int64_t span = ids.Last - after;
+    // One range for a phase that fits in a block, else ranges of the phase's density.
+    std::int64_t width =
+        total.Rows <= maxRows
+            ? span
+            : std::max<std::int64_t>(
+                  1, span / total.Rows * blockRows + span % total.Rows * blockRows / total.Rows);
+    std::optional<Block> known;
+    if (total.Rows <= maxRows) known = total;
+    if (total.Rows == 0) return;
     try {
-        for (bool more = true; more;) {
-            Block block = LogBlock(db, phase, after, blockRows, table.WholePhase(phase));
-            more = !block.Final;
-            if (block.Rows == 0) break;
+        int counts = 0;
+        while (after < ids.Last) {
+            std::int64_t last = after + std::min(width, ids.Last - after);
+            Block block;
+            try {
+                block = LogBlock(db, rows, after, last, maxRows, known);
+            } catch (const RowsChanged&) {
+                known.reset();
+                if (++counts < kCountsPerBlock) continue;
+                throw;
+            }
+            counts = 0;
+            known.reset();
+            if (!block.Counted) {
+                width = std::max<std::int64_t>(1, (last - after) * blockRows / block.Rows);
+                continue;
+            }
+            width = NextWidth(last - after, block.Rows, blockRows);
+            after = last;
+            if (block.Rows == 0) continue;
             ++blocks;
-            after = block.Last;
-            looked += block.Rows;
-            logged += block.Logged;
+            done = last;
+            looked += static_cast<std::int32_t>(block.Rows);
+            logged += static_cast<std::int32_t>(block.Logged);
             if (progress) progress(phase, looked);
             CurrentUiHost()->DoEvents();
         }
     } catch (const DatabaseError& error) {
-        throw NotLogged(error, phase, blocks, after);
+        throw NotLogged(error, phase, blocks, done);
     }
+}
+
+// A kick whose phases fit in one block each is one block: one insert numbers
+// the appointments' log rows, then the tasks', as the per-row kick does.
+// False, with nothing logged, where it does not fit or its rows changed since
+// they were counted.
+bool LogWholeKick(KickDatabase& db, const KickRequest& request, const IdSpan& ids,
+                  const KickTotals& totals, KickCounts& counts, const KickProgress& progress,
+                  std::int32_t blockRows) {
+    const Block& appointments = totals.Of(KickPhase::Appointments);
+    const Block tasks = request.SkipTasks ? Block{0, 0, true} : totals.Of(KickPhase::Tasks);
+    const std::int64_t maxRows = kBlockOvershoot * blockRows;
+    if (appointments.Rows > maxRows || tasks.Rows > maxRows) return false;
+    if (appointments.Rows + tasks.Rows == 0) return true;
+    const std::string rows =
+        KickedRows(db.CentralDatabasePrefix(), request, request.SkipTasks ? "(1,6)" : "(1,6,2,7)");
+    try {
+        LogBlock(db, rows, ids.First - 1, ids.Last, std::numeric_limits<std::int64_t>::max(),
+                 Block{appointments.Rows + tasks.Rows, appointments.Logged + tasks.Logged, true},
+                 "case when appointment.type in (1,6) then 0 else 1 end, "
+                 "appointment.appointment_id");
+    } catch (const RowsChanged&) {
+        return false;
+    } catch (const DatabaseError& error) {
+        throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
+    }
+    counts.Appointments += static_cast<std::int32_t>(appointments.Logged);
+    counts.Tasks += static_cast<std::int32_t>(tasks.Logged);
+    if (progress && appointments.Rows > 0)
+        progress(KickPhase::Appointments, static_cast<std::int32_t>(appointments.Rows));
+    if (progress && tasks.Rows > 0)
+        progress(KickPhase::Tasks, static_cast<std::int32_t>(tasks.Rows));
+    CurrentUiHost()->DoEvents();
+    return true;
 }
 
 }  // namespace
@@ -287,15 +330,20 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
-    std::optional<KickTable> table;
+    IdSpan ids;
+    KickTotals totals;
     try {
-        table.emplace(db, db.CentralDatabasePrefix(), request, blockRows);
+        ids = AppointmentIds(db);
+        if (ids.Last >= ids.First) totals = CountKick(db, request, ids);
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }
-    BatchPhase(db, *table, KickPhase::Appointments, counts.Appointments, progress, blockRows);
+    if (LogWholeKick(db, request, ids, totals, counts, progress, blockRows)) return;
+    BatchPhase(db, request, ids, totals.Of(KickPhase::Appointments), KickPhase::Appointments,
+               counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)
-        BatchPhase(db, *table, KickPhase::Tasks, counts.Tasks, progress, blockRows);
+        BatchPhase(db, request, ids, totals.Of(KickPhase::Tasks), KickPhase::Tasks, counts.Tasks,
+                   progress, blockRows);
 }
 
 }  // namespace vendral::kick
