@@ -77,7 +77,7 @@ class UiHostObject final : public com::SingleInterface<IDispatch, IID_IDispatch>
                     state.Mode = args.Int32(1);
                     state.AskServer = args.Int32(2);
                     state.Cancelled = false;
-                    host_->ShowSettingsDialog();
+                    ShowSettingsDialog();
                     out.Set(Variant(CurrentDialogState().Cancelled));
                     break;
                 }
