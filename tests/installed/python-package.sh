@@ -51,7 +51,11 @@ for package in "$work"/debs/vendral-python3-vendral_*.deb "$work"/debs/vendral-l
   dpkg-deb -x "$package" "$work/root"
 done
 [ "$(dpkg-deb -f "$work"/debs/vendral-python3-vendral_*.deb Package)" = python3-vendral ]
-library=$(ls "$work"/root/usr/lib/libvendral.so.0 "$work"/root/usr/lib/*/libvendral.so.0 2>/dev/null | head -1)
+library=
+for candidate in "$work"/root/usr/lib/libvendral.so.0 "$work"/root/usr/lib/*/libvendral.so.0; do
+  [ -e "$candidate" ] && { library=$candidate; break; }
+done
+[ -n "$library" ] || { echo "the libvendral0 package holds no libvendral.so.0" >&2; exit 1; }
 VENDRAL_REGISTRY="$work/deb.reg" "$prefix/bin/vendral-regsvr" "$library" >/dev/null
 out=$(cd "$work" && VENDRAL_REGISTRY="$work/deb.reg" \
   PYTHONPATH="$work/root/usr/lib/python3/dist-packages" /usr/bin/python3 count.py)
