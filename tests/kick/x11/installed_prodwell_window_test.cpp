@@ -88,11 +88,32 @@ QImage Grab(const QString& window) {
     return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
 }
 
-// make screenshots keeps pictures of what the test saw (VENDRAL_SCREENSHOT_DIR).
+// make screenshots keeps pictures of what the test saw (VENDRAL_SCREENSHOT_DIR):
+// the window with the frame and title bar the window manager gave it.
 void Shot(const QString& window, const char* name) {
     const QString folder = qEnvironmentVariable("VENDRAL_SCREENSHOT_DIR");
     if (folder.isEmpty()) return;
-    EXPECT_TRUE(Grab(window).save(folder + QLatin1Char('/') + QLatin1String(name))) << name;
+    const QString info = Tool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+    auto field = [&info](const char* label) {
+        QRegularExpression pattern(QLatin1String(label) + QStringLiteral(":\\s+(-?\\d+)"));
+        return pattern.match(info).captured(1).toInt();
+    };
+    // _NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom
+    const QStringList extents =
+        Tool(QStringLiteral("xprop"),
+             {QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS")})
+            .section(QLatin1Char('='), 1)
+            .split(QLatin1Char(','));
+    auto extent = [&extents](int index) {
+        return extents.size() == 4 ? extents[index].trimmed().toInt() : 0;
+    };
+    QImage image = QGuiApplication::primaryScreen()
+                       ->grabWindow(0, field("Absolute upper-left X") - extent(0),
+                                    field("Absolute upper-left Y") - extent(2),
+                                    field("Width") + extent(0) + extent(1),
+                                    field("Height") + extent(2) + extent(3))
+                       .toImage();
+    EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(name))) << name;
 }
 
 // The whole screen, when a window did not come, for the one who looks into it.
