@@ -73,9 +73,17 @@ QString WaitForWindow(qint64 pid, const QString& title, int milliseconds = 60000
     return {};
 }
 
-// Gives the window the focus and sends it keys through the X server.
+// Gives the window the focus (the window manager may take a moment on a busy
+// machine; keys sent before it has would be lost) and sends it keys through
+// the X server.
 void Keys(const QString& window, const QStringList& keys) {
-    Xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        Xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        if (Xdotool({QStringLiteral("getactivewindow")}) == window) break;
+        QTest::qWait(100);
+    } while (timer.elapsed() < 10000);
     for (const QString& key : keys)
         Xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
 }
@@ -271,6 +279,7 @@ class InstalledProdwell : public ::testing::Test {
         Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), dialog,
                  QStringLiteral("60"), QStringLiteral("128"), QStringLiteral("click"),
                  QStringLiteral("1")});
+        QTest::qWait(200);
         Keys(dialog, keys);
         for (int i = 0; i < index; ++i) Keys(dialog, {QStringLiteral("Down")});
         Keys(dialog, {QStringLiteral("Tab")});
@@ -281,11 +290,20 @@ class InstalledProdwell : public ::testing::Test {
         Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), dialog,
                  QStringLiteral("250"), QStringLiteral("49"), QStringLiteral("click"),
                  QStringLiteral("1")});
+        QTest::qWait(200);
         Keys(dialog, {QStringLiteral("ctrl+a")});
         std::string prefix = central_->Prefix();
         if (!prefix.empty() && prefix.back() == '.') prefix.pop_back();
         Type(QString::fromStdString(prefix));
         Keys(dialog, {QStringLiteral("alt+s")});
+        // Saved: the dialog goes (an "Error" box would say what was missing).
+        QElapsedTimer timer;
+        timer.start();
+        while (!WindowsOf(Pid(), QStringLiteral("ODBC Settings")).isEmpty() &&
+               timer.elapsed() < 30000)
+            QTest::qWait(100);
+        ASSERT_TRUE(WindowsOf(Pid(), QStringLiteral("ODBC Settings")).isEmpty())
+            << "the dialog did not take the settings" << ScreenOnFailure("failed-dialog.png");
     }
 
     // The dialog asks for a user id; SQLite takes any.
@@ -322,7 +340,8 @@ TEST_F(InstalledProdwell,
     FillAndSaveDialog(dialog);
 
     QString window = WaitForWindow(Pid(), QStringLiteral("Kavelo - Oracle"));
-    ASSERT_FALSE(window.isEmpty()) << "the window did not show" << ScreenOnFailure("failed-window.png");
+    ASSERT_FALSE(window.isEmpty())
+        << "the window did not show" << ScreenOnFailure("failed-window.png");
     QTest::qWait(500);
     Shot(window, "prodwell-window.png");
     fs::path saved = Program().parent_path() / "prodwell.ini";
