@@ -24,7 +24,8 @@ void DeleteInstance() {
 // The dialog plugs into the core when the widget library loads, so that
 // CDatabase shows it whatever UI host the program installed.
 [[maybe_unused]] const bool kRunnerInstalledAtLoad = [] {
-    InstallSettingsDialogRunner(RunSettingsDialog);
+    // A closure rather than the function itself, whose type would be exported.
+    InstallSettingsDialogRunner([] { return RunSettingsDialog(); });
     return true;
 }();
 
