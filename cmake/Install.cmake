@@ -36,13 +36,20 @@ if(TARGET prodwell)
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
 endif()
 
+# The Python client: pure Python, where Debian's interpreters find packages.
+set(VENDRAL_PYTHON_INSTALL_DIR lib/python3/dist-packages CACHE STRING
+  "Folder (under the prefix) of the Python client package")
+install(DIRECTORY python/vendral DESTINATION ${VENDRAL_PYTHON_INSTALL_DIR} COMPONENT python
+  FILES_MATCHING PATTERN "*.py" PATTERN __pycache__ EXCLUDE)
+
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
   COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/docs/changelog > ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
   DEPENDS ${PROJECT_SOURCE_DIR}/docs/changelog)
 add_custom_target(vendral_changelog ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 
 # Each package carries the copyright statement and the change log.
-foreach(component_package runtime:libvendral0 development:libvendral-dev tools:prodwell)
+foreach(component_package runtime:libvendral0 development:libvendral-dev tools:prodwell
+        python:python3-vendral)
   string(REPLACE ":" ";" pair ${component_package})
   list(GET pair 0 component)
   list(GET pair 1 package)
@@ -69,11 +76,12 @@ set(CPACK_PACKAGE_CONTACT "Vendral developers <developers@vendral.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "CRM database access library and the Prodwell synchronizer kick")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime development tools)
+set(CPACK_COMPONENTS_ALL runtime development tools python)
 # The package files are named vendral-*.deb, so that one wildcard installs all.
 set(CPACK_DEBIAN_RUNTIME_FILE_NAME vendral-libvendral0_${PROJECT_VERSION}_amd64.deb)
 set(CPACK_DEBIAN_DEVELOPMENT_FILE_NAME vendral-libvendral-dev_${PROJECT_VERSION}_amd64.deb)
 set(CPACK_DEBIAN_TOOLS_FILE_NAME vendral-prodwell_${PROJECT_VERSION}_amd64.deb)
+set(CPACK_DEBIAN_PYTHON_FILE_NAME vendral-python3-vendral_${PROJECT_VERSION}_all.deb)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # prodwell links the library of the runtime package, found in the build tree.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/library/widgets)
@@ -95,6 +103,15 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libvendral0 (= ${PROJECT_VERSION})
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME prodwell)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libvendral0 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-vendral)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_ARCHITECTURE all)
+# Pure Python: the interpreter and the library it loads through ctypes.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3:any, libvendral0 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_COMPONENT_PYTHON_DESCRIPTION "Python client of the Vendral CRM database components
+ A late-bound client in pure Python: creates CDatabase, CProgressBar and
+ CSplash by ProgID and calls them through their dispatch interfaces.")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "Vendral CRM database access library
  Shared libraries for tools that work on the relational database of a CRM
  application through ODBC: connections from a settings file, query helpers,

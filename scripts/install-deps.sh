@@ -12,6 +12,8 @@ packages=(
   pgbouncer
   libsimpleini-dev
   ccache python3 file
+  # The Python client as users install it (pip into a virtual environment).
+  python3-venv python3-pip python3-setuptools
   # The widget library and its tests: Qt 6, X11 window control, a virtual
   # display with a real window manager, the desktop opener.
   qt6-base-dev qt6-svg-dev libqt6svg6 libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev

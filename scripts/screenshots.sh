@@ -24,5 +24,11 @@ for program in "$build"/screenshot-programs/shot_*; do
   echo "$(basename "$program")"
   "$program" "$out" || { echo "  failed: $program" >&2; status=1; }
 done
+# Prodwell and the settings dialog as users get them: the installed Release
+# build, driven from outside by the test that checks it.
+"$root/tests/installed/release-install.sh" "$root" "$build/release" "$build/release-install"
+VENDRAL_SCREENSHOT_DIR="$out" "$build/tests/widgets/test_kick_x11" \
+  --gtest_filter='InstalledProdwell.MissingSettings*:Clients/InstalledCoreClient.GetsTheDialog*/Python' \
+  || { echo "  failed: the installed prodwell's screenshots" >&2; status=1; }
 ls -1 "$out"/*.png 2>/dev/null || { echo "no screenshots were written" >&2; status=1; }
 exit $status

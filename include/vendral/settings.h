@@ -6,6 +6,7 @@
 /// "DBPrefix", "DatabaseType" and "ForceDriver".
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "vendral/export.h"
@@ -54,8 +55,8 @@ VENDRAL_API const std::string& SettingsFilePath();
 VENDRAL_API void SetSettingsFilePath(const std::string& path);
 
 /// The per-thread state of the connection settings dialog, set before it is
-/// shown and read after it closed. A UiHost's ShowSettingsDialog reads Mode and
-/// AskServer and sets Cancelled when the user gives up.
+/// shown and read after it closed. The dialog runner reads Mode and AskServer
+/// and sets Cancelled when the user gives up.
 struct DialogState {
     int Mode = 0;            ///< DialogMode: 1 central, 2 local, 3 or more both.
     int AskServer = 0;       ///< DialogAskServer: 1 shows server and database names.
@@ -63,5 +64,20 @@ struct DialogState {
 };
 /// This thread's dialog state.
 VENDRAL_API DialogState& CurrentDialogState();
+
+/// Shows the connection settings dialog modally for this thread's
+/// SettingsFilePath() and DialogState; false when it cannot be shown (no user
+/// interface), and the caller then behaves as without one.
+using SettingsDialogRunner = std::function<bool()>;
+/// Installs the runner of the settings dialog for the process (the widget
+/// library installs its own when it loads); an empty one removes it. Returns
+/// the runner installed before.
+VENDRAL_API SettingsDialogRunner InstallSettingsDialogRunner(SettingsDialogRunner runner);
+/// Shows the connection settings dialog through the installed runner. Without
+/// one, a program that installed no UI host of its own gets the widget library
+/// loaded where a display is reachable (see CurrentUiHost()). Where no dialog
+/// can be shown, says on standard error that the settings file is missing (or
+/// is to be edited by hand) and sets DialogState::Cancelled.
+VENDRAL_API void ShowSettingsDialog();
 
 }  // namespace vendral

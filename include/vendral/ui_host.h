@@ -1,8 +1,7 @@
 /// @file
 /// UiHost, the one place through which the core reaches the user: message
-/// boxes, the application-wide mouse pointer, letting pending window events
-/// run, and the connection settings dialog. The application installs a host;
-/// the default is headless.
+/// boxes, the application-wide mouse pointer and letting pending window events
+/// run. The application installs a host; the default is headless.
 #pragma once
 
 #include <memory>
@@ -37,15 +36,10 @@ class VENDRAL_API UiHost {
     virtual void SetMousePointer(int pointer) = 0;
     /// Lets pending window events run.
     virtual void DoEvents() = 0;
-    /// Shows the connection settings dialog modally for the per-thread dialog
-    /// state (SettingsFilePath, DialogMode, DialogAskServer); the dialog sets
-    /// DialogCancelled when the user leaves it without settings.
-    virtual void ShowSettingsDialog() = 0;
 };
 
 /// The host without a user interface: message boxes go to standard error, one
-/// line each ("Error: ..."); the pointer and event calls do nothing; the
-/// settings dialog cannot be shown, so it counts as cancelled after saying so.
+/// line each ("Error: ..."); the pointer and event calls do nothing.
 class VENDRAL_API HeadlessUiHost : public UiHost {
   public:
     /// Writes "title: text" to standard error; 1.
@@ -54,13 +48,13 @@ class VENDRAL_API HeadlessUiHost : public UiHost {
     void SetMousePointer(int pointer) override;
     /// Does nothing.
     void DoEvents() override;
-    /// Says on standard error that the dialog cannot be shown (and that the
-    /// settings file is missing, or is to be edited by hand) and sets
-    /// DialogCancelled.
-    void ShowSettingsDialog() override;
 };
 
-/// The host in use; a HeadlessUiHost until the application installs another.
+/// The host in use; until the application installs one, the default host.
+/// The default host is headless, except that its first message box, pointer
+/// change or settings dialog loads the widget library (beside the core, else
+/// where it is installed) when a display is reachable; the widget library's
+/// host is then the one in use.
 /// The caller shares ownership, so a host installed meanwhile on another thread
 /// does not free the one the caller is using.
 VENDRAL_API std::shared_ptr<UiHost> CurrentUiHost();

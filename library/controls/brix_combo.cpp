@@ -15,6 +15,9 @@
 namespace vendral {
 namespace {
 
+// Set on the list while a key it received may move its selection.
+constexpr const char* kKeyMoveProperty = "vendralKeyMove";
+
 constexpr double kTwipsPerPoint = 26.25;
 constexpr int kItemDataRole = Qt::UserRole;
 
@@ -41,6 +44,12 @@ BrixCombo::BrixCombo(QWidget* parent) : BrixHintField(parent, "BrixCombo") {
     lst_->hide();
     lst_->installEventFilter(this);
     connect(lst_, &QListWidget::clicked, this, [this] { lst_Click(); });
+    // A list box reports a click also when the arrow keys move its selection.
+    connect(lst_, &QListWidget::currentRowChanged, this, [this] {
+        if (!lst_->property(kKeyMoveProperty).toBool()) return;
+        lst_->setProperty(kKeyMoveProperty, false);
+        lst_Click();
+    });
 
     shp_ = new controls::BrixShape(this);
     shp_->setObjectName(QStringLiteral("shp"));
@@ -169,6 +178,11 @@ bool BrixCombo::eventFilter(QObject* watched, QEvent* event) {
             lst_Click();
             return true;
         }
+        // The list moves its selection for this key after the filter; the move
+        // is the user's.
+        lst_->setProperty(kKeyMoveProperty, true);
+    } else if (watched == lst_ && event->type() == QEvent::KeyRelease) {
+        lst_->setProperty(kKeyMoveProperty, false);
     }
     return BrixHintField::eventFilter(watched, event);
 }

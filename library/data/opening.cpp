@@ -144,7 +144,7 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
             dialog.Mode = iOpenDatabase;
             dialog.AskServer = UseDBName_and_Prefix ? 1 : 0;
             dialog.Cancelled = false;
-            run.Step([&] { host.ShowSettingsDialog(); });
+            run.Step([] { ShowSettingsDialog(); });
             host.DoEvents();
             if (CurrentDialogState().Cancelled) {
                 host.SetMousePointer(kPointerArrow);

@@ -1,4 +1,4 @@
-// ShowODBCSettings: the connection settings dialog, shown through the UI host.
+// ShowODBCSettings: the connection settings dialog, shown through its runner.
 #include "settings/settings_state.h"
 #include "vendral/cdatabase.h"
 #include "vendral/settings.h"
@@ -12,10 +12,8 @@ Variant CDatabase::ShowODBCSettings(const std::string& sINIFile, std::int32_t iO
     dialog.Mode = iOpenDatabase;
     dialog.AskServer = UseDBName_and_Prefix ? 1 : 0;
     detail::SetSettingsFilePath(sINIFile);
-    const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
-    UiHost& host = *hostShare;
-    host.ShowSettingsDialog();
-    host.DoEvents();
+    ShowSettingsDialog();
+    CurrentUiHost()->DoEvents();
     // Whatever the user did: the settings are read only when the program opens
     // its connections.
     ShowInfoMessage("The program must be restarted before changes will take effect!");

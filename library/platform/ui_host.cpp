@@ -2,10 +2,9 @@
 #include "vendral/ui_host.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <mutex>
 
-#include "vendral/settings.h"
+#include "platform/widget_ui.h"
 
 namespace vendral {
 namespace {
@@ -42,8 +41,30 @@ std::mutex& HostMutex() {
     return mutex;
 }
 
+// The host until the application installs one: headless, unless a display is
+// reachable and the widget library can be loaded to show real windows; the
+// widget library then installs its own host, which takes the call.
+class DefaultUiHost : public HeadlessUiHost {
+  public:
+    int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
+        if (std::shared_ptr<UiHost> widgets = WidgetHost())
+            return widgets->MessageBox(text, title, icon);
+        return HeadlessUiHost::MessageBox(text, title, icon);
+    }
+    void SetMousePointer(int pointer) override {
+        if (std::shared_ptr<UiHost> widgets = WidgetHost()) widgets->SetMousePointer(pointer);
+    }
+
+  private:
+    std::shared_ptr<UiHost> WidgetHost() {
+        if (!detail::AttachWidgetUi()) return nullptr;
+        std::shared_ptr<UiHost> current = CurrentUiHost();
+        return current.get() == this ? nullptr : current;
+    }
+};
+
 std::shared_ptr<UiHost>& InstalledHost() {
-    static std::shared_ptr<UiHost> host = std::make_shared<HeadlessUiHost>();
+    static std::shared_ptr<UiHost> host = std::make_shared<DefaultUiHost>();
     return host;
 }
 
@@ -59,22 +80,8 @@ void HeadlessUiHost::SetMousePointer(int /*pointer*/) {}
 
 void HeadlessUiHost::DoEvents() {}
 
-void HeadlessUiHost::ShowSettingsDialog() {
-    // Without a user interface nobody can enter the settings, so the dialog
-    // counts as left without saving.
-    const std::string& path = SettingsFilePath();
-    std::error_code ignored;
-    if (std::filesystem::exists(path, ignored)) {
-        PrintLine("Error",
-                  "The connection settings dialog cannot be shown without a user "
-                  "interface; edit the settings file " +
-                      path + " instead.");
-    } else {
-        PrintLine("Error", "The settings file " + path +
-                               " is missing and the connection settings dialog cannot be shown "
-                               "without a user interface.");
-    }
-    CurrentDialogState().Cancelled = true;
+bool detail::DefaultUiHostInUse() {
+    return dynamic_cast<DefaultUiHost*>(CurrentUiHost().get()) != nullptr;
 }
 
 std::shared_ptr<UiHost> CurrentUiHost() {
@@ -83,7 +90,7 @@ std::shared_ptr<UiHost> CurrentUiHost() {
 }
 
 std::shared_ptr<UiHost> InstallUiHost(std::shared_ptr<UiHost> host) {
-    if (!host) host = std::make_shared<HeadlessUiHost>();
+    if (!host) host = std::make_shared<DefaultUiHost>();
     std::lock_guard lock(HostMutex());
     std::shared_ptr<UiHost> previous = std::move(InstalledHost());
     InstalledHost() = std::move(host);

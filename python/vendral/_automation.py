@@ -2,6 +2,7 @@
 
 import ctypes
 import os
+import sysconfig
 import threading
 
 from ._files import read_regular_file, unsafe_library_reason
@@ -232,6 +233,19 @@ def load_library(path):
         return _libraries[path]
 
 
+def installed_library():
+    """libvendral.so.0 in the system's library folders, where the package
+    installs it; None when it is not there."""
+    multiarch = sysconfig.get_config_var("MULTIARCH")
+    folders = ["/usr/lib/" + multiarch] if multiarch else []
+    folders += ["/usr/lib", "/usr/local/lib"]
+    for folder in folders:
+        path = os.path.join(folder, "libvendral.so.0")
+        if os.path.exists(path):
+            return path
+    return None
+
+
 def registry_file_path():
     """$VENDRAL_REGISTRY, else $XDG_CONFIG_HOME/vendral/registry.reg, else
     ~/.config/vendral/registry.reg."""
@@ -300,7 +314,7 @@ def CreateObject(class_id, library=None):
         path = _registry_default(registry, root + "CLSID\\" + clsid.upper() + "\\InprocServer32")
     registered = bool(path)
     if not path:
-        path = library or os.environ.get("VENDRAL_LIBRARY")
+        path = library or os.environ.get("VENDRAL_LIBRARY") or installed_library()
         clsid = clsid or VENDRAL_CLASSES.get(class_id.lower())
         if not path or not clsid:
             raise ComError(REGDB_E_CLASSNOTREG,

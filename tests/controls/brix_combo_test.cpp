@@ -203,14 +203,38 @@ TEST_F(BrixComboTest, SecondArrowClickWithoutPickingTakesTheListsSelectionAgain)
     EXPECT_EQ(control_->Text(), "twee");
     EXPECT_EQ(control_->ListIndex(), 2);
 
-    // A selection moved by the keyboard is what closing takes.
+    // Opening and closing again without a move keeps the choice.
     ClickArrow();
-    lst_->setFocus();
-    QTest::keyClick(lst_, Qt::Key_Down);
     EXPECT_FALSE(lst_->isHidden());
     ClickArrow();
+    EXPECT_EQ(control_->Text(), "twee");
+    EXPECT_EQ(control_->ListIndex(), 2);
+}
+
+TEST_F(BrixComboTest, ArrowKeysInTheListPickAsAClickDoes) {
+    ClickArrow();
+    Pick(2);
+    ClickArrow();
+    lst_->setFocus();
+    // A list box reports a click when the keyboard moves its selection.
+    QTest::keyClick(lst_, Qt::Key_Down);
+    EXPECT_TRUE(lst_->isHidden());
+    EXPECT_EQ(txt_->text(), "drie");
     EXPECT_EQ(control_->Text(), "drie");
     EXPECT_EQ(control_->ListIndex(), 3);
+
+    ClickArrow();
+    lst_->setFocus();
+    QTest::keyClick(lst_, Qt::Key_Up);
+    EXPECT_TRUE(lst_->isHidden());
+    EXPECT_EQ(control_->Text(), "twee");
+    EXPECT_EQ(control_->ListIndex(), 2);
+
+    // A selection set by the program is no click.
+    ClickArrow();
+    lst_->setCurrentRow(5);
+    EXPECT_FALSE(lst_->isHidden());
+    EXPECT_EQ(control_->Text(), "twee");
 }
 
 TEST_F(BrixComboTest, EnterInTheListPicksTheSelectedEntry) {

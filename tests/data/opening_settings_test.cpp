@@ -249,11 +249,14 @@ TEST_F(OpeningSettingsTest, OtherModesOpenNothingButPrepareEverything) {
 TEST_F(OpeningSettingsTest, MissingFileWithTheHeadlessHostOpensNothing) {
     std::string file = TestOdbc::Instance().ScratchPath(TestFileName());
     std::filesystem::remove(file);
+    // No user interface at all: the default host and no settings dialog.
     std::shared_ptr<UiHost> previous = InstallUiHost(nullptr);
+    SettingsDialogRunner previousDialog = InstallSettingsDialogRunner({});
     CDatabase db;
     ::testing::internal::CaptureStderr();
     Variant result = db.OpenODBC_DB(file, Central_if_failes_local);
     std::string said = ::testing::internal::GetCapturedStderr();
+    InstallSettingsDialogRunner(previousDialog);
     InstallUiHost(previous);
     EXPECT_EQ(result, Variant(false));
     EXPECT_NE(said.find(file), std::string::npos) << said;

@@ -1,8 +1,12 @@
 // The parts of the kick that need no database: statement texts, the kick date,
 // the associate text, the options and the one-line messages.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
 
 #include "associate_text.h"
 #include "command_line.h"
@@ -204,6 +208,75 @@ TEST(ProdwellOptions, MistakesAreRefused) {
 TEST(ProdwellOptions, TheSettingsFileIsNamedAfterTheProgram) {
     EXPECT_EQ(DefaultSettingsFile("/opt/crm/prodwell"), "/opt/crm/prodwell.ini");
     EXPECT_EQ(DefaultSettingsFile("/opt/crm/Prodwell.exe"), "/opt/crm/Prodwell.ini");
+}
+
+// Sets an environment variable for one scope, or removes it (nullptr).
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnvironment() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(ProdwellOptions, TheSettingsFileInUseIsBesideTheProgramOrTheUsers) {
+    namespace fs = std::filesystem;
+    fs::path root = fs::temp_directory_path() / ("prodwell-settings-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "bin");
+    // A folder that can be written: the file beside the program, present or not.
+    EXPECT_EQ(SettingsFileInUse((root / "bin" / "prodwell").string()),
+              (root / "bin" / "prodwell.ini").string());
+
+    // A folder the program cannot write in (here: one that is not there).
+    fs::path installed = root / "gone" / "prodwell";
+    {
+        ScopedEnvironment xdg("XDG_CONFIG_HOME", (root / "config").c_str());
+        EXPECT_EQ(SettingsFileInUse(installed.string(), false),
+                  (root / "config" / "prodwell" / "prodwell.ini").string());
+        EXPECT_FALSE(fs::exists(root / "config"));
+        EXPECT_EQ(SettingsFileInUse(installed.string()),
+                  (root / "config" / "prodwell" / "prodwell.ini").string());
+        EXPECT_TRUE(fs::is_directory(root / "config" / "prodwell"));
+        EXPECT_EQ(fs::status(root / "config" / "prodwell").permissions() & fs::perms::all,
+                  fs::perms::owner_all);
+    }
+    {
+        // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say.
+        ScopedEnvironment xdg("XDG_CONFIG_HOME", "relative");
+        ScopedEnvironment home("HOME", (root / "home").c_str());
+        EXPECT_EQ(SettingsFileInUse(installed.string(), false),
+                  (root / "home" / ".config" / "prodwell" / "prodwell.ini").string());
+    }
+    EXPECT_FALSE(SettingsFileReadOnly((root / "bin" / "prodwell.ini").string()));
+    fs::remove_all(root);
+}
+
+TEST(ProdwellOptions, HelpNamesTheSettingsFileInUse) {
+    std::string text =
+        UsageText("prodwell", "%m/%d/%Y", "/home/user/.config/prodwell/prodwell.ini");
+    EXPECT_NE(text.find("(default:\n                    /home/user/.config/prodwell/prodwell.ini)"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(UsageText("prodwell", "%m/%d/%Y").find("(default: the program's\n"),
+              std::string::npos);
 }
 
 TEST(ProdwellMessages, LineBreaksBecomeBlanks) {

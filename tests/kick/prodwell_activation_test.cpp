@@ -183,9 +183,8 @@ TEST_P(ProdwellActivationTest, DISABLED_InAProcessOfItsOwnTheOtherBuildRunsTheKi
     // Held for the rest of the process, so that the other build stays mapped.
     void* otherBuild = nullptr;
     SetSettingsFilePath("set by the test");
-    auto host = std::make_shared<test::RecordingUiHost>();
-    std::shared_ptr<UiHost> before = InstallUiHost(host);
     {
+        test::ScopedRecordingHost host;
         ServedDatabase served((folder_ / "elsewhere" / "prodwell").string());
         EXPECT_TRUE(served.Source().FromRegistry);
         EXPECT_EQ(served.Source().Library, other.string());
@@ -225,7 +224,6 @@ TEST_P(ProdwellActivationTest, DISABLED_InAProcessOfItsOwnTheOtherBuildRunsTheKi
         EXPECT_EQ(host->Dialogs[0].SettingsFile, missing);
         EXPECT_EQ(host->Dialogs[0].State.Mode, OpenCentral);
     }
-    InstallUiHost(before);
     unsetenv("VENDRAL_REGISTRY");
 }
 

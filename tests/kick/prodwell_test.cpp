@@ -36,19 +36,32 @@ std::string Quote(const std::string& text) {
 }
 
 // Runs the program with output and errors redirected to files (so not on a terminal).
-Outcome RunProgram(const std::string& program, const std::vector<std::string>& args) {
+// environment: settings such as "DISPLAY=:1" or "-u DISPLAY" for env(1).
+Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::vector<std::string>& environment = {}) {
     std::string out = TestOdbc::Instance().ScratchPath("prodwell.out");
     std::string err = TestOdbc::Instance().ScratchPath("prodwell.err");
-    std::string command = Quote(program);
+    std::string command;
+    if (!environment.empty()) {
+        command = "env";
+        for (const std::string& setting : environment) command += " " + setting;
+        command += " ";
+    }
+    command += Quote(program);
     for (const std::string& arg : args) command += " " + Quote(arg);
     command += " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
     int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
 }
 
-Outcome Prodwell(const std::vector<std::string>& args) {
-    return RunProgram(PRODWELL_PATH, args);
+Outcome Prodwell(const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment = {}) {
+    return RunProgram(PRODWELL_PATH, args, environment);
 }
+
+// No display server of any kind for Qt to reach.
+const std::vector<std::string> kNoDisplay = {"-u", "DISPLAY",        "-u", "WAYLAND_DISPLAY",
+                                             "-u", "QT_QPA_PLATFORM"};
 
 std::size_t Lines(const std::string& text) {
     std::size_t count = 0;
@@ -225,6 +238,28 @@ TEST(Prodwell, TheWindowTakesNoOptionThatIsTypedInIt) {
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Err.find("--window takes no option but --ini"), std::string::npos) << run.Err;
 }
+
+TEST(Prodwell, WithoutArgumentsAndWithoutADisplayItPrintsTheUsageAndKicksNothing) {
+    Outcome run = Prodwell({}, kNoDisplay);
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err.rfind("Usage: prodwell ", 0), 0u) << run.Err;
+    EXPECT_NE(run.Err.find("--window"), std::string::npos) << run.Err;
+}
+
+#ifdef PRODWELL_HAS_WINDOW
+TEST(Prodwell, TheWindowWithoutADisplayEndsInOneLineAndStatusOne) {
+    // Not set, and set to a display nobody serves (where Qt would abort).
+    for (const auto& environment :
+         {kNoDisplay, std::vector<std::string>{"-u", "QT_QPA_PLATFORM", "DISPLAY=:4711"}}) {
+        Outcome run = Prodwell({"--window"}, environment);
+        EXPECT_EQ(run.Status, 1) << run.Err;
+        EXPECT_EQ(run.Out, "");
+        EXPECT_EQ(Lines(run.Err), 1u) << run.Err;
+        EXPECT_EQ(run.Err.rfind("prodwell: cannot open the window: ", 0), 0u) << run.Err;
+    }
+}
+#endif
 
 TEST(Prodwell, HelpDescribesTheOptions) {
     Outcome run = Prodwell({"--help"});

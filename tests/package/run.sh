@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
   || { cat "$work/cpack.log" >&2; exit 1; }
 shopt -s nullglob
 packages=("$work"/out/vendral-*.deb)
-[ ${#packages[@]} -eq 3 ] || { echo "expected 3 packages, found ${#packages[@]}" >&2; exit 1; }
+[ ${#packages[@]} -eq 4 ] || { echo "expected 4 packages, found ${#packages[@]}" >&2; exit 1; }
 
 for package in "${packages[@]}"; do
   dpkg-deb -x "$package" "$work/root"
@@ -24,6 +24,7 @@ grep -q '^Usage: prodwell ' "$work/help.txt" || { cat "$work/help.txt" >&2; exit
 [ -f "$work/root/usr/share/man/man1/prodwell.1.gz" ]
 [ -f "$work/root/usr/lib/cmake/Vendral/VendralConfig.cmake" ]
 [ -f "$work/root/usr/lib/pkgconfig/vendral.pc" ]
+[ -f "$work/root/usr/lib/python3/dist-packages/vendral/__init__.py" ]
 
 if command -v lintian >/dev/null; then
   lintian --allow-root "${packages[@]}" >"$work/lintian.txt" 2>&1 || true

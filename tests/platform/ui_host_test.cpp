@@ -15,9 +15,16 @@ namespace {
 // Puts the headless default in place for one test and restores what was there.
 class HeadlessHostTest : public ::testing::Test {
   protected:
-    void SetUp() override { previous_ = InstallUiHost(nullptr); }
-    void TearDown() override { InstallUiHost(previous_); }
+    void SetUp() override {
+        previous_ = InstallUiHost(nullptr);
+        previousDialog_ = InstallSettingsDialogRunner({});
+    }
+    void TearDown() override {
+        InstallSettingsDialogRunner(previousDialog_);
+        InstallUiHost(previous_);
+    }
     std::shared_ptr<UiHost> previous_;
+    SettingsDialogRunner previousDialog_;
 };
 
 TEST_F(HeadlessHostTest, DefaultHostIsHeadlessAndWritesOneLinePerMessage) {
@@ -32,12 +39,12 @@ TEST_F(HeadlessHostTest, DefaultHostIsHeadlessAndWritesOneLinePerMessage) {
               "Message: Saved again\n");
 }
 
-TEST_F(HeadlessHostTest, SettingsDialogCountsAsCancelledAndNamesTheFile) {
+TEST_F(HeadlessHostTest, SettingsDialogWithoutRunnerCountsAsCancelledAndNamesTheFile) {
     std::string missing = TestOdbc::Instance().ScratchPath("never-written.ini");
     vendral::detail::SetSettingsFilePath(missing);
     CurrentDialogState().Cancelled = false;
     ::testing::internal::CaptureStderr();
-    CurrentUiHost()->ShowSettingsDialog();
+    ShowSettingsDialog();
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(CurrentDialogState().Cancelled);
     EXPECT_EQ(said.rfind("Error: The settings file " + missing + " is missing", 0), 0u) << said;
@@ -48,11 +55,42 @@ TEST_F(HeadlessHostTest, SettingsDialogCountsAsCancelledAndNamesTheFile) {
     vendral::detail::SetSettingsFilePath(existing);
     CurrentDialogState().Cancelled = false;
     ::testing::internal::CaptureStderr();
-    CurrentUiHost()->ShowSettingsDialog();
+    ShowSettingsDialog();
     said = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(CurrentDialogState().Cancelled);
     EXPECT_NE(said.find(existing), std::string::npos) << said;
     EXPECT_EQ(said.find("is missing"), std::string::npos) << said;
+}
+
+TEST_F(HeadlessHostTest, TheInstalledRunnerShowsTheDialogAndARefusingOneCountsAsCancelled) {
+    std::string missing = TestOdbc::Instance().ScratchPath("runner-missing.ini");
+    vendral::detail::SetSettingsFilePath(missing);
+    CurrentDialogState().Mode = 3;
+    int runs = 0;
+    InstallSettingsDialogRunner([&runs] {
+        ++runs;
+        EXPECT_EQ(CurrentDialogState().Mode, 3);
+        return true;
+    });
+    CurrentDialogState().Cancelled = false;
+    ::testing::internal::CaptureStderr();
+    ShowSettingsDialog();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(CurrentDialogState().Cancelled);
+
+    // A runner that cannot show it (no application object) leaves the headless way.
+    SettingsDialogRunner before = InstallSettingsDialogRunner([&runs] {
+        ++runs;
+        return false;
+    });
+    EXPECT_TRUE(static_cast<bool>(before));
+    ::testing::internal::CaptureStderr();
+    ShowSettingsDialog();
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(runs, 2);
+    EXPECT_TRUE(CurrentDialogState().Cancelled);
+    EXPECT_NE(said.find(missing + " is missing"), std::string::npos) << said;
 }
 
 TEST(UiHostTest, InstalledHostReceivesTitlesAndIconsAndIsReplacedAgain) {

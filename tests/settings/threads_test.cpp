@@ -28,7 +28,6 @@ class CountingHost : public UiHost {
         ++pointerCalls;
     }
     void DoEvents() override {}
-    void ShowSettingsDialog() override {}
 
   private:
     std::vector<int> pointers_ = std::vector<int>(64, 0);

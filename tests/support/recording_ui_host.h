@@ -32,7 +32,8 @@ class RecordingUiHost : public UiHost {
     }
     void SetMousePointer(int pointer) override { Pointers.push_back(pointer); }
     void DoEvents() override { ++EventRuns; }
-    void ShowSettingsDialog() override {
+    // The settings dialog runner while the host is installed.
+    void ShowSettingsDialog() {
         Dialogs.push_back({SettingsFilePath(), CurrentDialogState()});
         if (OnDialog) {
             OnDialog();
@@ -49,13 +50,21 @@ class RecordingUiHost : public UiHost {
     std::function<void()> OnDialog;
 };
 
-// Installs a recording host for the lifetime of the object and restores the
-// host that was there before.
+// Installs a recording host (and its settings dialog) for the lifetime of the
+// object and restores the host and dialog that were there before.
 class ScopedRecordingHost {
   public:
     ScopedRecordingHost()
-        : host_(std::make_shared<RecordingUiHost>()), previous_(InstallUiHost(host_)) {}
-    ~ScopedRecordingHost() { InstallUiHost(previous_); }
+        : host_(std::make_shared<RecordingUiHost>()),
+          previous_(InstallUiHost(host_)),
+          previousDialog_(InstallSettingsDialogRunner([host = host_] {
+              host->ShowSettingsDialog();
+              return true;
+          })) {}
+    ~ScopedRecordingHost() {
+        InstallSettingsDialogRunner(previousDialog_);
+        InstallUiHost(previous_);
+    }
     ScopedRecordingHost(const ScopedRecordingHost&) = delete;
     ScopedRecordingHost& operator=(const ScopedRecordingHost&) = delete;
 
@@ -65,6 +74,7 @@ class ScopedRecordingHost {
   private:
     std::shared_ptr<RecordingUiHost> host_;
     std::shared_ptr<UiHost> previous_;
+    SettingsDialogRunner previousDialog_;
 };
 
 }  // namespace vendral::test

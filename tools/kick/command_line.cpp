@@ -1,6 +1,9 @@
 #include "command_line.h"
 
+#include <unistd.h>
+
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
 
 #include "kick_date.h"
@@ -62,7 +65,8 @@ std::string ProgramName(int argc, const char* const* argv, const std::string& fa
 
 std::optional<std::int32_t> ParseAssociateOption(std::string_view text) {
     std::string_view digits = text;
-    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+        digits.remove_prefix(1);
     if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
         return std::nullopt;
     std::int32_t value = 0;
@@ -78,20 +82,57 @@ std::string DefaultSettingsFile(const std::string& programPath) {
     return (program.parent_path() / program.stem()).string() + ".ini";
 }
 
-std::string UsageText(const std::string& programName, const std::string& shortDateFormat) {
+std::string SettingsFileInUse(const std::string& programPath, bool createFolder) {
+    namespace fs = std::filesystem;
+    std::string beside = DefaultSettingsFile(programPath);
+    std::error_code error;
+    fs::path folder = fs::path(beside).parent_path();
+    if (folder.empty()) folder = ".";
+    if (fs::exists(beside, error) || access(folder.c_str(), W_OK) == 0) return beside;
+    fs::path config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
+        config = xdg;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        config = fs::path(home) / ".config";
+    } else {
+        return beside;  // nowhere better; opening says what is missing
+    }
+    std::string name = fs::path(programPath).stem().string();
+    fs::path folderOfUser = config / name;
+    // The settings hold encoded passwords: the user's folder is the user's alone.
+    if (createFolder && !fs::exists(folderOfUser, error)) {
+        fs::create_directories(folderOfUser, error);
+        if (!error) fs::permissions(folderOfUser, fs::perms::owner_all, error);
+    }
+    return (folderOfUser / (name + ".ini")).string();
+}
+
+bool SettingsFileReadOnly(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error) && access(path.c_str(), W_OK) != 0;
+}
+
+std::string UsageText(const std::string& programName, const std::string& shortDateFormat,
+                      const std::string& settingsFile) {
     std::string localeForm = DescribeDateFormat(shortDateFormat);
+    std::string settingsDefault =
+        settingsFile.empty()
+            ? std::string(" the program's\n                    folder and name with .ini")
+            : "\n                    " + settingsFile;
     return "Usage: " + programName +
            " [--ini FILE] [--associate N] [--kick-date DATE] [--skip-tasks] [--batch]\n"
            "       " +
            programName +
-           " --window [--ini FILE]\n"
+           " [--window] [--ini FILE]\n"
            "\n"
            "Makes the CRM synchronizer send appointments and tasks again: every appointment\n"
            "(and task) it already knows and that is due on or after the kick date is recorded\n"
            "once more in the travel transaction log, for each owner that is a synchronizer user.\n"
+           "Without any argument it opens its window where a display is reachable.\n"
            "\n"
-           "  --ini FILE        settings file of the central connection (default: the program's\n"
-           "                    folder and name with .ini)\n"
+           "  --ini FILE        settings file of the central connection (default:" +
+           settingsDefault +
+           ")\n"
            "  --associate N     only this associate's rows (a decimal number); 0 (the\n"
            "                    default) for all synchronizer users\n"
            "  --kick-date DATE  first due date to re-send, as YYYY-MM-DD" +

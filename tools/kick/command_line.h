@@ -49,6 +49,20 @@ std::optional<std::int32_t> ParseAssociateOption(std::string_view text);
 // The program's folder and file name without extension, with ".ini".
 std::string DefaultSettingsFile(const std::string& programPath);
 
-std::string UsageText(const std::string& programName, const std::string& shortDateFormat);
+// The settings file the program uses without --ini: the one beside the program
+// when it exists or the program's folder can be written (a copy of its own),
+// else, for an installed program, the user's:
+// $XDG_CONFIG_HOME/NAME/NAME.ini, else ~/.config/NAME/NAME.ini (NAME: the
+// program's file name without extension). The user's folder is created when
+// createFolder is true.
+std::string SettingsFileInUse(const std::string& programPath, bool createFolder = true);
+
+// True when the settings file exists but cannot be written: what opening or
+// the settings dialog would write there is lost, which the program says.
+bool SettingsFileReadOnly(const std::string& path);
+
+// settingsFile: the settings file used without --ini, named in the text.
+std::string UsageText(const std::string& programName, const std::string& shortDateFormat,
+                      const std::string& settingsFile = "");
 
 }  // namespace vendral::kick

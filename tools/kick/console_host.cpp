@@ -29,7 +29,7 @@ void ConsoleHost::SetMousePointer(int /*pointer*/) {}
 
 void ConsoleHost::DoEvents() {}
 
-void ConsoleHost::ShowSettingsDialog() {
+void ConsoleHost::RefuseSettingsDialog() {
     messages_.push_back("the settings file " + SettingsFilePath() + " does not exist");
     CurrentDialogState().Cancelled = true;
 }

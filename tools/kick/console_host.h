@@ -1,6 +1,6 @@
-// The user-interface host of prodwell: message boxes of the library are kept
-// and reported by the program in one line, and the settings dialog, which a
-// command line cannot show, counts as cancelled.
+// The user-interface host of prodwell's command line: message boxes of the
+// library are kept and reported by the program in one line, and the settings
+// dialog, which a command line cannot show, counts as cancelled.
 #pragma once
 
 #include <string>
@@ -15,7 +15,8 @@ class ConsoleHost : public UiHost {
     int MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
     void SetMousePointer(int pointer) override;
     void DoEvents() override;
-    void ShowSettingsDialog() override;
+    // Replaces the settings dialog while the host is installed.
+    void RefuseSettingsDialog();
 
     // The texts shown so far, each on one line, joined with "; ".
     std::string Messages() const;

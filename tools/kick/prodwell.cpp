@@ -15,7 +15,9 @@
 #include "progress_line.h"
 #include "served_database.h"
 #include "vendral/connection.h"
+#include "vendral/settings.h"
 #ifdef VENDRAL_PRODWELL_WINDOW
+#include "window/display_check.h"
 #include "window/form1.h"
 #endif
 
@@ -45,8 +47,17 @@ int Run(const std::string& program, const std::string& programPath, const std::s
         const KickRequest& request, bool batch) {
     auto host = std::make_shared<ConsoleHost>();
     InstallUiHost(host);
+    InstallSettingsDialogRunner([host] {
+        host->RefuseSettingsDialog();
+        return true;
+    });
     // Created through the component server, as the registry (or the library
     // beside the program) says; the kick reaches it through its interfaces.
+    if (SettingsFileReadOnly(iniFile))
+        std::cerr << program << ": the settings file " << iniFile
+                  << " cannot be written; its settings are used as they are, and what opening "
+                     "would store there is not stored"
+                  << std::endl;
     ServedDatabase served(programPath);
     KickDatabase& db = served.Database();
     Variant opened = db.OpenODBC_DB(iniFile, OpenCentral, false);
@@ -95,6 +106,8 @@ int RunWindowMode(const std::string& program, const std::string& programPath,
                     kExitUsage);
     }
 #ifdef VENDRAL_PRODWELL_WINDOW
+    if (std::string why = WhyNoDisplay(); !why.empty())
+        return Fail(program, "cannot open the window: " + why, kExitFailure);
     // The window's CDatabase comes through the component server as the command
     // line's does; the shared pointer keeps the served object alive.
     return RunWindow(argc, argv, iniFile, [programPath] {
@@ -110,11 +123,27 @@ int RunWindowMode(const std::string& program, const std::string& programPath,
 #endif
 }
 
+// Started without any argument: the window where one can be shown (a person
+// at a terminal), else the usage, so that nothing is kicked unasked.
+bool WindowWithoutArguments() {
+#ifdef VENDRAL_PRODWELL_WINDOW
+    return WhyNoDisplay().empty();
+#else
+    return false;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string program = ProgramName(argc, argv, "prodwell");
     std::string dateFormat = LocaleShortDateFormat();
+    if (argc <= 1) {
+        if (!WindowWithoutArguments()) {
+            std::cerr << UsageText(program, dateFormat);
+            return kExitUsage;
+        }
+    }
     CommandLine line;
     try {
         line = ParseCommandLine(ArgumentsAfterProgram(argc, argv));
@@ -122,12 +151,17 @@ int main(int argc, char** argv) {
         return Fail(program, error.what(), kExitUsage);
     }
     if (line.Help) {
-        std::cout << UsageText(program, dateFormat);
+        std::cout << UsageText(
+            program, dateFormat,
+            line.IniFile.empty()
+                ? SettingsFileInUse(ProgramPath(argc > 0 ? argv[0] : nullptr), false)
+                : line.IniFile);
         return 0;
     }
+    if (argc <= 1) line.Window = true;
     if (line.Window) {
         std::string iniFile =
-            line.IniFile.empty() ? DefaultSettingsFile(ProgramPath(argv[0])) : line.IniFile;
+            line.IniFile.empty() ? SettingsFileInUse(ProgramPath(argv[0])) : line.IniFile;
         return RunWindowMode(program, ProgramPath(argv[0]), line, iniFile, argc, argv);
     }
 
@@ -156,7 +190,7 @@ int main(int argc, char** argv) {
     request.KickTime = *kickTime;
 
     std::string iniFile = line.IniFile.empty()
-                              ? DefaultSettingsFile(ProgramPath(argc > 0 ? argv[0] : nullptr))
+                              ? SettingsFileInUse(ProgramPath(argc > 0 ? argv[0] : nullptr))
                               : line.IniFile;
     try {
         return Run(program, ProgramPath(argc > 0 ? argv[0] : nullptr), iniFile, request,

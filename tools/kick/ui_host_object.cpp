@@ -30,7 +30,7 @@ IDispatch* NewUiHostObject(const std::shared_ptr<UiHost>& host) {
              state.Mode = args[1].ToLong();
              state.AskServer = args[2].ToLong();
              state.Cancelled = false;
-             host->ShowSettingsDialog();
+             ShowSettingsDialog();
              return Variant(CurrentDialogState().Cancelled);
          }}};
     return com::NewDispatchObject(std::move(methods), "Prodwell");

@@ -2,8 +2,9 @@
 /// The UI host of Qt applications.
 
 /// @class vendral::QtUiHost
-/// The UI host of Qt applications: message boxes, the busy pointer, pending
-/// events and the connection settings dialog as real Qt windows.
+/// The UI host of Qt applications: message boxes, the busy pointer and pending
+/// events as real Qt windows (the settings dialog is installed apart, see
+/// vendral::InstallSettingsDialogRunner()).
 ///
 /// Loading libvendral-widgets.so installs this host by itself; while no
 /// QApplication exists (a console program that links the widget library) it
@@ -35,8 +36,6 @@ class VENDRAL_API QtUiHost : public UiHost {
     void SetMousePointer(int pointer) override;
     /// Processes pending Qt events (nothing without a QApplication).
     void DoEvents() override;
-    /// FrmODBCSettings, modal, for this thread's dialog state.
-    void ShowSettingsDialog() override;
 
   private:
     bool busyShown_ = false;

@@ -30,7 +30,8 @@ class DispatchUiHost : public UiHost {
                    {Variant(static_cast<std::int32_t>(pointer))});
     }
     void DoEvents() override { CallByName(host_, "DoEvents", DISPATCH_METHOD, {}); }
-    void ShowSettingsDialog() override {
+    // The settings dialog of the client's build, installed as this build's runner.
+    void ShowSettingsDialog() {
         DialogState& state = CurrentDialogState();
         Variant cancelled =
             CallByName(host_, "ShowSettingsDialog", DISPATCH_METHOD,
@@ -50,8 +51,13 @@ class DispatchUiHost : public UiHost {
 VENDRAL_COM_EXPORT vendral::com::HRESULT VendralInstallUiHost(vendral::com::IDispatch* host) {
     using namespace vendral::com;
     try {
-        vendral::InstallUiHost(host ? std::make_shared<vendral::com::DispatchUiHost>(host)
-                                    : nullptr);
+        auto bridge = host ? std::make_shared<vendral::com::DispatchUiHost>(host) : nullptr;
+        vendral::InstallUiHost(bridge);
+        vendral::InstallSettingsDialogRunner(bridge ? vendral::SettingsDialogRunner([bridge] {
+            bridge->ShowSettingsDialog();
+            return true;
+        })
+                                                    : vendral::SettingsDialogRunner());
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "settings/qt/settings_dialog_host.h"
+#include "platform/qt/widget_application.h"
 
 namespace vendral {
 namespace {
@@ -35,10 +35,10 @@ QtUiHost::~QtUiHost() {
 
 int QtUiHost::MessageBox(const std::string& text, const std::string& title, MessageIcon icon) {
     if (!HaveWidgetApplication()) return headless_.MessageBox(text, title, icon);
-    QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning
-                                                     : QMessageBox::Information,
-                    QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(
+        icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information,
+        QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+        QApplication::activeWindow());
     box.setObjectName(QStringLiteral("VendralMessageBox"));
     box.exec();
     return kButtonOk;
@@ -61,16 +61,21 @@ void QtUiHost::DoEvents() {
     if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
 }
 
-void QtUiHost::ShowSettingsDialog() {
-    if (!HaveWidgetApplication()) {
-        headless_.ShowSettingsDialog();
-        return;
-    }
-    qt::RunSettingsDialog();
-}
-
 std::shared_ptr<UiHost> InstallQtUiHost() {
     return InstallUiHost(std::make_shared<QtUiHost>());
 }
 
 }  // namespace vendral
+
+// The core's way in for a client without a user interface of its own: the
+// QApplication the process needs and this library's host. 1 when windows can
+// be shown.
+extern "C" VENDRAL_API int VendralAttachWidgetUi() {
+    try {
+        vendral::qt::RequireWidgetApplication("The user interface");
+    } catch (const std::exception&) {
+        return 0;
+    }
+    vendral::InstallQtUiHost();
+    return 1;
+}

@@ -20,29 +20,37 @@ struct Environment {
 
 }  // namespace
 
-std::vector<std::string> ListDataSourceNames() {
+std::vector<std::string> CollectDataSourceNames(const DataSourceFetch& fetch) {
     std::vector<std::string> names;
-    Environment environment;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment.handle)))
-        return names;
-    SQLSetEnvAttr(environment.handle, SQL_ATTR_ODBC_VERSION,
-                  reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    // The loop runs while the driver manager reports plain success; a name
+    // that comes with a warning is still taken, and ends the list.
     SQLRETURN status = SQL_SUCCESS;
     while (status == SQL_SUCCESS) {
         std::array<SQLCHAR, kBufferSize> name{};
-        std::array<SQLCHAR, kBufferSize> description{};
         name.fill(' ');
-        description.fill(' ');
         SQLSMALLINT nameLength = 0;
-        SQLSMALLINT descriptionLength = 0;
-        status = SQLDataSources(environment.handle, SQL_FETCH_NEXT, name.data(), kBufferSize,
-                                &nameLength, description.data(), kBufferSize, &descriptionLength);
-        if (status != SQL_SUCCESS) break;
+        status = fetch(name.data(), kBufferSize, &nameLength);
+        if (!SQL_SUCCEEDED(status)) break;
         std::size_t length = std::clamp<std::size_t>(nameLength, 0, kBufferSize - 1);
         std::string entry(reinterpret_cast<const char*>(name.data()), length);
         if (entry.find_first_not_of(' ') != std::string::npos) names.push_back(entry);
     }
     return names;
+}
+
+std::vector<std::string> ListDataSourceNames() {
+    Environment environment;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment.handle)))
+        return {};
+    SQLSetEnvAttr(environment.handle, SQL_ATTR_ODBC_VERSION,
+                  reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    return CollectDataSourceNames([&](SQLCHAR* name, SQLSMALLINT size, SQLSMALLINT* length) {
+        std::array<SQLCHAR, kBufferSize> description{};
+        description.fill(' ');
+        SQLSMALLINT descriptionLength = 0;
+        return SQLDataSources(environment.handle, SQL_FETCH_NEXT, name, size, length,
+                              description.data(), kBufferSize, &descriptionLength);
+    });
 }
 
 }  // namespace vendral::detail::qt

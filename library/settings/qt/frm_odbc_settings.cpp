@@ -17,9 +17,11 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "data/connection_strings.h"
+#include "platform/private_profile.h"
 #include "platform/qt/twips.h"
 #include "settings/qt/dsn_entries.h"
 #include "settings/qt/library_module.h"
@@ -456,9 +458,12 @@ void FrmODBCSettings::LoadSettingsFile(const std::string& file) {
     auto read = [&file](const char* section, const char* key, const char* defaultValue = "") {
         return QString::fromStdString(ReadIniValue(section, key, defaultValue, file).ToString());
     };
-    // A name the list does not hold is refused and the selection stays.
+    // A name the list does not hold is refused and the selection stays. Data
+    // source names are matched without regard to case, as the driver manager
+    // matches them, the exact spelling first.
     auto select = [](QComboBox* list, const QString& name) {
-        int index = list->findText(name, Qt::MatchExactly);
+        int index = list->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (index < 0) index = list->findText(name, Qt::MatchFixedString);
         if (index >= 0) list->setCurrentIndex(index);
     };
     Skipping([&] { select(Combo("CBCentralDSN"), read(kCentral, "DSN")); });
@@ -537,20 +542,32 @@ bool FrmODBCSettings::CheckSettings() {
 void FrmODBCSettings::SaveClicked() {
     if (!CheckSettings()) return;
     const std::string file = SettingsFilePath();
+    // Each value is written as WriteIniValue writes it; the first that cannot
+    // be written (a read-only file or folder) stops the saving with a word to
+    // the user, the file as it was and the dialog open.
+    bool written = true;
+    auto write = [&](const char* section, const char* key, const std::string& value) {
+        if (written) written = WritePrivateProfileString(section, key, value, file);
+    };
     auto save = [&](const char* section, const char* dsn, const char* uid, const char* pwd,
                     const char* server, const char* database, const char* prefix) {
-        WriteIniValue(section, "DSN", Std(Combo(dsn)->currentText()), file);
-        WriteIniValue(section, "UID", TrimRight(Text(uid)->text()), file);
-        WriteIniValue(section, "PWDC", EncodePassword(TrimRight(Text(pwd)->text())), file);
-        WriteIniValue(section, "ServerName", Std(Text(server)->text()), file);
-        WriteIniValue(section, "PrefixName", Std(Text(database)->text()), file);
-        WriteIniValue(section, "DBPrefix", Std(Text(prefix)->text()), file);
+        write(section, "DSN", Std(Combo(dsn)->currentText()));
+        write(section, "UID", TrimRight(Text(uid)->text()));
+        write(section, "PWDC", EncodePassword(TrimRight(Text(pwd)->text())));
+        write(section, "ServerName", Std(Text(server)->text()));
+        write(section, "PrefixName", Std(Text(database)->text()));
+        write(section, "DBPrefix", Std(Text(prefix)->text()));
     };
     // All twelve values, whatever the mode: hidden boxes hold what loading put there.
     save(kCentral, "CBCentralDSN", "TxtCentralUID", "TxtCentralPWD", "TxtCentralServer",
          "TxtCentralDatabase", "TxtPrefixNetwork");
     save(kLocal, "CBLocalDSN", "TxtLocalUID", "TxtLocalPWD", "TxtLocalServer", "TxtLocalDatabase",
          "TxtPrefixLocal");
+    if (!written) {
+        ShowErrorMessage("The settings cannot be saved: the file " + file +
+                         " cannot be written. Check that its folder and the file may be written.");
+        return;
+    }
     Leave(QDialog::Accepted);
 }
 
@@ -578,17 +595,21 @@ void FrmODBCSettings::TestClicked() {
             ShowErrorMessage(failure + "\r\n" + std::to_string(number) + "\r\n" + description);
             ++failures;
         };
-        // The test connection lives for one test only.
+        // The test connection lives for one test only. A step that fails is
+        // reported and the next one still runs.
         auto connection = std::make_unique<Connection>();
         connection->CommandTimeout(kTestTimeoutSeconds);
-        try {
-            connection->ConnectionString(OdbcConnectionString(dsn, uid, pwd));
-            connection->Open("", "", "", -1);
-        } catch (const DatabaseError& error) {
-            fail(error.NativeError(), error.Description());
-        } catch (const std::exception& error) {
-            fail(0, error.what());
-        }
+        auto step = [&](const std::function<void()>& action) {
+            try {
+                action();
+            } catch (const DatabaseError& error) {
+                fail(error.NativeError(), error.Description());
+            } catch (const std::exception& error) {
+                fail(0, error.what());
+            }
+        };
+        step([&] { connection->ConnectionString(OdbcConnectionString(dsn, uid, pwd)); });
+        step([&] { connection->Open("", "", "", -1); });
         if (failures == 0) {
             beforeBox();
             ShowInfoMessage(std::string(prefix) + " database connection test is successful!");

@@ -3,15 +3,14 @@
 #include <dlfcn.h>
 
 #include <filesystem>
+#include <sstream>
+#include <vector>
 
-#ifndef VENDRAL_VERSION_TEXT
-#define VENDRAL_VERSION_TEXT "0.0.0"
-#endif
+#include "vendral/cfile.h"
+#include "vendral/settings.h"
 
 namespace vendral::detail::qt {
 namespace {
-
-constexpr const char* kDescription = "Vendral CRM database library";
 
 // Only the UI thread shows the dialog; the override is for tests.
 std::string& FolderOverride() {
@@ -50,7 +49,21 @@ std::string LibrarySettingsPath() {
 }
 
 std::string LibraryVersionCaption() {
-    return std::string(kDescription) + " " + VENDRAL_VERSION_TEXT;
+    // The version block embedded in the core library's file, as the splash
+    // screen reads a program's.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&vendral::EncodePassword), &info) == 0 ||
+        info.dli_fname == nullptr)
+        return {};
+    CFile file;
+    file.GetFileInfo(info.dli_fname);
+    // Major, minor and revision: the first three numbers of the file version.
+    std::vector<std::string> numbers;
+    std::istringstream parts(file.FileInfo_FileVersion());
+    for (std::string part; numbers.size() < 3 && std::getline(parts, part, '.');)
+        numbers.push_back(part);
+    while (numbers.size() < 3) numbers.emplace_back("0");
+    return file.FileInfo_FileDescription() + " " + numbers[0] + "." + numbers[1] + "." + numbers[2];
 }
 
 }  // namespace vendral::detail::qt

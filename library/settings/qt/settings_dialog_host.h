@@ -1,4 +1,4 @@
-// How the Qt UI host shows the connection settings dialog.
+// How the widget library shows the connection settings dialog.
 #pragma once
 
 #include "platform/internal_export.h"
@@ -11,9 +11,10 @@ class FrmODBCSettings;
 VENDRAL_INTERNAL FrmODBCSettings& SettingsDialog();
 
 // Shows FrmODBCSettings modally for this thread's dialog state
-// (SettingsFilePath, DialogMode, DialogAskServer) and returns when the user
-// has left it; DialogCancelled tells how.
-VENDRAL_INTERNAL void RunSettingsDialog();
+// (SettingsFilePath, DialogMode, DialogAskServer) and returns true when the user
+// has left it (DialogCancelled tells how); false when this thread has no
+// QApplication to show it with. The runner the library installs in the core.
+VENDRAL_INTERNAL bool RunSettingsDialog();
 
 }  // namespace vendral::detail::qt
 

@@ -71,7 +71,8 @@ TEST_F(DialogLayout, ControlsCarryTheirNamesCaptionsAndKinds) {
         EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box),
                   '*');
     }
-    EXPECT_EQ(Find<QLabel>(&dialog_, "LblVersion")->text(), "Vendral CRM database library 0.1.0");
+    EXPECT_EQ(Find<QLabel>(&dialog_, "LblVersion")->text(),
+              "Vendral CRM database components 0.1.0");
     EXPECT_FALSE(Shown("LblVersion"));
     EXPECT_FALSE(Shown("Label3"));
     EXPECT_EQ(Find<QLabel>(&dialog_, "Image2")->pixmap().size(), QSize(85, 74));

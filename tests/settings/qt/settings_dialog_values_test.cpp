@@ -5,6 +5,7 @@
 #include "data/opening_support.h"
 #include "settings/password_encoding.h"
 #include "settings/qt/dialog_support.h"
+#include "settings/qt/dsn_entries.h"
 
 namespace vendral::test::qt {
 namespace {
@@ -250,6 +251,71 @@ TEST_F(DialogValues, CancelWithTheLibrarySettingsClosesWithoutAMessage) {
     EXPECT_TRUE(CurrentDialogState().Cancelled);
     EXPECT_TRUE(dialog_.isHidden());
     EXPECT_FALSE(std::filesystem::exists(file_));
+}
+
+TEST_F(DialogValues, AStoredNameInAnotherCaseIsSelectedAndSavedAsListed) {
+    std::string shouted = kSqliteLocalDsn;
+    for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    WriteText(file_, "[Central]\nDSN=" + shouted + "\nUID=crm_user\n");
+    LoadFor(1);
+    ASSERT_NE(List("CBCentralDSN")->itemText(0).toStdString(), kSqliteLocalDsn);
+    EXPECT_EQ(List("CBCentralDSN")->currentText(), kSqliteLocalDsn);
+    MessageBoxRecorder boxes;
+    Click("BtnSave");
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(ReadIniValue("Central", "DSN", "", file_).ToString(), kSqliteLocalDsn);
+}
+
+TEST_F(DialogValues, ASaveThatCannotBeWrittenSaysSoAndTheDialogStaysOpen) {
+    // A folder that does not exist: nothing can be written there.
+    file_ = (std::filesystem::path(FreshSettingsPath()).parent_path() / "no-such-folder" /
+             "settings.ini")
+                .string();
+    LoadFor(1);
+    TypeInto(Box("TxtCentralUID"), "crm_user");
+    MessageBoxRecorder boxes;
+    Click("BtnSave");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].Title, "Error");
+    EXPECT_EQ(boxes.Boxes()[0].Text.toStdString(),
+              "The settings cannot be saved: the file " + file_ +
+                  " cannot be written. Check that its folder and the file may be written.");
+    EXPECT_TRUE(dialog_.isVisible());
+    EXPECT_FALSE(std::filesystem::exists(file_));
+    Click("BtnCancel");
+}
+
+// The driver manager warns only about a name longer than the dialog's
+// 1024-character buffer, which no configuration it reads holds, so the calls
+// are played here.
+TEST(DataSourceNames, ANameThatComesWithAWarningIsKeptAndEndsTheList) {
+    std::vector<std::pair<std::string, SQLRETURN>> calls = {
+        {"first", SQL_SUCCESS}, {"warned", SQL_SUCCESS_WITH_INFO}, {"never", SQL_SUCCESS}};
+    std::size_t next = 0;
+    std::vector<std::string> names = vendral::qt::CollectDataSourceNames(
+        [&](SQLCHAR* name, SQLSMALLINT size, SQLSMALLINT* length) {
+            const auto& [text, status] = calls.at(next++);
+            std::copy(text.begin(), text.end(), name);
+            EXPECT_EQ(size, 1024);
+            *length = static_cast<SQLSMALLINT>(text.size());
+            return status;
+        });
+    EXPECT_EQ(names, (std::vector<std::string>{"first", "warned"}));
+    EXPECT_EQ(next, 2u);
+
+    // An error or the end of the list adds nothing.
+    next = 0;
+    calls = {{"blank", SQL_SUCCESS}, {"x", SQL_ERROR}};
+    calls[0].first = "   ";
+    names =
+        vendral::qt::CollectDataSourceNames([&](SQLCHAR* name, SQLSMALLINT, SQLSMALLINT* length) {
+            const auto& [text, status] = calls.at(next++);
+            std::copy(text.begin(), text.end(), name);
+            *length = static_cast<SQLSMALLINT>(text.size());
+            return status;
+        });
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(next, 2u);
 }
 
 }  // namespace

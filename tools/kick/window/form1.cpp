@@ -12,8 +12,15 @@
 #include <stdexcept>
 
 #include "associate_text.h"
+#include "command_line.h"
 #include "kick_date.h"
 #include "vendral/connection.h"
+#include "vendral/widgets/qt_ui_host.h"
+
+// Q_INIT_RESOURCE names a function of the global namespace.
+static void InitProdwellResources() {
+    Q_INIT_RESOURCE(prodwell);
+}
 
 namespace vendral::kick {
 namespace {
@@ -93,6 +100,11 @@ Form1::Form1(std::string settingsFile, const DatabaseFactory& makeDatabase, QWid
     connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
     database_ = makeDatabase();
+    if (SettingsFileReadOnly(settingsFile_)) {
+        ShowError(QStringLiteral("The settings file %1 cannot be written. Its settings are used as "
+                                 "they are; what the program would store there is not stored.")
+                      .arg(FromUtf8(settingsFile_)));
+    }
     database_->OpenODBC_DB(settingsFile_, OpenCentral, false);
 }
 
@@ -117,7 +129,8 @@ bool Form1::ReadRequest(KickRequest& request) {
     try {
         request.AssociateID = ParseAssociateText(txtAssociate_->text().toStdString()).AssociateID;
     } catch (const std::out_of_range&) {
-        ShowError(QStringLiteral("The associate ID \"%1\" is too large.").arg(txtAssociate_->text()));
+        ShowError(
+            QStringLiteral("The associate ID \"%1\" is too large.").arg(txtAssociate_->text()));
         return false;
     }
     std::optional<std::int32_t> kickTime = ReadKickDate(txtKickDate_->text().toStdString());
@@ -153,7 +166,8 @@ void Form1::RunOnce() {
         const auto* database = dynamic_cast<const DatabaseError*>(&error);
         QString cause = database != nullptr ? QStringLiteral("A database error stopped the kick: ")
                                             : QStringLiteral("The kick stopped: ");
-        ShowError(cause + FromUtf8(error.what()) + QStringLiteral("\r\n\r\nLogged before the error: ") +
+        ShowError(cause + FromUtf8(error.what()) +
+                  QStringLiteral("\r\n\r\nLogged before the error: ") +
                   FromUtf8(CountsMessage(counts)) + QStringLiteral("."));
         return;
     }
@@ -172,7 +186,14 @@ int RunWindow(int& argc, char** argv, const std::string& settingsFile,
               const DatabaseFactory& makeDatabase) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Prodwell"));
+    // The icon lives in this static library, whose resources nobody else
+    // registers.
+    InitProdwellResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/prodwell/prodwell.svg")));
+    // The widget library's host shows the library's boxes, the busy pointer,
+    // the settings dialog and the events of a run. Installed here by name, so
+    // that no linker drops the widget library as unused.
+    InstallQtUiHost();
     std::unique_ptr<Form1> window;
     try {
         window = std::make_unique<Form1>(settingsFile, makeDatabase);

@@ -1,0 +1,499 @@
+// The prodwell that users run: a Release build installed with cmake --install
+// (the release_install fixture), started as its own process on the test run's
+// X server with a window manager, driven by real X input (xdotool) and looked
+// at from outside (window titles, screenshots, the database, the settings file).
+#include <gtest/gtest.h>
+#include <sql.h>
+#include <sqlext.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "support/qt/screenshot.h"
+#include "support/test_database.h"
+#include "vendral/settings.h"
+
+namespace vendral::test::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Appointments of a run long enough to be watched (each is logged).
+constexpr int kRows = 6000;
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+QString Tool(const QString& program, const QStringList& arguments, bool* ok = nullptr) {
+    QProcess process;
+    process.start(program, arguments);
+    bool done = process.waitForFinished(20000) && process.exitStatus() == QProcess::NormalExit &&
+                process.exitCode() == 0;
+    if (ok) *ok = done;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString Xdotool(const QStringList& arguments, bool* ok = nullptr) {
+    return Tool(QStringLiteral("xdotool"), arguments, ok);
+}
+
+// The windows of process pid whose title is exactly title.
+QStringList WindowsOf(qint64 pid, const QString& title) {
+    QString found =
+        Xdotool({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                 QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"),
+                 QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
+    return found.isEmpty() ? QStringList() : found.split(QLatin1Char('\n'));
+}
+
+QString WaitForWindow(qint64 pid, const QString& title, int milliseconds = 60000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QStringList windows = WindowsOf(pid, title);
+        if (!windows.isEmpty()) return windows.first();
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+// Gives the window the focus (the window manager may take a moment on a busy
+// machine; keys sent before it has would be lost) and sends it keys through
+// the X server.
+void Keys(const QString& window, const QStringList& keys) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        Xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        if (Xdotool({QStringLiteral("getactivewindow")}) == window) break;
+        QTest::qWait(100);
+    } while (timer.elapsed() < 10000);
+    for (const QString& key : keys)
+        Xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key});
+}
+
+// Waits until the window manager has placed the window (its position and size
+// no longer change), so that clicks land on the controls aimed at.
+void WaitUntilPlaced(const QString& window) {
+    QString before;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 10000) {
+        QString now = Xdotool({QStringLiteral("getwindowgeometry"), window});
+        if (!now.isEmpty() && now == before) return;
+        before = now;
+        QTest::qWait(300);
+    }
+}
+
+void Type(const QString& text) {
+    Xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+}
+
+QImage Grab(const QString& window) {
+    return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
+}
+
+// make screenshots keeps pictures of what the test saw (VENDRAL_SCREENSHOT_DIR):
+// the window with the frame and title bar the window manager gave it.
+void Shot(const QString& window, const char* name) {
+    const QString folder = qEnvironmentVariable("VENDRAL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    const QString info = Tool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+    auto field = [&info](const char* label) {
+        QRegularExpression pattern(QLatin1String(label) + QStringLiteral(":\\s+(-?\\d+)"));
+        return pattern.match(info).captured(1).toInt();
+    };
+    // _NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom
+    const QStringList extents =
+        Tool(QStringLiteral("xprop"),
+             {QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS")})
+            .section(QLatin1Char('='), 1)
+            .split(QLatin1Char(','));
+    auto extent = [&extents](int index) {
+        return extents.size() == 4 ? extents[index].trimmed().toInt() : 0;
+    };
+    QImage image = QGuiApplication::primaryScreen()
+                       ->grabWindow(0, field("Absolute upper-left X") - extent(0),
+                                    field("Absolute upper-left Y") - extent(2),
+                                    field("Width") + extent(0) + extent(1),
+                                    field("Height") + extent(2) + extent(3))
+                       .toImage();
+    EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(name))) << name;
+}
+
+// The whole screen, when a window did not come, for the one who looks into it.
+std::string ScreenOnFailure(const char* name) {
+    const QString folder = qEnvironmentVariable("VENDRAL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return " (set VENDRAL_SCREENSHOT_DIR for a picture of the screen)";
+    const QString path = folder + QLatin1Char('/') + QLatin1String(name);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+    return " (the screen: " + path.toStdString() + ")";
+}
+
+// The lower third of the window, where the count of the run stands.
+QByteArray CountAreaHash(const QImage& window) {
+    QImage area = window.copy(0, window.height() * 2 / 3, window.width(), window.height() / 3)
+                      .convertToFormat(QImage::Format_RGB32);
+    return QCryptographicHash::hash(
+        QByteArrayView(reinterpret_cast<const char*>(area.constBits()), area.sizeInBytes()),
+        QCryptographicHash::Sha1);
+}
+
+// The position of name among the data sources the driver manager lists, in
+// the order the settings dialog shows them.
+int DataSourceIndex(const std::string& name) {
+    SQLHENV environment = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) return -1;
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                  0);
+    int index = -1;
+    SQLCHAR dsn[1024];
+    SQLCHAR description[1024];
+    SQLSMALLINT dsnLength = 0;
+    SQLSMALLINT descriptionLength = 0;
+    for (int i = 0;
+         SQL_SUCCEEDED(SQLDataSources(environment, SQL_FETCH_NEXT, dsn, sizeof dsn, &dsnLength,
+                                      description, sizeof description, &descriptionLength));
+         ++i) {
+        if (name == reinterpret_cast<const char*>(dsn)) {
+            index = i;
+            break;
+        }
+    }
+    SQLFreeHandle(SQL_HANDLE_ENV, environment);
+    return index;
+}
+
+class InstalledProdwell : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!RealDisplayAvailable()) GTEST_SKIP() << "no X server";
+        fs::path installed = VENDRAL_INSTALLED_PREFIX;
+        ASSERT_TRUE(fs::exists(installed / "bin" / "prodwell"))
+            << "the release_install test installs the Release build into " << installed;
+        // A copy per test, so that the settings file beside the program is its own.
+        root_ = TestOdbc::Instance().ScratchPath(
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+        fs::copy(installed, root_ / "usr",
+                 fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+        config_ = root_ / "config";
+        central_ = std::make_unique<TestDatabase>(Engine::SQLite);
+    }
+
+    void TearDown() override {
+        if (process_ && process_->state() != QProcess::NotRunning) {
+            process_->kill();
+            process_->waitForFinished(10000);
+        }
+        std::error_code ignored;
+        if (!root_.empty())
+            fs::permissions(Program().parent_path(), fs::perms::owner_all, fs::perm_options::add,
+                            ignored);
+    }
+
+    fs::path Program() const { return root_ / "usr" / "bin" / "prodwell"; }
+
+    // Starts the installed program without arguments, as a user types it;
+    // readOnlyFolder mounts the program's folder read-only for it.
+    // The environment of a user of the installation: the library folder on the
+    // search path, no registration, the test run's display.
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_LIBRARY_PATH"),
+                           QString::fromStdString((root_ / "usr" / "lib").string()));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config_));
+        environment.insert(QStringLiteral("VENDRAL_REGISTRY"),
+                           QString::fromStdString((root_ / "none.reg").string()));
+        environment.remove(QStringLiteral("LD_PRELOAD"));
+        return environment;
+    }
+
+    // Starts a late-bound client of the installed core alone: the Python
+    // client, or the C program.
+    void StartClient(bool python, const fs::path& settings, QProcessEnvironment environment) {
+        const QString core =
+            QString::fromStdString((root_ / "usr" / "lib" / "libvendral.so.0").string());
+        environment.insert(QStringLiteral("PYTHONPATH"), QStringLiteral(VENDRAL_PYTHON_SOURCE));
+        environment.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("VENDRAL_LIBRARY"), core);
+        // The C program is built with the test build's sanitizer; the library is not.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        process_ = std::make_unique<QProcess>();
+        process_->setProcessEnvironment(environment);
+        process_->setProcessChannelMode(QProcess::SeparateChannels);
+        const QString file = QString::fromStdString(settings.string());
+        if (python) {
+            process_->start(QStringLiteral(VENDRAL_PYTHON),
+                            {QStringLiteral(VENDRAL_OPEN_WITH_DIALOG_SCRIPT), file,
+                             QStringLiteral("appointment")});
+        } else {
+            process_->start(QStringLiteral(VENDRAL_C_CLIENT),
+                            {core, file, QStringLiteral("appointment")});
+        }
+        ASSERT_TRUE(process_->waitForStarted(10000));
+    }
+
+    void Start(bool readOnlyFolder = false) {
+        process_ = std::make_unique<QProcess>();
+        process_->setProcessEnvironment(Environment());
+        process_->setProcessChannelMode(QProcess::ForwardedChannels);
+        QString program = QString::fromStdString(Program().string());
+        if (!readOnlyFolder) {
+            process_->start(program, {});
+        } else if (geteuid() != 0) {
+            fs::permissions(
+                Program().parent_path(),
+                fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                fs::perm_options::remove);
+            process_->start(program, {});
+        } else {
+            // The superuser writes in any folder whatever its mode: a mount of
+            // its own, read-only, is a folder it cannot write.
+            QString folder = QString::fromStdString(Program().parent_path().string());
+            process_->start(QStringLiteral("unshare"),
+                            {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                             QStringLiteral("mount --bind \"$0\" \"$0\" && "
+                                            "mount -o remount,bind,ro \"$0\" && exec \"$1\""),
+                             folder, program});
+        }
+        ASSERT_TRUE(process_->waitForStarted(10000));
+    }
+
+    // The window of the program: its process is the one started (unshare
+    // execs it in place).
+    qint64 Pid() const { return process_->processId(); }
+
+    // Types the test database into the open settings dialog and saves it.
+    void FillAndSaveDialog(const QString& dialog) {
+        int index = DataSourceIndex(central_->Dsn());
+        ASSERT_GE(index, 0) << central_->Dsn();
+        // Into the user id box, then back to the data-source list by the keyboard.
+        QStringList keys = {QStringLiteral("shift+Tab"), QStringLiteral("Home")};
+        WaitUntilPlaced(dialog);
+        Keys(dialog, {});
+        Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), dialog,
+                 QStringLiteral("60"), QStringLiteral("128"), QStringLiteral("click"),
+                 QStringLiteral("1")});
+        QTest::qWait(200);
+        Keys(dialog, keys);
+        for (int i = 0; i < index; ++i) Keys(dialog, {QStringLiteral("Down")});
+        Keys(dialog, {QStringLiteral("Tab")});
+        Type(QString::fromStdString(Uid()));
+        Keys(dialog, {QStringLiteral("Tab")});
+        Type(QString::fromStdString(central_->Pwd()));
+        // The table prefix ("main" for SQLite), in its box beside the list.
+        Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), dialog,
+                 QStringLiteral("250"), QStringLiteral("49"), QStringLiteral("click"),
+                 QStringLiteral("1")});
+        QTest::qWait(200);
+        // The design's "CRM5" goes, key by key.
+        Keys(dialog, {QStringLiteral("End")});
+        Xdotool({QStringLiteral("key"), QStringLiteral("--repeat"), QStringLiteral("8"),
+                 QStringLiteral("BackSpace")});
+        std::string prefix = central_->Prefix();
+        if (!prefix.empty() && prefix.back() == '.') prefix.pop_back();
+        Type(QString::fromStdString(prefix));
+        Keys(dialog, {QStringLiteral("alt+s")});
+        // Saved: the dialog goes (an "Error" box would say what was missing).
+        QElapsedTimer timer;
+        timer.start();
+        while (!WindowsOf(Pid(), QStringLiteral("ODBC Settings")).isEmpty() &&
+               timer.elapsed() < 30000)
+            QTest::qWait(100);
+        ASSERT_TRUE(WindowsOf(Pid(), QStringLiteral("ODBC Settings")).isEmpty())
+            << "the dialog did not take the settings" << ScreenOnFailure("failed-dialog.png");
+    }
+
+    // The dialog asks for a user id; SQLite takes any.
+    std::string Uid() const { return central_->Uid().empty() ? "crm" : central_->Uid(); }
+
+    void AddAppointments() {
+        central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
+        // Due after the window's kick date (8 June 2008), all of associate 12.
+        central_->Exec(
+            "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
+            "do_by, type) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i "
+            "< " +
+            std::to_string(kRows) + ") SELECT i, 12, 12, 1300000000 + i, 1 FROM n");
+        central_->Exec(
+            "INSERT INTO syncsoapp (appointment_id) SELECT appointment_id FROM appointment");
+    }
+
+    std::int64_t Logged() {
+        return central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLongLong();
+    }
+
+    fs::path root_;
+    fs::path config_;
+    std::unique_ptr<TestDatabase> central_;
+    std::unique_ptr<QProcess> process_;
+};
+
+TEST_F(InstalledProdwell,
+       MissingSettingsShowTheDialogAndTheRunRepaintsItsCountAndTakesNoSecondClick) {
+    AddAppointments();
+    Start();
+    QString dialog = WaitForWindow(Pid(), QStringLiteral("ODBC Settings"));
+    ASSERT_FALSE(dialog.isEmpty()) << "the settings dialog did not show";
+    FillAndSaveDialog(dialog);
+
+    QString window = WaitForWindow(Pid(), QStringLiteral("Kavelo - Oracle"));
+    ASSERT_FALSE(window.isEmpty())
+        << "the window did not show" << ScreenOnFailure("failed-window.png");
+    QTest::qWait(500);
+    Shot(window, "prodwell-window.png");
+    fs::path saved = Program().parent_path() / "prodwell.ini";
+    std::string settings = Slurp(saved);
+    EXPECT_NE(settings.find("DSN=" + central_->Dsn() + "\n"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("UID=" + Uid() + "\n"), std::string::npos) << settings;
+    EXPECT_TRUE(WindowsOf(Pid(), QStringLiteral("Error")).isEmpty()) << "the database did not open";
+
+    // The focus starts in the associate box: three tabs reach the button.
+    std::set<QByteArray> counts = {CountAreaHash(Grab(window))};
+    Keys(window, {QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+                  QStringLiteral("space")});
+    // The database is left alone while the program writes: a reader of the
+    // SQLite file would hold back its writes.
+    QString done;
+    bool clickedAgain = false;
+    QElapsedTimer timer;
+    timer.start();
+    while (done.isEmpty() && timer.elapsed() < 300000) {
+        ASSERT_TRUE(WindowsOf(Pid(), QStringLiteral("Error")).isEmpty())
+            << "an error stopped the run" << ScreenOnFailure("failed-run.png");
+        counts.insert(CountAreaHash(Grab(window)));
+        if (!clickedAgain && counts.size() >= 3) {
+            Shot(window, "prodwell-running.png");
+            // A second press of the button while the run goes on.
+            Xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"),
+                     QStringLiteral("space")});
+            clickedAgain = true;
+        }
+        QStringList boxes = WindowsOf(Pid(), QStringLiteral("Prodwell"));
+        if (!boxes.isEmpty()) done = boxes.first();
+        // A run whose count did not move within a minute will not end with a box.
+        if (done.isEmpty() && timer.elapsed() > 60000 && counts.size() < 2) break;
+        QTest::qWait(100);
+    }
+    ASSERT_FALSE(done.isEmpty()) << "no result box" << ScreenOnFailure("failed-run.png");
+    QTest::qWait(300);
+    Shot(done, "prodwell-result.png");
+    // The count stood empty, then at least two values while the run went on.
+    EXPECT_GE(counts.size(), 3u) << "the count did not move during the run";
+    EXPECT_TRUE(clickedAgain) << "the run ended before the second click";
+    EXPECT_EQ(Logged(), kRows);
+
+    Keys(done, {QStringLiteral("Return")});
+    QTest::qWait(2000);
+    // The second press started no run of its own, during or after the first.
+    EXPECT_TRUE(WindowsOf(Pid(), QStringLiteral("Prodwell")).isEmpty());
+    EXPECT_EQ(Logged(), kRows);
+
+    Tool(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), window});
+    ASSERT_TRUE(process_->waitForFinished(30000));
+    EXPECT_EQ(process_->exitCode(), 0);
+}
+
+TEST_F(InstalledProdwell, InAReadOnlyFolderTheSettingsGoToTheUsersFile) {
+    Start(true);
+    QString dialog = WaitForWindow(Pid(), QStringLiteral("ODBC Settings"));
+    ASSERT_FALSE(dialog.isEmpty()) << "the settings dialog did not show";
+    FillAndSaveDialog(dialog);
+    QString window = WaitForWindow(Pid(), QStringLiteral("Kavelo - Oracle"));
+    ASSERT_FALSE(window.isEmpty()) << "the window did not show";
+    EXPECT_TRUE(WindowsOf(Pid(), QStringLiteral("Error")).isEmpty());
+    std::string settings = Slurp(config_ / "prodwell" / "prodwell.ini");
+    EXPECT_NE(settings.find("DSN=" + central_->Dsn() + "\n"), std::string::npos) << settings;
+    EXPECT_FALSE(fs::exists(Program().parent_path() / "prodwell.ini"));
+    Tool(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), window});
+    ASSERT_TRUE(process_->waitForFinished(30000));
+}
+
+TEST_F(InstalledProdwell, ASettingsFileThatCannotBeWrittenGivesAnErrorBoxAndStaysAsItWas) {
+    fs::path beside = Program().parent_path() / "prodwell.ini";
+    // Without "ForceDriver" opening would write the type it detects.
+    std::ofstream(beside) << "[Central]\nDSN=" << central_->Dsn() << "\nUID=" << central_->Uid()
+                          << "\nPWDC=" << EncodePassword(central_->Pwd())
+                          << "\nDBPrefix=" << central_->Prefix() << "\n";
+    const std::string before = Slurp(beside);
+    Start(true);
+    QString error = WaitForWindow(Pid(), QStringLiteral("Error"));
+    ASSERT_FALSE(error.isEmpty()) << "no error box";
+    Keys(error, {QStringLiteral("Return")});
+    QString window = WaitForWindow(Pid(), QStringLiteral("Kavelo - Oracle"));
+    ASSERT_FALSE(window.isEmpty()) << "the window did not show";
+    EXPECT_EQ(Slurp(beside), before);
+    EXPECT_FALSE(fs::exists(config_ / "prodwell" / "prodwell.ini"));
+    Tool(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), window});
+    ASSERT_TRUE(process_->waitForFinished(30000));
+}
+
+// Late-bound clients of the core alone: true the Python client, false the C program.
+class InstalledCoreClient : public InstalledProdwell, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(InstalledCoreClient, GetsTheDialogAndTheSameCallOpens) {
+    central_->Exec(
+        "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, "
+        "do_by, type) VALUES (1, 12, 12, 0, 1), (2, 12, 12, 0, 2)");
+    fs::path settings = root_ / "client.ini";
+    StartClient(GetParam(), settings, Environment());
+    QString dialog = WaitForWindow(Pid(), QStringLiteral("ODBC Settings"));
+    ASSERT_FALSE(dialog.isEmpty())
+        << "the settings dialog did not show: " << process_->readAllStandardError().toStdString();
+    QTest::qWait(500);
+    if (GetParam()) Shot(dialog, "settings-dialog-python-client.png");
+    FillAndSaveDialog(dialog);
+    // It may have ended while the dialog was watched.
+    if (process_->state() != QProcess::NotRunning) ASSERT_TRUE(process_->waitForFinished(60000));
+    std::string out = process_->readAllStandardOutput().toStdString();
+    std::string err = process_->readAllStandardError().toStdString();
+    EXPECT_EQ(process_->exitCode(), 0) << err;
+    EXPECT_EQ(out, "opened True running True\nrows 2\n") << err;
+    std::string saved = Slurp(settings);
+    EXPECT_NE(saved.find("DSN=" + central_->Dsn() + "\n"), std::string::npos) << saved;
+}
+
+TEST_P(InstalledCoreClient, WithoutADisplayKeepsTheHeadlessWay) {
+    fs::path settings = root_ / "client.ini";
+    QProcessEnvironment environment = Environment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    StartClient(GetParam(), settings, environment);
+    ASSERT_TRUE(process_->waitForFinished(60000));
+    std::string out = process_->readAllStandardOutput().toStdString();
+    std::string err = process_->readAllStandardError().toStdString();
+    EXPECT_EQ(process_->exitCode(), 0) << err;
+    EXPECT_EQ(out, "opened False running False\n") << err;
+    EXPECT_NE(err.find("Error: The settings file " + settings.string() + " is missing"),
+              std::string::npos)
+        << err;
+    EXPECT_FALSE(fs::exists(settings));
+}
+
+INSTANTIATE_TEST_SUITE_P(Clients, InstalledCoreClient, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Python" : "C");
+                         });
+
+}  // namespace
+}  // namespace vendral::test::qt
