@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
     }
     HRESULT (*getClassObject)(const GUID*, const GUID*, void**) =
         (HRESULT(*)(const GUID*, const GUID*, void**))dlsym(library, "DllGetClassObject");
-    SysAllocString = (BSTR(*)(const OLECHAR*))dlsym(library, "SysAllocString");
-    VariantClear = (HRESULT(*)(VARIANT*))dlsym(library, "VariantClear");
+    SysAllocString = (BSTR(*)(const OLECHAR*))dlsym(library, "VendralSysAllocString");
+    VariantClear = (HRESULT(*)(VARIANT*))dlsym(library, "VendralVariantClear");
     if (!getClassObject || !SysAllocString || !VariantClear) Fail("dlsym", -1);
 
     Factory* factory = NULL;
