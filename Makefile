@@ -6,7 +6,7 @@ JOBS ?= 2
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build test demo bench screenshots package docs format clean fuzz faults
+.PHONY: all deps build windows test demo bench screenshots package docs format clean fuzz faults
 
 all: build
 
@@ -17,8 +17,17 @@ build: deps
 	cmake -S . -B $(BUILD) -DVENDRAL_SANITIZE=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
-	scripts/run-tests.sh $(BUILD)
+# vendral.dll and prodwell.exe, cross-built with MinGW-w64, with the programs
+# of the Wine tests (no sanitizers: they run under Wine).
+WINDOWS_BUILD ?= build-windows
+windows: deps
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+# The Linux tests, then the Windows build's under Wine.
+test: build windows
+	VENDRAL_WINDOWS_BUILD=$(WINDOWS_BUILD) scripts/run-tests.sh $(BUILD)
 
 screenshots: build
 	scripts/screenshots.sh $(BUILD)
@@ -58,4 +67,4 @@ format:
 	find include library tools tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(DEMO_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(DEMO_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

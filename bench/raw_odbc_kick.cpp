@@ -6,6 +6,7 @@
 #include <chrono>
 #include <ctime>
 #include <stdexcept>
+#include <vector>
 
 #include "kick.h"
 #include "work_clock.h"
@@ -24,6 +25,7 @@ void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const std::string& 
 }
 
 struct Handles {
+    bool wide = false;
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     SQLHSTMT rows = SQL_NULL_HSTMT;
@@ -39,13 +41,26 @@ struct Handles {
     }
 };
 
-void Exec(SQLHSTMT stmt, const std::string& sql) {
-    Check(SQLExecDirect(stmt, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_HANDLE_STMT, stmt, sql);
+// The UTF-16 form of a text, as a program that calls the wide entry points
+// makes it for every statement.
+std::vector<SQLWCHAR> Wide(const std::string& text) {
+    std::vector<SQLWCHAR> wide;
+    wide.reserve(text.size() + 1);
+    for (unsigned char c : text) wide.push_back(c);  // the loops' statements are ASCII
+    wide.push_back(0);
+    return wide;
+}
+
+// wide: through the UTF-16 entry points.
+void Exec(SQLHSTMT stmt, const std::string& sql, bool wide = false) {
+    SQLRETURN rc = wide ? SQLExecDirectW(stmt, Wide(sql).data(), SQL_NTS)
+                        : SQLExecDirect(stmt, (SQLCHAR*)sql.c_str(), SQL_NTS);
+    Check(rc, SQL_HANDLE_STMT, stmt, sql);
 }
 
 // The first column of the first row as a number; 0 when there is no row or it is null.
-std::int64_t FirstNumber(SQLHSTMT stmt, const std::string& sql) {
-    Exec(stmt, sql);
+std::int64_t FirstNumber(SQLHSTMT stmt, const std::string& sql, bool wide = false) {
+    Exec(stmt, sql, wide);
     SQLBIGINT value = 0;
     SQLLEN indicator = 0;
     SQLRETURN rc = SQLFetch(stmt);
@@ -69,81 +84,128 @@ std::int64_t LocalSeconds() {
 
 // The same statements the library sends for UpdateTravelTransactionLog(4608, ..., 9, id, 0).
 void LogRow(SQLHDBC dbc, SQLHSTMT stmt, const std::string& p, std::int32_t registered,
-            std::int32_t id, bool transactions) {
+            std::int32_t id, bool transactions, bool wide) {
     std::int64_t logId = 0;
     for (;;) {
         if (transactions)
             SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
-        Exec(stmt, "UPDATE " + p + "Sequence SET Next_id = Next_id + 1  WHERE id=39");
+        Exec(stmt, "UPDATE " + p + "Sequence SET Next_id = Next_id + 1  WHERE id=39", wide);
         SQLFreeStmt(stmt, SQL_CLOSE);
-        logId = FirstNumber(stmt, "Select Next_id FROM " + p + "Sequence WHERE ID =39") - 1;
+        logId = FirstNumber(stmt, "Select Next_id FROM " + p + "Sequence WHERE ID =39", wide) - 1;
         if (transactions) {
             Check(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT), SQL_HANDLE_DBC, dbc, "commit");
             SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
         }
-        if (FirstNumber(stmt, "SELECT Next_id FROM " + p + "Sequence where id =39 and next_id = " +
-                                  std::to_string(logId)) == 0)
+        if (FirstNumber(stmt,
+                        "SELECT Next_id FROM " + p +
+                            "Sequence where id =39 and next_id = " + std::to_string(logId),
+                        wide) == 0)
             break;
     }
-    Exec(stmt, "INSERT INTO " + p +
-                   "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
-                   "associate_id, tablenumber, record_id ) VALUES (" +
-                   std::to_string(logId) + ", " + std::to_string(LocalSeconds()) + ", 0, 4608, " +
-                   std::to_string(registered) + ", 9, " + std::to_string(id) + ")");
+    Exec(stmt,
+         "INSERT INTO " + p +
+             "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
+             "associate_id, tablenumber, record_id ) VALUES (" +
+             std::to_string(logId) + ", " + std::to_string(LocalSeconds()) + ", 0, 4608, " +
+             std::to_string(registered) + ", 9, " + std::to_string(id) + ")",
+         wide);
     SQLFreeStmt(stmt, SQL_CLOSE);
 }
 
+// psqlODBC's own connection options, switched while connected.
+constexpr SQLINTEGER kPsqlUseDeclareFetch = 65539;
+constexpr SQLINTEGER kPsqlFetchRows = 65541;
+
+struct KickRow {
+    SQLINTEGER Id = 0;
+    SQLINTEGER Owner = 0;
+    SQLINTEGER Registered = 0;
+};
+
 void Phase(Handles& h, const std::string& prefix, kick::KickPhase phase, std::int32_t associateID,
-           std::int32_t kickTime, std::int32_t& logged, RawKickResult& result, bool transactions) {
-    Exec(h.rows, kick::BuildKickStatement(prefix, phase, associateID, kickTime));
-    SQLINTEGER id = 0, owner = 0, registered = 0;
+           std::int32_t kickTime, std::int32_t& logged, RawKickResult& result,
+           const RawCalls& calls, bool cursor) {
+    if (cursor) {
+        SQLSetConnectAttr(h.dbc, kPsqlFetchRows,
+                          reinterpret_cast<SQLPOINTER>(static_cast<SQLLEN>(calls.CursorRows)), 0);
+        SQLSetConnectAttr(h.dbc, kPsqlUseDeclareFetch, reinterpret_cast<SQLPOINTER>(1), 0);
+    }
+    Exec(h.rows, kick::BuildKickStatement(prefix, phase, associateID, kickTime), h.wide);
+    if (cursor) SQLSetConnectAttr(h.dbc, kPsqlUseDeclareFetch, reinterpret_cast<SQLPOINTER>(0), 0);
+    KickRow row;
     SQLLEN idInd = 0, ownerInd = 0, registeredInd = 0;
-    SQLBindCol(h.rows, 1, SQL_C_SLONG, &id, 0, &idInd);
-    SQLBindCol(h.rows, 2, SQL_C_SLONG, &owner, 0, &ownerInd);
-    SQLBindCol(h.rows, 3, SQL_C_SLONG, &registered, 0, &registeredInd);
-    for (;;) {
+    SQLBindCol(h.rows, 1, SQL_C_SLONG, &row.Id, 0, &idInd);
+    SQLBindCol(h.rows, 2, SQL_C_SLONG, &row.Owner, 0, &ownerInd);
+    SQLBindCol(h.rows, 3, SQL_C_SLONG, &row.Registered, 0, &registeredInd);
+    auto fetch = [&]() {
         SQLRETURN rc = SQLFetch(h.rows);
         Check(rc, SQL_HANDLE_STMT, h.rows, "fetch");
-        if (rc == SQL_NO_DATA) break;
-        std::int32_t ownerId = ownerInd == SQL_NULL_DATA ? 0 : owner;
-        if (FirstNumber(h.work, "SELECT associate_id FROM " + prefix +
-                                    "Syncusers where associate_id =" + std::to_string(ownerId)) >
-            0) {
-            LogRow(h.dbc, h.work, prefix, registeredInd == SQL_NULL_DATA ? 0 : registered, id,
-                   transactions);
+        if (rc == SQL_NO_DATA) return false;
+        if (ownerInd == SQL_NULL_DATA) row.Owner = 0;
+        if (registeredInd == SQL_NULL_DATA) row.Registered = 0;
+        return true;
+    };
+    auto logIfSynchronized = [&](const KickRow& r) {
+        if (FirstNumber(h.work,
+                        "SELECT associate_id FROM " + prefix +
+                            "Syncusers where associate_id =" + std::to_string(r.Owner),
+                        h.wide) > 0) {
+            LogRow(h.dbc, h.work, prefix, r.Registered, r.Id, calls.Transactions, h.wide);
             ++logged;
         }
         ++result.RowsLookedAt;
+    };
+    if (cursor) {
+        // The cursor lives in a transaction that the first commit would end:
+        // its rows are read to the end before anything is written.
+        std::vector<KickRow> rows;
+        while (fetch()) rows.push_back(row);
+        SQLFreeStmt(h.rows, SQL_CLOSE);
+        for (const KickRow& r : rows) logIfSynchronized(r);
+    } else {
+        while (fetch()) logIfSynchronized(row);
+        SQLFreeStmt(h.rows, SQL_CLOSE);
     }
-    SQLFreeStmt(h.rows, SQL_CLOSE);
     SQLFreeStmt(h.rows, SQL_UNBIND);
 }
 
-void Connect(Handles& h, const std::string& dsn, const std::string& uid, const std::string& pwd) {
+void Connect(Handles& h, const std::string& dsn, const std::string& uid, const std::string& pwd,
+             bool wide = false) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h.env);
     SQLSetEnvAttr(h.env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
     SQLAllocHandle(SQL_HANDLE_DBC, h.env, &h.dbc);
     std::string connect = "DSN=" + dsn + ";UID=" + uid + ";PWD=" + pwd;
-    Check(SQLDriverConnect(h.dbc, nullptr, (SQLCHAR*)connect.c_str(), SQL_NTS, nullptr, 0, nullptr,
-                           SQL_DRIVER_NOPROMPT),
-          SQL_HANDLE_DBC, h.dbc, "connect to " + dsn);
+    h.wide = wide;
+    SQLRETURN rc = wide ? SQLDriverConnectW(h.dbc, nullptr, Wide(connect).data(), SQL_NTS, nullptr,
+                                            0, nullptr, SQL_DRIVER_NOPROMPT)
+                        : SQLDriverConnect(h.dbc, nullptr, (SQLCHAR*)connect.c_str(), SQL_NTS,
+                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    Check(rc, SQL_HANDLE_DBC, h.dbc, "connect to " + dsn);
     SQLAllocHandle(SQL_HANDLE_STMT, h.dbc, &h.rows);
     SQLAllocHandle(SQL_HANDLE_STMT, h.dbc, &h.work);
+}
+
+bool IsPostgreSQL(SQLHDBC dbc) {
+    SQLCHAR name[64] = {};
+    SQLSMALLINT length = 0;
+    SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length);
+    return std::string(reinterpret_cast<char*>(name)) == "PostgreSQL";
 }
 
 }  // namespace
 
 RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const std::string& pwd,
                          const std::string& prefix, std::int32_t associateID, std::int32_t kickTime,
-                         bool libraryTransactions) {
+                         const RawCalls& calls) {
     Handles h;
-    Connect(h, dsn, uid, pwd);
+    Connect(h, dsn, uid, pwd, calls.Wide);
+    const bool cursor = calls.CursorRows > 0 && IsPostgreSQL(h.dbc);
     RawKickResult result;
     WorkClock clock;
     Phase(h, prefix, kick::KickPhase::Appointments, associateID, kickTime, result.Appointments,
-          result, libraryTransactions);
-    Phase(h, prefix, kick::KickPhase::Tasks, associateID, kickTime, result.Tasks, result,
-          libraryTransactions);
+          result, calls, cursor);
+    Phase(h, prefix, kick::KickPhase::Tasks, associateID, kickTime, result.Tasks, result, calls,
+          cursor);
     result.Seconds = clock.Stop();
     return result;
 }

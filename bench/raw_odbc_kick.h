@@ -15,13 +15,25 @@ struct RawKickResult {
     double Seconds = 0;  // from the connection made to the last row, connecting not counted
 };
 
+// How a raw loop talks to the driver.
+struct RawCalls {
+    // The id reservation in a transaction of its own, as the library sends
+    // it; otherwise every statement in autocommit.
+    bool Transactions = true;
+    // The wide (UTF-16) entry points, as a program that takes any text uses
+    // them (and the library does with a Unicode driver); otherwise the narrow ones.
+    bool Wide = false;
+    // On PostgreSQL, the kick's read through a server cursor fetched blocks
+    // of that many rows (psqlODBC's declare/fetch), read to its end before the
+    // first write, as the library streams it; 0 reads the whole result at once.
+    int CursorRows = 0;
+};
+
 // Connects with "DSN=...;UID=...;PWD=...", runs both phases and disconnects.
 // Throws std::runtime_error with the driver's message on any failure.
-// libraryTransactions: the id reservation in a transaction of its own, as the
-// library sends it; otherwise every statement in autocommit.
 RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const std::string& pwd,
                          const std::string& prefix, std::int32_t associateID, std::int32_t kickTime,
-                         bool libraryTransactions);
+                         const RawCalls& calls);
 
 // The floor of the job: the same log rows written by one INSERT ... SELECT of
 // the engine (ids numbered in SQL), with the ids reserved in the same

@@ -1,7 +1,7 @@
 // Connection strings: any text parses without fault, a value braced by
 // QuoteAttributeValue parses back to itself, joined attributes parse back to
 // the same list, and no password survives WithoutPassword.
-#include "platform/connection_string.h"
+#include "odbc/connection_string.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "platform/text.h"
+#include "base/text.h"
 
 using vendral::Attribute;
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "platform/com/automation_text.h"
-#include "platform/com/values.h"
+#include "com/automation_text.h"
+#include "com/values.h"
 
 using vendral::Variant;
 using vendral::VariantType;
@@ -346,7 +346,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             BSTR bstr = (raw.vt & VT_BYREF) ? *raw.pbstrVal : raw.bstrVal;
             std::u16string units(bstr ? bstr : u"", bstr ? SysStringLen(bstr) : 0);
             if (WellFormedUtf16(units))
-                FUZZ_CHECK(Utf8ToUtf16(*text) == units, "a text changed on its way to UTF-8");
+                FUZZ_CHECK(vendral::detail::ToUtf16(*text) == units, "a text changed on its way to UTF-8");
         }
     }
     for (BSTR text : texts) SysFreeString(text);

@@ -10,7 +10,7 @@
 
 #include "data/statement_text.h"
 #include "fuzz_check.h"
-#include "platform/text.h"
+#include "base/text.h"
 #include "vendral/cdatabase.h"
 
 using vendral::detail::StatementKind;

@@ -7,7 +7,7 @@
 
 #include "data/statement_text.h"
 #include "fuzz_check.h"
-#include "platform/text.h"
+#include "base/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string sql(reinterpret_cast<const char*>(data), size);

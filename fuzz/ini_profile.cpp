@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "platform/atomic_file.h"
-#include "platform/private_profile.h"
+#include "base/atomic_file.h"
+#include "base/private_profile.h"
 
 namespace {
 

@@ -79,7 +79,7 @@ runs=${RUNS:-5}
 [ "${SKIP_LOAD:-0}" = 1 ] || "$root/scripts/bench-load.sh" "$build" "$pgdir" postgres "$bench_dir"
 
 # INSTRUCTIONS=1: the instructions the client executes for the per-row kick
-# and its raw loop, the set-based kick and the single statement, and the helper
+# and its raw loops, the set-based kick and the single statement, and the helper
 # loops, counted by callgrind around the work alone (free of the machine's
 # load; the engine's work is in it for SQLite, which runs in the process, and
 # not for the PostgreSQL server). Slow: valgrind runs each piece once.
@@ -88,17 +88,18 @@ if [ "${INSTRUCTIONS:-0}" = 1 ] && command -v valgrind >/dev/null; then
     local label=$1 out=$bench_dir/callgrind.out what
     shift
     declare -A n
-    for what in per-row raw-same batch floor count raw-count first raw-first; do
+    for what in per-row raw-same raw-calls batch floor count raw-count first raw-first; do
       valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$out" \
         "$build/bench/kick_bench" "$@" --kick-date "$kick_date" --helper-calls 500 \
         --only "$what" >/dev/null 2>&1
       n[$what]=$(grep '^summary:' "$out" | cut -d' ' -f2)
     done
     rm -f "$out"
-    awk -v l="$label" -v a="${n[per-row]}" -v b="${n[raw-same]}" -v c="${n[batch]}" \
+    awk -v l="$label" -v a="${n[per-row]}" -v b="${n[raw-same]}" -v i="${n[raw-calls]}" -v c="${n[batch]}" \
       -v d="${n[floor]}" -v e="${n[count]}" -v f="${n[raw-count]}" -v g="${n[first]}" \
       -v h="${n[raw-first]}" 'BEGIN {
         printf "%s, instructions of the client (callgrind):\n", l
+        printf "  per-row kick %.0f M, raw loop same calls %.0f M: ratio %.3f\n", a/1e6, i/1e6, i/a
         printf "  per-row kick %.0f M, raw loop same transactions %.0f M: ratio %.3f\n", a/1e6, b/1e6, b/a
         printf "  set-based kick %.1f M, single statement %.1f M: ratio %.2f; per-row / set-based %.1f\n", c/1e6, d/1e6, c/d, a/c
         printf "  500 x CountRecords %.2f M / raw %.2f M: ratio %.3f\n", e/1e6, f/1e6, f/e

@@ -22,6 +22,9 @@ packages=(
   xdotool wmctrl
   # Real Windows PE files with version resources for the version-information tests.
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
+  # The Windows build (make windows: MinGW-w64 with posix threads, windres) and
+  # its tests under Wine (regsvr32, cscript; widl for the type library).
+  g++-mingw-w64-x86-64-posix wine wine64 wine64-tools libwine-dev
   # Network drives: shares are mounted through GVfs (gio).
   libglib2.0-bin
   # Fuzzing.

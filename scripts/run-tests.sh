@@ -41,6 +41,11 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # tests depend on a window manager that a loaded machine can make late.
 ctest --test-dir "$build" --output-on-failure -j 2 --timeout 900 --repeat until-pass:2
 
+# The Windows build under Wine (make test names it): a failing Wine test fails the run.
+if [ -n "${VENDRAL_WINDOWS_BUILD:-}" ]; then
+  "$root/scripts/wine-tests.sh" "$VENDRAL_WINDOWS_BUILD" "$build"
+fi
+
 # Each fuzz target briefly, with the sanitizers (0 seconds leaves them out). A
 # failing input fails the run; fix it and add the input to the target's corpus.
 fuzz_seconds=${VENDRAL_FUZZ_SECONDS:-20}

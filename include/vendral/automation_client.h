@@ -39,6 +39,21 @@ class VENDRAL_API OwnedVariant {
     VARIANT Value;
 };
 
+/// The VARIANTs of a call, each cleared when the list goes.
+struct VariantList {
+    /// @p count empty values.
+    explicit VariantList(std::size_t count) : Items(count) {
+        for (VARIANT& item : Items) VariantInit(&item);
+    }
+    ~VariantList() {
+        for (VARIANT& item : Items) VariantClear(&item);
+    }
+    VariantList(const VariantList&) = delete;
+    VariantList& operator=(const VariantList&) = delete;
+    /// The values.
+    std::vector<VARIANT> Items;
+};
+
 /// The Variant a VARIANT holds (a reference followed).
 /// @throws ComCallError DISP_E_TYPEMISMATCH for an object or a type a
 ///         Variant cannot hold.

@@ -304,84 +304,84 @@ class VENDRAL_API CDatabase {
     /** @{ */
     /// The current user's associate id, written into the log rows of ExecSQL()
     /// and into list rows that GetListID() creates. 0 at first.
-    std::int32_t AssociateID() const { return associateID_; }
-    void AssociateID(std::int32_t lAssociateID) { associateID_ = lAssociateID; }
+    std::int32_t AssociateID() const;
+    void AssociateID(std::int32_t lAssociateID);
     /** @} */
     /** @{ */
     /// Stored for clients; the class itself does not read it.
-    const std::string& LanguageCode() const { return languageCode_; }
-    void LanguageCode(const std::string& sLanguageCode) { languageCode_ = sLanguageCode; }
+    const std::string& LanguageCode() const;
+    void LanguageCode(const std::string& sLanguageCode);
     /** @} */
     /** @{ */
     /// Stored for clients; OpenODBC_DB() takes its file from its argument, not
     /// from here.
-    const std::string& IniPath() const { return iniPath_; }
-    void IniPath(const std::string& sIniPath) { iniPath_ = sIniPath; }
+    const std::string& IniPath() const;
+    void IniPath(const std::string& sIniPath);
     /** @} */
     /** @{ */
     /// The central side's archive path, stored for clients and not used by the
     /// class.
-    const std::string& CentralArchivePath() const { return central_.ArchivePath; }
-    void CentralArchivePath(const std::string& v) { central_.ArchivePath = v; }
+    const std::string& CentralArchivePath() const;
+    void CentralArchivePath(const std::string& v);
     /** @} */
     /** @{ */
     /// The central ODBC data source name (from the settings file's "Central"
     /// section, or from OpenODBC_ByConnection()).
-    const std::string& CentralDSN() const { return central_.DSN; }
-    void CentralDSN(const std::string& sCentralDSN) { central_.DSN = sCentralDSN; }
+    const std::string& CentralDSN() const;
+    void CentralDSN(const std::string& sCentralDSN);
     /** @} */
     /** @{ */
     /// The central side's schema prefix, put before bare table names ("CRM5."
     /// at first). Setting it appends "." when the value does not end in one
     /// (an empty value becomes "."). The table catalogues keep the prefix of
     /// the last OpenODBC_DB() until RefillTableCatalogues().
-    const std::string& CentralDatabasePrefix() const { return central_.Prefix; }
+    const std::string& CentralDatabasePrefix() const;
     void CentralDatabasePrefix(const std::string& sDatabasePrefix);
     /** @} */
     /** @{ */
     /// The local side's schema prefix; as CentralDatabasePrefix(). Opening from
     /// the settings file always reads it from the "Local" section.
-    const std::string& LocalDatabasePrefix() const { return local_.Prefix; }
+    const std::string& LocalDatabasePrefix() const;
     void LocalDatabasePrefix(const std::string& sDatabasePrefix);
     /** @} */
     /** @{ */
     /// The local side's archive path, stored for clients and not used by the
     /// class.
-    const std::string& LocalArchivePath() const { return local_.ArchivePath; }
-    void LocalArchivePath(const std::string& v) { local_.ArchivePath = v; }
+    const std::string& LocalArchivePath() const;
+    void LocalArchivePath(const std::string& v);
     /** @} */
     /** @{ */
     /// The local ODBC data source name (from the local section of the settings
     /// file).
-    const std::string& LocalDSN() const { return local_.DSN; }
-    void LocalDSN(const std::string& sLocalDSN) { local_.DSN = sLocalDSN; }
+    const std::string& LocalDSN() const;
+    void LocalDSN(const std::string& sLocalDSN);
     /** @} */
     /** @{ */
     /// Stored for clients; the class itself does not read it.
-    const std::string& Prefix() const { return prefix_; }
-    void Prefix(const std::string& sPrefix) { prefix_ = sPrefix; }
+    const std::string& Prefix() const;
+    void Prefix(const std::string& sPrefix);
     /** @} */
     /** @{ */
     /// Whether ExecSQL() keeps the free-text index current. Set from the
     /// central database's preference "Freetext"/"Enabled" each time the central
     /// settings open the central connection; a client may set it too.
-    bool UpdateFreeText() const { return updateFreeText_; }
-    void UpdateFreeText(bool bValue) { updateFreeText_ = bValue; }
+    bool UpdateFreeText() const;
+    void UpdateFreeText(bool bValue);
     /** @} */
     /** @{ */
     /// True when the central slot (dDatabase) holds the local database because
     /// the central one could not be opened (open modes 4 and 5); queries with
     /// selector 0 then run on the local data.
-    bool LocalStartedasCentral() const { return localStartedAsCentral_; }
-    void LocalStartedasCentral(bool bValue) { localStartedAsCentral_ = bValue; }
+    bool LocalStartedasCentral() const;
+    void LocalStartedasCentral(bool bValue);
     /** @} */
     /// True once the central slot has opened (OpenODBC_DB(),
     /// OpenODBC_ByConnection(), SwitchCentralConnection()); OpenODBC_DB() sets
     /// it false before it opens anything.
-    bool dDatabaseIsRunning() const { return central_.Running; }
+    bool dDatabaseIsRunning() const;
     /// True once the local connection has opened (OpenODBC_DB(),
     /// SwitchLocalConnection()).
-    bool LocaldDatabaseIsRunning() const { return local_.Running; }
+    bool LocaldDatabaseIsRunning() const;
     /// The id of the row most recently inserted through ExecSQL(), in decimal
     /// ("0" before the first insert).
     std::string LastGeneratedSequenceID() const;
@@ -391,93 +391,93 @@ class VENDRAL_API CDatabase {
     /// ran (opening the central connection runs it).
     /** @{ */
     /// A person's full name: first, middle and last name.
-    const std::string& SQLFunct_FirstLast() const { return sqlFunct_[0]; }
+    const std::string& SQLFunct_FirstLast() const;
     /// A person's full name with the salutation (`Mrmrs`) in front.
-    const std::string& SQLFunct_MrFirstLast() const { return sqlFunct_[1]; }
+    const std::string& SQLFunct_MrFirstLast() const;
     /// The discount `ADiscount` with NULL as 0.
-    const std::string& SQLFunct_Discount() const { return sqlFunct_[2]; }
+    const std::string& SQLFunct_Discount() const;
     /// Contact id and person id joined by "/".
-    const std::string& SQLFunct_ContNullPerson() const { return sqlFunct_[3]; }
+    const std::string& SQLFunct_ContNullPerson() const;
     /// A contact's name with its department.
-    const std::string& SQLFunct_NameDepart() const { return sqlFunct_[4]; }
+    const std::string& SQLFunct_NameDepart() const;
     /// The contact id with NULL as 0.
-    const std::string& SQLFunct_NullContID() const { return sqlFunct_[5]; }
+    const std::string& SQLFunct_NullContID() const;
     /// Person id and contact id joined by "/".
-    const std::string& SQLFunct_PersonContact() const { return sqlFunct_[6]; }
+    const std::string& SQLFunct_PersonContact() const;
     /// Contact id and invoice id joined by "/".
-    const std::string& SQLFunct_ContactInvoice() const { return sqlFunct_[7]; }
+    const std::string& SQLFunct_ContactInvoice() const;
     /// Project id and invoice id joined by "/".
-    const std::string& SQLFunct_ProjectInvoice() const { return sqlFunct_[8]; }
+    const std::string& SQLFunct_ProjectInvoice() const;
     /** @} */
     /// The connection string the central connection reported after its last
     /// open (completed by the driver manager, without the password).
-    const std::string& CentralConnectionString() const { return central_.ConnectionString; }
+    const std::string& CentralConnectionString() const;
     /// The connection string the local connection reported after its last open.
-    const std::string& LocalConnectionString() const { return local_.ConnectionString; }
+    const std::string& LocalConnectionString() const;
     /** @{ */
     /// The settings-file section that describes the local connection; becomes
     /// "Local" when OpenODBC_DB() finds it empty.
-    const std::string& LocalDSNEntry() const { return localDSNEntry_; }
-    void LocalDSNEntry(const std::string& sValue) { localDSNEntry_ = sValue; }
+    const std::string& LocalDSNEntry() const;
+    void LocalDSNEntry(const std::string& sValue);
     /** @} */
     /// When not empty, replaces the user id of both sides in the connection
     /// strings of OpenODBC_DB(); CentralUID() and LocalUID() keep the file's
     /// values. Write-only.
-    void UserID(const std::string& sValue) { userIDOverride_ = sValue; }
+    void UserID(const std::string& sValue);
     /// Command and connection time-out in seconds given to the central and the
     /// local connection by OpenODBC_DB() and OpenODBC_ByConnection() (60 at
     /// first). Write-only.
-    void DatabaseTimeOUt(std::int16_t sValue) { databaseTimeOut_ = sValue; }
+    void DatabaseTimeOUt(std::int16_t sValue);
     /** @{ */
     /// The central side's database type word ("SYBASE", "ADAPTIVESYBASE",
     /// "ORACLE", "SQLSERVER", "ACCESS", empty, or an unrecognised driver name
     /// in capitals). Setting it does not change the SQL dialect.
-    const std::string& DatabaseTypeCentral() const { return central_.DatabaseType; }
-    void DatabaseTypeCentral(const std::string& sValue) { central_.DatabaseType = sValue; }
+    const std::string& DatabaseTypeCentral() const;
+    void DatabaseTypeCentral(const std::string& sValue);
     /** @} */
     /** @{ */
     /// The local side's database type word; as DatabaseTypeCentral().
-    const std::string& DatabaseTypeLocal() const { return local_.DatabaseType; }
-    void DatabaseTypeLocal(const std::string& sValue) { local_.DatabaseType = sValue; }
+    const std::string& DatabaseTypeLocal() const;
+    void DatabaseTypeLocal(const std::string& sValue);
     /** @} */
     /// When not empty, replaces the password of both sides in the connection
     /// strings of OpenODBC_DB(). Write-only.
-    void Password(const std::string& sValue) { passwordOverride_ = sValue; }
+    void Password(const std::string& sValue);
     /** @{ */
     /// The local password in plain text, as decoded from the settings file.
-    const std::string& LocalPassword() const { return local_.Password; }
-    void LocalPassword(const std::string& sValue) { local_.Password = sValue; }
+    const std::string& LocalPassword() const;
+    void LocalPassword(const std::string& sValue);
     /** @} */
     /** @{ */
     /// The central password in plain text, as decoded from the settings file
     /// or given to OpenODBC_ByConnection().
-    const std::string& CentralPassword() const { return central_.Password; }
-    void CentralPassword(const std::string& sValue) { central_.Password = sValue; }
+    const std::string& CentralPassword() const;
+    void CentralPassword(const std::string& sValue);
     /** @} */
     /** @{ */
     /// The central user id, as read from the settings file or given to
     /// OpenODBC_ByConnection().
-    const std::string& CentralUID() const { return central_.UID; }
-    void CentralUID(const std::string& sValue) { central_.UID = sValue; }
+    const std::string& CentralUID() const;
+    void CentralUID(const std::string& sValue);
     /** @} */
     /** @{ */
     /// The local user id, as read from the settings file.
-    const std::string& LocalUID() const { return local_.UID; }
-    void LocalUID(const std::string& sValue) { local_.UID = sValue; }
+    const std::string& LocalUID() const;
+    void LocalUID(const std::string& sValue);
     /** @} */
     /// The same value as DatabaseTypeCentral().
-    const std::string& SQLCentralDatabaseType() const { return central_.DatabaseType; }
+    const std::string& SQLCentralDatabaseType() const;
     /// The same value as DatabaseTypeLocal().
-    const std::string& SQLLocalDatabaseType() const { return local_.DatabaseType; }
+    const std::string& SQLLocalDatabaseType() const;
     /** @{ */
     /// The number of errors OpenODBC_DB() caught, tolerated ones included.
     /// Never reset by the class: clients reset it by assigning 0.
-    std::int16_t FailCount() const { return failCount_; }
-    void FailCount(std::int16_t iValue) { failCount_ = iValue; }
+    std::int16_t FailCount() const;
+    void FailCount(std::int16_t iValue);
     /** @} */
     /// The text of the last error caught by OpenODBC_DB() or OpenAccess_DB(),
     /// or by the free-text index work after a change that ExecSQL() made.
-    const std::string& LastReturnedErrorMessage() const { return lastReturnedErrorMessage_; }
+    const std::string& LastReturnedErrorMessage() const;
 
     /// Fills the nine SQLFunct_ fragments for a dialect: "SYBASE" and
     /// "ADAPTIVESYBASE" share one set, "SQLSERVER" and the empty word another,
@@ -703,21 +703,21 @@ class VENDRAL_API CDatabase {
     /** @{ */
     /// The central table catalogue, behind the central prefix of the last
     /// filling.
-    const TableCatalogue& CentralTableCatalogue() const { return central_.Catalogue; }
+    const TableCatalogue& CentralTableCatalogue() const;
     /// The local table catalogue, behind the local prefix of the last filling.
-    const TableCatalogue& LocalTableCatalogue() const { return local_.Catalogue; }
+    const TableCatalogue& LocalTableCatalogue() const;
     /// The recordset shared by the queries; closed between calls.
-    const Recordset& WorkRecordset() const { return *workRecordset_; }
+    const Recordset& WorkRecordset() const;
     /// The owner table that GetFreeTxtSrchLnk() found last.
-    std::int16_t FreeTextOwnerTable() const { return freeTextOwnerTable_; }
+    std::int16_t FreeTextOwnerTable() const;
     /// The owner record that GetFreeTxtSrchLnk() found last.
-    std::int32_t FreeTextOwnerRecord() const { return freeTextOwnerRecord_; }
+    std::int32_t FreeTextOwnerRecord() const;
     /// The stop words read by the last loading of the free-text settings, with
     /// one empty entry at the end.
-    const std::vector<std::string>& FreeTextStopWords() const { return stopWords_; }
+    const std::vector<std::string>& FreeTextStopWords() const;
     /// The tables whose records are indexed, with their selector and owner
     /// columns.
-    const std::vector<FreeTextTableRow>& FreeTextTables() const { return freeTextTables_; }
+    const std::vector<FreeTextTableRow>& FreeTextTables() const;
     /** @} */
     /// Rebuilds both table catalogues with the prefixes now in force, as opening
     /// from the settings file does; for clients that hand in their own connections.
@@ -728,34 +728,12 @@ class VENDRAL_API CDatabase {
     void LoadFreeTextSettings();
 
   private:
-    // One of the two databases, central or local: the settings it is opened
-    // with, the connection member and file-database flag clients see for it,
-    // its table catalogue and whether it runs.
-    struct Side {
-        Side(std::shared_ptr<Connection>& slot, bool& fileDatabase)
-            : Slot(slot), FileDatabase(fileDatabase) {}
-        Side(const Side&) = delete;
-        Side& operator=(const Side&) = delete;
-
-        std::shared_ptr<Connection>& Slot;  // dDatabase or LocaldDatabase
-        bool& FileDatabase;                 // SysdDatabaseAccess or SysLocaldDatabaseAccess
-        std::string DSN, UID, Password, ArchivePath;
-        std::string Prefix = "CRM5.";
-        std::string DatabaseType;
-        std::string ConnectionString;  // as the open connection reports it
-        TableCatalogue Catalogue;
-        bool Running = false;
-
-        // The side's connection; an unopened one is made when the slot is empty.
-        Connection& Connect();
-        // Takes the side's database type and marks the side as below.
-        void TakeType(const std::string& type);
-        // "ACCESS" marks the side a file database; a later type does not take
-        // the mark back.
-        void MarkFileDatabase();
-        // Every table name behind the side's prefix.
-        void FillCatalogue();
-    };
+    // The object's state, out of the clients' sight so that it can change
+    // without changing the class's layout (data/cdatabase_state.h).
+    struct Impl;
+    // One of the two databases, central or local.
+    struct Side;
+    std::unique_ptr<Impl> impl_;
 
     // Connection selector: 0 is central, any other value local.
     Side& SideFor(std::int16_t iDatabaseConnection);
@@ -821,28 +799,6 @@ class VENDRAL_API CDatabase {
     // On the connection (and behind the prefix) of the change it follows.
     void RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID,
                                std::int16_t iDatabaseConnection = 0);
-
-    std::int32_t associateID_ = 0;
-    std::string languageCode_, iniPath_, prefix_;
-    Side central_{dDatabase, SysdDatabaseAccess};
-    Side local_{LocaldDatabase, SysLocaldDatabaseAccess};
-    std::string localDSNEntry_;
-    std::string userIDOverride_, passwordOverride_;
-    std::int16_t databaseTimeOut_ = 60;
-    bool localStartedAsCentral_ = false;
-    bool updateFreeText_ = false;
-    std::int16_t failCount_ = 0;
-    std::string lastReturnedErrorMessage_;
-    std::int32_t lastGeneratedSequenceID_ = 0;
-    std::array<std::string, 9> sqlFunct_;
-
-    std::vector<std::string> stopWords_;
-    std::vector<FreeTextTableRow> freeTextTables_;
-    std::int16_t freeTextOwnerTable_ = 0;
-    std::int32_t freeTextOwnerRecord_ = 0;
-
-    std::unique_ptr<Recordset> workRecordset_;
-    std::unique_ptr<Recordset> preferenceRecordset_;
 };
 
 }  // namespace vendral

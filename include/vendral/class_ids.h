@@ -4,7 +4,11 @@
 /// they are written in come from vendral/com.h.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "vendral/com.h"
+#include "vendral/export.h"
 
 namespace vendral {
 
@@ -48,5 +52,12 @@ inline constexpr com::IID IID_VendralField = {
     0x0B880BCE, 0x279D, 0x4B4D, {0xA4, 0xF8, 0x51, 0xA3, 0xDC, 0x14, 0x35, 0x30}};
 
 /** @} */
+
+namespace com {
+/// The class id of a Vendral class by its ProgID ("Vendral.CDatabase",
+/// "Vendral.CProgressBar", "Vendral.CSplash", in any case), for manifests;
+/// none for any other name.
+VENDRAL_API std::optional<CLSID> VendralClassId(const std::string& progId);
+}  // namespace com
 
 }  // namespace vendral

@@ -28,12 +28,19 @@
 #define VENDRAL_COM_EXPORT extern "C" VENDRAL_API
 
 #ifdef _WIN32
-#include <oaidl.h>
+// The system's own types and helpers: a script engine frees the strings it
+// gets with the system's allocator, and reads errors through the system's
+// error object.
+#include <ole2.h>
 #include <oleauto.h>
+#include <olectl.h>
 #include <windows.h>
+// The system's A/W switch would rename the UI host's member of that name.
+#undef MessageBox
 
 namespace vendral::com {
 using ::BSTR;
+using ::CALLCONV;
 using ::CLSID;
 using ::DISPID;
 using ::DISPPARAMS;
@@ -41,14 +48,19 @@ using ::DWORD;
 using ::ELEMDESC;
 using ::EXCEPINFO;
 using ::FUNCDESC;
+using ::FUNCKIND;
 using ::GetErrorInfo;
 using ::GUID;
+using ::HREFTYPE;
 using ::HRESULT;
 using ::IClassFactory;
 using ::IDispatch;
+using ::IDLDESC;
 using ::IErrorInfo;
 using ::IID;
+using ::INVOKEKIND;
 using ::ISupportErrorInfo;
+using ::ITypeComp;
 using ::ITypeInfo;
 using ::ITypeLib;
 using ::IUnknown;
@@ -57,6 +69,7 @@ using ::LONG;
 using ::LPOLESTR;
 using ::MEMBERID;
 using ::OLECHAR;
+using ::PARAMDESC;
 using ::PARAMDESCEX;
 using ::SCODE;
 using ::SetErrorInfo;
@@ -66,6 +79,8 @@ using ::SysFreeString;
 using ::SysStringLen;
 using ::TLIBATTR;
 using ::TYPEATTR;
+using ::TYPEDESC;
+using ::TYPEKIND;
 using ::UINT;
 using ::ULONG;
 using ::USHORT;
@@ -76,6 +91,7 @@ using ::VARIANTARG;
 using ::VariantClear;
 using ::VariantCopy;
 using ::VariantInit;
+using ::VARKIND;
 using ::VARTYPE;
 using ::WORD;
 }  // namespace vendral::com
@@ -345,6 +361,8 @@ struct IClassFactory : IUnknown {
 
 struct ITypeInfo;
 struct ITypeLib;
+struct ITypeComp;                ///< Not served: GetTypeComp answers E_NOTIMPL.
+using HREFTYPE = std::uint32_t;  ///< The reference number of a type a type description names.
 
 /// Late-bound calls by member name, as scripting and foreign-function
 /// clients make them. The classes' dual interfaces offer every member of the
@@ -514,7 +532,7 @@ struct ITypeInfo : IUnknown {
     /// The interface's attributes; free them with ReleaseTypeAttr().
     virtual HRESULT GetTypeAttr(TYPEATTR** ppTypeAttr) = 0;
     /// Not filled by the server: E_NOTIMPL.
-    virtual HRESULT GetTypeComp(void** ppTComp) = 0;
+    virtual HRESULT GetTypeComp(ITypeComp** ppTComp) = 0;
     /// Function @p index (0 to cFuncs - 1); free it with ReleaseFuncDesc().
     /// TYPE_E_ELEMENTNOTFOUND past the last.
     virtual HRESULT GetFuncDesc(UINT index, FUNCDESC** ppFuncDesc) = 0;
@@ -526,7 +544,7 @@ struct ITypeInfo : IUnknown {
     virtual HRESULT GetNames(MEMBERID memid, BSTR* rgBstrNames, UINT cMaxNames, UINT* pcNames) = 0;
     /// The reference of a component class's interface @p index, for
     /// GetRefTypeInfo(); E_NOTIMPL for other types.
-    virtual HRESULT GetRefTypeOfImplType(UINT index, std::uint32_t* pRefType) = 0;
+    virtual HRESULT GetRefTypeOfImplType(UINT index, HREFTYPE* pRefType) = 0;
     /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT GetImplTypeFlags(UINT index, std::int32_t* pImplTypeFlags) = 0;
     /// The ids of a member name and its argument names, as
@@ -543,7 +561,7 @@ struct ITypeInfo : IUnknown {
                                 BSTR* pBstrName, WORD* pwOrdinal) = 0;
     /// The description that @p hRefType names: the enumeration of a
     /// VT_USERDEFINED argument, or a component class's interface.
-    virtual HRESULT GetRefTypeInfo(std::uint32_t hRefType, ITypeInfo** ppTInfo) = 0;
+    virtual HRESULT GetRefTypeInfo(HREFTYPE hRefType, ITypeInfo** ppTInfo) = 0;
     /// Not filled by the server: E_NOTIMPL.
     virtual HRESULT AddressOfMember(MEMBERID memid, INVOKEKIND invKind, void** ppv) = 0;
     /// Not filled by the server: E_NOTIMPL.
@@ -575,7 +593,7 @@ struct ITypeLib : IUnknown {
     /// The library's attributes; free them with ReleaseTLibAttr().
     virtual HRESULT GetLibAttr(TLIBATTR** ppTLibAttr) = 0;
     /// Not filled by the server: E_NOTIMPL.
-    virtual HRESULT GetTypeComp(void** ppTComp) = 0;
+    virtual HRESULT GetTypeComp(ITypeComp** ppTComp) = 0;
     /// The name of description @p index (-1: of the library itself).
     virtual HRESULT GetDocumentation(std::int32_t index, BSTR* pBstrName, BSTR* pBstrDocString,
                                      DWORD* pdwHelpContext, BSTR* pBstrHelpFile) = 0;

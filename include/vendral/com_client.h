@@ -61,7 +61,4 @@ VENDRAL_API std::string UnsafeLibraryReason(const std::string& path);
 /// Unloads the libraries this thread loaded whose DllCanUnloadNow says S_OK.
 VENDRAL_API void FreeUnusedLibraries();
 
-/// The ProgIDs and CLSIDs of the Vendral classes, for manifests.
-VENDRAL_API std::optional<CLSID> VendralClassId(const std::string& progId);
-
 }  // namespace vendral::com

@@ -12,10 +12,15 @@ namespace vendral {
 inline std::int64_t LocalClockSeconds() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
     // The local calendar time read as if it were UTC: the clock's seconds
     // shifted by the zone's offset at this moment.
+#ifdef _WIN32
+    localtime_s(&local, &now);
+    return static_cast<std::int64_t>(_mkgmtime(&local));
+#else
+    localtime_r(&now, &local);
     return static_cast<std::int64_t>(now) + local.tm_gmtoff;
+#endif
 }
 
 }  // namespace vendral

@@ -4,14 +4,14 @@
 
 #include <QPixmap>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::controls {
 
 inline constexpr int kArrowPictureWidth = 9;
 inline constexpr int kArrowPictureHeight = 15;
 
-VENDRAL_INTERNAL QPixmap DropDownArrowPicture();
+VENDRAL_TEST_INTERNAL QPixmap DropDownArrowPicture();
 
 }  // namespace vendral::detail::controls
 

@@ -14,7 +14,7 @@
 #include "controls/design_colors.h"
 #include "controls/twips_layout.h"
 #include "controls/widget_colors.h"
-#include "platform/qt/twips.h"
+#include "base/qt/twips.h"
 #include "vendral/platform_error.h"
 
 namespace vendral {

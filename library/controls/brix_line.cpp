@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/qt/ole_color.h"
-#include "platform/qt/twips.h"
+#include "base/qt/ole_color.h"
+#include "base/qt/twips.h"
 
 namespace vendral::detail::controls {
 

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "platform/qt/ole_color.h"
+#include "base/qt/ole_color.h"
 
 namespace vendral::detail::controls {
 

@@ -5,11 +5,11 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::controls {
 
-class VENDRAL_INTERNAL BrixShape : public QWidget {
+class VENDRAL_TEST_INTERNAL BrixShape : public QWidget {
     Q_OBJECT
 
   public:

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::controls {
 

@@ -5,11 +5,11 @@
 
 #include <QValidator>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::controls {
 
-class VENDRAL_INTERNAL MaxLengthValidator : public QValidator {
+class VENDRAL_TEST_INTERNAL MaxLengthValidator : public QValidator {
   public:
     explicit MaxLengthValidator(QObject* parent) : QValidator(parent) {}
 

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "platform/qt/twips.h"
+#include "base/qt/twips.h"
 
 namespace vendral::detail::controls {
 namespace {

@@ -3,23 +3,23 @@
 // as twips, so that a value read after it was set carries the rounding.
 #pragma once
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 class QWidget;
 
 namespace vendral::detail::controls {
 
-VENDRAL_INTERNAL double LeftTwips(const QWidget* widget);
-VENDRAL_INTERNAL double TopTwips(const QWidget* widget);
-VENDRAL_INTERNAL double WidthTwips(const QWidget* widget);
-VENDRAL_INTERNAL double HeightTwips(const QWidget* widget);
+VENDRAL_TEST_INTERNAL double LeftTwips(const QWidget* widget);
+VENDRAL_TEST_INTERNAL double TopTwips(const QWidget* widget);
+VENDRAL_TEST_INTERNAL double WidthTwips(const QWidget* widget);
+VENDRAL_TEST_INTERNAL double HeightTwips(const QWidget* widget);
 
 // A negative width or height becomes 0.
-VENDRAL_INTERNAL void SetLeftTwips(QWidget* widget, double twips);
-VENDRAL_INTERNAL void SetTopTwips(QWidget* widget, double twips);
-VENDRAL_INTERNAL void SetWidthTwips(QWidget* widget, double twips);
-VENDRAL_INTERNAL void SetHeightTwips(QWidget* widget, double twips);
-VENDRAL_INTERNAL void SetGeometryTwips(QWidget* widget, double left, double top, double width,
+VENDRAL_TEST_INTERNAL void SetLeftTwips(QWidget* widget, double twips);
+VENDRAL_TEST_INTERNAL void SetTopTwips(QWidget* widget, double twips);
+VENDRAL_TEST_INTERNAL void SetWidthTwips(QWidget* widget, double twips);
+VENDRAL_TEST_INTERNAL void SetHeightTwips(QWidget* widget, double twips);
+VENDRAL_TEST_INTERNAL void SetGeometryTwips(QWidget* widget, double left, double top, double width,
                                        double height);
 
 }  // namespace vendral::detail::controls

@@ -4,14 +4,14 @@
 #include <QPalette>
 #include <cstdint>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 class QWidget;
 
 namespace vendral::detail::controls {
 
-VENDRAL_INTERNAL std::uint32_t PaletteColor(const QWidget* widget, QPalette::ColorRole role);
-VENDRAL_INTERNAL void SetPaletteColor(QWidget* widget, QPalette::ColorRole role,
+VENDRAL_TEST_INTERNAL std::uint32_t PaletteColor(const QWidget* widget, QPalette::ColorRole role);
+VENDRAL_TEST_INTERNAL void SetPaletteColor(QWidget* widget, QPalette::ColorRole role,
                                       std::uint32_t color);
 
 }  // namespace vendral::detail::controls

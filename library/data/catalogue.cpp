@@ -1,5 +1,6 @@
 // The table catalogues: table number -> prefix + table name.
-#include "platform/text.h"
+#include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -278,8 +279,8 @@ void CDatabase::Side::FillCatalogue() {
 }
 
 void CDatabase::RefillTableCatalogues() {
-    central_.FillCatalogue();
-    local_.FillCatalogue();
+    impl_->central_.FillCatalogue();
+    impl_->local_.FillCatalogue();
 }
 
 }  // namespace vendral

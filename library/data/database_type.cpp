@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/text.h"
+#include "base/text.h"
 #include "settings/registry_lookup.h"
 #include "vendral/cdatabase.h"
 #include "vendral/settings.h"

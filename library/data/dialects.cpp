@@ -1,6 +1,7 @@
 // The SQL fragments that differ between the engines the CRM database runs on.
 #include <array>
 
+#include "data/cdatabase_state.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -78,7 +79,7 @@ void CDatabase::SetSQLFunctions(const std::string& sDriverType) {
     // An unknown word is no error: the fragments keep what they held.
     const Fragments* fragments = FragmentsFor(sDriverType);
     if (!fragments) return;
-    for (std::size_t i = 0; i < sqlFunct_.size(); ++i) sqlFunct_[i] = (*fragments)[i];
+    for (std::size_t i = 0; i < impl_->sqlFunct_.size(); ++i) impl_->sqlFunct_[i] = (*fragments)[i];
 }
 
 }  // namespace vendral

@@ -2,10 +2,10 @@
 // of its engine. A PostgreSQL session of the library takes backslashes in
 // plain texts literally (it turns standard_conforming_strings on when it
 // opens); an engine the library does not know is read in every way.
+#include "base/text.h"
 #include "data/statement_text.h"
-#include "platform/connection_access.h"
-#include "platform/odbc.h"
-#include "platform/text.h"
+#include "odbc/connection_access.h"
+#include "odbc/odbc.h"
 
 namespace vendral::detail {
 

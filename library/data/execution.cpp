@@ -2,9 +2,10 @@
 // transaction log and then executed, and the free-text index follows it.
 #include <algorithm>
 
+#include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "data/statement_text.h"
 #include "data/write_support.h"
-#include "platform/text.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -171,25 +172,26 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
     }
 
     // The id is the last generated one as soon as it is known, before it is logged.
-    if (target.kind == StatementKind::Insert) lastGeneratedSequenceID_ = recordID;
+    if (target.kind == StatementKind::Insert) impl_->lastGeneratedSequenceID_ = recordID;
     std::string prepared = PrepareSQL(statement, iDatabaseConnection);
-    Variant logID =
-        WriteTravelLog(action, associateID_, tableNumber, recordID, iDatabaseConnection, &prepared);
+    Variant logID = WriteTravelLog(action, impl_->associateID_, tableNumber, recordID,
+                                   iDatabaseConnection, &prepared);
 
     // The change and its log row are committed: an error of the index work
     // must not reach the caller, who would make (and log) the change again.
     // It stops quietly and leaves its cause in LastReturnedErrorMessage.
-    if (updateFreeText_) {
+    if (impl_->updateFreeText_) {
         try {
             if (target.kind == StatementKind::Insert) {
                 UpdateFreeTextTables(prepared, tableNumber, recordID);
-            } else if (FindTableRow(freeTextTables_, std::to_string(tableNumber)).ToLong() >= 0) {
+            } else if (FindTableRow(impl_->freeTextTables_, std::to_string(tableNumber)).ToLong() >=
+                       0) {
                 RemoveFreeTextEntries(tableNumber, recordID, iDatabaseConnection);
                 if (target.kind == StatementKind::Update)
                     UpdateFreeTextTables(prepared, tableNumber, recordID);
             }
         } catch (const std::exception& error) {
-            lastReturnedErrorMessage_ = error.what();
+            impl_->lastReturnedErrorMessage_ = error.what();
         }
     }
     return logID;

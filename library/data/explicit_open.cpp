@@ -1,6 +1,7 @@
 // Opening from explicit parameters: a data source for the central connection,
 // or a database file on the third connection.
-#include "data/connection_strings.h"
+#include "data/cdatabase_state.h"
+#include "odbc/connection_strings.h"
 #include "vendral/cdatabase.h"
 #include "vendral/ui_host.h"
 
@@ -17,20 +18,20 @@ Variant CDatabase::OpenODBC_ByConnection(const std::string& sDSN, const std::str
                                          const std::string& sDatabaseType, const Variant& sUserID,
                                          const std::string& sPassWord) {
     // The prefix is taken as given: no "." is appended here.
-    central_.Prefix = sPrefix;
-    central_.DSN = sDSN;
-    central_.UID = sUserID.ToString();
-    central_.Password = sPassWord;
-    central_.DatabaseType = sDatabaseType;
-    SetSQLFunctions(central_.DatabaseType);
-    Connection& connection = central_.Connect();
-    connection.CommandTimeout(databaseTimeOut_);
-    connection.ConnectionTimeout(databaseTimeOut_);
-    connection.ConnectionString(OdbcConnectionString(sDSN, central_.UID, sPassWord));
+    impl_->central_.Prefix = sPrefix;
+    impl_->central_.DSN = sDSN;
+    impl_->central_.UID = sUserID.ToString();
+    impl_->central_.Password = sPassWord;
+    impl_->central_.DatabaseType = sDatabaseType;
+    SetSQLFunctions(impl_->central_.DatabaseType);
+    Connection& connection = impl_->central_.Connect();
+    connection.CommandTimeout(impl_->databaseTimeOut_);
+    connection.ConnectionTimeout(impl_->databaseTimeOut_);
+    connection.ConnectionString(OdbcConnectionString(sDSN, impl_->central_.UID, sPassWord));
     connection.Open();
-    central_.MarkFileDatabase();
+    impl_->central_.MarkFileDatabase();
     LoadFreeTextSettings();
-    central_.Running = true;
+    impl_->central_.Running = true;
     return Variant();
 }
 
@@ -46,7 +47,7 @@ Variant CDatabase::OpenAccess_DB(const std::string& sAccessFile) {
     } catch (const std::exception& error) {
         // The provider's own text, without the SQLSTATE the exception adds.
         const auto* database = dynamic_cast<const DatabaseError*>(&error);
-        lastReturnedErrorMessage_ = database ? database->Description() : error.what();
+        impl_->lastReturnedErrorMessage_ = database ? database->Description() : error.what();
         host.SetMousePointer(kPointerArrow);
         ConnectionFor(0)->Errors().Clear();
         return Variant(false);

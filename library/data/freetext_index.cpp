@@ -5,9 +5,10 @@
 #include <exception>
 #include <random>
 
+#include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "data/statement_text.h"
 #include "data/write_support.h"
-#include "platform/text.h"
 #include "vendral/cdatabase.h"
 #include "vendral/table_numbers.h"
 
@@ -98,15 +99,15 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
     // it quietly, and what was written so far stays.
     try {
         if (sQuery.find('\'') == std::string::npos) return;
-        if (FindTableRow(freeTextTables_, std::to_string(iTableID)).ToLong() < 0) return;
+        if (FindTableRow(impl_->freeTextTables_, std::to_string(iTableID)).ToLong() < 0) return;
         if (std::count(sQuery.begin(), sQuery.end(), '\'') % 2 != 0) return;
         std::vector<std::string> words = detail::LiteralWords(sQuery);
         if (words.empty()) return;
 
-        const std::string& prefix = central_.Prefix;
+        const std::string& prefix = impl_->central_.Prefix;
         Connection& central = *ConnectionFor(0);
         for (const std::string& word : words) {
-            if (FindListIndex(stopWords_, word).ToLong() >= 0) continue;
+            if (FindListIndex(impl_->stopWords_, word).ToLong() >= 0) continue;
 
             Variant known = FirstValue("select FreeTextWords_ID from " + prefix +
                                            "freetextwords where word = '" + word + "'",
@@ -143,63 +144,63 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
                             "record_id, ownertable_id, ownerrecord_id, infile) VALUES (" +
                             std::to_string(postingID) + ", " + std::to_string(wordID) + ", " +
                             std::to_string(iTableID) + ", " + std::to_string(lRecordID) + ", " +
-                            std::to_string(freeTextOwnerTable_) + ", " +
-                            std::to_string(freeTextOwnerRecord_) + ",0 )");
+                            std::to_string(impl_->freeTextOwnerTable_) + ", " +
+                            std::to_string(impl_->freeTextOwnerRecord_) + ",0 )");
         }
     } catch (const std::exception& error) {
         // Quiet, but not without a trace.
-        lastReturnedErrorMessage_ = error.what();
+        impl_->lastReturnedErrorMessage_ = error.what();
     }
 }
 
 Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t iTableID,
                                      std::int32_t lRecordID) {
-    freeTextOwnerTable_ = iTableID;
-    freeTextOwnerRecord_ = lRecordID;
+    impl_->freeTextOwnerTable_ = iTableID;
+    impl_->freeTextOwnerRecord_ = lRecordID;
     try {
-        std::int32_t row = FindTableRow(freeTextTables_, std::to_string(iTableID)).ToLong();
-        if (row < 0 || freeTextTables_[row].SelectorColumn.empty()) return Variant();
+        std::int32_t row = FindTableRow(impl_->freeTextTables_, std::to_string(iTableID)).ToLong();
+        if (row < 0 || impl_->freeTextTables_[row].SelectorColumn.empty()) return Variant();
         if (iTableID < 0 || static_cast<std::size_t>(iTableID) >= kCatalogueNames) return Variant();
 
-        const std::string& prefix = central_.Prefix;
+        const std::string& prefix = impl_->central_.Prefix;
         std::string bareName = CatalogueTableNames()[iTableID];
-        OpenWorkRecordset("SELECT " + freeTextTables_[row].SelectorColumn + ", " +
-                              freeTextTables_[row].OwnerColumn + " FROM " +
-                              central_.Catalogue[iTableID] + " WHERE " + bareName +
+        OpenWorkRecordset("SELECT " + impl_->freeTextTables_[row].SelectorColumn + ", " +
+                              impl_->freeTextTables_[row].OwnerColumn + " FROM " +
+                              impl_->central_.Catalogue[iTableID] + " WHERE " + bareName +
                               "_ID = " + std::to_string(lRecordID),
                           0);
         std::int32_t selector = 0;
         std::int32_t owner = 0;
         {
-            detail::RecordsetCloser closer(*workRecordset_);
-            if (workRecordset_->Eof()) return Variant();
-            selector = NumberOrZero(workRecordset_->Fields(std::size_t{0}).Value());
-            owner = NumberOrZero(workRecordset_->Fields(std::size_t{1}).Value());
+            detail::RecordsetCloser closer(*impl_->workRecordset_);
+            if (impl_->workRecordset_->Eof()) return Variant();
+            selector = NumberOrZero(impl_->workRecordset_->Fields(std::size_t{0}).Value());
+            owner = NumberOrZero(impl_->workRecordset_->Fields(std::size_t{1}).Value());
         }
 
         switch (iTableID) {
             case kTableAddress:
             case kTablePhone:
-                freeTextOwnerTable_ = selector >= kPersonKind ? kTablePerson : kTableContact;
-                freeTextOwnerRecord_ = owner;
+                impl_->freeTextOwnerTable_ = selector >= kPersonKind ? kTablePerson : kTableContact;
+                impl_->freeTextOwnerRecord_ = owner;
                 break;
             case kTableText:
                 if (std::int16_t table = TextOwnerTable(selector); table != 0) {
-                    freeTextOwnerTable_ = table;
-                    freeTextOwnerRecord_ = owner;
+                    impl_->freeTextOwnerTable_ = table;
+                    impl_->freeTextOwnerRecord_ = owner;
                 }
                 break;
             case kTableUrl:
             case kTableEmail: {
                 if (selector != 0) {
-                    freeTextOwnerTable_ = kTableContact;
-                    freeTextOwnerRecord_ = owner;
+                    impl_->freeTextOwnerTable_ = kTableContact;
+                    impl_->freeTextOwnerRecord_ = owner;
                     break;
                 }
                 // Without a contact a URL belongs to its project, an e-mail address
                 // to its person.
                 bool url = iTableID == kTableUrl;
-                freeTextOwnerTable_ = url ? kTableProject : kTablePerson;
+                impl_->freeTextOwnerTable_ = url ? kTableProject : kTablePerson;
                 Variant ownerRecord =
                     url ? FirstValue("select project_id from " + prefix +
                                          "URL where url_id = " + std::to_string(lRecordID),
@@ -208,7 +209,7 @@ Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t
                                          "Email where email_id = " + std::to_string(lRecordID),
                                      0);
                 if (!ownerRecord.IsEmpty() && !ownerRecord.IsNull())
-                    freeTextOwnerRecord_ = ownerRecord.ToLong();
+                    impl_->freeTextOwnerRecord_ = ownerRecord.ToLong();
                 break;
             }
             default:

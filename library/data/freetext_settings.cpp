@@ -2,6 +2,7 @@
 // stop words and the list of indexed tables.
 #include <exception>
 
+#include "data/cdatabase_state.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -52,30 +53,31 @@ void CDatabase::LoadFreeTextSettings() {
     // Setup problems must never keep a connection from opening: any error ends
     // the setup quietly, with what was read so far kept.
     try {
-        updateFreeText_ = false;
-        Variant enabled =
-            FirstValue(PrepareSQL("SELECT prefvalue FROM " + central_.Prefix + "userpreference" +
-                                      " WHERE PrefSection = 'Freetext' and "
-                                      "Prefkey='Enabled'",
-                                  0),
-                       0);
-        if (!enabled.IsEmpty() && enabled.ToDouble() == 1) updateFreeText_ = true;
-        if (!updateFreeText_) return;
+        impl_->updateFreeText_ = false;
+        Variant enabled = FirstValue(
+            PrepareSQL("SELECT prefvalue FROM " + impl_->central_.Prefix + "userpreference" +
+                           " WHERE PrefSection = 'Freetext' and "
+                           "Prefkey='Enabled'",
+                       0),
+            0);
+        if (!enabled.IsEmpty() && enabled.ToDouble() == 1) impl_->updateFreeText_ = true;
+        if (!impl_->updateFreeText_) return;
 
-        stopWords_.assign(1, std::string());
+        impl_->stopWords_.assign(1, std::string());
         OpenWorkRecordset(
-            PrepareSQL("SELECT word FROM " + central_.Prefix + "freetextstopwords", 0), 0);
-        while (!workRecordset_->Eof()) {
-            Variant word = workRecordset_->Fields("word").Value();
-            stopWords_.back() = word.IsNull() ? std::string() : word.ToString();
-            stopWords_.emplace_back();
-            workRecordset_->MoveNext();
+            PrepareSQL("SELECT word FROM " + impl_->central_.Prefix + "freetextstopwords", 0), 0);
+        while (!impl_->workRecordset_->Eof()) {
+            Variant word = impl_->workRecordset_->Fields("word").Value();
+            impl_->stopWords_.back() = word.IsNull() ? std::string() : word.ToString();
+            impl_->stopWords_.emplace_back();
+            impl_->workRecordset_->MoveNext();
         }
-        workRecordset_->Close();
+        impl_->workRecordset_->Close();
 
-        freeTextTables_ = DefaultFreeTextTables();
+        impl_->freeTextTables_ = DefaultFreeTextTables();
     } catch (const std::exception&) {
-        if (workRecordset_ && workRecordset_->State() == adStateOpen) workRecordset_->Close();
+        if (impl_->workRecordset_ && impl_->workRecordset_->State() == adStateOpen)
+            impl_->workRecordset_->Close();
     }
 }
 

@@ -1,8 +1,9 @@
 // Pick lists: list entries looked up by name (and created when asked), list
 // tables and the associates put into combo boxes.
+#include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "data/local_clock.h"
 #include "data/write_support.h"
-#include "platform/text.h"
 #include "vendral/cdatabase.h"
 #include "vendral/table_numbers.h"
 
@@ -44,20 +45,21 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
     const bool fileDatabase = SideFor(iDatabaseConnection).FileDatabase;
     const detail::LikeText like =
         detail::StoredNameForLike(CheckSQL(sName).ToString(), fileDatabase);
-    workRecordset_->Open(SelectIdAndName(ComboType, entry) + " WHERE Name LIKE '" + like.Pattern +
-                             "%'" + like.Escape,
-                         ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic,
-                         adCmdText);
+    impl_->workRecordset_->Open(SelectIdAndName(ComboType, entry) + " WHERE Name LIKE '" +
+                                    like.Pattern + "%'" + like.Escape,
+                                ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic,
+                                adCmdText);
     {
-        detail::RecordsetCloser closer(*workRecordset_);
-        if (!workRecordset_->Eof()) return workRecordset_->Fields(std::size_t{0}).Value();
+        detail::RecordsetCloser closer(*impl_->workRecordset_);
+        if (!impl_->workRecordset_->Eof())
+            return impl_->workRecordset_->Fields(std::size_t{0}).Value();
     }
     if (!bCreateIfNotFound) return Variant(static_cast<std::int32_t>(0));
 
     // New entries always go to the central database, under the central catalogue's name.
-    const std::string& central = ListTable(central_.Catalogue, ComboType);
+    const std::string& central = ListTable(impl_->central_.Catalogue, ComboType);
     const std::int32_t id = UpdateSequence(static_cast<std::int16_t>(ComboType), 0).ToLong();
-    const std::string associate = std::to_string(associateID_);
+    const std::string associate = std::to_string(impl_->associateID_);
     const std::string registered = std::to_string(LocalClockSeconds());
     const std::string updated = std::to_string(LocalClockSeconds());
     std::string sql = "INSERT INTO " + central;
@@ -80,9 +82,9 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
 Variant CDatabase::ComboList(ListControl& oCombo, std::int32_t ComboType,
                              std::int16_t iDatabaseConnection) {
     const std::string& entry = ListTable(CatalogueFor(iDatabaseConnection), ComboType);
-    workRecordset_->Open(SelectIdAndName(ComboType, entry) + " WHERE Deleted = 0 order by Rank",
-                         ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic,
-                         adCmdText);
+    impl_->workRecordset_->Open(
+        SelectIdAndName(ComboType, entry) + " WHERE Deleted = 0 order by Rank",
+        ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic, adCmdText);
     FillFromWorkRecordset(oCombo);
     return Variant();
 }

@@ -1,5 +1,5 @@
 // Lookups in the CRM's own metadata tables.
-#include "platform/text.h"
+#include "base/text.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {

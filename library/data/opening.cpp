@@ -5,10 +5,11 @@
 #include <stdexcept>
 #include <utility>
 
-#include "data/connection_strings.h"
-#include "platform/atomic_file.h"
-#include "platform/library_errors.h"
-#include "platform/private_profile.h"
+#include "base/atomic_file.h"
+#include "base/private_profile.h"
+#include "data/cdatabase_state.h"
+#include "data/data_errors.h"
+#include "odbc/connection_strings.h"
 #include "settings/password_encoding.h"
 #include "settings/settings_state.h"
 #include "vendral/cdatabase.h"
@@ -136,7 +137,7 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
     detail::SetSettingsFilePath(sINIFile);
     const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
     UiHost& host = *hostShare;
-    OpenRun run(failCount_, lastReturnedErrorMessage_);
+    OpenRun run(impl_->failCount_, impl_->lastReturnedErrorMessage_);
     try {
         std::error_code ignored;
         if (!std::filesystem::exists(sINIFile, ignored)) {
@@ -167,8 +168,8 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
         run.Step([&] { ReadOpenSettings(run, sINIFile); });
 
         run.toleratedFailures = 0;
-        central_.Running = false;
-        local_.Running = false;
+        impl_->central_.Running = false;
+        impl_->local_.Running = false;
 
         switch (iOpenDatabase) {
             case OpenCentral:
@@ -201,25 +202,26 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
 // types, the catalogues and the timeouts; one step of the open, so that the
 // first error ends it.
 void CDatabase::ReadOpenSettings(OpenRun& run, const std::string& sINIFile) {
-    if (localDSNEntry_.empty()) localDSNEntry_ = "Local";
-    run.localSection = localDSNEntry_;
+    if (impl_->localDSNEntry_.empty()) impl_->localDSNEntry_ = "Local";
+    run.localSection = impl_->localDSNEntry_;
     const std::string& local = run.localSection;
 
-    central_.DSN = Read(kCentralSection, "DSN", "", sINIFile);
-    local_.DSN = Read(local, "DSN", "", sINIFile);
-    central_.UID = Read(kCentralSection, "UID", "", sINIFile);
+    impl_->central_.DSN = Read(kCentralSection, "DSN", "", sINIFile);
+    impl_->local_.DSN = Read(local, "DSN", "", sINIFile);
+    impl_->central_.UID = Read(kCentralSection, "UID", "", sINIFile);
     std::string centralPlain = Read(kCentralSection, "PWD", "", sINIFile);
-    local_.UID = Read(local, "UID", "", sINIFile);
+    impl_->local_.UID = Read(local, "UID", "", sINIFile);
     std::string localPlain = Read(local, "PWD", "", sINIFile);
-    central_.Prefix = Read(kCentralSection, "DBPrefix", kDefaultPrefix, sINIFile);
-    local_.Prefix = Read(kLocalPrefixSection, "DBPrefix", kDefaultPrefix, sINIFile);
+    impl_->central_.Prefix = Read(kCentralSection, "DBPrefix", kDefaultPrefix, sINIFile);
+    impl_->local_.Prefix = Read(kLocalPrefixSection, "DBPrefix", kDefaultPrefix, sINIFile);
 
     // Where the file cannot be rewritten the plain password read is used as
     // it stands, and the user hears once why it stays plain.
     const bool centralMoved = MovePlainPassword(kCentralSection, centralPlain, sINIFile);
     const bool localMoved = MovePlainPassword(local, localPlain, sINIFile);
-    central_.Password = centralMoved ? StoredPassword(kCentralSection, sINIFile) : centralPlain;
-    local_.Password = localMoved ? StoredPassword(local, sINIFile) : localPlain;
+    impl_->central_.Password =
+        centralMoved ? StoredPassword(kCentralSection, sINIFile) : centralPlain;
+    impl_->local_.Password = localMoved ? StoredPassword(local, sINIFile) : localPlain;
     if (!centralMoved || !localMoved) {
         ShowInfoMessage("The settings file " + sINIFile +
                         " could not be updated, so its plain-text password could not be "
@@ -232,35 +234,36 @@ void CDatabase::ReadOpenSettings(OpenRun& run, const std::string& sINIFile) {
                         "readable by its owner only (chmod 600).");
     }
 
-    central_.Prefix = WithTrailingDot(central_.Prefix);
-    local_.Prefix = WithTrailingDot(local_.Prefix);
+    impl_->central_.Prefix = WithTrailingDot(impl_->central_.Prefix);
+    impl_->local_.Prefix = WithTrailingDot(impl_->local_.Prefix);
 
     // The properties keep the file's values; only the connection strings
     // carry the overrides.
     for (auto [side, credentials] :
-         {std::pair{&central_, &run.central}, std::pair{&local_, &run.local}}) {
-        credentials->Uid = userIDOverride_.empty() ? side->UID : userIDOverride_;
-        credentials->Pwd = passwordOverride_.empty() ? side->Password : passwordOverride_;
+         {std::pair{&impl_->central_, &run.central}, std::pair{&impl_->local_, &run.local}}) {
+        credentials->Uid = impl_->userIDOverride_.empty() ? side->UID : impl_->userIDOverride_;
+        credentials->Pwd =
+            impl_->passwordOverride_.empty() ? side->Password : impl_->passwordOverride_;
     }
 
     DetectDatabaseType(kCentralSection);
     DetectDatabaseType(local);
 
-    central_.FillCatalogue();
-    local_.FillCatalogue();
+    impl_->central_.FillCatalogue();
+    impl_->local_.FillCatalogue();
 
-    for (Side* side : {&central_, &local_}) {
+    for (Side* side : {&impl_->central_, &impl_->local_}) {
         Connection& connection = side->Connect();
-        connection.CommandTimeout(databaseTimeOut_);
-        connection.ConnectionTimeout(databaseTimeOut_);
+        connection.CommandTimeout(impl_->databaseTimeOut_);
+        connection.ConnectionTimeout(impl_->databaseTimeOut_);
     }
 }
 
 void CDatabase::OpenModeCentral(OpenRun& run) {
     run.failureMode = kFailFatal;
     run.messagePrefix = kCentralProblem;
-    OpenWithSettingsOf(run, central_, central_);
-    FinishOpen(run, central_, kCentralSection, true);
+    OpenWithSettingsOf(run, impl_->central_, impl_->central_);
+    FinishOpen(run, impl_->central_, kCentralSection, true);
 }
 
 void CDatabase::OpenModeLocal(OpenRun& run) {
@@ -272,55 +275,56 @@ void CDatabase::OpenModeLocal(OpenRun& run) {
 void CDatabase::OpenModeCentralLocal(OpenRun& run) {
     OpenModeCentral(run);
     run.messagePrefix = kLocalProblem;
-    OpenWithSettingsOf(run, local_, local_);
-    FinishOpen(run, local_, run.localSection, false);
+    OpenWithSettingsOf(run, impl_->local_, impl_->local_);
+    FinishOpen(run, impl_->local_, run.localSection, false);
 }
 
 void CDatabase::OpenModeCentralIfFailsLocal(OpenRun& run) {
     run.failureMode = kFailTolerated;
-    OpenWithSettingsOf(run, central_, central_);
+    OpenWithSettingsOf(run, impl_->central_, impl_->central_);
     if (run.toleratedFailures != 0) {
         run.failureMode = kFailFatal;
         run.messagePrefix = kLocalProblem;
         OpenLocalAsCentral(run);
-        localStartedAsCentral_ = true;
+        impl_->localStartedAsCentral_ = true;
     } else {
-        FinishOpen(run, central_, kCentralSection, true);
+        FinishOpen(run, impl_->central_, kCentralSection, true);
     }
 }
 
 void CDatabase::OpenModeCentralLocalIfFailsLocal(OpenRun& run) {
     run.failureMode = kFailTolerated;
-    OpenWithSettingsOf(run, central_, central_);
+    OpenWithSettingsOf(run, impl_->central_, impl_->central_);
     if (run.toleratedFailures != 0) {
         run.failureMode = kFailFatal;
         run.messagePrefix =
-            "Connection to central database failed, reason: " + lastReturnedErrorMessage_ + "\r\n" +
-            "Connection to local database failed, reason: ";
+            "Connection to central database failed, reason: " + impl_->lastReturnedErrorMessage_ +
+            "\r\n" + "Connection to local database failed, reason: ";
         OpenLocalAsCentral(run);
-        localStartedAsCentral_ = true;
+        impl_->localStartedAsCentral_ = true;
         return;
     }
-    FinishOpen(run, central_, kCentralSection, true);
+    FinishOpen(run, impl_->central_, kCentralSection, true);
     // The local side is a convenience here: its failure is only counted.
     std::int16_t before = run.toleratedFailures;
-    OpenWithSettingsOf(run, local_, local_);
-    if (run.toleratedFailures == before) FinishOpen(run, local_, run.localSection, false);
+    OpenWithSettingsOf(run, impl_->local_, impl_->local_);
+    if (run.toleratedFailures == before) FinishOpen(run, impl_->local_, run.localSection, false);
 }
 
 void CDatabase::OpenLocalAsCentral(OpenRun& run) {
-    OpenWithSettingsOf(run, central_, local_);
+    OpenWithSettingsOf(run, impl_->central_, impl_->local_);
     // The free-text settings belong to the central database, which is not there.
-    FinishOpen(run, central_, run.localSection, false);
+    FinishOpen(run, impl_->central_, run.localSection, false);
 }
 
 void CDatabase::OpenWithSettingsOf(OpenRun& run, Side& slot, const Side& source) {
-    const OpenRun::Credentials& credentials = &source == &central_ ? run.central : run.local;
+    const OpenRun::Credentials& credentials = &source == &impl_->central_ ? run.central : run.local;
     run.Step([&] {
         // An empty name would let the driver manager pick its default driver.
         if (source.DSN.empty()) {
             throw std::runtime_error(detail::NoDataSourceInSettingsText(
-                run.settingsFile, &source == &central_ ? kCentralSection : run.localSection));
+                run.settingsFile,
+                &source == &impl_->central_ ? kCentralSection : run.localSection));
         }
         Connection& connection = slot.Connect();
         connection.ConnectionString(
@@ -335,7 +339,7 @@ void CDatabase::FinishOpen(OpenRun& run, Side& slot, const std::string& section,
     run.Step([&] { slot.DatabaseType = ReadDatabaseType(section); });
     run.Step([&] { slot.MarkFileDatabase(); });
     // The SQL dialect follows the central side only.
-    if (&slot == &central_) {
+    if (&slot == &impl_->central_) {
         run.Step([&] { SetSQLFunctions(slot.DatabaseType); });
         if (loadFreeText) run.Step([&] { LoadFreeTextSettings(); });
     }

@@ -3,8 +3,9 @@
 // change is numbered and reaches the travelling users.
 #include <vector>
 
+#include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "data/write_support.h"
-#include "platform/text.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -30,21 +31,21 @@ Variant CDatabase::GetPreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
                                  const std::string& tDefault, const Variant& bReadGlobalSettings,
                                  std::int16_t iDatabaseConnection) {
     // The table is always named with the central prefix, whichever side is read.
-    const std::string select = "SELECT userpreference_id, prefvalue FROM " + central_.Prefix;
+    const std::string select = "SELECT userpreference_id, prefvalue FROM " + impl_->central_.Prefix;
     bool missing = false;
     auto read = [&](std::int16_t level, std::int32_t owner) {
-        preferenceRecordset_->Open(
+        impl_->preferenceRecordset_->Open(
             PrepareSQL(select + SettingCondition(level, owner, tPrefsection, tPrefKey),
                        iDatabaseConnection),
             ConnectionFor(iDatabaseConnection), adOpenForwardOnly, adLockReadOnly, adCmdText);
-        detail::RecordsetCloser closer(*preferenceRecordset_);
-        if (preferenceRecordset_->Eof()) {
+        detail::RecordsetCloser closer(*impl_->preferenceRecordset_);
+        if (impl_->preferenceRecordset_->Eof()) {
             missing = true;
             return tDefault;
         }
         missing = false;
         // A null value reads as an empty one: the default, not a failure.
-        Variant value = preferenceRecordset_->Fields("prefvalue").Value();
+        Variant value = impl_->preferenceRecordset_->Fields("prefvalue").Value();
         std::string text = value.IsNull() ? std::string() : value.ToString();
         return text.empty() ? tDefault : text;
     };
@@ -60,19 +61,19 @@ Variant CDatabase::SavePreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
                                   const std::string& tPrefvalue) {
     std::int32_t id = 0;
     {
-        preferenceRecordset_->Open(
-            PrepareSQL("SELECT * FROM " + central_.Prefix +
+        impl_->preferenceRecordset_->Open(
+            PrepareSQL("SELECT * FROM " + impl_->central_.Prefix +
                            SettingCondition(tDefLevel, tOwnerID, tPrefsection, tPrefKey),
                        0),
             ConnectionFor(0), adOpenForwardOnly, adLockReadOnly, adCmdText);
-        detail::RecordsetCloser closer(*preferenceRecordset_);
-        if (!preferenceRecordset_->Eof())
-            id = preferenceRecordset_->Fields("userpreference_id").Value().ToLong();
+        detail::RecordsetCloser closer(*impl_->preferenceRecordset_);
+        if (!impl_->preferenceRecordset_->Eof())
+            id = impl_->preferenceRecordset_->Fields("userpreference_id").Value().ToLong();
     }
 
     if (id == 0) {
         // The new row is numbered by ExecSQL, which puts the reserved id in place of "#".
-        ExecSQL("INSERT INTO " + central_.Prefix +
+        ExecSQL("INSERT INTO " + impl_->central_.Prefix +
                     "userpreference (userpreference_id, deflevel, owner_id, prefsection, prefkey, "
                     "prefvalue) VALUES (#, " +
                     std::to_string(tDefLevel) + ", " + std::to_string(tOwnerID) + ",'" +
@@ -80,7 +81,7 @@ Variant CDatabase::SavePreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
                     QuoteSql(tPrefvalue) + "')",
                 0, 0);
     } else {
-        ExecSQL("UPDATE " + central_.Prefix + "userpreference SET prefvalue = '" +
+        ExecSQL("UPDATE " + impl_->central_.Prefix + "userpreference SET prefvalue = '" +
                     QuoteSql(tPrefvalue) + "' WHERE userpreference_id = " + std::to_string(id),
                 id, 0);
     }
@@ -94,7 +95,7 @@ Variant CDatabase::DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerI
     if (tOwnerID == 0 && tWhereClause.empty()) {
         detail::Raise(detail::kArgumentRefused, detail::kDeleteEveryPreferenceText);
     }
-    std::string select = "SELECT userpreference_id FROM " + central_.Prefix +
+    std::string select = "SELECT userpreference_id FROM " + impl_->central_.Prefix +
                          "userpreference WHERE deflevel = " + std::to_string(tDefLevel);
     if (tOwnerID != 0) select += " AND owner_id = " + std::to_string(tOwnerID);
     if (!tWhereClause.empty()) select += " AND " + tWhereClause;
@@ -104,16 +105,16 @@ Variant CDatabase::DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerI
     // happen under an open cursor over the rows being deleted.
     std::vector<std::int32_t> ids;
     {
-        preferenceRecordset_->Open(PrepareSQL(select, 0), ConnectionFor(0), adOpenForwardOnly,
-                                   adLockReadOnly, adCmdText);
-        detail::RecordsetCloser closer(*preferenceRecordset_);
-        while (!preferenceRecordset_->Eof()) {
-            ids.push_back(preferenceRecordset_->Fields(std::size_t{0}).Value().ToLong());
-            preferenceRecordset_->MoveNext();
+        impl_->preferenceRecordset_->Open(PrepareSQL(select, 0), ConnectionFor(0),
+                                          adOpenForwardOnly, adLockReadOnly, adCmdText);
+        detail::RecordsetCloser closer(*impl_->preferenceRecordset_);
+        while (!impl_->preferenceRecordset_->Eof()) {
+            ids.push_back(impl_->preferenceRecordset_->Fields(std::size_t{0}).Value().ToLong());
+            impl_->preferenceRecordset_->MoveNext();
         }
     }
     for (std::int32_t id : ids) {
-        ExecSQL("DELETE FROM " + central_.Prefix +
+        ExecSQL("DELETE FROM " + impl_->central_.Prefix +
                     "userpreference WHERE userpreference_id = " + std::to_string(id),
                 id, 0);
     }

@@ -1,7 +1,8 @@
 // The small read-only queries on which the rest of the library is built.
+#include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "data/statement_text.h"
 #include "data/write_support.h"
-#include "platform/text.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -42,17 +43,17 @@ std::string CDatabase::PrepareSQL(std::string sql, std::int16_t iDatabaseConnect
 
 void CDatabase::OpenWorkRecordset(const std::string& preparedSql,
                                   std::int16_t iDatabaseConnection) {
-    if (!workRecordset_) workRecordset_ = std::make_unique<Recordset>();
-    if (workRecordset_->State() == adStateOpen) workRecordset_->Close();
-    workRecordset_->Open(preparedSql, ConnectionFor(iDatabaseConnection), adOpenForwardOnly,
-                         adLockReadOnly, adCmdText);
+    if (!impl_->workRecordset_) impl_->workRecordset_ = std::make_unique<Recordset>();
+    if (impl_->workRecordset_->State() == adStateOpen) impl_->workRecordset_->Close();
+    impl_->workRecordset_->Open(preparedSql, ConnectionFor(iDatabaseConnection), adOpenForwardOnly,
+                                adLockReadOnly, adCmdText);
 }
 
 Variant CDatabase::FirstValue(const std::string& preparedSql, std::int16_t iDatabaseConnection) {
     OpenWorkRecordset(preparedSql, iDatabaseConnection);
-    detail::RecordsetCloser guard(*workRecordset_);
-    if (workRecordset_->Eof()) return Variant();
-    return workRecordset_->Collect(0);
+    detail::RecordsetCloser guard(*impl_->workRecordset_);
+    if (impl_->workRecordset_->Eof()) return Variant();
+    return impl_->workRecordset_->Collect(0);
 }
 
 Variant CDatabase::CountRecords(const std::string& sTable, const std::string& sWhere,
@@ -69,9 +70,9 @@ Variant CDatabase::CountRecordsSQL(const std::string& sQueryFrom,
 
 Variant CDatabase::CountOf(std::string countSql, std::int16_t iDatabaseConnection) {
     OpenWorkRecordset(PrepareSQL(std::move(countSql), iDatabaseConnection), iDatabaseConnection);
-    detail::RecordsetCloser guard(*workRecordset_);
-    if (workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
-    return workRecordset_->Collect(0);  // the only column: CountResult
+    detail::RecordsetCloser guard(*impl_->workRecordset_);
+    if (impl_->workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
+    return impl_->workRecordset_->Collect(0);  // the only column: CountResult
 }
 
 Variant CDatabase::FirstOfTable(const std::string& sTable, const std::string& sField,
@@ -97,12 +98,12 @@ Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::stri
 }
 
 void CDatabase::FillFromWorkRecordset(ListControl& control) {
-    detail::RecordsetCloser guard(*workRecordset_);
-    while (!workRecordset_->Eof()) {
-        Variant text = workRecordset_->Collect(1);
+    detail::RecordsetCloser guard(*impl_->workRecordset_);
+    while (!impl_->workRecordset_->Eof()) {
+        Variant text = impl_->workRecordset_->Collect(1);
         control.AddItem(text.IsNull() ? std::string() : text.ToString());
-        control.ItemData(control.NewIndex(), workRecordset_->Collect(0));
-        workRecordset_->MoveNext();
+        control.ItemData(control.NewIndex(), impl_->workRecordset_->Collect(0));
+        impl_->workRecordset_->MoveNext();
     }
 }
 

@@ -1,6 +1,7 @@
 // New record ids from the CRM's Sequence table.
+#include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "data/write_support.h"
-#include "platform/text.h"
 #include "vendral/cdatabase.h"
 #include "vendral/table_numbers.h"
 
@@ -48,8 +49,9 @@ Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatab
                            iDatabaseConnection),
                 iDatabaseConnection);
             {
-                detail::RecordsetCloser closer(*workRecordset_);
-                reserved = workRecordset_->Collect(0).ToLong() - 1;  // the one column, Next_id
+                detail::RecordsetCloser closer(*impl_->workRecordset_);
+                reserved =
+                    impl_->workRecordset_->Collect(0).ToLong() - 1;  // the one column, Next_id
             }
             transaction.Commit();
         }

@@ -1,4 +1,5 @@
 // Creation, the plain properties and the connection selector.
+#include "data/cdatabase_state.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -15,28 +16,27 @@ CDatabase::CDatabase()
     : dDatabase(std::make_shared<Connection>()),
       LocaldDatabase(std::make_shared<Connection>()),
       AccdDatabase(std::make_shared<Connection>()),
-      workRecordset_(std::make_unique<Recordset>()),
-      preferenceRecordset_(std::make_unique<Recordset>()) {
-    central_.FillCatalogue();
-    local_.FillCatalogue();
+      impl_(std::make_unique<Impl>(*this)) {
+    impl_->central_.FillCatalogue();
+    impl_->local_.FillCatalogue();
 }
 
 CDatabase::~CDatabase() {
     // The recordsets go before the connections they read from.
-    workRecordset_.reset();
-    preferenceRecordset_.reset();
+    impl_->workRecordset_.reset();
+    impl_->preferenceRecordset_.reset();
 }
 
 void CDatabase::CentralDatabasePrefix(const std::string& sDatabasePrefix) {
-    central_.Prefix = WithTrailingDot(sDatabasePrefix);
+    impl_->central_.Prefix = WithTrailingDot(sDatabasePrefix);
 }
 
 void CDatabase::LocalDatabasePrefix(const std::string& sDatabasePrefix) {
-    local_.Prefix = WithTrailingDot(sDatabasePrefix);
+    impl_->local_.Prefix = WithTrailingDot(sDatabasePrefix);
 }
 
 std::string CDatabase::LastGeneratedSequenceID() const {
-    return std::to_string(lastGeneratedSequenceID_);
+    return std::to_string(impl_->lastGeneratedSequenceID_);
 }
 
 Connection& CDatabase::Side::Connect() {
@@ -54,11 +54,11 @@ void CDatabase::Side::MarkFileDatabase() {
 }
 
 CDatabase::Side& CDatabase::SideFor(std::int16_t iDatabaseConnection) {
-    return iDatabaseConnection == 0 ? central_ : local_;
+    return iDatabaseConnection == 0 ? impl_->central_ : impl_->local_;
 }
 
 const CDatabase::Side& CDatabase::SideFor(std::int16_t iDatabaseConnection) const {
-    return iDatabaseConnection == 0 ? central_ : local_;
+    return iDatabaseConnection == 0 ? impl_->central_ : impl_->local_;
 }
 
 std::shared_ptr<Connection>& CDatabase::ConnectionFor(std::int16_t iDatabaseConnection) {

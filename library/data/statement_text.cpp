@@ -1,6 +1,6 @@
 #include "data/statement_text.h"
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vendral::detail {
 namespace {

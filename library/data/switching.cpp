@@ -1,6 +1,7 @@
 // Re-opening a connection with a new connection string.
-#include "platform/connection_access.h"
-#include "platform/library_errors.h"
+#include "data/cdatabase_state.h"
+#include "odbc/connection_access.h"
+#include "odbc/library_errors.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -18,12 +19,12 @@ void CloseOpenConnection(Connection& connection) {
 
 Variant CDatabase::SwitchCentralConnection(const std::string& sCentralConnection,
                                            const std::string& sConnectionType) {
-    return SwitchConnection(central_, sCentralConnection, sConnectionType);
+    return SwitchConnection(impl_->central_, sCentralConnection, sConnectionType);
 }
 
 Variant CDatabase::SwitchLocalConnection(const std::string& sLocalConnection,
                                          const std::string& sConnectionType) {
-    return SwitchConnection(local_, sLocalConnection, sConnectionType);
+    return SwitchConnection(impl_->local_, sLocalConnection, sConnectionType);
 }
 
 Variant CDatabase::SwitchConnection(Side& side, const std::string& sConnection,
@@ -35,7 +36,7 @@ Variant CDatabase::SwitchConnection(Side& side, const std::string& sConnection,
     side.ConnectionString = connection.ConnectionString();
     side.TakeType(ReadDatabaseType(sConnectionType));
     // The SQL dialect follows the central side only.
-    if (&side == &central_) SetSQLFunctions(side.DatabaseType);
+    if (&side == &impl_->central_) SetSQLFunctions(side.DatabaseType);
     side.Running = true;
     return Variant();
 }

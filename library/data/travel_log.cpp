@@ -3,9 +3,9 @@
 #include <optional>
 #include <string_view>
 
+#include "base/text.h"
 #include "data/local_clock.h"
 #include "data/write_support.h"
-#include "platform/text.h"
 #include "vendral/cdatabase.h"
 #include "vendral/table_numbers.h"
 

@@ -2,9 +2,10 @@
 // list-type field, looked up, created and read back.
 #include <optional>
 
+#include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "data/local_clock.h"
 #include "data/write_support.h"
-#include "platform/text.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -98,7 +99,7 @@ Variant CDatabase::GetUDFListID(std::int32_t iType, const std::string& sFieldNam
     // The name is looked for as the insert below stores it; a contained-text
     // search takes its "%" and "_" literally.
     const std::string stored = CheckSQL(sName).ToString();
-    const detail::LikeText like = detail::StoredNameForLike(stored, central_.FileDatabase);
+    const detail::LikeText like = detail::StoredNameForLike(stored, impl_->central_.FileDatabase);
     const std::string condition =
         ExactSearch ? "where udlistdefinition_id = " + list + " and name = '" + stored + "'"
                     : "where udlistdefinition_id = " + list + " and name like '%" + like.Pattern +
@@ -107,10 +108,10 @@ Variant CDatabase::GetUDFListID(std::int32_t iType, const std::string& sFieldNam
     if (found.ToLong() != 0 || !bCreateIfNotFound) return found;
 
     // ExecSQL numbers the row from the sequence of UDLIST and puts the id in place of "#".
-    const std::string associate = std::to_string(associateID_);
+    const std::string associate = std::to_string(impl_->associateID_);
     const std::string registered = std::to_string(LocalClockSeconds());
     const std::string updated = std::to_string(LocalClockSeconds());
-    ExecSQL("INSERT INTO " + central_.Prefix +
+    ExecSQL("INSERT INTO " + impl_->central_.Prefix +
                 "UDList (UDList_id, Name, Rank, ToolTip, Deleted, udlistdefinition_id, "
                 "Registered, Registered_associate_id, Updated, Updated_Associate_id, "
                 "UpdatedCount) " +

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/connection_access.h"
-#include "platform/library_errors.h"
+#include "data/data_errors.h"
+#include "odbc/connection_access.h"
 #include "vendral/connection.h"
 
 namespace vendral::detail {

@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "desktop/path_search.h"
-#include "desktop/version_resource.h"
 
 namespace vendral {
 namespace {
@@ -42,8 +41,6 @@ std::shared_ptr<DriveDialogs> InstallDriveDialogs(std::shared_ptr<DriveDialogs> 
     std::swap(InstalledDialogs(), dialogs);
     return dialogs;
 }
-
-CFile::CFile() : CFile(std::make_shared<DriveTable>()) {}
 
 CFile::CFile(std::shared_ptr<NetworkConnections> connections)
     : connections_(std::move(connections)) {}
@@ -103,21 +100,6 @@ bool CFile::ConnectThisNetworkDrive(const std::string& serverpath, const std::st
 
 std::int32_t CFile::DisconnectThisNetworkDrive(const std::string& sDrive) {
     return connections_->CancelConnection2(sDrive, kConnectUpdateProfile, true);
-}
-
-void CFile::GetFileInfo(const std::string& FullFileName) {
-    auto bytes = desktop::ReadVersionBlock(FullFileName);
-    if (!bytes) return;
-    desktop::VersionBlock block(std::move(*bytes));
-    auto translation = block.QueryBinary("\\VarFileInfo\\Translation");
-    if (!translation) return;
-    // Only the first language and code page of the table is read.
-    auto queries = desktop::StringQueriesFor(*translation);
-    if (!queries) return;
-    for (std::size_t i = 0; i < info_.size(); ++i) {
-        // Values are kept whole, however long.
-        info_[i] = block.QueryString((*queries)[i]).value_or("");
-    }
 }
 
 }  // namespace vendral

@@ -1,9 +1,5 @@
 #include "desktop/path_search.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
-#include <memory>
 #include <vector>
 
 namespace vendral::detail::desktop {
@@ -48,35 +44,11 @@ bool Match(const std::vector<std::string>& p, std::size_t pi, const std::vector<
     return pi == p.size();
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 }  // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
     if (pattern == "*.*") return true;
     return Match(CodePoints(pattern), 0, CodePoints(name), 0);
-}
-
-std::optional<FoundEntry> SearchFirst(const std::string& path) {
-    if (path.empty() || path.back() == '/') return std::nullopt;
-    std::size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (last.find_first_of("*?") == std::string::npos) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
-        return FoundEntry{last, IsFolder(path)};
-    }
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-    if (!dir) return std::nullopt;
-    while (dirent* entry = ::readdir(dir.get())) {
-        std::string name = entry->d_name;
-        if (WildcardMatch(last, name)) return FoundEntry{name, IsFolder(folder + name)};
-    }
-    return std::nullopt;
 }
 
 std::string StripTrailingBackslash(const std::string& path) {

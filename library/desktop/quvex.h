@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::desktop {
 
 // "$WINDIR/SYSTEM/QUVEX.EXE" (a "\" in WINDIR counts as "/"), or "" when
 // WINDIR is not set.
-VENDRAL_INTERNAL std::string QuvexPath();
+VENDRAL_TEST_INTERNAL std::string QuvexPath();
 // Starts the program as a separate process, without waiting for it, when the
 // file exists. Every failure is swallowed; true when a process was started.
 VENDRAL_INTERNAL bool StartQuvexIfPresent() noexcept;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::desktop {
 
@@ -18,13 +18,13 @@ inline constexpr const char* kElfVersionSection = ".vendral.version";
 
 // The raw VS_VERSIONINFO block of a file; nullopt when the file cannot be read
 // or has no version resource.
-VENDRAL_INTERNAL std::optional<std::vector<std::uint8_t>> ReadVersionBlock(const std::string& path);
+VENDRAL_TEST_INTERNAL std::optional<std::vector<std::uint8_t>> ReadVersionBlock(const std::string& path);
 
 // A query on a version block in the way of the platform's VerQueryValue:
 // "\VarFileInfo\Translation" gives the bytes of the translation table,
 // "\StringFileInfo\040904B0\CompanyName" the value text (up to its first NUL).
 // Keys are compared without regard to ASCII case.
-class VENDRAL_INTERNAL VersionBlock {
+class VENDRAL_TEST_INTERNAL VersionBlock {
   public:
     explicit VersionBlock(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
     std::optional<std::vector<std::uint8_t>> QueryBinary(const std::string& path) const;
@@ -48,11 +48,11 @@ class VENDRAL_INTERNAL VersionBlock {
 // The eight query paths of the string fields, in the order of the file
 // information keys, for the first entry of a translation table; nullopt when
 // the table holds no whole entry.
-VENDRAL_INTERNAL std::optional<std::vector<std::string>> StringQueriesFor(
+VENDRAL_TEST_INTERNAL std::optional<std::vector<std::string>> StringQueriesFor(
     const std::vector<std::uint8_t>& translation);
 
 // "041304E4" for language 0x0413 and code page 1252.
-VENDRAL_INTERNAL std::string LanguageCodePageKey(std::uint16_t language, std::uint16_t codePage);
+VENDRAL_TEST_INTERNAL std::string LanguageCodePageKey(std::uint16_t language, std::uint16_t codePage);
 
 }  // namespace vendral::detail::desktop
 

@@ -1,5 +1,5 @@
 // The two functions through which the library reads and writes the settings file.
-#include "platform/private_profile.h"
+#include "base/private_profile.h"
 #include "vendral/settings.h"
 
 namespace vendral {

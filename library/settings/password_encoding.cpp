@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "platform/text.h"
+#include "base/text.h"
 #include "vendral/settings.h"
 
 namespace vendral {

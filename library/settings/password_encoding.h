@@ -3,13 +3,13 @@
 
 #include <string>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail {
 
 // What DecodePassword gives for the stored form of an empty password; the
 // opening code treats it as no password.
-VENDRAL_INTERNAL const std::string& EmptyPasswordSentinel();
+VENDRAL_TEST_INTERNAL const std::string& EmptyPasswordSentinel();
 
 }  // namespace vendral::detail
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 #include "vendral/variant.h"
 
 namespace vendral::detail {
@@ -23,12 +23,12 @@ struct RegistryKey {
     std::string Path;
 };
 
-VENDRAL_INTERNAL Variant ReadRegistryValue(const std::string& keyPath, const std::string& valueName,
+VENDRAL_TEST_INTERNAL Variant ReadRegistryValue(const std::string& keyPath, const std::string& valueName,
                                            std::int16_t root);
 // 0 and the value on success; otherwise the value is left as it was and the
 // status is 2 for a missing value, 6 for a key that is not open, -1 for a value
 // of a type that is not read (values under the data-source key are all text).
-VENDRAL_INTERNAL std::int32_t QueryRegistryValue(const RegistryKey& key,
+VENDRAL_TEST_INTERNAL std::int32_t QueryRegistryValue(const RegistryKey& key,
                                                  const std::string& valueName, Variant& value);
 
 }  // namespace vendral::detail

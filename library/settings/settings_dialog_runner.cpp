@@ -1,15 +1,17 @@
 // The settings dialog is plugged in from above: the widget library (or a
 // program) installs the runner that shows it; the core only asks for it.
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 
-#include "platform/widget_ui.h"
+#include "base/widget_ui.h"
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
 
 namespace vendral {
+
+// Says why no dialog was shown; the dialog counts as left without saving.
+void RefuseSettingsDialog();
+
 namespace {
 
 std::mutex& RunnerMutex() {
@@ -27,24 +29,6 @@ std::shared_ptr<const SettingsDialogRunner>& InstalledRunner() {
 std::shared_ptr<const SettingsDialogRunner> CurrentRunner() {
     std::lock_guard lock(RunnerMutex());
     return InstalledRunner();
-}
-
-// Without a user interface nobody can enter the settings, so the dialog counts
-// as left without saving; the one line says what to do instead.
-void RefuseWithoutUserInterface() {
-    const std::string& path = SettingsFilePath();
-    std::error_code ignored;
-    std::string line =
-        std::filesystem::exists(path, ignored)
-            ? "Error: The connection settings dialog cannot be shown without a user "
-              "interface; edit the settings file " +
-                  path + " instead.\n"
-            : "Error: The settings file " + path +
-                  " is missing and the connection settings dialog cannot be shown without a "
-                  "user interface.\n";
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
-    CurrentDialogState().Cancelled = true;
 }
 
 }  // namespace
@@ -65,7 +49,7 @@ void ShowSettingsDialog() {
     if (!runner && detail::DefaultUiHostInUse() && detail::AttachWidgetUi())
         runner = CurrentRunner();
     if (runner && (*runner)()) return;
-    RefuseWithoutUserInterface();
+    RefuseSettingsDialog();
 }
 
 }  // namespace vendral

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 #include "vendral/settings.h"
 
 namespace vendral::detail {

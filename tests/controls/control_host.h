@@ -14,7 +14,7 @@
 
 #include "controls/brix_line.h"
 #include "controls/widget_colors.h"
-#include "platform/qt/twips.h"
+#include "base/qt/twips.h"
 
 namespace vendral::test {
 

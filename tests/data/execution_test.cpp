@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/text.h"
+#include "base/text.h"
 #include "support/test_database.h"
 
 namespace vendral::test {

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "platform/text.h"
+#include "base/text.h"
 #include "support/test_database.h"
 
 namespace vendral::test {

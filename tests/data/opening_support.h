@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "platform/text.h"
+#include "base/text.h"
 #include "support/recording_ui_host.h"
 #include "support/test_database.h"
 #include "vendral/settings.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "desktop/process_files.h"
-#include "platform/process_launch.h"
+#include "base/process_launch.h"
 #include "support/recording_ui_host.h"
 #include "vendral/capplication.h"
 #include "vendral/numbered_error.h"

@@ -17,8 +17,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/atomic_file.h"
-#include "platform/private_profile.h"
+#include "base/atomic_file.h"
+#include "base/private_profile.h"
 
 namespace {
 

@@ -153,7 +153,8 @@ TEST_P(BatchKickTest, SendsAFewStatementsPerBlockWithTheSynchronizerTestInTheDat
                                  "filter", "vendral_kick_rows"})
             EXPECT_EQ(sql.find(word), std::string::npos) << word << " in " << sql;
         if (sql.rfind("select count(*), coalesce(sum(case when " + synchronizerTest +
-                          " then 1 else 0 end), 0) from " + p + "appointment appointment, " + p +
+                          " then 1 else 0 end), 0) from " + p +
+                          "appointment appointment cross join " + p +
                           "syncsoapp syncsoapp where appointment.appointment_id = "
                           "syncsoapp.appointment_id and appointment.do_by >= " +
                           std::to_string(kKick) + " and appointment.type in (",
@@ -175,18 +176,21 @@ TEST_P(BatchKickTest, SendsAFewStatementsPerBlockWithTheSynchronizerTestInTheDat
     // 400 rows of which about a sixth are known appointments due from the kick on: blocks of 20.
     EXPECT_GE(blocks, 2u);
     EXPECT_GE(counted, blocks);
-    // The appointment ids are looked up and the kick's rows counted once;
-    // each range is counted, and one with rows to log reads the sequence row
-    // twice, moves it and inserts.
-    EXPECT_EQ(log.Statements().front(),
-              "select min(appointment.appointment_id), max(appointment.appointment_id) from " + p +
-                  "appointment appointment");
-    EXPECT_EQ(log.Statements().at(1).rfind("select count(*), coalesce(sum(case when "
-                                           "appointment.type in (2,7) then 1 else 0 end), 0), ",
-                                           0),
+    // The kick's rows are counted once, and the appointment ids looked up
+    // where they do not fit in one block; each range is counted, and one with
+    // rows to log reads the sequence row twice, moves it and inserts.
+    EXPECT_EQ(log.Statements().front().rfind("select count(*), coalesce(sum(case when "
+                                             "appointment.type in (2,7) then 1 else 0 end), 0) "
+                                             "from ",
+                                             0),
               0u)
-        << log.Statements().at(1);
-    EXPECT_NE(log.Statements().at(1).find(" and appointment.type in (1,6,2,7)"), std::string::npos);
+        << log.Statements().front();
+    EXPECT_NE(log.Statements().front().find(" and appointment.type in (1,6,2,7)"),
+              std::string::npos);
+    EXPECT_EQ(log.Statements().at(1),
+              "select min(appointment.appointment_id) from " + p +
+                  "appointment appointment union all select max(appointment.appointment_id) from " +
+                  p + "appointment appointment");
     EXPECT_EQ(log.Statements().size(), 2 + counted + blocks * 4);
     // A block without a row to log reserves nothing.
     EXPECT_FALSE(log.Contains("UPDATE " + p + "Sequence SET Next_id = Next_id + 0 WHERE id=39"));
@@ -195,10 +199,12 @@ TEST_P(BatchKickTest, SendsAFewStatementsPerBlockWithTheSynchronizerTestInTheDat
 }
 
 // Rows that fit in one block are counted once for both phases when the kick
-// starts, and a kick whose phases fit in one block each is one block: the
-// sequence row read, moved and read again, and one insert that numbers the
-// appointments' log rows before the tasks', as the per-row kick does.
-TEST_P(BatchKickTest, RowsThatFitInOneBlockAreLoggedByOneInsert) {
+// starts, and a kick whose phases fit in one block each is one block, logged
+// as a single statement would, over the whole table: the sequence row locked
+// and read, one insert per phase numbered from its value (the appointments'
+// log rows before the tasks', as the per-row kick numbers them), and the row
+// moved past the highest id the log then holds.
+TEST_P(BatchKickTest, RowsThatFitInOneBlockAreLoggedByOneInsertPerPhase) {
     AddMixedRows();
     StatementLog log(*db_.dDatabase);
     KickCounts counts;
@@ -208,32 +214,47 @@ TEST_P(BatchKickTest, RowsThatFitInOneBlockAreLoggedByOneInsert) {
     const std::string p = central_->Prefix();
     const std::vector<std::string>& statements = log.Statements();
     ASSERT_EQ(statements.size(), 6u);
-    const std::string next = "Select Next_id FROM " + p + "Sequence WHERE ID =39";
     EXPECT_EQ(statements,
-              (std::vector<std::string>{statements.at(0), statements.at(1), next,
-                                        "UPDATE " + p + "Sequence SET Next_id = Next_id + " +
-                                            std::to_string(counts.Appointments + counts.Tasks) +
-                                            " WHERE id=39",
-                                        next, statements.at(5)}));
-    // Every appointment id of the table in one range: the ids run from 3 to 1200.
-    for (std::size_t read : {1u, 5u}) {
-        EXPECT_NE(statements.at(read).find(" and appointment.appointment_id > 2 and "
-                                           "appointment.appointment_id <= 1200"),
-                  std::string::npos)
+              (std::vector<std::string>{
+                  statements.at(0), "UPDATE " + p + "Sequence SET Next_id = Next_id WHERE id=39",
+                  "Select Next_id FROM " + p + "Sequence WHERE ID =39", statements.at(3),
+                  statements.at(4),
+                  "UPDATE " + p +
+                      "Sequence SET Next_id = coalesce((select max(travel.traveltransactionlog_id) "
+                      "+ 1 from " +
+                      p +
+                      "traveltransactionlog travel where travel.traveltransactionlog_id >= 1000), "
+                      "Next_id) WHERE id=39"}));
+    // The whole table: no range of appointment ids.
+    for (std::size_t read : {0u, 3u, 4u})
+        EXPECT_EQ(statements.at(read).find("appointment.appointment_id >"), std::string::npos)
             << statements.at(read);
-        EXPECT_NE(statements.at(read).find(" and appointment.type in (1,6,2,7) "),
-                  std::string::npos);
-    }
-    EXPECT_EQ(statements.at(1).rfind("select count(*), ", 0), 0u);
-    EXPECT_EQ(statements.at(5).rfind(
-                  "INSERT INTO " + p +
-                      "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, "
-                      "type, associate_id, tablenumber, record_id ) select 999 + row_number() "
-                      "over (order by case when appointment.type in (1,6) then 0 else 1 end, "
-                      "appointment.appointment_id), ",
-                  0),
+    // The kick's rows counted by phase, without the synchronizer test: the
+    // inserts tell what they logged.
+    EXPECT_EQ(statements.at(0),
+              "select count(*), coalesce(sum(case when appointment.type in (2,7) then 1 else 0 "
+              "end), 0) from " +
+                  p + "appointment appointment cross join " + p +
+                  "syncsoapp syncsoapp where appointment.appointment_id = "
+                  "syncsoapp.appointment_id and appointment.do_by >= " +
+                  std::to_string(kKick) + " and appointment.type in (1,6,2,7)");
+    const std::string insert =
+        "INSERT INTO " + p +
+        "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
+        "associate_id, tablenumber, record_id ) select ";
+    EXPECT_EQ(statements.at(3).rfind(insert + "999 + row_number() over (order by "
+                                              "appointment.appointment_id), ",
+                                     0),
               0u)
-        << statements.at(5);
+        << statements.at(3);
+    EXPECT_NE(statements.at(3).find(" and appointment.type in (1,6) "), std::string::npos);
+    EXPECT_EQ(statements.at(4).rfind(insert + std::to_string(999 + counts.Appointments) +
+                                         " + row_number() over (order by "
+                                         "appointment.appointment_id), ",
+                                     0),
+              0u)
+        << statements.at(4);
+    EXPECT_NE(statements.at(4).find(" and appointment.type in (2,7) "), std::string::npos);
     ASSERT_EQ(progress.size(), 2u);
     EXPECT_EQ(progress[0].first, KickPhase::Appointments);
     EXPECT_EQ(progress[1].first, KickPhase::Tasks);
@@ -264,29 +285,43 @@ TEST_P(BatchKickTest, AnInsertThatWritesOtherThanTheRowsCountedIsRolledBack) {
     KickCounts perRow;
     RunKick(db_, {0, kKick, false}, perRow);
     const std::vector<LogRow> expected = SortedLogRows();
-    central_->Exec("DELETE FROM traveltransactionlog");
-    central_->Exec("UPDATE sequence SET next_id = 1000 WHERE id = 39");
-    {
-        RowCountTellingKick silent(db_, -1);
+    // Blocks of 20 rows, and the whole kick in one block (where the inserts'
+    // counts, or the log's rows where the driver tells none, are the logged counts).
+    for (std::int32_t blockRows : {20, kDefaultBlockRows}) {
+        SCOPED_TRACE(blockRows);
+        central_->Exec("DELETE FROM traveltransactionlog");
+        central_->Exec("UPDATE sequence SET next_id = 1000 WHERE id = 39");
+        {
+            RowCountTellingKick silent(db_, -1);
+            KickCounts batch;
+            RunBatchKick(silent, {0, kKick, false}, batch, {}, blockRows);
+            EXPECT_EQ(batch.Appointments, perRow.Appointments);
+            EXPECT_EQ(batch.Tasks, perRow.Tasks);
+            EXPECT_EQ(SortedLogRows(), expected);
+            EXPECT_EQ(NextLogId(), 1000 + std::int64_t(expected.size()));
+        }
+        central_->Exec("DELETE FROM traveltransactionlog");
+        central_->Exec("UPDATE sequence SET next_id = 1000 WHERE id = 39");
+        RowCountTellingKick wrong(db_, 0);
         KickCounts batch;
-        RunBatchKick(silent, {0, kKick, false}, batch, {}, 20);
-        EXPECT_EQ(batch.Appointments, perRow.Appointments);
-        EXPECT_EQ(SortedLogRows(), expected);
+        try {
+            RunBatchKick(wrong, {0, kKick, false}, batch, {}, blockRows);
+            ADD_FAILURE() << "a block that wrote other than it reserved was not refused";
+        } catch (const DatabaseError& error) {
+            // A block's insert is checked against its count; in the whole
+            // kick, the tasks' rows numbered after the appointments' rows
+            // said to be none take their ids, which the log's key refuses.
+            if (blockRows == 20) {
+                EXPECT_NE(std::string(error.what()).find("log rows instead of"), std::string::npos)
+                    << error.what();
+            }
+            EXPECT_NE(std::string(error.what()).find("was not logged"), std::string::npos)
+                << error.what();
+        }
+        EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 0);
+        EXPECT_EQ(NextLogId(), 1000);
+        EXPECT_FALSE(db_.dDatabase->InTransaction());
     }
-    central_->Exec("DELETE FROM traveltransactionlog");
-    central_->Exec("UPDATE sequence SET next_id = 1000 WHERE id = 39");
-    RowCountTellingKick wrong(db_, 0);
-    KickCounts batch;
-    try {
-        RunBatchKick(wrong, {0, kKick, false}, batch, {}, 20);
-        ADD_FAILURE() << "a block that wrote other than it reserved was not refused";
-    } catch (const DatabaseError& error) {
-        EXPECT_NE(std::string(error.what()).find("log rows instead of"), std::string::npos)
-            << error.what();
-    }
-    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 0);
-    EXPECT_EQ(NextLogId(), 1000);
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
 }
 
 // A table of the user's that bears the name an earlier kick used for its rows

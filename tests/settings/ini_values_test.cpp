@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "platform/text.h"
+#include "base/text.h"
 #include "settings/settings_files.h"
 #include "vendral/settings.h"
 

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "platform/text.h"
+#include "base/text.h"
 #include "vendral/settings.h"
 
 namespace vendral::test {

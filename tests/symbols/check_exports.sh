@@ -2,14 +2,16 @@
 # Fails when a shared library exports a symbol that no allow-list pattern
 # admits, or when one of the symbols it must export is missing. Each list holds
 # one extended regular expression a line, matched against the demangled name
-# (blank lines and lines starting with # are skipped).
-#   check_exports.sh LIBRARY ALLOWED_PATTERNS REQUIRED_PATTERNS
+# (blank lines and lines starting with # are skipped). ALLOWED may name
+# several lists, separated by colons.
+#   check_exports.sh LIBRARY ALLOWED_PATTERNS[:MORE...] REQUIRED_PATTERNS
 set -euo pipefail
 library=${1:?usage: check_exports.sh LIBRARY ALLOWED REQUIRED}
 allowed=${2:?usage: check_exports.sh LIBRARY ALLOWED REQUIRED}
 required=${3:?usage: check_exports.sh LIBRARY ALLOWED REQUIRED}
 
-patterns() { grep -Ev '^[[:space:]]*(#|$)' "$1"; }
+patterns() { grep -hEv '^[[:space:]]*(#|$)' "$@"; }
+IFS=: read -r -a allowed_lists <<<"$allowed"
 
 # One line a symbol, "MANGLED ~ DEMANGLED": patterns on the mangled form start
 # with ^_Z, those on the demangled form with "~ ".
@@ -24,7 +26,7 @@ if [ -z "$symbols" ]; then
 fi
 
 status=0
-unexpected=$(grep -Ev -f <(patterns "$allowed") <<<"$symbols" || true)
+unexpected=$(grep -Ev -f <(patterns "${allowed_lists[@]}") <<<"$symbols" || true)
 if [ -n "$unexpected" ]; then
   echo "$library exports symbols that are not meant to be public:" >&2
   sed 's/^/  /' <<<"$unexpected" >&2

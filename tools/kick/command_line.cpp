@@ -1,11 +1,10 @@
 #include "command_line.h"
 
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
 
+#include "console_platform.h"
 #include "kick_date.h"
 
 namespace vendral::kick {
@@ -88,7 +87,7 @@ std::string SettingsFileInUse(const std::string& programPath, bool createFolder)
     std::error_code error;
     fs::path folder = fs::path(beside).parent_path();
     if (folder.empty()) folder = ".";
-    if (fs::exists(beside, error) || access(folder.c_str(), W_OK) == 0) return beside;
+    if (fs::exists(beside, error) || MayWrite(folder.string())) return beside;
     fs::path config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
         config = xdg;
@@ -109,7 +108,12 @@ std::string SettingsFileInUse(const std::string& programPath, bool createFolder)
 
 bool SettingsFileReadOnly(const std::string& path) {
     std::error_code error;
-    return std::filesystem::exists(path, error) && access(path.c_str(), W_OK) != 0;
+    if (!std::filesystem::exists(path, error)) return false;
+    // The file is replaced through a new file beside it: its folder must take
+    // one as well.
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    return !MayWrite(path) || !MayWrite(folder.string());
 }
 
 std::string UsageText(const std::string& programName, const std::string& shortDateFormat,

@@ -57,8 +57,9 @@ std::string DefaultSettingsFile(const std::string& programPath);
 // createFolder is true.
 std::string SettingsFileInUse(const std::string& programPath, bool createFolder = true);
 
-// True when the settings file exists but cannot be written: what opening or
-// the settings dialog would write there is lost, which the program says.
+// True when the settings file exists but cannot be written, or its folder
+// cannot take the new file that replaces it: what opening or the settings
+// dialog would write there is lost, which the program says.
 bool SettingsFileReadOnly(const std::string& path);
 
 // settingsFile: the settings file used without --ini, named in the text.

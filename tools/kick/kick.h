@@ -50,19 +50,21 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
              const KickProgress& progress = {});
 
 // The set-based kick: the same log rows as RunKick, written a block of rows at
-// a time. Blocks are ranges of appointment ids, walked in order and sized to
-// hold about blockRows rows looked at (at most twice that, an appointment
-// known to the synchronizer twice never split). For each block one
-// transaction counts the rows and those whose owner is a synchronizer user,
-// reserves as many log ids in one step of the log's sequence row (under its
+// a time. The kick's rows are counted first; a kick whose phases fit in one
+// block each is one transaction that locks the log's sequence row, inserts
+// each phase's log rows in one statement numbered from its value and moves it
+// past them. Longer kicks go in blocks: ranges of appointment ids, walked in
+// order and sized to hold about blockRows rows looked at (at most twice that,
+// an appointment known to the synchronizer twice never split). For each block
+// one transaction counts the rows and those whose owner is a synchronizer
+// user, reserves as many log ids in one step of the sequence row (under its
 // lock, so concurrent writers of log rows stay safe), inserts their log rows
 // in one statement and commits; progress is reported once per block. Nothing
-// outlives a block's transaction (no temporary table, cursor or setting), so
-// a pooler may run each block on another server connection. A block whose
-// ids would pass 2^31 - 1 is refused before it writes, with the per-row
-// kick's "Overflow" error. A failing block is rolled back whole, the blocks
-// before it stay logged, counts holds what they logged, and the DatabaseError
-// says where the run stopped.
+// outlives a transaction (no temporary table, cursor or setting), so a pooler
+// may run each on another server connection. Ids that would pass 2^31 - 1 are
+// refused before they are written, with the per-row kick's "Overflow" error. A
+// failing block is rolled back whole, the blocks before it stay logged, counts
+// holds what they logged, and the DatabaseError says where the run stopped.
 constexpr std::int32_t kDefaultBlockRows = 10000;
 void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
                   const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows);

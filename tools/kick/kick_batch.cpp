@@ -28,8 +28,13 @@ constexpr std::int64_t kBlockOvershoot = 2;
 constexpr std::int64_t kRangeGrowth = 8;
 
 // The rows of appointment types, as the per-row kick selects them, without the order.
+// Written as a cross join so that an engine that takes the order of the tables
+// from the text (SQLite) walks the appointments in id order over the block's
+// range and looks each candidate up in syncsoapp's index: no sort for the
+// numbering, and only the rows due from the kick on are looked up. Engines that
+// plan the order themselves read it as the plain join it is.
 std::string KickedRows(const std::string& p, const KickRequest& request, const char* types) {
-    std::string sql = " from " + p + "appointment appointment, " + p +
+    std::string sql = " from " + p + "appointment appointment cross join " + p +
                       "syncsoapp syncsoapp where appointment.appointment_id = "
                       "syncsoapp.appointment_id and appointment.do_by >= " +
                       std::to_string(request.KickTime) + " and appointment.type in " + types;
@@ -112,26 +117,33 @@ void RollBackQuietly(KickDatabase& db) {
     }
 }
 
+// The INSERT that logs the rows (KickedRows) of a range (InRange, or none for
+// the whole table), their log ids numbered from first in appointment id order.
+std::string InsertLogRows(const std::string& p, const std::string& rows, std::int64_t first,
+                          const std::string& range, const std::string& stamp) {
+    return "INSERT INTO " + p +
+           "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
+           "associate_id, tablenumber, record_id ) select " +
+           std::to_string(first - 1) +
+           " + row_number() over (order by appointment.appointment_id), " + stamp + ", 0, " +
+           std::to_string(kKickActionType) +
+           ", coalesce(appointment.registered_associate_id, 0), " +
+           std::to_string(kAppointmentTable) + ", appointment.appointment_id" + rows + range +
+           " and " + SyncUserTest(p);
+}
+
 // Logs, in one transaction, the phase's rows whose appointment ids lie in
 // (after, last]: an appointment known to the synchronizer twice is never
-// split. A range that holds more than maxRows rows is left as it is. A block
-// whose counts are known (a phase counted when the kick started, in one range)
-// is not counted again.
+// split. A range that holds more than maxRows rows is left as it is.
 Block LogBlock(KickDatabase& db, const std::string& rows, std::int64_t after, std::int64_t last,
-               std::int64_t maxRows, std::optional<Block> known,
-               const std::string& order = "appointment.appointment_id") {
+               std::int64_t maxRows) {
     const std::string p = db.CentralDatabasePrefix();
     db.BeginTrans();
     try {
-        Block block;
-        if (known) {
-            block = *known;
-        } else {
-            std::vector<Variant> counts =
-                FirstRow(db, "select count(*), coalesce(sum(case when " + SyncUserTest(p) +
-                                 " then 1 else 0 end), 0)" + rows + InRange(after, last));
-            block = {NumberOrZero(counts.at(0)), NumberOrZero(counts.at(1)), true};
-        }
+        std::vector<Variant> counts =
+            FirstRow(db, "select count(*), coalesce(sum(case when " + SyncUserTest(p) +
+                             " then 1 else 0 end), 0)" + rows + InRange(after, last));
+        Block block{NumberOrZero(counts.at(0)), NumberOrZero(counts.at(1)), true};
         if (block.Rows > maxRows && last - after > 1) {
             db.CommitTrans();
             return {block.Rows, 0, false};
@@ -149,16 +161,9 @@ Block LogBlock(KickDatabase& db, const std::string& rows, std::int64_t after, st
                        std::to_string(block.Logged) + " WHERE id=" + kLogSequenceRow);
             std::int64_t following = NumberOrZero(FirstRow(db, next).at(0));
             RequireIdsFit(following);
-            std::int64_t first = following - block.Logged;
-            std::int64_t written = db.Execute(
-                "INSERT INTO " + p +
-                "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
-                "associate_id, tablenumber, record_id ) select " +
-                std::to_string(first - 1) + " + row_number() over (order by " + order + "), " +
-                std::to_string(LocalClockSeconds()) + ", 0, " + std::to_string(kKickActionType) +
-                ", coalesce(appointment.registered_associate_id, 0), " +
-                std::to_string(kAppointmentTable) + ", appointment.appointment_id" + rows +
-                InRange(after, last) + " and " + SyncUserTest(p));
+            std::int64_t written =
+                db.Execute(InsertLogRows(p, rows, following - block.Logged, InRange(after, last),
+                                         std::to_string(LocalClockSeconds())));
             // Rows that came or went between the count and the insert would
             // leave ids reserved and unused, or write ids nobody reserved.
             if (written >= 0 && written != block.Logged)
@@ -194,13 +199,28 @@ struct IdSpan {
     std::int64_t Last = -1;
 };
 
+// The lowest and the highest id each by a query of its own, joined in one
+// statement: an engine answers each from the end of the table's key, where one
+// query that asks for both (SQLite) reads the whole table. Which row comes
+// first is up to the engine, so the two are told apart by their values.
 IdSpan AppointmentIds(KickDatabase& db) {
     const std::string p = db.CentralDatabasePrefix();
-    std::vector<Variant> row = FirstRow(
-        db, "select min(appointment.appointment_id), max(appointment.appointment_id) from " + p +
-                "appointment appointment");
-    if (row.size() < 2 || row[0].IsNull() || row[0].IsEmpty()) return {};
-    return {NumberOrZero(row[0]), NumberOrZero(row[1])};
+    const std::string from = " from " + p + "appointment appointment";
+    std::unique_ptr<KickRows> rows =
+        db.ReadRows("select min(appointment.appointment_id)" + from +
+                        " union all select max(appointment.appointment_id)" + from,
+                    0);
+    IdSpan ids;
+    bool found = false;
+    for (; !rows->Eof(); rows->MoveNext()) {
+        Variant value = rows->Value(0);
+        if (value.IsNull() || value.IsEmpty()) continue;
+        std::int64_t id = value.ToLongLong();
+        ids = found ? IdSpan{std::min(ids.First, id), std::max(ids.Last, id)} : IdSpan{id, id};
+        found = true;
+    }
+    rows->Close();
+    return ids;
 }
 
 // The next range's width, aimed at blockRows rows by the density of the last.
@@ -223,18 +243,17 @@ struct KickTotals {
     }
 };
 
-KickTotals CountKick(KickDatabase& db, const KickRequest& request, const IdSpan& ids) {
+// Counted over the whole table: a kick that fits in one block needs no id
+// range, and a longer one's blocks are sized by these counts.
+KickTotals CountKick(KickDatabase& db, const KickRequest& request) {
     const std::string p = db.CentralDatabasePrefix();
-    const std::string isTask = "appointment.type in (2,7)";
     std::vector<Variant> sums =
-        FirstRow(db, "select count(*), coalesce(sum(case when " + isTask +
-                         " then 1 else 0 end), 0), coalesce(sum(case when " + SyncUserTest(p) +
-                         " then 1 else 0 end), 0), coalesce(sum(case when " + isTask + " and " +
-                         SyncUserTest(p) + " then 1 else 0 end), 0)" +
-                         KickedRows(p, request, request.SkipTasks ? "(1,6)" : "(1,6,2,7)") +
-                         InRange(ids.First - 1, ids.Last));
+        FirstRow(db,
+                 "select count(*), coalesce(sum(case when appointment.type in (2,7) then 1 else 0 "
+                 "end), 0)" +
+                     KickedRows(p, request, request.SkipTasks ? "(1,6)" : "(1,6,2,7)"));
     auto sum = [&](std::size_t i) { return NumberOrZero(sums.at(i)); };
-    return {{{sum(0) - sum(1), sum(2) - sum(3), true}, {sum(1), sum(3), true}}};
+    return {{{sum(0) - sum(1), 0, true}, {sum(1), 0, true}}};
 }
 
 void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids, const Block& total,
@@ -253,8 +272,6 @@ void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids,
             ? span
             : std::max<std::int64_t>(
                   1, span / total.Rows * blockRows + span % total.Rows * blockRows / total.Rows);
-    std::optional<Block> known;
-    if (total.Rows <= maxRows) known = total;
     if (total.Rows == 0) return;
     try {
         int counts = 0;
@@ -262,14 +279,12 @@ void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids,
             std::int64_t last = after + std::min(width, ids.Last - after);
             Block block;
             try {
-                block = LogBlock(db, rows, after, last, maxRows, known);
+                block = LogBlock(db, rows, after, last, maxRows);
             } catch (const RowsChanged&) {
-                known.reset();
                 if (++counts < kCountsPerBlock) continue;
                 throw;
             }
             counts = 0;
-            known.reset();
             if (!block.Counted) {
                 width = std::max<std::int64_t>(1, (last - after) * blockRows / block.Rows);
                 continue;
@@ -289,32 +304,82 @@ void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids,
     }
 }
 
-// A kick whose phases fit in one block each is one block: one insert numbers
-// the appointments' log rows, then the tasks', as the per-row kick does.
-// False, with nothing logged, where it does not fit or its rows changed since
-// they were counted.
-bool LogWholeKick(KickDatabase& db, const KickRequest& request, const IdSpan& ids,
-                  const KickTotals& totals, KickCounts& counts, const KickProgress& progress,
-                  std::int32_t blockRows) {
+// The log rows whose ids lie in [first, end).
+std::int64_t LogRowsWithIds(KickDatabase& db, std::int64_t first, std::int64_t end) {
+    return NumberOrZero(FirstRow(db, "select count(*) from " + db.CentralDatabasePrefix() +
+                                         "traveltransactionlog where traveltransactionlog_id >= " +
+                                         std::to_string(first) + " and traveltransactionlog_id < " +
+                                         std::to_string(end))
+                            .at(0));
+}
+
+// A kick whose phases fit in one block each is one block, logged as a single
+// statement would log it: the sequence row locked first, the appointments'
+// log rows numbered from its value and the tasks' after them, and the row
+// moved past the highest id the log then holds, all in one transaction. The
+// inserts tell how many rows each phase logged, so nothing counts the
+// synchronizer users' rows before; an insert per phase, each in appointment id
+// order, costs less than one that sorts both phases by type. Moving the row
+// by what the log holds, not by what the inserts told, keeps it past every
+// id also where a driver tells wrong. False, with nothing logged, where the
+// kick does not fit or its ids might pass 2^31 - 1 (the blocks then count
+// exactly and refuse as the per-row kick does).
+bool LogWholeKick(KickDatabase& db, const KickRequest& request, const KickTotals& totals,
+                  KickCounts& counts, const KickProgress& progress, std::int32_t blockRows) {
     const Block& appointments = totals.Of(KickPhase::Appointments);
     const Block tasks = request.SkipTasks ? Block{0, 0, true} : totals.Of(KickPhase::Tasks);
     const std::int64_t maxRows = kBlockOvershoot * blockRows;
     if (appointments.Rows > maxRows || tasks.Rows > maxRows) return false;
     if (appointments.Rows + tasks.Rows == 0) return true;
-    const std::string rows =
-        KickedRows(db.CentralDatabasePrefix(), request, request.SkipTasks ? "(1,6)" : "(1,6,2,7)");
+    const std::string p = db.CentralDatabasePrefix();
+    const std::int64_t rows = appointments.Rows + tasks.Rows;
+    std::int64_t logged[2] = {0, 0};
     try {
-        LogBlock(db, rows, ids.First - 1, ids.Last, std::numeric_limits<std::int64_t>::max(),
-                 Block{appointments.Rows + tasks.Rows, appointments.Logged + tasks.Logged, true},
-                 "case when appointment.type in (1,6) then 0 else 1 end, "
-                 "appointment.appointment_id");
-    } catch (const RowsChanged&) {
-        return false;
+        db.BeginTrans();
+        try {
+            db.Execute("UPDATE " + p +
+                       "Sequence SET Next_id = Next_id WHERE id=" + kLogSequenceRow);
+            const std::int64_t first = NumberOrZero(
+                FirstRow(db, "Select Next_id FROM " + p + "Sequence WHERE ID =" + kLogSequenceRow)
+                    .at(0));
+            // Rows that came since the count could take more ids: room for
+            // twice the rows counted, or the blocks' exact counts decide.
+            if (first - 1 + 2 * rows > std::numeric_limits<std::int32_t>::max()) {
+                db.RollbackTrans();
+                return false;
+            }
+            const std::string stamp = std::to_string(LocalClockSeconds());
+            const KickPhase phases[2] = {KickPhase::Appointments, KickPhase::Tasks};
+            const std::int64_t phaseRows[2] = {appointments.Rows, tasks.Rows};
+            std::int64_t next = first;
+            for (int i = 0; i < 2; ++i) {
+                if (phaseRows[i] == 0) continue;
+                std::int64_t written = db.Execute(InsertLogRows(
+                    p, KickedRows(p, request, PhaseTypes(phases[i])), next, "", stamp));
+                // Where the driver does not tell, the log's rows in the ids
+                // the insert could have taken are its count.
+                if (written < 0) written = LogRowsWithIds(db, next, next + 2 * phaseRows[i]);
+                logged[i] = written;
+                next += written;
+            }
+            RequireIdsFit(next);
+            if (next > first)
+                db.Execute(
+                    "UPDATE " + p +
+                    "Sequence SET Next_id = coalesce((select max(travel.traveltransactionlog_id) "
+                    "+ 1 from " +
+                    p + "traveltransactionlog travel where travel.traveltransactionlog_id >= " +
+                    std::to_string(first) + "), Next_id) WHERE id=" + kLogSequenceRow);
+            db.CommitTrans();
+        } catch (...) {
+            RollBackQuietly(db);
+            throw;
+        }
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }
-    counts.Appointments += static_cast<std::int32_t>(appointments.Logged);
-    counts.Tasks += static_cast<std::int32_t>(tasks.Logged);
+    counts.Appointments += static_cast<std::int32_t>(logged[0]);
+    counts.Tasks += static_cast<std::int32_t>(logged[1]);
     if (progress && appointments.Rows > 0)
         progress(KickPhase::Appointments, static_cast<std::int32_t>(appointments.Rows));
     if (progress && tasks.Rows > 0)
@@ -330,15 +395,19 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
-    IdSpan ids;
     KickTotals totals;
     try {
-        ids = AppointmentIds(db);
-        if (ids.Last >= ids.First) totals = CountKick(db, request, ids);
+        totals = CountKick(db, request);
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }
-    if (LogWholeKick(db, request, ids, totals, counts, progress, blockRows)) return;
+    if (LogWholeKick(db, request, totals, counts, progress, blockRows)) return;
+    IdSpan ids;
+    try {
+        ids = AppointmentIds(db);
+    } catch (const DatabaseError& error) {
+        throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
+    }
     BatchPhase(db, request, ids, totals.Of(KickPhase::Appointments), KickPhase::Appointments,
                counts.Appointments, progress, blockRows);
     if (!request.SkipTasks)

@@ -1,8 +1,5 @@
 #include "kick_date.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <cctype>
 #include <limits>
 
@@ -140,16 +137,6 @@ bool IsValidDate(const DateParts& parts) {
 }
 
 }  // namespace
-
-std::string LocaleShortDateFormat() {
-    locale_t locale = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
-    if (locale == static_cast<locale_t>(0))
-        locale = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
-    if (locale == static_cast<locale_t>(0)) return "%m/%d/%y";
-    std::string format = nl_langinfo_l(D_FMT, locale);
-    freelocale(locale);
-    return format;
-}
 
 std::string DescribeDateFormat(std::string_view shortDateFormat) {
     std::string format = ExpandFormat(shortDateFormat);

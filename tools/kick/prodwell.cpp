@@ -1,6 +1,4 @@
 // prodwell: the synchronizer kick on the command line.
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -10,6 +8,7 @@
 
 #include "command_line.h"
 #include "console_host.h"
+#include "console_platform.h"
 #include "kick.h"
 #include "kick_date.h"
 #include "progress_line.h"
@@ -71,7 +70,7 @@ int Run(const std::string& program, const std::string& programPath, const std::s
 
     KickCounts counts;
     {
-        ProgressLine progress(stdout, isatty(STDOUT_FILENO) == 1);
+        ProgressLine progress(stdout, OutputIsTerminal());
         try {
             auto show = [&progress](KickPhase phase, std::int32_t rows) {
                 progress.Show(phase, rows);

@@ -18,19 +18,6 @@ using com::OwnedVariant;
 // Execute's option for statements that return no rows.
 constexpr std::int32_t kExecuteNoRecords = 0x80;
 
-// The VARIANTs of a call, cleared when they go.
-struct CallArguments {
-    std::vector<VARIANT> Items;
-    explicit CallArguments(std::size_t count) : Items(count) {
-        for (VARIANT& item : Items) VariantInit(&item);
-    }
-    ~CallArguments() {
-        for (VARIANT& item : Items) VariantClear(&item);
-    }
-    CallArguments(const CallArguments&) = delete;
-    CallArguments& operator=(const CallArguments&) = delete;
-};
-
 template <class T>
 struct Released {
     T* Object = nullptr;
@@ -154,7 +141,7 @@ std::unique_ptr<KickRows> ServedKickDatabase::ReadRows(const std::string& statem
     Central central(database_);
     Dispatch connection(central.Connection.Object);
     // Standard order, last first: CacheSize, Options, RecordsAffected, CommandText.
-    CallArguments args(4);
+    com::VariantList args(4);
     args.Items[0].vt = VT_I4;
     args.Items[0].lVal = readAhead > 1 ? readAhead : 1;
     args.Items[1].vt = VT_ERROR;
@@ -175,7 +162,7 @@ std::int64_t ServedKickDatabase::Execute(const std::string& statement) {
     Dispatch connection(central.Connection.Object);
     std::int64_t affected = -1;
     // Standard order: Options, RecordsAffected (by reference), CommandText.
-    CallArguments args(3);
+    com::VariantList args(3);
     args.Items[0].vt = VT_I4;
     args.Items[0].lVal = kExecuteNoRecords;
     args.Items[1].vt = VT_BYREF | VT_I8;

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/qt/twips.h"
+#include "base/qt/twips.h"
 #include "vendral/ui_host.h"
 
 namespace vendral {

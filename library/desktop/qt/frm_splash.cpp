@@ -11,7 +11,7 @@
 #include <QScreen>
 
 #include "desktop/quvex.h"
-#include "platform/qt/twips.h"
+#include "base/qt/twips.h"
 #include "vendral/ui_host.h"
 
 namespace vendral::detail::qt {

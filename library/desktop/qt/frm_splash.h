@@ -6,11 +6,11 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::qt {
 
-class VENDRAL_INTERNAL FrmSplash : public QWidget {
+class VENDRAL_TEST_INTERNAL FrmSplash : public QWidget {
     Q_OBJECT
   public:
     // The thread's form, created, loaded and shown when there is none.
@@ -40,8 +40,8 @@ class VENDRAL_INTERNAL FrmSplash : public QWidget {
 
 // The artwork of the splash, drawn by us: a 415 x 251 background and a
 // 32 x 32 icon.
-VENDRAL_INTERNAL QPixmap SplashBackground();
-VENDRAL_INTERNAL QPixmap SplashIcon();
+VENDRAL_TEST_INTERNAL QPixmap SplashBackground();
+VENDRAL_TEST_INTERNAL QPixmap SplashIcon();
 
 }  // namespace vendral::detail::qt
 

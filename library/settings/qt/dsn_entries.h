@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::qt {
 
 // Every data source (user and system), in the driver manager's order; names
 // that are all blanks are left out. Failures end the list without a message.
-VENDRAL_INTERNAL std::vector<std::string> ListDataSourceNames();
+VENDRAL_TEST_INTERNAL std::vector<std::string> ListDataSourceNames();
 
 // One SQLDataSources call with SQL_FETCH_NEXT: fills the name buffer of the
 // given size, sets its length and returns the call's status.
@@ -21,7 +21,7 @@ using DataSourceFetch =
     std::function<SQLRETURN(SQLCHAR* name, SQLSMALLINT size, SQLSMALLINT* length)>;
 // The names fetch gives while it returns SQL_SUCCESS; the name of a call that
 // returns SQL_SUCCESS_WITH_INFO is kept and ends the list.
-VENDRAL_INTERNAL std::vector<std::string> CollectDataSourceNames(const DataSourceFetch& fetch);
+VENDRAL_TEST_INTERNAL std::vector<std::string> CollectDataSourceNames(const DataSourceFetch& fetch);
 
 }  // namespace vendral::detail::qt
 

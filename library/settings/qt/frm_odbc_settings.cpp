@@ -20,9 +20,9 @@
 #include <functional>
 #include <memory>
 
-#include "data/connection_strings.h"
-#include "platform/private_profile.h"
-#include "platform/qt/twips.h"
+#include "odbc/connection_strings.h"
+#include "base/private_profile.h"
+#include "base/qt/twips.h"
 #include "settings/qt/dsn_entries.h"
 #include "settings/qt/library_module.h"
 #include "settings/qt/open_document.h"
@@ -363,6 +363,8 @@ void FrmODBCSettings::Load() {
     Skipping([&] { ArrangeForMode(state.Mode, state.AskServer); });
     Skipping([&] { GetDSNEntrys(); });
     Skipping([&] {
+        // A copy: what loading calls may name another file for the thread.
+        // NOLINTNEXTLINE(performance-unnecessary-copy-initialization)
         const std::string file = SettingsFilePath();
         std::error_code ignored;
         if (std::filesystem::exists(file, ignored)) {
@@ -541,6 +543,8 @@ bool FrmODBCSettings::CheckSettings() {
 
 void FrmODBCSettings::SaveClicked() {
     if (!CheckSettings()) return;
+    // A copy: what saving calls may name another file for the thread.
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization)
     const std::string file = SettingsFilePath();
     // Each value is written as WriteIniValue writes it; the first that cannot
     // be written (a read-only file or folder) stops the saving with a word to
@@ -608,7 +612,7 @@ void FrmODBCSettings::TestClicked() {
                 fail(0, error.what());
             }
         };
-        step([&] { connection->ConnectionString(OdbcConnectionString(dsn, uid, pwd)); });
+        step([&] { SetTestConnectionString(*connection, OdbcConnectionString(dsn, uid, pwd)); });
         step([&] { connection->Open("", "", "", -1); });
         if (failures == 0) {
             beforeBox();
@@ -628,6 +632,10 @@ void FrmODBCSettings::TestClicked() {
         test(false);
     }
     host.SetMousePointer(kPointerArrow);
+}
+
+void FrmODBCSettings::SetTestConnectionString(Connection& connection, const std::string& text) {
+    connection.ConnectionString(text);
 }
 
 void FrmODBCSettings::CancelClicked() {

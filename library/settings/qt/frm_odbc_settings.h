@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 class QCloseEvent;
 class QComboBox;
@@ -19,9 +19,13 @@ class QLineEdit;
 class QMouseEvent;
 class QPushButton;
 
+namespace vendral {
+class Connection;
+}  // namespace vendral
+
 namespace vendral::detail::qt {
 
-class VENDRAL_INTERNAL FrmODBCSettings : public QDialog {
+class VENDRAL_TEST_INTERNAL FrmODBCSettings : public QDialog {
     Q_OBJECT
 
   public:
@@ -47,6 +51,10 @@ class VENDRAL_INTERNAL FrmODBCSettings : public QDialog {
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // The Test button's first step. No connection refuses a connection string
+    // on demand; a test derives from the dialog to make the step fail and see
+    // that the steps after it still run.
+    virtual void SetTestConnectionString(Connection& connection, const std::string& text);
 
   private:
     void ResetToDesign();
@@ -61,8 +69,6 @@ class VENDRAL_INTERNAL FrmODBCSettings : public QDialog {
     void TestClicked();
     void CancelClicked();
     void HelpClicked();
-    bool TestConnection(const QString& failureText, const QString& successText,
-                        const QComboBox* dsn, const QLineEdit* uid, const QLineEdit* pwd);
 
     QWidget* Control(const char* name) const;
     QComboBox* Combo(const char* name) const;

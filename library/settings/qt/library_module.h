@@ -4,22 +4,22 @@
 
 #include <string>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::qt {
 
 // The folder of the loaded libvendral-widgets module, without a trailing slash.
-VENDRAL_INTERNAL std::string LibraryFolder();
+VENDRAL_TEST_INTERNAL std::string LibraryFolder();
 // Makes LibraryFolder() report another folder (an empty text restores the
 // module's own). Lets tests put or leave out the files beside the library.
-VENDRAL_INTERNAL void OverrideLibraryFolder(const std::string& folder);
+VENDRAL_TEST_INTERNAL void OverrideLibraryFolder(const std::string& folder);
 
 // "vendralhlp.mht" in the library's folder.
-VENDRAL_INTERNAL std::string HelpFilePath();
+VENDRAL_TEST_INTERNAL std::string HelpFilePath();
 // The settings file named after the library ("vendral.ini") in its folder.
-VENDRAL_INTERNAL std::string LibrarySettingsPath();
+VENDRAL_TEST_INTERNAL std::string LibrarySettingsPath();
 // The library's description, a blank, and its version as major.minor.revision.
-VENDRAL_INTERNAL std::string LibraryVersionCaption();
+VENDRAL_TEST_INTERNAL std::string LibraryVersionCaption();
 
 }  // namespace vendral::detail::qt
 

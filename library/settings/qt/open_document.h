@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::qt {
 
 // Hands path to the desktop's opener; true when the opener could be started.
-VENDRAL_INTERNAL bool OpenDocument(const std::string& path);
+VENDRAL_TEST_INTERNAL bool OpenDocument(const std::string& path);
 
 }  // namespace vendral::detail::qt
 

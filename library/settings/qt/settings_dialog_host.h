@@ -1,20 +1,20 @@
 // How the widget library shows the connection settings dialog.
 #pragma once
 
-#include "platform/internal_export.h"
+#include "base/internal_export.h"
 
 namespace vendral::detail::qt {
 
 class FrmODBCSettings;
 
 // The dialog instance, created on first use and kept for later showings.
-VENDRAL_INTERNAL FrmODBCSettings& SettingsDialog();
+VENDRAL_TEST_INTERNAL FrmODBCSettings& SettingsDialog();
 
 // Shows FrmODBCSettings modally for this thread's dialog state
 // (SettingsFilePath, DialogMode, DialogAskServer) and returns true when the user
 // has left it (DialogCancelled tells how); false when this thread has no
 // QApplication to show it with. The runner the library installs in the core.
-VENDRAL_INTERNAL bool RunSettingsDialog();
+VENDRAL_TEST_INTERNAL bool RunSettingsDialog();
 
 }  // namespace vendral::detail::qt
 

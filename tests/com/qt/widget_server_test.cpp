@@ -344,6 +344,60 @@ TEST_F(WidgetServerTest, TypeInformationAndTheDualInterfaceFollowTheInterfaceOrd
     splash->Release();
 }
 
+TEST_F(WidgetServerTest, TypeInformationTypesTheParametersAndNamesItsLibrary) {
+    IDispatch* bar = WidgetLibrary::Instance().New(CLSID_CProgressBar);
+    ASSERT_TRUE(bar);
+    ITypeInfo* info = nullptr;
+    ASSERT_EQ(bar->GetTypeInfo(0, 0, &info), S_OK);
+    std::map<std::string, std::vector<VARTYPE>> parameters;
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    const int functions = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (int i = 0; i < functions; ++i) {
+        FUNCDESC* desc = nullptr;
+        ASSERT_EQ(info->GetFuncDesc(i, &desc), S_OK);
+        BSTR name = nullptr;
+        UINT got = 0;
+        ASSERT_EQ(info->GetNames(desc->memid, &name, 1, &got), S_OK);
+        auto& types = parameters[Narrow(name, SysStringLen(name)) +
+                                 (desc->invkind == INVOKE_FUNC ? "" : "/property")];
+        SysFreeString(name);
+        for (int k = 0; k < desc->cParams; ++k)
+            types.push_back(desc->lprgelemdescParam[k].tdesc.vt);
+        info->ReleaseFuncDesc(desc);
+    }
+    EXPECT_EQ(parameters["SetBackColor"], (std::vector<VARTYPE>{VT_I4}));
+    EXPECT_EQ(parameters["SetProgVert"], (std::vector<VARTYPE>{VT_BOOL}));
+    EXPECT_EQ(parameters["DelayProgBar"], (std::vector<VARTYPE>{VT_I2}));
+    EXPECT_EQ(parameters["Create"],
+              (std::vector<VARTYPE>{VT_VARIANT, VT_VARIANT, VT_VARIANT, VT_VARIANT, VT_BOOL}));
+
+    // The containing library lists both widget classes with their interfaces.
+    ITypeLib* library = nullptr;
+    UINT index = 99;
+    ASSERT_EQ(info->GetContainingTypeLib(&library, &index), S_OK);
+    ASSERT_NE(library, nullptr);
+    TLIBATTR* libAttr = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&libAttr), S_OK);
+    EXPECT_TRUE(libAttr->guid == LIBID_Vendral);
+    library->ReleaseTLibAttr(libAttr);
+    std::vector<std::string> listed;
+    for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
+        BSTR name = nullptr;
+        ASSERT_EQ(library->GetDocumentation(static_cast<std::int32_t>(i), &name, nullptr, nullptr, nullptr),
+                  S_OK);
+        listed.push_back(Narrow(name, SysStringLen(name)));
+        SysFreeString(name);
+    }
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{"CProgressBar", "_CProgressBar", "CSplash", "_CSplash"}));
+    EXPECT_EQ(listed.at(index), "_CProgressBar");
+    library->Release();
+    info->Release();
+    bar->Release();
+}
+
 TEST_F(WidgetServerTest, ProgressBarMembersByLateBindingOnAParentOfTheClient) {
     IDispatch* bar = WidgetLibrary::Instance().New(CLSID_CProgressBar);
     ASSERT_NE(bar, nullptr);

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "platform/qt/twips.h"
+#include "base/qt/twips.h"
 #include "support/qt/modal_watcher.h"
 #include "vendral/platform_error.h"
 #include "vendral/widgets/cprogressbar.h"

@@ -10,12 +10,15 @@
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <QPoint>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -156,6 +159,62 @@ QByteArray CountAreaHash(const QImage& window) {
         QCryptographicHash::Sha1);
 }
 
+// Where to click the run's button: the layout follows the font, so the test
+// finds the button in a picture of the window. Below it only the count stands
+// (empty before a run) on the window's background, so from the bottom up the
+// first pixel that differs from the background, a quarter of the width in, is
+// the button's lower edge; the point returned lies a few pixels above it.
+QPoint RunButton(const QImage& window) {
+    const int x = window.width() / 4;
+    const QRgb background = window.pixel(x, window.height() - 2);
+    for (int y = window.height() - 2; y > window.height() / 3; --y)
+        if (window.pixel(x, y) != background) return {x, y - 6};
+    return {-1, -1};
+}
+
+void Click(const QString& window, QPoint at) {
+    Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+             QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+             QStringLiteral("1")});
+}
+
+// The first picture of the window's icon as the window manager reads it
+// (_NET_WM_ICON: width, height, then that many pixels as ARGB); null when the
+// window has none.
+QImage WindowIcon(const QString& window) {
+    const QStringList numbers =
+        Tool(QStringLiteral("xprop"),
+             {QStringLiteral("-id"), window, QStringLiteral("-notype"), QStringLiteral("-f"),
+              QStringLiteral("_NET_WM_ICON"), QStringLiteral("32c"), QStringLiteral(" = $0+\\n"),
+              QStringLiteral("_NET_WM_ICON")})
+            .section(QLatin1Char('='), 1)
+            .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (numbers.size() < 2) return {};
+    const int width = numbers[0].trimmed().toInt();
+    const int height = numbers[1].trimmed().toInt();
+    if (width <= 0 || height <= 0 || numbers.size() < 2 + width * height) return {};
+    QImage icon(width, height, QImage::Format_ARGB32);
+    for (int i = 0; i < width * height; ++i)
+        icon.setPixel(i % width, i / width, numbers[2 + i].trimmed().toUInt());
+    return icon;
+}
+
+// The mean difference of two pictures of one size, per channel of a pixel
+// (0 to 255); 255 when their sizes differ.
+double MeanDifference(const QImage& one, const QImage& other) {
+    if (one.size() != other.size() || one.isNull()) return 255;
+    double sum = 0;
+    for (int y = 0; y < one.height(); ++y) {
+        for (int x = 0; x < one.width(); ++x) {
+            const QRgb a = one.pixel(x, y);
+            const QRgb b = other.pixel(x, y);
+            sum += std::abs(qAlpha(a) - qAlpha(b)) + std::abs(qRed(a) - qRed(b)) +
+                   std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+        }
+    }
+    return sum / (4.0 * one.width() * one.height());
+}
+
 // The position of name among the data sources the driver manager lists, in
 // the order the settings dialog shows them.
 int DataSourceIndex(const std::string& name) {
@@ -181,11 +240,17 @@ int DataSourceIndex(const std::string& name) {
     return index;
 }
 
+// The program's folder as the program finds it.
+enum class Folder { Writable, ReadOnly, ReadOnlyButItsSettingsFile };
+
 class InstalledProdwell : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!RealDisplayAvailable()) GTEST_SKIP() << "no X server";
-        fs::path installed = VENDRAL_INSTALLED_PREFIX;
+        // Another installation (an older tree's, say) may be tested instead.
+        const QString other = qEnvironmentVariable("VENDRAL_TEST_INSTALLED_PREFIX");
+        fs::path installed =
+            other.isEmpty() ? fs::path(VENDRAL_INSTALLED_PREFIX) : fs::path(other.toStdString());
         ASSERT_TRUE(fs::exists(installed / "bin" / "prodwell"))
             << "the release_install test installs the Release build into " << installed;
         // A copy per test, so that the settings file beside the program is its own.
@@ -212,8 +277,6 @@ class InstalledProdwell : public ::testing::Test {
 
     fs::path Program() const { return root_ / "usr" / "bin" / "prodwell"; }
 
-    // Starts the installed program without arguments, as a user types it;
-    // readOnlyFolder mounts the program's folder read-only for it.
     // The environment of a user of the installation: the library folder on the
     // search path, no registration, the test run's display.
     QProcessEnvironment Environment() const {
@@ -230,7 +293,8 @@ class InstalledProdwell : public ::testing::Test {
 
     // Starts a late-bound client of the installed core alone: the Python
     // client, or the C program.
-    void StartClient(bool python, const fs::path& settings, QProcessEnvironment environment) {
+    void StartClient(bool python, const fs::path& settings, QProcessEnvironment environment,
+                     const QString& script = QStringLiteral(VENDRAL_OPEN_WITH_DIALOG_SCRIPT)) {
         const QString core =
             QString::fromStdString((root_ / "usr" / "lib" / "libvendral.so.0").string());
         environment.insert(QStringLiteral("PYTHONPATH"), QStringLiteral(VENDRAL_PYTHON_SOURCE));
@@ -239,13 +303,15 @@ class InstalledProdwell : public ::testing::Test {
         // The C program is built with the test build's sanitizer; the library is not.
         environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
         process_ = std::make_unique<QProcess>();
+        errors_.clear();
         process_->setProcessEnvironment(environment);
         process_->setProcessChannelMode(QProcess::SeparateChannels);
         const QString file = QString::fromStdString(settings.string());
         if (python) {
-            process_->start(QStringLiteral(VENDRAL_PYTHON),
-                            {QStringLiteral(VENDRAL_OPEN_WITH_DIALOG_SCRIPT), file,
-                             QStringLiteral("appointment")});
+            QStringList arguments = {script, file};
+            if (script == QStringLiteral(VENDRAL_OPEN_WITH_DIALOG_SCRIPT))
+                arguments << QStringLiteral("appointment");
+            process_->start(QStringLiteral(VENDRAL_PYTHON), arguments);
         } else {
             process_->start(QStringLiteral(VENDRAL_C_CLIENT),
                             {core, file, QStringLiteral("appointment")});
@@ -253,30 +319,51 @@ class InstalledProdwell : public ::testing::Test {
         ASSERT_TRUE(process_->waitForStarted(10000));
     }
 
-    void Start(bool readOnlyFolder = false) {
+    // Starts the installed program with arguments (none: as a user types it),
+    // in a program folder it may write in or not.
+    void Start(Folder folder = Folder::Writable, const QStringList& arguments = {},
+               const QProcessEnvironment& environment = {}) {
         process_ = std::make_unique<QProcess>();
-        process_->setProcessEnvironment(Environment());
-        process_->setProcessChannelMode(QProcess::ForwardedChannels);
-        QString program = QString::fromStdString(Program().string());
-        if (!readOnlyFolder) {
-            process_->start(program, {});
+        errors_.clear();
+        process_->setProcessEnvironment(environment.isEmpty() ? Environment() : environment);
+        process_->setProcessChannelMode(QProcess::SeparateChannels);
+        const QString program = QString::fromStdString(Program().string());
+        const fs::path settings = Program().parent_path() / "prodwell.ini";
+        if (folder == Folder::Writable) {
+            process_->start(program, arguments);
         } else if (geteuid() != 0) {
-            fs::permissions(
-                Program().parent_path(),
-                fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                fs::perm_options::remove);
-            process_->start(program, {});
+            const auto write =
+                fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+            fs::permissions(Program().parent_path(), write, fs::perm_options::remove);
+            if (folder == Folder::ReadOnly && fs::exists(settings))
+                fs::permissions(settings, write, fs::perm_options::remove);
+            process_->start(program, arguments);
         } else {
-            // The superuser writes in any folder whatever its mode: a mount of
-            // its own, read-only, is a folder it cannot write.
-            QString folder = QString::fromStdString(Program().parent_path().string());
-            process_->start(QStringLiteral("unshare"),
-                            {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
-                             QStringLiteral("mount --bind \"$0\" \"$0\" && "
-                                            "mount -o remount,bind,ro \"$0\" && exec \"$1\""),
-                             folder, program});
+            // The superuser writes in any folder and file whatever its mode: a
+            // mount of its own, read-only, is a folder it cannot write; the
+            // settings file may be mounted again over it, writable.
+            QString script =
+                QStringLiteral("mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && ");
+            if (folder == Folder::ReadOnlyButItsSettingsFile) {
+                script += QStringLiteral(
+                    "mount --bind \"$0/prodwell.ini\" \"$0/prodwell.ini\" && "
+                    "mount -o remount,bind,rw \"$0/prodwell.ini\" && ");
+            }
+            script += QStringLiteral("exec \"$@\"");
+            process_->start(
+                QStringLiteral("unshare"),
+                QStringList{QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                            script, QString::fromStdString(Program().parent_path().string()),
+                            program} +
+                    arguments);
         }
         ASSERT_TRUE(process_->waitForStarted(10000));
+    }
+
+    // What the program wrote on standard error so far (kept for the messages).
+    std::string Errors() {
+        errors_ += process_->readAllStandardError().toStdString();
+        return errors_;
     }
 
     // The window of the program: its process is the one started (unshare
@@ -310,9 +397,7 @@ class InstalledProdwell : public ::testing::Test {
         Keys(dialog, {QStringLiteral("End")});
         Xdotool({QStringLiteral("key"), QStringLiteral("--repeat"), QStringLiteral("8"),
                  QStringLiteral("BackSpace")});
-        std::string prefix = central_->Prefix();
-        if (!prefix.empty() && prefix.back() == '.') prefix.pop_back();
-        Type(QString::fromStdString(prefix));
+        Type(QString::fromStdString(Prefix()));
         Keys(dialog, {QStringLiteral("alt+s")});
         // Saved: the dialog goes (an "Error" box would say what was missing).
         QElapsedTimer timer;
@@ -322,6 +407,13 @@ class InstalledProdwell : public ::testing::Test {
             QTest::qWait(100);
         ASSERT_TRUE(WindowsOf(Pid(), QStringLiteral("ODBC Settings")).isEmpty())
             << "the dialog did not take the settings" << ScreenOnFailure("failed-dialog.png");
+    }
+
+    // The table prefix as the dialog takes it, without the final dot.
+    std::string Prefix() const {
+        std::string prefix = central_->Prefix();
+        if (!prefix.empty() && prefix.back() == '.') prefix.pop_back();
+        return prefix;
     }
 
     // The dialog asks for a user id; SQLite takes any.
@@ -347,6 +439,7 @@ class InstalledProdwell : public ::testing::Test {
     fs::path config_;
     std::unique_ptr<TestDatabase> central_;
     std::unique_ptr<QProcess> process_;
+    std::string errors_;
 };
 
 TEST_F(InstalledProdwell,
@@ -366,12 +459,37 @@ TEST_F(InstalledProdwell,
     std::string settings = Slurp(saved);
     EXPECT_NE(settings.find("DSN=" + central_->Dsn() + "\n"), std::string::npos) << settings;
     EXPECT_NE(settings.find("UID=" + Uid() + "\n"), std::string::npos) << settings;
+    ASSERT_NE(settings.find("DBPrefix=" + Prefix() + "\n"), std::string::npos) << settings;
     EXPECT_TRUE(WindowsOf(Pid(), QStringLiteral("Error")).isEmpty()) << "the database did not open";
 
-    // The focus starts in the associate box: three tabs reach the button.
-    std::set<QByteArray> counts = {CountAreaHash(Grab(window))};
-    Keys(window, {QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
-                  QStringLiteral("space")});
+    // The icon the program carries in its resources reached the window (not
+    // a stand-in of the style's).
+    const QImage icon = WindowIcon(window);
+    ASSERT_FALSE(icon.isNull()) << "the window has no icon: " << Errors();
+    const QImage drawn = QIcon(QStringLiteral(VENDRAL_PRODWELL_ICON))
+                             .pixmap(icon.size())
+                             .toImage()
+                             .convertToFormat(QImage::Format_ARGB32);
+    EXPECT_LT(MeanDifference(icon, drawn), 8.0) << "not the program's icon: " << Errors();
+    EXPECT_EQ(Errors().find("Cannot open file"), std::string::npos) << Errors();
+
+    // A real click on the button, once the window manager has placed the
+    // window and given it the focus.
+    WaitUntilPlaced(window);
+    Keys(window, {});
+    // A window not painted yet shows no button: look again for a while.
+    QElapsedTimer painted;
+    painted.start();
+    QImage before = Grab(window);
+    QPoint button = RunButton(before);
+    while (button.y() < 0 && painted.elapsed() < 10000) {
+        QTest::qWait(200);
+        before = Grab(window);
+        button = RunButton(before);
+    }
+    ASSERT_GE(button.y(), 0) << "no button above the count" << ScreenOnFailure("failed-window.png");
+    std::set<QByteArray> counts = {CountAreaHash(before)};
+    Click(window, button);
     // The database is left alone while the program writes: a reader of the
     // SQLite file would hold back its writes.
     QString done;
@@ -384,15 +502,14 @@ TEST_F(InstalledProdwell,
         counts.insert(CountAreaHash(Grab(window)));
         if (!clickedAgain && counts.size() >= 3) {
             Shot(window, "prodwell-running.png");
-            // A second press of the button while the run goes on.
-            Xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"),
-                     QStringLiteral("space")});
+            // A second click on the button while the run goes on.
+            Click(window, button);
             clickedAgain = true;
         }
         QStringList boxes = WindowsOf(Pid(), QStringLiteral("Prodwell"));
         if (!boxes.isEmpty()) done = boxes.first();
-        // A run whose count did not move within a minute will not end with a box.
-        if (done.isEmpty() && timer.elapsed() > 60000 && counts.size() < 2) break;
+        // No run, or one whose count does not move: no need to wait for its end.
+        if (done.isEmpty() && timer.elapsed() > 30000 && counts.size() < 2) break;
         QTest::qWait(100);
     }
     ASSERT_FALSE(done.isEmpty()) << "no result box" << ScreenOnFailure("failed-run.png");
@@ -415,7 +532,7 @@ TEST_F(InstalledProdwell,
 }
 
 TEST_F(InstalledProdwell, InAReadOnlyFolderTheSettingsGoToTheUsersFile) {
-    Start(true);
+    Start(Folder::ReadOnly);
     QString dialog = WaitForWindow(Pid(), QStringLiteral("ODBC Settings"));
     ASSERT_FALSE(dialog.isEmpty()) << "the settings dialog did not show";
     FillAndSaveDialog(dialog);
@@ -436,7 +553,7 @@ TEST_F(InstalledProdwell, ASettingsFileThatCannotBeWrittenGivesAnErrorBoxAndStay
                           << "\nPWDC=" << EncodePassword(central_->Pwd())
                           << "\nDBPrefix=" << central_->Prefix() << "\n";
     const std::string before = Slurp(beside);
-    Start(true);
+    Start(Folder::ReadOnly);
     QString error = WaitForWindow(Pid(), QStringLiteral("Error"));
     ASSERT_FALSE(error.isEmpty()) << "no error box";
     Keys(error, {QStringLiteral("Return")});
@@ -446,6 +563,95 @@ TEST_F(InstalledProdwell, ASettingsFileThatCannotBeWrittenGivesAnErrorBoxAndStay
     EXPECT_FALSE(fs::exists(config_ / "prodwell" / "prodwell.ini"));
     Tool(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), window});
     ASSERT_TRUE(process_->waitForFinished(30000));
+}
+
+TEST_F(InstalledProdwell, OnTheCommandLineASettingsFileThatCannotBeWrittenIsSaidAndStaysAsItWas) {
+    central_->Exec("INSERT INTO syncusers (associate_id) VALUES (12)");
+    central_->Exec(
+        "INSERT INTO appointment (appointment_id, associate_id, registered_associate_id, do_by, "
+        "type) VALUES (1, 12, 12, 1300000000, 1), (2, 12, 12, 1300000001, 1)");
+    central_->Exec("INSERT INTO syncsoapp (appointment_id) SELECT appointment_id FROM appointment");
+    fs::path beside = Program().parent_path() / "prodwell.ini";
+    // Without "ForceDriver" opening would write the type it detects.
+    std::ofstream(beside) << "[Central]\nDSN=" << central_->Dsn() << "\nUID=" << central_->Uid()
+                          << "\nPWDC=" << EncodePassword(central_->Pwd())
+                          << "\nDBPrefix=" << central_->Prefix() << "\n";
+    const std::string before = Slurp(beside);
+    // A terminal without a display: the command-line kick, for associate 12,
+    // with the file itself read-only, then with only its folder so (the file
+    // is replaced through a new file beside it).
+    QProcessEnvironment environment = Environment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    int runs = 0;
+    for (Folder folder : {Folder::ReadOnly, Folder::ReadOnlyButItsSettingsFile}) {
+        SCOPED_TRACE(folder == Folder::ReadOnly ? "read-only file" : "read-only folder");
+        fs::permissions(beside, fs::perms::owner_write, fs::perm_options::add);
+        Start(folder, {QStringLiteral("--associate"), QStringLiteral("12")}, environment);
+        ASSERT_TRUE(process_->waitForFinished(120000));
+        ++runs;
+        const std::string out = process_->readAllStandardOutput().toStdString();
+        EXPECT_EQ(Errors(), "prodwell: the settings file " + beside.string() +
+                                " cannot be written; its settings are used as they are, and "
+                                "what opening would store there is not stored\n");
+        EXPECT_EQ(process_->exitCode(), 0) << Errors();
+        EXPECT_EQ(out, "Inserts for appointments: 2, inserts for tasks: 0\n") << Errors();
+        EXPECT_EQ(Logged(), 2 * runs);
+        EXPECT_EQ(Slurp(beside), before);
+        EXPECT_FALSE(fs::exists(config_ / "prodwell" / "prodwell.ini"));
+    }
+}
+
+TEST_F(InstalledProdwell, HelpNamesTheSettingsFileInUse) {
+    QProcessEnvironment environment = Environment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    const std::string indent = "(default:\n                    ";
+    // A folder the program may write in: the file beside it.
+    Start(Folder::Writable, {QStringLiteral("--help")}, environment);
+    ASSERT_TRUE(process_->waitForFinished(30000));
+    std::string out = process_->readAllStandardOutput().toStdString();
+    EXPECT_EQ(process_->exitCode(), 0) << Errors();
+    EXPECT_NE(out.find(indent + (Program().parent_path() / "prodwell.ini").string() + ")"),
+              std::string::npos)
+        << out;
+    // A read-only one: the user's file, whose folder help does not create.
+    Start(Folder::ReadOnly, {QStringLiteral("--help")}, environment);
+    ASSERT_TRUE(process_->waitForFinished(30000));
+    out = process_->readAllStandardOutput().toStdString();
+    EXPECT_EQ(process_->exitCode(), 0) << Errors();
+    EXPECT_NE(out.find(indent + (config_ / "prodwell" / "prodwell.ini").string() + ")"),
+              std::string::npos)
+        << out;
+    EXPECT_FALSE(fs::exists(config_ / "prodwell"));
+}
+
+// The library's message boxes reach a client of the core alone as windows too:
+// cancelling the dialog without the library's own settings file says so in an
+// "Error" box, and ShowODBCSettings ends with its "Message" box.
+TEST_F(InstalledProdwell, APythonClientOfTheCoreGetsTheLibrarysMessageBoxes) {
+    fs::path settings = root_ / "client.ini";
+    StartClient(true, settings, Environment(), QStringLiteral(VENDRAL_SHOW_SETTINGS_SCRIPT));
+    QString dialog = WaitForWindow(Pid(), QStringLiteral("ODBC Settings"));
+    ASSERT_FALSE(dialog.isEmpty()) << "the settings dialog did not show: " << Errors();
+    WaitUntilPlaced(dialog);
+    Keys(dialog, {QStringLiteral("alt+c")});
+    QString error = WaitForWindow(Pid(), QStringLiteral("Error"));
+    ASSERT_FALSE(error.isEmpty()) << "no error box" << ScreenOnFailure("failed-client.png");
+    Keys(error, {QStringLiteral("Return")});
+    QString message = WaitForWindow(Pid(), QStringLiteral("Message"));
+    ASSERT_FALSE(message.isEmpty()) << "no message box" << ScreenOnFailure("failed-client.png");
+    EXPECT_TRUE(WindowsOf(Pid(), QStringLiteral("ODBC Settings")).isEmpty());
+    // The call returns only once the box is answered.
+    EXPECT_EQ(process_->state(), QProcess::Running);
+    Keys(message, {QStringLiteral("Return")});
+    ASSERT_TRUE(process_->waitForFinished(30000));
+    EXPECT_EQ(process_->exitCode(), 0) << Errors();
+    EXPECT_EQ(process_->readAllStandardOutput().toStdString(), "returned\n") << Errors();
+    // Nothing of the library's messages went to standard error instead.
+    EXPECT_EQ(Errors().find("Error:"), std::string::npos) << Errors();
+    EXPECT_EQ(Errors().find("Message:"), std::string::npos) << Errors();
+    EXPECT_FALSE(fs::exists(settings));
 }
 
 // Late-bound clients of the core alone: true the Python client, false the C program.
@@ -464,13 +670,16 @@ TEST_P(InstalledCoreClient, GetsTheDialogAndTheSameCallOpens) {
     if (GetParam()) Shot(dialog, "settings-dialog-python-client.png");
     FillAndSaveDialog(dialog);
     // It may have ended while the dialog was watched.
-    if (process_->state() != QProcess::NotRunning) ASSERT_TRUE(process_->waitForFinished(60000));
+    if (process_->state() != QProcess::NotRunning) {
+        ASSERT_TRUE(process_->waitForFinished(60000));
+    }
     std::string out = process_->readAllStandardOutput().toStdString();
     std::string err = process_->readAllStandardError().toStdString();
     EXPECT_EQ(process_->exitCode(), 0) << err;
     EXPECT_EQ(out, "opened True running True\nrows 2\n") << err;
     std::string saved = Slurp(settings);
     EXPECT_NE(saved.find("DSN=" + central_->Dsn() + "\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("DBPrefix=" + Prefix() + "\n"), std::string::npos) << saved;
 }
 
 TEST_P(InstalledCoreClient, WithoutADisplayKeepsTheHeadlessWay) {

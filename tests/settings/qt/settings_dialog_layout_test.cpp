@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/qt/twips.h"
+#include "base/qt/twips.h"
 #include "settings/qt/dialog_support.h"
 
 namespace vendral::test::qt {

@@ -177,5 +177,56 @@ TEST_F(DialogTest, ModeFourTestsBothWithoutValidating) {
     EXPECT_EQ(boxes.Boxes()[1].Text, "Local database connection test is successful!");
 }
 
+// No connection refuses a connection string on demand, so this dialog stands
+// in for one that does: its first Test step fails as a refusal would. The
+// steps after it are the real ones.
+class RefusedStringDialog : public FrmODBCSettings {
+  public:
+    std::vector<std::string> Refused;
+
+  protected:
+    void SetTestConnectionString(Connection& /*connection*/, const std::string& text) override {
+        Refused.push_back(text);
+        throw DatabaseError("The connection string was refused", "HY000", 3001);
+    }
+};
+
+TEST_F(DialogTest, AFailedConnectionStringStepStillOpensAndReportsBoth) {
+    RefusedStringDialog dialog;
+    SetDialogState(file_, 3, 0);
+    dialog.Load();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    SelectByKeys(Find<QComboBox>(&dialog, "CBCentralDSN"), kSqliteCentralDsn);
+    TypeInto(Find<QLineEdit>(&dialog, "TxtCentralUID"), "anyone");
+    SelectByKeys(Find<QComboBox>(&dialog, "CBLocalDSN"), kSqliteLocalDsn);
+    TypeInto(Find<QLineEdit>(&dialog, "TxtLocalUID"), "traveller");
+    MessageBoxRecorder boxes;
+    ClickButton(Find<QPushButton>(&dialog, "BtnTest"));
+    dialog.hide();
+    EXPECT_EQ(dialog.Refused,
+              (std::vector<std::string>{
+                  std::string("Provider=MSDASQL;dsn=") + kSqliteCentralDsn + ";uid=anyone;pwd=",
+                  std::string("Provider=MSDASQL;dsn=") + kSqliteLocalDsn + ";uid=traveller;pwd="}));
+    // Open still ran, on a connection without a string, and failed as such.
+    DatabaseError opening = OpenFailure("");
+    auto failed = [&](const char* side, std::int64_t number, const std::string& description) {
+        return std::string(side) + " database connection FAILED!\r\n" + std::to_string(number) +
+               "\r\n" + description;
+    };
+    std::vector<std::string> texts;
+    for (const auto& box : boxes.Boxes()) texts.push_back(box.Text.toStdString());
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         failed("Central", 3001, "The connection string was refused"),
+                         failed("Central", opening.NativeError(), opening.Description()),
+                         failed("Local", 3001, "The connection string was refused"),
+                         failed("Local", opening.NativeError(), opening.Description())}));
+    EXPECT_FALSE(opening.Description().empty());
+    // No success box: both sides counted failures.
+    EXPECT_EQ(host_->Events,
+              (std::vector<std::string>{"pointer 11", "pointer 1", "box Error", "box Error",
+                                        "box Error", "box Error", "pointer 1"}));
+}
+
 }  // namespace
 }  // namespace vendral::test::qt

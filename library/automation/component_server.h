@@ -1,0 +1,26 @@
+// The component server of libvendral.so: the classes it serves and the
+// dispatch objects its CDatabase hands out.
+#pragma once
+
+#include <memory>
+
+#include "com/server_module.h"
+#include "vendral/class_ids.h"
+#include "vendral/com.h"
+#include "vendral/connection.h"
+
+namespace vendral {
+
+com::ServerModule& VendralModule();
+
+// A new CDatabase automation object with one reference.
+com::IDispatch* NewDatabaseObject();
+
+// The dispatch object of a connection (ConnectionString, State, Open,
+// Execute, Close, ...); Execute gives a recordset (EOF, Fields(i).Value,
+// MoveNext, Close).
+com::IDispatch* NewConnectionObject(std::shared_ptr<Connection> connection);
+// The connection behind one of those objects; nullptr for any other object.
+std::shared_ptr<Connection>* ConnectionOfObject(com::IDispatch* object);
+
+}  // namespace vendral

@@ -1,0 +1,38 @@
+// The entry points of the widget library as an in-process component server.
+// They serve only the widget classes; CDatabase and the type library key
+// belong to libvendral.so.
+#include "automation/qt/widget_component_server.h"
+
+namespace vendral {
+namespace {
+
+void Anchor() {}
+
+const com::ClassEntry kClasses[] = {
+    {"CProgressBar", &CLSID_CProgressBar, &IID__CProgressBar, "Vendral.CProgressBar",
+     &NewProgressBarObject},
+    {"CSplash", &CLSID_CSplash, &IID__CSplash, "Vendral.CSplash", &NewSplashObject},
+};
+
+}  // namespace
+
+const com::TypeLibraryInfo& WidgetTypeLibrary() {
+    static const com::TypeLibraryInfo library{
+        "Vendral",
+        &LIBID_Vendral,
+        {{"CProgressBar", &CLSID_CProgressBar, &ProgressBarClass()},
+         {"CSplash", &CLSID_CSplash, &SplashClass()}},
+        {}};
+    return library;
+}
+
+com::ServerModule& WidgetsModule() {
+    static com::ServerModule module{kClasses,  std::size(kClasses),
+                                    false,     &LIBID_Vendral,
+                                    "Vendral", reinterpret_cast<const void*>(&Anchor)};
+    return module;
+}
+
+}  // namespace vendral
+
+VENDRAL_SERVER_ENTRY_POINTS(vendral::WidgetsModule)

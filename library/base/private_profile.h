@@ -1,0 +1,63 @@
+// Private-profile ("INI") files with the platform's semantics: sections and
+// keys matched without regard to case, blanks around names and values
+// ignored, the first of duplicate keys wins, one pair of matching outer quotes
+// taken off a value, and writes that change one line and keep every other
+// line, comment and blank of the file as it was.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/internal_export.h"
+
+namespace vendral::detail {
+
+// True where a settings file without a byte-order mark is ANSI text, as the
+// system's A-suffixed profile functions leave it (Windows); false where such
+// a file is UTF-8 unless its bytes are no UTF-8 (here).
+bool SettingsFilesInAnsi();
+
+// The value of key in section, at most bufferSize - 1 characters (code
+// points), as a buffer of bufferSize characters holding a terminating NUL
+// would take it; defaultValue when the file, section or key is missing or the
+// value is empty.
+VENDRAL_TEST_INTERNAL std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                                     std::string_view defaultValue,
+                                                     std::size_t bufferSize,
+                                                     const std::string& path);
+
+// Sets key in section to value, creating the file (readable by its owner
+// only), the section and the key as needed; atomic. A value is one line: a
+// line break ends it. Returns false when nothing was written (bad names,
+// read-only file, missing folder); the file is then unchanged.
+VENDRAL_INTERNAL bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                                                std::string_view value, const std::string& path);
+
+// Sets several keys of one section in one atomic replacement of the file, in
+// the order given; all or none of them are written.
+VENDRAL_TEST_INTERNAL bool WritePrivateProfileValues(
+    std::string_view section, const std::vector<std::pair<std::string, std::string>>& values,
+    const std::string& path);
+
+// Files are read as UTF-8 (with or without signature), UTF-16 with a
+// byte-order mark, or else as ANSI (Windows-1252), and written back in the
+// encoding they were found in; a new file is UTF-8. Names and values are
+// UTF-8; a byte among them that is no UTF-8 is taken as Windows-1252, so a
+// file never changes its encoding through a write.
+
+// The text of a file after setting key in section to value (the editing step
+// of WritePrivateProfileString); nullopt for names that cannot be written.
+VENDRAL_TEST_INTERNAL std::optional<std::string> WithProfileValue(
+    const std::optional<std::string>& contents, std::string_view section, std::string_view key,
+    std::string_view value);
+
+}  // namespace vendral::detail
+
+// The library's own code names these without the detail qualifier.
+namespace vendral {
+using namespace detail;
+}  // namespace vendral

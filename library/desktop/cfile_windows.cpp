@@ -1,0 +1,97 @@
+// CFile's platform part on Windows: drives mapped with the system's WNet
+// calls, version information through the system's version functions.
+#include <windows.h>
+// winnetwk.h builds on windows.h.
+#include <winnetwk.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "base/text_windows.h"
+#include "vendral/cfile.h"
+
+namespace vendral {
+namespace {
+
+// The eight keys of the version strings, in the order of the properties.
+constexpr const char* kVersionKeys[] = {"CompanyName",  "FileDescription", "FileVersion",
+                                        "InternalName", "LegalCopyright",  "OriginalFileName",
+                                        "ProductName",  "ProductVersion"};
+
+const char* OrNull(const std::optional<std::string>& text) {
+    return text ? text->c_str() : nullptr;
+}
+
+// Mappings through WNetAddConnection2A and WNetCancelConnection2A.
+class WNetConnections : public NetworkConnections {
+  public:
+    std::int32_t AddConnection2(const NetResource& resource, const NullableString& password,
+                                const NullableString& user, std::uint32_t flags) override {
+        std::string localName = resource.lpLocalName.value_or("");
+        std::string remoteName = resource.lpRemoteName.value_or("");
+        NETRESOURCEA record{};
+        record.dwScope = resource.dwScope;
+        record.dwType = resource.dwType;
+        record.dwDisplayType = resource.dwDisplayType;
+        record.dwUsage = resource.dwUsage;
+        record.lpLocalName = resource.lpLocalName ? localName.data() : nullptr;
+        record.lpRemoteName = resource.lpRemoteName ? remoteName.data() : nullptr;
+        return static_cast<std::int32_t>(
+            WNetAddConnection2A(&record, OrNull(password), OrNull(user), flags));
+    }
+    std::int32_t CancelConnection2(const std::string& name, std::uint32_t flags,
+                                   bool force) override {
+        return static_cast<std::int32_t>(WNetCancelConnection2A(name.c_str(), flags, force));
+    }
+    std::vector<DriveMapping> Connections() const override {
+        std::vector<DriveMapping> mappings;
+        for (char letter = 'A'; letter <= 'Z'; ++letter) {
+            std::string drive = std::string(1, letter) + ":";
+            char remote[MAX_PATH] = {};
+            DWORD size = sizeof remote;
+            if (WNetGetConnectionA(drive.c_str(), remote, &size) == NO_ERROR)
+                mappings.push_back({drive, remote});
+        }
+        return mappings;
+    }
+};
+
+}  // namespace
+
+CFile::CFile() : CFile(std::make_shared<WNetConnections>()) {}
+
+void CFile::GetFileInfo(const std::string& FullFileName) {
+    std::string file = Utf8ToAnsi(FullFileName);
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(file.c_str(), &handle);
+    if (size < 1) return;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return;
+    void* translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translation, &length) ||
+        length < 4)
+        return;
+    // The first entry only: a 16-bit language, then a 16-bit code page.
+    const auto* words = static_cast<const WORD*>(translation);
+    char languageAndCodePage[9];
+    std::snprintf(languageAndCodePage, sizeof languageAndCodePage, "%08lX",
+                  static_cast<unsigned long>(words[0]) * 65536ul + words[1]);
+    for (std::size_t i = 0; i < info_.size(); ++i) {
+        std::string query =
+            std::string("\\StringFileInfo\\") + languageAndCodePage + "\\" + kVersionKeys[i];
+        void* value = nullptr;
+        UINT characters = 0;
+        // The value up to its first NUL, kept whole however long (as our own
+        // reader keeps it on Linux), not cut at a buffer of 255 characters.
+        std::string text;
+        if (VerQueryValueA(block.data(), query.c_str(), &value, &characters) && value) {
+            const char* start = static_cast<const char*>(value);
+            text.assign(start, strnlen(start, characters));
+        }
+        info_[i] = AnsiToUtf8(text);
+    }
+}
+
+}  // namespace vendral

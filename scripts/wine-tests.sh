@@ -1,0 +1,286 @@
+#!/usr/bin/env bash
+# The Windows build under Wine: registration with regsvr32, the VBScript
+# suite through cscript, prodwell.exe's kick, and the test programs built with
+# MinGW. Runs in a fresh Wine prefix inside the build folder, against an
+# SQLite data source that is defined both for unixODBC (Linux paths: Wine's
+# odbc32 hands connections to the host's driver manager) and in the Wine
+# registry (Wine's configuration functions read only that).
+#   scripts/wine-tests.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR]
+# With a Linux build, prodwell.exe's log rows are compared with those of the
+# Linux prodwell on the same data. Exits non-zero when any test fails.
+set -uo pipefail
+build=$(cd "${1:?usage: wine-tests.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR]}" && pwd)
+linux_build=${2:-}
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+export WINEPREFIX="$build/wine-prefix"
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts in an unattended prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Message boxes of the library go to standard error: nothing waits for a click.
+export VENDRAL_MESSAGES_TO_STDERR=1
+work="$build/wine-work"
+passed=0
+failed=0
+
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1${2:+: $2}"; failed=$((failed + 1)); }
+
+rm -rf "$WINEPREFIX" "$work"
+mkdir -p "$work"
+# Wine's windows (the CApplication test) need a display from the start of the
+# prefix's session: the tests' Xvfb (run-tests.sh), else one of our own.
+x11dir=""
+if [ -z "${DISPLAY:-}" ]; then
+  x11dir=$(mktemp -d /tmp/vendral-wine-x11.XXXXXX)
+  DISPLAY=$("$root/scripts/x11.sh" start "$x11dir") && export DISPLAY
+fi
+stop_display() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "$x11dir" ]; then
+    "$root/scripts/x11.sh" stop "$x11dir"
+    rm -rf "$x11dir"
+  fi
+}
+trap stop_display EXIT
+wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed:"; cat "$work/wineboot.log"; exit 1; }
+wineserver -w
+
+# The library and the programs in C:\vendral.
+install_dir="$WINEPREFIX/drive_c/vendral"
+mkdir -p "$install_dir"
+cp "$build"/vendral.dll "$build"/prodwell.exe "$install_dir/"
+for program in "$build"/tests/windows/*.exe; do
+  [ -e "$program" ] && cp "$program" "$install_dir/"
+done
+
+# The data source: unixODBC's driver list and data source, then the Wine registry's.
+"$root/scripts/odbc-config.sh" "$work/odbc"
+export ODBCSYSINI="$work/odbc"
+database="$work/crm.db"
+cat >> "$ODBCSYSINI/odbc.ini" <<INI
+
+[VendralWine]
+Driver=SQLite3
+Database=$database
+INI
+wine reg add 'HKLM\Software\ODBC\odbc.ini\ODBC Data Sources' /v VendralWine /t REG_SZ /d SQLite3 /f >/dev/null
+wine reg add 'HKLM\Software\ODBC\odbc.ini\VendralWine' /v Driver /t REG_SZ /d SQLite3 /f >/dev/null
+
+# A fresh CRM database with the tests' data.
+fresh_database() {
+  rm -f "$1"
+  {
+    cat "$root/tests/support/crm_schema.sql"
+    echo "INSERT INTO sequence (id, next_id) VALUES (10, 1000);"
+    for id in $(seq 11 261); do echo "INSERT INTO sequence (id, next_id) VALUES ($id, 1000);"; done
+    cat "$root/tests/windows/data.sql"
+  } | sqlite3 "$1"
+}
+
+settings_file() {  # path dsn
+  printf '[Central]\r\nDSN=%s\r\nUID=\r\nPWD=\r\nDBPrefix=main.\r\n' "$2" > "$1"
+}
+settings_file "$install_dir/crm.ini" VendralWine
+
+# Registration ----------------------------------------------------------------
+clsid='{EAB3025D-64F0-4A4B-B906-24F70793B86D}'
+reg_value() {  # key [value name] -> the value's data, empty when missing
+  local out
+  if [ -n "${2:-}" ]; then
+    out=$(wine reg query "$1" /v "$2" 2>/dev/null) || return 0
+  else
+    out=$(wine reg query "$1" /ve 2>/dev/null) || return 0
+  fi
+  printf '%s\n' "$out" | tr -d '\r' | awk -F '    ' 'NF >= 4 { print $4; exit }'
+}
+expect_reg() {  # name key value-name expected
+  local got
+  got=$(reg_value "$2" "$3")
+  [ "$got" = "$4" ] && pass "$1" || fail "$1" "$2 [$3] is '$got', expected '$4'"
+}
+
+if wine regsvr32 'C:\vendral\vendral.dll' >"$work/regsvr32.log" 2>&1; then
+  pass "regsvr32 vendral.dll"
+else
+  fail "regsvr32 vendral.dll" "$(cat "$work/regsvr32.log")"
+fi
+expect_reg "ProgID names the class" 'HKCR\Vendral.CDatabase\CLSID' '' "$clsid"
+expect_reg "the class names its library" "HKCR\\CLSID\\$clsid\\InprocServer32" '' 'C:\vendral\vendral.dll'
+expect_reg "the class is apartment-threaded" "HKCR\\CLSID\\$clsid\\InprocServer32" ThreadingModel Apartment
+expect_reg "the class names its ProgID" "HKCR\\CLSID\\$clsid\\ProgID" '' Vendral.CDatabase
+expect_reg "the interface is _CDatabase" 'HKCR\Interface\{81356B21-2762-4E68-AB15-28A82E638A6B}' '' _CDatabase
+expect_reg "the type library names its file" 'HKCR\TypeLib\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\1.0\0\win64' '' 'C:\vendral\vendral.dll'
+
+# The VBScript suite ----------------------------------------------------------
+# Wine's script host exits 0 and prints nothing on a script error: each script
+# must print its sentinel line, and no check may have failed.
+for script in "$root"/tests/windows/vbscript/*.vbs; do
+  name=$(basename "$script")
+  [ "$name" = check.vbs ] && continue
+  fresh_database "$database"
+  {
+    cat "$root/tests/windows/vbscript/check.vbs"
+    printf 'Const SettingsFile = "C:\\vendral\\crm.ini"\n'
+    cat "$script"
+  } | sed 's/$/\r/' > "$install_dir/$name"
+  output=$(timeout 300 wine cscript //nologo "C:\\vendral\\$name" 2>"$work/$name.err" | tr -d '\r')
+  echo "$output" > "$work/$name.out"
+  sentinel="SENTINEL $name ran to its end with 0 failed checks"
+  # NAME.stderr lists lines the library must have written to standard error
+  # (its message boxes, routed there for the tests).
+  messages_ok=true
+  expected_messages="${script%.vbs}.stderr"
+  if [ -f "$expected_messages" ]; then
+    while IFS= read -r line; do
+      tr -d '\r' <"$work/$name.err" | grep -qxF "$line" || messages_ok=false
+    done <"$expected_messages"
+  fi
+  if grep -qx "$sentinel" <<<"$output" && ! grep -q '^FAIL' <<<"$output" && $messages_ok; then
+    pass "VBScript $name"
+  else
+    fail "VBScript $name" "$(printf '\n%s\n%s' "$output" "$(cat "$work/$name.err")")"
+  fi
+done
+
+# The runner's own guard: a script that stops at an error prints no sentinel
+# (and cscript still exits 0), which must count as a failure above.
+{
+  cat "$root/tests/windows/vbscript/check.vbs"
+  printf 'Set db = CreateObject("Vendral.CDatabase")\ndb.NoSuchMember\nDone "stops_early.vbs"\n'
+} | sed 's/$/\r/' > "$install_dir/stops_early.vbs"
+output=$(timeout 120 wine cscript //nologo 'C:\vendral\stops_early.vbs' 2>&1 | tr -d '\r')
+if grep -q '^SENTINEL' <<<"$output"; then
+  fail "a script that stops at an error prints no sentinel" "$output"
+else
+  pass "a script that stops at an error prints no sentinel"
+fi
+
+# Runs one of our test programs under Wine (at most SECONDS) and passes when it
+# exits 0 and printed its sentinel line: a program Wine stops prints none.
+run_checked() {  # LABEL SECONDS PROGRAM [ARGS...]
+  local label=$1 seconds=$2 program=$3 output status
+  shift 3
+  output=$(timeout "$seconds" wine "C:\\vendral\\$program.exe" "$@" 2>&1 | tr -d '\r')
+  status=$?
+  echo "$output" > "$work/$program.out"
+  if [ $status -eq 0 ] && grep -qx "SENTINEL $program ran to its end with 0 failed checks" <<<"$output"; then
+    pass "$label"
+  else
+    fail "$label" "$(printf '\n%s' "$output")"
+  fi
+}
+
+# The early-bound client ---------------------------------------------------------
+fresh_database "$database"
+run_checked "early-bound C++ client" 300 early_bound_client 'C:\vendral\crm.ini'
+
+# prodwell.exe ------------------------------------------------------------------
+fresh_database "$database"
+log_rows() {
+  sqlite3 "$1" "SELECT traveltransactionlog_id, type, associate_id, tablenumber, record_id, prev_record_id FROM traveltransactionlog ORDER BY traveltransactionlog_id"
+}
+out=$(timeout 300 wine 'C:\vendral\prodwell.exe' --ini 'C:\vendral\crm.ini' --associate 0 \
+  --kick-date 2008-06-08 2>"$work/prodwell.err" | tr -d '\r')
+status=$?
+if [ $status -eq 0 ] && [ "$out" = "Inserts for appointments: 1, inserts for tasks: 2" ]; then
+  pass "prodwell.exe kicks and prints the counts"
+else
+  fail "prodwell.exe kicks and prints the counts" "status $status, output '$out', errors '$(cat "$work/prodwell.err")'"
+fi
+windows_rows=$(log_rows "$database")
+expected_rows='1000|4608|12|9|101|0
+1001|4608|12|9|103|0
+1002|4608|12|9|104|0'
+[ "$windows_rows" = "$expected_rows" ] && pass "prodwell.exe logs the three rows" \
+  || fail "prodwell.exe logs the three rows" "got: $windows_rows"
+if [ -n "$linux_build" ] && [ ! -x "$linux_build/tools/kick/prodwell" ]; then
+  fail "prodwell.exe logs the same rows as the Linux prodwell" "no $linux_build/tools/kick/prodwell"
+elif [ -n "$linux_build" ]; then
+  linux_db="$work/linux.db"
+  fresh_database "$linux_db"
+  linux_ini="$work/linux.ini"
+  # The same data through the Linux driver manager, under a data source of its own.
+  cat >> "$ODBCSYSINI/odbc.ini" <<INI
+
+[VendralLinux]
+Driver=SQLite3
+Database=$linux_db
+INI
+  settings_file "$linux_ini" VendralLinux
+  env -u DISPLAY VENDRAL_REGISTRY="$work/no-registry.reg" "$linux_build/tools/kick/prodwell" \
+    --ini "$linux_ini" --associate 0 --kick-date 2008-06-08 >"$work/linux-prodwell.out" 2>&1
+  linux_rows=$(log_rows "$linux_db")
+  [ -n "$linux_rows" ] && [ "$linux_rows" = "$windows_rows" ] \
+    && pass "prodwell.exe logs the same rows as the Linux prodwell" \
+    || fail "prodwell.exe logs the same rows as the Linux prodwell" \
+      "Linux: $linux_rows ($(cat "$work/linux-prodwell.out")); Windows: $windows_rows"
+fi
+
+# The settings file ---------------------------------------------------------------
+rm -f "$install_dir/ansi.ini"
+run_checked "the settings file is ANSI text for the system's profile functions" 120 settings_file \
+  'C:\vendral\ansi.ini'
+# The bytes on disk: "è" is the one byte 0xE8 of Windows-1252, not UTF-8's two.
+if grep -q "PrefixName=Gruy$(printf '\xe8')re" "$install_dir/ansi.ini" &&
+  ! grep -q "$(printf '\xc3\xa8')" "$install_dir/ansi.ini"; then
+  pass "the settings file holds Windows-1252 bytes"
+else
+  fail "the settings file holds Windows-1252 bytes" "$(od -c "$install_dir/ansi.ini" | head -5)"
+fi
+
+# CApplication ---------------------------------------------------------------------
+title="Vendral test window $$"
+wine 'C:\vendral\test_window.exe' "$title" >"$work/test_window.log" 2>&1 &
+window_pid=$!
+run_checked "CApplication against a window program" 120 application_control "$title"
+# The window program ends when its window is closed; a failed close leaves it.
+for _ in $(seq 1 50); do kill -0 "$window_pid" 2>/dev/null || break; sleep 0.1; done
+kill "$window_pid" 2>/dev/null || true
+wait "$window_pid" 2>/dev/null || true
+
+# Version information ------------------------------------------------------------
+# CFile::GetFileInfo through the system's version functions (under Wine) gives
+# what our own reader gives on Linux: on the PE files of the Linux tests, on
+# vendral.dll and on prodwell.exe.
+if [ -n "$linux_build" ]; then
+  pe_files=("$linux_build"/tests/desktop/pe/*.exe "$build/vendral.dll" "$build/prodwell.exe")
+  if [ ! -x "$linux_build/tests/file_info" ] || [ ! -e "${pe_files[0]}" ]; then
+    fail "GetFileInfo compared with the Linux reader" "no $linux_build/tests/file_info or PE files"
+  fi
+  for file in "${pe_files[@]}"; do
+    [ -x "$linux_build/tests/file_info" ] && [ -e "$file" ] || continue
+    linux=$("$linux_build/tests/file_info" "$file" 2>&1)
+    windows=$(wine 'C:\vendral\file_info.exe' "Z:$(tr / '\\' <<<"$file")" 2>&1 | tr -d '\r')
+    name="GetFileInfo of $(basename "$file") as on Linux"
+    if [ "$linux" = "$windows" ]; then
+      pass "$name"
+    else
+      fail "$name" "$(printf '\nLinux:\n%s\nWindows:\n%s' "$linux" "$windows")"
+    fi
+  done
+  # Our own files carry a real version resource.
+  expect_line() {  # name output line
+    grep -qx "$3" <<<"$2" && pass "$1" || fail "$1" "no line '$3' in: $2"
+  }
+  dll_info=$(wine 'C:\vendral\file_info.exe' 'C:\vendral\vendral.dll' 2>&1 | tr -d '\r')
+  expect_line "vendral.dll's version resource names it" "$dll_info" "InternalName=Vendral"
+  expect_line "vendral.dll's version resource has the company" "$dll_info" "CompanyName=Vendral developers"
+fi
+
+# Unregistration ----------------------------------------------------------------
+if wine regsvr32 /u 'C:\vendral\vendral.dll' >"$work/regsvr32u.log" 2>&1; then
+  pass "regsvr32 /u vendral.dll"
+else
+  fail "regsvr32 /u vendral.dll" "$(cat "$work/regsvr32u.log")"
+fi
+for key in 'HKCR\Vendral.CDatabase' "HKCR\\CLSID\\$clsid"; do
+  if wine reg query "$key" >/dev/null 2>&1; then
+    fail "regsvr32 /u removes $key"
+  else
+    pass "regsvr32 /u removes $key"
+  fi
+done
+
+echo "Wine: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

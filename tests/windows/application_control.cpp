@@ -1,0 +1,70 @@
+// CApplication against a window of another process (test_window.exe): found
+// by its title, minimised, restored, maximised, made topmost and back, and
+// closed. Prints one line per check and "SENTINEL ..." at its end; exits 1
+// when any check failed.
+//   application_control.exe TITLE
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "checks.h"
+#include "vendral/capplication.h"
+
+namespace {
+
+using checks::Check;
+
+// Waits (at most five seconds) until condition holds: the window manager acts
+// on the requests after they return.
+template <class Condition>
+bool Eventually(Condition condition) {
+    for (int i = 0; i < 100; ++i) {
+        if (condition()) return true;
+        Sleep(50);
+    }
+    return condition();
+}
+
+bool Topmost(HWND window) {
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const std::string title = argv[1];
+    vendral::CApplication application;
+    Check("IsApplicationRunning finds the window by its whole title",
+          Eventually([&] { return application.IsApplicationRunning(title).ToBool(); }));
+    Check("a part of the title finds nothing",
+          !application.IsApplicationRunning(title.substr(0, title.size() - 1)).ToBool());
+    HWND window = FindWindowA(nullptr, title.c_str());
+    Check("the window is there", window != nullptr);
+    if (!window) return 1;
+
+    application.MinimizeApplication(title);
+    Check("MinimizeApplication minimises it", Eventually([&] { return IsIconic(window) != 0; }));
+    application.RestoreApplication(title);
+    Check("RestoreApplication restores it", Eventually([&] { return IsIconic(window) == 0; }));
+    application.MaximizeApplication(title);
+    Check("MaximizeApplication maximises it", Eventually([&] { return IsZoomed(window) != 0; }));
+    application.RestoreApplication(title);
+    Check("RestoreApplication restores it again",
+          Eventually([&] { return IsZoomed(window) == 0; }));
+
+    auto handle = static_cast<vendral::WindowHandle>(reinterpret_cast<std::uintptr_t>(window));
+    application.WindowToFront(handle);
+    Check("WindowToFront makes it topmost", Eventually([&] { return Topmost(window); }));
+    application.WindowToBack(handle);
+    Check("WindowToBack makes it no longer topmost", Eventually([&] { return !Topmost(window); }));
+
+    application.CloseApplication("no window has this title");
+    Check("CloseApplication of a missing title leaves the window",
+          application.IsApplicationRunning(title).ToBool());
+    application.CloseApplication(title);
+    Check("CloseApplication closes it",
+          Eventually([&] { return !application.IsApplicationRunning(title).ToBool(); }));
+    return checks::Finish("application_control");
+}
