@@ -379,9 +379,14 @@ bool WritePrivateProfileValues(std::string_view section,
         0600);
 }
 
+}  // namespace vendral::detail
+
+namespace vendral::internal {
+
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& path) {
-    return WritePrivateProfileValues(section, {{std::string(key), std::string(value)}}, path);
+    return detail::WritePrivateProfileValues(section, {{std::string(key), std::string(value)}},
+                                             path);
 }
 
-}  // namespace vendral::detail
+}  // namespace vendral::internal

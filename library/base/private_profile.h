@@ -14,6 +14,19 @@
 
 #include "base/internal_export.h"
 
+// The widget library's settings dialog saves each value through this, to
+// tell whether it was written.
+namespace vendral::internal {
+
+// Sets key in section to value, creating the file (readable by its owner
+// only), the section and the key as needed; atomic. A value is one line: a
+// line break ends it. Returns false when nothing was written (bad names,
+// read-only file, missing folder); the file is then unchanged.
+VENDRAL_INTERNAL bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                                                std::string_view value, const std::string& path);
+
+}  // namespace vendral::internal
+
 namespace vendral::detail {
 
 // True where a settings file without a byte-order mark is ANSI text, as the
@@ -25,17 +38,13 @@ bool SettingsFilesInAnsi();
 // points), as a buffer of bufferSize characters holding a terminating NUL
 // would take it; defaultValue when the file, section or key is missing or the
 // value is empty.
-VENDRAL_TEST_INTERNAL std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                                     std::string_view defaultValue,
-                                                     std::size_t bufferSize,
-                                                     const std::string& path);
+VENDRAL_TEST_INTERNAL std::string GetPrivateProfileString(std::string_view section,
+                                                          std::string_view key,
+                                                          std::string_view defaultValue,
+                                                          std::size_t bufferSize,
+                                                          const std::string& path);
 
-// Sets key in section to value, creating the file (readable by its owner
-// only), the section and the key as needed; atomic. A value is one line: a
-// line break ends it. Returns false when nothing was written (bad names,
-// read-only file, missing folder); the file is then unchanged.
-VENDRAL_INTERNAL bool WritePrivateProfileString(std::string_view section, std::string_view key,
-                                                std::string_view value, const std::string& path);
+using internal::WritePrivateProfileString;
 
 // Sets several keys of one section in one atomic replacement of the file, in
 // the order given; all or none of them are written.

@@ -272,6 +272,10 @@ const void* AsEntry(F function) {
 
 }  // namespace
 
+}  // namespace vendral::com
+
+namespace vendral::internal {
+
 const void* const kDispatchEntries[7] = {
     AsEntry(&QueryInterfaceEntry), AsEntry(&AddRefEntry),
     AsEntry(&ReleaseEntry),        AsEntry(&GetTypeInfoCountEntry),
@@ -387,6 +391,10 @@ void CountObject(ServerModule* module, int delta) {
     if (module) module->Objects.fetch_add(delta);
 }
 
+}  // namespace vendral::internal
+
+namespace vendral::com {
+
 void* NativeOf(IUnknown* object, const IID& kind) {
     if (!object) return nullptr;
     void* raw = nullptr;
@@ -398,7 +406,9 @@ void* NativeOf(IUnknown* object, const IID& kind) {
     return result;
 }
 
-namespace detail {
+}  // namespace vendral::com
+
+namespace vendral::internal {
 
 void ClearErrorInfo() {
     LeaveErrorInfo(nullptr);
@@ -435,6 +445,4 @@ HRESULT TranslateCurrentException(const IID& iid, std::size_t argCount, EXCEPINF
     return DISP_E_EXCEPTION;
 }
 
-}  // namespace detail
-
-}  // namespace vendral::com
+}  // namespace vendral::internal

@@ -25,8 +25,8 @@
 #include <utility>
 #include <vector>
 
-#include "com/values.h"
 #include "base/internal_export.h"
+#include "com/values.h"
 #include "vendral/com.h"
 
 namespace vendral::com {
@@ -65,6 +65,14 @@ struct Member {
     const char* Params;
     void (*Body)(Impl& self, const Arguments& args, Result& result);
 };
+
+}  // namespace vendral::com
+
+// The member tables' runtime is shared with the widget library's component
+// server, so it stands in the libraries' one shared namespace.
+namespace vendral::internal {
+
+using namespace vendral::com;
 
 // One argument as the type information describes it. A table writes it
 // "name:Type=Default", with "&" before the type for one passed by reference;
@@ -165,6 +173,35 @@ VENDRAL_INTERNAL HRESULT CallFromTable(ObjectHeader* self, std::size_t index, VA
 // Object counting of the serving library, for DllCanUnloadNow.
 VENDRAL_INTERNAL void CountObject(ServerModule* module, int delta);
 
+// Fills error and leaves the thread's error object (of interface iid) for
+// the exception being handled; the result is the call's.
+VENDRAL_INTERNAL HRESULT TranslateCurrentException(const IID& iid, std::size_t argCount,
+                                                   EXCEPINFO* error, UINT* argError);
+// A call starts without error information.
+VENDRAL_INTERNAL void ClearErrorInfo();
+
+}  // namespace vendral::internal
+
+namespace vendral::com {
+
+using internal::CallFromTable;
+using internal::ClassInfo;
+using internal::ClearErrorInfo;
+using internal::CoclassInfo;
+using internal::CountObject;
+using internal::DispatchTypeWord;
+using internal::EnumInfo;
+using internal::ErrorSupportTable;
+using internal::kDispatchEntries;
+using internal::MemberInfo;
+using internal::NativeTable;
+using internal::ObjectHeader;
+using internal::ParamInfo;
+using internal::ParseParams;
+using internal::ServerModule;
+using internal::TranslateCurrentException;
+using internal::TypeLibraryInfo;
+
 // The ITypeInfo of a class, built from its table.
 VENDRAL_TEST_INTERNAL ITypeInfo* NewTypeInfo(const ClassInfo& info);
 // A type library object over library, and the descriptions it holds (the
@@ -211,13 +248,6 @@ std::array<const void*, 9 + sizeof...(Rows)> BuildTable(std::index_sequence<Rows
     return table;
 }
 
-// Fills error and leaves the thread's error object (of interface iid) for
-// the exception being handled; the result is the call's.
-VENDRAL_INTERNAL HRESULT TranslateCurrentException(const IID& iid, std::size_t argCount,
-                                                   EXCEPINFO* error, UINT* argError);
-// A call starts without error information.
-VENDRAL_INTERNAL void ClearErrorInfo();
-
 }  // namespace detail
 
 // The ClassInfo and table of entries of Impl, made once.
@@ -238,15 +268,15 @@ const ClassInfo& ClassOf() {
         made.Call = [](ObjectHeader* self, std::size_t index, const DISPPARAMS& params,
                        VARIANT* result, EXCEPINFO* error, UINT* argError) -> HRESULT {
             auto* object = static_cast<AutomationObject<Impl>*>(self);
-            detail::ClearErrorInfo();
+            ClearErrorInfo();
             try {
                 Arguments args(params, params.cArgs);
                 Result out(result);
                 MemberTable<Impl>::kRows[index].Body(object->Impl_, args, out);
                 return S_OK;
             } catch (...) {
-                return detail::TranslateCurrentException(MemberTable<Impl>::kIid, params.cArgs,
-                                                         error, argError);
+                return TranslateCurrentException(MemberTable<Impl>::kIid, params.cArgs, error,
+                                                 argError);
             }
         };
         made.Destroy = [](ObjectHeader* self) {

@@ -157,7 +157,8 @@ IErrorInfo* TakeErrorInfo(IUnknown* object, const IID& iid) {
     void* handle = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
     if (!handle) return nullptr;
     using GetErrorInfoFunction = HRESULT (*)(ULONG, IErrorInfo**);
-    auto getErrorInfo = reinterpret_cast<GetErrorInfoFunction>(dlsym(handle, "VendralGetErrorInfo"));
+    auto getErrorInfo =
+        reinterpret_cast<GetErrorInfoFunction>(dlsym(handle, "VendralGetErrorInfo"));
     IErrorInfo* error = nullptr;
     if (!getErrorInfo || getErrorInfo(0, &error) != S_OK) error = nullptr;
     dlclose(handle);

@@ -5,7 +5,7 @@
 #include "com/automation_text.h"
 #include "com/values.h"
 
-namespace vendral::com {
+namespace vendral::internal {
 
 Variant CallByName(IDispatch* object, const std::string& name, WORD flags,
                    const std::vector<Variant>& args) {
@@ -47,6 +47,10 @@ Variant CallByName(IDispatch* object, const std::string& name, WORD flags,
     VariantClear(&result);
     return value;
 }
+
+}  // namespace vendral::internal
+
+namespace vendral::com {
 
 DispatchListControl::DispatchListControl(IDispatch* object) : object_(object) {}
 

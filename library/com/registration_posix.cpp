@@ -43,6 +43,10 @@ std::string LibraryPathOf(const void* address) {
     return error ? std::string(info.dli_fname) : path.string();
 }
 
+}  // namespace vendral::com
+
+namespace vendral::internal {
+
 HRESULT RegisterServer(ServerModule& module) {
     std::string path = LibraryPathOf(module.Anchor);
     if (path.empty()) return SELFREG_E_CLASS;
@@ -70,4 +74,4 @@ HRESULT UnregisterServer(ServerModule& module) {
     });
 }
 
-}  // namespace vendral::com
+}  // namespace vendral::internal

@@ -93,6 +93,10 @@ std::string LibraryPathOf(const void* address) {
     }
 }
 
+}  // namespace vendral::com
+
+namespace vendral::internal {
+
 HRESULT RegisterServer(ServerModule& module) {
     std::string path = LibraryPathOf(module.Anchor);
     if (path.empty()) return SELFREG_E_CLASS;
@@ -117,4 +121,4 @@ HRESULT UnregisterServer(ServerModule& module) {
     return S_OK;
 }
 
-}  // namespace vendral::com
+}  // namespace vendral::internal

@@ -99,6 +99,10 @@ const char* TypeLibraryPlatform() {
 #endif
 }
 
+}  // namespace vendral::com
+
+namespace vendral::internal {
+
 HRESULT GetClassObject(ServerModule& module, const CLSID* clsid, const IID* iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -118,4 +122,4 @@ HRESULT CanUnloadNow(ServerModule& module) {
     return module.Objects.load() == 0 && module.Locks.load() == 0 ? S_OK : S_FALSE;
 }
 
-}  // namespace vendral::com
+}  // namespace vendral::internal

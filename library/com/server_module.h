@@ -28,7 +28,11 @@
 #include "base/internal_export.h"
 #include "vendral/com.h"
 
-namespace vendral::com {
+// The runtime's serving side is shared with the widget library's component
+// server, so it stands in the libraries' one shared namespace.
+namespace vendral::internal {
+
+using namespace vendral::com;
 
 struct VENDRAL_INTERNAL ClassEntry {
     const char* Name;  // "CDatabase"; the dual interface is "_" + Name
@@ -57,6 +61,17 @@ VENDRAL_INTERNAL HRESULT GetClassObject(ServerModule& module, const CLSID* clsid
 VENDRAL_INTERNAL HRESULT CanUnloadNow(ServerModule& module);
 VENDRAL_INTERNAL HRESULT RegisterServer(ServerModule& module);
 VENDRAL_INTERNAL HRESULT UnregisterServer(ServerModule& module);
+
+}  // namespace vendral::internal
+
+namespace vendral::com {
+
+using internal::CanUnloadNow;
+using internal::ClassEntry;
+using internal::GetClassObject;
+using internal::RegisterServer;
+using internal::ServerModule;
+using internal::UnregisterServer;
 
 // The standard automation marshaller, the proxy of every dual interface.
 inline constexpr CLSID kAutomationMarshaller = {
@@ -89,30 +104,30 @@ std::vector<Registration> RegistrationOf(const ServerModule& module, const std::
 #define VENDRAL_SERVER_ENTRY_POINTS(module)                                                     \
     extern "C" VENDRAL_API HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, \
                                                                     LPVOID* out) {              \
-        return vendral::com::GetClassObject(module(), &clsid, &iid, out);                       \
+        return vendral::internal::GetClassObject(module(), &clsid, &iid, out);                  \
     }                                                                                           \
     extern "C" VENDRAL_API HRESULT STDAPICALLTYPE DllCanUnloadNow() {                           \
-        return vendral::com::CanUnloadNow(module());                                            \
+        return vendral::internal::CanUnloadNow(module());                                       \
     }                                                                                           \
     extern "C" VENDRAL_API HRESULT STDAPICALLTYPE DllRegisterServer() {                         \
-        return vendral::com::RegisterServer(module());                                          \
+        return vendral::internal::RegisterServer(module());                                     \
     }                                                                                           \
     extern "C" VENDRAL_API HRESULT STDAPICALLTYPE DllUnregisterServer() {                       \
-        return vendral::com::UnregisterServer(module());                                        \
+        return vendral::internal::UnregisterServer(module());                                   \
     }
 #else
 #define VENDRAL_SERVER_ENTRY_POINTS(module)                                           \
     VENDRAL_COM_EXPORT vendral::com::HRESULT DllGetClassObject(                       \
         const vendral::com::CLSID* clsid, const vendral::com::IID* iid, void** out) { \
-        return vendral::com::GetClassObject(module(), clsid, iid, out);               \
+        return vendral::internal::GetClassObject(module(), clsid, iid, out);          \
     }                                                                                 \
     VENDRAL_COM_EXPORT vendral::com::HRESULT DllCanUnloadNow() {                      \
-        return vendral::com::CanUnloadNow(module());                                  \
+        return vendral::internal::CanUnloadNow(module());                             \
     }                                                                                 \
     VENDRAL_COM_EXPORT vendral::com::HRESULT DllRegisterServer() {                    \
-        return vendral::com::RegisterServer(module());                                \
+        return vendral::internal::RegisterServer(module());                           \
     }                                                                                 \
     VENDRAL_COM_EXPORT vendral::com::HRESULT DllUnregisterServer() {                  \
-        return vendral::com::UnregisterServer(module());                              \
+        return vendral::internal::UnregisterServer(module());                         \
     }
 #endif

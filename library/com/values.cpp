@@ -136,6 +136,10 @@ void FromVariant(const Variant& value, VARIANT* out) {
     }
 }
 
+}  // namespace vendral::com
+
+namespace vendral::internal {
+
 bool Arguments::Has(std::size_t i) const {
     return i < count_ && !IsOmitted(params_.rgvarg[params_.cArgs - 1 - i]);
 }
@@ -237,4 +241,4 @@ void Result::SetObject(IDispatch* object) {
     out_->pdispVal = object;
 }
 
-}  // namespace vendral::com
+}  // namespace vendral::internal

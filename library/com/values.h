@@ -13,7 +13,11 @@
 #include "vendral/errors.h"
 #include "vendral/variant.h"
 
-namespace vendral::com {
+// The argument and result types are shared with the widget library's
+// component server, so they stand in the libraries' one shared namespace.
+namespace vendral::internal {
+
+using namespace vendral::com;
 
 // A refused argument: DISP_E_TYPEMISMATCH, DISP_E_OVERFLOW or
 // DISP_E_PARAMNOTFOUND, and its position in declared order.
@@ -56,12 +60,6 @@ class VENDRAL_INTERNAL Arguments {
     std::size_t count_;
 };
 
-// Converts one VARIANT (VT_BYREF followed) into a Variant; objects and
-// unknown types are a type mismatch (thrown as ArgumentError at position).
-VENDRAL_TEST_INTERNAL Variant ToVariant(const VARIANT& value, std::size_t position);
-// Fills a cleared VARIANT.
-VENDRAL_TEST_INTERNAL void FromVariant(const Variant& value, VARIANT* out);
-
 // The result of a call; a null out pointer means the caller wants none.
 class VENDRAL_INTERNAL Result {
   public:
@@ -73,5 +71,19 @@ class VENDRAL_INTERNAL Result {
   private:
     VARIANT* out_;
 };
+
+}  // namespace vendral::internal
+
+namespace vendral::com {
+
+using internal::ArgumentError;
+using internal::Arguments;
+using internal::Result;
+
+// Converts one VARIANT (VT_BYREF followed) into a Variant; objects and
+// unknown types are a type mismatch (thrown as ArgumentError at position).
+VENDRAL_TEST_INTERNAL Variant ToVariant(const VARIANT& value, std::size_t position);
+// Fills a cleared VARIANT.
+VENDRAL_TEST_INTERNAL void FromVariant(const Variant& value, VARIANT* out);
 
 }  // namespace vendral::com

@@ -17,9 +17,13 @@ std::string QuvexPath() {
     return path;
 }
 
+}  // namespace vendral::detail::desktop
+
+namespace vendral::internal {
+
 bool StartQuvexIfPresent() noexcept {
     try {
-        std::string path = QuvexPath();
+        std::string path = detail::desktop::QuvexPath();
         struct stat info {};
         if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
             return false;
@@ -44,4 +48,4 @@ bool StartQuvexIfPresent() noexcept {
     }
 }
 
-}  // namespace vendral::detail::desktop
+}  // namespace vendral::internal

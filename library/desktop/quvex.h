@@ -8,14 +8,21 @@
 
 #include "base/internal_export.h"
 
+// The widget library's forms start it as the core's do.
+namespace vendral::internal {
+
+// Starts the program as a separate process, without waiting for it, when the
+// file exists. Every failure is swallowed; true when a process was started.
+VENDRAL_INTERNAL bool StartQuvexIfPresent() noexcept;
+
+}  // namespace vendral::internal
+
 namespace vendral::detail::desktop {
 
 // "$WINDIR/SYSTEM/QUVEX.EXE" (a "\" in WINDIR counts as "/"), or "" when
 // WINDIR is not set.
 VENDRAL_TEST_INTERNAL std::string QuvexPath();
-// Starts the program as a separate process, without waiting for it, when the
-// file exists. Every failure is swallowed; true when a process was started.
-VENDRAL_INTERNAL bool StartQuvexIfPresent() noexcept;
+using internal::StartQuvexIfPresent;
 
 }  // namespace vendral::detail::desktop
 
