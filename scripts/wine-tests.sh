@@ -158,10 +158,13 @@ fi
 
 # Runs one of our test programs under Wine (at most SECONDS) and passes when it
 # exits 0 and printed its sentinel line: a program Wine stops prints none.
+# Variables the next run_checked program gets (for instance another locale).
+run_env=()
 run_checked() {  # LABEL SECONDS PROGRAM [ARGS...]
   local label=$1 seconds=$2 program=$3 output status
   shift 3
-  output=$(timeout "$seconds" wine "C:\\vendral\\$program.exe" "$@" 2>&1 | tr -d '\r')
+  output=$(timeout "$seconds" env "${run_env[@]}" wine "C:\\vendral\\$program.exe" "$@" 2>&1 |
+    tr -d '\r')
   status=$?
   echo "$output" > "$work/$program.out"
   if [ $status -eq 0 ] && grep -qx "SENTINEL $program ran to its end with 0 failed checks" <<<"$output"; then
@@ -218,16 +221,24 @@ INI
 fi
 
 # The settings file ---------------------------------------------------------------
-rm -f "$install_dir/ansi.ini"
-run_checked "the settings file is ANSI text for the system's profile functions" 120 settings_file \
-  'C:\vendral\ansi.ini'
-# The bytes on disk: "è" is the one byte 0xE8 of Windows-1252, not UTF-8's two.
-if grep -q "PrefixName=Gruy$(printf '\xe8')re" "$install_dir/ansi.ini" &&
-  ! grep -q "$(printf '\xc3\xa8')" "$install_dir/ansi.ini"; then
-  pass "the settings file holds Windows-1252 bytes"
-else
-  fail "the settings file holds Windows-1252 bytes" "$(od -c "$install_dir/ansi.ini" | head -5)"
-fi
+# In the Western code page "è" is the one byte 0xE8, not UTF-8's two; in the
+# Cyrillic one (Wine takes the code page from the locale) "Жук" is C6 F3 EA.
+settings_file_in_code_page() {  # LOCALE CODE_PAGE ANSI_BYTES
+  local file="ansi-$2.ini"
+  rm -f "$install_dir/$file"
+  run_env=(LC_ALL="$1")
+  run_checked "the settings file is ANSI text of code page $2 for the system's profile functions" \
+    120 settings_file "C:\\vendral\\$file" "$2"
+  run_env=()
+  if grep -q "PrefixName=$3" "$install_dir/$file" &&
+    ! grep -q "$(printf '\xc3')\|$(printf '\xd0')" "$install_dir/$file"; then
+    pass "the settings file holds code page $2 bytes"
+  else
+    fail "the settings file holds code page $2 bytes" "$(od -c "$install_dir/$file" | head -5)"
+  fi
+}
+settings_file_in_code_page en_US.UTF-8 1252 "Gruy$(printf '\xe8')re"
+settings_file_in_code_page ru_RU.UTF-8 1251 "$(printf '\xc6\xf3\xea')"
 
 # CApplication ---------------------------------------------------------------------
 title="Vendral test window $$"

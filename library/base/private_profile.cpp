@@ -21,15 +21,9 @@ constexpr std::string_view kUtf16LeSignature = "\xFF\xFE";
 constexpr std::string_view kUtf16BeSignature = "\xFE\xFF";
 
 // How the bytes of a settings file are to be read and written back. Files of
-// the original platform are ANSI (Windows-1252) or UTF-16 with a byte-order mark.
-enum class FileEncoding { Utf8, Windows1252, Utf16Le, Utf16Be };
-
-// Windows-1252 at 0x80 to 0x9F; the five unassigned bytes stand for the C1
-// controls of the same value, as the platform maps them.
-constexpr char32_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+// the original platform are ANSI (the code page of AnsiToUtf8) or UTF-16 with
+// a byte-order mark.
+enum class FileEncoding { Utf8, Ansi, Utf16Le, Utf16Be };
 
 bool IsUtf8(std::string_view bytes) {
     for (char32_t c : DecodeUtf8(bytes))
@@ -37,20 +31,31 @@ bool IsUtf8(std::string_view bytes) {
     return true;
 }
 
-// Names and values are UTF-8. A byte among them that is no UTF-8 is taken as
-// the Windows-1252 character it stands for (the ANSI text callers of the
-// original platform pass): stored raw, it would turn a UTF-8 file into one
-// that reads as ANSI, and every other key's non-ASCII text into mojibake.
+// Names and values are UTF-8. Bytes among them that are no UTF-8 are taken as
+// the ANSI text they stand for (the text callers of the original platform
+// pass): stored raw, they would turn a UTF-8 file into one that reads as ANSI,
+// and every other key's non-ASCII text into mojibake.
 std::string AnsiBytesAsUtf8(std::string_view text) {
     std::u32string characters = DecodeUtf8(text);
+    std::u32string out;
+    std::string pending;  // a run of bytes that were no UTF-8
     bool changed = false;
-    for (char32_t& c : characters) {
-        if (c < 0xDC80 || c > 0xDCFF) continue;
-        const char32_t byte = c - 0xDC00;
-        c = byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte;
+    auto flush = [&] {
+        if (pending.empty()) return;
+        out += DecodeUtf8(AnsiFileTextToUtf8(pending));
+        pending.clear();
         changed = true;
+    };
+    for (char32_t c : characters) {
+        if (c >= 0xDC80 && c <= 0xDCFF) {
+            pending.push_back(static_cast<char>(c - 0xDC00));
+            continue;
+        }
+        flush();
+        out.push_back(c);
     }
-    return changed ? EncodeUtf8(characters) : std::string(text);
+    flush();
+    return changed ? EncodeUtf8(out) : std::string(text);
 }
 
 struct DecodedFile {
@@ -60,7 +65,7 @@ struct DecodedFile {
 
 // A file that does not exist yet is made in the platform's encoding.
 DecodedFile NewFile() {
-    return {"", SettingsFilesInAnsi() ? FileEncoding::Windows1252 : FileEncoding::Utf8};
+    return {"", SettingsFilesInAnsi() ? FileEncoding::Ansi : FileEncoding::Utf8};
 }
 
 DecodedFile DecodeFile(std::string_view bytes) {
@@ -79,41 +84,19 @@ DecodedFile DecodeFile(std::string_view bytes) {
     } else if (IsUtf8(bytes) && (!SettingsFilesInAnsi() || bytes.starts_with(kUtf8Signature))) {
         file.text = std::string(bytes);
     } else {
-        file.encoding = FileEncoding::Windows1252;
-        std::u32string characters;
-        for (char byte : bytes) {
-            auto b = static_cast<unsigned char>(byte);
-            characters.push_back(b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char32_t{b});
-        }
-        file.text = EncodeUtf8(characters);
+        file.encoding = FileEncoding::Ansi;
+        file.text = AnsiFileTextToUtf8(bytes);
     }
     return file;
 }
 
-// Back into the file's own encoding; a character that ANSI cannot hold is
-// written as "?", as the platform's ANSI calls write it.
+// Back into the file's own encoding.
 std::string EncodeFile(const std::string& text, FileEncoding encoding) {
     switch (encoding) {
         case FileEncoding::Utf8:
             return text;
-        case FileEncoding::Windows1252: {
-            std::string bytes;
-            for (char32_t c : DecodeUtf8(text)) {
-                if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-                    bytes.push_back(static_cast<char>(c));
-                    continue;
-                }
-                if (c >= 0xDC80 && c <= 0xDCFF) {  // a byte that was no UTF-8 goes back as it was
-                    bytes.push_back(static_cast<char>(c - 0xDC00));
-                    continue;
-                }
-                char out = '?';
-                for (int i = 0; i < 32; ++i)
-                    if (kWindows1252High[i] == c) out = static_cast<char>(0x80 + i);
-                bytes.push_back(out);
-            }
-            return bytes;
-        }
+        case FileEncoding::Ansi:
+            return Utf8ToAnsiFileText(text);
         case FileEncoding::Utf16Le:
         case FileEncoding::Utf16Be: {
             const bool little = encoding == FileEncoding::Utf16Le;

@@ -34,6 +34,14 @@ namespace vendral::detail {
 // a file is UTF-8 unless its bytes are no UTF-8 (here).
 bool SettingsFilesInAnsi();
 
+// ANSI text of settings files: on Windows the system's ANSI code page, as the
+// A-suffixed profile functions read and write it; elsewhere Windows-1252, the
+// code page of the original platform's Western workstations. A character the
+// code page cannot hold is written as "?", as the system's ANSI calls write
+// it; a byte that was no UTF-8 (U+DC80 + byte) goes back as it was.
+std::string AnsiFileTextToUtf8(std::string_view bytes);
+std::string Utf8ToAnsiFileText(std::string_view text);
+
 // The value of key in section, at most bufferSize - 1 characters (code
 // points), as a buffer of bufferSize characters holding a terminating NUL
 // would take it; defaultValue when the file, section or key is missing or the
@@ -53,10 +61,11 @@ VENDRAL_TEST_INTERNAL bool WritePrivateProfileValues(
     const std::string& path);
 
 // Files are read as UTF-8 (with or without signature), UTF-16 with a
-// byte-order mark, or else as ANSI (Windows-1252), and written back in the
-// encoding they were found in; a new file is UTF-8. Names and values are
-// UTF-8; a byte among them that is no UTF-8 is taken as Windows-1252, so a
-// file never changes its encoding through a write.
+// byte-order mark, or else as ANSI (the code page of AnsiFileTextToUtf8), and
+// written back in the encoding they were found in; a new file is UTF-8 here
+// and ANSI on Windows. Names and values are UTF-8; bytes among them that are
+// no UTF-8 are taken as ANSI text, so a file never changes its encoding
+// through a write.
 
 // The text of a file after setting key in section to value (the editing step
 // of WritePrivateProfileString); nullopt for names that cannot be written.
