@@ -275,7 +275,7 @@ fi
 # the program writes its data sources there and into the Wine registry.
 # A program passes when it exits 0, ran at least one test and none failed.
 run_gtest() {  # PROGRAM SECONDS [GTEST ARGUMENTS...]
-  local program=$1 seconds=$2 dir="$work/$1-odbc" output status summary passed_tests
+  local program=$1 seconds=$2 dir="$work/$1-odbc" output status summary passed_tests failed_tests
   shift 2
   if [ ! -e "$install_dir/$program.exe" ]; then
     fail "GoogleTest $program" "no $program.exe in $build/tests/windows"
@@ -294,8 +294,10 @@ run_gtest() {  # PROGRAM SECONDS [GTEST ARGUMENTS...]
     wine "C:\\vendral\\$program.exe" --gtest_brief=1 --gtest_color=no "$@" 2>&1 | tr -d '\r')
   status=$?
   echo "$output" > "$work/$program.out"
-  summary=$(grep -E '^\[(==========|  PASSED  |  SKIPPED |  FAILED  )\] [0-9]' <<<"$output")
-  printf '%s: %s\n' "$program" "$(tr '\n' ' ' <<<"$summary")"
+  summary=$(grep -E '^\[(==========|  PASSED  |  SKIPPED )\] [0-9]' <<<"$output" | tr '\n' ' ')
+  # The brief output names each failed test once and may print no count of them.
+  failed_tests=$(grep -E '^\[  FAILED  \] [^0-9]' <<<"$output" | sort -u | wc -l)
+  printf '%s: %s[  FAILED  ] %s tests.\n' "$program" "$summary" "$failed_tests"
   passed_tests=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' <<<"$output")
   if [ $status -eq 0 ] && [ "${passed_tests:-0}" -gt 0 ] && ! grep -q '^\[  FAILED  \]' <<<"$output"; then
     pass "GoogleTest $program"
