@@ -25,6 +25,9 @@ packages=(
   # The Windows build (make windows: MinGW-w64 with posix threads, windres) and
   # its tests under Wine (regsvr32, cscript; widl for the type library).
   g++-mingw-w64-x86-64-posix wine wine64 wine64-tools libwine-dev
+  # GoogleTest's sources (/usr/src/googletest), cross-built for the data-layer
+  # suites under Wine.
+  googletest
   # Network drives: shares are mounted through GVfs (gio).
   libglib2.0-bin
   # Fuzzing.

@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
-#include <malloc.h>
 #include <strings.h>
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
+
 #include <string>
 #include <vector>
 
 #include "odbc/connection_access.h"
 #include "odbc/odbc.h"
+#include "support/heap_usage.h"
 #include "support/test_database.h"
 #include "vendral/connection.h"
 
@@ -277,16 +275,6 @@ TEST_P(RecordsetTest, CollectReadsWhatFieldsHoldsWithoutAName) {
 }
 
 VENDRAL_INSTANTIATE_ENGINES(RecordsetTest);
-
-// Bytes the program holds on the heap now (freed blocks kept back by the
-// address sanitizer are not counted).
-std::size_t LiveHeapBytes() {
-#if defined(__SANITIZE_ADDRESS__)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
-}
 
 // A forward-only reader holds one row at a time: reading 100,000 rows of about
 // 500 bytes each (some 50 MB in all) must not grow the process by more than a

@@ -1,7 +1,6 @@
 // Test entry point: the project-local ODBC configuration is set up before any
 // test touches the driver manager.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <iostream>
 
@@ -9,9 +8,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    // Settings files of the tests hold passwords; like a careful user's they are
-    // readable by their owner only (tests of other modes set them explicitly).
-    ::umask(077);
+    vendral::test::PrepareTestProcess();
     bool listing = ::testing::GTEST_FLAG(list_tests);
     if (!listing) {
         try {

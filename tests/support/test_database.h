@@ -54,6 +54,11 @@ class TestOdbc {
     std::string postgresPassword_;
 };
 
+// The platform's side of the set-up: what every test process does first (the
+// mode of new files), and why PostgreSQL tests are skipped without a server.
+void PrepareTestProcess();
+const char* NoPostgresReason();
+
 // The data sources every test process has.
 inline constexpr const char* kSqliteCentralDsn = "vendral_sqlite";
 inline constexpr const char* kSqliteLocalDsn = "vendral_sqlite_local";
@@ -124,10 +129,13 @@ class EngineTest : public ::testing::TestWithParam<Engine> {
 
 std::string EngineParamName(const ::testing::TestParamInfo<Engine>& info);
 
+// The engines a suite runs on: SQLite and PostgreSQL, or SQLite alone where
+// PostgreSQL is not tested (the Windows build under Wine).
+std::vector<Engine> TestedEngines();
+
 }  // namespace vendral::test
 
-#define VENDRAL_INSTANTIATE_ENGINES(Suite)                                                       \
-    INSTANTIATE_TEST_SUITE_P(                                                                    \
-        Engines, Suite,                                                                          \
-        ::testing::Values(::vendral::test::Engine::SQLite, ::vendral::test::Engine::PostgreSQL), \
-        ::vendral::test::EngineParamName)
+#define VENDRAL_INSTANTIATE_ENGINES(Suite)                                          \
+    INSTANTIATE_TEST_SUITE_P(Engines, Suite,                                        \
+                             ::testing::ValuesIn(::vendral::test::TestedEngines()), \
+                             ::vendral::test::EngineParamName)
