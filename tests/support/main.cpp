@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    vendral::test::PrepareTestProcess();
+    vendral::test::PrepareTestProcess(argc, argv);
     bool listing = ::testing::GTEST_FLAG(list_tests);
     if (!listing) {
         try {

@@ -55,8 +55,11 @@ class TestOdbc {
 };
 
 // The platform's side of the set-up: what every test process does first (the
-// mode of new files), and why PostgreSQL tests are skipped without a server.
-void PrepareTestProcess();
+// mode of new files, and the arguments the test runner adds after GoogleTest's
+// own), and why PostgreSQL tests are skipped without a server. The argument
+// "--pg-standard-strings=off" makes the PostgreSQL databases read backslashes
+// in texts as escapes, as older CRM installations keep them.
+void PrepareTestProcess(int argc, char** argv);
 const char* NoPostgresReason();
 
 // The data sources every test process has.

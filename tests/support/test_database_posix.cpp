@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -36,10 +37,16 @@ std::string ProcessDatabaseName(Side side) {
 
 }  // namespace
 
-void PrepareTestProcess() {
+void PrepareTestProcess(int argc, char** argv) {
     // Settings files of the tests hold passwords; like a careful user's they are
     // readable by their owner only (tests of other modes set them explicitly).
     ::umask(077);
+    // An argument, not a variable of the test's environment: the test runner
+    // cannot give a registration of discovered tests an environment of two
+    // variables (its list separator splits the property).
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--pg-standard-strings=off")
+            setenv("VENDRAL_PG_STANDARD_STRINGS", "off", 1);
 }
 
 std::vector<Engine> TestedEngines() {

@@ -70,8 +70,9 @@ void SetRegistryValue(HKEY root, const std::string& key, const std::string& name
 
 }  // namespace
 
-void PrepareTestProcess() {
-    // Files get the access of their folder: Windows has no mode bits to narrow.
+void PrepareTestProcess(int /*argc*/, char** /*argv*/) {
+    // Files get the access of their folder: Windows has no mode bits to narrow,
+    // and PostgreSQL is not tested here.
 }
 
 // The PostgreSQL cases are the Linux suites' (make test starts a server for
