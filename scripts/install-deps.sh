@@ -20,6 +20,8 @@ packages=(
   xvfb openbox x11-utils xdg-utils fonts-dejavu-core fonts-dejavu-extra
   # Keys and window-manager requests sent to real windows in the X11 tests.
   xdotool wmctrl
+  # The pointer's image as the X server shows it (XFixes), for the busy-pointer tests.
+  libxcb-xfixes0-dev
   # Real Windows PE files with version resources for the version-information tests.
   binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64
   # The Windows build (make windows: MinGW-w64 with posix threads, windres) and

@@ -18,12 +18,15 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
+#include <QWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <utility>
 
+#include "pointer_image.h"
 #include "support/qt/screenshot.h"
 #include "support/test_database.h"
 #include "vendral/settings.h"
@@ -105,8 +108,52 @@ void WaitUntilPlaced(const QString& window) {
     }
 }
 
-void Type(const QString& text) {
-    Xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+// The pointer's image over window, once it no longer changes.
+PointerImage PointerOver(const QString& window) {
+    Xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
+             window, QStringLiteral("20"), QStringLiteral("20")});
+    PointerImage now;
+    PointerImage before;
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        before = now;
+        QTest::qWait(200);
+        now = CurrentPointerImage();
+    } while ((now.Empty() || now != before) && timer.elapsed() < 5000);
+    return now;
+}
+
+// Qt's images of the busy and of the normal pointer on this display, read over
+// a window of the test's own.
+std::pair<PointerImage, PointerImage> BusyAndNormalPointers() {
+    QWidget probe;
+    probe.setWindowTitle(QStringLiteral("pointer probe"));
+    probe.resize(160, 120);
+    probe.setCursor(Qt::WaitCursor);
+    probe.show();
+    if (!QTest::qWaitForWindowExposed(&probe)) return {};
+    const QString window = QString::number(probe.winId());
+    PointerImage busy = PointerOver(window);
+    probe.setCursor(Qt::ArrowCursor);
+    PointerImage normal = PointerOver(window);
+    return {busy, normal};
+}
+
+// Types text into window's focused control a character at a time, giving the
+// window the focus again before each: on a loaded machine the window manager
+// has been seen to move the focus away in the middle of a typed word, and the
+// rest of it went elsewhere.
+void TypeInto(const QString& window, const QString& text) {
+    for (const QChar c : text) {
+        Keys(window, {});
+        Xdotool({QStringLiteral("type"), QString(c)});
+    }
+}
+
+// Presses key count times in window, giving it the focus again before each.
+void PressInto(const QString& window, const QString& key, int count) {
+    for (int i = 0; i < count; ++i) Keys(window, {key});
 }
 
 QImage Grab(const QString& window) {
@@ -385,9 +432,9 @@ class InstalledProdwell : public ::testing::Test {
         Keys(dialog, keys);
         for (int i = 0; i < index; ++i) Keys(dialog, {QStringLiteral("Down")});
         Keys(dialog, {QStringLiteral("Tab")});
-        Type(QString::fromStdString(Uid()));
+        TypeInto(dialog, QString::fromStdString(Uid()));
         Keys(dialog, {QStringLiteral("Tab")});
-        Type(QString::fromStdString(central_->Pwd()));
+        TypeInto(dialog, QString::fromStdString(central_->Pwd()));
         // The table prefix ("main" for SQLite), in its box beside the list.
         Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), dialog,
                  QStringLiteral("250"), QStringLiteral("49"), QStringLiteral("click"),
@@ -395,9 +442,8 @@ class InstalledProdwell : public ::testing::Test {
         QTest::qWait(200);
         // The design's "CRM5" goes, key by key.
         Keys(dialog, {QStringLiteral("End")});
-        Xdotool({QStringLiteral("key"), QStringLiteral("--repeat"), QStringLiteral("8"),
-                 QStringLiteral("BackSpace")});
-        Type(QString::fromStdString(Prefix()));
+        PressInto(dialog, QStringLiteral("BackSpace"), 8);
+        TypeInto(dialog, QString::fromStdString(Prefix()));
         Keys(dialog, {QStringLiteral("alt+s")});
         // Saved: the dialog goes (an "Error" box would say what was missing).
         QElapsedTimer timer;
@@ -652,6 +698,27 @@ TEST_F(InstalledProdwell, APythonClientOfTheCoreGetsTheLibrarysMessageBoxes) {
     EXPECT_EQ(Errors().find("Error:"), std::string::npos) << Errors();
     EXPECT_EQ(Errors().find("Message:"), std::string::npos) << Errors();
     EXPECT_FALSE(fs::exists(settings));
+}
+
+// The busy pointer reaches a client of the core alone as well: a failed open
+// shows its "Error" box while the pointer is still busy, so over that box the
+// pointer is Qt's busy one.
+TEST_F(InstalledProdwell, APythonClientOfTheCoreGetsTheBusyPointer) {
+    auto [busy, normal] = BusyAndNormalPointers();
+    ASSERT_FALSE(busy.Empty()) << "the X server gave no pointer image";
+    ASSERT_NE(busy, normal) << "the busy and the normal pointer look alike here";
+    fs::path settings = root_ / "client.ini";
+    std::ofstream(settings) << "[Central]\nDSN=vendral_no_such_source\nUID=\nPWD=\n";
+    StartClient(true, settings, Environment());
+    QString error = WaitForWindow(Pid(), QStringLiteral("Error"));
+    ASSERT_FALSE(error.isEmpty()) << "no error box: " << Errors();
+    WaitUntilPlaced(error);
+    EXPECT_EQ(PointerOver(error), busy) << ScreenOnFailure("failed-busy-pointer.png");
+    Keys(error, {QStringLiteral("Return")});
+    ASSERT_TRUE(process_->waitForFinished(30000));
+    EXPECT_EQ(process_->exitCode(), 0) << Errors();
+    EXPECT_EQ(process_->readAllStandardOutput().toStdString(), "opened False running False\n")
+        << Errors();
 }
 
 // Late-bound clients of the core alone: true the Python client, false the C program.
