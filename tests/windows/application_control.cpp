@@ -15,15 +15,30 @@ namespace {
 
 using checks::Check;
 
-// Waits (at most five seconds) until condition holds: the window manager acts
+// Waits (at most ten seconds) until condition holds: the window manager acts
 // on the requests after they return.
 template <class Condition>
 bool Eventually(Condition condition) {
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 200; ++i) {
         if (condition()) return true;
         Sleep(50);
     }
     return condition();
+}
+
+// Waits (at most ten seconds) until the window's place has not changed for half
+// a second: the window manager's answers to a request may come after the state
+// already reads as asked, and one arriving after the next request would undo it.
+void Settle(HWND window) {
+    RECT before{}, now{};
+    GetWindowRect(window, &before);
+    int steady = 0;
+    for (int i = 0; i < 200 && steady < 10; ++i) {
+        Sleep(50);
+        GetWindowRect(window, &now);
+        steady = EqualRect(&before, &now) ? steady + 1 : 0;
+        before = now;
+    }
 }
 
 bool Topmost(HWND window) {
@@ -46,10 +61,13 @@ int main(int argc, char** argv) {
 
     application.MinimizeApplication(title);
     Check("MinimizeApplication minimises it", Eventually([&] { return IsIconic(window) != 0; }));
+    Settle(window);
     application.RestoreApplication(title);
     Check("RestoreApplication restores it", Eventually([&] { return IsIconic(window) == 0; }));
+    Settle(window);
     application.MaximizeApplication(title);
     Check("MaximizeApplication maximises it", Eventually([&] { return IsZoomed(window) != 0; }));
+    Settle(window);
     application.RestoreApplication(title);
     Check("RestoreApplication restores it again",
           Eventually([&] { return IsZoomed(window) == 0; }));
