@@ -341,5 +341,10 @@ for key in 'HKCR\Vendral.CDatabase' "HKCR\\CLSID\\$clsid"; do
   fi
 done
 
+# Per user, where the machine's classes cannot be written (after the machine's
+# registration is gone, so that only the user's classes can serve the class).
+run_checked "registration per user when the machine's classes are read-only" 120 \
+  per_user_registration 'C:\vendral\vendral.dll'
+
 echo "Wine: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
