@@ -25,14 +25,22 @@ list(FILTER VENDRAL_SOURCES EXCLUDE REGEX
 
 include(cmake/WindowsResources.cmake)
 
-add_library(vendral SHARED ${VENDRAL_SOURCES})
-set_target_properties(vendral PROPERTIES PREFIX "" OUTPUT_NAME vendral)
-target_compile_features(vendral PUBLIC cxx_std_20)
-target_compile_definitions(vendral PRIVATE VENDRAL_BUILDING)
-target_include_directories(vendral
-  PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
-  PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/library ${SIMPLEINI_INCLUDE_DIR})
-target_link_libraries(vendral PRIVATE odbc32 ole32 oleaut32 uuid advapi32 version shell32 user32 mpr)
+# The library as a DLL of the given target name; both DLLs are the same sources.
+function(vendral_windows_library target)
+  add_library(${target} SHARED ${VENDRAL_SOURCES})
+  set_target_properties(${target} PROPERTIES PREFIX "")
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  target_compile_definitions(${target} PRIVATE VENDRAL_BUILDING)
+  target_include_directories(${target}
+    PUBLIC ${PROJECT_SOURCE_DIR}/include
+    PRIVATE ${PROJECT_SOURCE_DIR}/library ${SIMPLEINI_INCLUDE_DIR})
+  target_link_libraries(${target}
+    PRIVATE odbc32 ole32 oleaut32 uuid advapi32 version shell32 user32 mpr)
+endfunction()
+
+# vendral.dll as it ships: only the programming interface exported.
+vendral_windows_library(vendral)
+set_target_properties(vendral PROPERTIES OUTPUT_NAME vendral)
 vendral_windows_version(vendral INTERNAL_NAME Vendral DESCRIPTION "Vendral CRM database components")
 vendral_windows_type_library(vendral)
 

@@ -50,7 +50,7 @@ wineserver -w
 install_dir="$WINEPREFIX/drive_c/vendral"
 mkdir -p "$install_dir"
 cp "$build"/vendral.dll "$build"/prodwell.exe "$install_dir/"
-for program in "$build"/tests/windows/*.exe; do
+for program in "$build"/tests/windows/*.exe "$build"/tests/windows/*.dll; do
   [ -e "$program" ] && cp "$program" "$install_dir/"
 done
 
@@ -82,6 +82,25 @@ settings_file() {  # path dsn
   printf '[Central]\r\nDSN=%s\r\nUID=\r\nPWD=\r\nDBPrefix=main.\r\n' "$2" > "$1"
 }
 settings_file "$install_dir/crm.ini" VendralWine
+
+# The exports -------------------------------------------------------------------
+# vendral.dll ships exporting its programming interface alone; the internals
+# the GoogleTest suites reach are exported by their own vendral-tests.dll.
+test_internals='_ZN7vendral(3com)?6detail'
+dll_exports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p'; }
+if [ "$(dll_exports "$build/vendral.dll" | grep -cE "$test_internals")" -eq 0 ] &&
+  dll_exports "$build/vendral.dll" | grep -x 'DllGetClassObject' >/dev/null; then
+  pass "vendral.dll exports no internals of the tests"
+else
+  fail "vendral.dll exports no internals of the tests" \
+    "$(dll_exports "$build/vendral.dll" | grep -E "$test_internals" | head -5)"
+fi
+if [ -e "$build/tests/windows/vendral-tests.dll" ] &&
+  [ "$(dll_exports "$build/tests/windows/vendral-tests.dll" | grep -cE "$test_internals")" -gt 0 ]; then
+  pass "vendral-tests.dll exports the internals the suites reach"
+else
+  fail "vendral-tests.dll exports the internals the suites reach"
+fi
 
 # Registration ----------------------------------------------------------------
 clsid='{EAB3025D-64F0-4A4B-B906-24F70793B86D}'

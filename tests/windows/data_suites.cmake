@@ -7,6 +7,13 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${VENDRAL_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# The same library with the internals these suites reach exported, as a DLL of
+# its own (vendral-tests.dll), so that vendral.dll ships exporting its
+# programming interface alone.
+vendral_windows_library(vendral_tests)
+set_target_properties(vendral_tests PROPERTIES OUTPUT_NAME vendral-tests)
+target_compile_definitions(vendral_tests PUBLIC VENDRAL_EXPORT_TEST_INTERNALS)
+
 set(TESTS_DIR ${PROJECT_SOURCE_DIR}/tests)
 add_library(vendral_wine_test_support STATIC
   ${TESTS_DIR}/support/main.cpp
@@ -14,7 +21,7 @@ add_library(vendral_wine_test_support STATIC
   ${TESTS_DIR}/support/test_database_windows.cpp
   ${TESTS_DIR}/support/heap_usage_windows.cpp)
 target_include_directories(vendral_wine_test_support PUBLIC ${TESTS_DIR} ${PROJECT_SOURCE_DIR}/library)
-target_link_libraries(vendral_wine_test_support PUBLIC vendral gtest odbc32 advapi32)
+target_link_libraries(vendral_wine_test_support PUBLIC vendral_tests gtest odbc32 advapi32)
 # The schema is read through drive Z:, Wine's view of the host's root.
 target_compile_definitions(vendral_wine_test_support PUBLIC
   VENDRAL_TEST_SCHEMA="Z:${TESTS_DIR}/support/crm_schema.sql")
