@@ -18,6 +18,13 @@ struct ReplyFree {
 
 }  // namespace
 
+void PrintTo(const PointerImage& image, std::ostream* out) {
+    std::uint32_t sum = 0;
+    for (std::uint32_t pixel : image.Pixels) sum = sum * 31 + pixel;
+    *out << image.Width << "x" << image.Height << " hot " << image.HotX << "," << image.HotY
+         << " pixels #" << std::hex << sum << std::dec;
+}
+
 PointerImage CurrentPointerImage() {
     std::unique_ptr<xcb_connection_t, ConnectionCloser> connection(xcb_connect(nullptr, nullptr));
     if (xcb_connection_has_error(connection.get())) return {};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
 namespace vendral::test::qt {
@@ -17,6 +18,9 @@ struct PointerImage {
     bool Empty() const { return Pixels.empty(); }
     friend bool operator==(const PointerImage&, const PointerImage&) = default;
 };
+
+// Size, hot spot and a checksum of the pixels, for test failures.
+void PrintTo(const PointerImage& image, std::ostream* out);
 
 // The current pointer's image on the display of DISPLAY; empty when the
 // server cannot be reached or has no XFixes.
