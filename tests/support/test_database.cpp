@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -50,6 +51,20 @@ std::string EngineParamName(const ::testing::TestParamInfo<Engine>& info) {
 TestOdbc& TestOdbc::Instance() {
     static TestOdbc instance;
     return instance;
+}
+
+void TestOdbc::AddSharedDataSources() {
+    for (auto [name, file] :
+         {std::pair{kSqliteCentralDsn, "central.db"}, std::pair{kSqliteLocalDsn, "local.db"}}) {
+        AddDataSource(name, {{"Driver", "SQLite3"},
+                             {"Database", directory_ + "/" + file},
+                             {"Timeout", "100000"},
+                             {"SyncPragma", "OFF"}});
+    }
+    AddDataSource(kPostgresClosedDsn, {{"Driver", "PostgreSQL Unicode"},
+                                       {"Servername", "127.0.0.1"},
+                                       {"Port", "1"},
+                                       {"Database", "postgres"}});
 }
 
 std::string TestOdbc::ScratchPath(const std::string& name) const {

@@ -49,6 +49,8 @@ class TestOdbc {
 
   private:
     TestOdbc();
+    // The SQLite data sources and the closed PostgreSQL one, on both platforms.
+    void AddSharedDataSources();
     std::string directory_;
     int postgresPort_ = 0;
     std::string postgresPassword_;

@@ -76,17 +76,7 @@ TestOdbc::TestOdbc() {
     setenv("ODBCSYSINI", directory_.c_str(), 1);
     setenv("ODBCINI", UserIniPath().c_str(), 1);
 
-    for (auto [name, file] :
-         {std::pair{kSqliteCentralDsn, "central.db"}, std::pair{kSqliteLocalDsn, "local.db"}}) {
-        AddDataSource(name, {{"Driver", "SQLite3"},
-                             {"Database", directory_ + "/" + file},
-                             {"Timeout", "100000"},
-                             {"SyncPragma", "OFF"}});
-    }
-    AddDataSource(kPostgresClosedDsn, {{"Driver", "PostgreSQL Unicode"},
-                                       {"Servername", "127.0.0.1"},
-                                       {"Port", "1"},
-                                       {"Database", "postgres"}});
+    AddSharedDataSources();
 
     const char* port = std::getenv("VENDRAL_PG_PORT");
     const char* password = std::getenv("VENDRAL_PG_PASSWORD");

@@ -99,17 +99,7 @@ TestOdbc::TestOdbc() {
     std::ofstream(SystemIniPath()).close();
     std::ofstream(UserIniPath()).close();
 
-    for (auto [name, file] :
-         {std::pair{kSqliteCentralDsn, "central.db"}, std::pair{kSqliteLocalDsn, "local.db"}}) {
-        AddDataSource(name, {{"Driver", "SQLite3"},
-                             {"Database", directory_ + "/" + file},
-                             {"Timeout", "100000"},
-                             {"SyncPragma", "OFF"}});
-    }
-    AddDataSource(kPostgresClosedDsn, {{"Driver", "PostgreSQL Unicode"},
-                                       {"Servername", "127.0.0.1"},
-                                       {"Port", "1"},
-                                       {"Database", "postgres"}});
+    AddSharedDataSources();
 }
 
 TestOdbc::~TestOdbc() {
