@@ -1,11 +1,14 @@
-// Internals of the libraries, in namespace vendral::detail (and the component
-// runtime in vendral::com): no part of the programming interface, no
-// compatibility kept between versions, declared in no installed header.
+// Internals of the libraries, in namespace vendral::detail (and vendral::com
+// beside the component runtime's public client side): no part of the
+// programming interface, no compatibility kept between versions, declared in
+// no installed header.
 #pragma once
 
 #include "vendral/export.h"
 
-// What the widget library takes from the core: exported from every build.
+// What the widget library takes from the core: exported from every build, and
+// declared in namespace vendral::internal alone, so that the export lists can
+// tell it from the programming interface.
 #define VENDRAL_INTERNAL VENDRAL_API
 
 // What only the tests reach: exported from a build with tests, hidden in the
