@@ -2,6 +2,7 @@
 // the class's interface. This one table gives the dispatch names and ids, the
 // type information and the entries of the dual interface _CDatabase.
 #include "automation/component_server.h"
+#include "automation/dispatch_list_control.h"
 #include "com/automation_object.h"
 #include "com/dispatch_client.h"
 #include "vendral/cdatabase.h"

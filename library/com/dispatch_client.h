@@ -1,5 +1,4 @@
-// Calls by name on a client's dispatch object, from inside the library (the
-// list and combo controls that FillCombo and ComboList fill).
+// Calls by name on a client's dispatch object, from inside the library.
 #pragma once
 
 #include <string>
@@ -7,7 +6,6 @@
 
 #include "base/internal_export.h"
 #include "vendral/com.h"
-#include "vendral/list_control.h"
 #include "vendral/variant.h"
 
 // Shared with the widget library, whose controls are called by name too.
@@ -29,17 +27,5 @@ namespace vendral::com {
 HRESULT MemberId(IDispatch* object, LPOLESTR name, DISPID* id);
 
 using internal::CallByName;
-
-// A list control that is any dispatch object with AddItem, NewIndex and ItemData.
-class VENDRAL_TEST_INTERNAL DispatchListControl : public ListControl {
-  public:
-    explicit DispatchListControl(IDispatch* object);
-    void AddItem(const std::string& text) override;
-    std::int32_t NewIndex() const override;
-    void ItemData(std::int32_t index, const Variant& value) override;
-
-  private:
-    IDispatch* object_;
-};
 
 }  // namespace vendral::com

@@ -66,16 +66,3 @@ std::shared_ptr<UiHost> InstallQtUiHost() {
 }
 
 }  // namespace vendral
-
-// The core's way in for a client without a user interface of its own: the
-// QApplication the process needs and this library's host. 1 when windows can
-// be shown.
-extern "C" VENDRAL_API int VendralAttachWidgetUi() {
-    try {
-        vendral::qt::RequireWidgetApplication("The user interface");
-    } catch (const std::exception&) {
-        return 0;
-    }
-    vendral::InstallQtUiHost();
-    return 1;
-}
