@@ -3,7 +3,7 @@
 // queries CFile makes, with values that lie inside the block, keys compared
 // without regard to ASCII case, and string queries for every whole
 // translation entry. The input is read both as a file and as a block.
-#include "desktop/version_resource.h"
+#include "base/version_resource.h"
 
 #include <stdlib.h>
 #include <unistd.h>

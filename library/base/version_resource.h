@@ -19,7 +19,8 @@ inline constexpr const char* kElfVersionSection = ".vendral.version";
 
 // The raw VS_VERSIONINFO block of a file; nullopt when the file cannot be read
 // or has no version resource.
-VENDRAL_TEST_INTERNAL std::optional<std::vector<std::uint8_t>> ReadVersionBlock(const std::string& path);
+VENDRAL_TEST_INTERNAL std::optional<std::vector<std::uint8_t>> ReadVersionBlock(
+    const std::string& path);
 
 // A query on a version block in the way of the platform's VerQueryValue:
 // "\VarFileInfo\Translation" gives the bytes of the translation table,
@@ -53,7 +54,8 @@ VENDRAL_TEST_INTERNAL std::optional<std::vector<std::string>> StringQueriesFor(
     const std::vector<std::uint8_t>& translation);
 
 // "041304E4" for language 0x0413 and code page 1252.
-VENDRAL_TEST_INTERNAL std::string LanguageCodePageKey(std::uint16_t language, std::uint16_t codePage);
+VENDRAL_TEST_INTERNAL std::string LanguageCodePageKey(std::uint16_t language,
+                                                      std::uint16_t codePage);
 
 }  // namespace vendral::detail::version
 
@@ -65,7 +67,8 @@ namespace vendral::internal {
 // OriginalFilename, ProductName, ProductVersion), each empty where the block
 // lacks it; nullopt when the file has no version resource or its translation
 // table holds no whole entry. Only the table's first language is read.
-VENDRAL_INTERNAL std::optional<std::array<std::string, 8>> ReadVersionStrings(const std::string& path);
+VENDRAL_INTERNAL std::optional<std::array<std::string, 8>> ReadVersionStrings(
+    const std::string& path);
 
 }  // namespace vendral::internal
 

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "desktop/version_resource.h"
+#include "base/version_resource.h"
 #include "temp_folder.h"
 #include "vendral/cfile.h"
 
@@ -21,12 +21,12 @@ std::vector<std::string> AllStrings(const CFile& file) {
 }
 
 std::vector<std::string> QueriesOf(const std::string& path) {
-    auto bytes = desktop::ReadVersionBlock(path);
+    auto bytes = version::ReadVersionBlock(path);
     if (!bytes) return {};
-    desktop::VersionBlock block(*bytes);
+    version::VersionBlock block(*bytes);
     auto translation = block.QueryBinary("\\VarFileInfo\\Translation");
     if (!translation) return {};
-    return desktop::StringQueriesFor(*translation).value_or(std::vector<std::string>{});
+    return version::StringQueriesFor(*translation).value_or(std::vector<std::string>{});
 }
 
 TEST(GetFileInfoTest, NewObjectHoldsEightEmptyStrings) {
@@ -52,10 +52,10 @@ TEST(GetFileInfoTest, QueriesTheKeysOfTheFirstTranslationInTableOrder) {
 }
 
 TEST(GetFileInfoTest, HighLanguageAndCodePageGiveEightDigits) {
-    EXPECT_EQ(desktop::LanguageCodePageKey(0x0409, 0x04B0), "040904B0");
-    EXPECT_EQ(desktop::LanguageCodePageKey(0xF409, 0xFDE9), "F409FDE9");
-    EXPECT_EQ(desktop::LanguageCodePageKey(0x8000, 0x0001), "80000001");
-    EXPECT_EQ(desktop::LanguageCodePageKey(0, 0), "00000000");
+    EXPECT_EQ(version::LanguageCodePageKey(0x0409, 0x04B0), "040904B0");
+    EXPECT_EQ(version::LanguageCodePageKey(0xF409, 0xFDE9), "F409FDE9");
+    EXPECT_EQ(version::LanguageCodePageKey(0x8000, 0x0001), "80000001");
+    EXPECT_EQ(version::LanguageCodePageKey(0, 0), "00000000");
     std::vector<std::string> queries = QueriesOf(PeFile("high.exe"));
     ASSERT_EQ(queries.size(), 8u);
     EXPECT_EQ(queries.front(), "\\StringFileInfo\\F409FDE9\\CompanyName");
@@ -136,9 +136,9 @@ TEST(GetFileInfoTest, OurOwnProgramCarriesItsVersion) {
 }
 
 TEST(VersionBlockTest, KeysMatchWithoutRegardToCase) {
-    auto bytes = desktop::ReadVersionBlock(PeFile("dutch.exe"));
+    auto bytes = version::ReadVersionBlock(PeFile("dutch.exe"));
     ASSERT_TRUE(bytes);
-    desktop::VersionBlock block(*bytes);
+    version::VersionBlock block(*bytes);
     EXPECT_EQ(block.QueryString("\\stringfileinfo\\041304e4\\internalname"), "AFSPRAAK");
     EXPECT_EQ(block.QueryString("\\StringFileInfo\\040904B0\\InternalName"), std::nullopt);
     auto translation = block.QueryBinary("\\VarFileInfo\\Translation");

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "vendral/cfile.h"
+#include "base/version_resource.h"
 #include "vendral/settings.h"
 
 namespace vendral::detail::qt {
@@ -55,15 +55,16 @@ std::string LibraryVersionCaption() {
     if (dladdr(reinterpret_cast<void*>(&vendral::EncodePassword), &info) == 0 ||
         info.dli_fname == nullptr)
         return {};
-    CFile file;
-    file.GetFileInfo(info.dli_fname);
+    auto strings = version::ReadVersionStrings(info.dli_fname);
+    if (!strings) return {};
+    const std::string& description = (*strings)[1];
     // Major, minor and revision: the first three numbers of the file version.
     std::vector<std::string> numbers;
-    std::istringstream parts(file.FileInfo_FileVersion());
+    std::istringstream parts((*strings)[2]);
     for (std::string part; numbers.size() < 3 && std::getline(parts, part, '.');)
         numbers.push_back(part);
     while (numbers.size() < 3) numbers.emplace_back("0");
-    return file.FileInfo_FileDescription() + " " + numbers[0] + "." + numbers[1] + "." + numbers[2];
+    return description + " " + numbers[0] + "." + numbers[1] + "." + numbers[2];
 }
 
 }  // namespace vendral::detail::qt
