@@ -107,7 +107,9 @@ class VENDRAL_API DualInterface {
     DualInterface& operator=(const DualInterface&) = delete;
 
     /// Calls @p member's entry of @p kind with @p args in declared order
-    /// (fewer than declared leave the rest out). @throws as ThrowFailure.
+    /// (fewer than declared leave the rest out). @throws UsageError "07001" for
+    /// more arguments than the entry declares, before anything is called;
+    /// otherwise as ThrowFailure.
     Variant Call(const std::string& member, INVOKEKIND kind, const std::vector<Variant>& args = {});
     /// A property that reads as an object (null for Nothing); the caller
     /// releases it.

@@ -246,8 +246,7 @@ void DualInterface::Run(const std::string& member, INVOKEKIND kind,
                         const std::vector<Variant>& args, VARIANT* result) {
     const Entry& entry = Find(member, kind);
     if (args.size() > entry.Params)
-        throw std::invalid_argument(member + " takes " + std::to_string(entry.Params) +
-                                    " arguments");
+        throw UsageError(member + " takes " + std::to_string(entry.Params) + " arguments", "07001");
     VariantList values(args.size());
     std::vector<Pointer> pointers(entry.Params + (entry.HasResult ? 1 : 0), nullptr);
     for (std::size_t i = 0; i < args.size(); ++i) {

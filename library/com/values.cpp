@@ -1,6 +1,7 @@
 #include "com/values.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "com/automation_text.h"
@@ -139,6 +140,19 @@ void FromVariant(const Variant& value, VARIANT* out) {
 }  // namespace vendral::com
 
 namespace vendral::internal {
+
+namespace {
+
+std::string ArgumentErrorText(HRESULT result, std::size_t position) {
+    char code[11];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
+    return "argument " + std::to_string(position + 1) + " refused (" + code + ")";
+}
+
+}  // namespace
+
+ArgumentError::ArgumentError(HRESULT result, std::size_t position)
+    : Error(ArgumentErrorText(result, position)), Result(result), Position(position) {}
 
 bool Arguments::Has(std::size_t i) const {
     return i < count_ && !IsOmitted(params_.rgvarg[params_.cArgs - 1 - i]);

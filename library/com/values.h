@@ -20,8 +20,12 @@ namespace vendral::internal {
 using namespace vendral::com;
 
 // A refused argument: DISP_E_TYPEMISMATCH, DISP_E_OVERFLOW or
-// DISP_E_PARAMNOTFOUND, and its position in declared order.
-struct VENDRAL_INTERNAL ArgumentError {
+// DISP_E_PARAMNOTFOUND, and its position in declared order. The servers turn
+// it into the call's result; one that escapes is still one of the library's
+// errors.
+class VENDRAL_INTERNAL ArgumentError : public Error {
+  public:
+    ArgumentError(HRESULT result, std::size_t position);
     HRESULT Result;
     std::size_t Position;
 };
