@@ -5,11 +5,11 @@
 #include <cstring>
 #include <limits>
 
+#include "base/text.h"
 #include "odbc/connection_access.h"
 #include "odbc/library_errors.h"
 #include "odbc/odbc.h"
 #include "odbc/row_spill.h"
-#include "base/text.h"
 #include "vendral/connection.h"
 
 namespace vendral {
@@ -95,6 +95,90 @@ union BoundValue {
 bool Bindable(ColumnKind kind) {
     return kind == ColumnKind::Integer || kind == ColumnKind::Floating ||
            kind == ColumnKind::Boolean;
+}
+
+// A value read from the driver, or the return code of the call that failed.
+struct ColumnRead {
+    SQLRETURN Failure = SQL_SUCCESS;
+    Variant Value;
+};
+
+ColumnRead ReadFailed(SQLRETURN rc) {
+    return {rc, Variant()};
+}
+
+// A value of fixed size in one call; convert turns what was read into its Variant.
+template <class Value, class Convert>
+ColumnRead ReadFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, Convert convert) {
+    Value value{};
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(stmt, column, cType, &value, sizeof value, &indicator);
+    if (!odbc::Succeeded(rc)) return ReadFailed(rc);
+    return {SQL_SUCCESS, indicator == SQL_NULL_DATA ? Variant::Null() : convert(value)};
+}
+
+// Bytes, read in pieces until the driver has given them all.
+ColumnRead ReadBinary(SQLHSTMT stmt, SQLUSMALLINT column) {
+    std::string bytes;
+    char buffer[4096];
+    while (true) {
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQLGetData(stmt, column, SQL_C_BINARY, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA) break;
+        if (!odbc::Succeeded(rc)) return ReadFailed(rc);
+        if (indicator == SQL_NULL_DATA) return {SQL_SUCCESS, Variant::Null()};
+        std::size_t got =
+            (indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(sizeof buffer))
+                ? sizeof buffer
+                : static_cast<std::size_t>(indicator);
+        bytes.append(buffer, got);
+        if (rc == SQL_SUCCESS) break;
+    }
+    return {SQL_SUCCESS, Variant(std::move(bytes))};
+}
+
+// A text, or a decimal number read as its text.
+ColumnRead ReadTextual(SQLHSTMT stmt, SQLUSMALLINT column, bool decimal, bool wide) {
+    SQLRETURN rc = SQL_SUCCESS;
+    bool isNull = false;
+    std::string text = odbc::ReadText(stmt, column, rc, isNull, wide);
+    if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) return ReadFailed(rc);
+    if (isNull) return {SQL_SUCCESS, Variant::Null()};
+    return {SQL_SUCCESS, decimal ? DecimalValue(text) : Variant(std::move(text))};
+}
+
+// The value of an unbound column of the current row.
+ColumnRead ReadColumn(SQLHSTMT stmt, SQLUSMALLINT column, ColumnKind kind, bool wide) {
+    switch (kind) {
+        case ColumnKind::Integer:
+            return ReadFixed<SQLBIGINT>(stmt, column, SQL_C_SBIGINT,
+                                        [](SQLBIGINT value) { return WholeNumber(value); });
+        case ColumnKind::Floating:
+            return ReadFixed<double>(stmt, column, SQL_C_DOUBLE,
+                                     [](double value) { return Variant(value); });
+        case ColumnKind::Boolean:
+            return ReadFixed<unsigned char>(
+                stmt, column, SQL_C_BIT, [](unsigned char value) { return Variant(value != 0); });
+        case ColumnKind::Binary:
+            return ReadBinary(stmt, column);
+        case ColumnKind::Decimal:
+        case ColumnKind::Text:
+            break;
+    }
+    return ReadTextual(stmt, column, kind == ColumnKind::Decimal, wide);
+}
+
+// The value of a bound column, fetched with the row.
+Variant BoundColumnValue(const BoundValue& value, SQLLEN indicator, ColumnKind kind) {
+    if (indicator == SQL_NULL_DATA) return Variant::Null();
+    switch (kind) {
+        case ColumnKind::Integer:
+            return WholeNumber(value.integer);
+        case ColumnKind::Floating:
+            return Variant(value.floating);
+        default:
+            return Variant(value.boolean != 0);
+    }
 }
 
 }  // namespace
@@ -393,89 +477,16 @@ bool Recordset::ReadDriverRow(std::vector<Variant>& row) {
     }
     const std::size_t columns = statement.columns;
     row.reserve(columns);
-    for (std::size_t i = 0; i < statement.boundColumns; ++i) {
-        if (statement.indicators[i] == SQL_NULL_DATA) {
-            row.push_back(Variant::Null());
-            continue;
-        }
-        const BoundValue& value = statement.bound[i];
-        switch (statement.kinds[i]) {
-            case ColumnKind::Integer:
-                row.push_back(WholeNumber(value.integer));
-                break;
-            case ColumnKind::Floating:
-                row.push_back(Variant(value.floating));
-                break;
-            default:
-                row.push_back(Variant(value.boolean != 0));
-                break;
-        }
-    }
+    for (std::size_t i = 0; i < statement.boundColumns; ++i)
+        row.push_back(
+            BoundColumnValue(statement.bound[i], statement.indicators[i], statement.kinds[i]));
     for (std::size_t i = statement.boundColumns; i < columns; ++i) {
-        auto column = static_cast<SQLUSMALLINT>(i + 1);
-        SQLLEN indicator = 0;
-        switch (statement.kinds[i]) {
-            case ColumnKind::Integer: {
-                SQLBIGINT value = 0;
-                rc = SQLGetData(stmt, column, SQL_C_SBIGINT, &value, sizeof value, &indicator);
-                if (!odbc::Succeeded(rc)) break;
-                row.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : WholeNumber(value));
-                continue;
-            }
-            case ColumnKind::Floating: {
-                double value = 0;
-                rc = SQLGetData(stmt, column, SQL_C_DOUBLE, &value, sizeof value, &indicator);
-                if (!odbc::Succeeded(rc)) break;
-                row.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : Variant(value));
-                continue;
-            }
-            case ColumnKind::Boolean: {
-                unsigned char value = 0;
-                rc = SQLGetData(stmt, column, SQL_C_BIT, &value, sizeof value, &indicator);
-                if (!odbc::Succeeded(rc)) break;
-                row.push_back(indicator == SQL_NULL_DATA ? Variant::Null() : Variant(value != 0));
-                continue;
-            }
-            case ColumnKind::Binary: {
-                std::string bytes;
-                char buffer[4096];
-                bool isNull = false;
-                while (true) {
-                    rc = SQLGetData(stmt, column, SQL_C_BINARY, buffer, sizeof buffer, &indicator);
-                    if (rc == SQL_NO_DATA) break;
-                    if (!odbc::Succeeded(rc)) break;
-                    if (indicator == SQL_NULL_DATA) {
-                        isNull = true;
-                        break;
-                    }
-                    std::size_t got = (indicator == SQL_NO_TOTAL ||
-                                       indicator > static_cast<SQLLEN>(sizeof buffer))
-                                          ? sizeof buffer
-                                          : static_cast<std::size_t>(indicator);
-                    bytes.append(buffer, got);
-                    if (rc == SQL_SUCCESS) break;
-                }
-                if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
-                row.push_back(isNull ? Variant::Null() : Variant(std::move(bytes)));
-                continue;
-            }
-            case ColumnKind::Decimal:
-            case ColumnKind::Text: {
-                bool isNull = false;
-                std::string text = odbc::ReadText(stmt, column, rc, isNull, wide);
-                if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) break;
-                if (isNull) {
-                    row.push_back(Variant::Null());
-                } else if (statement.kinds[i] == ColumnKind::Decimal) {
-                    row.push_back(DecimalValue(text));
-                } else {
-                    row.push_back(Variant(std::move(text)));
-                }
-                continue;
-            }
-        }
-        detail::ConnectionAccess::Fail(reporter,
-                                       odbc::Diagnostics(SQL_HANDLE_STMT, stmt, rc, wide));
+        ColumnRead read =
+            ReadColumn(stmt, static_cast<SQLUSMALLINT>(i + 1), statement.kinds[i], wide);
+        if (read.Failure != SQL_SUCCESS)
+            detail::ConnectionAccess::Fail(
+                reporter, odbc::Diagnostics(SQL_HANDLE_STMT, stmt, read.Failure, wide));
+        row.push_back(std::move(read.Value));
     }
     return true;
 }
