@@ -236,16 +236,7 @@ TEST_P(ServedKickTest, TheServedReadStreamsWithItsReadAhead) {
             "INSERT INTO appointment (appointment_id, do_by, type) SELECT 1000 + i, i, 1 FROM n");
         const std::string select =
             "SELECT appointment_id FROM " + central_->Prefix() + "appointment ORDER BY 1";
-        // Client sessions only: an autovacuum worker may visit the database
-        // after the rows above are written.
-        auto sessions = [&](const std::string& state) {
-            return central_
-                ->Scalar(
-                    "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
-                    "AND backend_type = 'client backend'" +
-                    state)
-                .ToLong();
-        };
+        auto sessions = [&](const std::string& state) { return central_->ClientSessions(state); };
         auto readAll = [](KickRows& rows) {
             int count = 0;
             for (; !rows.Eof(); rows.MoveNext()) ++count;

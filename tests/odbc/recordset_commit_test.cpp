@@ -204,16 +204,7 @@ TEST_P(StreamingReadTest, AStreamedPostgreSQLReadUsesItsOwnSessionAndEndsBeforeA
     central_->Exec(
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
         "INSERT INTO appointment (appointment_id, do_by, type) SELECT i, i, 1 FROM n");
-    // Client sessions only: an autovacuum worker may visit the database after
-    // the rows above are written.
-    auto sessions = [&](const std::string& state) {
-        return central_
-            ->Scalar(
-                "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
-                "AND backend_type = 'client backend'" +
-                state)
-            .ToLong();
-    };
+    auto sessions = [&](const std::string& state) { return central_->ClientSessions(state); };
     auto connection = central_->Connect();
     const long before = sessions("");
     Recordset rows;

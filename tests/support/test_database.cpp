@@ -195,6 +195,14 @@ bool StatementLog::Contains(const std::string& sql) const {
     return false;
 }
 
+long TestDatabase::ClientSessions(const std::string& condition) {
+    return Scalar(
+               "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+               "AND backend_type = 'client backend'" +
+               condition)
+        .ToLong();
+}
+
 void EngineTest::SetUp() {
     if (engine() == Engine::PostgreSQL && !TestOdbc::Instance().PostgresAvailable()) {
         if (std::getenv("VENDRAL_REQUIRE_PG")) FAIL() << "PostgreSQL is required but not running";

@@ -95,6 +95,10 @@ class TestDatabase {
     void Exec(const std::string& sql);
     Variant Scalar(const std::string& sql);
     std::vector<std::vector<Variant>> Rows(const std::string& sql);
+    // PostgreSQL: the client sessions of this database that meet condition
+    // (" AND state = 'idle'", or nothing for all). Background workers, such as
+    // an autovacuum worker visiting after a write, do not count.
+    long ClientSessions(const std::string& condition = "");
 
   private:
     void CreateSchema();
