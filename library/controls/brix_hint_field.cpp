@@ -10,11 +10,12 @@
 #include <cmath>
 #include <limits>
 
+#include "base/qt/twips.h"
+#include "controls/brix_hint_field_parts.h"
 #include "controls/brix_line.h"
 #include "controls/design_colors.h"
 #include "controls/twips_layout.h"
 #include "controls/widget_colors.h"
-#include "base/qt/twips.h"
 #include "vendral/platform_error.h"
 
 namespace vendral {
@@ -54,7 +55,8 @@ void SetFontPixels(QWidget* widget, int pixels) {
 
 }  // namespace
 
-BrixHintField::BrixHintField(QWidget* parent, const char* designText) : QWidget(parent) {
+BrixHintField::BrixHintField(QWidget* parent, const char* designText)
+    : QWidget(parent), parts_(std::make_unique<Parts>()) {
     setAutoFillBackground(true);
     controls::SetPaletteColor(this, QPalette::Window, controls::kWhite);
     QFont surface(QStringLiteral("Tahoma"));
@@ -63,66 +65,82 @@ BrixHintField::BrixHintField(QWidget* parent, const char* designText) : QWidget(
 
     // Created bottom to top: the drawn line and the hint lie beneath the
     // text box, which covers the hint whenever both are shown.
-    lin_ = new controls::BrixLine(this);
-    lin_->setObjectName(QStringLiteral("lin"));
-    lin_->BorderColor(controls::kGrey);
-    lin_->X1(0);
-    lin_->Y1(240);
-    lin_->X2(3570);
-    lin_->Y2(240);
+    parts_->lin = new controls::BrixLine(this);
+    parts_->lin->setObjectName(QStringLiteral("lin"));
+    parts_->lin->BorderColor(controls::kGrey);
+    parts_->lin->X1(0);
+    parts_->lin->Y1(240);
+    parts_->lin->X2(3570);
+    parts_->lin->Y2(240);
 
-    lbl_ = new QLabel(this);
-    lbl_->setObjectName(QStringLiteral("lbl"));
-    lbl_->setTextFormat(Qt::PlainText);
-    lbl_->setAutoFillBackground(true);
-    controls::SetPaletteColor(lbl_, QPalette::Window, controls::kLightGrey);
-    controls::SetPaletteColor(lbl_, QPalette::WindowText, controls::kGrey);
-    controls::SetGeometryTwips(lbl_, 0, 300, 3585, 225);
-    lbl_->hide();
+    parts_->lbl = new QLabel(this);
+    parts_->lbl->setObjectName(QStringLiteral("lbl"));
+    parts_->lbl->setTextFormat(Qt::PlainText);
+    parts_->lbl->setAutoFillBackground(true);
+    controls::SetPaletteColor(parts_->lbl, QPalette::Window, controls::kLightGrey);
+    controls::SetPaletteColor(parts_->lbl, QPalette::WindowText, controls::kGrey);
+    controls::SetGeometryTwips(parts_->lbl, 0, 300, 3585, 225);
+    parts_->lbl->hide();
 
-    txt_ = new QLineEdit(QString::fromUtf8(designText), this);
-    txt_->setObjectName(QStringLiteral("txt"));
-    txt_->setFrame(false);
-    txt_->setMaxLength(std::numeric_limits<int>::max());
-    controls::SetPaletteColor(txt_, QPalette::Base, controls::kWhite);
-    controls::SetGeometryTwips(txt_, 0, 0, 3585, 210);
+    parts_->txt = new QLineEdit(QString::fromUtf8(designText), this);
+    parts_->txt->setObjectName(QStringLiteral("txt"));
+    parts_->txt->setFrame(false);
+    parts_->txt->setMaxLength(std::numeric_limits<int>::max());
+    controls::SetPaletteColor(parts_->txt, QPalette::Base, controls::kWhite);
+    controls::SetGeometryTwips(parts_->txt, 0, 0, 3585, 210);
 
-    WatchClicks(lbl_);
-    WatchClicks(txt_);
-    txt_->installEventFilter(this);
-    connect(txt_, &QLineEdit::textChanged, this, [this] { txt_Change(); });
+    WatchClicks(parts_->lbl);
+    WatchClicks(parts_->txt);
+    parts_->txt->installEventFilter(this);
+    connect(parts_->txt, &QLineEdit::textChanged, this, [this] { txt_Change(); });
+}
+
+std::string BrixHintField::FieldTip() const {
+    return parts_->fieldTip;
+}
+
+bool BrixHintField::Enabled() const {
+    return parts_->enabled;
+}
+
+bool BrixHintField::Mandatory() const {
+    return parts_->mandatory;
 }
 
 BrixHintField::~BrixHintField() {
     // The constituents outlive this part of the object; their last events
     // (the focus leaving a destroyed text box) must not reach the handlers.
-    for (QObject* child : children()) child->removeEventFilter(this);
+    // Nor may their signals: the parts are gone before QWidget deletes them.
+    for (QObject* child : children()) {
+        child->removeEventFilter(this);
+        child->disconnect(this);
+    }
 }
 
 float BrixHintField::TextSize() const {
-    return FontPoints(txt_);
+    return FontPoints(parts_->txt);
 }
 
 void BrixHintField::TextSize(float sValue) {
     if (!(sValue > 0.0F) || sValue > kLargestTextSize) {
         throw PlatformError(kErrorInvalidPropertyValue, "Invalid property value");
     }
-    SetFontPixels(txt_, FontPixels(txt_, sValue));
+    SetFontPixels(parts_->txt, FontPixels(parts_->txt, sValue));
     ApplyTextSize(TextSize());
     UserControl_Resize();
 }
 
 void BrixHintField::ApplyTextSize(float sValue) {
-    SetFontPixels(lbl_, FontPixels(lbl_, sValue));
+    SetFontPixels(parts_->lbl, FontPixels(parts_->lbl, sValue));
 }
 
 void BrixHintField::FieldTip(const std::string& sValue) {
-    fieldTip_ = sValue.empty() ? std::string() : "[" + sValue + "]";
-    lbl_->setText(QString::fromStdString(fieldTip_));
+    parts_->fieldTip = sValue.empty() ? std::string() : "[" + sValue + "]";
+    parts_->lbl->setText(QString::fromStdString(parts_->fieldTip));
 }
 
 std::int32_t BrixHintField::Alignment() const {
-    const Qt::Alignment horizontal = txt_->alignment() & Qt::AlignHorizontal_Mask;
+    const Qt::Alignment horizontal = parts_->txt->alignment() & Qt::AlignHorizontal_Mask;
     if (horizontal & Qt::AlignRight) return 1;
     if (horizontal & Qt::AlignHCenter) return 2;
     return 0;
@@ -148,35 +166,37 @@ void BrixHintField::Alignment(std::int32_t lValue) {
         default:
             throw PlatformError(kErrorInvalidPropertyValue, "Invalid property value");
     }
-    txt_->setAlignment(horizontal | Qt::AlignVCenter);
+    parts_->txt->setAlignment(horizontal | Qt::AlignVCenter);
 }
 
 void BrixHintField::Mandatory(bool bValue) {
-    mandatory_ = bValue;
-    controls::SetPaletteColor(lbl_, QPalette::WindowText,
+    parts_->mandatory = bValue;
+    controls::SetPaletteColor(parts_->lbl, QPalette::WindowText,
                               bValue ? controls::kRed : controls::kGrey);
-    lin_->BorderColor(controls::PaletteColor(lbl_, QPalette::WindowText));
+    parts_->lin->BorderColor(controls::PaletteColor(parts_->lbl, QPalette::WindowText));
 }
 
 void BrixHintField::txt_Change() {
-    lin_->setVisible(enabled_ && IsEmpty());
+    parts_->lin->setVisible(parts_->enabled && IsEmpty());
 }
 
 void BrixHintField::txt_GotFocus() {
-    controls::SetPaletteColor(txt_, QPalette::Base, controls::kLightGrey);
-    txt_->setSelection(0, static_cast<int>(txt_->text().size()));
-    controls::SetPaletteColor(lbl_, QPalette::Window, controls::PaletteColor(txt_, QPalette::Base));
+    controls::SetPaletteColor(parts_->txt, QPalette::Base, controls::kLightGrey);
+    parts_->txt->setSelection(0, static_cast<int>(parts_->txt->text().size()));
+    controls::SetPaletteColor(parts_->lbl, QPalette::Window,
+                              controls::PaletteColor(parts_->txt, QPalette::Base));
 }
 
 void BrixHintField::txt_LostFocus() {
-    controls::SetPaletteColor(txt_, QPalette::Base, controls::kWhite);
-    controls::SetPaletteColor(lbl_, QPalette::Window, controls::PaletteColor(txt_, QPalette::Base));
-    if (enabled_ && IsEmpty() && !fieldTip_.empty()) {
-        lbl_->show();
-        txt_->hide();
+    controls::SetPaletteColor(parts_->txt, QPalette::Base, controls::kWhite);
+    controls::SetPaletteColor(parts_->lbl, QPalette::Window,
+                              controls::PaletteColor(parts_->txt, QPalette::Base));
+    if (parts_->enabled && IsEmpty() && !parts_->fieldTip.empty()) {
+        parts_->lbl->show();
+        parts_->txt->hide();
     } else {
-        lbl_->hide();
-        txt_->show();
+        parts_->lbl->hide();
+        parts_->txt->show();
     }
     txt_Change();
 }
@@ -184,13 +204,13 @@ void BrixHintField::txt_LostFocus() {
 void BrixHintField::UserControl_Initialize() {
     // Runs while the field still counts as disabled; nothing redoes it until
     // the first focus change or Enabled assignment.
-    enabled_ = false;
+    parts_->enabled = false;
     txt_LostFocus();
-    enabled_ = true;
+    parts_->enabled = true;
 }
 
 bool BrixHintField::IsEmpty() const {
-    const QString text = txt_->text();
+    const QString text = parts_->txt->text();
     for (QChar character : text) {
         if (character != QLatin1Char(' ')) return false;
     }
@@ -212,9 +232,9 @@ void BrixHintField::WatchClicks(QWidget* widget) {
 }
 
 void BrixHintField::Clicked(QWidget* widget) {
-    if (widget == lbl_) {
+    if (widget == parts_->lbl) {
         lbl_Click();
-    } else if (widget == txt_) {
+    } else if (widget == parts_->txt) {
         txt_Click();
     }
 }
@@ -224,26 +244,27 @@ bool BrixHintField::eventFilter(QObject* watched, QEvent* event) {
     if (widget == nullptr) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::FocusIn:
-            if (widget != txt_) break;
+            if (widget != parts_->txt) break;
             // The first focus of a newly activated form counts; the return of
             // a focus that only left the form does not.
-            if (!focusOutOfForm_) txt_GotFocus();
-            focusOutOfForm_ = false;
+            if (!parts_->focusOutOfForm) txt_GotFocus();
+            parts_->focusOutOfForm = false;
             break;
         case QEvent::FocusOut:
-            if (widget != txt_) break;
-            focusOutOfForm_ = FocusGoesOutOfTheForm(event);
-            if (!focusOutOfForm_) txt_LostFocus();
+            if (widget != parts_->txt) break;
+            parts_->focusOutOfForm = FocusGoesOutOfTheForm(event);
+            if (!parts_->focusOutOfForm) txt_LostFocus();
             break;
         case QEvent::MouseButtonPress:
-            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) pressed_ = widget;
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                parts_->pressed = widget;
             break;
         case QEvent::MouseButtonRelease: {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() != Qt::LeftButton) break;
             const bool click =
-                pressed_ == widget && widget->rect().contains(mouse->position().toPoint());
-            pressed_ = nullptr;
+                parts_->pressed == widget && widget->rect().contains(mouse->position().toPoint());
+            parts_->pressed = nullptr;
             if (click) Clicked(widget);
             break;
         }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "controls/brix_hint_field_parts.h"
 #include "controls/brix_line.h"
 #include "controls/max_length_validator.h"
 #include "controls/twips_layout.h"
@@ -19,26 +20,36 @@ constexpr double kTwipsPerPoint = 26.25;
 
 }  // namespace
 
-BrixTextBox::BrixTextBox(QWidget* parent) : BrixHintField(parent, "BrixTextBox") {
-    maxLength_ = new controls::MaxLengthValidator(txt_);
-    maxLength_->Accepted(txt_->text());
-    txt_->setValidator(maxLength_);
-    connect(txt_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { maxLength_->Accepted(text); });
+struct BrixTextBox::Impl {
+    detail::controls::MaxLengthValidator* maxLength = nullptr;
+};
+
+BrixTextBox::BrixTextBox(QWidget* parent)
+    : BrixHintField(parent, "BrixTextBox"), impl_(std::make_unique<Impl>()) {
+    impl_->maxLength = new controls::MaxLengthValidator(parts_->txt);
+    impl_->maxLength->Accepted(parts_->txt->text());
+    parts_->txt->setValidator(impl_->maxLength);
+    connect(parts_->txt, &QLineEdit::textChanged, this,
+            [this](const QString& text) { impl_->maxLength->Accepted(text); });
     UserControl_Initialize();
     // The host sites the control at its design size.
     controls::SetGeometryTwips(this, 0, 0, 3615, 660);
     UserControl_Resize();
 }
 
+BrixTextBox::~BrixTextBox() {
+    // The validator's check of a changed text needs the validator.
+    disconnect(parts_->txt, nullptr, this, nullptr);
+}
+
 void BrixTextBox::Enabled(bool bValue) {
-    enabled_ = bValue;
-    txt_->setReadOnly(!bValue);
+    parts_->enabled = bValue;
+    parts_->txt->setReadOnly(!bValue);
     txt_LostFocus();
 }
 
 float BrixTextBox::MaxLength() const {
-    return static_cast<float>(maxLength_->Limit());
+    return static_cast<float>(impl_->maxLength->Limit());
 }
 
 void BrixTextBox::MaxLength(float sValue) {
@@ -51,41 +62,42 @@ void BrixTextBox::MaxLength(float sValue) {
         throw PlatformError(kErrorOverflow, "Overflow");
     }
     if (rounded < 0) throw PlatformError(kErrorInvalidPropertyValue, "Invalid property value");
-    maxLength_->Limit(static_cast<int>(rounded));
+    impl_->maxLength->Limit(static_cast<int>(rounded));
 }
 
 std::string BrixTextBox::Text() const {
-    return txt_->text().toStdString();
+    return parts_->txt->text().toStdString();
 }
 
 void BrixTextBox::Text(const std::string& sValue) {
-    txt_->setText(QString::fromStdString(sValue));
+    parts_->txt->setText(QString::fromStdString(sValue));
 }
 
 void BrixTextBox::lbl_Click() {
-    if (!enabled_) {
-        lbl_->hide();
-        txt_->show();
+    if (!parts_->enabled) {
+        parts_->lbl->hide();
+        parts_->txt->show();
         return;
     }
-    if (!txt_->isHidden()) return;
-    txt_->show();
-    txt_->setFocus(Qt::OtherFocusReason);
+    if (!parts_->txt->isHidden()) return;
+    parts_->txt->show();
+    parts_->txt->setFocus(Qt::OtherFocusReason);
 }
 
 void BrixTextBox::UserControl_Resize() {
-    controls::SetTopTwips(txt_, 0);
-    controls::SetLeftTwips(txt_, 0);
-    controls::SetHeightTwips(txt_, TextSize() * kTwipsPerPoint);
-    controls::SetWidthTwips(txt_, ControlWidthTwips());
-    lin_->X1(0);
-    lin_->X2(ControlWidthTwips());
-    lin_->Y1(controls::HeightTwips(txt_));
-    lin_->Y2(lin_->Y1());
-    controls::SetGeometryTwips(lbl_, controls::LeftTwips(txt_), controls::TopTwips(txt_),
-                               controls::WidthTwips(txt_), controls::HeightTwips(txt_));
+    controls::SetTopTwips(parts_->txt, 0);
+    controls::SetLeftTwips(parts_->txt, 0);
+    controls::SetHeightTwips(parts_->txt, TextSize() * kTwipsPerPoint);
+    controls::SetWidthTwips(parts_->txt, ControlWidthTwips());
+    parts_->lin->X1(0);
+    parts_->lin->X2(ControlWidthTwips());
+    parts_->lin->Y1(controls::HeightTwips(parts_->txt));
+    parts_->lin->Y2(parts_->lin->Y1());
+    controls::SetGeometryTwips(parts_->lbl, controls::LeftTwips(parts_->txt),
+                               controls::TopTwips(parts_->txt), controls::WidthTwips(parts_->txt),
+                               controls::HeightTwips(parts_->txt));
     // The number of points goes in as twips, unconverted.
-    SetControlHeightTwips(TextSize() + controls::HeightTwips(txt_) + 3);
+    SetControlHeightTwips(TextSize() + controls::HeightTwips(parts_->txt) + 3);
     txt_Change();
 }
 

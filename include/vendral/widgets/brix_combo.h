@@ -14,18 +14,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "vendral/export.h"
 #include "vendral/widgets/brix_hint_field.h"
 
-class QListWidget;
-
 namespace vendral {
-
-namespace detail::controls {
-class BrixShape;
-}
 
 class VENDRAL_API BrixCombo : public BrixHintField {
     Q_OBJECT
@@ -44,9 +39,9 @@ class VENDRAL_API BrixCombo : public BrixHintField {
     /// Its text, index and item datum ("", 0 and 0 before any choice). They
     /// keep their values through Clear().
     /** @{ */
-    std::string Text() const { return text_; }             ///< The entry's text.
-    std::int32_t ListIndex() const { return listIndex_; }  ///< The entry's index.
-    std::int32_t itemdata() const { return itemData_; }    ///< The entry's item datum.
+    std::string Text() const;        ///< The entry's text.
+    std::int32_t ListIndex() const;  ///< The entry's index.
+    std::int32_t itemdata() const;   ///< The entry's item datum.
     /** @} */
 
     /// Appends an entry and returns the index the list gave it.
@@ -76,16 +71,10 @@ class VENDRAL_API BrixCombo : public BrixHintField {
     void lst_Click();
 
   private:
-    /// The list's selected entry, -1 for none.
-    int SelectedEntry() const;
-
-    QListWidget* lst_ = nullptr;
-    detail::controls::BrixShape* shp_ = nullptr;
-    QLabel* img_ = nullptr;
-
-    std::string text_;
-    std::int32_t listIndex_ = 0;
-    std::int32_t itemData_ = 0;
+    // The list, its outline, the arrow and the last chosen entry
+    // (brix_combo.cpp).
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace vendral

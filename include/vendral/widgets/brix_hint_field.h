@@ -15,18 +15,12 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "vendral/export.h"
 
-class QLabel;
-class QLineEdit;
-
 namespace vendral {
-
-namespace detail::controls {
-class BrixLine;
-}
 
 class VENDRAL_API BrixHintField : public QWidget {
     Q_OBJECT
@@ -45,12 +39,12 @@ class VENDRAL_API BrixHintField : public QWidget {
 
     /** @{ */
     /// The hint as shown: "[" + tip + "]", or empty when set empty.
-    std::string FieldTip() const { return fieldTip_; }
+    std::string FieldTip() const;
     void FieldTip(const std::string& sValue);
     /** @} */
 
     /// Whether the field takes input; true once the control is initialised.
-    bool Enabled() const { return enabled_; }
+    bool Enabled() const;
     /// Enables or disables the field (each control says what that changes);
     /// then the display is decided as when the focus leaves the field.
     virtual void Enabled(bool bValue) = 0;
@@ -66,7 +60,7 @@ class VENDRAL_API BrixHintField : public QWidget {
     /** @{ */
     /// A mandatory field shows its hint and underline in red (0x000000FF), an
     /// optional one in grey (0x00808080).
-    bool Mandatory() const { return mandatory_; }
+    bool Mandatory() const;
     void Mandatory(bool bValue);
     /** @} */
 
@@ -113,17 +107,10 @@ class VENDRAL_API BrixHintField : public QWidget {
     /// Runs UserControl_Resize().
     void resizeEvent(QResizeEvent* event) override;
 
-    QLineEdit* txt_ = nullptr;                   ///< The text box.
-    QLabel* lbl_ = nullptr;                      ///< The hint.
-    detail::controls::BrixLine* lin_ = nullptr;  ///< The underline.
-
-    std::string fieldTip_;    ///< FieldTip().
-    bool mandatory_ = false;  ///< Mandatory().
-    bool enabled_ = false;    ///< Enabled().
-
-  private:
-    QWidget* pressed_ = nullptr;
-    bool focusOutOfForm_ = false;
+    /// The constituents (`txt`, `lbl`, `lin`) and the field's state, for the
+    /// controls built on this class; defined inside the library.
+    struct Parts;
+    std::unique_ptr<Parts> parts_;  ///< The constituents and state.
 };
 
 }  // namespace vendral

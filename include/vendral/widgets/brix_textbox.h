@@ -9,6 +9,7 @@
 /// first layout sets its height from the font size.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "vendral/export.h"
@@ -16,16 +17,13 @@
 
 namespace vendral {
 
-namespace detail::controls {
-class MaxLengthValidator;
-}
-
 class VENDRAL_API BrixTextBox : public BrixHintField {
     Q_OBJECT
 
   public:
     /// A text box with the design values, placed on @p parent.
     explicit BrixTextBox(QWidget* parent = nullptr);
+    ~BrixTextBox() override;
 
     using BrixHintField::Enabled;
     /// Read-only when false; the display is decided again as when the focus
@@ -55,7 +53,9 @@ class VENDRAL_API BrixTextBox : public BrixHintField {
     void UserControl_Resize() override;
 
   private:
-    detail::controls::MaxLengthValidator* maxLength_ = nullptr;
+    // The validator that holds MaxLength (brix_textbox.cpp).
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace vendral

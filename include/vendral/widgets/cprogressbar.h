@@ -6,14 +6,12 @@
 /// id, driven directly or in counting mode. The range is fixed at 0 to 100.
 #pragma once
 
-#include <QPointer>
 #include <QProgressBar>
 #include <QWidget>
-#include <QWindow>
 #include <cstdint>
+#include <memory>
 
 #include "vendral/export.h"
-#include "vendral/progress_counter.h"
 #include "vendral/variant.h"
 
 namespace vendral {
@@ -21,10 +19,10 @@ namespace vendral {
 class VENDRAL_API CProgressBar {
   public:
     /// An object without a bar and without a parent.
-    CProgressBar() = default;
+    CProgressBar();
     /// The bar stays with its parent window: releasing the object does not
     /// destroy it.
-    ~CProgressBar() = default;
+    ~CProgressBar();
     CProgressBar(const CProgressBar&) = delete;
     CProgressBar& operator=(const CProgressBar&) = delete;
 
@@ -53,8 +51,8 @@ class VENDRAL_API CProgressBar {
     /** @{ */
     /// The widget the next Create places the bar on (when no native window is
     /// set); forgotten when the widget is destroyed.
-    QWidget* Parent() const { return parent_; }
-    void Parent(QWidget* value) { parent_ = value; }
+    QWidget* Parent() const;
+    void Parent(QWidget* value);
     /** @} */
     /// Destroys the bar of the last Create; ProgBarHwnd() keeps its value.
     void DestroyProgBar();
@@ -69,38 +67,31 @@ class VENDRAL_API CProgressBar {
     /** @{ */
     /// The id of a native window (another program's, or any X11 window) the
     /// next Create places the bar on; 0 (the default) uses Parent().
-    std::int32_t SethWndParent() const { return hWndParent_; }
-    void SethWndParent(std::int32_t value) { hWndParent_ = value; }
+    std::int32_t SethWndParent() const;
+    void SethWndParent(std::int32_t value);
     /** @} */
     /// The native window id of the bar of the last Create (0 before one).
-    std::int32_t ProgBarHwnd() const { return barHandle_; }
+    std::int32_t ProgBarHwnd() const;
     /// Counting mode: reports item @p n; the bar moves when @p n is on a step
     /// boundary (see ProgressCounter), letting pending events run.
     /// @throws PlatformError 11 ("Division by zero") while the step is 0.
     void Raise(std::int32_t n);
     /// Counting mode: the bar moves every @p step items; counting starts again.
-    void StepValue(std::int32_t step) { counter_.SetStepValue(step); }
+    void StepValue(std::int32_t step);
     /** @{ */
     /// Counting mode: the number of items; setting it derives the step and
     /// starts counting again.
-    std::int32_t MaxValue() const { return counter_.MaxValue(); }
-    void MaxValue(std::int32_t m) { counter_.SetMaxValue(m); }
+    std::int32_t MaxValue() const;
+    void MaxValue(std::int32_t m);
     /** @} */
 
     /// The widget of the last Create, while it exists.
-    QProgressBar* Bar() const { return bar_; }
+    QProgressBar* Bar() const;
 
   private:
-    void Show(std::int64_t position);
-    void ApplyStyle();
-
-    bool vertical_ = false;
-    std::int32_t barHandle_ = 0;
-    QPointer<QWidget> parent_;
-    std::int32_t hWndParent_ = 0;
-    ProgressCounter counter_;
-    QPointer<QProgressBar> bar_;
-    QPointer<QWindow> foreignParent_;
+    // The bar, its parents and the counting state (cprogressbar.cpp).
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace vendral

@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QProgressBar>
 #include <QWidget>
 #include <QWindow>
@@ -11,6 +12,7 @@
 #include <thread>
 
 #include "base/qt/twips.h"
+#include "vendral/progress_counter.h"
 #include "vendral/ui_host.h"
 
 namespace vendral {
@@ -50,7 +52,61 @@ QSize NativeWindowSize(QWindow* window) {
 
 }  // namespace
 
-void CProgressBar::ApplyStyle() {
+struct CProgressBar::Impl {
+    void ApplyStyle();
+    // Shows position (clamped to the bar's range).
+    void Show(std::int64_t position);
+
+    bool vertical_ = false;
+    std::int32_t barHandle_ = 0;
+    QPointer<QWidget> parent_;
+    std::int32_t hWndParent_ = 0;
+    ProgressCounter counter_;
+    QPointer<QProgressBar> bar_;
+    QPointer<QWindow> foreignParent_;
+};
+
+CProgressBar::CProgressBar() : impl_(std::make_unique<Impl>()) {}
+
+CProgressBar::~CProgressBar() = default;
+
+QWidget* CProgressBar::Parent() const {
+    return impl_->parent_;
+}
+
+void CProgressBar::Parent(QWidget* value) {
+    impl_->parent_ = value;
+}
+
+std::int32_t CProgressBar::SethWndParent() const {
+    return impl_->hWndParent_;
+}
+
+void CProgressBar::SethWndParent(std::int32_t value) {
+    impl_->hWndParent_ = value;
+}
+
+std::int32_t CProgressBar::ProgBarHwnd() const {
+    return impl_->barHandle_;
+}
+
+void CProgressBar::StepValue(std::int32_t step) {
+    impl_->counter_.SetStepValue(step);
+}
+
+std::int32_t CProgressBar::MaxValue() const {
+    return impl_->counter_.MaxValue();
+}
+
+void CProgressBar::MaxValue(std::int32_t m) {
+    impl_->counter_.SetMaxValue(m);
+}
+
+QProgressBar* CProgressBar::Bar() const {
+    return impl_->bar_;
+}
+
+void CProgressBar::Impl::ApplyStyle() {
     if (!bar_) return;
     QVariant bar = bar_->property(kBarColour), back = bar_->property(kBackColour);
     bool smooth = bar_->property(kSmooth).toBool();
@@ -68,51 +124,54 @@ void CProgressBar::ApplyStyle() {
 }
 
 Variant CProgressBar::SetBackColor(std::int32_t NewBackColor) {
+    QProgressBar* bar_ = impl_->bar_;
     if (bar_) {
         auto colour = static_cast<std::uint32_t>(NewBackColor);
         bar_->setProperty(kBackColour,
                           colour == kDefaultColour ? QVariant() : QVariant(CssColour(colour)));
-        ApplyStyle();
+        impl_->ApplyStyle();
     }
     return {};
 }
 
 Variant CProgressBar::SetBarColor(std::int32_t NewBarColor) {
+    QProgressBar* bar_ = impl_->bar_;
     if (bar_) {
         auto colour = static_cast<std::uint32_t>(NewBarColor);
         bar_->setProperty(kBarColour,
                           colour == kDefaultColour ? QVariant() : QVariant(CssColour(colour)));
-        ApplyStyle();
+        impl_->ApplyStyle();
     }
     return {};
 }
 
 void CProgressBar::SetProgVert(bool Vertical) {
-    vertical_ = Vertical;
+    impl_->vertical_ = Vertical;
 }
 
 bool CProgressBar::Create(const Variant& Left, const Variant& Top, const Variant& Width,
                           const Variant& Height, bool Smooth) {
+    Impl& d = *impl_;
     QWidget* host = nullptr;
     QWindow* foreign = nullptr;
-    if (hWndParent_ != 0) {
-        foreign = QWindow::fromWinId(static_cast<WId>(static_cast<std::uint32_t>(hWndParent_)));
+    if (d.hWndParent_ != 0) {
+        foreign = QWindow::fromWinId(static_cast<WId>(static_cast<std::uint32_t>(d.hWndParent_)));
         if (foreign == nullptr) return false;
-    } else if (!parent_) {
+    } else if (!d.parent_) {
         return false;
     } else {
-        host = parent_;
+        host = d.parent_;
     }
 
     auto* bar = new QProgressBar(host);
     bar->setRange(0, 100);
     bar->setValue(0);
     bar->setTextVisible(false);
-    bar->setOrientation(vertical_ ? Qt::Vertical : Qt::Horizontal);
+    bar->setOrientation(d.vertical_ ? Qt::Vertical : Qt::Horizontal);
     bar->setProperty(kSmooth, Smooth);
     // A second Create forgets the earlier bar; it stays on its parent.
-    bar_ = bar;
-    ApplyStyle();
+    d.bar_ = bar;
+    d.ApplyStyle();
 
     if (foreign != nullptr) {
         // The bar becomes a native child of the foreign window, as large as it.
@@ -121,7 +180,7 @@ bool CProgressBar::Create(const Variant& Left, const Variant& Top, const Variant
         bar->windowHandle()->setParent(foreign);
         QSize size = NativeWindowSize(foreign);
         bar->setGeometry(0, 0, size.width(), size.height());
-        foreignParent_ = foreign;
+        d.foreignParent_ = foreign;
     } else {
         int twipsPerPixel = qt::TwipsPerPixelX(host);
         int parentTwips = qt::PixelsToTwipsX(host->width(), host);
@@ -132,28 +191,29 @@ bool CProgressBar::Create(const Variant& Left, const Variant& Top, const Variant
         bar->setGeometry(left, top, width, height);
     }
     bar->show();
-    barHandle_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(bar->winId()));
-    return barHandle_ != 0;
+    d.barHandle_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(bar->winId()));
+    return d.barHandle_ != 0;
 }
 
 void CProgressBar::DestroyProgBar() {
     // The stored handle stays as it was.
-    delete bar_.data();
-    if (foreignParent_ && foreignParent_->children().isEmpty()) delete foreignParent_.data();
+    delete impl_->bar_.data();
+    QPointer<QWindow>& foreign = impl_->foreignParent_;
+    if (foreign && foreign->children().isEmpty()) delete foreign.data();
 }
 
-void CProgressBar::Show(std::int64_t position) {
+void CProgressBar::Impl::Show(std::int64_t position) {
     // The bar's range stays 0 to 100: what is shown is clamped, never what is counted.
     if (bar_) bar_->setValue(ShownPosition(position));
 }
 
 void CProgressBar::ClearProgBar() {
-    Show(0);
+    impl_->Show(0);
 }
 
 void CProgressBar::SetProgBarPos(std::int32_t ProgPos) {
     CurrentUiHost()->DoEvents();
-    Show(ProgPos);
+    impl_->Show(ProgPos);
     CurrentUiHost()->DoEvents();
 }
 
@@ -164,9 +224,10 @@ void CProgressBar::DelayProgBar(std::int16_t itime) {
 }
 
 void CProgressBar::Raise(std::int32_t n) {
-    if (!counter_.Moves(n)) return;
+    ProgressCounter& counter = impl_->counter_;
+    if (!counter.Moves(n)) return;
     CurrentUiHost()->DoEvents();
-    Show(counter_.Advance());
+    impl_->Show(counter.Advance());
     CurrentUiHost()->DoEvents();
 }
 
