@@ -48,7 +48,7 @@ add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
 add_custom_target(vendral_changelog ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 
 # Each package carries the copyright statement and the change log.
-foreach(component_package runtime:libvendral0 development:libvendral-dev tools:prodwell
+foreach(component_package runtime:libvendral1 development:libvendral-dev tools:prodwell
         python:python3-vendral)
   string(REPLACE ":" ";" pair ${component_package})
   list(GET pair 0 component)
@@ -78,7 +78,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime development tools python)
 # The package files are named vendral-*.deb, so that one wildcard installs all.
-set(CPACK_DEBIAN_RUNTIME_FILE_NAME vendral-libvendral0_${PROJECT_VERSION}_amd64.deb)
+set(CPACK_DEBIAN_RUNTIME_FILE_NAME vendral-libvendral1_${PROJECT_VERSION}_amd64.deb)
 set(CPACK_DEBIAN_DEVELOPMENT_FILE_NAME vendral-libvendral-dev_${PROJECT_VERSION}_amd64.deb)
 set(CPACK_DEBIAN_TOOLS_FILE_NAME vendral-prodwell_${PROJECT_VERSION}_amd64.deb)
 set(CPACK_DEBIAN_PYTHON_FILE_NAME vendral-python3-vendral_${PROJECT_VERSION}_all.deb)
@@ -90,7 +90,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/deb-runtime/triggers)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libvendral0)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libvendral1)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 # The drivers are loaded by the driver manager, so no shared-library link
 # names them: the runtime package asks for them itself.
@@ -99,15 +99,15 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "unixodbc (>= 2.3), libsqliteodbc | odb
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libvendral-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libvendral0 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libvendral1 (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME prodwell)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libvendral0 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libvendral1 (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-vendral)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_ARCHITECTURE all)
 # Pure Python: the interpreter and the library it loads through ctypes.
-set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3:any, libvendral0 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3:any, libvendral1 (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_COMPONENT_PYTHON_DESCRIPTION "Python client of the Vendral CRM database components
  A late-bound client in pure Python: creates CDatabase, CProgressBar and

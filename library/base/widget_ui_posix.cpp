@@ -12,7 +12,7 @@
 namespace vendral::detail {
 namespace {
 
-constexpr const char* kWidgetLibrary = "libvendral-widgets.so.0";
+constexpr const char* kWidgetLibrary = "libvendral-widgets.so.1";
 // The widget library's entry that makes its application object and host.
 constexpr const char* kAttachFunction = "VendralAttachWidgetUi";
 

@@ -68,7 +68,7 @@ HRESULT CreateFrom(void* handle, const CLSID& clsid, const IID& iid, void** out)
 
 std::string RegisterAgainHint(const std::optional<ClassManifest>& fallback) {
     std::string library =
-        fallback && !fallback->Library.empty() ? fallback->Library : "/path/to/libvendral.so.0";
+        fallback && !fallback->Library.empty() ? fallback->Library : "/path/to/libvendral.so.1";
     return "register the library again with: vendral-regsvr " + library +
            " (or remove the registration with: vendral-regsvr -u LIBRARY)";
 }

@@ -45,7 +45,7 @@ class RefusalTest(unittest.TestCase):
         folder = os.path.join(self.folder, "lib")
         os.makedirs(folder, exist_ok=True)
         os.chmod(folder, folder_mode)
-        copy = os.path.join(folder, "libvendral-copy.so.0")
+        copy = os.path.join(folder, "libvendral-copy.so.1")
         shutil.copyfile(LIBRARY, copy)
         os.chmod(copy, mode)
         return copy

@@ -234,13 +234,13 @@ def load_library(path):
 
 
 def installed_library():
-    """libvendral.so.0 in the system's library folders, where the package
+    """libvendral.so.1 in the system's library folders, where the package
     installs it; None when it is not there."""
     multiarch = sysconfig.get_config_var("MULTIARCH")
     folders = ["/usr/lib/" + multiarch] if multiarch else []
     folders += ["/usr/lib", "/usr/local/lib"]
     for folder in folders:
-        path = os.path.join(folder, "libvendral.so.0")
+        path = os.path.join(folder, "libvendral.so.1")
         if os.path.exists(path):
             return path
     return None

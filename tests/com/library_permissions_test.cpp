@@ -26,7 +26,7 @@ class LibraryPermissionsTest : public ComTest {
         folder_lib_ = Scratch("lib");
         fs::create_directories(folder_lib_);
         fs::permissions(folder_lib_, fs::perms(0755));
-        library_ = folder_lib_ + "/libvendral.so.0";
+        library_ = folder_lib_ + "/libvendral.so.1";
         fs::copy_file(fs::canonical(VENDRAL_LIBRARY_PATH), library_);
         fs::permissions(library_, fs::perms(0644));
         std::ofstream(Scratch("registry.reg"))

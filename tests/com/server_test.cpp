@@ -232,7 +232,7 @@ TEST_F(ServerTest, ARegistrationWhoseLibraryIsMissingSaysHowToRegisterAgain) {
     std::ofstream(Scratch("registry.reg"))
         << "REGEDIT4\n\n[HKEY_CLASSES_ROOT\\Vendral.CDatabase\\CLSID]\n@=\"" << kClsid
         << "\"\n\n[HKEY_CLASSES_ROOT\\CLSID\\" << kClsid << "\\InprocServer32]\n@=\""
-        << Scratch("gone/libvendral.so.0") << "\"\n";
+        << Scratch("gone/libvendral.so.1") << "\"\n";
     com::ClassManifest manifest{"Vendral.CDatabase", CLSID_CDatabase, LibraryPath()};
     try {
         com::CreateObject("Vendral.CDatabase", IID_IDispatch, manifest);
@@ -240,7 +240,7 @@ TEST_F(ServerTest, ARegistrationWhoseLibraryIsMissingSaysHowToRegisterAgain) {
     } catch (const com::ActivationError& error) {
         std::string text = error.what();
         EXPECT_EQ(text.rfind("Vendral.CDatabase is registered in " + Scratch("registry.reg") +
-                                 " with the library " + Scratch("gone/libvendral.so.0") +
+                                 " with the library " + Scratch("gone/libvendral.so.1") +
                                  ", which cannot be loaded (",
                              0),
                   0u)

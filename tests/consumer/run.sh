@@ -24,7 +24,7 @@ for class in CDatabase CProgressBar CSplash; do
   grep -q "^\[HKEY_CLASSES_ROOT\\\\Vendral\.$class\\\\CLSID\]" "$VENDRAL_REGISTRY" ||
     { echo "Vendral.$class not registered by the installation" >&2; exit 1; }
 done
-grep -q "^@=\"$(readlink -f "$libdir")/libvendral-widgets.so.0" "$VENDRAL_REGISTRY" ||
+grep -q "^@=\"$(readlink -f "$libdir")/libvendral-widgets.so.1" "$VENDRAL_REGISTRY" ||
   { echo "the widget library is not registered by its installed path" >&2; exit 1; }
 
 # A data source of an SQLite database with three rows.

@@ -1,4 +1,4 @@
-/* A client in C of the core library alone: loads libvendral.so.0 by its path
+/* A client in C of the core library alone: loads libvendral.so.1 by its path
  * (never linked), creates CDatabase through DllGetClassObject, and calls
  * OpenODBC_DB, dDatabaseIsRunning and CountRecords through IDispatch, as a
  * scripting host does. A missing settings file brings up the settings dialog.

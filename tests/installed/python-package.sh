@@ -43,22 +43,22 @@ cp -r "$source/python" "$work/python"
 rm -rf "$work/python/tests"
 /usr/bin/python3 -m venv --system-site-packages "$work/venv"
 "$work/venv/bin/pip" install --quiet --no-build-isolation --no-index --no-cache-dir "$work/python"
-VENDRAL_REGISTRY="$work/pip.reg" "$prefix/bin/vendral-regsvr" "$prefix/lib/libvendral.so.0" >/dev/null
+VENDRAL_REGISTRY="$work/pip.reg" "$prefix/bin/vendral-regsvr" "$prefix/lib/libvendral.so.1" >/dev/null
 out=$(cd "$work" && VENDRAL_REGISTRY="$work/pip.reg" "$work/venv/bin/python" count.py)
 expect_rows "pip install ./python" "$out" "$work/venv/lib/"
 
 # The Debian package of the same build, with the library's package.
 (cd "$release" && cpack -G DEB -B "$work/debs" >"$work/cpack.log" 2>&1) \
   || { cat "$work/cpack.log" >&2; exit 1; }
-for package in "$work"/debs/vendral-python3-vendral_*.deb "$work"/debs/vendral-libvendral0_*.deb; do
+for package in "$work"/debs/vendral-python3-vendral_*.deb "$work"/debs/vendral-libvendral1_*.deb; do
   dpkg-deb -x "$package" "$work/root"
 done
 [ "$(dpkg-deb -f "$work"/debs/vendral-python3-vendral_*.deb Package)" = python3-vendral ]
 library=
-for candidate in "$work"/root/usr/lib/libvendral.so.0 "$work"/root/usr/lib/*/libvendral.so.0; do
+for candidate in "$work"/root/usr/lib/libvendral.so.1 "$work"/root/usr/lib/*/libvendral.so.1; do
   [ -e "$candidate" ] && { library=$candidate; break; }
 done
-[ -n "$library" ] || { echo "the libvendral0 package holds no libvendral.so.0" >&2; exit 1; }
+[ -n "$library" ] || { echo "the libvendral1 package holds no libvendral.so.1" >&2; exit 1; }
 VENDRAL_REGISTRY="$work/deb.reg" "$prefix/bin/vendral-regsvr" "$library" >/dev/null
 out=$(cd "$work" && VENDRAL_REGISTRY="$work/deb.reg" \
   PYTHONPATH="$work/root/usr/lib/python3/dist-packages" /usr/bin/python3 count.py)

@@ -21,5 +21,5 @@ for component in runtime tools; do
   DESTDIR=/ cmake --install "$build" --component "$component" --prefix "$prefix" >/dev/null
 done
 test -x "$prefix/bin/prodwell"
-ls "$prefix"/lib*/libvendral-widgets.so.0 >/dev/null
+ls "$prefix"/lib*/libvendral-widgets.so.1 >/dev/null
 echo "installed into $prefix"

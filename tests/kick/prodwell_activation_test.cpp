@@ -90,7 +90,7 @@ class ProdwellActivationTest : public test::EngineTest {
 
     // A second build of the library: a copy of it in a folder of its own.
     fs::path OtherBuild(const std::string& name) {
-        fs::path copy = folder_ / name / "libvendral.so.0";
+        fs::path copy = folder_ / name / "libvendral.so.1";
         fs::create_directories(copy.parent_path());
         fs::copy_file(Library(), copy, fs::copy_options::overwrite_existing);
         return copy;
@@ -290,7 +290,7 @@ VENDRAL_INSTANTIATE_ENGINES(ProdwellActivationTest);
 TEST(ProdwellActivation, ARegistrationWhoseLibraryIsGoneSaysHowToRegisterAgain) {
     fs::path folder = TestOdbc::Instance().ScratchPath("gone");
     fs::create_directories(folder);
-    fs::path copy = folder / "libvendral.so.0";
+    fs::path copy = folder / "libvendral.so.1";
     fs::copy_file(Library(), copy, fs::copy_options::overwrite_existing);
     std::string registry = (folder / "registry.reg").string();
     ASSERT_EQ(

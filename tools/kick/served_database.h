@@ -2,7 +2,7 @@
 // through the component server's entry points as a client of the original
 // creates it through the component registry: the class registered in the
 // registry file is used when there is one; otherwise the library beside the
-// program (libvendral.so.0 in its folder) or, failing that, the library the
+// program (libvendral.so.1 in its folder) or, failing that, the library the
 // program was built and installed with serves it, so that a build tree and
 // the demo work without registering anything.
 #pragma once

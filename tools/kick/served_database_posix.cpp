@@ -51,7 +51,7 @@ void* ShareUiHost(IUnknown* object) {
 std::string FallbackLibrary(const std::string& programPath) {
     namespace fs = std::filesystem;
     std::error_code error;
-    fs::path beside = fs::path(programPath).parent_path() / "libvendral.so.0";
+    fs::path beside = fs::path(programPath).parent_path() / "libvendral.so.1";
     if (fs::exists(beside, error)) return fs::canonical(beside, error).string();
     // The library this program runs with: any function of it tells its file.
     Dl_info info{};

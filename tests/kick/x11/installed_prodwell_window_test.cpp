@@ -353,7 +353,7 @@ class InstalledProdwell : public ::testing::Test {
     void StartClient(bool python, const fs::path& settings, QProcessEnvironment environment,
                      const QString& script = QStringLiteral(VENDRAL_OPEN_WITH_DIALOG_SCRIPT)) {
         const QString core =
-            QString::fromStdString((root_ / "usr" / "lib" / "libvendral.so.0").string());
+            QString::fromStdString((root_ / "usr" / "lib" / "libvendral.so.1").string());
         environment.insert(QStringLiteral("PYTHONPATH"), QStringLiteral(VENDRAL_PYTHON_SOURCE));
         environment.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));
         environment.insert(QStringLiteral("VENDRAL_LIBRARY"), core);
