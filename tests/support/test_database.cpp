@@ -169,8 +169,25 @@ void TestDatabase::CreateSchema() {
     connection_->CommitTrans();
 }
 
+namespace {
+
+// The tests generate rows with "WITH RECURSIVE n(i) AS (...) INSERT INTO t
+// (...) SELECT ... FROM n", as SQLite and PostgreSQL write it; MariaDB takes
+// the common table expression only after the insert's column list.
+std::string CommonTableFirstInsertForMariaDB(const std::string& sql) {
+    if (sql.rfind("WITH RECURSIVE ", 0) != 0) return sql;
+    const std::size_t insert = sql.find(" INSERT INTO ");
+    if (insert == std::string::npos) return sql;
+    const std::size_t select = sql.find(" SELECT ", insert);
+    if (select == std::string::npos) return sql;
+    return sql.substr(insert + 1, select - insert - 1) + " " + sql.substr(0, insert) +
+           sql.substr(select);
+}
+
+}  // namespace
+
 void TestDatabase::Exec(const std::string& sql) {
-    connection_->Execute(sql);
+    connection_->Execute(engine_ == Engine::MariaDB ? CommonTableFirstInsertForMariaDB(sql) : sql);
 }
 
 Variant TestDatabase::Scalar(const std::string& sql) {
