@@ -130,7 +130,7 @@ TestOdbc::TestOdbc() {
 }
 
 std::string TestOdbc::FreshMariaDBDatabase(Side side) {
-    const std::string name = ProcessDatabaseName(side);
+    std::string name = ProcessDatabaseName(side);
     Connection admin;
     admin.Open("Provider=MSDASQL;dsn=vendral_mariadb_admin;uid=vendral;pwd=" + mariadbPassword_);
     admin.Execute("DROP DATABASE IF EXISTS " + name);
