@@ -1,8 +1,10 @@
 // ExecSQL's reading of a statement against the engines' own: a change that
 // it accepts as one statement is one statement for SQLite (its tokenizer,
-// through sqlite3_complete) and for PostgreSQL with standard_conforming_strings
-// on and off (a reference lexer of PostgreSQL's string forms, written here
-// character by character). Texts are built from pieces of those forms.
+// through sqlite3_complete), for PostgreSQL with standard_conforming_strings
+// on and off and for MariaDB with NO_BACKSLASH_ESCAPES, as the library's
+// sessions have it (reference lexers of their string forms, written here
+// character by character), and holds no comment that MariaDB runs as code.
+// Texts are built from pieces of those forms.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sqlite3.h>
 
@@ -113,6 +115,64 @@ int PostgresStatements(const std::string& sql, bool backslashesInPlainTexts) {
     return statements + (content ? 1 : 0);
 }
 
+// The number of statements MariaDB's lexer finds (NO_BACKSLASH_ESCAPES, "#"
+// a comment everywhere), and whether code holds a /*! or /*M! comment, whose
+// content the server runs.
+int MariaDBStatements(const std::string& sql, bool& executableComment) {
+    enum State { Code, Quoted, Line, Block } state = Code;
+    char quote = '\0';
+    int statements = 0;
+    bool content = false;
+    executableComment = false;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        const char c = sql[i];
+        const char next = i + 1 < sql.size() ? sql[i + 1] : '\0';
+        switch (state) {
+            case Code:
+                if (c == ';') {
+                    statements += content ? 1 : 0;
+                    content = false;
+                } else if (c == '#' || (c == '-' && next == '-' &&
+                                        (i + 2 >= sql.size() ||
+                                         static_cast<unsigned char>(sql[i + 2]) <= 0x20 ||
+                                         sql[i + 2] == 0x7F))) {
+                    state = Line;
+                } else if (c == '/' && next == '*') {
+                    if (sql.compare(i, 3, "/*!") == 0 || sql.compare(i, 4, "/*M!") == 0)
+                        executableComment = true;
+                    state = Block;
+                    ++i;
+                } else if (!Blank(c)) {
+                    content = true;
+                    if (c == '\'' || c == '"' || c == '`') {
+                        quote = c;
+                        state = Quoted;
+                    }
+                }
+                break;
+            case Quoted:
+                if (c == quote) {
+                    if (next == quote) {
+                        ++i;
+                    } else {
+                        state = Code;
+                    }
+                }
+                break;
+            case Line:
+                if (c == '\n') state = Code;
+                break;
+            case Block:
+                if (c == '*' && next == '/') {
+                    ++i;
+                    state = Code;
+                }
+                break;
+        }
+    }
+    return statements + (content ? 1 : 0);
+}
+
 // Whether SQLite finds more than one statement that is not empty: the text is
 // cut at each ";" where its tokenizer sees a statement end (sqlite3_complete
 // from the last cut on), and a piece is empty when SQLite prepares it as nothing.
@@ -172,6 +232,12 @@ const char* const kPieces[] = {
     "U&'",
     "N'",
     "(",
+    "#",
+    "-- ",
+    "--x",
+    "/*!",
+    "/*M!",
+    "/*!50000 ",
 };
 
 }  // namespace
@@ -197,5 +263,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(PostgresStatements(sql, true) == 1,
                "PostgreSQL without standard strings reads several: " + Printable(sql));
     FUZZ_CHECK(!SqliteSeesSeveral(sql), "SQLite reads several: " + Printable(sql));
+    bool executableComment = false;
+    FUZZ_CHECK(MariaDBStatements(sql, executableComment) == 1,
+               "MariaDB reads several: " + Printable(sql));
+    FUZZ_CHECK(!executableComment, "MariaDB runs a comment as code: " + Printable(sql));
     return 0;
 }

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Times the kick (per row and set-based) and the query helpers on the demo
-# database in SQLite and on the same data in a throwaway PostgreSQL server,
-# beside minimal raw ODBC loops (bench/kick_bench.cpp); then measures the peak
-# resident memory of kicks over a generated database of a million appointments
-# on both engines (BENCH_ROWS rows; the per-row kick is stopped after
-# PER_ROW_SECONDS seconds, its memory being that of its read).
+# database in SQLite and on the same data in throwaway PostgreSQL and MariaDB
+# servers, beside minimal raw ODBC loops (bench/kick_bench.cpp); then measures
+# the peak resident memory of kicks over a generated database of a million
+# appointments on the three engines (BENCH_ROWS rows; the per-row kick is
+# stopped after PER_ROW_SECONDS seconds, its memory being that of its read).
 set -euo pipefail
 # The settings files below hold a password: readable by their owner only.
 umask 077
@@ -31,8 +31,14 @@ export ODBCSYSINI=$bench_dir
 export ODBCINI=$bench_dir/user-odbc.ini
 
 pgdir=$(mktemp -d /tmp/vendral-bench-pg.XXXXXX)
-trap '"$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir"' EXIT
+mariadbdir=$(mktemp -d /tmp/vendral-bench-mariadb.XXXXXX)
+# Root runs the MariaDB server as the mysql account, which must reach its folder.
+chmod 755 "$mariadbdir"
+trap '"$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir";
+      "$root/scripts/mariadb.sh" stop "$mariadbdir/server"; rm -rf "$mariadbdir"' EXIT
 port=$("$root/scripts/postgres.sh" start "$pgdir")
+mariadb_port=$("$root/scripts/mariadb.sh" start "$mariadbdir/server")
+mariadb_password=$(cat "$mariadbdir/server/password")
 password=$(cat "$pgdir/password")
 cat >> "$bench_dir/odbc.ini" <<INI
 
@@ -57,12 +63,43 @@ for table in associate syncusers appointment syncsoapp sequence traveltransactio
 done
 "${psql[@]}" -c "ANALYZE" >/dev/null
 
-for engine in sqlite pg; do
+# The same rows in MariaDB, database crm5 (the CRM's prefix, found without
+# case). INFILE is a reserved word there: the column is back-quoted.
+mariadb_cli=(mariadb --no-defaults --local-infile=1 -h 127.0.0.1 -P "$mariadb_port" -u vendral
+  "-p$mariadb_password")
+load_mariadb() {  # DATABASE SQLITE_FILE TABLES...: a fresh database with the tables' rows
+  local database=$1 file=$2 table
+  shift 2
+  { echo "CREATE DATABASE $database; USE $database;"
+    sed -e 's/ infile / `infile` /' "$root/tests/support/crm_schema.sql"; } | "${mariadb_cli[@]}"
+  for table in "$@"; do
+    sqlite3 -csv -nullvalue '\N' "$file" "SELECT * FROM $table" > "$bench_dir/$table.csv"
+    "${mariadb_cli[@]}" "$database" -e "LOAD DATA LOCAL INFILE '$bench_dir/$table.csv' INTO TABLE $table
+      FIELDS TERMINATED BY ',' OPTIONALLY ENCLOSED BY '\"' LINES TERMINATED BY '\n'"
+    rm -f "$bench_dir/$table.csv"
+  done
+  "${mariadb_cli[@]}" "$database" -e "ANALYZE TABLE $(IFS=,; echo "$*")" >/dev/null
+}
+load_mariadb crm5 "$bench_dir/crm.db" associate syncusers appointment syncsoapp sequence \
+  traveltransactionlog
+cat >> "$bench_dir/odbc.ini" <<INI
+
+[vendral_bench_mariadb]
+Driver=MariaDB Unicode
+Server=127.0.0.1
+Port=$mariadb_port
+Database=crm5
+INI
+
+for engine in sqlite pg mariadb; do
   ini=$bench_dir/$engine.ini
   if [ $engine = sqlite ]; then
     printf '[Central]\nDSN=vendral_bench_sqlite\nDBPrefix=main.\n' > "$ini"
-  else
+  elif [ $engine = pg ]; then
     printf '[Central]\nDSN=vendral_bench_pg\nUID=postgres\nPWD=%s\nDBPrefix=CRM5\n' "$password" > "$ini"
+  else
+    printf '[Central]\nDSN=vendral_bench_mariadb\nUID=vendral\nPWD=%s\nDBPrefix=CRM5\n' \
+      "$mariadb_password" > "$ini"
   fi
 done
 
@@ -73,6 +110,8 @@ runs=${RUNS:-5}
   --prefix main. --kick-date "$kick_date" --runs "$runs"
 [ "${SKIP_TIMINGS:-0}" = 1 ] || "$build/bench/kick_bench" --label PostgreSQL --ini "$bench_dir/pg.ini" --dsn vendral_bench_pg \
   --uid postgres --pwd "$password" --prefix CRM5. --kick-date "$kick_date" --runs "$runs"
+[ "${SKIP_TIMINGS:-0}" = 1 ] || "$build/bench/kick_bench" --label MariaDB --ini "$bench_dir/mariadb.ini" --dsn vendral_bench_mariadb \
+  --uid vendral --pwd "$mariadb_password" --prefix CRM5. --kick-date "$kick_date" --runs "$runs"
 
 # K kicks and M ExecSQL writers at once, directly and through pgbouncer
 # (SKIP_LOAD=1 leaves them out).
@@ -138,6 +177,7 @@ for table in associate syncusers appointment syncsoapp sequence; do
     "${psql_million[@]}" -c "\\copy crm5.$table FROM STDIN WITH (FORMAT csv)"
 done
 "${psql_million[@]}" -c "ANALYZE" >/dev/null
+load_mariadb million "$bench_dir/million.db" associate syncusers appointment syncsoapp sequence
 cat >> "$bench_dir/odbc.ini" <<INI
 
 [vendral_million_sqlite]
@@ -151,8 +191,16 @@ Driver=PostgreSQL Unicode
 Servername=127.0.0.1
 Port=$port
 Database=million
+
+[vendral_million_mariadb]
+Driver=MariaDB Unicode
+Server=127.0.0.1
+Port=$mariadb_port
+Database=million
 INI
 printf '[Central]\nDSN=vendral_million_sqlite\nDBPrefix=main.\n' > "$bench_dir/million-sqlite.ini"
+printf '[Central]\nDSN=vendral_million_mariadb\nUID=vendral\nPWD=%s\nDBPrefix=MILLION\n' \
+  "$mariadb_password" > "$bench_dir/million-mariadb.ini"
 printf '[Central]\nDSN=vendral_million_pg\nUID=postgres\nPWD=%s\nDBPrefix=CRM5\n' "$password" \
   > "$bench_dir/million-pg.ini"
 
@@ -162,15 +210,17 @@ prodwell=$build/tools/kick/prodwell
 echo "Peak resident memory over $rows appointments ($(sqlite3 "$bench_dir/million.db" \
   "SELECT COUNT(*) FROM syncsoapp") known to the synchronizer), kick date $million_date:"
 log_rows() {  # ENGINE: the rows of the million database's log
-  if [ "$1" != pg ]; then
-    sqlite3 "$bench_dir/million.db" "SELECT COUNT(*) FROM traveltransactionlog"
-  else
+  if [ "$1" = pg ]; then
     "${psql_million[@]}" -Atc "SELECT COUNT(*) FROM crm5.traveltransactionlog"
+  elif [ "$1" = mariadb ]; then
+    "${mariadb_cli[@]}" -N -B million -e "SELECT COUNT(*) FROM traveltransactionlog"
+  else
+    sqlite3 "$bench_dir/million.db" "SELECT COUNT(*) FROM traveltransactionlog"
   fi
 }
 ratios=()
 # SQLite in write-ahead-log mode, then with its default rollback journal.
-for engine in sqlite sqlite-journal pg; do
+for engine in sqlite sqlite-journal pg mariadb; do
   ini=$bench_dir/million-${engine%-journal}.ini
   [ $engine = sqlite-journal ] && sqlite3 "$bench_dir/million.db" "PRAGMA journal_mode=DELETE" >/dev/null
   before=$(log_rows $engine)

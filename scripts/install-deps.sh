@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs (build, tests, ODBC drivers,
-# PostgreSQL server). Idempotent: does nothing when all are present.
+# PostgreSQL and MariaDB servers). Idempotent: does nothing when all are present.
 set -euo pipefail
 
 packages=(
@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   postgresql sqlite3
+  # The third engine of the tests and benchmarks: MariaDB and its own ODBC connector.
+  mariadb-server mariadb-client odbc-mariadb
   # The connection pooler the pooler tests and benchmarks put in front of PostgreSQL.
   pgbouncer
   libsimpleini-dev

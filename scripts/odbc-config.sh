@@ -14,6 +14,7 @@ find_driver() {
 }
 sqlite=$(find_driver libsqlite3odbc.so)
 postgres=$(find_driver psqlodbcw.so)
+mariadb=$(find_driver libmaodbc.so)
 
 cat > "$dir/odbcinst.ini" <<INI
 [ODBC]
@@ -29,6 +30,11 @@ Threading=2
 Description=PostgreSQL ODBC driver (Unicode version)
 Driver=$postgres
 Setup=$postgres
+
+[MariaDB Unicode]
+Description=MariaDB Connector/ODBC (Unicode)
+Driver=$mariadb
+Setup=$mariadb
 INI
 # The tests' fault-injecting driver (built beside DIR), which forwards to the
 # SQLite driver and fails chosen calls on command.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test through CTest against SQLite and a throwaway PostgreSQL server.
+# Runs every test through CTest against SQLite and throwaway PostgreSQL and
+# MariaDB servers.
 set -euo pipefail
 build=${1:?usage: run-tests.sh BUILD_DIR}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,6 +9,9 @@ build=$(cd "$build" && pwd)
 "$root/scripts/odbc-config.sh" "$build/odbc"
 
 pgdir=$(mktemp -d /tmp/vendral-pg.XXXXXX)
+mariadbdir=$(mktemp -d /tmp/vendral-mariadb.XXXXXX)
+# Root runs the MariaDB server as the mysql account, which must reach its folder.
+chmod 755 "$mariadbdir"
 x11dir=$(mktemp -d /tmp/vendral-x11.XXXXXX)
 bouncers=$(mktemp -d /tmp/vendral-pgbouncer.XXXXXX)
 # Root runs pgbouncer as the postgres account, which must reach its folder.
@@ -15,8 +19,13 @@ chmod 755 "$bouncers"
 trap '"$root/scripts/pgbouncer.sh" stop "$bouncers/session";
       "$root/scripts/pgbouncer.sh" stop "$bouncers/transaction"; rm -rf "$bouncers";
       "$root/scripts/postgres.sh" stop "$pgdir"; rm -rf "$pgdir";
+      "$root/scripts/mariadb.sh" stop "$mariadbdir/server"; rm -rf "$mariadbdir";
       "$root/scripts/x11.sh" stop "$x11dir"; rm -rf "$x11dir"' EXIT
 port=$("$root/scripts/postgres.sh" start "$pgdir")
+mariadb_port=$("$root/scripts/mariadb.sh" start "$mariadbdir/server")
+export VENDRAL_MARIADB_PORT=$mariadb_port
+export VENDRAL_MARIADB_PASSWORD=$(cat "$mariadbdir/server/password")
+export VENDRAL_REQUIRE_MARIADB=1
 # The pooler tests' pgbouncer in front of it, in both pooling modes, with a
 # pool of 2 server connections for their 4 clients.
 export VENDRAL_PGBOUNCER_SESSION_PORT=$("$root/scripts/pgbouncer.sh" start "$bouncers/session" "$pgdir" session 2)

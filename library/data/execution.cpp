@@ -25,6 +25,7 @@ std::string NextWord(const std::string& text, std::size_t& pos, detail::SqlReadi
     pos = detail::SkipSqlNoise(text, pos, parentheses, reading);
     std::size_t start = pos;
     while (pos < text.size() && !IsBlank(text[pos]) && text[pos] != '(' && text[pos] != ';' &&
+           !(text[pos] == '#' && detail::IsMariaDBReading(reading)) &&
            !(text[pos] == '-' && pos + 1 < text.size() && text[pos + 1] == '-') &&
            !(text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*'))
         ++pos;
@@ -83,6 +84,13 @@ StatementTarget AnalyseOne(const std::string& sql, detail::SqlReading reading) {
 }
 
 StatementTarget AnalyseIn(const std::string& sql, detail::SqlReading reading) {
+    // What MariaDB runs from such a comment depends on its version; whatever
+    // it is, the log would not know of it.
+    if (detail::HasExecutableComment(sql, reading)) {
+        StatementTarget target;
+        target.refusal = "a text with a comment that MariaDB runs as code (/*! ... */)";
+        return target;
+    }
     std::vector<std::string> statements = detail::SplitStatements(sql, reading);
     if (statements.size() <= 1)
         return AnalyseOne(statements.empty() ? sql : statements.front(), reading);
@@ -99,7 +107,7 @@ StatementTarget AnalyseIn(const std::string& sql, detail::SqlReading reading) {
 }
 
 // The text is read as each engine in question may read it (PostgreSQL with
-// backslashes taken literally or not, SQLite): a second statement hidden from
+// backslashes taken literally or not, SQLite, MariaDB): a second statement hidden from
 // one reading behind a string form another does not know is refused, and so
 // is a text whose change the readings see differently.
 StatementTarget Analyse(const std::string& sql, const std::vector<detail::SqlReading>& readings) {
@@ -116,6 +124,26 @@ StatementTarget Analyse(const std::string& sql, const std::vector<detail::SqlRea
         }
     }
     return target;
+}
+
+// MariaDB takes "#" for the start of a comment, so the server reads a text
+// with its "#" one way and the text that ExecSQL numbered (the first "#" of
+// an insert without a record id, replaced by the id) another. Only the reading
+// of what the server will get is kept: the placeholder reading where the text
+// is numbered, and the one with every "#" a comment where it is not.
+std::vector<detail::SqlReading> ReadingsOfWhatRuns(const std::string& sql,
+                                                   std::vector<detail::SqlReading> readings,
+                                                   std::int32_t recordID) {
+    using detail::SqlReading;
+    if (std::find(readings.begin(), readings.end(), SqlReading::MariaDBPlaceholder) ==
+        readings.end())
+        return readings;
+    const bool numbered =
+        recordID == 0 &&
+        AnalyseIn(sql, SqlReading::MariaDBPlaceholder).kind == StatementKind::Insert &&
+        detail::FindInCode(sql, '#', SqlReading::MariaDBPlaceholder) != std::string::npos;
+    std::erase(readings, numbered ? SqlReading::MariaDB : SqlReading::MariaDBPlaceholder);
+    return readings;
 }
 
 }  // namespace
@@ -137,7 +165,8 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
                            std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "ExecSQL");
     Connection& connection = *ConnectionFor(iDatabaseConnection);
-    const std::vector<detail::SqlReading> readings = detail::ReadingsOf(connection);
+    const std::vector<detail::SqlReading> readings =
+        ReadingsOfWhatRuns(sQuery, detail::ReadingsOf(connection), lRecordIDNumber);
     StatementTarget target = Analyse(sQuery, readings);
     // Refused before anything is executed: a change the log cannot describe
     // would reach the database without the synchronizer ever hearing of it.

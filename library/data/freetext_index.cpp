@@ -106,6 +106,7 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
 
         const std::string& prefix = impl_->central_.Prefix;
         Connection& central = *ConnectionFor(0);
+        const bool mariadb = detail::ReadsAsMariaDB(central);
         for (const std::string& word : words) {
             if (FindListIndex(impl_->stopWords_, word).ToLong() >= 0) continue;
 
@@ -139,11 +140,15 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
                           .IsEmpty());
 
             GetFreeTxtSrchLnk(sQuery, iTableID, lRecordID);
+            // INFILE is a reserved word of MariaDB and MySQL: unquoted, every
+            // posting would fail there, and the index would stay empty unseen.
+            const char* infile = mariadb ? "`infile`" : "infile";
             central.Execute("INSERT INTO " + prefix +
                             "freetextindex (FreeTextIndex_ID, freetextwords_id, table_id, "
-                            "record_id, ownertable_id, ownerrecord_id, infile) VALUES (" +
-                            std::to_string(postingID) + ", " + std::to_string(wordID) + ", " +
-                            std::to_string(iTableID) + ", " + std::to_string(lRecordID) + ", " +
+                            "record_id, ownertable_id, ownerrecord_id, " +
+                            infile + ") VALUES (" + std::to_string(postingID) + ", " +
+                            std::to_string(wordID) + ", " + std::to_string(iTableID) + ", " +
+                            std::to_string(lRecordID) + ", " +
                             std::to_string(impl_->freeTextOwnerTable_) + ", " +
                             std::to_string(impl_->freeTextOwnerRecord_) + ",0 )");
         }

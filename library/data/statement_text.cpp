@@ -66,10 +66,31 @@ std::size_t BlockCommentEnd(std::string_view sql, std::size_t open, bool nested)
     return sql.size();
 }
 
+bool IsPostgreSQLReading(SqlReading reading) {
+    return reading == SqlReading::PostgreSQL || reading == SqlReading::PostgreSQLBackslashes;
+}
+
+// Whether "--" at pos starts a comment: always for PostgreSQL and SQLite, and
+// for MariaDB only when a blank or a control character (or the end) follows.
+bool StartsDashComment(std::string_view sql, std::size_t pos, SqlReading reading) {
+    if (sql[pos] != '-' || pos + 1 >= sql.size() || sql[pos + 1] != '-') return false;
+    if (!IsMariaDBReading(reading)) return true;
+    const auto after = pos + 2 < sql.size() ? static_cast<unsigned char>(sql[pos + 2]) : 0;
+    return after <= 0x20 || after == 0x7F;
+}
+
+std::size_t LineEnd(std::string_view sql, std::size_t pos) {
+    std::size_t newline = sql.find('\n', pos);
+    return newline == std::string_view::npos ? sql.size() : newline + 1;
+}
+
 // When a text, a quoted name or a comment starts at i in this reading: its
-// kind and end. Otherwise i is code and end stays i.
-SqlSpanKind SpanAt(std::string_view sql, std::size_t i, SqlReading reading, std::size_t& end) {
-    const bool postgres = reading != SqlReading::SQLite;
+// kind and end. Otherwise i is code and end stays i. A "#" that starts no
+// comment in the placeholder reading is told by hashIsCode.
+SqlSpanKind SpanAt(std::string_view sql, std::size_t i, SqlReading reading, std::size_t& end,
+                   bool hashIsCode = false) {
+    const bool postgres = IsPostgreSQLReading(reading);
+    const bool mariadb = IsMariaDBReading(reading);
     const char c = sql[i];
     const char next = i + 1 < sql.size() ? sql[i + 1] : '\0';
     end = i;
@@ -94,7 +115,7 @@ SqlSpanKind SpanAt(std::string_view sql, std::size_t i, SqlReading reading, std:
         end = QuotedEnd(sql, i, '"', false);
         return SqlSpanKind::QuotedName;
     }
-    if (!postgres && (c == '[' || c == '`')) {
+    if ((reading == SqlReading::SQLite && c == '[') || (!postgres && c == '`')) {
         if (c == '`') {
             end = QuotedEnd(sql, i, '`', false);
         } else {
@@ -103,9 +124,8 @@ SqlSpanKind SpanAt(std::string_view sql, std::size_t i, SqlReading reading, std:
         }
         return SqlSpanKind::QuotedName;
     }
-    if (c == '-' && next == '-') {
-        std::size_t newline = sql.find('\n', i);
-        end = newline == std::string_view::npos ? sql.size() : newline + 1;
+    if (StartsDashComment(sql, i, reading) || (mariadb && c == '#' && !hashIsCode)) {
+        end = LineEnd(sql, i);
         return SqlSpanKind::Comment;
     }
     if (c == '/' && next == '*') {
@@ -121,10 +141,12 @@ std::vector<SqlSpan> SqlSpans(std::string_view sql, SqlReading reading) {
     std::vector<SqlSpan> spans;
     std::size_t codeStart = 0;
     std::size_t i = 0;
+    bool placeholderTaken = reading != SqlReading::MariaDBPlaceholder;
     while (i < sql.size()) {
         std::size_t end = i;
-        SqlSpanKind kind = SpanAt(sql, i, reading, end);
+        SqlSpanKind kind = SpanAt(sql, i, reading, end, !placeholderTaken);
         if (kind == SqlSpanKind::Code) {
+            if (sql[i] == '#') placeholderTaken = true;
             ++i;
             continue;
         }
@@ -143,11 +165,11 @@ std::size_t SkipSqlNoise(std::string_view sql, std::size_t pos, bool parentheses
         char c = sql[pos];
         if (IsSqlBlank(c) || (parentheses && c == '(')) {
             ++pos;
-        } else if (c == '-' && pos + 1 < sql.size() && sql[pos + 1] == '-') {
-            std::size_t end = sql.find('\n', pos);
-            pos = end == std::string_view::npos ? sql.size() : end + 1;
+        } else if (StartsDashComment(sql, pos, reading) ||
+                   (reading == SqlReading::MariaDB && c == '#')) {
+            pos = LineEnd(sql, pos);
         } else if (c == '/' && pos + 1 < sql.size() && sql[pos + 1] == '*') {
-            pos = BlockCommentEnd(sql, pos, reading != SqlReading::SQLite);
+            pos = BlockCommentEnd(sql, pos, IsPostgreSQLReading(reading));
         } else {
             break;
         }
@@ -190,6 +212,17 @@ std::vector<std::string> SplitStatements(std::string_view sql, SqlReading readin
     }
     if (start <= sql.size()) take(sql.size(), unterminated);
     return statements;
+}
+
+bool HasExecutableComment(std::string_view sql, SqlReading reading) {
+    if (!IsMariaDBReading(reading)) return false;
+    for (const SqlSpan& span : SqlSpans(sql, reading)) {
+        std::string_view text = sql.substr(span.begin, span.end - span.begin);
+        if (span.kind == SqlSpanKind::Comment &&
+            (text.starts_with("/*!") || text.starts_with("/*M!")))
+            return true;
+    }
+    return false;
 }
 
 std::vector<std::string> CodeWords(std::string_view sql, SqlReading reading) {

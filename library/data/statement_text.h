@@ -22,9 +22,22 @@ enum class SqlSpanKind { Code, Literal, QuotedName, Comment };
 // escapes and $tag$...$tag$ as texts and nests block comments; with
 // standard_conforming_strings off it reads backslash escapes in every '...'
 // as well. SQLite knows none of these but quotes names in [...] and `...`.
-enum class SqlReading { PostgreSQL, PostgreSQLBackslashes, SQLite };
+// MariaDB (and MySQL) quote names in `...`, end a line at "#" and at "-- "
+// (two dashes and a blank, not "--x"), nest no block comments, and run what
+// stands in a /*! ... */ or /*M! ... */ comment as code. Its sessions of the
+// library read backslashes in texts literally (NO_BACKSLASH_ESCAPES), so the
+// MariaDB readings take no backslash escapes. The placeholder reading is the
+// text as the server gets it once ExecSQL has put an id in place of the first
+// "#" that would otherwise start a comment; the other takes every "#" as a
+// comment, as the server does with a text that keeps its "#".
+enum class SqlReading { PostgreSQL, PostgreSQLBackslashes, SQLite, MariaDBPlaceholder, MariaDB };
 inline constexpr SqlReading kEveryReading[] = {
-    SqlReading::PostgreSQL, SqlReading::PostgreSQLBackslashes, SqlReading::SQLite};
+    SqlReading::PostgreSQL, SqlReading::PostgreSQLBackslashes, SqlReading::SQLite,
+    SqlReading::MariaDBPlaceholder, SqlReading::MariaDB};
+
+inline bool IsMariaDBReading(SqlReading reading) {
+    return reading == SqlReading::MariaDBPlaceholder || reading == SqlReading::MariaDB;
+}
 
 // A run of the text [begin, end) of one kind; the spans cover the whole text in
 // order. An unterminated literal, name or comment runs to the end.
@@ -46,6 +59,10 @@ std::size_t FindInCode(std::string_view sql, char c, SqlReading reading = SqlRea
 // nothing but blanks and comments are left out.
 std::vector<std::string> SplitStatements(std::string_view sql,
                                          SqlReading reading = SqlReading::PostgreSQL);
+
+// Whether the text holds a comment that the engine runs as code (MariaDB's
+// /*! ... */ and /*M! ... */), which may hold anything, a second statement too.
+bool HasExecutableComment(std::string_view sql, SqlReading reading);
 
 // The words of the code in capitals (letters, digits, "_", "$" and "."), in order.
 std::vector<std::string> CodeWords(std::string_view sql,
@@ -75,6 +92,8 @@ StatementTarget AnalyseStatement(const std::string& sql,
                                      std::begin(kEveryReading), std::end(kEveryReading)});
 // The readings of the engine behind a connection (defined in engine_readings.cpp).
 std::vector<SqlReading> ReadingsOf(const Connection& connection);
+// Whether the engine behind a connection is MariaDB or MySQL (its driver's name).
+bool ReadsAsMariaDB(const Connection& connection);
 // The catalogue number of a statement's table (-1 when it is not there): a
 // bare name is looked up behind prefix, a dotted one as it stands.
 std::int16_t StatementTableNumber(const TableCatalogue& catalogue, const std::string& prefix,

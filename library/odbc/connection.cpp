@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/text.h"
 #include "odbc/connection_string.h"
 #include "odbc/driver_kind.h"
 #include "odbc/library_errors.h"
 #include "odbc/odbc.h"
-#include "base/text.h"
 
 namespace vendral {
 namespace {
@@ -42,6 +42,29 @@ std::vector<ErrorRecord> ReadBackslashesLiterally(SQLHDBC connection, bool wide)
     return odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc, wide);
 }
 
+// MariaDB and MySQL read a backslash in every text as an escape unless the
+// session's SQL mode holds NO_BACKSLASH_ESCAPES, which their default mode does
+// not: 'C:\dir\x' would be stored as "C:dirx", and a value ending in a
+// backslash would end the statement in a syntax error or run on as code. Each
+// session adds the mode to whatever the server gave it, then proves that it
+// holds: '\' is a whole text only where backslashes are plain characters.
+// The errors, empty when the session reads texts literally.
+std::vector<ErrorRecord> ReadBackslashesLiterallyMariaDB(SQLHDBC connection, bool wide) {
+    for (const char* sql : {"SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
+                            "'NO_BACKSLASH_ESCAPES')",
+                            "SELECT '\\'"}) {
+        odbc::Handle statement(SQL_HANDLE_STMT, connection);
+        SQLRETURN rc = odbc::ExecDirect(statement.get(), sql, false);
+        if (odbc::Succeeded(rc) || rc == SQL_NO_DATA) continue;
+        std::vector<ErrorRecord> records =
+            odbc::Diagnostics(SQL_HANDLE_STMT, statement.get(), rc, wide);
+        records.insert(records.begin(), detail::Record(detail::kBackslashesNotLiteral,
+                                                       detail::kBackslashesNotLiteralText));
+        return records;
+    }
+    return {};
+}
+
 }  // namespace
 
 DatabaseError::DatabaseError(std::vector<ErrorRecord> records)
@@ -55,7 +78,7 @@ DatabaseError::DatabaseError(const std::string& description, const std::string& 
                              std::int32_t nativeError)
     : DatabaseError(std::vector<ErrorRecord>{{description, sqlState, nativeError}}) {}
 
-enum class DriverFamily { Other, SQLite, PostgreSQL };
+enum class DriverFamily { Other, SQLite, PostgreSQL, MariaDB };
 
 struct Connection::Handles {
     odbc::Handle environment;
@@ -173,9 +196,11 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     unusable_ = false;
     wideCalls_ = wide;
     ReadDriverTraits(completed);
-    if (handles_->family == DriverFamily::PostgreSQL) {
+    if (handles_->family == DriverFamily::PostgreSQL || handles_->family == DriverFamily::MariaDB) {
         std::vector<ErrorRecord> refused =
-            ReadBackslashesLiterally(handles_->connection.get(), wide);
+            handles_->family == DriverFamily::PostgreSQL
+                ? ReadBackslashesLiterally(handles_->connection.get(), wide)
+                : ReadBackslashesLiterallyMariaDB(handles_->connection.get(), wide);
         if (!refused.empty()) {
             Close();
             Fail(std::move(refused));
@@ -199,6 +224,7 @@ void Connection::ReadDriverTraits(const std::string& completed) {
         driver = ToUpper(reinterpret_cast<char*>(name));
     handles_->family = driver.find("SQLITE") != std::string::npos     ? DriverFamily::SQLite
                        : driver.find("PSQLODBC") != std::string::npos ? DriverFamily::PostgreSQL
+                       : IsMariaDBDriverName(driver)                  ? DriverFamily::MariaDB
                                                                       : DriverFamily::Other;
     if (handles_->family == DriverFamily::SQLite)
         handles_->streams = Enabled(CompletedValue(completed, "StepAPI"));

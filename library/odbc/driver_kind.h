@@ -13,4 +13,12 @@ namespace vendral {
 // DRIVER=, or by the data source's Driver entry) exports SQLDriverConnectW.
 bool IsUnicodeDriver(const std::string& odbcConnectionString);
 
+// Whether a driver's own name (SQL_DRIVER_NAME, in capitals) is that of the
+// MariaDB connector (libmaodbc) or MySQL's (libmyodbc), which share their SQL.
+inline bool IsMariaDBDriverName(const std::string& upperDriverName) {
+    for (const char* word : {"MAODBC", "MARIADB", "MYODBC", "MYSQL"})
+        if (upperDriverName.find(word) != std::string::npos) return true;
+    return false;
+}
+
 }  // namespace vendral

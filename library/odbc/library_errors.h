@@ -104,6 +104,14 @@ constexpr const char* kNoDataSourceText =
     "The connection string names no data source (DSN), driver (DRIVER) or file data source "
     "(FILEDSN).";
 
+// A MariaDB or MySQL session that could not be made to read backslashes in
+// texts literally: the library's quoting would corrupt values there, so the
+// connection is closed instead (the server's own error follows this one).
+constexpr ErrorCode kBackslashesNotLiteral{kStateGeneral, 0, ErrorKind::Database};
+constexpr const char* kBackslashesNotLiteralText =
+    "The MariaDB session could not be switched to read backslashes in texts literally "
+    "(SQL mode NO_BACKSLASH_ESCAPES); it is not used, since texts would be stored changed.";
+
 inline ErrorRecord Record(const ErrorCode& code, std::string text) {
     return ErrorRecord{std::move(text), code.SQLState, code.Number};
 }

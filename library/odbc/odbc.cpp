@@ -216,6 +216,13 @@ std::string ReadText(SQLHSTMT statement, SQLUSMALLINT column, SQLRETURN& rc, boo
                                static_cast<std::size_t>(indicator) / sizeof(Char) > capacity)
                                   ? capacity
                                   : static_cast<std::size_t>(indicator) / sizeof(Char);
+            // The MariaDB connector (3.1) reports too short a length for some
+            // wide texts beyond ASCII ("ÆØÅÆØÅÆØÅ" as 6 units) while the buffer
+            // holds the whole text and its terminator: a text that fits runs
+            // to its terminator. For a driver that reports right, the
+            // terminator stands at the length it gave, embedded NULs or not.
+            if (rc == SQL_SUCCESS)
+                while (got < capacity && buffer[got] != Char{0}) ++got;
             text.append(buffer, got);
             if (rc == SQL_SUCCESS) break;
         }

@@ -106,7 +106,9 @@ TEST_P(ConcurrencyTest, ClientsLoggingTogetherWriteEveryRowUnderItsOwnId) {
 // Concurrent writers are what the central server sees; the SQLite file is a
 // single travelling user's database.
 INSTANTIATE_TEST_SUITE_P(Engines, ConcurrencyTest,
-                         ::testing::Values(::vendral::test::Engine::PostgreSQL), EngineParamName);
+                         ::testing::Values(::vendral::test::Engine::PostgreSQL,
+                                           ::vendral::test::Engine::MariaDB),
+                         EngineParamName);
 
 }  // namespace
 }  // namespace vendral::test

@@ -277,9 +277,14 @@ TEST_P(ExecutionTest, ChangesTheLogCannotDescribeAreRefusedBeforeAnythingRuns) {
          "a MERGE statement"},
         {"INSERT OR REPLACE INTO " + p_ + "contact (contact_id, name) VALUES (#, 'x')",
          "an insert that may change an existing row instead"},
-        {"INSERT INTO " + p_ +
-             "contact (contact_id, name) VALUES (#, 'x') ON CONFLICT (contact_id) DO UPDATE SET "
-             "name = 'y'",
+        // MariaDB's own form: there a "#" that is not numbered (the id is
+        // given here) starts a comment, which would hide what follows it.
+        {engine() == Engine::MariaDB
+             ? "INSERT INTO " + p_ +
+                   "contact (contact_id, name) VALUES (7, 'x') ON DUPLICATE KEY UPDATE name = 'y'"
+             : "INSERT INTO " + p_ +
+                   "contact (contact_id, name) VALUES (#, 'x') ON CONFLICT (contact_id) DO UPDATE "
+                   "SET name = 'y'",
          "an insert that may change an existing row instead"},
         {"UPDATE " + set + "; DELETE FROM " + p_ + "appointment", "several statements in one text"},
         {"SELECT 1; UPDATE " + set, "several statements in one text"},
@@ -305,10 +310,16 @@ TEST_P(ExecutionTest, ChangesTheLogCannotDescribeAreRefusedBeforeAnythingRuns) {
                           4711),
               Variant(1000));
     EXPECT_EQ(db_.ExecSQL("WITH t AS (SELECT 1 AS n) SELECT n FROM t"), Variant());
-    EXPECT_EQ(db_.ExecSQL("CREATE TABLE " + p_ + "scratch_a (n INTEGER); CREATE TABLE " + p_ +
-                          "scratch_b (n INTEGER)"),
-              Variant());
-    EXPECT_EQ(Count("scratch_b"), 0);
+    const std::string twoTables = "CREATE TABLE " + p_ + "scratch_a (n INTEGER); CREATE TABLE " +
+                                  p_ + "scratch_b (n INTEGER)";
+    if (engine() == Engine::MariaDB) {
+        // MariaDB's connector sends one statement per call unless its data
+        // source allows several (MULTI_STATEMENTS): the server refuses the text.
+        EXPECT_THROW(db_.ExecSQL(twoTables), DatabaseError);
+    } else {
+        EXPECT_EQ(db_.ExecSQL(twoTables), Variant());
+        EXPECT_EQ(Count("scratch_b"), 0);
+    }
     EXPECT_EQ(Count("traveltransactionlog"), 1);
 }
 

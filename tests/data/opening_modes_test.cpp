@@ -32,7 +32,15 @@ std::string ClosedCentralReason() {
 }
 
 std::string TypeOf(const TestDatabase& database) {
-    return database.engine() == Engine::SQLite ? "SQLITE3" : "POSTGRESQL UNICODE";
+    switch (database.engine()) {
+        case Engine::SQLite:
+            return "SQLITE3";
+        case Engine::PostgreSQL:
+            return "POSTGRESQL UNICODE";
+        case Engine::MariaDB:
+            return "MARIADB UNICODE";
+    }
+    return "";
 }
 
 // The dialect SetSQLFunctions gives for a type, to compare with an opened object.

@@ -1,9 +1,12 @@
-// Values with apostrophes, backslashes, other scripts and line breaks come back
-// exactly through preferences, lists, CheckSQL and ExecSQL, also where the
-// PostgreSQL database reads backslashes in texts as escapes.
+// Values with apostrophes, backslashes, wildcards, other scripts and line
+// breaks come back exactly through preferences, lists, CheckSQL and ExecSQL,
+// also where the PostgreSQL database reads backslashes in texts as escapes and
+// on MariaDB, whose default SQL mode reads them so in every text.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
+#include <sstream>
 
 #include "data/list_test_support.h"
 
@@ -37,13 +40,11 @@ class QuotingTest : public EngineTest {
     }
     // Texts that an escape-reading server would end early, change or refuse.
     std::vector<std::string> Values() const {
-        return {"O'Neil",
-                "C:\\dir\\x",
-                "C:\\dir\\",
-                "\\'); DELETE FROM " + prefix_ + "contact; --",
-                "\\\\server\\share\\'",
-                "Z\xC3\xBCrich \xE2\x80\x93 \xE6\x9D\xB1\xE4\xBA\xAC",
-                "two\nlines\r\nand a tab\t"};
+        return {"O'Neil", "C:\\dir\\x", "C:\\dir\\", "\\'); DELETE FROM " + prefix_ + "contact; --",
+                "\\\\server\\share\\'", "Z\xC3\xBCrich \xE2\x80\x93 \xE6\x9D\xB1\xE4\xBA\xAC",
+                "two\nlines\r\nand a tab\t", "a\\\\", "100% _sure_",
+                // Outside the Basic Multilingual Plane: four bytes in UTF-8.
+                "\xF0\x9F\x98\x80 \xF0\x9D\x84\x9E"};
     }
     CDatabase db_;
     std::string prefix_;
@@ -51,7 +52,29 @@ class QuotingTest : public EngineTest {
 };
 
 TEST_P(QuotingTest, TheLibrarysSessionsTakeBackslashesLiterallyWhateverTheDatabaseSays) {
-    if (engine() != Engine::PostgreSQL) GTEST_SKIP() << "a setting of PostgreSQL only";
+    if (engine() == Engine::SQLite) GTEST_SKIP() << "SQLite has no backslash escapes";
+    if (engine() == Engine::MariaDB) {
+        Recordset modes;
+        modes.Open("SELECT @@GLOBAL.sql_mode, @@SESSION.sql_mode", db_.dDatabase, adOpenForwardOnly,
+                   adLockReadOnly, adCmdText);
+        const std::string global = modes.Fields(std::size_t{0}).Value().ToString();
+        const std::string session = modes.Fields(std::size_t{1}).Value().ToString();
+        modes.Close();
+        EXPECT_EQ(global.find("NO_BACKSLASH_ESCAPES"), std::string::npos)
+            << "the server's default this test runs under: " << global;
+        // The server's own modes are kept, NO_BACKSLASH_ESCAPES added to them
+        // (the server lists the modes in an order of its own).
+        auto modesOf = [](const std::string& text) {
+            std::set<std::string> modes;
+            std::stringstream list(text);
+            for (std::string mode; std::getline(list, mode, ',');) modes.insert(mode);
+            return modes;
+        };
+        std::set<std::string> expected = modesOf(global);
+        expected.insert("NO_BACKSLASH_ESCAPES");
+        EXPECT_EQ(modesOf(session), expected);
+        return;
+    }
     Recordset settings;
     settings.Open(
         "SELECT reset_val, setting FROM pg_settings WHERE name = 'standard_conforming_strings'",

@@ -470,14 +470,23 @@ TEST_P(BatchKickTest, BothKicksLogEveryRowOverAStreamingDataSource) {
                   {"Timeout", "100000"},
                   {"SyncPragma", "OFF"},
                   {"StepAPI", "1"}};
-    } else {
+    } else if (engine() == Engine::PostgreSQL) {
         source = {{"Driver", "PostgreSQL Unicode"},
                   {"Servername", "127.0.0.1"},
                   {"Port", std::to_string(odbc.PostgresPort())},
                   {"Database", "vendral_" + std::to_string(getpid())},
                   {"UseDeclareFetch", "1"}};
+    } else {
+        // The connector's result left on the server and fetched row by row.
+        source = {{"Driver", test::kMariaDBDriver},
+                  {"Server", "127.0.0.1"},
+                  {"Port", std::to_string(odbc.MariaDBPort())},
+                  {"Database", "vendral_" + std::to_string(getpid())},
+                  {"NO_CACHE", "1"}};
     }
-    const std::string dsn = engine() == Engine::SQLite ? "vk_sqlite_step" : "vk_pg_declare";
+    const std::string dsn = engine() == Engine::SQLite       ? "vk_sqlite_step"
+                            : engine() == Engine::PostgreSQL ? "vk_pg_declare"
+                                                             : "vk_mariadb_no_cache";
     odbc.AddDataSource(dsn, source);
     CDatabase db;
     db.CentralDatabasePrefix(central_->Prefix());

@@ -226,10 +226,13 @@ TEST_P(ServedKickTest, ADatabaseErrorArrivesWithTheDriversRecords) {
 // read outlives it.
 TEST_P(ServedKickTest, TheServedReadStreamsWithItsReadAhead) {
     const bool postgres = engine() == test::Engine::PostgreSQL;
+    const bool sqlite = engine() == test::Engine::SQLite;
     for (const char* journal : {"DELETE", "WAL"}) {
-        if (postgres && std::string(journal) == "WAL") break;
+        // Journal modes are SQLite's; MariaDB's connector holds the whole
+        // result in the client, so its read holds nothing on the server.
+        if (!sqlite && std::string(journal) == "WAL") break;
         SCOPED_TRACE(journal);
-        if (!postgres) central_->Scalar(std::string("PRAGMA journal_mode=") + journal);
+        if (sqlite) central_->Scalar(std::string("PRAGMA journal_mode=") + journal);
         central_->Exec("DELETE FROM appointment");
         central_->Exec(
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "

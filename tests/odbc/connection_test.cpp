@@ -1,9 +1,8 @@
-#include "vendral/connection.h"
-
 #include <gtest/gtest.h>
 
 #include "base/text.h"
 #include "support/test_database.h"
+#include "vendral/connection.h"
 
 namespace vendral::test {
 namespace {
@@ -52,10 +51,12 @@ TEST_P(ConnectionTest, FailuresCarryTheDriversMessageAndSqlStateAndAreRecorded) 
     }
     connection->Errors().Clear();
     EXPECT_EQ(connection->Errors().Count(), 0u);
-    // The connection stays usable after a failed statement.
+    // The connection stays usable after a failed statement. MariaDB counts
+    // the rows an update changed, not those it found, unless the data source
+    // asks for found rows (FOUND_ROWS): this one changes none.
     EXPECT_EQ(connection->Execute("UPDATE " + central_->Prefix() +
                                   "sequence SET next_id = next_id WHERE id = 10"),
-              1);
+              engine() == Engine::MariaDB ? 0 : 1);
 }
 
 TEST_P(ConnectionTest, AnUnopenedConnectionRaisesOnEveryUse) {
@@ -101,6 +102,9 @@ TEST_P(ConnectionTest, RollbackUndoesAndCommitKeeps) {
 // A later statement of a text that fails must not pass for a success. (The
 // SQLite driver takes one statement per call and refuses the text at once.)
 TEST_P(ConnectionTest, EveryResultOfSeveralStatementsIsLookedAt) {
+    if (engine() == Engine::MariaDB)
+        GTEST_SKIP() << "MariaDB's connector sends one statement per call unless the data "
+                        "source allows several (MULTI_STATEMENTS)";
     auto connection = central_->Connect();
     const std::string p = central_->Prefix();
     EXPECT_THROW(connection->Execute("INSERT INTO " + p +

@@ -36,10 +36,15 @@ std::string DataSourceFor(const DriverMode& mode) {
                       {"Database", odbc.Directory() + "/central.db"},
                       {"Timeout", "100000"},
                       {"SyncPragma", "OFF"}};
-    } else {
+    } else if (mode.engine == Engine::PostgreSQL) {
         attributes = {{"Driver", "PostgreSQL Unicode"},
                       {"Servername", "127.0.0.1"},
                       {"Port", std::to_string(odbc.PostgresPort())},
+                      {"Database", "vendral_" + std::to_string(getpid())}};
+    } else {
+        attributes = {{"Driver", kMariaDBDriver},
+                      {"Server", "127.0.0.1"},
+                      {"Port", std::to_string(odbc.MariaDBPort())},
                       {"Database", "vendral_" + std::to_string(getpid())}};
     }
     if (!mode.option.empty()) attributes[mode.option] = mode.value;
@@ -54,6 +59,10 @@ class CommitBetweenFetchesTest : public ::testing::TestWithParam<DriverMode> {
         if (GetParam().engine == Engine::PostgreSQL && !TestOdbc::Instance().PostgresAvailable()) {
             if (std::getenv("VENDRAL_REQUIRE_PG")) FAIL() << "PostgreSQL is required";
             GTEST_SKIP() << "no PostgreSQL server";
+        }
+        if (GetParam().engine == Engine::MariaDB && !TestOdbc::Instance().MariaDBAvailable()) {
+            if (std::getenv("VENDRAL_REQUIRE_MARIADB")) FAIL() << "MariaDB is required";
+            GTEST_SKIP() << NoMariaDBReason();
         }
         db_ = std::make_unique<TestDatabase>(GetParam().engine);
         db_->Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
@@ -151,6 +160,9 @@ const DriverMode kModes[] = {
     {Engine::SQLite, "SQLiteBuffered", "StepAPI", "0"},
     {Engine::PostgreSQL, "PostgreSQL", "", ""},
     {Engine::PostgreSQL, "PostgreSQLDeclareFetch", "UseDeclareFetch", "1"},
+    {Engine::MariaDB, "MariaDB", "", ""},
+    // The connector's result left on the server and fetched row by row.
+    {Engine::MariaDB, "MariaDBNoCache", "NO_CACHE", "1"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Modes, CommitBetweenFetchesTest, ::testing::ValuesIn(kModes),
@@ -166,7 +178,7 @@ TEST_P(StreamingReadTest, AStreamedReadIsWholeAndSeenByTheObserver) {
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
         "INSERT INTO appointment (appointment_id, do_by, type) SELECT i, i, 1 FROM n");
     for (const char* journal : {"DELETE", "WAL"}) {
-        if (engine() == Engine::PostgreSQL && std::string(journal) == "WAL") break;
+        if (engine() != Engine::SQLite && std::string(journal) == "WAL") break;
         SCOPED_TRACE(journal);
         if (engine() == Engine::SQLite)
             central_->Scalar(std::string("PRAGMA journal_mode=") + journal);

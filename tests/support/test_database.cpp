@@ -8,6 +8,8 @@
 #include <sstream>
 #include <utility>
 
+#include "base/text.h"
+
 namespace fs = std::filesystem;
 
 namespace vendral::test {
@@ -41,7 +43,15 @@ std::vector<std::string> SchemaStatements() {
 }  // namespace
 
 std::string EngineName(Engine engine) {
-    return engine == Engine::SQLite ? "SQLite" : "PostgreSQL";
+    switch (engine) {
+        case Engine::SQLite:
+            return "SQLite";
+        case Engine::PostgreSQL:
+            return "PostgreSQL";
+        case Engine::MariaDB:
+            return "MariaDB";
+    }
+    return "?";
 }
 
 std::string EngineParamName(const ::testing::TestParamInfo<Engine>& info) {
@@ -91,10 +101,14 @@ TestDatabase::TestDatabase(Engine engine, Side side) : engine_(engine), side_(si
         dsn_ = side == Side::Central ? kSqliteCentralDsn : kSqliteLocalDsn;
         std::string file = odbc.Directory() + (side == Side::Central ? "/central.db" : "/local.db");
         for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(file + suffix);
-    } else {
+    } else if (engine == Engine::PostgreSQL) {
         if (!odbc.PostgresAvailable())
             throw std::runtime_error("no PostgreSQL server for the tests");
         dsn_ = side == Side::Central ? kPostgresCentralDsn : kPostgresLocalDsn;
+    } else {
+        if (!odbc.MariaDBAvailable()) throw std::runtime_error("no MariaDB server for the tests");
+        dsn_ = side == Side::Central ? kMariaDBCentralDsn : kMariaDBLocalDsn;
+        mariadbDatabase_ = odbc.FreshMariaDBDatabase(side);
     }
     connection_ = Connect();
     if (engine == Engine::PostgreSQL) {
@@ -108,11 +122,15 @@ TestDatabase::TestDatabase(Engine engine, Side side) : engine_(engine), side_(si
 TestDatabase::~TestDatabase() = default;
 
 std::string TestDatabase::Uid() const {
-    return engine_ == Engine::PostgreSQL ? "postgres" : "";
+    if (engine_ == Engine::PostgreSQL) return "postgres";
+    if (engine_ == Engine::MariaDB) return "vendral";
+    return "";
 }
 
 std::string TestDatabase::Pwd() const {
-    return engine_ == Engine::PostgreSQL ? TestOdbc::Instance().PostgresPassword() : "";
+    if (engine_ == Engine::PostgreSQL) return TestOdbc::Instance().PostgresPassword();
+    if (engine_ == Engine::MariaDB) return TestOdbc::Instance().MariaDBPassword();
+    return "";
 }
 
 std::string TestDatabase::ConnectionString() const {
@@ -120,7 +138,9 @@ std::string TestDatabase::ConnectionString() const {
 }
 
 std::string TestDatabase::Prefix() const {
-    return engine_ == Engine::SQLite ? "main." : "CRM5.";
+    if (engine_ == Engine::SQLite) return "main.";
+    if (engine_ == Engine::MariaDB) return ToUpper(mariadbDatabase_) + ".";
+    return "CRM5.";
 }
 
 std::shared_ptr<Connection> TestDatabase::Connect() const {
@@ -131,7 +151,15 @@ std::shared_ptr<Connection> TestDatabase::Connect() const {
 
 void TestDatabase::CreateSchema() {
     connection_->BeginTrans();
-    for (const std::string& statement : SchemaStatements()) connection_->Execute(statement);
+    for (std::string statement : SchemaStatements()) {
+        // INFILE is a reserved word of MariaDB (LOAD DATA INFILE): a CRM
+        // installation there names the column in back quotes.
+        if (engine_ == Engine::MariaDB) {
+            std::size_t at = statement.find(" infile ");
+            if (at != std::string::npos) statement.replace(at, 8, " `infile` ");
+        }
+        connection_->Execute(statement);
+    }
     std::string rows;
     for (std::size_t table = 0; table < kCatalogueNames; ++table) {
         if (!rows.empty()) rows += ",";
@@ -141,8 +169,25 @@ void TestDatabase::CreateSchema() {
     connection_->CommitTrans();
 }
 
+namespace {
+
+// The tests generate rows with "WITH RECURSIVE n(i) AS (...) INSERT INTO t
+// (...) SELECT ... FROM n", as SQLite and PostgreSQL write it; MariaDB takes
+// the common table expression only after the insert's column list.
+std::string CommonTableFirstInsertForMariaDB(const std::string& sql) {
+    if (sql.rfind("WITH RECURSIVE ", 0) != 0) return sql;
+    const std::size_t insert = sql.find(" INSERT INTO ");
+    if (insert == std::string::npos) return sql;
+    const std::size_t select = sql.find(" SELECT ", insert);
+    if (select == std::string::npos) return sql;
+    return sql.substr(insert + 1, select - insert - 1) + " " + sql.substr(0, insert) +
+           sql.substr(select);
+}
+
+}  // namespace
+
 void TestDatabase::Exec(const std::string& sql) {
-    connection_->Execute(sql);
+    connection_->Execute(engine_ == Engine::MariaDB ? CommonTableFirstInsertForMariaDB(sql) : sql);
 }
 
 Variant TestDatabase::Scalar(const std::string& sql) {
@@ -207,6 +252,10 @@ void EngineTest::SetUp() {
     if (engine() == Engine::PostgreSQL && !TestOdbc::Instance().PostgresAvailable()) {
         if (std::getenv("VENDRAL_REQUIRE_PG")) FAIL() << "PostgreSQL is required but not running";
         GTEST_SKIP() << NoPostgresReason();
+    }
+    if (engine() == Engine::MariaDB && !TestOdbc::Instance().MariaDBAvailable()) {
+        if (std::getenv("VENDRAL_REQUIRE_MARIADB")) FAIL() << "MariaDB is required but not running";
+        GTEST_SKIP() << NoMariaDBReason();
     }
     central_ = std::make_unique<TestDatabase>(engine());
 }

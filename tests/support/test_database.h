@@ -1,6 +1,7 @@
 // Fresh CRM test databases on real engines, reached through a project-local
-// ODBC configuration: an SQLite file through its data source, and a schema
-// "crm5" in a throwaway PostgreSQL server (started by scripts/run-tests.sh).
+// ODBC configuration: an SQLite file through its data source, a schema "crm5"
+// in a throwaway PostgreSQL server, and a database of the process's own in a
+// throwaway MariaDB server (both started by scripts/run-tests.sh).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,7 +16,8 @@
 
 namespace vendral::test {
 
-enum class Engine { SQLite, PostgreSQL };
+enum class Engine { SQLite, PostgreSQL, MariaDB };
+enum class Side { Central, Local };
 std::string EngineName(Engine engine);
 inline void PrintTo(Engine engine, std::ostream* out) {
     *out << EngineName(engine);
@@ -42,6 +44,12 @@ class TestOdbc {
     bool PostgresAvailable() const { return postgresPort_ != 0; }
     int PostgresPort() const { return postgresPort_; }
     const std::string& PostgresPassword() const { return postgresPassword_; }
+    bool MariaDBAvailable() const { return mariadbPort_ != 0; }
+    int MariaDBPort() const { return mariadbPort_; }
+    const std::string& MariaDBPassword() const { return mariadbPassword_; }
+    // The MariaDB database of this process for a side, dropped and created
+    // again empty; its name in small letters.
+    std::string FreshMariaDBDatabase(Side side);
     // A folder for files of this process's tests, emptied at exit.
     std::string ScratchPath(const std::string& name) const;
 
@@ -54,6 +62,8 @@ class TestOdbc {
     std::string directory_;
     int postgresPort_ = 0;
     std::string postgresPassword_;
+    int mariadbPort_ = 0;
+    std::string mariadbPassword_;
 };
 
 // The platform's side of the set-up: what every test process does first (the
@@ -63,6 +73,7 @@ class TestOdbc {
 // in texts as escapes, as older CRM installations keep them.
 void PrepareTestProcess(int argc, char** argv);
 const char* NoPostgresReason();
+const char* NoMariaDBReason();
 
 // The data sources every test process has.
 inline constexpr const char* kSqliteCentralDsn = "vendral_sqlite";
@@ -71,8 +82,10 @@ inline constexpr const char* kPostgresCentralDsn = "vendral_pg";
 inline constexpr const char* kPostgresLocalDsn = "vendral_pg_local";
 // A PostgreSQL data source on a loopback port where nothing listens.
 inline constexpr const char* kPostgresClosedDsn = "vendral_pg_closed";
-
-enum class Side { Central, Local };
+inline constexpr const char* kMariaDBCentralDsn = "vendral_mariadb";
+inline constexpr const char* kMariaDBLocalDsn = "vendral_mariadb_local";
+// The MariaDB connector's driver as Debian registers it.
+inline constexpr const char* kMariaDBDriver = "MariaDB Unicode";
 
 // A fresh CRM database with every table the library relies on and one
 // Sequence row per table number (Next_id 1000).
@@ -87,7 +100,10 @@ class TestDatabase {
     std::string Pwd() const;
     // "Provider=MSDASQL;dsn=...;uid=...;pwd=..."
     std::string ConnectionString() const;
-    // The prefix under which the CRM tables are found: "main." or "CRM5.".
+    // The prefix under which the CRM tables are found: "main.", "CRM5." or, on
+    // MariaDB, where a schema is a database of the server, the name of this
+    // process's database in capitals ("VENDRAL_1234."; names are compared
+    // without case there, as on a CRM installation).
     std::string Prefix() const;
     std::shared_ptr<Connection> Connect() const;
 
@@ -105,6 +121,7 @@ class TestDatabase {
     Engine engine_;
     Side side_;
     std::string dsn_;
+    std::string mariadbDatabase_;
     std::shared_ptr<Connection> connection_;
 };
 
@@ -127,8 +144,9 @@ class StatementLog {
     std::shared_ptr<std::vector<std::string>> statements_;
 };
 
-// Base of tests that run once per engine. PostgreSQL tests are skipped when no
-// server was started, unless VENDRAL_REQUIRE_PG is set (CI), where that fails.
+// Base of tests that run once per engine. PostgreSQL and MariaDB tests are
+// skipped when no server was started, unless VENDRAL_REQUIRE_PG or
+// VENDRAL_REQUIRE_MARIADB is set (CI), where that fails.
 class EngineTest : public ::testing::TestWithParam<Engine> {
   protected:
     void SetUp() override;
@@ -138,8 +156,8 @@ class EngineTest : public ::testing::TestWithParam<Engine> {
 
 std::string EngineParamName(const ::testing::TestParamInfo<Engine>& info);
 
-// The engines a suite runs on: SQLite and PostgreSQL, or SQLite alone where
-// PostgreSQL is not tested (the Windows build under Wine).
+// The engines a suite runs on: SQLite, PostgreSQL and MariaDB, or SQLite alone
+// where the servers are not tested (the Windows build under Wine).
 std::vector<Engine> TestedEngines();
 
 }  // namespace vendral::test

@@ -50,11 +50,15 @@ void PrepareTestProcess(int argc, char** argv) {
 }
 
 std::vector<Engine> TestedEngines() {
-    return {Engine::SQLite, Engine::PostgreSQL};
+    return {Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB};
 }
 
 const char* NoPostgresReason() {
     return "no PostgreSQL server (run the tests through make test)";
+}
+
+const char* NoMariaDBReason() {
+    return "no MariaDB server (run the tests through make test)";
 }
 
 TestOdbc::TestOdbc() {
@@ -105,6 +109,33 @@ TestOdbc::TestOdbc() {
                               " SET standard_conforming_strings = off");
         }
     }
+
+    // MariaDB's databases are made when a test asks for one (FreshMariaDBDatabase):
+    // most test processes never reach the server.
+    const char* mariadbPort = std::getenv("VENDRAL_MARIADB_PORT");
+    const char* mariadbPassword = std::getenv("VENDRAL_MARIADB_PASSWORD");
+    if (mariadbPort && *mariadbPort) {
+        mariadbPort_ = std::atoi(mariadbPort);
+        mariadbPassword_ = mariadbPassword ? mariadbPassword : "";
+        auto mariadbSource = [&](const std::string& database) {
+            std::map<std::string, std::string> attributes{
+                {"Driver", kMariaDBDriver}, {"Server", "127.0.0.1"}, {"Port", mariadbPort}};
+            if (!database.empty()) attributes["Database"] = database;
+            return attributes;
+        };
+        AddDataSource("vendral_mariadb_admin", mariadbSource(""));
+        AddDataSource(kMariaDBCentralDsn, mariadbSource(ProcessDatabaseName(Side::Central)));
+        AddDataSource(kMariaDBLocalDsn, mariadbSource(ProcessDatabaseName(Side::Local)));
+    }
+}
+
+std::string TestOdbc::FreshMariaDBDatabase(Side side) {
+    std::string name = ProcessDatabaseName(side);
+    Connection admin;
+    admin.Open("Provider=MSDASQL;dsn=vendral_mariadb_admin;uid=vendral;pwd=" + mariadbPassword_);
+    admin.Execute("DROP DATABASE IF EXISTS " + name);
+    admin.Execute("CREATE DATABASE " + name);
+    return name;
 }
 
 TestOdbc::~TestOdbc() {

@@ -85,6 +85,14 @@ const char* NoPostgresReason() {
     return "PostgreSQL is not tested under Wine (the Linux suites cover it)";
 }
 
+const char* NoMariaDBReason() {
+    return "MariaDB is not tested under Wine (the Linux suites cover it)";
+}
+
+std::string TestOdbc::FreshMariaDBDatabase(Side /*side*/) {
+    throw std::runtime_error(NoMariaDBReason());
+}
+
 TestOdbc::TestOdbc() {
     const char* hostFolder = std::getenv("VENDRAL_WINE_ODBC_DIR");
     if (!hostFolder || *hostFolder != '/') {
