@@ -55,11 +55,11 @@ class UiHostBridgeTest : public ::testing::Test {
   protected:
     void Hand(bool cancelDialog) {
         com::IDispatch* host = NewClientHost(calls_, cancelDialog);
-        ASSERT_EQ(VendralInstallUiHost(host), com::S_OK);
+        ASSERT_EQ(com::VendralInstallUiHost(host), com::S_OK);
         // The library holds its own reference from here on.
         host->Release();
     }
-    void TearDown() override { EXPECT_EQ(VendralInstallUiHost(nullptr), com::S_OK); }
+    void TearDown() override { EXPECT_EQ(com::VendralInstallUiHost(nullptr), com::S_OK); }
 
     ScopedRecordingHost own_;
     std::shared_ptr<Calls> calls_ = std::make_shared<Calls>();
@@ -80,7 +80,7 @@ TEST_F(UiHostBridgeTest, BoxesPointerAndEventsReachTheClientsHost) {
 
 TEST_F(UiHostBridgeTest, AHostTakenBackNoLongerHearsAnything) {
     Hand(false);
-    ASSERT_EQ(VendralInstallUiHost(nullptr), com::S_OK);
+    ASSERT_EQ(com::VendralInstallUiHost(nullptr), com::S_OK);
     ShowErrorMessage("after");
     CurrentUiHost()->SetMousePointer(kPointerBusy);
     EXPECT_TRUE(calls_->empty());

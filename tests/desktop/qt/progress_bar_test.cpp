@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
 #include <QWidget>
