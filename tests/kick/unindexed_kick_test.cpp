@@ -123,10 +123,11 @@ class KickSchemaTest : public ::testing::TestWithParam<Schema> {
     CDatabase db_;
 };
 
+// 24,000 rows: a block's insert names at most 1,000 appointments, so that
+// a phase of the kick in one block takes two inserts.
 TEST_P(KickSchemaTest, LogsTheSameRowsWithTheSameIdsAsThePerRowKick) {
-    AddRows(*central_, 3000);
+    AddRows(*central_, 24000);
     for (auto [associate, skipTasks, blockRows] : {std::tuple{0, false, 7},
-                                                   {0, false, 150},
                                                    {0, false, kDefaultBlockRows},
                                                    {5, false, 40},
                                                    {0, true, 150},
@@ -145,9 +146,20 @@ TEST_P(KickSchemaTest, LogsTheSameRowsWithTheSameIdsAsThePerRowKick) {
         ResetLog();
         KickCounts batch;
         std::map<KickPhase, std::int32_t> batchLooked;
+        test::StatementLog log(*db_.dDatabase);
         RunBatchKick(
             db_, request, batch,
             [&](KickPhase phase, std::int32_t rows) { batchLooked[phase] = rows; }, blockRows);
+        if (associate == 0 && blockRows == kDefaultBlockRows) {
+            std::size_t locks = 0;
+            std::size_t inserts = 0;
+            for (const std::string& sql : log.Statements()) {
+                locks += sql.find("SET Next_id = Next_id WHERE") != std::string::npos;
+                inserts += sql.rfind("INSERT", 0) == 0;
+            }
+            EXPECT_EQ(locks, 1u);
+            EXPECT_GT(inserts, 2u);
+        }
         EXPECT_EQ(batch.Appointments, perRow.Appointments);
         EXPECT_EQ(batch.Tasks, perRow.Tasks);
         EXPECT_EQ(batchLooked, perRowLooked);

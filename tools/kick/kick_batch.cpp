@@ -67,11 +67,9 @@ std::string SyncUserTest(const std::string& p) {
 // A due date alone is taken for a third of the table without statistics, and
 // as what it is with them.
 //
-// Written as a cross join so that an engine that takes the order of the
-// tables from the text (SQLite) walks the appointments in id order (no sort)
-// and looks each one up in syncsoapp's index, or in the one it builds for the
-// statement where syncsoapp has none. Engines that plan the order themselves
-// read it as the plain join it is, of two whole tables.
+// The engine chooses the order of the tables: without syncsoapp's index it
+// walks syncsoapp and looks each appointment up by its key, with it the
+// other way round where that reads less.
 std::string KickRowsStatement(const std::string& p, const KickRequest& request) {
     const std::string owner = request.AssociateID != 0 ? " and appointment.associate_id = " +
                                                              std::to_string(request.AssociateID)
@@ -79,8 +77,7 @@ std::string KickRowsStatement(const std::string& p, const KickRequest& request) 
     std::string phase = "case when appointment.type in (1,6)" + owner + " then 0 ";
     if (!request.SkipTasks) phase += "when appointment.type in (2,7)" + owner + " then 1 ";
     return "select appointment.appointment_id, " + phase + "else 2 end, case when " +
-           SyncUserTest(p) + " then 1 else 0 end from " + p +
-           "appointment appointment cross join " + p +
+           SyncUserTest(p) + " then 1 else 0 end from " + p + "appointment appointment, " + p +
            "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
            "appointment.do_by >= " +
            std::to_string(request.KickTime) + " order by appointment.appointment_id";
@@ -158,20 +155,37 @@ Block NextBlock(const PhaseRows& phases, const std::array<std::size_t, 2>& from,
     return block;
 }
 
-// A test that holds exactly the ids given, read through the appointment table's
-// key: the range narrows the read to the block, the lists name its appointments.
+// A test that holds exactly the ids given (in order, at most kIdsPerList),
+// read through the appointment table's key: the range narrows the read to the
+// block where a server would take a list of ids for a large share of a table
+// it has no statistics of, and the list names the appointments.
 std::string IdTest(const std::vector<std::int32_t>& ids) {
     std::string sql = "appointment.appointment_id >= " + std::to_string(ids.front()) +
-                      " and appointment.appointment_id <= " + std::to_string(ids.back()) + " and (";
+                      " and appointment.appointment_id <= " + std::to_string(ids.back()) +
+                      " and appointment.appointment_id in (";
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        if (i % kIdsPerList == 0)
-            sql +=
-                i == 0 ? "appointment.appointment_id in (" : ") or appointment.appointment_id in (";
-        else
-            sql += ",";
+        if (i > 0) sql += ",";
         sql += std::to_string(ids[i]);
     }
-    return sql + "))";
+    return sql + ")";
+}
+
+// The slice in parts of at most kIdsPerList appointments to log each.
+std::vector<Slice> InsertParts(const std::vector<KnownAppointment>& rows, const Slice& slice) {
+    std::vector<Slice> parts;
+    std::size_t begin = slice.Begin;
+    std::size_t ids = 0;
+    for (std::size_t i = slice.Begin; i < slice.End; ++i) {
+        if (rows[i].Logged == 0) continue;
+        if (ids == kIdsPerList) {
+            parts.push_back({begin, i});
+            begin = i;
+            ids = 0;
+        }
+        ++ids;
+    }
+    if (ids > 0) parts.push_back({begin, slice.End});
+    return parts;
 }
 
 // The ids of the slice's appointments to log, each once.
@@ -182,9 +196,9 @@ std::vector<std::int32_t> LoggedIds(const std::vector<KnownAppointment>& rows, c
     return ids;
 }
 
-// The INSERT that logs the slice's rows, their log ids numbered from first in
-// appointment id order: an appointment known to the synchronizer n times is
-// read n times, by n branches of a union.
+// The INSERT that logs the rows of a part of a slice (InsertParts), their log
+// ids numbered from first in appointment id order: an appointment known to
+// the synchronizer n times is read n times, by n branches of a union.
 std::string InsertLogRows(const std::string& p, const std::vector<KnownAppointment>& rows,
                           const Slice& slice, std::int64_t first, const std::string& stamp) {
     std::string branches;
@@ -262,17 +276,18 @@ void LogBlock(KickDatabase& db, const PhaseRows& phases, const Block& block) {
                    " WHERE id=" + kLogSequenceRow);
         const std::string stamp = std::to_string(LocalClockSeconds());
         for (std::size_t i = 0; i < 2; ++i) {
-            const std::int64_t rows = Sum(phases[i], block.Slices[i], &KnownAppointment::Logged);
-            if (rows == 0) continue;
-            const std::int64_t written =
-                db.Execute(InsertLogRows(p, phases[i], block.Slices[i], first, stamp));
-            // Rows that went since the read would leave ids reserved and
-            // unused. A driver that does not tell (-1) is taken at its word.
-            if (written >= 0 && written != rows)
-                throw RowsChanged("the block's insert wrote " + std::to_string(written) +
-                                      " log rows instead of " + std::to_string(rows),
-                                  "HY000");
-            first += rows;
+            for (const Slice& part : InsertParts(phases[i], block.Slices[i])) {
+                const std::int64_t rows = Sum(phases[i], part, &KnownAppointment::Logged);
+                const std::int64_t written =
+                    db.Execute(InsertLogRows(p, phases[i], part, first, stamp));
+                // Rows that went since the read would leave ids reserved and
+                // unused. A driver that does not tell (-1) is taken at its word.
+                if (written >= 0 && written != rows)
+                    throw RowsChanged("the block's insert wrote " + std::to_string(written) +
+                                          " log rows instead of " + std::to_string(rows),
+                                      "HY000");
+                first += rows;
+            }
         }
         db.CommitTrans();
     } catch (...) {
@@ -286,17 +301,17 @@ void LogBlock(KickDatabase& db, const PhaseRows& phases, const Block& block) {
 void ForgetVanished(KickDatabase& db, PhaseRows& phases, const Block& block) {
     const std::string p = db.CentralDatabasePrefix();
     for (std::size_t i = 0; i < 2; ++i) {
-        std::vector<std::int32_t> ids = LoggedIds(phases[i], block.Slices[i]);
-        if (ids.empty()) continue;
-        std::set<std::int32_t> present;
-        std::unique_ptr<KickRows> rows =
-            db.ReadRows("select appointment.appointment_id from " + p +
-                            "appointment appointment where " + IdTest(ids),
-                        0);
-        for (; !rows->Eof(); rows->MoveNext()) present.insert(rows->Value(0).ToLong());
-        rows->Close();
-        for (std::size_t r = block.Slices[i].Begin; r < block.Slices[i].End; ++r)
-            if (!present.count(phases[i][r].Id)) phases[i][r].Logged = 0;
+        for (const Slice& part : InsertParts(phases[i], block.Slices[i])) {
+            std::set<std::int32_t> present;
+            std::unique_ptr<KickRows> rows = db.ReadRows("select appointment.appointment_id from " +
+                                                             p + "appointment appointment where " +
+                                                             IdTest(LoggedIds(phases[i], part)),
+                                                         0);
+            for (; !rows->Eof(); rows->MoveNext()) present.insert(rows->Value(0).ToLong());
+            rows->Close();
+            for (std::size_t r = part.Begin; r < part.End; ++r)
+                if (!present.count(phases[i][r].Id)) phases[i][r].Logged = 0;
+        }
     }
 }
 
