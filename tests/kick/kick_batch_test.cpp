@@ -147,13 +147,13 @@ TEST_P(BatchKickTest, ReadsTheRowsOnceAndSendsAFewStatementsPerBlock) {
     ASSERT_FALSE(statements.empty());
     EXPECT_EQ(statements.front(),
               "select appointment.appointment_id, case when appointment.type in (1,6) then 0 when "
-              "appointment.type in (2,7) then 1 else 2 end, case when appointment.associate_id > "
+              "appointment.type in (2,7) then 2 else 4 end + case when appointment.associate_id > "
               "0 and appointment.associate_id in (select syncusers.associate_id from " +
                   p + "Syncusers syncusers) then 1 else 0 end from " + p +
                   "appointment appointment, " + p +
                   "syncsoapp syncsoapp where appointment.appointment_id = "
                   "syncsoapp.appointment_id and appointment.do_by >= " +
-                  std::to_string(kKick) + " order by appointment.appointment_id");
+                  std::to_string(kKick));
     const std::string lock = "UPDATE " + p + "Sequence SET Next_id = Next_id WHERE id=39";
     const std::string next = "Select Next_id FROM " + p + "Sequence WHERE ID =39";
     const std::string insert =

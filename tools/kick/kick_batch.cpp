@@ -15,10 +15,13 @@
 // walks syncsoapp once per appointment, and an engine without the index scans
 // syncsoapp whole for every block. The blocks' inserts name their appointments
 // by id and read them through the appointment table's key alone.
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "kick.h"
 #include "vendral/connection.h"
@@ -38,6 +41,11 @@ constexpr std::int32_t kReadAheadRows = 5000;
 constexpr std::size_t kIdsPerList = 1000;
 // A block whose insert wrote other than its rows is tried this many times.
 constexpr int kAttemptsPerBlock = 3;
+// Other writers of log rows wait for the sequence row while a block holds it.
+// SQLite keeps no queue of waiting writers: they sleep and try again, and
+// would find the row taken by the next block every time, until the kick
+// ends. A pause after each block that wrote lets them in between.
+constexpr std::chrono::milliseconds kPauseAfterBlock{10};
 
 const char* PhaseName(KickPhase phase) {
     return phase == KickPhase::Appointments ? "appointments" : "tasks";
@@ -55,17 +63,19 @@ std::string SyncUserTest(const std::string& p) {
            p + "Syncusers syncusers)";
 }
 
-// The rows of syncsoapp's appointments due from the kick on, in appointment id
-// order, with the phase each belongs to (0 appointments, 1 tasks, 2 neither:
-// another type or owner, or a task where tasks are skipped) and 1 where the
-// owner is a synchronizer user.
+// The rows of syncsoapp's appointments due from the kick on, each with a
+// code: twice its phase (0 appointments, 1 tasks, 2 neither: another type or
+// owner, or a task where tasks are skipped), plus 1 where the owner is a
+// synchronizer user.
 //
 // Only the due date narrows the read. A server without statistics takes the
 // type and the associate tests for a hundredth and a two-hundredth of the
 // rows: for a read through a cursor, which is planned for its first rows, it
 // would then walk syncsoapp once per appointment where syncsoapp has no index.
 // A due date alone is taken for a third of the table without statistics, and
-// as what it is with them.
+// as what it is with them. The rows are put in order here, where an order in
+// the statement would again make a server prefer a plan that delivers rows in
+// that order early.
 //
 // The engine chooses the order of the tables: without syncsoapp's index it
 // walks syncsoapp and looks each appointment up by its key, with it the
@@ -75,12 +85,12 @@ std::string KickRowsStatement(const std::string& p, const KickRequest& request) 
                                                              std::to_string(request.AssociateID)
                                                        : "";
     std::string phase = "case when appointment.type in (1,6)" + owner + " then 0 ";
-    if (!request.SkipTasks) phase += "when appointment.type in (2,7)" + owner + " then 1 ";
-    return "select appointment.appointment_id, " + phase + "else 2 end, case when " +
+    if (!request.SkipTasks) phase += "when appointment.type in (2,7)" + owner + " then 2 ";
+    return "select appointment.appointment_id, " + phase + "else 4 end + case when " +
            SyncUserTest(p) + " then 1 else 0 end from " + p + "appointment appointment, " + p +
            "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
            "appointment.do_by >= " +
-           std::to_string(request.KickTime) + " order by appointment.appointment_id";
+           std::to_string(request.KickTime);
 }
 
 // An appointment of the kick: the rows the per-row kick looks at for it (one
@@ -98,21 +108,26 @@ std::int64_t NumberOrZero(const Variant& value) {
 }
 
 PhaseRows ReadKickRows(KickDatabase& db, const KickRequest& request) {
-    PhaseRows phases;
+    // (id, logged) of every row of each phase, as they come.
+    std::array<std::vector<std::pair<std::int32_t, bool>>, 2> read;
     std::unique_ptr<KickRows> rows =
         db.ReadRows(KickRowsStatement(db.CentralDatabasePrefix(), request), kReadAheadRows);
     for (; !rows->Eof(); rows->MoveNext()) {
-        const std::int64_t kind = NumberOrZero(rows->Value(1));
-        if (kind != 0 && kind != 1) continue;
-        const std::int32_t id = rows->Value(0).ToLong();
-        std::vector<KnownAppointment>& phase = phases[kind];
-        const bool logged = NumberOrZero(rows->Value(2)) != 0;
-        // The rows come in id order: an appointment known twice comes twice in a row.
-        if (phase.empty() || phase.back().Id != id) phase.push_back({id, 0, 0});
-        ++phase.back().Looked;
-        if (logged) ++phase.back().Logged;
+        const std::int64_t code = NumberOrZero(rows->Value(1));
+        if (code < 0 || code > 3) continue;
+        read[code / 2].emplace_back(rows->Value(0).ToLong(), code % 2 != 0);
     }
     rows->Close();
+    // In id order, an appointment known n times in one entry.
+    PhaseRows phases;
+    for (std::size_t p = 0; p < 2; ++p) {
+        std::sort(read[p].begin(), read[p].end());
+        for (const auto& [id, logged] : read[p]) {
+            if (phases[p].empty() || phases[p].back().Id != id) phases[p].push_back({id, 0, 0});
+            ++phases[p].back().Looked;
+            if (logged) ++phases[p].back().Logged;
+        }
+    }
     return phases;
 }
 
@@ -257,11 +272,12 @@ std::int64_t NextLogId(KickDatabase& db, const std::string& p) {
 // of the sequence row (under its lock until the commit, so concurrent writers
 // of log rows stay safe and the rows and their reservation are committed
 // together), the appointments' rows numbered before the tasks'.
-void LogBlock(KickDatabase& db, const PhaseRows& phases, const Block& block) {
+// False where the block has nothing to log and nothing was sent.
+bool LogBlock(KickDatabase& db, const PhaseRows& phases, const Block& block) {
     std::int64_t logged = 0;
     for (std::size_t p = 0; p < 2; ++p)
         logged += Sum(phases[p], block.Slices[p], &KnownAppointment::Logged);
-    if (logged == 0) return;
+    if (logged == 0) return false;
     const std::string p = db.CentralDatabasePrefix();
     db.BeginTrans();
     try {
@@ -290,6 +306,7 @@ void LogBlock(KickDatabase& db, const PhaseRows& phases, const Block& block) {
             }
         }
         db.CommitTrans();
+        return true;
     } catch (...) {
         RollBackQuietly(db);
         throw;
@@ -356,8 +373,9 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     while (from[0] < phases[0].size() || from[1] < phases[1].size()) {
         const Block block = NextBlock(phases, from, blockRows);
         const std::size_t first = block.Slices[0].Empty() ? 1 : 0;
+        bool wrote = false;
         try {
-            LogBlock(db, phases, block);
+            wrote = LogBlock(db, phases, block);
         } catch (const RowsChanged& error) {
             if (++attempts >= kAttemptsPerBlock)
                 throw NotLogged(error, kPhases[first], done[first].Blocks, done[first].Done);
@@ -385,6 +403,8 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
             if (progress) progress(kPhases[p], phase.Looked);
         }
         CurrentUiHost()->DoEvents();
+        if (wrote && (from[0] < phases[0].size() || from[1] < phases[1].size()))
+            std::this_thread::sleep_for(kPauseAfterBlock);
     }
 }
 
