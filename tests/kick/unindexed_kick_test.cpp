@@ -113,6 +113,7 @@ class KickSchemaTest : public ::testing::TestWithParam<Schema> {
                  "SELECT traveltransactionlog_id, type, associate_id, tablenumber, record_id, "
                  "prev_record_id FROM traveltransactionlog ORDER BY traveltransactionlog_id")) {
             std::vector<std::int64_t> values;
+            values.reserve(row.size());
             for (const Variant& value : row) values.push_back(value.ToLongLong());
             rows.push_back(std::move(values));
         }
@@ -259,6 +260,7 @@ TEST_P(ConcurrentUnindexedKickTest, FourSetBasedKicksAtOnceAllComplete) {
     ASSERT_GT(appointments, 0);
     ASSERT_GT(tasks, 0);
     std::vector<std::unique_ptr<ClientProcess>> clients;
+    clients.reserve(kClients);
     for (int i = 0; i < kClients; ++i)
         clients.push_back(std::make_unique<ClientProcess>(
             PRODWELL_PATH,

@@ -42,10 +42,12 @@ constexpr std::size_t kIdsPerList = 1000;
 // A block whose insert wrote other than its rows is tried this many times.
 constexpr int kAttemptsPerBlock = 3;
 // Other writers of log rows wait for the sequence row while a block holds it.
-// SQLite keeps no queue of waiting writers: they sleep and try again, and
-// would find the row taken by the next block every time, until the kick
-// ends. A pause after each block that wrote lets them in between.
-constexpr std::chrono::milliseconds kPauseAfterBlock{10};
+// SQLite keeps no queue of waiting writers: they sleep (its ODBC driver 10 ms)
+// and try again, and would find the row taken by the next block every time,
+// until the kick ends. After blocks that wrote for kHoldBeforePause the kick
+// pauses for longer than they sleep, so that they get in between.
+constexpr std::chrono::milliseconds kHoldBeforePause{100};
+constexpr std::chrono::milliseconds kPauseAfterBlock{12};
 
 const char* PhaseName(KickPhase phase) {
     return phase == KickPhase::Appointments ? "appointments" : "tasks";
@@ -370,6 +372,7 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     std::array<std::size_t, 2> from{0, 0};
     std::int32_t* logged[2] = {&counts.Appointments, &counts.Tasks};
     int attempts = 0;
+    auto held = std::chrono::steady_clock::now();
     while (from[0] < phases[0].size() || from[1] < phases[1].size()) {
         const Block block = NextBlock(phases, from, blockRows);
         const std::size_t first = block.Slices[0].Empty() ? 1 : 0;
@@ -403,8 +406,11 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
             if (progress) progress(kPhases[p], phase.Looked);
         }
         CurrentUiHost()->DoEvents();
-        if (wrote && (from[0] < phases[0].size() || from[1] < phases[1].size()))
+        if (!wrote) continue;
+        if (std::chrono::steady_clock::now() - held < kHoldBeforePause) continue;
+        if (from[0] < phases[0].size() || from[1] < phases[1].size())
             std::this_thread::sleep_for(kPauseAfterBlock);
+        held = std::chrono::steady_clock::now();
     }
 }
 
