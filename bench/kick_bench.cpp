@@ -2,12 +2,15 @@
 // minimal loops over the ODBC C API, all on one data source in one run:
 //   kick_bench --label NAME --ini FILE --dsn DSN [--uid U] [--pwd P] --prefix P
 //              --kick-date YYYY-MM-DD [--runs N] [--helper-calls N] [--only WHAT]
+//              [--series kicks]
 // Every figure is the median of the runs with the lowest and highest beside it;
 // the ratios come last. Opening the database or connecting is not timed.
 // --only WHAT runs one of per-row, raw-same, raw-calls, batch, floor, count, raw-count,
 // first or raw-first once, with callgrind's collection switched on around the work
 // alone: run under "valgrind --tool=callgrind --collect-atstart=no", the count
 // of instructions is that of the work, free of the machine's load.
+// --series kicks times the two kicks and the single statement only (no raw
+// loops, no helpers): the figures of a schema or a size beside the demo's.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -185,6 +188,47 @@ void Print(const Series& series, double units, const char* unit) {
                 series.Median(), series.Min(), series.Max(), units / series.Median(), unit);
 }
 
+// Each ratio of the medians, and of the lowest times: on a loaded machine the
+// lowest of the runs is the one the load disturbed least.
+void Ratio(const char* name, const Series& a, const Series& b, const char* goal, int decimals = 2) {
+    std::printf("    %-44s %6.*f  %6.*f  %s\n", name, decimals, b.Median() / a.Median(), decimals,
+                b.Min() / a.Min(), goal);
+}
+
+// The per-row and the set-based kick and the single statement, alternated.
+int KickSeries(const std::string& label, const std::string& ini, const std::string& dsn,
+               const std::string& uid, const std::string& pwd, const std::string& prefix,
+               const kick::KickRequest& request, int runs) {
+    KickOutcome perRow = LibraryKick(ini, request, false);
+    KickOutcome batch = LibraryKick(ini, request, true);
+    std::int64_t floorRows = bench::RunSingleStatementKick(dsn, uid, pwd, prefix, request.KickTime);
+    if (batch.Rows != perRow.Rows || batch.Logged != perRow.Logged || floorRows != perRow.Logged) {
+        std::cerr << "kick_bench: the kicks disagree: per-row " << perRow.Rows << "/"
+                  << perRow.Logged << ", set-based " << batch.Rows << "/" << batch.Logged
+                  << ", single statement -/" << floorRows << " (rows looked at/logged)\n";
+        return 1;
+    }
+    Series libKick{"per-row kick (Vendral)", {}}, libBatch{"set-based kick (Vendral, --batch)", {}},
+        floor{"single INSERT ... SELECT (raw)", {}};
+    for (int run = 0; run < runs; ++run) {
+        libKick.Seconds.push_back(LibraryKick(ini, request, false).Seconds);
+        libBatch.Seconds.push_back(LibraryKick(ini, request, true).Seconds);
+        double floorSeconds = 0;
+        bench::RunSingleStatementKick(dsn, uid, pwd, prefix, request.KickTime, &floorSeconds);
+        floor.Seconds.push_back(floorSeconds);
+    }
+    std::printf(
+        "%s: %lld rows looked at, %lld logged per kick; median (lowest to highest) of %d "
+        "runs\n",
+        label.c_str(), static_cast<long long>(perRow.Rows), static_cast<long long>(perRow.Logged),
+        runs);
+    for (const Series* s : {&libKick, &libBatch, &floor}) Print(*s, perRow.Rows, "rows");
+    std::printf("  ratios (throughput):                         medians  lowest\n");
+    Ratio("set-based / per-row kick", libBatch, libKick, "(goal >= 20)", 1);
+    Ratio("single statement / set-based kick", floor, libBatch, "(goal <= 2)");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -212,6 +256,13 @@ int main(int argc, char** argv) {
         if (args.count("--only")) {
             bench::collectInstructions = true;
             return RunOnly(args["--only"], ini, dsn, uid, pwd, prefix, request, helperCalls);
+        }
+        if (args.count("--series")) {
+            if (args["--series"] != "kicks") {
+                std::cerr << "kick_bench: --series takes kicks\n";
+                return 2;
+            }
+            return KickSeries(args["--label"], ini, dsn, uid, pwd, prefix, request, runs);
         }
         // One untimed pass of each warms the caches and checks that all agree.
         KickOutcome perRow = LibraryKick(ini, request, false);
@@ -280,21 +331,14 @@ int main(int argc, char** argv) {
             Print(*s, rows, "rows");
         for (const Series* s : {&libCount, &rawCount, &libFirst, &rawFirst})
             Print(*s, helperCalls, "calls");
-        // Each ratio of the medians, and of the lowest times: on a loaded
-        // machine the lowest of the runs is the one the load disturbed least.
-        auto ratio = [](const char* name, const Series& a, const Series& b, const char* goal,
-                        int decimals = 2) {
-            std::printf("    %-44s %6.*f  %6.*f  %s\n", name, decimals, b.Median() / a.Median(),
-                        decimals, b.Min() / a.Min(), goal);
-        };
         std::printf("  ratios (throughput):                         medians  lowest\n");
-        ratio("per-row kick / raw loop, same calls", libKick, rawCallsSeries, "(goal >= 0.95)");
-        ratio("per-row kick / raw loop, same transactions", libKick, rawSame, "");
-        ratio("per-row kick / raw loop, autocommit", libKick, rawAuto, "");
-        ratio("set-based / per-row kick", libBatch, libKick, "(goal >= 20)", 1);
-        ratio("single statement / set-based kick", floor, libBatch, "(goal <= 2)");
-        ratio("CountRecords / raw", libCount, rawCount, "(goal >= 0.95)");
-        ratio("GetFirstLongRecord / raw", libFirst, rawFirst, "(goal >= 0.95)");
+        Ratio("per-row kick / raw loop, same calls", libKick, rawCallsSeries, "(goal >= 0.95)");
+        Ratio("per-row kick / raw loop, same transactions", libKick, rawSame, "");
+        Ratio("per-row kick / raw loop, autocommit", libKick, rawAuto, "");
+        Ratio("set-based / per-row kick", libBatch, libKick, "(goal >= 20)", 1);
+        Ratio("single statement / set-based kick", floor, libBatch, "(goal <= 2)");
+        Ratio("CountRecords / raw", libCount, rawCount, "(goal >= 0.95)");
+        Ratio("GetFirstLongRecord / raw", libFirst, rawFirst, "(goal >= 0.95)");
     } catch (const std::exception& error) {
         std::cerr << "kick_bench: " << error.what() << "\n";
         return 1;

@@ -50,21 +50,23 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
              const KickProgress& progress = {});
 
 // The set-based kick: the same log rows as RunKick, written a block of rows at
-// a time. The kick's rows are counted first; a kick whose phases fit in one
-// block each is one transaction that locks the log's sequence row, inserts
-// each phase's log rows in one statement numbered from its value and moves it
-// past them. Longer kicks go in blocks: ranges of appointment ids, walked in
-// order and sized to hold about blockRows rows looked at (at most twice that,
-// an appointment known to the synchronizer twice never split). For each block
-// one transaction counts the rows and those whose owner is a synchronizer
-// user, reserves as many log ids in one step of the sequence row (under its
-// lock, so concurrent writers of log rows stay safe), inserts their log rows
-// in one statement and commits; progress is reported once per block. Nothing
-// outlives a transaction (no temporary table, cursor or setting), so a pooler
-// may run each on another server connection. Ids that would pass 2^31 - 1 are
-// refused before they are written, with the per-row kick's "Overflow" error. A
-// failing block is rolled back whole, the blocks before it stay logged, counts
-// holds what they logged, and the DatabaseError says where the run stopped.
+// a time. The kick's rows are read once, in one join of the whole appointment
+// and syncsoapp tables narrowed by the due date alone, so that no engine
+// walks syncsoapp once per appointment, whatever syncsoapp's indexes and
+// whether or not the tables have statistics. The blocks then follow in the
+// per-row kick's order (the appointments, then the tasks, each by id), each
+// holding about blockRows rows looked at (more only where one appointment is
+// known to the synchronizer that often: it is never split). For each block
+// one transaction reserves as many log ids as it logs rows in one step of the
+// sequence row (under its lock, so concurrent writers of log rows stay safe),
+// inserts their log rows, an insert per phase that names its appointments by
+// id and reads them through the appointment table's key, and commits;
+// progress is reported once per block. Nothing outlives a transaction (no
+// temporary table, cursor or setting), so a pooler may run each on another
+// server connection. Ids that would pass 2^31 - 1 are refused before they are
+// written, with the per-row kick's "Overflow" error. A failing block is
+// rolled back whole, the blocks before it stay logged, counts holds what they
+// logged, and the DatabaseError says where the run stopped.
 constexpr std::int32_t kDefaultBlockRows = 10000;
 void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
                   const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows);

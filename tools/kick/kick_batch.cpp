@@ -5,10 +5,23 @@
 // server connection, the next block may run on another one, and a kick that
 // dies leaves nothing behind for the next. The kick creates, changes and
 // drops nothing but the log rows and the log's Sequence row.
+//
+// A CRM database is not ours: syncsoapp may have no index on its appointment
+// ids, and tables loaded a moment ago have no planner statistics. So syncsoapp
+// is joined once per kick, over both whole tables, where every engine sees
+// tables of their real size and joins them by hash, or by an (automatic)
+// index built once. A statement per block that joins a range of ids instead
+// is estimated at a row or two by a server without statistics, which then
+// walks syncsoapp once per appointment, and an engine without the index scans
+// syncsoapp whole for every block. The blocks' inserts name their appointments
+// by id and read them through the appointment table's key alone.
 #include <algorithm>
-#include <limits>
+#include <array>
+#include <chrono>
 #include <optional>
+#include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "kick.h"
 #include "vendral/connection.h"
@@ -21,31 +34,26 @@ namespace {
 // The Sequence row that numbers the travel transaction log's rows.
 const std::string kLogSequenceRow = std::to_string(kTableTravelTransactionLog + kSequenceRowOffset);
 
-// A block whose range holds more than this many times the rows wanted is
-// counted again over a narrower range before anything is written.
-constexpr std::int64_t kBlockOvershoot = 2;
-// How much wider than the last one the next block's range may be.
-constexpr std::int64_t kRangeGrowth = 8;
+// The kick's rows are read in blocks of this many where the driver would
+// otherwise hold them all in memory.
+constexpr std::int32_t kReadAheadRows = 5000;
+// Engines limit the values of one IN list (Oracle to 1,000).
+constexpr std::size_t kIdsPerList = 1000;
+// A block whose insert wrote other than its rows is tried this many times.
+constexpr int kAttemptsPerBlock = 3;
+// Other writers of log rows wait for the sequence row while a block holds it.
+// SQLite keeps no queue of waiting writers: they sleep (its ODBC driver 10 ms)
+// and try again, and would find the row taken by the next block every time,
+// until the kick ends. After blocks that wrote for kHoldBeforePause the kick
+// pauses for longer than they sleep, so that they get in between.
+constexpr std::chrono::milliseconds kHoldBeforePause{100};
+constexpr std::chrono::milliseconds kPauseAfterBlock{12};
 
-// The rows of appointment types, as the per-row kick selects them, without the order.
-// Written as a cross join so that an engine that takes the order of the tables
-// from the text (SQLite) walks the appointments in id order over the block's
-// range and looks each candidate up in syncsoapp's index: no sort for the
-// numbering, and only the rows due from the kick on are looked up. Engines that
-// plan the order themselves read it as the plain join it is.
-std::string KickedRows(const std::string& p, const KickRequest& request, const char* types) {
-    std::string sql = " from " + p + "appointment appointment cross join " + p +
-                      "syncsoapp syncsoapp where appointment.appointment_id = "
-                      "syncsoapp.appointment_id and appointment.do_by >= " +
-                      std::to_string(request.KickTime) + " and appointment.type in " + types;
-    if (request.AssociateID != 0)
-        sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
-    return sql;
+const char* PhaseName(KickPhase phase) {
+    return phase == KickPhase::Appointments ? "appointments" : "tasks";
 }
 
-const char* PhaseTypes(KickPhase phase) {
-    return phase == KickPhase::Appointments ? "(1,6)" : "(2,7)";
-}
+constexpr KickPhase kPhases[2] = {KickPhase::Appointments, KickPhase::Tasks};
 
 // The owner test of the per-row kick, made by the database: the owner's first
 // Syncusers row must read above 0, so rows without an owner (read as 0) and
@@ -57,32 +65,176 @@ std::string SyncUserTest(const std::string& p) {
            p + "Syncusers syncusers)";
 }
 
-// The rows of an appointment id range (after, last]. The range is given for
-// syncsoapp's ids too: engines do not carry a range across a join, and
-// without it a server joins each block against the whole of syncsoapp.
-std::string InRange(std::int64_t after, std::int64_t last) {
-    const std::string from = std::to_string(after);
-    const std::string to = std::to_string(last);
-    return " and appointment.appointment_id > " + from +
-           " and appointment.appointment_id <= " + to + " and syncsoapp.appointment_id > " + from +
-           " and syncsoapp.appointment_id <= " + to;
+// The rows of syncsoapp's appointments due from the kick on, each with a
+// code: twice its phase (0 appointments, 1 tasks, 2 neither: another type or
+// owner, or a task where tasks are skipped), plus 1 where the owner is a
+// synchronizer user.
+//
+// Only the due date narrows the read. A server without statistics takes the
+// type and the associate tests for a hundredth and a two-hundredth of the
+// rows: for a read through a cursor, which is planned for its first rows, it
+// would then walk syncsoapp once per appointment where syncsoapp has no index.
+// A due date alone is taken for a third of the table without statistics, and
+// as what it is with them. The rows are put in order here, where an order in
+// the statement would again make a server prefer a plan that delivers rows in
+// that order early.
+//
+// The engine chooses the order of the tables: without syncsoapp's index it
+// walks syncsoapp and looks each appointment up by its key, with it the
+// other way round where that reads less.
+std::string KickRowsStatement(const std::string& p, const KickRequest& request) {
+    const std::string owner = request.AssociateID != 0 ? " and appointment.associate_id = " +
+                                                             std::to_string(request.AssociateID)
+                                                       : "";
+    std::string phase = "case when appointment.type in (1,6)" + owner + " then 0 ";
+    if (!request.SkipTasks) phase += "when appointment.type in (2,7)" + owner + " then 2 ";
+    return "select appointment.appointment_id, " + phase + "else 4 end + case when " +
+           SyncUserTest(p) + " then 1 else 0 end from " + p + "appointment appointment, " + p +
+           "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
+           "appointment.do_by >= " +
+           std::to_string(request.KickTime);
 }
 
-std::vector<Variant> FirstRow(KickDatabase& db, const std::string& sql) {
-    std::unique_ptr<KickRows> rs = db.ReadRows(sql, 0);
-    std::vector<Variant> row;
-    if (!rs->Eof())
-        for (std::size_t i = 0; i < rs->FieldCount(); ++i) row.push_back(rs->Value(i));
-    rs->Close();
-    return row;
-}
+// An appointment of the kick: the rows the per-row kick looks at for it (one
+// per syncsoapp row) and how many of them it logs (all or none).
+struct KnownAppointment {
+    std::int32_t Id = 0;
+    std::int32_t Looked = 0;
+    std::int32_t Logged = 0;
+};
+
+using PhaseRows = std::array<std::vector<KnownAppointment>, 2>;
 
 std::int64_t NumberOrZero(const Variant& value) {
     return value.IsNull() || value.IsEmpty() ? 0 : value.ToLongLong();
 }
 
-const char* PhaseName(KickPhase phase) {
-    return phase == KickPhase::Appointments ? "appointments" : "tasks";
+PhaseRows ReadKickRows(KickDatabase& db, const KickRequest& request) {
+    // (id, logged) of every row of each phase, as they come.
+    std::array<std::vector<std::pair<std::int32_t, bool>>, 2> read;
+    std::unique_ptr<KickRows> rows =
+        db.ReadRows(KickRowsStatement(db.CentralDatabasePrefix(), request), kReadAheadRows);
+    for (; !rows->Eof(); rows->MoveNext()) {
+        const std::int64_t code = NumberOrZero(rows->Value(1));
+        if (code < 0 || code > 3) continue;
+        read[code / 2].emplace_back(rows->Value(0).ToLong(), code % 2 != 0);
+    }
+    rows->Close();
+    // In id order, an appointment known n times in one entry.
+    PhaseRows phases;
+    for (std::size_t p = 0; p < 2; ++p) {
+        std::sort(read[p].begin(), read[p].end());
+        for (const auto& [id, logged] : read[p]) {
+            if (phases[p].empty() || phases[p].back().Id != id) phases[p].push_back({id, 0, 0});
+            ++phases[p].back().Looked;
+            if (logged) ++phases[p].back().Logged;
+        }
+    }
+    return phases;
+}
+
+// The part of a block in one phase: the appointments [Begin, End) of its rows.
+struct Slice {
+    std::size_t Begin = 0;
+    std::size_t End = 0;
+    bool Empty() const { return Begin == End; }
+};
+
+struct Block {
+    std::array<Slice, 2> Slices;
+};
+
+std::int64_t Sum(const std::vector<KnownAppointment>& rows, const Slice& slice,
+                 std::int32_t KnownAppointment::*field) {
+    std::int64_t sum = 0;
+    for (std::size_t i = slice.Begin; i < slice.End; ++i) sum += rows[i].*field;
+    return sum;
+}
+
+// The appointments from where the last block ended, in the kick's order (the
+// appointments, then the tasks, each by id), until the block holds blockRows
+// rows looked at; an appointment known to the synchronizer several times is
+// never split, and a block holds one at least.
+Block NextBlock(const PhaseRows& phases, const std::array<std::size_t, 2>& from,
+                std::int32_t blockRows) {
+    Block block;
+    std::int64_t looked = 0;
+    for (std::size_t p = 0; p < 2; ++p) {
+        std::size_t end = from[p];
+        while (end < phases[p].size() &&
+               (looked == 0 || looked + phases[p][end].Looked <= blockRows)) {
+            looked += phases[p][end].Looked;
+            ++end;
+        }
+        block.Slices[p] = {from[p], end};
+        if (end < phases[p].size()) break;
+    }
+    return block;
+}
+
+// A test that holds exactly the ids given (in order, at most kIdsPerList),
+// read through the appointment table's key: the range narrows the read to the
+// block where a server would take a list of ids for a large share of a table
+// it has no statistics of, and the list names the appointments.
+std::string IdTest(const std::vector<std::int32_t>& ids) {
+    std::string sql = "appointment.appointment_id >= " + std::to_string(ids.front()) +
+                      " and appointment.appointment_id <= " + std::to_string(ids.back()) +
+                      " and appointment.appointment_id in (";
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (i > 0) sql += ",";
+        sql += std::to_string(ids[i]);
+    }
+    return sql + ")";
+}
+
+// The slice in parts of at most kIdsPerList appointments to log each.
+std::vector<Slice> InsertParts(const std::vector<KnownAppointment>& rows, const Slice& slice) {
+    std::vector<Slice> parts;
+    std::size_t begin = slice.Begin;
+    std::size_t ids = 0;
+    for (std::size_t i = slice.Begin; i < slice.End; ++i) {
+        if (rows[i].Logged == 0) continue;
+        if (ids == kIdsPerList) {
+            parts.push_back({begin, i});
+            begin = i;
+            ids = 0;
+        }
+        ++ids;
+    }
+    if (ids > 0) parts.push_back({begin, slice.End});
+    return parts;
+}
+
+// The ids of the slice's appointments to log, each once.
+std::vector<std::int32_t> LoggedIds(const std::vector<KnownAppointment>& rows, const Slice& slice) {
+    std::vector<std::int32_t> ids;
+    for (std::size_t i = slice.Begin; i < slice.End; ++i)
+        if (rows[i].Logged > 0) ids.push_back(rows[i].Id);
+    return ids;
+}
+
+// The INSERT that logs the rows of a part of a slice (InsertParts), their log
+// ids numbered from first in appointment id order: an appointment known to
+// the synchronizer n times is read n times, by n branches of a union.
+std::string InsertLogRows(const std::string& p, const std::vector<KnownAppointment>& rows,
+                          const Slice& slice, std::int64_t first, const std::string& stamp) {
+    std::string branches;
+    for (std::int32_t layer = 1;; ++layer) {
+        std::vector<std::int32_t> ids;
+        for (std::size_t i = slice.Begin; i < slice.End; ++i)
+            if (rows[i].Logged >= layer) ids.push_back(rows[i].Id);
+        if (ids.empty()) break;
+        if (!branches.empty()) branches += " union all ";
+        branches += "select appointment.appointment_id, appointment.registered_associate_id from " +
+                    p + "appointment appointment where " + IdTest(ids);
+    }
+    return "INSERT INTO " + p +
+           "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
+           "associate_id, tablenumber, record_id ) select " +
+           std::to_string(first - 1) + " + row_number() over (order by kick.appointment_id), " +
+           stamp + ", 0, " + std::to_string(kKickActionType) +
+           ", coalesce(kick.registered_associate_id, 0), " + std::to_string(kAppointmentTable) +
+           ", kick.appointment_id from (" + branches + ") kick";
 }
 
 // The log's ids are 32-bit numbers: a reservation that would move the
@@ -92,19 +244,12 @@ void RequireIdsFit(std::int64_t nextAfterBlock) {
     Variant(static_cast<long long>(nextAfterBlock)).ToLong();
 }
 
-struct Block {
-    std::int64_t Rows = 0;
-    std::int64_t Logged = 0;
-    bool Counted = false;  // false: the range held too many rows, nothing was done
-};
-
-// The rows of a block changed between its count and its insert (another
-// client added or removed some): the block is rolled back and counted again.
+// An insert wrote other than the rows read for it: an appointment went
+// between the read and the block. The block is rolled back and tried again.
 class RowsChanged : public DatabaseError {
   public:
     using DatabaseError::DatabaseError;
 };
-constexpr int kCountsPerBlock = 3;
 
 // Ends the block's transaction after an error; the block's own error is the
 // one that counts.
@@ -117,69 +262,79 @@ void RollBackQuietly(KickDatabase& db) {
     }
 }
 
-// The INSERT that logs the rows (KickedRows) of a range (InRange, or none for
-// the whole table), their log ids numbered from first in appointment id order.
-std::string InsertLogRows(const std::string& p, const std::string& rows, std::int64_t first,
-                          const std::string& range, const std::string& stamp) {
-    return "INSERT INTO " + p +
-           "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
-           "associate_id, tablenumber, record_id ) select " +
-           std::to_string(first - 1) +
-           " + row_number() over (order by appointment.appointment_id), " + stamp + ", 0, " +
-           std::to_string(kKickActionType) +
-           ", coalesce(appointment.registered_associate_id, 0), " +
-           std::to_string(kAppointmentTable) + ", appointment.appointment_id" + rows + range +
-           " and " + SyncUserTest(p);
+std::int64_t NextLogId(KickDatabase& db, const std::string& p) {
+    std::unique_ptr<KickRows> rows =
+        db.ReadRows("Select Next_id FROM " + p + "Sequence WHERE ID =" + kLogSequenceRow, 0);
+    std::int64_t next = rows->Eof() ? 0 : NumberOrZero(rows->Value(0));
+    rows->Close();
+    return next;
 }
 
-// Logs, in one transaction, the phase's rows whose appointment ids lie in
-// (after, last]: an appointment known to the synchronizer twice is never
-// split. A range that holds more than maxRows rows is left as it is.
-Block LogBlock(KickDatabase& db, const std::string& rows, std::int64_t after, std::int64_t last,
-               std::int64_t maxRows) {
+// Logs the block's rows in one transaction: its log ids reserved in one step
+// of the sequence row (under its lock until the commit, so concurrent writers
+// of log rows stay safe and the rows and their reservation are committed
+// together), the appointments' rows numbered before the tasks'.
+// False where the block has nothing to log and nothing was sent.
+bool LogBlock(KickDatabase& db, const PhaseRows& phases, const Block& block) {
+    std::int64_t logged = 0;
+    for (std::size_t p = 0; p < 2; ++p)
+        logged += Sum(phases[p], block.Slices[p], &KnownAppointment::Logged);
+    if (logged == 0) return false;
     const std::string p = db.CentralDatabasePrefix();
     db.BeginTrans();
     try {
-        std::vector<Variant> counts =
-            FirstRow(db, "select count(*), coalesce(sum(case when " + SyncUserTest(p) +
-                             " then 1 else 0 end), 0)" + rows + InRange(after, last));
-        Block block{NumberOrZero(counts.at(0)), NumberOrZero(counts.at(1)), true};
-        if (block.Rows > maxRows && last - after > 1) {
-            db.CommitTrans();
-            return {block.Rows, 0, false};
-        }
-        if (block.Logged > 0) {
-            const std::string next =
-                "Select Next_id FROM " + p + "Sequence WHERE ID =" + kLogSequenceRow;
-            // Refused before anything is written; checked again under the
-            // row's lock below, where another writer may have moved it on.
-            RequireIdsFit(NumberOrZero(FirstRow(db, next).at(0)) + block.Logged);
-            // The whole block's ids in one step, under the sequence row's lock
-            // until the commit, so the log rows and their reservation are
-            // committed together.
-            db.Execute("UPDATE " + p + "Sequence SET Next_id = Next_id + " +
-                       std::to_string(block.Logged) + " WHERE id=" + kLogSequenceRow);
-            std::int64_t following = NumberOrZero(FirstRow(db, next).at(0));
-            RequireIdsFit(following);
-            std::int64_t written =
-                db.Execute(InsertLogRows(p, rows, following - block.Logged, InRange(after, last),
-                                         std::to_string(LocalClockSeconds())));
-            // Rows that came or went between the count and the insert would
-            // leave ids reserved and unused, or write ids nobody reserved.
-            if (written >= 0 && written != block.Logged)
-                throw RowsChanged("the block's insert wrote " + std::to_string(written) +
-                                      " log rows instead of " + std::to_string(block.Logged),
-                                  "HY000");
+        // The row is locked before it is read: a transaction that read first
+        // and then waited for the lock would hold up (SQLite: be refused by)
+        // the writer that holds it and waits for the readers to go.
+        db.Execute("UPDATE " + p + "Sequence SET Next_id = Next_id WHERE id=" + kLogSequenceRow);
+        std::int64_t first = NextLogId(db, p);
+        // Refused before the row is moved past the largest id.
+        RequireIdsFit(first + logged);
+        db.Execute("UPDATE " + p + "Sequence SET Next_id = Next_id + " + std::to_string(logged) +
+                   " WHERE id=" + kLogSequenceRow);
+        const std::string stamp = std::to_string(LocalClockSeconds());
+        for (std::size_t i = 0; i < 2; ++i) {
+            for (const Slice& part : InsertParts(phases[i], block.Slices[i])) {
+                const std::int64_t rows = Sum(phases[i], part, &KnownAppointment::Logged);
+                const std::int64_t written =
+                    db.Execute(InsertLogRows(p, phases[i], part, first, stamp));
+                // Rows that went since the read would leave ids reserved and
+                // unused. A driver that does not tell (-1) is taken at its word.
+                if (written >= 0 && written != rows)
+                    throw RowsChanged("the block's insert wrote " + std::to_string(written) +
+                                          " log rows instead of " + std::to_string(rows),
+                                      "HY000");
+                first += rows;
+            }
         }
         db.CommitTrans();
-        return block;
+        return true;
     } catch (...) {
         RollBackQuietly(db);
         throw;
     }
 }
 
-// The error of a block, saying how far the phase got.
+// After an insert wrote other than its rows: the block's appointments that are
+// gone are not logged.
+void ForgetVanished(KickDatabase& db, PhaseRows& phases, const Block& block) {
+    const std::string p = db.CentralDatabasePrefix();
+    for (std::size_t i = 0; i < 2; ++i) {
+        for (const Slice& part : InsertParts(phases[i], block.Slices[i])) {
+            std::set<std::int32_t> present;
+            std::unique_ptr<KickRows> rows = db.ReadRows("select appointment.appointment_id from " +
+                                                             p + "appointment appointment where " +
+                                                             IdTest(LoggedIds(phases[i], part)),
+                                                         0);
+            for (; !rows->Eof(); rows->MoveNext()) present.insert(rows->Value(0).ToLong());
+            rows->Close();
+            for (std::size_t r = part.Begin; r < part.End; ++r)
+                if (!present.count(phases[i][r].Id)) phases[i][r].Logged = 0;
+        }
+    }
+}
+
+// The error of a block, saying how far its phase got.
 DatabaseError NotLogged(const DatabaseError& error, KickPhase phase, std::int32_t blocks,
                         std::optional<std::int64_t> after) {
     std::vector<ErrorRecord> records = error.Records();
@@ -192,201 +347,13 @@ DatabaseError NotLogged(const DatabaseError& error, KickPhase phase, std::int32_
     return DatabaseError(std::move(records));
 }
 
-// The appointment ids the kick walks through: those of the appointment table,
-// read through its key.
-struct IdSpan {
-    std::int64_t First = 0;
-    std::int64_t Last = -1;
+// How far each phase got: its blocks logged, its rows looked at and the last
+// appointment id of its last block.
+struct PhaseProgress {
+    std::int32_t Blocks = 0;
+    std::int32_t Looked = 0;
+    std::optional<std::int64_t> Done;
 };
-
-// The lowest and the highest id each by a query of its own, joined in one
-// statement: an engine answers each from the end of the table's key, where one
-// query that asks for both (SQLite) reads the whole table. Which row comes
-// first is up to the engine, so the two are told apart by their values.
-IdSpan AppointmentIds(KickDatabase& db) {
-    const std::string p = db.CentralDatabasePrefix();
-    const std::string from = " from " + p + "appointment appointment";
-    std::unique_ptr<KickRows> rows =
-        db.ReadRows("select min(appointment.appointment_id)" + from +
-                        " union all select max(appointment.appointment_id)" + from,
-                    0);
-    IdSpan ids;
-    bool found = false;
-    for (; !rows->Eof(); rows->MoveNext()) {
-        Variant value = rows->Value(0);
-        if (value.IsNull() || value.IsEmpty()) continue;
-        std::int64_t id = value.ToLongLong();
-        ids = found ? IdSpan{std::min(ids.First, id), std::max(ids.Last, id)} : IdSpan{id, id};
-        found = true;
-    }
-    rows->Close();
-    return ids;
-}
-
-// The next range's width, aimed at blockRows rows by the density of the last.
-std::int64_t NextWidth(std::int64_t width, std::int64_t rows, std::int32_t blockRows) {
-    if (rows <= 0)
-        return width > std::numeric_limits<std::int64_t>::max() / kRangeGrowth
-                   ? width
-                   : width * kRangeGrowth;
-    std::int64_t aimed = std::max<std::int64_t>(1, width * blockRows / rows);
-    return std::min(aimed, width * kRangeGrowth);
-}
-
-// The rows of both phases and those to log, counted in one scan when the
-// kick starts: a phase that fits in one block needs no count of its own, and
-// a longer one's blocks are sized by its density.
-struct KickTotals {
-    Block Phases[2];
-    const Block& Of(KickPhase phase) const {
-        return Phases[phase == KickPhase::Appointments ? 0 : 1];
-    }
-};
-
-// Counted over the whole table: a kick that fits in one block needs no id
-// range, and a longer one's blocks are sized by these counts.
-KickTotals CountKick(KickDatabase& db, const KickRequest& request) {
-    const std::string p = db.CentralDatabasePrefix();
-    std::vector<Variant> sums =
-        FirstRow(db,
-                 "select count(*), coalesce(sum(case when appointment.type in (2,7) then 1 else 0 "
-                 "end), 0)" +
-                     KickedRows(p, request, request.SkipTasks ? "(1,6)" : "(1,6,2,7)"));
-    auto sum = [&](std::size_t i) { return NumberOrZero(sums.at(i)); };
-    return {{{sum(0) - sum(1), 0, true}, {sum(1), 0, true}}};
-}
-
-void BatchPhase(KickDatabase& db, const KickRequest& request, const IdSpan& ids, const Block& total,
-                KickPhase phase, std::int32_t& logged, const KickProgress& progress,
-                std::int32_t blockRows) {
-    const std::string rows = KickedRows(db.CentralDatabasePrefix(), request, PhaseTypes(phase));
-    const std::int64_t maxRows = kBlockOvershoot * blockRows;
-    std::int32_t looked = 0;
-    std::int32_t blocks = 0;
-    std::optional<std::int64_t> done;
-    std::int64_t after = ids.First - 1;
-    const std::int64_t span = ids.Last - after;
-    // One range for a phase that fits in a block, else ranges of the phase's density.
-    std::int64_t width =
-        total.Rows <= maxRows
-            ? span
-            : std::max<std::int64_t>(
-                  1, span / total.Rows * blockRows + span % total.Rows * blockRows / total.Rows);
-    if (total.Rows == 0) return;
-    try {
-        int counts = 0;
-        while (after < ids.Last) {
-            std::int64_t last = after + std::min(width, ids.Last - after);
-            Block block;
-            try {
-                block = LogBlock(db, rows, after, last, maxRows);
-            } catch (const RowsChanged&) {
-                if (++counts < kCountsPerBlock) continue;
-                throw;
-            }
-            counts = 0;
-            if (!block.Counted) {
-                width = std::max<std::int64_t>(1, (last - after) * blockRows / block.Rows);
-                continue;
-            }
-            width = NextWidth(last - after, block.Rows, blockRows);
-            after = last;
-            if (block.Rows == 0) continue;
-            ++blocks;
-            done = last;
-            looked += static_cast<std::int32_t>(block.Rows);
-            logged += static_cast<std::int32_t>(block.Logged);
-            if (progress) progress(phase, looked);
-            CurrentUiHost()->DoEvents();
-        }
-    } catch (const DatabaseError& error) {
-        throw NotLogged(error, phase, blocks, done);
-    }
-}
-
-// The log rows whose ids lie in [first, end).
-std::int64_t LogRowsWithIds(KickDatabase& db, std::int64_t first, std::int64_t end) {
-    return NumberOrZero(FirstRow(db, "select count(*) from " + db.CentralDatabasePrefix() +
-                                         "traveltransactionlog where traveltransactionlog_id >= " +
-                                         std::to_string(first) + " and traveltransactionlog_id < " +
-                                         std::to_string(end))
-                            .at(0));
-}
-
-// A kick whose phases fit in one block each is one block, logged as a single
-// statement would log it: the sequence row locked first, the appointments'
-// log rows numbered from its value and the tasks' after them, and the row
-// moved past the highest id the log then holds, all in one transaction. The
-// inserts tell how many rows each phase logged, so nothing counts the
-// synchronizer users' rows before; an insert per phase, each in appointment id
-// order, costs less than one that sorts both phases by type. Moving the row
-// by what the log holds, not by what the inserts told, keeps it past every
-// id also where a driver tells wrong. False, with nothing logged, where the
-// kick does not fit or its ids might pass 2^31 - 1 (the blocks then count
-// exactly and refuse as the per-row kick does).
-bool LogWholeKick(KickDatabase& db, const KickRequest& request, const KickTotals& totals,
-                  KickCounts& counts, const KickProgress& progress, std::int32_t blockRows) {
-    const Block& appointments = totals.Of(KickPhase::Appointments);
-    const Block tasks = request.SkipTasks ? Block{0, 0, true} : totals.Of(KickPhase::Tasks);
-    const std::int64_t maxRows = kBlockOvershoot * blockRows;
-    if (appointments.Rows > maxRows || tasks.Rows > maxRows) return false;
-    if (appointments.Rows + tasks.Rows == 0) return true;
-    const std::string p = db.CentralDatabasePrefix();
-    const std::int64_t rows = appointments.Rows + tasks.Rows;
-    std::int64_t logged[2] = {0, 0};
-    try {
-        db.BeginTrans();
-        try {
-            db.Execute("UPDATE " + p +
-                       "Sequence SET Next_id = Next_id WHERE id=" + kLogSequenceRow);
-            const std::int64_t first = NumberOrZero(
-                FirstRow(db, "Select Next_id FROM " + p + "Sequence WHERE ID =" + kLogSequenceRow)
-                    .at(0));
-            // Rows that came since the count could take more ids: room for
-            // twice the rows counted, or the blocks' exact counts decide.
-            if (first - 1 + 2 * rows > std::numeric_limits<std::int32_t>::max()) {
-                db.RollbackTrans();
-                return false;
-            }
-            const std::string stamp = std::to_string(LocalClockSeconds());
-            const KickPhase phases[2] = {KickPhase::Appointments, KickPhase::Tasks};
-            const std::int64_t phaseRows[2] = {appointments.Rows, tasks.Rows};
-            std::int64_t next = first;
-            for (int i = 0; i < 2; ++i) {
-                if (phaseRows[i] == 0) continue;
-                std::int64_t written = db.Execute(InsertLogRows(
-                    p, KickedRows(p, request, PhaseTypes(phases[i])), next, "", stamp));
-                // Where the driver does not tell, the log's rows in the ids
-                // the insert could have taken are its count.
-                if (written < 0) written = LogRowsWithIds(db, next, next + 2 * phaseRows[i]);
-                logged[i] = written;
-                next += written;
-            }
-            RequireIdsFit(next);
-            if (next > first)
-                db.Execute(
-                    "UPDATE " + p +
-                    "Sequence SET Next_id = coalesce((select max(travel.traveltransactionlog_id) "
-                    "+ 1 from " +
-                    p + "traveltransactionlog travel where travel.traveltransactionlog_id >= " +
-                    std::to_string(first) + "), Next_id) WHERE id=" + kLogSequenceRow);
-            db.CommitTrans();
-        } catch (...) {
-            RollBackQuietly(db);
-            throw;
-        }
-    } catch (const DatabaseError& error) {
-        throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
-    }
-    counts.Appointments += static_cast<std::int32_t>(logged[0]);
-    counts.Tasks += static_cast<std::int32_t>(logged[1]);
-    if (progress && appointments.Rows > 0)
-        progress(KickPhase::Appointments, static_cast<std::int32_t>(appointments.Rows));
-    if (progress && tasks.Rows > 0)
-        progress(KickPhase::Tasks, static_cast<std::int32_t>(tasks.Rows));
-    CurrentUiHost()->DoEvents();
-    return true;
-}
 
 }  // namespace
 
@@ -395,24 +362,56 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
-    KickTotals totals;
+    PhaseRows phases;
     try {
-        totals = CountKick(db, request);
+        phases = ReadKickRows(db, request);
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }
-    if (LogWholeKick(db, request, totals, counts, progress, blockRows)) return;
-    IdSpan ids;
-    try {
-        ids = AppointmentIds(db);
-    } catch (const DatabaseError& error) {
-        throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
+    std::array<PhaseProgress, 2> done;
+    std::array<std::size_t, 2> from{0, 0};
+    std::int32_t* logged[2] = {&counts.Appointments, &counts.Tasks};
+    int attempts = 0;
+    auto held = std::chrono::steady_clock::now();
+    while (from[0] < phases[0].size() || from[1] < phases[1].size()) {
+        const Block block = NextBlock(phases, from, blockRows);
+        const std::size_t first = block.Slices[0].Empty() ? 1 : 0;
+        bool wrote = false;
+        try {
+            wrote = LogBlock(db, phases, block);
+        } catch (const RowsChanged& error) {
+            if (++attempts >= kAttemptsPerBlock)
+                throw NotLogged(error, kPhases[first], done[first].Blocks, done[first].Done);
+            try {
+                ForgetVanished(db, phases, block);
+            } catch (const DatabaseError& lookup) {
+                throw NotLogged(lookup, kPhases[first], done[first].Blocks, done[first].Done);
+            }
+            continue;
+        } catch (const DatabaseError& error) {
+            throw NotLogged(error, kPhases[first], done[first].Blocks, done[first].Done);
+        }
+        attempts = 0;
+        for (std::size_t p = 0; p < 2; ++p) {
+            const Slice& slice = block.Slices[p];
+            from[p] = slice.End;
+            if (slice.Empty()) continue;
+            PhaseProgress& phase = done[p];
+            ++phase.Blocks;
+            phase.Done = phases[p][slice.End - 1].Id;
+            phase.Looked +=
+                static_cast<std::int32_t>(Sum(phases[p], slice, &KnownAppointment::Looked));
+            *logged[p] +=
+                static_cast<std::int32_t>(Sum(phases[p], slice, &KnownAppointment::Logged));
+            if (progress) progress(kPhases[p], phase.Looked);
+        }
+        CurrentUiHost()->DoEvents();
+        if (!wrote) continue;
+        if (std::chrono::steady_clock::now() - held < kHoldBeforePause) continue;
+        if (from[0] < phases[0].size() || from[1] < phases[1].size())
+            std::this_thread::sleep_for(kPauseAfterBlock);
+        held = std::chrono::steady_clock::now();
     }
-    BatchPhase(db, request, ids, totals.Of(KickPhase::Appointments), KickPhase::Appointments,
-               counts.Appointments, progress, blockRows);
-    if (!request.SkipTasks)
-        BatchPhase(db, request, ids, totals.Of(KickPhase::Tasks), KickPhase::Tasks, counts.Tasks,
-                   progress, blockRows);
 }
 
 }  // namespace vendral::kick
