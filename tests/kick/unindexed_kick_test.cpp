@@ -41,7 +41,10 @@ const char* const kKickTables[] = {"appointment", "syncsoapp", "syncusers", "seq
 // its appointment ids, and on PostgreSQL no statistics on any table.
 std::unique_ptr<TestDatabase> KickDatabaseOf(Engine engine, bool indexed) {
     auto db = std::make_unique<TestDatabase>(engine);
-    if (!indexed) db->Exec("DROP INDEX syncsoapp_appointment");
+    // MariaDB names an index within its table.
+    if (!indexed)
+        db->Exec(engine == Engine::MariaDB ? "DROP INDEX syncsoapp_appointment ON syncsoapp"
+                                           : "DROP INDEX syncsoapp_appointment");
     if (engine == Engine::PostgreSQL)
         for (const char* table : kKickTables)
             db->Exec(std::string("ALTER TABLE ") + table + " SET (autovacuum_enabled = false)");
