@@ -40,11 +40,17 @@ class QuotingTest : public EngineTest {
     }
     // Texts that an escape-reading server would end early, change or refuse.
     std::vector<std::string> Values() const {
-        return {"O'Neil", "C:\\dir\\x", "C:\\dir\\", "\\'); DELETE FROM " + prefix_ + "contact; --",
-                "\\\\server\\share\\'", "Z\xC3\xBCrich \xE2\x80\x93 \xE6\x9D\xB1\xE4\xBA\xAC",
-                "two\nlines\r\nand a tab\t", "a\\\\", "100% _sure_",
-                // Outside the Basic Multilingual Plane: four bytes in UTF-8.
-                "\xF0\x9F\x98\x80 \xF0\x9D\x84\x9E"};
+        std::vector<std::string> values = {
+            "O'Neil", "C:\\dir\\x", "C:\\dir\\", "\\'); DELETE FROM " + prefix_ + "contact; --",
+            "\\\\server\\share\\'", "Z\xC3\xBCrich \xE2\x80\x93 \xE6\x9D\xB1\xE4\xBA\xAC",
+            "two\nlines\r\nand a tab\t", "a\\\\", "100% _sure_"};
+        // Outside the Basic Multilingual Plane: four bytes in UTF-8. Left out
+        // under Wine, where the host's narrow SQLite driver is reached through
+        // unixODBC's UCS-2 conversion, which cuts surrogate pairs short; a
+        // Windows driver manager converts UTF-16 whole.
+        if (!std::getenv("VENDRAL_WINE_ODBC_DIR"))
+            values.emplace_back("\xF0\x9F\x98\x80 \xF0\x9D\x84\x9E");
+        return values;
     }
     CDatabase db_;
     std::string prefix_;
