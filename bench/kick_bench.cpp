@@ -75,7 +75,7 @@ KickOutcome LibraryKick(const std::string& ini, const kick::KickRequest& request
         else
             kick::RunKick(*db, request, counts, progress);
     });
-    db->dDatabase->Close();
+    db->dDatabase()->Close();
     return {looked[kick::KickPhase::Appointments] + looked[kick::KickPhase::Tasks],
             counts.Appointments + counts.Tasks, seconds};
 }
@@ -105,16 +105,18 @@ void FirstLoop(CDatabase& db, int calls) {
 std::int64_t CaptureHelperTexts(CDatabase& db, int calls, std::vector<std::string>& countTexts,
                                 std::vector<std::string>& firstTexts) {
     std::int64_t sum = 0;
-    db.dDatabase->SetStatementObserver([&](const std::string& sql) { countTexts.push_back(sql); });
+    db.dDatabase()->SetStatementObserver(
+        [&](const std::string& sql) { countTexts.push_back(sql); });
     for (int i = 0; i < calls; ++i)
         sum += db.CountRecords("Syncusers", "where associate_id = " + std::to_string(i % 40), 0)
                    .ToLongLong();
-    db.dDatabase->SetStatementObserver([&](const std::string& sql) { firstTexts.push_back(sql); });
+    db.dDatabase()->SetStatementObserver(
+        [&](const std::string& sql) { firstTexts.push_back(sql); });
     for (int i = 0; i < calls; ++i)
         sum += db.GetFirstLongRecord("Syncusers", "associate_id",
                                      "where associate_id =" + std::to_string(i % 40), 0)
                    .ToLongLong();
-    db.dDatabase->SetStatementObserver(nullptr);
+    db.dDatabase()->SetStatementObserver(nullptr);
     return sum;
 }
 

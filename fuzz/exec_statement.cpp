@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text.h"
+#include "data/cdatabase_inspection.h"
 #include "data/statement_text.h"
 #include "fuzz_check.h"
-#include "base/text.h"
 #include "vendral/cdatabase.h"
 
 using vendral::detail::StatementKind;
@@ -29,7 +30,7 @@ std::string MixedCase(const std::string& name, FuzzedDataProvider& input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const vendral::CDatabase db;
-    const vendral::TableCatalogue& catalogue = db.CentralTableCatalogue();
+    const vendral::TableCatalogue& catalogue = vendral::internal::CentralTableCatalogue(db);
     const std::string prefix = "CRM5.";
     FuzzedDataProvider input(data, size);
 

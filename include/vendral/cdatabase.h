@@ -19,6 +19,11 @@
 
 namespace vendral {
 
+namespace detail {
+// The library's own access to the object's state.
+struct CDatabaseAccess;
+}  // namespace detail
+
 /// Open modes of CDatabase::OpenODBC_DB: which connections it opens and which
 /// failures end the call. Any other value opens nothing (the settings are still
 /// read and prepared, and the call returns true).
@@ -169,17 +174,22 @@ class VENDRAL_API CDatabase {
     /** @{ */
     /// The central connection (the local database when it was opened in the
     /// central slot, see LocalStartedasCentral()).
-    std::shared_ptr<Connection> dDatabase;
+    const std::shared_ptr<Connection>& dDatabase() const;
+    void dDatabase(std::shared_ptr<Connection> connection);
     /// The local connection.
-    std::shared_ptr<Connection> LocaldDatabase;
+    const std::shared_ptr<Connection>& LocaldDatabase() const;
+    void LocaldDatabase(std::shared_ptr<Connection> connection);
     /// A third connection, to a database file, opened only by OpenAccess_DB().
-    std::shared_ptr<Connection> AccdDatabase;
+    const std::shared_ptr<Connection>& AccdDatabase() const;
+    void AccdDatabase(std::shared_ptr<Connection> connection);
     /// True once the central connection opened with the database type
-    /// "ACCESS"; only ever set to true.
-    bool SysdDatabaseAccess = false;
+    /// "ACCESS"; the library only ever sets it to true.
+    bool SysdDatabaseAccess() const;
+    void SysdDatabaseAccess(bool value);
     /// True once the local connection opened with the database type "ACCESS";
-    /// only ever set to true.
-    bool SysLocaldDatabaseAccess = false;
+    /// the library only ever sets it to true.
+    bool SysLocaldDatabaseAccess() const;
+    void SysLocaldDatabaseAccess(bool value);
     /** @} */
 
     /// @name Query helpers
@@ -698,27 +708,8 @@ class VENDRAL_API CDatabase {
     /// @throws DatabaseError from the driver.
     Variant GetSOVersion(std::int16_t iDatabaseConnection = 0);
 
-    /// @name Inspection
-    /// For the widget layer, tools and tests.
-    /** @{ */
-    /// The central table catalogue, behind the central prefix of the last
-    /// filling.
-    const TableCatalogue& CentralTableCatalogue() const;
-    /// The local table catalogue, behind the local prefix of the last filling.
-    const TableCatalogue& LocalTableCatalogue() const;
     /// The recordset shared by the queries; closed between calls.
     const Recordset& WorkRecordset() const;
-    /// The owner table that GetFreeTxtSrchLnk() found last.
-    std::int16_t FreeTextOwnerTable() const;
-    /// The owner record that GetFreeTxtSrchLnk() found last.
-    std::int32_t FreeTextOwnerRecord() const;
-    /// The stop words read by the last loading of the free-text settings, with
-    /// one empty entry at the end.
-    const std::vector<std::string>& FreeTextStopWords() const;
-    /// The tables whose records are indexed, with their selector and owner
-    /// columns.
-    const std::vector<FreeTextTableRow>& FreeTextTables() const;
-    /** @} */
     /// Rebuilds both table catalogues with the prefixes now in force, as opening
     /// from the settings file does; for clients that hand in their own connections.
     void RefillTableCatalogues();
@@ -728,77 +719,11 @@ class VENDRAL_API CDatabase {
     void LoadFreeTextSettings();
 
   private:
-    // The object's state, out of the clients' sight so that it can change
-    // without changing the class's layout (data/cdatabase_state.h).
+    // The object's state and its workings, out of the clients' sight so that
+    // they can change without changing the class's layout.
     struct Impl;
-    // One of the two databases, central or local.
-    struct Side;
+    friend struct detail::CDatabaseAccess;
     std::unique_ptr<Impl> impl_;
-
-    // Connection selector: 0 is central, any other value local.
-    Side& SideFor(std::int16_t iDatabaseConnection);
-    const Side& SideFor(std::int16_t iDatabaseConnection) const;
-    std::shared_ptr<Connection>& ConnectionFor(std::int16_t iDatabaseConnection);
-    const std::string& PrefixFor(std::int16_t iDatabaseConnection) const;
-    const TableCatalogue& CatalogueFor(std::int16_t iDatabaseConnection) const;
-    // A bare table name gets the side's prefix; a dotted one is kept.
-    std::string QualifyTable(const std::string& sTable, std::int16_t iDatabaseConnection) const;
-    std::string PrepareSQL(std::string sql, std::int16_t iDatabaseConnection) const;
-    // The prefix a bare table name gets ("" for a dotted one), as QualifyTable adds it.
-    std::string_view PrefixOfTable(const std::string& sTable,
-                                   std::int16_t iDatabaseConnection) const;
-    // The first column of a COUNT statement's row, 0 without a row.
-    Variant CountOf(std::string countSql, std::int16_t iDatabaseConnection);
-    // Opens WorkRecordset forward-only and read-only on the chosen connection.
-    void OpenWorkRecordset(const std::string& preparedSql, std::int16_t iDatabaseConnection);
-    // The first column of the first row of a statement, Empty when there is no row.
-    Variant FirstValue(const std::string& preparedSql, std::int16_t iDatabaseConnection);
-    // FirstValue of "SELECT field FROM table where", with missing for no row or a null.
-    Variant FirstOfTable(const std::string& sTable, const std::string& sField,
-                         const std::string& sWhere, std::int16_t iDatabaseConnection,
-                         const Variant& missing);
-    void FillFromWorkRecordset(ListControl& control);
-
-    // Opening (settings file, type detection).
-    void DetectDatabaseType(const std::string& section);
-    std::string ReadDatabaseType(const std::string& section) const;
-
-    // Opening from the settings file: the state of one OpenODBC_DB call (its
-    // failure handling and the credentials it connects with), the reading of
-    // the settings, one function per open mode, and the steps they share.
-    // Defined in opening.cpp.
-    struct OpenRun;
-    void ReadOpenSettings(OpenRun& run, const std::string& sINIFile);
-    void OpenModeCentral(OpenRun& run);
-    void OpenModeLocal(OpenRun& run);
-    void OpenModeCentralLocal(OpenRun& run);
-    void OpenModeCentralIfFailsLocal(OpenRun& run);
-    void OpenModeCentralLocalIfFailsLocal(OpenRun& run);
-    // The local data source opened in the central slot, as the modes that fall
-    // back on it do.
-    void OpenLocalAsCentral(OpenRun& run);
-    // Opens the slot of one side with the data source and credentials of
-    // another (the same one, or the local one standing in for the central).
-    void OpenWithSettingsOf(OpenRun& run, Side& slot, const Side& source);
-    // The rest of an open: the connection string, the type from the section the
-    // data source came from, and for the central slot the dialect and (when the
-    // central database itself was opened) the free-text settings.
-    void FinishOpen(OpenRun& run, Side& slot, const std::string& section, bool loadFreeText);
-    Variant SwitchConnection(Side& side, const std::string& sConnection,
-                             const std::string& sConnectionType);
-
-    // Travel log: reserves a log id and writes the row, retried with a fresh id
-    // when the insert fails; with a change given, the row and the change are
-    // written in one transaction. Defined in travel_log.cpp.
-    Variant WriteTravelLog(std::int16_t iActionType, std::int32_t iAssociateID,
-                           std::int16_t iTableNumber, std::int32_t lRecordID,
-                           std::int16_t iDatabaseConnection, const std::string* change);
-
-    // Free text.
-    static Variant FindTableRow(const std::vector<FreeTextTableRow>& list, const std::string& text);
-    // On the connection (and behind the prefix) of the change it follows.
-    void RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID,
-                               std::int16_t iDatabaseConnection = 0);
 };
 
 }  // namespace vendral

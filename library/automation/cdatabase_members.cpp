@@ -24,20 +24,23 @@ using Row = com::Member<DatabaseObject>;
 
 // The connection members: an unopened connection is made when one is read
 // while the slot is empty, as the class does on first use.
-void GetConnection(std::shared_ptr<Connection>& slot, Result& result) {
-    if (!slot) slot = std::make_shared<Connection>();
-    result.SetObject(NewConnectionObject(slot));
+using ConnectionGetter = const std::shared_ptr<Connection>& (CDatabase::*)() const;
+using ConnectionSetter = void (CDatabase::*)(std::shared_ptr<Connection>);
+
+void GetConnection(CDatabase& db, ConnectionGetter get, ConnectionSetter put, Result& result) {
+    if (!(db.*get)()) (db.*put)(std::make_shared<Connection>());
+    result.SetObject(NewConnectionObject((db.*get)()));
 }
 
-void PutConnection(std::shared_ptr<Connection>& slot, const Arguments& args) {
+void PutConnection(CDatabase& db, ConnectionSetter put, const Arguments& args) {
     IDispatch* object = args.Object(0);
     if (!object) {
-        slot.reset();
+        (db.*put)(nullptr);
         return;
     }
     std::shared_ptr<Connection>* connection = ConnectionOfObject(object);
     if (!connection) throw com::ArgumentError{DISP_E_TYPEMISMATCH, 0};
-    slot = *connection;
+    (db.*put)(*connection);
 }
 
 }  // namespace
@@ -73,43 +76,44 @@ struct MemberTable<DatabaseObject> {
         // The public members.
         {"dDatabase", MemberKind::Get, "",
          [](DatabaseObject& self, const Arguments&, Result& result) {
-             GetConnection(self.Target.dDatabase, result);
+             GetConnection(self.Target, &CDatabase::dDatabase, &CDatabase::dDatabase, result);
          }},
         {"dDatabase", MemberKind::PutRef, "dDatabase:Object",
          [](DatabaseObject& self, const Arguments& args, Result&) {
-             PutConnection(self.Target.dDatabase, args);
+             PutConnection(self.Target, &CDatabase::dDatabase, args);
          }},
         {"LocaldDatabase", MemberKind::Get, "",
          [](DatabaseObject& self, const Arguments&, Result& result) {
-             GetConnection(self.Target.LocaldDatabase, result);
+             GetConnection(self.Target, &CDatabase::LocaldDatabase, &CDatabase::LocaldDatabase,
+                           result);
          }},
         {"LocaldDatabase", MemberKind::PutRef, "LocaldDatabase:Object",
          [](DatabaseObject& self, const Arguments& args, Result&) {
-             PutConnection(self.Target.LocaldDatabase, args);
+             PutConnection(self.Target, &CDatabase::LocaldDatabase, args);
          }},
         {"AccdDatabase", MemberKind::Get, "",
          [](DatabaseObject& self, const Arguments&, Result& result) {
-             GetConnection(self.Target.AccdDatabase, result);
+             GetConnection(self.Target, &CDatabase::AccdDatabase, &CDatabase::AccdDatabase, result);
          }},
         {"AccdDatabase", MemberKind::PutRef, "AccdDatabase:Object",
          [](DatabaseObject& self, const Arguments& args, Result&) {
-             PutConnection(self.Target.AccdDatabase, args);
+             PutConnection(self.Target, &CDatabase::AccdDatabase, args);
          }},
         {"SysdDatabaseAccess", MemberKind::Get, "",
          [](DatabaseObject& self, const Arguments&, Result& result) {
-             result.Set(self.Target.SysdDatabaseAccess);
+             result.Set(self.Target.SysdDatabaseAccess());
          }},
         {"SysdDatabaseAccess", MemberKind::Put, "SysdDatabaseAccess:Boolean",
          [](DatabaseObject& self, const Arguments& args, Result&) {
-             self.Target.SysdDatabaseAccess = args.Bool(0);
+             self.Target.SysdDatabaseAccess(args.Bool(0));
          }},
         {"SysLocaldDatabaseAccess", MemberKind::Get, "",
          [](DatabaseObject& self, const Arguments&, Result& result) {
-             result.Set(self.Target.SysLocaldDatabaseAccess);
+             result.Set(self.Target.SysLocaldDatabaseAccess());
          }},
         {"SysLocaldDatabaseAccess", MemberKind::Put, "SysLocaldDatabaseAccess:Boolean",
          [](DatabaseObject& self, const Arguments& args, Result&) {
-             self.Target.SysLocaldDatabaseAccess = args.Bool(0);
+             self.Target.SysLocaldDatabaseAccess(args.Bool(0));
          }},
 
         // Query helpers, sequences, opening.

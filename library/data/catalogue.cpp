@@ -274,7 +274,7 @@ Variant FindListIndex(std::span<const std::string> list, const std::string& text
     return Variant(static_cast<std::int32_t>(-1));
 }
 
-void CDatabase::Side::FillCatalogue() {
+void CDatabase::Impl::Side::FillCatalogue() {
     for (std::size_t i = 0; i < kCatalogueNames; ++i) Catalogue[i] = Prefix + kTableNames[i];
 }
 

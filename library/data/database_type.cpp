@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "settings/registry_lookup.h"
 #include "vendral/cdatabase.h"
 #include "vendral/settings.h"
@@ -38,7 +39,7 @@ void DetectFromDriver(const std::string& section, const std::string& file) {
 
 }  // namespace
 
-void CDatabase::DetectDatabaseType(const std::string& section) {
+void CDatabase::Impl::DetectDatabaseType(const std::string& section) {
     const std::string& file = SettingsFilePath();
     std::string type = ToUpper(ReadIniValue(section, "DatabaseType", "", file).ToString());
     if (type.empty()) DetectFromDriver(section, file);
@@ -48,7 +49,7 @@ void CDatabase::DetectDatabaseType(const std::string& section) {
     if (force == "FALSE") DetectFromDriver(section, file);
 }
 
-std::string CDatabase::ReadDatabaseType(const std::string& section) const {
+std::string CDatabase::Impl::ReadDatabaseType(const std::string& section) const {
     return ToUpper(ReadIniValue(section, "DatabaseType", "", SettingsFilePath()).ToString());
 }
 

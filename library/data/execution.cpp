@@ -164,7 +164,7 @@ std::int16_t detail::StatementTableNumber(const TableCatalogue& catalogue,
 Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumber,
                            std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "ExecSQL");
-    Connection& connection = *ConnectionFor(iDatabaseConnection);
+    Connection& connection = *impl_->ConnectionFor(iDatabaseConnection);
     const std::vector<detail::SqlReading> readings =
         ReadingsOfWhatRuns(sQuery, detail::ReadingsOf(connection), lRecordIDNumber);
     StatementTarget target = Analyse(sQuery, readings);
@@ -174,12 +174,13 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
         detail::Raise(detail::kStatementRefused, detail::UnloggableStatementText(target.refusal));
     if (target.kind == StatementKind::Other) {
         detail::ConnectionAccess::ExecuteUncounted(connection,
-                                                   PrepareSQL(sQuery, iDatabaseConnection));
+                                                   impl_->PrepareSQL(sQuery, iDatabaseConnection));
         return Variant();
     }
 
-    std::int16_t tableNumber = detail::StatementTableNumber(
-        CatalogueFor(iDatabaseConnection), PrefixFor(iDatabaseConnection), target.table);
+    std::int16_t tableNumber =
+        detail::StatementTableNumber(impl_->CatalogueFor(iDatabaseConnection),
+                                     impl_->PrefixFor(iDatabaseConnection), target.table);
 
     std::string statement = sQuery;
     std::int32_t recordID = lRecordIDNumber;
@@ -202,9 +203,9 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
 
     // The id is the last generated one as soon as it is known, before it is logged.
     if (target.kind == StatementKind::Insert) impl_->lastGeneratedSequenceID_ = recordID;
-    std::string prepared = PrepareSQL(statement, iDatabaseConnection);
-    Variant logID = WriteTravelLog(action, impl_->associateID_, tableNumber, recordID,
-                                   iDatabaseConnection, &prepared);
+    std::string prepared = impl_->PrepareSQL(statement, iDatabaseConnection);
+    Variant logID = impl_->WriteTravelLog(action, impl_->associateID_, tableNumber, recordID,
+                                          iDatabaseConnection, &prepared);
 
     // The change and its log row are committed: an error of the index work
     // must not reach the caller, who would make (and log) the change again.
@@ -213,9 +214,9 @@ Variant CDatabase::ExecSQL(const std::string& sQuery, std::int32_t lRecordIDNumb
         try {
             if (target.kind == StatementKind::Insert) {
                 UpdateFreeTextTables(prepared, tableNumber, recordID);
-            } else if (FindTableRow(impl_->freeTextTables_, std::to_string(tableNumber)).ToLong() >=
-                       0) {
-                RemoveFreeTextEntries(tableNumber, recordID, iDatabaseConnection);
+            } else if (impl_->FindTableRow(impl_->freeTextTables_, std::to_string(tableNumber))
+                           .ToLong() >= 0) {
+                impl_->RemoveFreeTextEntries(tableNumber, recordID, iDatabaseConnection);
                 if (target.kind == StatementKind::Update)
                     UpdateFreeTextTables(prepared, tableNumber, recordID);
             }

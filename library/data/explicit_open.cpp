@@ -39,17 +39,18 @@ Variant CDatabase::OpenAccess_DB(const std::string& sAccessFile) {
     const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
     UiHost& host = *hostShare;
     host.SetMousePointer(kPointerBusy);
-    if (!AccdDatabase) AccdDatabase = std::make_shared<Connection>();
+    std::shared_ptr<Connection>& file = impl_->accdDatabase_;
+    if (!file) file = std::make_shared<Connection>();
     try {
-        AccdDatabase->CommandTimeout(kFileCommandTimeout);
-        AccdDatabase->ConnectionString(FileConnectionString(sAccessFile));
-        AccdDatabase->Open();
+        file->CommandTimeout(kFileCommandTimeout);
+        file->ConnectionString(FileConnectionString(sAccessFile));
+        file->Open();
     } catch (const std::exception& error) {
         // The provider's own text, without the SQLSTATE the exception adds.
         const auto* database = dynamic_cast<const DatabaseError*>(&error);
         impl_->lastReturnedErrorMessage_ = database ? database->Description() : error.what();
         host.SetMousePointer(kPointerArrow);
-        ConnectionFor(0)->Errors().Clear();
+        impl_->ConnectionFor(0)->Errors().Clear();
         return Variant(false);
     }
     host.SetMousePointer(kPointerArrow);

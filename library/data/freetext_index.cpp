@@ -85,8 +85,8 @@ std::int32_t RandomID(std::int32_t maximum) {
 
 }  // namespace
 
-Variant CDatabase::FindTableRow(const std::vector<FreeTextTableRow>& list,
-                                const std::string& text) {
+Variant CDatabase::Impl::FindTableRow(const std::vector<FreeTextTableRow>& list,
+                                      const std::string& text) {
     for (std::size_t row = 0; row < list.size(); ++row) {
         if (ToUpper(list[row].TableNumber) == text) return Variant(static_cast<std::int32_t>(row));
     }
@@ -99,20 +99,21 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
     // it quietly, and what was written so far stays.
     try {
         if (sQuery.find('\'') == std::string::npos) return;
-        if (FindTableRow(impl_->freeTextTables_, std::to_string(iTableID)).ToLong() < 0) return;
+        if (impl_->FindTableRow(impl_->freeTextTables_, std::to_string(iTableID)).ToLong() < 0)
+            return;
         if (std::count(sQuery.begin(), sQuery.end(), '\'') % 2 != 0) return;
         std::vector<std::string> words = detail::LiteralWords(sQuery);
         if (words.empty()) return;
 
         const std::string& prefix = impl_->central_.Prefix;
-        Connection& central = *ConnectionFor(0);
+        Connection& central = *impl_->ConnectionFor(0);
         const bool mariadb = detail::ReadsAsMariaDB(central);
         for (const std::string& word : words) {
             if (FindListIndex(impl_->stopWords_, word).ToLong() >= 0) continue;
 
-            Variant known = FirstValue("select FreeTextWords_ID from " + prefix +
-                                           "freetextwords where word = '" + word + "'",
-                                       0);
+            Variant known = impl_->FirstValue("select FreeTextWords_ID from " + prefix +
+                                                  "freetextwords where word = '" + word + "'",
+                                              0);
             // A dictionary row without an id is a fault of the index: stop here
             // rather than add the word a second time.
             if (known.IsNull()) return;
@@ -120,10 +121,11 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
             if (wordID == 0) {
                 do {
                     wordID = RandomID(kMaxWordID);
-                } while (!FirstValue("select FreeTextWords_ID from " + prefix +
-                                         "freetextwords where FreeTextWords_ID = " +
-                                         std::to_string(wordID),
-                                     0)
+                } while (!impl_
+                              ->FirstValue("select FreeTextWords_ID from " + prefix +
+                                               "freetextwords where FreeTextWords_ID = " +
+                                               std::to_string(wordID),
+                                           0)
                               .IsEmpty());
                 central.Execute("INSERT INTO " + prefix +
                                 "freetextwords (FreeTextWords_ID, Word) VALUES (" +
@@ -133,10 +135,11 @@ void CDatabase::UpdateFreeTextTables(const std::string& sQuery, std::int16_t iTa
             std::int32_t postingID = 0;
             do {
                 postingID = RandomID(kMaxPostingID);
-            } while (!FirstValue(
-                          "select FreeTextIndex_ID from " + prefix +
-                              "freetextindex where FreeTextIndex_ID = " + std::to_string(postingID),
-                          0)
+            } while (!impl_
+                          ->FirstValue("select FreeTextIndex_ID from " + prefix +
+                                           "freetextindex where FreeTextIndex_ID = " +
+                                           std::to_string(postingID),
+                                       0)
                           .IsEmpty());
 
             GetFreeTxtSrchLnk(sQuery, iTableID, lRecordID);
@@ -163,17 +166,18 @@ Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t
     impl_->freeTextOwnerTable_ = iTableID;
     impl_->freeTextOwnerRecord_ = lRecordID;
     try {
-        std::int32_t row = FindTableRow(impl_->freeTextTables_, std::to_string(iTableID)).ToLong();
+        std::int32_t row =
+            impl_->FindTableRow(impl_->freeTextTables_, std::to_string(iTableID)).ToLong();
         if (row < 0 || impl_->freeTextTables_[row].SelectorColumn.empty()) return Variant();
         if (iTableID < 0 || static_cast<std::size_t>(iTableID) >= kCatalogueNames) return Variant();
 
         const std::string& prefix = impl_->central_.Prefix;
         std::string bareName = CatalogueTableNames()[iTableID];
-        OpenWorkRecordset("SELECT " + impl_->freeTextTables_[row].SelectorColumn + ", " +
-                              impl_->freeTextTables_[row].OwnerColumn + " FROM " +
-                              impl_->central_.Catalogue[iTableID] + " WHERE " + bareName +
-                              "_ID = " + std::to_string(lRecordID),
-                          0);
+        impl_->OpenWorkRecordset("SELECT " + impl_->freeTextTables_[row].SelectorColumn + ", " +
+                                     impl_->freeTextTables_[row].OwnerColumn + " FROM " +
+                                     impl_->central_.Catalogue[iTableID] + " WHERE " + bareName +
+                                     "_ID = " + std::to_string(lRecordID),
+                                 0);
         std::int32_t selector = 0;
         std::int32_t owner = 0;
         {
@@ -207,12 +211,13 @@ Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t
                 bool url = iTableID == kTableUrl;
                 impl_->freeTextOwnerTable_ = url ? kTableProject : kTablePerson;
                 Variant ownerRecord =
-                    url ? FirstValue("select project_id from " + prefix +
-                                         "URL where url_id = " + std::to_string(lRecordID),
-                                     0)
-                        : FirstValue("select person_id from " + prefix +
-                                         "Email where email_id = " + std::to_string(lRecordID),
-                                     0);
+                    url ? impl_->FirstValue("select project_id from " + prefix +
+                                                "URL where url_id = " + std::to_string(lRecordID),
+                                            0)
+                        : impl_->FirstValue(
+                              "select person_id from " + prefix +
+                                  "Email where email_id = " + std::to_string(lRecordID),
+                              0);
                 if (!ownerRecord.IsEmpty() && !ownerRecord.IsNull())
                     impl_->freeTextOwnerRecord_ = ownerRecord.ToLong();
                 break;
@@ -225,8 +230,8 @@ Variant CDatabase::GetFreeTxtSrchLnk(const std::string& /*sQuery*/, std::int16_t
     return Variant();
 }
 
-void CDatabase::RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID,
-                                      std::int16_t iDatabaseConnection) {
+void CDatabase::Impl::RemoveFreeTextEntries(std::int16_t iTableNumber, std::int32_t lRecordID,
+                                            std::int16_t iDatabaseConnection) {
     const std::string& prefix = PrefixFor(iDatabaseConnection);
     Connection& central = *ConnectionFor(iDatabaseConnection);
     central.Execute("DELETE FROM " + prefix +

@@ -54,18 +54,20 @@ void CDatabase::LoadFreeTextSettings() {
     // the setup quietly, with what was read so far kept.
     try {
         impl_->updateFreeText_ = false;
-        Variant enabled = FirstValue(
-            PrepareSQL("SELECT prefvalue FROM " + impl_->central_.Prefix + "userpreference" +
-                           " WHERE PrefSection = 'Freetext' and "
-                           "Prefkey='Enabled'",
-                       0),
+        Variant enabled = impl_->FirstValue(
+            impl_->PrepareSQL("SELECT prefvalue FROM " + impl_->central_.Prefix + "userpreference" +
+                                  " WHERE PrefSection = 'Freetext' and "
+                                  "Prefkey='Enabled'",
+                              0),
             0);
         if (!enabled.IsEmpty() && enabled.ToDouble() == 1) impl_->updateFreeText_ = true;
         if (!impl_->updateFreeText_) return;
 
         impl_->stopWords_.assign(1, std::string());
-        OpenWorkRecordset(
-            PrepareSQL("SELECT word FROM " + impl_->central_.Prefix + "freetextstopwords", 0), 0);
+        impl_->OpenWorkRecordset(
+            impl_->PrepareSQL("SELECT word FROM " + impl_->central_.Prefix + "freetextstopwords",
+                              0),
+            0);
         while (!impl_->workRecordset_->Eof()) {
             Variant word = impl_->workRecordset_->Fields("word").Value();
             impl_->stopWords_.back() = word.IsNull() ? std::string() : word.ToString();

@@ -38,17 +38,17 @@ std::string SelectIdAndName(std::int32_t comboType, const std::string& entry) {
 
 Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
                              bool bCreateIfNotFound, std::int16_t iDatabaseConnection) {
-    const std::string& entry = ListTable(CatalogueFor(iDatabaseConnection), ComboType);
+    const std::string& entry = ListTable(impl_->CatalogueFor(iDatabaseConnection), ComboType);
     // Any entry whose name begins with sName matches; the search runs unprepared.
     // It looks for the name as the insert below stores it, and its own "%" and
     // "_" are no wildcards, or a name created once would be created at every call.
-    const bool fileDatabase = SideFor(iDatabaseConnection).FileDatabase;
+    const bool fileDatabase = impl_->SideFor(iDatabaseConnection).FileDatabase;
     const detail::LikeText like =
         detail::StoredNameForLike(CheckSQL(sName).ToString(), fileDatabase);
     impl_->workRecordset_->Open(SelectIdAndName(ComboType, entry) + " WHERE Name LIKE '" +
                                     like.Pattern + "%'" + like.Escape,
-                                ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic,
-                                adCmdText);
+                                impl_->ConnectionFor(iDatabaseConnection), adOpenDynamic,
+                                adLockOptimistic, adCmdText);
     {
         detail::RecordsetCloser closer(*impl_->workRecordset_);
         if (!impl_->workRecordset_->Eof())
@@ -81,25 +81,26 @@ Variant CDatabase::GetListID(std::int32_t ComboType, const std::string& sName,
 
 Variant CDatabase::ComboList(ListControl& oCombo, std::int32_t ComboType,
                              std::int16_t iDatabaseConnection) {
-    const std::string& entry = ListTable(CatalogueFor(iDatabaseConnection), ComboType);
+    const std::string& entry = ListTable(impl_->CatalogueFor(iDatabaseConnection), ComboType);
     impl_->workRecordset_->Open(
         SelectIdAndName(ComboType, entry) + " WHERE Deleted = 0 order by Rank",
-        ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic, adCmdText);
-    FillFromWorkRecordset(oCombo);
+        impl_->ConnectionFor(iDatabaseConnection), adOpenDynamic, adLockOptimistic, adCmdText);
+    impl_->FillFromWorkRecordset(oCombo);
     return Variant();
 }
 
 Variant CDatabase::ComboListAssociate(ListControl& oCombo, std::int16_t iDatabaseConnection) {
-    const std::string& prefix = PrefixFor(iDatabaseConnection);
-    OpenWorkRecordset(
-        PrepareSQL("SELECT ASSOCIATE.ASSOCIATE_ID, " + SQLFunct_FirstLast() +
-                       " AS PERSONNAME FROM " + prefix + "ASSOCIATE ASSOCIATE, " + prefix +
-                       "PERSON PERSON WHERE PERSON.PERSON_ID = ASSOCIATE.PERSON_ID AND "
-                       "ASSOCIATE.group_idx<>0 AND ASSOCIATE.deleted=0 AND PERSON.RETIRED<>1 "
-                       "ORDER BY PERSON.LASTNAME",
-                   iDatabaseConnection),
+    const std::string& prefix = impl_->PrefixFor(iDatabaseConnection);
+    impl_->OpenWorkRecordset(
+        impl_->PrepareSQL(
+            "SELECT ASSOCIATE.ASSOCIATE_ID, " + SQLFunct_FirstLast() + " AS PERSONNAME FROM " +
+                prefix + "ASSOCIATE ASSOCIATE, " + prefix +
+                "PERSON PERSON WHERE PERSON.PERSON_ID = ASSOCIATE.PERSON_ID AND "
+                "ASSOCIATE.group_idx<>0 AND ASSOCIATE.deleted=0 AND PERSON.RETIRED<>1 "
+                "ORDER BY PERSON.LASTNAME",
+            iDatabaseConnection),
         iDatabaseConnection);
-    FillFromWorkRecordset(oCombo);
+    impl_->FillFromWorkRecordset(oCombo);
     return Variant();
 }
 

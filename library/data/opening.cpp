@@ -31,11 +31,6 @@ constexpr std::int16_t kFailBeforeConnecting = 0;  // the call ends with an empt
 constexpr std::int16_t kFailFatal = -1;            // one message, the call ends with false
 constexpr std::int16_t kFailTolerated = 1;         // counted, the call goes on
 
-// Ends an OpenODBC_DB call from inside the failure handler.
-struct OpenEnded {
-    Variant result;
-};
-
 std::string Read(const std::string& section, const std::string& key,
                  const std::string& defaultValue, const std::string& file) {
     return ReadIniValue(section, key, defaultValue, file, false).ToString();
@@ -78,7 +73,7 @@ std::string WithTrailingDot(const std::string& prefix) {
 
 }  // namespace
 
-struct CDatabase::OpenRun {
+struct CDatabase::Impl::OpenRun {
     OpenRun(std::int16_t& failCount, std::string& lastError)
         : failCount_(failCount), lastError_(lastError) {}
 
@@ -94,13 +89,14 @@ struct CDatabase::OpenRun {
     };
     Credentials central, local;
 
-    // Runs one statement; an error in it goes to the failure handler.
+    // Runs one statement; an error in it goes to the failure handler. False
+    // when the call has ended, by this statement or an earlier one: a step
+    // after the end runs nothing.
     template <class Statement>
-    void Step(Statement&& statement) {
+    bool Step(Statement&& statement) {
+        if (ended_) return false;
         try {
             statement();
-        } catch (const OpenEnded&) {
-            throw;
         } catch (const DatabaseError& error) {
             // The provider's own text, without the SQLSTATE the exception adds.
             Fail(error.Description());
@@ -109,7 +105,12 @@ struct CDatabase::OpenRun {
         } catch (...) {
             Fail("Unknown error");
         }
+        return !ended_;
     }
+
+    bool Ended() const { return ended_; }
+    // What the call returns once it has ended.
+    const Variant& Result() const { return result_; }
 
   private:
     void Fail(const std::string& description) {
@@ -119,15 +120,16 @@ struct CDatabase::OpenRun {
             ++toleratedFailures;
             return;
         }
-        Variant result;
         if (failureMode == kFailFatal) {
             ShowErrorMessage(messagePrefix + description);
-            result = Variant(false);
+            result_ = Variant(false);
         }
         CurrentUiHost()->SetMousePointer(kPointerArrow);
-        throw OpenEnded{result};
+        ended_ = true;
     }
 
+    bool ended_ = false;
+    Variant result_;
     std::int16_t& failCount_;
     std::string& lastError_;
 };
@@ -137,63 +139,61 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
     detail::SetSettingsFilePath(sINIFile);
     const std::shared_ptr<UiHost> hostShare = CurrentUiHost();
     UiHost& host = *hostShare;
-    OpenRun run(impl_->failCount_, impl_->lastReturnedErrorMessage_);
-    try {
-        std::error_code ignored;
-        if (!std::filesystem::exists(sINIFile, ignored)) {
-            DialogState& dialog = CurrentDialogState();
-            dialog.Mode = iOpenDatabase;
-            dialog.AskServer = UseDBName_and_Prefix ? 1 : 0;
-            dialog.Cancelled = false;
-            run.Step([] { ShowSettingsDialog(); });
-            host.DoEvents();
-            if (CurrentDialogState().Cancelled) {
-                host.SetMousePointer(kPointerArrow);
-                return Variant(false);
-            }
+    Impl::OpenRun run(impl_->failCount_, impl_->lastReturnedErrorMessage_);
+    std::error_code ignored;
+    if (!std::filesystem::exists(sINIFile, ignored)) {
+        DialogState& dialog = CurrentDialogState();
+        dialog.Mode = iOpenDatabase;
+        dialog.AskServer = UseDBName_and_Prefix ? 1 : 0;
+        dialog.Cancelled = false;
+        if (!run.Step([] { ShowSettingsDialog(); })) return run.Result();
+        host.DoEvents();
+        if (CurrentDialogState().Cancelled) {
+            host.SetMousePointer(kPointerArrow);
+            return Variant(false);
         }
-        host.SetMousePointer(kPointerBusy);
+    }
+    host.SetMousePointer(kPointerBusy);
 
-        // A folder, a FIFO or an unreadable file would read as a file without
-        // settings (or never finish reading): it ends the call with its cause.
-        run.settingsFile = sINIFile;
-        run.failureMode = kFailFatal;
-        run.Step([&] {
+    // A folder, a FIFO or an unreadable file would read as a file without
+    // settings (or never finish reading): it ends the call with its cause.
+    run.settingsFile = sINIFile;
+    run.failureMode = kFailFatal;
+    if (!run.Step([&] {
             std::string problem = RegularFileProblem(sINIFile);
             if (!problem.empty())
                 throw std::runtime_error(detail::SettingsFileProblemText(sINIFile, problem));
-        });
-        run.failureMode = kFailBeforeConnecting;
+        }))
+        return run.Result();
+    run.failureMode = kFailBeforeConnecting;
 
-        run.Step([&] { ReadOpenSettings(run, sINIFile); });
+    if (!run.Step([&] { impl_->ReadOpenSettings(run, sINIFile); })) return run.Result();
 
-        run.toleratedFailures = 0;
-        impl_->central_.Running = false;
-        impl_->local_.Running = false;
+    run.toleratedFailures = 0;
+    impl_->central_.Running = false;
+    impl_->local_.Running = false;
 
-        switch (iOpenDatabase) {
-            case OpenCentral:
-                OpenModeCentral(run);
-                break;
-            case OpenLocal:
-                OpenModeLocal(run);
-                break;
-            case Central_Local:
-                OpenModeCentralLocal(run);
-                break;
-            case Central_if_failes_local:
-                OpenModeCentralIfFailsLocal(run);
-                break;
-            case Central_local_if_failes_local:
-                OpenModeCentralLocalIfFailsLocal(run);
-                break;
-            default:
-                // Other modes open nothing; the settings are read and prepared all the same.
-                break;
-        }
-    } catch (const OpenEnded& ended) {
-        return ended.result;
+    switch (iOpenDatabase) {
+        case OpenCentral:
+            impl_->OpenModeCentral(run);
+            break;
+        case OpenLocal:
+            impl_->OpenModeLocal(run);
+            break;
+        case Central_Local:
+            impl_->OpenModeCentralLocal(run);
+            break;
+        case Central_if_failes_local:
+            impl_->OpenModeCentralIfFailsLocal(run);
+            break;
+        case Central_local_if_failes_local:
+            impl_->OpenModeCentralLocalIfFailsLocal(run);
+            break;
+        default:
+            // Other modes open nothing; the settings are read and prepared all the same.
+            break;
     }
+    if (run.Ended()) return run.Result();
     host.SetMousePointer(kPointerArrow);
     return Variant(true);
 }
@@ -201,27 +201,26 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
 // Both sides' settings, passwords moved to their stored form, the database
 // types, the catalogues and the timeouts; one step of the open, so that the
 // first error ends it.
-void CDatabase::ReadOpenSettings(OpenRun& run, const std::string& sINIFile) {
-    if (impl_->localDSNEntry_.empty()) impl_->localDSNEntry_ = "Local";
-    run.localSection = impl_->localDSNEntry_;
+void CDatabase::Impl::ReadOpenSettings(OpenRun& run, const std::string& sINIFile) {
+    if (localDSNEntry_.empty()) localDSNEntry_ = "Local";
+    run.localSection = localDSNEntry_;
     const std::string& local = run.localSection;
 
-    impl_->central_.DSN = Read(kCentralSection, "DSN", "", sINIFile);
-    impl_->local_.DSN = Read(local, "DSN", "", sINIFile);
-    impl_->central_.UID = Read(kCentralSection, "UID", "", sINIFile);
+    central_.DSN = Read(kCentralSection, "DSN", "", sINIFile);
+    local_.DSN = Read(local, "DSN", "", sINIFile);
+    central_.UID = Read(kCentralSection, "UID", "", sINIFile);
     std::string centralPlain = Read(kCentralSection, "PWD", "", sINIFile);
-    impl_->local_.UID = Read(local, "UID", "", sINIFile);
+    local_.UID = Read(local, "UID", "", sINIFile);
     std::string localPlain = Read(local, "PWD", "", sINIFile);
-    impl_->central_.Prefix = Read(kCentralSection, "DBPrefix", kDefaultPrefix, sINIFile);
-    impl_->local_.Prefix = Read(kLocalPrefixSection, "DBPrefix", kDefaultPrefix, sINIFile);
+    central_.Prefix = Read(kCentralSection, "DBPrefix", kDefaultPrefix, sINIFile);
+    local_.Prefix = Read(kLocalPrefixSection, "DBPrefix", kDefaultPrefix, sINIFile);
 
     // Where the file cannot be rewritten the plain password read is used as
     // it stands, and the user hears once why it stays plain.
     const bool centralMoved = MovePlainPassword(kCentralSection, centralPlain, sINIFile);
     const bool localMoved = MovePlainPassword(local, localPlain, sINIFile);
-    impl_->central_.Password =
-        centralMoved ? StoredPassword(kCentralSection, sINIFile) : centralPlain;
-    impl_->local_.Password = localMoved ? StoredPassword(local, sINIFile) : localPlain;
+    central_.Password = centralMoved ? StoredPassword(kCentralSection, sINIFile) : centralPlain;
+    local_.Password = localMoved ? StoredPassword(local, sINIFile) : localPlain;
     if (!centralMoved || !localMoved) {
         ShowInfoMessage("The settings file " + sINIFile +
                         " could not be updated, so its plain-text password could not be "
@@ -234,97 +233,93 @@ void CDatabase::ReadOpenSettings(OpenRun& run, const std::string& sINIFile) {
                         "readable by its owner only (chmod 600).");
     }
 
-    impl_->central_.Prefix = WithTrailingDot(impl_->central_.Prefix);
-    impl_->local_.Prefix = WithTrailingDot(impl_->local_.Prefix);
+    central_.Prefix = WithTrailingDot(central_.Prefix);
+    local_.Prefix = WithTrailingDot(local_.Prefix);
 
     // The properties keep the file's values; only the connection strings
     // carry the overrides.
     for (auto [side, credentials] :
-         {std::pair{&impl_->central_, &run.central}, std::pair{&impl_->local_, &run.local}}) {
-        credentials->Uid = impl_->userIDOverride_.empty() ? side->UID : impl_->userIDOverride_;
-        credentials->Pwd =
-            impl_->passwordOverride_.empty() ? side->Password : impl_->passwordOverride_;
+         {std::pair{&central_, &run.central}, std::pair{&local_, &run.local}}) {
+        credentials->Uid = userIDOverride_.empty() ? side->UID : userIDOverride_;
+        credentials->Pwd = passwordOverride_.empty() ? side->Password : passwordOverride_;
     }
 
     DetectDatabaseType(kCentralSection);
     DetectDatabaseType(local);
 
-    impl_->central_.FillCatalogue();
-    impl_->local_.FillCatalogue();
+    central_.FillCatalogue();
+    local_.FillCatalogue();
 
-    for (Side* side : {&impl_->central_, &impl_->local_}) {
+    for (Side* side : {&central_, &local_}) {
         Connection& connection = side->Connect();
-        connection.CommandTimeout(impl_->databaseTimeOut_);
-        connection.ConnectionTimeout(impl_->databaseTimeOut_);
+        connection.CommandTimeout(databaseTimeOut_);
+        connection.ConnectionTimeout(databaseTimeOut_);
     }
 }
 
-void CDatabase::OpenModeCentral(OpenRun& run) {
+void CDatabase::Impl::OpenModeCentral(OpenRun& run) {
     run.failureMode = kFailFatal;
     run.messagePrefix = kCentralProblem;
-    OpenWithSettingsOf(run, impl_->central_, impl_->central_);
-    FinishOpen(run, impl_->central_, kCentralSection, true);
+    if (OpenWithSettingsOf(run, central_, central_))
+        FinishOpen(run, central_, kCentralSection, true);
 }
 
-void CDatabase::OpenModeLocal(OpenRun& run) {
+void CDatabase::Impl::OpenModeLocal(OpenRun& run) {
     run.failureMode = kFailFatal;
     run.messagePrefix = kLocalProblem;
     OpenLocalAsCentral(run);
 }
 
-void CDatabase::OpenModeCentralLocal(OpenRun& run) {
+void CDatabase::Impl::OpenModeCentralLocal(OpenRun& run) {
     OpenModeCentral(run);
+    if (run.Ended()) return;
     run.messagePrefix = kLocalProblem;
-    OpenWithSettingsOf(run, impl_->local_, impl_->local_);
-    FinishOpen(run, impl_->local_, run.localSection, false);
+    if (OpenWithSettingsOf(run, local_, local_)) FinishOpen(run, local_, run.localSection, false);
 }
 
-void CDatabase::OpenModeCentralIfFailsLocal(OpenRun& run) {
+void CDatabase::Impl::OpenModeCentralIfFailsLocal(OpenRun& run) {
     run.failureMode = kFailTolerated;
-    OpenWithSettingsOf(run, impl_->central_, impl_->central_);
+    OpenWithSettingsOf(run, central_, central_);
     if (run.toleratedFailures != 0) {
         run.failureMode = kFailFatal;
         run.messagePrefix = kLocalProblem;
-        OpenLocalAsCentral(run);
-        impl_->localStartedAsCentral_ = true;
+        if (OpenLocalAsCentral(run)) localStartedAsCentral_ = true;
     } else {
-        FinishOpen(run, impl_->central_, kCentralSection, true);
+        FinishOpen(run, central_, kCentralSection, true);
     }
 }
 
-void CDatabase::OpenModeCentralLocalIfFailsLocal(OpenRun& run) {
+void CDatabase::Impl::OpenModeCentralLocalIfFailsLocal(OpenRun& run) {
     run.failureMode = kFailTolerated;
-    OpenWithSettingsOf(run, impl_->central_, impl_->central_);
+    OpenWithSettingsOf(run, central_, central_);
     if (run.toleratedFailures != 0) {
         run.failureMode = kFailFatal;
         run.messagePrefix =
-            "Connection to central database failed, reason: " + impl_->lastReturnedErrorMessage_ +
-            "\r\n" + "Connection to local database failed, reason: ";
-        OpenLocalAsCentral(run);
-        impl_->localStartedAsCentral_ = true;
+            "Connection to central database failed, reason: " + lastReturnedErrorMessage_ + "\r\n" +
+            "Connection to local database failed, reason: ";
+        if (OpenLocalAsCentral(run)) localStartedAsCentral_ = true;
         return;
     }
-    FinishOpen(run, impl_->central_, kCentralSection, true);
+    FinishOpen(run, central_, kCentralSection, true);
     // The local side is a convenience here: its failure is only counted.
     std::int16_t before = run.toleratedFailures;
-    OpenWithSettingsOf(run, impl_->local_, impl_->local_);
-    if (run.toleratedFailures == before) FinishOpen(run, impl_->local_, run.localSection, false);
+    OpenWithSettingsOf(run, local_, local_);
+    if (run.toleratedFailures == before) FinishOpen(run, local_, run.localSection, false);
 }
 
-void CDatabase::OpenLocalAsCentral(OpenRun& run) {
-    OpenWithSettingsOf(run, impl_->central_, impl_->local_);
+bool CDatabase::Impl::OpenLocalAsCentral(OpenRun& run) {
     // The free-text settings belong to the central database, which is not there.
-    FinishOpen(run, impl_->central_, run.localSection, false);
+    return OpenWithSettingsOf(run, central_, local_) &&
+           FinishOpen(run, central_, run.localSection, false);
 }
 
-void CDatabase::OpenWithSettingsOf(OpenRun& run, Side& slot, const Side& source) {
-    const OpenRun::Credentials& credentials = &source == &impl_->central_ ? run.central : run.local;
-    run.Step([&] {
+bool CDatabase::Impl::OpenWithSettingsOf(OpenRun& run, Side& slot, const Side& source) {
+    const OpenRun::Credentials& credentials = &source == &central_ ? run.central : run.local;
+    return run.Step([&] {
         // An empty name would let the driver manager pick its default driver.
         if (source.DSN.empty()) {
             throw std::runtime_error(detail::NoDataSourceInSettingsText(
-                run.settingsFile,
-                &source == &impl_->central_ ? kCentralSection : run.localSection));
+                run.settingsFile, &source == &central_ ? kCentralSection : run.localSection));
         }
         Connection& connection = slot.Connect();
         connection.ConnectionString(
@@ -333,17 +328,19 @@ void CDatabase::OpenWithSettingsOf(OpenRun& run, Side& slot, const Side& source)
     });
 }
 
-void CDatabase::FinishOpen(OpenRun& run, Side& slot, const std::string& section,
-                           bool loadFreeText) {
+bool CDatabase::Impl::FinishOpen(OpenRun& run, Side& slot, const std::string& section,
+                                 bool loadFreeText) {
     run.Step([&] { slot.ConnectionString = slot.Connect().ConnectionString(); });
     run.Step([&] { slot.DatabaseType = ReadDatabaseType(section); });
     run.Step([&] { slot.MarkFileDatabase(); });
     // The SQL dialect follows the central side only.
-    if (&slot == &impl_->central_) {
-        run.Step([&] { SetSQLFunctions(slot.DatabaseType); });
-        if (loadFreeText) run.Step([&] { LoadFreeTextSettings(); });
+    if (&slot == &central_) {
+        run.Step([&] { self_.SetSQLFunctions(slot.DatabaseType); });
+        if (loadFreeText) run.Step([&] { self_.LoadFreeTextSettings(); });
     }
+    if (run.Ended()) return false;
     slot.Running = true;
+    return true;
 }
 
 }  // namespace vendral

@@ -35,9 +35,10 @@ Variant CDatabase::GetPreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
     bool missing = false;
     auto read = [&](std::int16_t level, std::int32_t owner) {
         impl_->preferenceRecordset_->Open(
-            PrepareSQL(select + SettingCondition(level, owner, tPrefsection, tPrefKey),
-                       iDatabaseConnection),
-            ConnectionFor(iDatabaseConnection), adOpenForwardOnly, adLockReadOnly, adCmdText);
+            impl_->PrepareSQL(select + SettingCondition(level, owner, tPrefsection, tPrefKey),
+                              iDatabaseConnection),
+            impl_->ConnectionFor(iDatabaseConnection), adOpenForwardOnly, adLockReadOnly,
+            adCmdText);
         detail::RecordsetCloser closer(*impl_->preferenceRecordset_);
         if (impl_->preferenceRecordset_->Eof()) {
             missing = true;
@@ -62,10 +63,10 @@ Variant CDatabase::SavePreference(std::int16_t tDefLevel, std::int32_t tOwnerID,
     std::int32_t id = 0;
     {
         impl_->preferenceRecordset_->Open(
-            PrepareSQL("SELECT * FROM " + impl_->central_.Prefix +
-                           SettingCondition(tDefLevel, tOwnerID, tPrefsection, tPrefKey),
-                       0),
-            ConnectionFor(0), adOpenForwardOnly, adLockReadOnly, adCmdText);
+            impl_->PrepareSQL("SELECT * FROM " + impl_->central_.Prefix +
+                                  SettingCondition(tDefLevel, tOwnerID, tPrefsection, tPrefKey),
+                              0),
+            impl_->ConnectionFor(0), adOpenForwardOnly, adLockReadOnly, adCmdText);
         detail::RecordsetCloser closer(*impl_->preferenceRecordset_);
         if (!impl_->preferenceRecordset_->Eof())
             id = impl_->preferenceRecordset_->Fields("userpreference_id").Value().ToLong();
@@ -105,7 +106,7 @@ Variant CDatabase::DeletePreference(std::int16_t tDefLevel, std::int32_t tOwnerI
     // happen under an open cursor over the rows being deleted.
     std::vector<std::int32_t> ids;
     {
-        impl_->preferenceRecordset_->Open(PrepareSQL(select, 0), ConnectionFor(0),
+        impl_->preferenceRecordset_->Open(impl_->PrepareSQL(select, 0), impl_->ConnectionFor(0),
                                           adOpenForwardOnly, adLockReadOnly, adCmdText);
         detail::RecordsetCloser closer(*impl_->preferenceRecordset_);
         while (!impl_->preferenceRecordset_->Eof()) {

@@ -1,4 +1,5 @@
 // The plain properties: each reads or writes one value of the object's state.
+#include "data/cdatabase_inspection.h"
 #include "data/cdatabase_state.h"
 
 namespace vendral {
@@ -174,26 +175,30 @@ void CDatabase::FailCount(std::int16_t iValue) {
 const std::string& CDatabase::LastReturnedErrorMessage() const {
     return impl_->lastReturnedErrorMessage_;
 }
-const TableCatalogue& CDatabase::CentralTableCatalogue() const {
-    return impl_->central_.Catalogue;
-}
-const TableCatalogue& CDatabase::LocalTableCatalogue() const {
-    return impl_->local_.Catalogue;
-}
 const Recordset& CDatabase::WorkRecordset() const {
     return *impl_->workRecordset_;
 }
-std::int16_t CDatabase::FreeTextOwnerTable() const {
-    return impl_->freeTextOwnerTable_;
+
+namespace internal {
+
+const TableCatalogue& CentralTableCatalogue(const CDatabase& db) {
+    return detail::CDatabaseAccess::Of(db).central_.Catalogue;
 }
-std::int32_t CDatabase::FreeTextOwnerRecord() const {
-    return impl_->freeTextOwnerRecord_;
+const TableCatalogue& LocalTableCatalogue(const CDatabase& db) {
+    return detail::CDatabaseAccess::Of(db).local_.Catalogue;
 }
-const std::vector<std::string>& CDatabase::FreeTextStopWords() const {
-    return impl_->stopWords_;
+std::int16_t FreeTextOwnerTable(const CDatabase& db) {
+    return detail::CDatabaseAccess::Of(db).freeTextOwnerTable_;
 }
-const std::vector<FreeTextTableRow>& CDatabase::FreeTextTables() const {
-    return impl_->freeTextTables_;
+std::int32_t FreeTextOwnerRecord(const CDatabase& db) {
+    return detail::CDatabaseAccess::Of(db).freeTextOwnerRecord_;
+}
+const std::vector<std::string>& FreeTextStopWords(const CDatabase& db) {
+    return detail::CDatabaseAccess::Of(db).stopWords_;
+}
+const std::vector<FreeTextTableRow>& FreeTextTables(const CDatabase& db) {
+    return detail::CDatabaseAccess::Of(db).freeTextTables_;
 }
 
+}  // namespace internal
 }  // namespace vendral

@@ -20,18 +20,18 @@ Variant OrWhenMissing(const Variant& value, const Variant& missing) {
 
 }  // namespace
 
-std::string CDatabase::QualifyTable(const std::string& sTable,
-                                    std::int16_t iDatabaseConnection) const {
+std::string CDatabase::Impl::QualifyTable(const std::string& sTable,
+                                          std::int16_t iDatabaseConnection) const {
     return Concat({PrefixOfTable(sTable, iDatabaseConnection), sTable});
 }
 
-std::string_view CDatabase::PrefixOfTable(const std::string& sTable,
-                                          std::int16_t iDatabaseConnection) const {
+std::string_view CDatabase::Impl::PrefixOfTable(const std::string& sTable,
+                                                std::int16_t iDatabaseConnection) const {
     if (sTable.find('.') != std::string::npos) return {};
     return PrefixFor(iDatabaseConnection);
 }
 
-std::string CDatabase::PrepareSQL(std::string sql, std::int16_t iDatabaseConnection) const {
+std::string CDatabase::Impl::PrepareSQL(std::string sql, std::int16_t iDatabaseConnection) const {
     // Only the two selectors of the sides; any other prepares nothing.
     const bool access = (iDatabaseConnection == 0 || iDatabaseConnection == 1) &&
                         SideFor(iDatabaseConnection).FileDatabase;
@@ -41,43 +41,46 @@ std::string CDatabase::PrepareSQL(std::string sql, std::int16_t iDatabaseConnect
     return detail::WithoutSchemaPrefix(sql, PrefixFor(iDatabaseConnection));
 }
 
-void CDatabase::OpenWorkRecordset(const std::string& preparedSql,
-                                  std::int16_t iDatabaseConnection) {
-    if (!impl_->workRecordset_) impl_->workRecordset_ = std::make_unique<Recordset>();
-    if (impl_->workRecordset_->State() == adStateOpen) impl_->workRecordset_->Close();
-    impl_->workRecordset_->Open(preparedSql, ConnectionFor(iDatabaseConnection), adOpenForwardOnly,
-                                adLockReadOnly, adCmdText);
+void CDatabase::Impl::OpenWorkRecordset(const std::string& preparedSql,
+                                        std::int16_t iDatabaseConnection) {
+    if (!workRecordset_) workRecordset_ = std::make_unique<Recordset>();
+    if (workRecordset_->State() == adStateOpen) workRecordset_->Close();
+    workRecordset_->Open(preparedSql, ConnectionFor(iDatabaseConnection), adOpenForwardOnly,
+                         adLockReadOnly, adCmdText);
 }
 
-Variant CDatabase::FirstValue(const std::string& preparedSql, std::int16_t iDatabaseConnection) {
+Variant CDatabase::Impl::FirstValue(const std::string& preparedSql,
+                                    std::int16_t iDatabaseConnection) {
     OpenWorkRecordset(preparedSql, iDatabaseConnection);
-    detail::RecordsetCloser guard(*impl_->workRecordset_);
-    if (impl_->workRecordset_->Eof()) return Variant();
-    return impl_->workRecordset_->Collect(0);
+    detail::RecordsetCloser guard(*workRecordset_);
+    if (workRecordset_->Eof()) return Variant();
+    return workRecordset_->Collect(0);
 }
 
 Variant CDatabase::CountRecords(const std::string& sTable, const std::string& sWhere,
                                 std::int16_t iDatabaseConnection) {
-    return CountOf(Concat({"SELECT COUNT(*) AS CountResult FROM ",
-                           PrefixOfTable(sTable, iDatabaseConnection), sTable, " ", sWhere}),
-                   iDatabaseConnection);
+    return impl_->CountOf(
+        Concat({"SELECT COUNT(*) AS CountResult FROM ",
+                impl_->PrefixOfTable(sTable, iDatabaseConnection), sTable, " ", sWhere}),
+        iDatabaseConnection);
 }
 
 Variant CDatabase::CountRecordsSQL(const std::string& sQueryFrom,
                                    std::int16_t iDatabaseConnection) {
-    return CountOf(Concat({"SELECT COUNT(*) AS CountResult ", sQueryFrom}), iDatabaseConnection);
+    return impl_->CountOf(Concat({"SELECT COUNT(*) AS CountResult ", sQueryFrom}),
+                          iDatabaseConnection);
 }
 
-Variant CDatabase::CountOf(std::string countSql, std::int16_t iDatabaseConnection) {
+Variant CDatabase::Impl::CountOf(std::string countSql, std::int16_t iDatabaseConnection) {
     OpenWorkRecordset(PrepareSQL(std::move(countSql), iDatabaseConnection), iDatabaseConnection);
-    detail::RecordsetCloser guard(*impl_->workRecordset_);
-    if (impl_->workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
-    return impl_->workRecordset_->Collect(0);  // the only column: CountResult
+    detail::RecordsetCloser guard(*workRecordset_);
+    if (workRecordset_->Eof()) return Variant(static_cast<std::int32_t>(0));
+    return workRecordset_->Collect(0);  // the only column: CountResult
 }
 
-Variant CDatabase::FirstOfTable(const std::string& sTable, const std::string& sField,
-                                const std::string& sWhere, std::int16_t iDatabaseConnection,
-                                const Variant& missing) {
+Variant CDatabase::Impl::FirstOfTable(const std::string& sTable, const std::string& sField,
+                                      const std::string& sWhere, std::int16_t iDatabaseConnection,
+                                      const Variant& missing) {
     return OrWhenMissing(
         FirstValue(PrepareSQL(SelectFirst(sField, PrefixOfTable(sTable, iDatabaseConnection),
                                           sTable, sWhere),
@@ -88,29 +91,29 @@ Variant CDatabase::FirstOfTable(const std::string& sTable, const std::string& sF
 
 Variant CDatabase::GetFirstTextRecord(const std::string& sTable, const std::string& sField,
                                       const std::string& sWhere, std::int16_t iDatabaseConnection) {
-    return FirstOfTable(sTable, sField, sWhere, iDatabaseConnection, Variant(std::string()));
+    return impl_->FirstOfTable(sTable, sField, sWhere, iDatabaseConnection, Variant(std::string()));
 }
 
 Variant CDatabase::GetFirstLongRecord(const std::string& sTable, const std::string& sField,
                                       const std::string& sWhere, std::int16_t iDatabaseConnection) {
-    return FirstOfTable(sTable, sField, sWhere, iDatabaseConnection,
-                        Variant(static_cast<std::int32_t>(0)));
+    return impl_->FirstOfTable(sTable, sField, sWhere, iDatabaseConnection,
+                               Variant(static_cast<std::int32_t>(0)));
 }
 
-void CDatabase::FillFromWorkRecordset(ListControl& control) {
-    detail::RecordsetCloser guard(*impl_->workRecordset_);
-    while (!impl_->workRecordset_->Eof()) {
-        Variant text = impl_->workRecordset_->Collect(1);
+void CDatabase::Impl::FillFromWorkRecordset(ListControl& control) {
+    detail::RecordsetCloser guard(*workRecordset_);
+    while (!workRecordset_->Eof()) {
+        Variant text = workRecordset_->Collect(1);
         control.AddItem(text.IsNull() ? std::string() : text.ToString());
-        control.ItemData(control.NewIndex(), impl_->workRecordset_->Collect(0));
-        impl_->workRecordset_->MoveNext();
+        control.ItemData(control.NewIndex(), workRecordset_->Collect(0));
+        workRecordset_->MoveNext();
     }
 }
 
 Variant CDatabase::FillCombo(ListControl& TmpObjCombo, const std::string& sQuery,
                              std::int16_t iDatabaseConnection) {
-    OpenWorkRecordset(PrepareSQL(sQuery, iDatabaseConnection), iDatabaseConnection);
-    FillFromWorkRecordset(TmpObjCombo);
+    impl_->OpenWorkRecordset(impl_->PrepareSQL(sQuery, iDatabaseConnection), iDatabaseConnection);
+    impl_->FillFromWorkRecordset(TmpObjCombo);
     return Variant();
 }
 

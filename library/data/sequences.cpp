@@ -18,8 +18,8 @@ constexpr int kMaxSequencePasses = 100;
 Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "UpdateSequence");
     const std::string row = std::to_string(iTableNumber + kSequenceRowOffset);
-    const std::string& prefix = PrefixFor(iDatabaseConnection);
-    Connection& connection = *ConnectionFor(iDatabaseConnection);
+    const std::string& prefix = impl_->PrefixFor(iDatabaseConnection);
+    Connection& connection = *impl_->ConnectionFor(iDatabaseConnection);
 
     // In the caller's transaction a reserved row stays locked until the caller
     // ends it. Every change there also takes the log's row, so the log's row is
@@ -28,9 +28,10 @@ Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatab
     if (connection.InTransaction() && iTableNumber != kTableTravelTransactionLog) {
         detail::ConnectionAccess::ExecuteUncounted(
             connection,
-            PrepareSQL(Concat({"UPDATE ", prefix, "Sequence SET Next_id = Next_id WHERE id=",
-                               std::to_string(kTableTravelTransactionLog + kSequenceRowOffset)}),
-                       iDatabaseConnection));
+            impl_->PrepareSQL(
+                Concat({"UPDATE ", prefix, "Sequence SET Next_id = Next_id WHERE id=",
+                        std::to_string(kTableTravelTransactionLog + kSequenceRowOffset)}),
+                iDatabaseConnection));
     }
 
     for (int pass = 0; pass < kMaxSequencePasses; ++pass) {
@@ -41,13 +42,13 @@ Variant CDatabase::UpdateSequence(std::int16_t iTableNumber, std::int16_t iDatab
             detail::OwnTransaction transaction(connection);
             detail::ConnectionAccess::ExecuteUncounted(
                 connection,
-                PrepareSQL(Concat({"UPDATE ", prefix,
-                                   "Sequence SET Next_id = Next_id + 1  WHERE id=", row}),
-                           iDatabaseConnection));
-            OpenWorkRecordset(
-                PrepareSQL(Concat({"Select Next_id FROM ", prefix, "Sequence WHERE ID =", row}),
-                           iDatabaseConnection),
-                iDatabaseConnection);
+                impl_->PrepareSQL(Concat({"UPDATE ", prefix,
+                                          "Sequence SET Next_id = Next_id + 1  WHERE id=", row}),
+                                  iDatabaseConnection));
+            impl_->OpenWorkRecordset(impl_->PrepareSQL(Concat({"Select Next_id FROM ", prefix,
+                                                               "Sequence WHERE ID =", row}),
+                                                       iDatabaseConnection),
+                                     iDatabaseConnection);
             {
                 detail::RecordsetCloser closer(*impl_->workRecordset_);
                 reserved =

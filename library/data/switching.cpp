@@ -19,16 +19,16 @@ void CloseOpenConnection(Connection& connection) {
 
 Variant CDatabase::SwitchCentralConnection(const std::string& sCentralConnection,
                                            const std::string& sConnectionType) {
-    return SwitchConnection(impl_->central_, sCentralConnection, sConnectionType);
+    return impl_->SwitchConnection(impl_->central_, sCentralConnection, sConnectionType);
 }
 
 Variant CDatabase::SwitchLocalConnection(const std::string& sLocalConnection,
                                          const std::string& sConnectionType) {
-    return SwitchConnection(impl_->local_, sLocalConnection, sConnectionType);
+    return impl_->SwitchConnection(impl_->local_, sLocalConnection, sConnectionType);
 }
 
-Variant CDatabase::SwitchConnection(Side& side, const std::string& sConnection,
-                                    const std::string& sConnectionType) {
+Variant CDatabase::Impl::SwitchConnection(Side& side, const std::string& sConnection,
+                                          const std::string& sConnectionType) {
     Connection& connection = side.Connect();
     CloseOpenConnection(connection);
     connection.ConnectionString(sConnection);
@@ -36,7 +36,7 @@ Variant CDatabase::SwitchConnection(Side& side, const std::string& sConnection,
     side.ConnectionString = connection.ConnectionString();
     side.TakeType(ReadDatabaseType(sConnectionType));
     // The SQL dialect follows the central side only.
-    if (&side == &impl_->central_) SetSQLFunctions(side.DatabaseType);
+    if (&side == &central_) self_.SetSQLFunctions(side.DatabaseType);
     side.Running = true;
     return Variant();
 }

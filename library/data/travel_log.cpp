@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "data/cdatabase_state.h"
 #include "data/local_clock.h"
 #include "data/write_support.h"
 #include "vendral/cdatabase.h"
@@ -21,8 +22,8 @@ Variant CDatabase::UpdateTravelTransactionLog(std::int16_t iActionType, std::int
                                               std::int16_t iTableNumber, std::int32_t lRecordID,
                                               std::int16_t iDatabaseConnection) {
     detail::RequireWriteSelector(iDatabaseConnection, "UpdateTravelTransactionLog");
-    return WriteTravelLog(iActionType, iAssociateID, iTableNumber, lRecordID, iDatabaseConnection,
-                          nullptr);
+    return impl_->WriteTravelLog(iActionType, iAssociateID, iTableNumber, lRecordID,
+                                 iDatabaseConnection, nullptr);
 }
 
 namespace {
@@ -34,9 +35,10 @@ constexpr std::string_view kLogInsertColumns =
 
 }  // namespace
 
-Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssociateID,
-                                  std::int16_t iTableNumber, std::int32_t lRecordID,
-                                  std::int16_t iDatabaseConnection, const std::string* change) {
+Variant CDatabase::Impl::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssociateID,
+                                        std::int16_t iTableNumber, std::int32_t lRecordID,
+                                        std::int16_t iDatabaseConnection,
+                                        const std::string* change) {
     const std::string& prefix = PrefixFor(iDatabaseConnection);
     Connection& connection = *ConnectionFor(iDatabaseConnection);
     const bool callersTransaction = connection.InTransaction();
@@ -44,7 +46,8 @@ Variant CDatabase::WriteTravelLog(std::int16_t iActionType, std::int32_t iAssoci
     for (int attempt = 1;; ++attempt) {
         // Reserved ahead of the log transaction (unless the caller holds one),
         // so that a retry after a taken id draws a fresh one.
-        std::int32_t id = UpdateSequence(kTableTravelTransactionLog, iDatabaseConnection).ToLong();
+        std::int32_t id =
+            self_.UpdateSequence(kTableTravelTransactionLog, iDatabaseConnection).ToLong();
         std::string sql =
             Concat({"INSERT INTO ", prefix, kLogInsertColumns, std::to_string(id), ", ",
                     std::to_string(LocalClockSeconds()), ", 0, ", std::to_string(iActionType), ", ",

@@ -48,7 +48,7 @@ TEST_P(BoundaryStatementTest, AMegabyteOfNonsenseFailsWithTheDriversErrorAndLeav
     EXPECT_THROW(db_.ExecSQL(megabyte_), DatabaseError);
     EXPECT_EQ(Logged(), 0);
     EXPECT_EQ(central_->Scalar("SELECT text FROM appointment").ToString(), "old");
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
 }
 
 VENDRAL_INSTANTIATE_ENGINES(BoundaryStatementTest);

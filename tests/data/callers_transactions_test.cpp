@@ -32,7 +32,7 @@ class CallersTransactionsTest : public EngineTest {
         auto db = std::make_unique<CDatabase>();
         db->CentralDatabasePrefix(p_);
         db->RefillTableCatalogues();
-        db->dDatabase = central_->Connect();
+        db->dDatabase(central_->Connect());
         db->AssociateID(12);
         return db;
     }
@@ -58,7 +58,7 @@ TEST_P(CallersTransactionsTest, ClientsChangingTheirOwnRowsInEitherOrderNeverDea
                                        std::to_string(client) + "')";
             for (int i = 0; i < kTransactionsPerClient; ++i) {
                 try {
-                    db->dDatabase->BeginTrans();
+                    db->dDatabase()->BeginTrans();
                     if (client % 2 == 0) {
                         db->ExecSQL(update, client);
                         db->ExecSQL(insert);
@@ -66,11 +66,11 @@ TEST_P(CallersTransactionsTest, ClientsChangingTheirOwnRowsInEitherOrderNeverDea
                         db->ExecSQL(insert);
                         db->ExecSQL(update, client);
                     }
-                    db->dDatabase->CommitTrans();
+                    db->dDatabase()->CommitTrans();
                 } catch (const DatabaseError& error) {
                     ++failures;
                     errors[client - 1] = error.what();
-                    if (db->dDatabase->InTransaction()) db->dDatabase->RollbackTrans();
+                    if (db->dDatabase()->InTransaction()) db->dDatabase()->RollbackTrans();
                 }
             }
         });
@@ -102,15 +102,15 @@ TEST_P(CallersTransactionsTest, ACallerLockingASharedRowBeforeItsFirstChangeMayD
     // The first locks the shared row itself, then hands a change to the library.
     auto firstRun = std::async(std::launch::async, [&]() -> std::string {
         try {
-            first->dDatabase->BeginTrans();
-            first->dDatabase->Execute(shared);
+            first->dDatabase()->BeginTrans();
+            first->dDatabase()->Execute(shared);
             sharedLocked.set_value();
             logLocked.get_future().wait();
             first->ExecSQL(own + "2", 2);
-            first->dDatabase->CommitTrans();
+            first->dDatabase()->CommitTrans();
             return "";
         } catch (const DatabaseError& error) {
-            if (first->dDatabase->InTransaction()) first->dDatabase->RollbackTrans();
+            if (first->dDatabase()->InTransaction()) first->dDatabase()->RollbackTrans();
             return error.SQLState();
         }
     });
@@ -118,13 +118,13 @@ TEST_P(CallersTransactionsTest, ACallerLockingASharedRowBeforeItsFirstChangeMayD
     sharedLocked.get_future().wait();
     std::string secondState;
     try {
-        second->dDatabase->BeginTrans();
+        second->dDatabase()->BeginTrans();
         second->ExecSQL(own + "3", 3);
         logLocked.set_value();
-        second->dDatabase->Execute(shared);
-        second->dDatabase->CommitTrans();
+        second->dDatabase()->Execute(shared);
+        second->dDatabase()->CommitTrans();
     } catch (const DatabaseError& error) {
-        if (second->dDatabase->InTransaction()) second->dDatabase->RollbackTrans();
+        if (second->dDatabase()->InTransaction()) second->dDatabase()->RollbackTrans();
         secondState = error.SQLState();
     }
     std::string firstState = firstRun.get();

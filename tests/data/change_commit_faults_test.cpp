@@ -20,7 +20,7 @@ class ChangeCommitFaultTest : public ::testing::Test {
         central_ = std::make_unique<TestDatabase>(Engine::SQLite);
         central_->Exec("INSERT INTO appointment (appointment_id, text) VALUES (4711, 'old')");
         db_.CentralDatabasePrefix(central_->Prefix());
-        db_.dDatabase = ConnectThroughFaultDriver();
+        db_.dDatabase(ConnectThroughFaultDriver());
         db_.RefillTableCatalogues();
         db_.AssociateID(12);
     }
@@ -51,7 +51,7 @@ TEST_F(ChangeCommitFaultTest, ACommitThatRolledBackRaisesAndLeavesNeitherChangeN
         }
         EXPECT_EQ(LogRows(), 0);
         EXPECT_EQ(Text(), "old");
-        EXPECT_FALSE(db_.dDatabase->InTransaction());
+        EXPECT_FALSE(db_.dDatabase()->InTransaction());
     }
     // Tried again, the change is made and logged once.
     Variant id = db_.ExecSQL(kChange, 4711);
@@ -90,8 +90,8 @@ TEST_F(ChangeCommitFaultTest, AFailedReturnToAutocommitRaisesAndStopsTheNextChan
                      DatabaseError);
         EXPECT_EQ(LogRows(), afterTheChange ? 1 : 0);
 
-        db_.dDatabase->Close();
-        db_.dDatabase = ConnectThroughFaultDriver();
+        db_.dDatabase()->Close();
+        db_.dDatabase(ConnectThroughFaultDriver());
         central_->Exec("DELETE FROM traveltransactionlog");
         central_->Exec("UPDATE appointment SET text = 'old' WHERE appointment_id = 4711");
     }
@@ -113,20 +113,20 @@ TEST_P(AbortedCallersTransactionTest, AChangeInATransactionTheServerAbortedRaise
     central_->Exec("INSERT INTO appointment (appointment_id, text) VALUES (4711, 'old')");
     CDatabase db;
     db.CentralDatabasePrefix(p);
-    db.dDatabase = std::make_shared<Connection>();
-    db.dDatabase->Open(central_->ConnectionString() + ";Protocol=7.4-0");
+    db.dDatabase(std::make_shared<Connection>());
+    db.dDatabase()->Open(central_->ConnectionString() + ";Protocol=7.4-0");
     db.RefillTableCatalogues();
     db.AssociateID(12);
 
-    db.dDatabase->BeginTrans();
+    db.dDatabase()->BeginTrans();
     db.ExecSQL("UPDATE " + p + "appointment SET text = 'first' WHERE appointment_id = 4711", 4711);
-    EXPECT_THROW(db.dDatabase->Execute("UPDATE " + p + "no_such_table SET n = 1"), DatabaseError);
+    EXPECT_THROW(db.dDatabase()->Execute("UPDATE " + p + "no_such_table SET n = 1"), DatabaseError);
     EXPECT_THROW(
         db.ExecSQL("UPDATE " + p + "appointment SET text = 'second' WHERE appointment_id = 4711",
                    4711),
         DatabaseError);
-    EXPECT_THROW(db.dDatabase->CommitTrans(), DatabaseError);
-    EXPECT_FALSE(db.dDatabase->InTransaction());
+    EXPECT_THROW(db.dDatabase()->CommitTrans(), DatabaseError);
+    EXPECT_FALSE(db.dDatabase()->InTransaction());
     EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 0);
     EXPECT_EQ(
         central_->Scalar("SELECT text FROM appointment WHERE appointment_id = 4711").ToString(),

@@ -61,7 +61,7 @@ class ConcurrencyTest : public EngineTest {
             auto* db = new CDatabase();  // left to the end of the process
             db->CentralDatabasePrefix(central_->Prefix());
             db->RefillTableCatalogues();
-            db->dDatabase = central_->Connect();
+            db->dDatabase(central_->Connect());
             char go = 0;
             while (read(startFd, &go, 1) > 0) {
             }

@@ -103,15 +103,15 @@ TEST_F(DatabaseTypeTest, AccessDriverSetsTheAccessFlagsOfTheSidesOpened) {
         SettingsFile("[Central]\nDSN=vendral_sqlite\n[Local]\nDSN=vendral_access_file\n");
     CDatabase db;
     EXPECT_EQ(db.OpenODBC_DB(file, Central_Local), Variant(true));
-    EXPECT_FALSE(db.SysdDatabaseAccess);
-    EXPECT_TRUE(db.SysLocaldDatabaseAccess);
+    EXPECT_FALSE(db.SysdDatabaseAccess());
+    EXPECT_TRUE(db.SysLocaldDatabaseAccess());
     EXPECT_EQ(db.DatabaseTypeLocal(), "ACCESS");
     // The dialect follows the central side only.
     EXPECT_EQ(db.DatabaseTypeCentral(), "SQLITE3");
 
     CDatabase local;
     EXPECT_EQ(local.OpenODBC_DB(file, OpenLocal), Variant(true));
-    EXPECT_TRUE(local.SysdDatabaseAccess);
+    EXPECT_TRUE(local.SysdDatabaseAccess());
     EXPECT_EQ(local.DatabaseTypeCentral(), "ACCESS");
 }
 

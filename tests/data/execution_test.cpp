@@ -45,7 +45,7 @@ class ExecutionTest : public EngineTest {
 };
 
 TEST_P(ExecutionTest, NumberedInsertReservesLogsAndWritesTheRowWithTheNewId) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     Variant logID = db_.ExecSQL("INSERT INTO " + p_ +
                                 "contact (contact_id, name) VALUES (#, 'Nordic Trading AS')");
     EXPECT_EQ(logID, Variant(1000));
@@ -81,7 +81,7 @@ TEST_P(ExecutionTest, InsertWithItsOwnIdReservesNothingAndKeepsTheHash) {
 }
 
 TEST_P(ExecutionTest, UpdateAndDeleteAreLoggedUnderTheirTable) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     std::string update =
         "UPDATE " + p_ + "appointment SET text = 'new' WHERE appointment_id = 4711";
     EXPECT_EQ(db_.ExecSQL(update, 4711), Variant(1000));
@@ -106,7 +106,7 @@ TEST_P(ExecutionTest, OtherStatementsRunWithoutLog) {
 
 TEST_P(ExecutionTest, LeadingKeywordClassifiesAndBareOrSmallLetterNamesAreFound) {
     // Lower case, leading blanks, a bare table name (which PostgreSQL finds by its path).
-    if (engine() == Engine::PostgreSQL) db_.dDatabase->Execute("SET search_path TO crm5");
+    if (engine() == Engine::PostgreSQL) db_.dDatabase()->Execute("SET search_path TO crm5");
     db_.ExecSQL("  update appointment set text = 'x' where appointment_id = 4711", 4711);
     // The prefix in other letters than stored.
     std::string otherCase = ToUpper(p_) == p_ ? ToLower(p_) : ToUpper(p_);
@@ -153,7 +153,7 @@ TEST_P(ExecutionTest, FailingStatementLeavesNoLogRow) {
                  DatabaseError);
     EXPECT_EQ(Count("traveltransactionlog"), 0);
     EXPECT_EQ(Count("contact"), 1);
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
     // The id was generated (and stays used) before the statement failed.
     EXPECT_EQ(db_.LastGeneratedSequenceID(), "1000");
     EXPECT_EQ(NextId(15), 1001);
@@ -174,7 +174,7 @@ TEST_P(ExecutionTest, TakenLogIdIsRetriedWithAFreshOneAtMostThreeTimes) {
     };
     occupy(1000);
     occupy(1001);
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     std::string update =
         "UPDATE " + p_ + "appointment SET text = 'new' WHERE appointment_id = 4711";
     EXPECT_EQ(db_.ExecSQL(update, 4711), Variant(1002));
@@ -188,7 +188,7 @@ TEST_P(ExecutionTest, TakenLogIdIsRetriedWithAFreshOneAtMostThreeTimes) {
     auto writes = Writes(log);
     ASSERT_EQ(writes.size(), 4u) << "three log inserts, then the statement once";
     EXPECT_EQ(writes[3], update);
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
 
     occupy(1003);
     occupy(1004);
@@ -203,10 +203,10 @@ TEST_P(ExecutionTest, TakenLogIdIsRetriedWithAFreshOneAtMostThreeTimes) {
 }
 
 TEST_P(ExecutionTest, CallersTransactionDecidesForLogAndChange) {
-    db_.dDatabase->BeginTrans();
+    db_.dDatabase()->BeginTrans();
     db_.ExecSQL("UPDATE " + p_ + "appointment SET text = 'new' WHERE appointment_id = 4711", 4711);
-    EXPECT_TRUE(db_.dDatabase->InTransaction());
-    db_.dDatabase->RollbackTrans();
+    EXPECT_TRUE(db_.dDatabase()->InTransaction());
+    db_.dDatabase()->RollbackTrans();
     EXPECT_EQ(Count("traveltransactionlog"), 0);
     EXPECT_EQ(central_->Scalar("SELECT text FROM appointment"), Variant("old"));
 }
@@ -230,7 +230,7 @@ TEST_P(ExecutionTest, LocalSelectorAndRefusedSelectors) {
 }
 
 TEST_P(ExecutionTest, FreeTextOffTouchesNoIndexTable) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     db_.ExecSQL("INSERT INTO " + p_ + "contact (contact_id, name) VALUES (#, 'Nordic Trading')");
     db_.ExecSQL("DELETE FROM " + p_ + "contact WHERE contact_id = 1000", 1000);
     for (const auto& sql : log.Statements())

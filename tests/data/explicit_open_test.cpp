@@ -30,13 +30,13 @@ TEST_P(ExplicitOpenTest, ByConnectionOpensTheCentralSideAsGiven) {
     EXPECT_EQ(db.CentralUID(), central_->Uid());
     EXPECT_EQ(db.CentralPassword(), central_->Pwd());
     EXPECT_TRUE(db.dDatabaseIsRunning());
-    EXPECT_FALSE(db.SysdDatabaseAccess);
-    EXPECT_EQ(db.dDatabase->State(), adStateOpen);
+    EXPECT_FALSE(db.SysdDatabaseAccess());
+    EXPECT_EQ(db.dDatabase()->State(), adStateOpen);
     // "CRM5" without its dot reaches no table, so the free-text setup stops quietly.
     EXPECT_FALSE(db.UpdateFreeText());
-    EXPECT_EQ(db.dDatabase->CommandTimeout(), 7);
-    EXPECT_EQ(db.dDatabase->ConnectionTimeout(), 7);
-    EXPECT_EQ(db.LocaldDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.dDatabase()->CommandTimeout(), 7);
+    EXPECT_EQ(db.dDatabase()->ConnectionTimeout(), 7);
+    EXPECT_EQ(db.LocaldDatabase()->State(), adStateClosed);
     EXPECT_EQ(SettingsFilePath(), before);
     EXPECT_TRUE(host_->Messages.empty());
     // The type is handed to the dialect as given.
@@ -52,7 +52,7 @@ TEST_P(ExplicitOpenTest, ByConnectionOpensTheCentralSideAsGiven) {
     CDatabase access;
     access.OpenODBC_ByConnection(central_->Dsn(), central_->Prefix(), "ACCESS",
                                  Variant(central_->Uid()), central_->Pwd());
-    EXPECT_TRUE(access.SysdDatabaseAccess);
+    EXPECT_TRUE(access.SysdDatabaseAccess());
 }
 
 TEST_P(ExplicitOpenTest, SwitchingReopensWithTheTypeOfTheNamedSection) {
@@ -65,11 +65,11 @@ TEST_P(ExplicitOpenTest, SwitchingReopensWithTheTypeOfTheNamedSection) {
     std::string dialectBefore = db.SQLFunct_FirstLast();
 
     db.SwitchLocalConnection(central_->ConnectionString(), "Laptop");
-    EXPECT_EQ(db.LocaldDatabase->State(), adStateOpen);
+    EXPECT_EQ(db.LocaldDatabase()->State(), adStateOpen);
     EXPECT_TRUE(db.LocaldDatabaseIsRunning());
     EXPECT_EQ(db.DatabaseTypeLocal(), "ACCESS");
-    EXPECT_TRUE(db.SysLocaldDatabaseAccess);
-    EXPECT_FALSE(db.SysdDatabaseAccess);
+    EXPECT_TRUE(db.SysLocaldDatabaseAccess());
+    EXPECT_FALSE(db.SysdDatabaseAccess());
     EXPECT_EQ(db.SQLFunct_FirstLast(), dialectBefore);
     EXPECT_NE(ToUpper(db.LocalConnectionString()).find("DSN=" + ToUpper(central_->Dsn())),
               std::string::npos);
@@ -97,7 +97,7 @@ TEST_P(ExplicitOpenTest, FailedSwitchLeavesTheConnectionClosedAndTheFlagAsItWas)
         db.SwitchCentralConnection(
             std::string("Provider=MSDASQL;dsn=") + kPostgresClosedDsn + ";uid=x;pwd=", "Central"),
         DatabaseError);
-    EXPECT_EQ(db.dDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.dDatabase()->State(), adStateClosed);
     EXPECT_TRUE(db.dDatabaseIsRunning());
 }
 
@@ -117,7 +117,7 @@ TEST_F(ExplicitOpenErrorTest, ByConnectionLetsTheErrorThroughWithTheStateSoFar) 
     EXPECT_EQ(db.FailCount(), 0);
     EXPECT_EQ(db.LastReturnedErrorMessage(), "");
     // The password is kept for opening but never reported.
-    EXPECT_EQ(db.dDatabase->ConnectionString(), "Provider=MSDASQL;dsn=vendral_pg_closed;uid=42");
+    EXPECT_EQ(db.dDatabase()->ConnectionString(), "Provider=MSDASQL;dsn=vendral_pg_closed;uid=42");
     EXPECT_TRUE(host_->Messages.empty());
 }
 
@@ -130,9 +130,9 @@ TEST_F(ExplicitOpenErrorTest, SwitchingANeverOpenedConnectionFails) {
     } catch (const DatabaseError& error) {
         EXPECT_EQ(error.Description(), "Operation is not allowed when the object is closed.");
     }
-    EXPECT_EQ(db.dDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.dDatabase()->State(), adStateClosed);
     EXPECT_FALSE(db.dDatabaseIsRunning());
-    EXPECT_EQ(db.dDatabase->Errors().Count(), 1u);
+    EXPECT_EQ(db.dDatabase()->Errors().Count(), 1u);
     EXPECT_THROW(db.SwitchLocalConnection(central.ConnectionString(), "Local"), DatabaseError);
     EXPECT_FALSE(db.LocaldDatabaseIsRunning());
 }
@@ -147,12 +147,12 @@ TEST_F(ExplicitOpenErrorTest, AccessFileOpensOnTheThirdConnection) {
     CDatabase db;
     db.DatabaseTimeOUt(5);
     EXPECT_EQ(db.OpenAccess_DB(path), Variant(true));
-    EXPECT_EQ(db.AccdDatabase->State(), adStateOpen);
-    EXPECT_EQ(db.AccdDatabase->CommandTimeout(), 60);
-    EXPECT_EQ(db.dDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.AccdDatabase()->State(), adStateOpen);
+    EXPECT_EQ(db.AccdDatabase()->CommandTimeout(), 60);
+    EXPECT_EQ(db.dDatabase()->State(), adStateClosed);
     EXPECT_FALSE(db.dDatabaseIsRunning());
     Recordset rows;
-    rows.Open("SELECT COUNT(*) FROM sequence", db.AccdDatabase, adOpenForwardOnly, adLockReadOnly,
+    rows.Open("SELECT COUNT(*) FROM sequence", db.AccdDatabase(), adOpenForwardOnly, adLockReadOnly,
               adCmdText);
     EXPECT_EQ(rows.Fields(std::size_t{0}).Value().ToLong(), 5);
     rows.Close();
@@ -163,8 +163,8 @@ TEST_F(ExplicitOpenErrorTest, AccessFileOpensOnTheThirdConnection) {
 TEST_F(ExplicitOpenErrorTest, MissingAccessFileGivesFalseQuietly) {
     CDatabase db;
     // Leave an error on the central connection; the failed file open clears it.
-    EXPECT_THROW(db.dDatabase->Execute("SELECT 1"), DatabaseError);
-    ASSERT_EQ(db.dDatabase->Errors().Count(), 1u);
+    EXPECT_THROW(db.dDatabase()->Execute("SELECT 1"), DatabaseError);
+    ASSERT_EQ(db.dDatabase()->Errors().Count(), 1u);
     std::string path = TestOdbc::Instance().ScratchPath("no-such-file.mdb");
     EXPECT_EQ(db.OpenAccess_DB(path), Variant(false));
     // The provider's own description of the failure, as a direct open reports it.
@@ -179,8 +179,8 @@ TEST_F(ExplicitOpenErrorTest, MissingAccessFileGivesFalseQuietly) {
     ASSERT_FALSE(reason.empty());
     EXPECT_EQ(db.LastReturnedErrorMessage(), reason);
     EXPECT_EQ(db.FailCount(), 0);
-    EXPECT_EQ(db.dDatabase->Errors().Count(), 0u);
-    EXPECT_EQ(db.AccdDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.dDatabase()->Errors().Count(), 0u);
+    EXPECT_EQ(db.AccdDatabase()->State(), adStateClosed);
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(host_->Messages.empty());
     EXPECT_EQ(host_->Pointers, (std::vector<int>{kPointerBusy, kPointerArrow}));

@@ -37,17 +37,17 @@ TEST_P(FailedChangeTest, WithoutACallersTransactionNothingStays) {
     EXPECT_THROW(db_.ExecSQL(FailingChange(), 4712), DatabaseError);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM traveltransactionlog"), 0);
     EXPECT_EQ(Text(4712), "old");
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
 }
 
 TEST_P(FailedChangeTest, InACallersTransactionOnlyTheFailedChangeIsUndone) {
-    db_.dDatabase->BeginTrans();
+    db_.dDatabase()->BeginTrans();
     db_.ExecSQL("UPDATE " + p_ + "appointment SET text = 'new' WHERE appointment_id = 4711", 4711);
     EXPECT_THROW(db_.ExecSQL(FailingChange(), 4712), DatabaseError);
-    EXPECT_TRUE(db_.dDatabase->InTransaction());
+    EXPECT_TRUE(db_.dDatabase()->InTransaction());
     // The caller keeps what went before: its change and that change's log row
     // are committed, the failed one left no row behind to be sent.
-    db_.dDatabase->CommitTrans();
+    db_.dDatabase()->CommitTrans();
     EXPECT_EQ(Text(4711), "new");
     EXPECT_EQ(Text(4712), "old");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM traveltransactionlog"), 1);
@@ -55,10 +55,10 @@ TEST_P(FailedChangeTest, InACallersTransactionOnlyTheFailedChangeIsUndone) {
 }
 
 TEST_P(FailedChangeTest, InACallersTransactionARollbackUndoesEverything) {
-    db_.dDatabase->BeginTrans();
+    db_.dDatabase()->BeginTrans();
     db_.ExecSQL("UPDATE " + p_ + "appointment SET text = 'new' WHERE appointment_id = 4711", 4711);
     EXPECT_THROW(db_.ExecSQL(FailingChange(), 4712), DatabaseError);
-    db_.dDatabase->RollbackTrans();
+    db_.dDatabase()->RollbackTrans();
     EXPECT_EQ(Text(4711), "old");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM traveltransactionlog"), 0);
 }
@@ -69,13 +69,13 @@ TEST_P(FailedChangeTest, AFailedLogInsertInACallersTransactionLeavesItUsable) {
     central_->Exec(
         "INSERT INTO traveltransactionlog (traveltransactionlog_id, ttime, prev_record_id, type, "
         "associate_id, tablenumber, record_id) VALUES (1001, 0, 0, 0, 0, 0, 0)");
-    db_.dDatabase->BeginTrans();
+    db_.dDatabase()->BeginTrans();
     db_.ExecSQL("UPDATE " + p_ + "appointment SET text = 'new' WHERE appointment_id = 4711", 4711);
     EXPECT_THROW(
         db_.ExecSQL("UPDATE " + p_ + "appointment SET text = 'lost' WHERE appointment_id = 4712",
                     4712),
         DatabaseError);
-    db_.dDatabase->CommitTrans();
+    db_.dDatabase()->CommitTrans();
     EXPECT_EQ(Text(4711), "new");
     EXPECT_EQ(Text(4712), "old");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM traveltransactionlog WHERE record_id = 4711"), 1);

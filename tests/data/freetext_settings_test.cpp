@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/cdatabase_inspection.h"
 #include "support/test_database.h"
 
 namespace vendral::test {
@@ -28,7 +29,7 @@ TEST_P(FreeTextSettingsTest, PreferenceOneSwitchesOnAndReadsStopWordsAndTables) 
     Enable("1");
     central_->Exec("INSERT INTO freetextstopwords (word) VALUES ('and')");
     central_->Exec("INSERT INTO freetextstopwords (word) VALUES (NULL)");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     db_.LoadFreeTextSettings();
 
     EXPECT_TRUE(db_.UpdateFreeText());
@@ -39,11 +40,11 @@ TEST_P(FreeTextSettingsTest, PreferenceOneSwitchesOnAndReadsStopWordsAndTables) 
                                        "Prefkey='Enabled'");
     EXPECT_EQ(log.Statements()[1], "SELECT word FROM " + p + "freetextstopwords");
     // Every stop word, then the trailing empty entry that makes the empty word a stop word.
-    std::vector<std::string> words = db_.FreeTextStopWords();
+    std::vector<std::string> words = vendral::internal::FreeTextStopWords(db_);
     std::sort(words.begin(), words.end() - 1);
     EXPECT_EQ(words, (std::vector<std::string>{"", "and", ""}));
 
-    const auto& tables = db_.FreeTextTables();
+    const auto& tables = vendral::internal::FreeTextTables(db_);
     ASSERT_EQ(tables.size(), 30u);
     EXPECT_EQ(tables[2].TableNumber, "7");
     EXPECT_EQ(tables[2].SelectorColumn, "ATYPE_IDX");
@@ -60,7 +61,7 @@ TEST_P(FreeTextSettingsTest, MissingOrOtherPreferenceLeavesTheSwitchOff) {
     db_.UpdateFreeText(true);
     db_.LoadFreeTextSettings();
     EXPECT_FALSE(db_.UpdateFreeText());
-    EXPECT_TRUE(db_.FreeTextTables().empty());
+    EXPECT_TRUE(vendral::internal::FreeTextTables(db_).empty());
 
     Enable("0");
     db_.UpdateFreeText(true);
@@ -78,7 +79,7 @@ TEST_P(FreeTextSettingsTest, ErrorsEndTheSetupQuietly) {
     central_->Exec("DROP TABLE freetextstopwords");
     EXPECT_NO_THROW(db_.LoadFreeTextSettings());
     EXPECT_TRUE(db_.UpdateFreeText());
-    EXPECT_TRUE(db_.FreeTextTables().empty());
+    EXPECT_TRUE(vendral::internal::FreeTextTables(db_).empty());
     EXPECT_EQ(db_.WorkRecordset().State(), adStateClosed);
 }
 

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "base/text.h"
+#include "data/cdatabase_inspection.h"
 #include "support/test_database.h"
 
 namespace vendral::test {
@@ -53,14 +54,15 @@ class FreeTextTest : public EngineTest {
     }
     std::pair<std::int16_t, std::int32_t> Owner(std::int16_t table, std::int32_t record) {
         EXPECT_TRUE(db_.GetFreeTxtSrchLnk("", table, record).IsEmpty());
-        return {db_.FreeTextOwnerTable(), db_.FreeTextOwnerRecord()};
+        return {vendral::internal::FreeTextOwnerTable(db_),
+                vendral::internal::FreeTextOwnerRecord(db_)};
     }
     CDatabase db_;
     std::string p_;
 };
 
 TEST_P(FreeTextTest, InsertedContactNameGivesWordsAndPostingsWithTheStatementsOfTheCrm) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     std::string sql =
         "INSERT INTO " + p_ + "contact (contact_id, name) VALUES (17, 'Nordic Trading AS')";
     db_.UpdateFreeTextTables(sql, 5, 17);
@@ -110,7 +112,7 @@ TEST_P(FreeTextTest, WordsAreBlankSeparatedPiecesOfThreeOrMoreCutToNine) {
 
 TEST_P(FreeTextTest, KnownWordKeepsItsIdAndRepeatedWordsGetAPostingEach) {
     central_->Exec("INSERT INTO freetextwords (freetextwords_id, word) VALUES (77, 'NORDIC')");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     db_.UpdateFreeTextTables(
         "INSERT INTO " + p_ + "contact (contact_id, name) VALUES (17, 'Nordic nordic')", 5, 17);
     EXPECT_EQ(Words(), (std::map<std::string, std::int64_t>{{"NORDIC", 77}}));
@@ -137,7 +139,7 @@ TEST_P(FreeTextTest, StopWordsAreSkippedWhateverTheirCase) {
 }
 
 TEST_P(FreeTextTest, NothingIsIndexedForOddQuotesNoLiteralOrUnlistedTables) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     db_.UpdateFreeTextTables("UPDATE " + p_ + "contact SET name = 'Nordic Trading'' WHERE 1=1", 5,
                              17);
     db_.UpdateFreeTextTables("UPDATE " + p_ + "contact SET number1 = 7", 5, 17);
@@ -151,7 +153,7 @@ TEST_P(FreeTextTest, OwnersOfAddressesTextsUrlsAndEmails) {
     central_->Exec("INSERT INTO address (address_id, atype_idx, owner_id) VALUES (3, 16384, 60)");
     central_->Exec("INSERT INTO address (address_id, atype_idx, owner_id) VALUES (4, 16383, 50)");
     central_->Exec("INSERT INTO phone (phone_id, ptype_idx, owner_id) VALUES (5, 16385, 61)");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_EQ(Owner(7, 3), std::make_pair(std::int16_t{6}, 60));
     EXPECT_EQ(log.Statements().back(),
               "SELECT ATYPE_IDX, owner_id FROM " + p_ + "ADDRESS WHERE ADDRESS_ID = 3");
@@ -189,7 +191,7 @@ TEST_P(FreeTextTest, OwnersOfAddressesTextsUrlsAndEmails) {
 }
 
 TEST_P(FreeTextTest, ExecSqlKeepsTheIndexCurrent) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     db_.ExecSQL("INSERT INTO " + p_ +
                 "address (address_id, atype_idx, owner_id, city) VALUES "
                 "(#, 16384, 60, 'Bergen')");
@@ -230,7 +232,7 @@ TEST_P(FreeTextTest, LocalChangesAreIndexedCentrallyAndTheirPostingsRemovedLocal
     // The postings of a local change are taken out on the local connection;
     // the central index is not asked.
     central_->Exec("DROP TABLE freetextindex");
-    StatementLog localLog(*db_.LocaldDatabase);
+    StatementLog localLog(*db_.LocaldDatabase());
     EXPECT_EQ(db_.LastReturnedErrorMessage(), "");
     EXPECT_NO_THROW(
         db_.ExecSQL("DELETE FROM " + local.Prefix() + "contact WHERE contact_id = 1000", 1000, 1));
@@ -273,8 +275,8 @@ TEST_P(FreeTextTest, ErrorsEndTheMaintenanceQuietly) {
 
     central_->Exec("DROP TABLE address");
     EXPECT_NO_THROW(db_.GetFreeTxtSrchLnk("", 7, 3));
-    EXPECT_EQ(db_.FreeTextOwnerTable(), 7);
-    EXPECT_EQ(db_.FreeTextOwnerRecord(), 3);
+    EXPECT_EQ(vendral::internal::FreeTextOwnerTable(db_), 7);
+    EXPECT_EQ(vendral::internal::FreeTextOwnerRecord(db_), 3);
 }
 
 VENDRAL_INSTANTIATE_ENGINES(FreeTextTest);

@@ -19,7 +19,7 @@ class ListsTest : public AttachedDatabaseTest {
 TEST_P(ListsTest, GetListIDFindsTheFirstEntryWhoseNameBeginsWithTheText) {
     AddCategory(7, "Wholesale");
     AddCategory(8, "Retail");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     EXPECT_EQ(db_.GetListID(Category, "Whol").ToLong(), 7);
     EXPECT_EQ(log.Statements(),
@@ -35,7 +35,7 @@ TEST_P(ListsTest, GetListIDFindsTheFirstEntryWhoseNameBeginsWithTheText) {
 
 TEST_P(ListsTest, GetListIDCreatesAMissingEntryAndLogsTheInsert) {
     AddCategory(7, "Wholesale");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     const std::int64_t before = LocalClockSeconds();
 
     // The category sequence row (64 + 10) starts at 1000.
@@ -78,8 +78,8 @@ TEST_P(ListsTest, GetListIDSearchesTheLocalSideButCreatesInTheCentralDatabase) {
     TestDatabase local(engine(), Side::Local);
     AttachConnections(db_, *central_, &local);
     local.Exec("INSERT INTO category (category_id, name, rank, deleted) VALUES (3, 'Local', 0, 0)");
-    StatementLog localLog(*db_.LocaldDatabase);
-    StatementLog centralLog(*db_.dDatabase);
+    StatementLog localLog(*db_.LocaldDatabase());
+    StatementLog centralLog(*db_.dDatabase());
 
     EXPECT_EQ(db_.GetListID(Category, "Loc", false, 1).ToLong(), 3);
     EXPECT_EQ(localLog.Statements(),
@@ -122,7 +122,7 @@ TEST_P(ListsTest, GetListIDFindsANameWithBracketOrBarAgainInsteadOfAddingIt) {
 TEST_P(ListsTest, GetListIDTakesPercentAndUnderscoreLiterally) {
     AddCategory(7, "100 percent");
     AddCategory(8, "AxB");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_EQ(db_.GetListID(Category, "100%").ToLong(), 0);
     EXPECT_EQ(log.Statements().at(0), "SELECT CATEGORY_ID, name FROM " + prefix_ +
                                           "CATEGORY WHERE Name LIKE '100!%%' ESCAPE '!'");
@@ -138,7 +138,7 @@ TEST_P(ListsTest, GetListIDTakesPercentAndUnderscoreLiterally) {
 }
 
 TEST_P(ListsTest, GetListIDCreatesARelationDefinitionWithItsOwnColumns) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     EXPECT_EQ(db_.GetListID(Relation, "Partner", true).ToLong(), 1000);
 
@@ -163,7 +163,7 @@ TEST_P(ListsTest, ComboListFillsRelationDefinitionsInRankOrderWithoutDeletedOnes
         "(1, 'Supplier', 3, 0), (2, 'Owner', 1, 0), (3, 'Former', 2, 1), (4, NULL, 4, 0)");
     RecordingList list;
     list.AddItem("kept");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     EXPECT_TRUE(db_.ComboList(list, Relation).IsEmpty());
 
@@ -185,7 +185,7 @@ TEST_P(ListsTest, ComboListOfAnOrdinaryListUsesTheTablesIdColumn) {
         "INSERT INTO priority (priority_id, name, rank, deleted) VALUES (5, 'High', 2, 0), "
         "(6, 'Low', 1, 0)");
     RecordingList list;
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     db_.ComboList(list, Priority);
 
@@ -199,7 +199,7 @@ TEST_P(ListsTest, ComboListOfAnOrdinaryListUsesTheTablesIdColumn) {
 
 TEST_P(ListsTest, ATableNumberOutsideTheCatalogueIsRefusedBeforeAnyStatement) {
     RecordingList list;
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_THROW(db_.GetListID(261, "x", true), DatabaseError);
     EXPECT_THROW(db_.GetListID(-1, "x"), DatabaseError);
     EXPECT_THROW(db_.ComboList(list, 261), DatabaseError);
@@ -220,7 +220,7 @@ TEST_P(ListsTest, ComboListAssociateFillsActiveAssociatesInLastNameOrder) {
         "(11, 1, 'KN', 2, 0), (12, 2, 'OB', 1, 0), (13, 3, 'RA', 1, 0), (14, 4, 'DA', 1, 1), "
         "(15, 5, 'NA', 0, 0)");
     RecordingList list;
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     EXPECT_TRUE(db_.ComboListAssociate(list).IsEmpty());
 

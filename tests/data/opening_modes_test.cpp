@@ -79,10 +79,10 @@ TEST_P(OpeningModesTest, CentralOnlyOpensTheCentralSideWithItsTypeAndDialect) {
     EXPECT_EQ(host_->Pointers, (std::vector<int>{kPointerBusy, kPointerArrow}));
     EXPECT_TRUE(db.dDatabaseIsRunning());
     EXPECT_FALSE(db.LocaldDatabaseIsRunning());
-    EXPECT_EQ(db.LocaldDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.LocaldDatabase()->State(), adStateClosed);
     EXPECT_EQ(db.DatabaseTypeCentral(), TypeOf(*central_));
     EXPECT_EQ(db.SQLFunct_FirstLast(), FirstLastFor(TypeOf(*central_)));
-    EXPECT_FALSE(db.SysdDatabaseAccess);
+    EXPECT_FALSE(db.SysdDatabaseAccess());
     EXPECT_NE(ToUpper(db.CentralConnectionString()).find("DSN=" + ToUpper(central_->Dsn())),
               std::string::npos)
         << db.CentralConnectionString();
@@ -120,7 +120,7 @@ TEST_P(OpeningModesTest, CentralAndLocalWithTheLocalUnreachableReportsItOnce) {
     EXPECT_EQ(host_->Pointers, (std::vector<int>{kPointerBusy, kPointerArrow}));
     EXPECT_EQ(db.FailCount(), 1);
     EXPECT_TRUE(db.dDatabaseIsRunning());
-    EXPECT_EQ(db.dDatabase->State(), adStateOpen);
+    EXPECT_EQ(db.dDatabase()->State(), adStateOpen);
     EXPECT_FALSE(db.LocaldDatabaseIsRunning());
 }
 
@@ -132,7 +132,7 @@ TEST_P(OpeningModesTest, FallbackModesKeepTheCentralWhenItOpens) {
     EXPECT_FALSE(four.LocaldDatabaseIsRunning());
     EXPECT_FALSE(four.LocalStartedasCentral());
     EXPECT_EQ(four.DatabaseTypeCentral(), TypeOf(*central_));
-    EXPECT_EQ(four.LocaldDatabase->State(), adStateClosed);
+    EXPECT_EQ(four.LocaldDatabase()->State(), adStateClosed);
 
     CDatabase five;
     EXPECT_EQ(five.OpenODBC_DB(file, Central_local_if_failes_local), Variant(true));
@@ -189,7 +189,7 @@ TEST_F(OpeningFallbackTest, Mode4FallsBackToTheLocalDatabaseSilently) {
     EXPECT_TRUE(db.LocalStartedasCentral());
     EXPECT_TRUE(db.dDatabaseIsRunning());
     EXPECT_FALSE(db.LocaldDatabaseIsRunning());
-    EXPECT_EQ(db.LocaldDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.LocaldDatabase()->State(), adStateClosed);
     EXPECT_EQ(db.DatabaseTypeCentral(), "SQLITE3");
     EXPECT_NE(ToUpper(db.CentralConnectionString()).find("DSN=VENDRAL_SQLITE_LOCAL"),
               std::string::npos);
@@ -210,7 +210,7 @@ TEST_F(OpeningFallbackTest, Mode5FallsBackToTheLocalDatabaseInTheCentralSlot) {
     EXPECT_TRUE(db.LocalStartedasCentral());
     EXPECT_TRUE(db.dDatabaseIsRunning());
     EXPECT_FALSE(db.LocaldDatabaseIsRunning());
-    EXPECT_EQ(db.LocaldDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.LocaldDatabase()->State(), adStateClosed);
     EXPECT_EQ(db.DatabaseTypeCentral(), "SQLITE3");
 }
 
@@ -258,7 +258,7 @@ TEST_F(OpeningFallbackTest, CentralOnlyWithTheCentralUnreachableReportsTheCentra
     CDatabase both;
     EXPECT_EQ(both.OpenODBC_DB(file, Central_Local), Variant(false));
     EXPECT_EQ(both.FailCount(), 1);
-    EXPECT_EQ(both.LocaldDatabase->State(), adStateClosed);
+    EXPECT_EQ(both.LocaldDatabase()->State(), adStateClosed);
 }
 
 TEST_F(OpeningFallbackTest, LocalModeOpensTheLocalDatabaseInTheCentralSlot) {

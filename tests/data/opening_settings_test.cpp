@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "data/cdatabase_inspection.h"
 #include "data/opening_support.h"
 #include "settings/password_encoding.h"
 #include "vendral/cdatabase.h"
@@ -32,7 +33,7 @@ TEST_F(OpeningSettingsTest, PlainPasswordIsMovedToItsEncodedFormAndOpensTheRole)
         EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(true));
         EXPECT_TRUE(host_->Messages.empty());
         EXPECT_TRUE(db.dDatabaseIsRunning());
-        EXPECT_EQ(ScalarOn(db.dDatabase, "SELECT current_user").ToString(), role.Name());
+        EXPECT_EQ(ScalarOn(db.dDatabase(), "SELECT current_user").ToString(), role.Name());
         EXPECT_EQ(db.CentralPassword(), role.Password());
         EXPECT_EQ(db.LocalPassword(), "local-plain");
     }
@@ -47,7 +48,7 @@ TEST_F(OpeningSettingsTest, PlainPasswordIsMovedToItsEncodedFormAndOpensTheRole)
     EXPECT_EQ(again.OpenODBC_DB(file, OpenCentral), Variant(true));
     EXPECT_TRUE(again.dDatabaseIsRunning());
     EXPECT_EQ(again.CentralPassword(), role.Password());
-    EXPECT_EQ(ScalarOn(again.dDatabase, "SELECT current_user").ToString(), role.Name());
+    EXPECT_EQ(ScalarOn(again.dDatabase(), "SELECT current_user").ToString(), role.Name());
 
     // The password really is what lets the role in.
     WriteIniValue("Central", "PWDC", EncodePassword("not-the-password"), file);
@@ -73,7 +74,7 @@ TEST_F(OpeningSettingsTest, APlainPasswordInAReadOnlyFileIsUsedAndTheFailureRepo
     CDatabase db;
     EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(true));
     EXPECT_TRUE(db.dDatabaseIsRunning());
-    EXPECT_EQ(ScalarOn(db.dDatabase, "SELECT current_user").ToString(), role.Name());
+    EXPECT_EQ(ScalarOn(db.dDatabase(), "SELECT current_user").ToString(), role.Name());
     EXPECT_EQ(db.CentralPassword(), role.Password());
     EXPECT_EQ(db.LocalPassword(), "local-plain");
     ASSERT_EQ(host_->Messages.size(), 1u);
@@ -137,7 +138,8 @@ TEST_F(OpeningSettingsTest, EncodedEmptyPasswordConnectsWithoutPassword) {
     EXPECT_EQ(db.CentralPassword(), "");
     EXPECT_EQ(db.LocalPassword(), "");
     // A failed open keeps the string it was given, reported without its password.
-    EXPECT_EQ(db.dDatabase->ConnectionString(), "Provider=MSDASQL;dsn=vendral_pg_closed;uid=clerk");
+    EXPECT_EQ(db.dDatabase()->ConnectionString(),
+              "Provider=MSDASQL;dsn=vendral_pg_closed;uid=clerk");
 }
 
 TEST_F(OpeningSettingsTest, UserIdAndPasswordOverridesReachOnlyTheConnectionStrings) {
@@ -155,9 +157,9 @@ TEST_F(OpeningSettingsTest, UserIdAndPasswordOverridesReachOnlyTheConnectionStri
     EXPECT_EQ(db.LocalUID(), "file_local");
     EXPECT_EQ(db.CentralPassword(), "file-secret");
     EXPECT_TRUE(db.dDatabaseIsRunning());
-    EXPECT_EQ(ScalarOn(db.dDatabase, "SELECT current_user").ToString(), role.Name());
+    EXPECT_EQ(ScalarOn(db.dDatabase(), "SELECT current_user").ToString(), role.Name());
     // The override reached the string, which is reported without its password.
-    EXPECT_EQ(db.LocaldDatabase->ConnectionString(),
+    EXPECT_EQ(db.LocaldDatabase()->ConnectionString(),
               "Provider=MSDASQL;dsn=vendral_pg_closed;uid=" + role.Name());
 }
 
@@ -170,14 +172,14 @@ TEST_F(OpeningSettingsTest, PasswordWithSeparatorsAndBracesOpensTheRoleThatHasIt
     EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(true));
     EXPECT_TRUE(host_->Messages.empty()) << host_->Messages[0].Text;
     EXPECT_EQ(db.CentralPassword(), role.Password());
-    EXPECT_EQ(ScalarOn(db.dDatabase, "SELECT current_user").ToString(), role.Name());
+    EXPECT_EQ(ScalarOn(db.dDatabase(), "SELECT current_user").ToString(), role.Name());
 
     // Through explicit parameters, with blanks around the password as well.
     PostgresRole blanks("blanks", " lead;}trail ");
     CDatabase direct;
     direct.OpenODBC_ByConnection("vendral_pg", "CRM5.", "", Variant(blanks.Name()),
                                  blanks.Password());
-    EXPECT_EQ(ScalarOn(direct.dDatabase, "SELECT current_user").ToString(), blanks.Name());
+    EXPECT_EQ(ScalarOn(direct.dDatabase(), "SELECT current_user").ToString(), blanks.Name());
 }
 
 TEST_F(OpeningSettingsTest, ReadsBothSectionsAndTakesTheLocalPrefixFromLocal) {
@@ -195,8 +197,8 @@ TEST_F(OpeningSettingsTest, ReadsBothSectionsAndTakesTheLocalPrefixFromLocal) {
     EXPECT_EQ(db.LocalUID(), "traveller");
     EXPECT_EQ(db.CentralDatabasePrefix(), "main.");
     EXPECT_EQ(db.LocalDatabasePrefix(), "LOCALPFX.");
-    EXPECT_EQ(db.CentralTableCatalogue()[9], "main.APPOINTMENT");
-    EXPECT_EQ(db.LocalTableCatalogue()[9], "LOCALPFX.APPOINTMENT");
+    EXPECT_EQ(vendral::internal::CentralTableCatalogue(db)[9], "main.APPOINTMENT");
+    EXPECT_EQ(vendral::internal::LocalTableCatalogue(db)[9], "LOCALPFX.APPOINTMENT");
     // Type detection works on the section LocalDSNEntry names.
     EXPECT_EQ(IniValue(file, "Travel", "DatabaseType"), "SQLITE3");
     EXPECT_EQ(IniValue(file, "Local", "DatabaseType"), "");
@@ -211,10 +213,10 @@ TEST_F(OpeningSettingsTest, ReadsBothSectionsAndTakesTheLocalPrefixFromLocal) {
     EXPECT_EQ(plain.LocalDatabasePrefix(), "CRM5.");
     EXPECT_EQ(plain.LocalDSNEntry(), "Local");
     // A new object gives both connections its default time-out of 60 seconds.
-    EXPECT_EQ(plain.dDatabase->CommandTimeout(), 60);
-    EXPECT_EQ(plain.dDatabase->ConnectionTimeout(), 60);
-    EXPECT_EQ(plain.LocaldDatabase->CommandTimeout(), 60);
-    EXPECT_EQ(plain.LocaldDatabase->ConnectionTimeout(), 60);
+    EXPECT_EQ(plain.dDatabase()->CommandTimeout(), 60);
+    EXPECT_EQ(plain.dDatabase()->ConnectionTimeout(), 60);
+    EXPECT_EQ(plain.LocaldDatabase()->CommandTimeout(), 60);
+    EXPECT_EQ(plain.LocaldDatabase()->ConnectionTimeout(), 60);
 }
 
 TEST_F(OpeningSettingsTest, OtherModesOpenNothingButPrepareEverything) {
@@ -226,8 +228,8 @@ TEST_F(OpeningSettingsTest, OtherModesOpenNothingButPrepareEverything) {
         CDatabase db;
         db.DatabaseTimeOUt(9);
         EXPECT_EQ(db.OpenODBC_DB(file, mode), Variant(true)) << mode;
-        EXPECT_EQ(db.dDatabase->State(), adStateClosed);
-        EXPECT_EQ(db.LocaldDatabase->State(), adStateClosed);
+        EXPECT_EQ(db.dDatabase()->State(), adStateClosed);
+        EXPECT_EQ(db.LocaldDatabase()->State(), adStateClosed);
         EXPECT_FALSE(db.dDatabaseIsRunning());
         EXPECT_FALSE(db.LocaldDatabaseIsRunning());
         EXPECT_EQ(db.CentralConnectionString(), "");
@@ -236,10 +238,10 @@ TEST_F(OpeningSettingsTest, OtherModesOpenNothingButPrepareEverything) {
         EXPECT_EQ(db.CentralPassword(), "moved");
         EXPECT_EQ(IniValue(file, "Central", "PWDC"), EncodePassword("moved"));
         EXPECT_EQ(IniValue(file, "Central", "ForceDriver"), "FALSE");
-        EXPECT_EQ(db.dDatabase->CommandTimeout(), 9);
-        EXPECT_EQ(db.dDatabase->ConnectionTimeout(), 9);
-        EXPECT_EQ(db.LocaldDatabase->CommandTimeout(), 9);
-        EXPECT_EQ(db.LocaldDatabase->ConnectionTimeout(), 9);
+        EXPECT_EQ(db.dDatabase()->CommandTimeout(), 9);
+        EXPECT_EQ(db.dDatabase()->ConnectionTimeout(), 9);
+        EXPECT_EQ(db.LocaldDatabase()->CommandTimeout(), 9);
+        EXPECT_EQ(db.LocaldDatabase()->ConnectionTimeout(), 9);
         EXPECT_EQ(host->Pointers, (std::vector<int>{kPointerBusy, kPointerArrow}));
         EXPECT_TRUE(host->Messages.empty());
         EXPECT_TRUE(host->Dialogs.empty());
@@ -261,7 +263,7 @@ TEST_F(OpeningSettingsTest, MissingFileWithTheHeadlessHostOpensNothing) {
     EXPECT_EQ(result, Variant(false));
     EXPECT_NE(said.find(file), std::string::npos) << said;
     EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_EQ(db.dDatabase->State(), adStateClosed);
+    EXPECT_EQ(db.dDatabase()->State(), adStateClosed);
     EXPECT_FALSE(db.dDatabaseIsRunning());
     EXPECT_EQ(db.CentralDSN(), "");
     EXPECT_EQ(db.FailCount(), 0);

@@ -23,7 +23,7 @@ class PreferencesTest : public AttachedDatabaseTest {
 TEST_P(PreferencesTest, ReadsTheUserValueAndFallsBackToTheGlobalOneOnlyWhenTheRowIsMissing) {
     AddPreference(1, 1, 5, "Window", "Width", "'10'");
     AddPreference(2, 2, 0, "Window", "Width", "'7'");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     // The user's own value wins over the default and the global row.
     EXPECT_EQ(db_.GetPreference(1, 5, "Window", "Width", "3", Variant(true)).ToString(), "10");
@@ -43,7 +43,7 @@ TEST_P(PreferencesTest, AnEmptyOrNullUserValueGivesTheDefaultWithoutReadingTheGl
     AddPreference(1, 1, 5, "Window", "Width", "''");
     AddPreference(2, 1, 6, "Window", "Width", "NULL");
     AddPreference(3, 2, 0, "Window", "Width", "'7'");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     EXPECT_EQ(db_.GetPreference(1, 5, "Window", "Width", "3", Variant(true)).ToString(), "3");
     EXPECT_EQ(log.Statements(), std::vector<std::string>{Select("1", "5")})
@@ -64,7 +64,7 @@ TEST_P(PreferencesTest, SelectorOneReadsTheLocalDatabaseUnderTheCentralPrefix) {
     db_.LocalDatabasePrefix("nosuchschema.");
     AddPreference(1, 1, 5, "Window", "Width", "'central'");
     local.Exec("INSERT INTO userpreference VALUES (1, 1, 5, 'Window', 'Width', 'local')");
-    StatementLog log(*db_.LocaldDatabase);
+    StatementLog log(*db_.LocaldDatabase());
 
     EXPECT_EQ(db_.GetPreference(1, 5, "Window", "Width", "", Variant(), 1).ToString(), "local");
     EXPECT_EQ(log.Statements(), std::vector<std::string>{Select("1", "5")});
@@ -73,7 +73,7 @@ TEST_P(PreferencesTest, SelectorOneReadsTheLocalDatabaseUnderTheCentralPrefix) {
 TEST_P(PreferencesTest, SavingAnExistingSettingUpdatesItAndLogsOneUpdate) {
     AddPreference(40, 1, 5, "Window", "Width", "'10'");
     AddPreference(41, 1, 6, "Window", "Width", "'10'");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     EXPECT_TRUE(db_.SavePreference(1, 5, "Window", "Width", "20").IsEmpty());
 
@@ -98,7 +98,7 @@ TEST_P(PreferencesTest, SavingAnExistingSettingUpdatesItAndLogsOneUpdate) {
 }
 
 TEST_P(PreferencesTest, SavingANewSettingInsertsItUnderAFreshIdAndLogsTheInsert) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     db_.SavePreference(1, 5, "Window", "Width", "20");
 
@@ -133,7 +133,7 @@ TEST_P(PreferencesTest, DeletingRemovesOnlyMatchingRowsAndLogsEachDelete) {
     AddPreference(52, 1, 5, "Grid", "Width", "'3'");
     AddPreference(53, 1, 6, "Window", "Width", "'4'");
     AddPreference(54, 2, 5, "Window", "Width", "'5'");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     EXPECT_TRUE(db_.DeletePreference(1, 5, "prefsection = 'Window'").IsEmpty());
 
@@ -154,7 +154,7 @@ TEST_P(PreferencesTest, DeletingByOwnerAloneOrByConditionAlone) {
     AddPreference(50, 1, 5, "Window", "Width", "'1'");
     AddPreference(51, 1, 6, "Window", "Width", "'2'");
     AddPreference(52, 1, 7, "Grid", "Width", "'3'");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     db_.DeletePreference(1, 5);
     EXPECT_TRUE(log.Contains("SELECT userpreference_id FROM " + prefix_ +
@@ -171,7 +171,7 @@ TEST_P(PreferencesTest, DeletingByOwnerAloneOrByConditionAlone) {
 
 TEST_P(PreferencesTest, DeletingWithNeitherOwnerNorConditionIsRefusedBeforeAnyStatement) {
     AddPreference(50, 1, 5, "Window", "Width", "'1'");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     // Refused as the incomplete condition would have been, with the reason named.
     EXPECT_THROW(db_.DeletePreference(1), DatabaseError);

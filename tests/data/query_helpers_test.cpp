@@ -27,7 +27,7 @@ class QueryHelpersTest : public EngineTest {
 };
 
 TEST_P(QueryHelpersTest, CountRecordsPutsThePrefixBeforeABareTable) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_EQ(db_.CountRecords("appointment").ToLong(), 3);
     ASSERT_EQ(log.Statements().size(), 1u);
     EXPECT_EQ(log.Statements()[0],
@@ -36,7 +36,7 @@ TEST_P(QueryHelpersTest, CountRecordsPutsThePrefixBeforeABareTable) {
 }
 
 TEST_P(QueryHelpersTest, ADottedTableIsKeptAndSelectorOneReadsTheLocalSide) {
-    StatementLog log(*db_.LocaldDatabase);
+    StatementLog log(*db_.LocaldDatabase());
     const std::string table = local_->Prefix() + "appointment";
     EXPECT_EQ(db_.CountRecords(table, "WHERE associate_id = 7", 1).ToLong(), 1);
     EXPECT_EQ(log.Statements().at(0),
@@ -44,14 +44,14 @@ TEST_P(QueryHelpersTest, ADottedTableIsKeptAndSelectorOneReadsTheLocalSide) {
 }
 
 TEST_P(QueryHelpersTest, CountRecordsSqlAddsOnlyItsSelect) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     const std::string from = "FROM " + central_->Prefix() + "appointment WHERE appointment_id > 1";
     EXPECT_EQ(db_.CountRecordsSQL(from).ToLong(), 2);
     EXPECT_EQ(log.Statements().at(0), "SELECT COUNT(*) AS CountResult " + from);
 }
 
 TEST_P(QueryHelpersTest, FirstRecordHelpersReplaceNoRowAndNull) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_EQ(db_.GetFirstLongRecord("Syncusers", "associate_id", "where associate_id =12"),
               Variant(12));
     EXPECT_EQ(log.Statements().at(0), "SELECT associate_id FROM " + central_->Prefix() +
@@ -72,8 +72,8 @@ TEST_P(QueryHelpersTest, FirstRecordHelpersReplaceNoRowAndNull) {
 }
 
 TEST_P(QueryHelpersTest, SelectorTwoRunsLocallyWithTheLocalPrefixAndNoFileAdaptation) {
-    db_.SysLocaldDatabaseAccess = true;
-    StatementLog log(*db_.LocaldDatabase);
+    db_.SysLocaldDatabaseAccess(true);
+    StatementLog log(*db_.LocaldDatabase());
     EXPECT_EQ(db_.CountRecords("appointment", "", 2).ToLong(), 1);
     EXPECT_EQ(log.Statements().at(0),
               "SELECT COUNT(*) AS CountResult FROM " + local_->Prefix() + "appointment ");
@@ -127,9 +127,9 @@ TEST(CheckSqlTest, DoublesQuotesAndBracketsAndTurnsBarsIntoControlCharacters) {
 TEST(PrepareSqlTest, AFileDatabaseSeesNoPrefix) {
     TestDatabase central(Engine::SQLite);
     CDatabase db;
-    db.dDatabase = central.Connect();
-    db.SysdDatabaseAccess = true;
-    StatementLog log(*db.dDatabase);
+    db.dDatabase(central.Connect());
+    db.SysdDatabaseAccess(true);
+    StatementLog log(*db.dDatabase());
     EXPECT_EQ(db.CountRecords("sequence").ToLong(), 252);
     EXPECT_EQ(log.Statements().at(0), "SELECT COUNT(*) AS CountResult FROM sequence ");
     EXPECT_EQ(db.CountRecordsSQL("FROM CRM5.sequence, CRM5.conceptualtable").ToLong(), 0);
@@ -142,12 +142,12 @@ TEST(PrepareSqlTest, TheLocalFileDatabaseLosesTheLocalPrefix) {
     TestDatabase central(Engine::SQLite);
     TestDatabase local(Engine::SQLite, Side::Local);
     CDatabase db;
-    db.dDatabase = central.Connect();
-    db.LocaldDatabase = local.Connect();
+    db.dDatabase(central.Connect());
+    db.LocaldDatabase(local.Connect());
     db.LocalDatabasePrefix("TRAVEL");
-    db.SysLocaldDatabaseAccess = true;
-    StatementLog centralLog(*db.dDatabase);
-    StatementLog localLog(*db.LocaldDatabase);
+    db.SysLocaldDatabaseAccess(true);
+    StatementLog centralLog(*db.dDatabase());
+    StatementLog localLog(*db.LocaldDatabase());
     EXPECT_EQ(db.CountRecords("sequence", "WHERE id < 12", 1).ToLong(), 2);
     EXPECT_EQ(localLog.Statements().at(0),
               "SELECT COUNT(*) AS CountResult FROM sequence WHERE id < 12");
@@ -168,9 +168,9 @@ TEST(PrepareSqlTest, TheLocalFileDatabaseLosesTheLocalPrefix) {
 TEST(PrepareSqlTest, TheFileDatabasePrefixStaysInTextsAndOtherNames) {
     TestDatabase central(Engine::SQLite);
     CDatabase db;
-    db.dDatabase = central.Connect();
-    db.SysdDatabaseAccess = true;
-    StatementLog log(*db.dDatabase);
+    db.dDatabase(central.Connect());
+    db.SysdDatabaseAccess(true);
+    StatementLog log(*db.dDatabase());
     EXPECT_EQ(db.CountRecordsSQL("FROM CRM5.sequence WHERE 'See CRM5.docs' <> 'x' AND "
                                  "sequence.id <> 0")
                   .ToLong(),
@@ -182,7 +182,7 @@ TEST(PrepareSqlTest, TheFileDatabasePrefixStaysInTextsAndOtherNames) {
     CDatabase dot;
     dot.OpenODBC_ByConnection(central.Dsn(), ".", "ACCESS", Variant(central.Uid()), central.Pwd());
     ASSERT_EQ(dot.CentralDatabasePrefix(), ".");
-    StatementLog dotLog(*dot.dDatabase);
+    StatementLog dotLog(*dot.dDatabase());
     EXPECT_EQ(dot.CountRecordsSQL("FROM .sequence WHERE 1.5 > 1 AND sequence.id <> 0 AND "
                                   "'a.b' = 'a.b'")
                   .ToLong(),
@@ -197,9 +197,9 @@ TEST(PrepareSqlTest, AnEmptyPrefixLeavesTheStatementAlone) {
     TestDatabase central(Engine::SQLite);
     CDatabase db;
     db.OpenODBC_ByConnection(central.Dsn(), "", "ACCESS", Variant(central.Uid()), central.Pwd());
-    ASSERT_TRUE(db.SysdDatabaseAccess);
+    ASSERT_TRUE(db.SysdDatabaseAccess());
     ASSERT_EQ(db.CentralDatabasePrefix(), "");
-    StatementLog log(*db.dDatabase);
+    StatementLog log(*db.dDatabase());
     EXPECT_EQ(db.GetFirstLongRecord("sequence", "id", "WHERE id = 19"), Variant(19));
     EXPECT_EQ(log.Statements().at(0), "SELECT id FROM sequence WHERE id = 19");
 }

@@ -40,10 +40,15 @@ class QuotingTest : public EngineTest {
     }
     // Texts that an escape-reading server would end early, change or refuse.
     std::vector<std::string> Values() const {
-        std::vector<std::string> values = {
-            "O'Neil", "C:\\dir\\x", "C:\\dir\\", "\\'); DELETE FROM " + prefix_ + "contact; --",
-            "\\\\server\\share\\'", "Z\xC3\xBCrich \xE2\x80\x93 \xE6\x9D\xB1\xE4\xBA\xAC",
-            "two\nlines\r\nand a tab\t", "a\\\\", "100% _sure_"};
+        std::vector<std::string> values = {"O'Neil",
+                                           "C:\\dir\\x",
+                                           "C:\\dir\\",
+                                           "\\'); DELETE FROM " + prefix_ + "contact; --",
+                                           "\\\\server\\share\\'",
+                                           "Z\xC3\xBCrich \xE2\x80\x93 \xE6\x9D\xB1\xE4\xBA\xAC",
+                                           "two\nlines\r\nand a tab\t",
+                                           "a\\\\",
+                                           "100% _sure_"};
         // Outside the Basic Multilingual Plane: four bytes in UTF-8. Left out
         // under Wine, where the host's narrow SQLite driver is reached through
         // unixODBC's UCS-2 conversion, which cuts surrogate pairs short; a
@@ -61,8 +66,8 @@ TEST_P(QuotingTest, TheLibrarysSessionsTakeBackslashesLiterallyWhateverTheDataba
     if (engine() == Engine::SQLite) GTEST_SKIP() << "SQLite has no backslash escapes";
     if (engine() == Engine::MariaDB) {
         Recordset modes;
-        modes.Open("SELECT @@GLOBAL.sql_mode, @@SESSION.sql_mode", db_.dDatabase, adOpenForwardOnly,
-                   adLockReadOnly, adCmdText);
+        modes.Open("SELECT @@GLOBAL.sql_mode, @@SESSION.sql_mode", db_.dDatabase(),
+                   adOpenForwardOnly, adLockReadOnly, adCmdText);
         const std::string global = modes.Fields(std::size_t{0}).Value().ToString();
         const std::string session = modes.Fields(std::size_t{1}).Value().ToString();
         modes.Close();
@@ -84,7 +89,7 @@ TEST_P(QuotingTest, TheLibrarysSessionsTakeBackslashesLiterallyWhateverTheDataba
     Recordset settings;
     settings.Open(
         "SELECT reset_val, setting FROM pg_settings WHERE name = 'standard_conforming_strings'",
-        db_.dDatabase, adOpenForwardOnly, adLockReadOnly, adCmdText);
+        db_.dDatabase(), adOpenForwardOnly, adLockReadOnly, adCmdText);
     EXPECT_EQ(settings.Fields(std::size_t{0}).Value().ToString(), "off")
         << "the database's default this test runs under";
     EXPECT_EQ(settings.Fields(std::size_t{1}).Value().ToString(), "on");

@@ -23,7 +23,7 @@ class SequenceTest : public EngineTest {
 };
 
 TEST_P(SequenceTest, ReservesTheNextIdWithTheStatementsOfTheCrm) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     Variant id = db_.UpdateSequence(9, 0);
     EXPECT_EQ(id, Variant(1000));
     EXPECT_EQ(NextId(*central_, 19), 1001);
@@ -35,14 +35,14 @@ TEST_P(SequenceTest, ReservesTheNextIdWithTheStatementsOfTheCrm) {
     EXPECT_EQ(db_.UpdateSequence(9, 0), Variant(1001));
     EXPECT_EQ(NextId(*central_, 20), 1000) << "only the row of table 9 counts";
     EXPECT_EQ(db_.WorkRecordset().State(), adStateClosed);
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
 }
 
 TEST_P(SequenceTest, LocalSelectorCountsOnTheLocalDatabase) {
     TestDatabase local(engine(), Side::Local);
     AttachConnections(db_, *central_, &local);
     local.Exec("UPDATE sequence SET next_id = 50 WHERE id = 15");
-    StatementLog log(*db_.LocaldDatabase);
+    StatementLog log(*db_.LocaldDatabase());
     EXPECT_EQ(db_.UpdateSequence(5, 1), Variant(50));
     EXPECT_EQ(NextId(local, 15), 51);
     EXPECT_EQ(NextId(*central_, 15), 1000);
@@ -69,16 +69,16 @@ TEST_P(SequenceTest, RefusesOtherSelectorsBeforeWriting) {
 TEST_P(SequenceTest, MissingRowIsAnErrorAndLeavesNoTransactionOpen) {
     central_->Exec("DELETE FROM sequence WHERE id = 19");
     EXPECT_THROW(db_.UpdateSequence(9, 0), DatabaseError);
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
     EXPECT_EQ(db_.WorkRecordset().State(), adStateClosed);
     EXPECT_EQ(db_.UpdateSequence(5, 0), Variant(1000)) << "the object stays usable";
 }
 
 TEST_P(SequenceTest, JoinsTheCallersTransaction) {
-    db_.dDatabase->BeginTrans();
+    db_.dDatabase()->BeginTrans();
     EXPECT_EQ(db_.UpdateSequence(9, 0), Variant(1000));
-    EXPECT_TRUE(db_.dDatabase->InTransaction()) << "the caller's transaction is not ended";
-    db_.dDatabase->RollbackTrans();
+    EXPECT_TRUE(db_.dDatabase()->InTransaction()) << "the caller's transaction is not ended";
+    db_.dDatabase()->RollbackTrans();
     EXPECT_EQ(NextId(*central_, 19), 1000);
 }
 
@@ -88,7 +88,7 @@ TEST_P(SequenceTest, MetadataLookups) {
     central_->Exec("INSERT INTO conceptualtable (name, tablenumber) VALUES ('appointment', 9)");
     central_->Exec("INSERT INTO conceptualtable (name, tablenumber) VALUES ('o''brien', 300)");
     central_->Exec("INSERT INTO conceptualtable (name, tablenumber) VALUES ('nulled', NULL)");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_EQ(db_.GetTableNumber("appointment"), Variant(9));
     EXPECT_EQ(log.Statements().back(),
               "SELECT tablenumber FROM " + p_ + "conceptualtable where name = 'appointment'");

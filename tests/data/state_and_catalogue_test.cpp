@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "data/cdatabase_inspection.h"
 #include "vendral/cdatabase.h"
 
 namespace vendral {
@@ -26,10 +27,10 @@ TEST(CDatabaseStateTest, ANewObjectHasTheDefaults) {
           &db.SQLFunct_PersonContact(), &db.SQLFunct_ContactInvoice(),
           &db.SQLFunct_ProjectInvoice()})
         EXPECT_EQ(*fragment, "");
-    ASSERT_TRUE(db.dDatabase);
-    ASSERT_TRUE(db.LocaldDatabase);
-    ASSERT_TRUE(db.AccdDatabase);
-    EXPECT_EQ(db.dDatabase->State(), adStateClosed);
+    ASSERT_TRUE(db.dDatabase());
+    ASSERT_TRUE(db.LocaldDatabase());
+    ASSERT_TRUE(db.AccdDatabase());
+    EXPECT_EQ(db.dDatabase()->State(), adStateClosed);
     EXPECT_EQ(db.WorkRecordset().State(), adStateClosed);
 }
 
@@ -42,8 +43,8 @@ TEST(CDatabaseStateTest, PrefixesEndInADotWhenAssigned) {
     db.LocalDatabasePrefix("");
     EXPECT_EQ(db.LocalDatabasePrefix(), ".");
     // Changing a prefix alone leaves the catalogues as they were.
-    EXPECT_EQ(db.CentralTableCatalogue()[5], "CRM5.CONTACT");
-    EXPECT_EQ(db.LocalTableCatalogue()[5], "CRM5.CONTACT");
+    EXPECT_EQ(vendral::internal::CentralTableCatalogue(db)[5], "CRM5.CONTACT");
+    EXPECT_EQ(vendral::internal::LocalTableCatalogue(db)[5], "CRM5.CONTACT");
 }
 
 TEST(CDatabaseStateTest, PropertiesStoreWhatIsAssigned) {
@@ -66,13 +67,13 @@ TEST(CDatabaseStateTest, PropertiesStoreWhatIsAssigned) {
 
 TEST(TableCatalogueTest, HoldsAllNamesBehindThePrefixIn261Slots) {
     CDatabase db;
-    const TableCatalogue& central = db.CentralTableCatalogue();
+    const TableCatalogue& central = vendral::internal::CentralTableCatalogue(db);
     EXPECT_EQ(central.size(), 261u);
     EXPECT_EQ(CatalogueTableNames().size(), 252u);
     EXPECT_EQ(central[0], "CRM5.SEQUENCE");
     EXPECT_EQ(central[9], "CRM5.APPOINTMENT");
     EXPECT_EQ(central[29], "CRM5.TRAVELTRANSACTIONLOG");
-    EXPECT_EQ(db.LocalTableCatalogue()[29], "CRM5.TRAVELTRANSACTIONLOG");
+    EXPECT_EQ(vendral::internal::LocalTableCatalogue(db)[29], "CRM5.TRAVELTRANSACTIONLOG");
     EXPECT_EQ(central[56], "CRM5.USERPREFERENCE");
     EXPECT_EQ(central[136], "CRM5.UDLIST");
     EXPECT_EQ(central[244], "CRM5.SYNCUSERS");
@@ -86,14 +87,16 @@ TEST(TableCatalogueTest, RefillingFollowsThePrefixesInForce) {
     CDatabase db;
     db.LocalDatabasePrefix("TRAVEL");
     db.RefillTableCatalogues();
-    EXPECT_EQ(db.LocalTableCatalogue()[5], "TRAVEL.CONTACT");
-    EXPECT_EQ(db.CentralTableCatalogue()[5], "CRM5.CONTACT");
+    EXPECT_EQ(vendral::internal::LocalTableCatalogue(db)[5], "TRAVEL.CONTACT");
+    EXPECT_EQ(vendral::internal::CentralTableCatalogue(db)[5], "CRM5.CONTACT");
 }
 
 TEST(TableCatalogueTest, FindListIndexComparesEntriesInCapitals) {
     CDatabase db;
-    EXPECT_EQ(FindListIndex(db.CentralTableCatalogue(), "CRM5.APPOINTMENT"), Variant(9));
-    EXPECT_EQ(FindListIndex(db.CentralTableCatalogue(), "CRM5.NOSUCHTABLE"), Variant(-1));
+    EXPECT_EQ(FindListIndex(vendral::internal::CentralTableCatalogue(db), "CRM5.APPOINTMENT"),
+              Variant(9));
+    EXPECT_EQ(FindListIndex(vendral::internal::CentralTableCatalogue(db), "CRM5.NOSUCHTABLE"),
+              Variant(-1));
     std::vector<std::string> words{"and", "the", ""};
     EXPECT_EQ(FindListIndex(words, "THE"), Variant(1));
     EXPECT_EQ(FindListIndex(words, "the"), Variant(-1));  // the text is not changed

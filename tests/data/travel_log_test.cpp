@@ -59,7 +59,7 @@ class TravelLogTest : public EngineTest {
 TEST_P(TravelLogTest, WritesOneRowNumberedFromSequenceRow39) {
     // Five hours east of UTC, so that a clock read in UTC would be caught.
     ScopedTimeZone zone("VTZ-5");
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     std::int64_t before = LocalWallSeconds();
     Variant id = db_.UpdateTravelTransactionLog(kActionUpdate, 12, 9, 4711);
     std::int64_t after = LocalWallSeconds();

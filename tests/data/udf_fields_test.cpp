@@ -57,7 +57,7 @@ class UDFListTest : public AttachedDatabaseTest {
 };
 
 TEST_P(UDFListTest, GetUDFListIDSearchesTheCurrentListExactlyOrByContainedText) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     EXPECT_EQ(db_.GetUDFListID(UDFContact, "string01", "Red", false, true).ToLong(), 1);
     EXPECT_EQ(log.Statements(), (std::vector<std::string>{
@@ -81,7 +81,7 @@ TEST_P(UDFListTest, GetUDFListIDSearchesTheCurrentListExactlyOrByContainedText) 
 }
 
 TEST_P(UDFListTest, GetUDFListIDCreatesAMissingValueNumberedFromTheUDListSequence) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
 
     // The UDLIST sequence row (136 + 10) starts at 1000.
     EXPECT_EQ(db_.GetUDFListID(UDFContact, "STRING01", "O'Brien", true, true).ToLong(), 1000);
@@ -132,7 +132,7 @@ TEST_P(UDFListTest, GetUDFListIDFindsStoredFormsAndNoWildcards) {
 }
 
 TEST_P(UDFListTest, AFieldNameOfNoColumnReadsTheVersionAndStops) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_EQ(db_.GetUDFListID(UDFPerson, "STRING50", "Red", true, false).ToLong(), 0);
     EXPECT_EQ(db_.GetUDFListValue(UDFProject, "LONG61", 1).ToString(), "");
     EXPECT_EQ(
@@ -154,7 +154,7 @@ TEST_P(UDFListTest, AFieldThatIsNotInTheSetOrHasNoListFindsAndCreatesNothing) {
 }
 
 TEST_P(UDFListTest, GetUDFListValueReadsTheNameOfAValueOfTheCurrentList) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_EQ(db_.GetUDFListValue(UDFContact, "STRING01", 2).ToString(), "Dark Green");
     EXPECT_EQ(log.Statements(), (std::vector<std::string>{
                                     "SELECT version FROM " + prefix_ +
@@ -169,7 +169,7 @@ TEST_P(UDFListTest, GetUDFListValueReadsTheNameOfAValueOfTheCurrentList) {
 }
 
 TEST_P(UDFListTest, AnOwnerOutsideTheFourSetsIsRefused) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     EXPECT_THROW(db_.GetUDFListID(4, "STRING01", "Red"), DatabaseError);
     EXPECT_THROW(db_.GetUDFListValue(-1, "STRING01", 1), DatabaseError);
     EXPECT_TRUE(log.Statements().empty());

@@ -139,7 +139,7 @@ TEST_P(BatchKickTest, LogsTheSameRowsAsThePerRowKickWithIdsWithoutGaps) {
 // appointments by id.
 TEST_P(BatchKickTest, ReadsTheRowsOnceAndSendsAFewStatementsPerBlock) {
     AddMixedRows();
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     KickCounts counts;
     RunBatchKick(db_, {0, kKick, false}, counts, {}, 20);
     const std::string p = central_->Prefix();
@@ -210,7 +210,7 @@ TEST_P(BatchKickTest, ReadsTheRowsOnceAndSendsAFewStatementsPerBlock) {
 // appointment known to the synchronizer twice is read twice, by a second branch of the insert.
 TEST_P(BatchKickTest, RowsThatFitInOneBlockAreLoggedByOneInsertPerPhase) {
     AddMixedRows();
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     KickCounts counts;
     std::vector<std::pair<KickPhase, std::int32_t>> progress;
     RunBatchKick(db_, {0, kKick, false}, counts,
@@ -315,7 +315,7 @@ TEST_P(BatchKickTest, AnInsertThatWritesOtherThanTheRowsCountedIsRolledBack) {
         }
         EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 0);
         EXPECT_EQ(NextLogId(), 1000);
-        EXPECT_FALSE(db_.dDatabase->InTransaction());
+        EXPECT_FALSE(db_.dDatabase()->InTransaction());
     }
 }
 
@@ -362,7 +362,7 @@ TEST_P(BatchKickTest, ABlockWhoseIdsWouldPassTheLargest32BitNumberIsRefused) {
     EXPECT_EQ(LogIds(),
               (std::vector<std::int64_t>{kLargest - 4, kLargest - 3, kLargest - 2, kLargest - 1}));
     EXPECT_EQ(NextLogId(), kLargest);
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
     // One block of all six is refused whole.
     central_->Exec("DELETE FROM traveltransactionlog");
     central_->Exec("UPDATE sequence SET next_id = " + std::to_string(kLargest - 4) +
@@ -416,7 +416,7 @@ TEST_P(BatchKickTest, AFailingBlockLeavesNoRowOfItAndEveryRowOfTheBlocksBefore) 
               (std::vector<LogRow>{{4352, 1, 5, 77, 0}, {4608, 40, 9, 1, 0}, {4608, 40, 9, 2, 0}}));
     // The failed block's reservation went with it.
     EXPECT_EQ(NextLogId(), 1002);
-    EXPECT_FALSE(db_.dDatabase->InTransaction());
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
     // The connection is fit for the next run once the obstacle is gone.
     central_->Exec("DELETE FROM traveltransactionlog WHERE traveltransactionlog_id = 1002");
     KickCounts again;
@@ -485,9 +485,9 @@ TEST_P(BatchKickTest, BothKicksLogEveryRowOverAStreamingDataSource) {
     odbc.AddDataSource(dsn, source);
     CDatabase db;
     db.CentralDatabasePrefix(central_->Prefix());
-    db.dDatabase = std::make_shared<Connection>();
-    db.dDatabase->Open("Provider=MSDASQL;dsn=" + dsn + ";uid=" + central_->Uid() +
-                       ";pwd=" + central_->Pwd());
+    db.dDatabase(std::make_shared<Connection>());
+    db.dDatabase()->Open("Provider=MSDASQL;dsn=" + dsn + ";uid=" + central_->Uid() +
+                         ";pwd=" + central_->Pwd());
     db.RefillTableCatalogues();
 
     KickCounts counts;

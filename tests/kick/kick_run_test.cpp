@@ -45,7 +45,7 @@ class KickRunTest : public test::KickDataTest {
 };
 
 TEST_P(KickRunTest, AllSynchronizerUsersLogsEveryDueKnownRowOfTheirsOnce) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     KickCounts counts = Kick({0, kKick, false});
 
     EXPECT_EQ(counts.Appointments, 2);
@@ -84,7 +84,7 @@ TEST_P(KickRunTest, AllSynchronizerUsersLogsEveryDueKnownRowOfTheirsOnce) {
 }
 
 TEST_P(KickRunTest, OneAssociateConsidersOnlyTheirRows) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     KickCounts counts = Kick({12, kKick, false});
 
     EXPECT_EQ(counts.Appointments, 1);
@@ -120,7 +120,7 @@ TEST_P(KickRunTest, AnAssociateWhoIsNoSynchronizerUserLogsNothing) {
 }
 
 TEST_P(KickRunTest, SkippingTasksReadsAndLogsNoTask) {
-    StatementLog log(*db_.dDatabase);
+    StatementLog log(*db_.dDatabase());
     KickCounts counts = Kick({0, kKick, true});
     EXPECT_EQ(counts.Appointments, 2);
     EXPECT_EQ(counts.Tasks, 0);

@@ -104,7 +104,7 @@ TEST_P(ServedKickTest, PerRowKickLogsAndSendsWhatTheCppObjectDoes) {
             Reset();
             KickCounts cppCounts;
             Progress cppProgress;
-            StatementLog cppLog(*cpp_.dDatabase);
+            StatementLog cppLog(*cpp_.dDatabase());
             RunKick(cpp_, request, cppCounts, [&](KickPhase phase, std::int32_t rows) {
                 cppProgress.emplace_back(phase, rows);
             });
@@ -115,7 +115,7 @@ TEST_P(ServedKickTest, PerRowKickLogsAndSendsWhatTheCppObjectDoes) {
             Reset();
             KickCounts servedCounts;
             Progress servedProgress;
-            StatementLog servedLog(*ServedNative().dDatabase);
+            StatementLog servedLog(*ServedNative().dDatabase());
             RunKick(*served_, request, servedCounts, [&](KickPhase phase, std::int32_t rows) {
                 servedProgress.emplace_back(phase, rows);
             });
@@ -135,7 +135,7 @@ TEST_P(ServedKickTest, SetBasedKickLogsAndSendsWhatTheCppObjectDoes) {
         Reset();
         KickCounts cppCounts;
         Progress cppProgress;
-        StatementLog cppLog(*cpp_.dDatabase);
+        StatementLog cppLog(*cpp_.dDatabase());
         RunBatchKick(
             cpp_, {0, kKick, false}, cppCounts,
             [&](KickPhase phase, std::int32_t rows) { cppProgress.emplace_back(phase, rows); },
@@ -147,7 +147,7 @@ TEST_P(ServedKickTest, SetBasedKickLogsAndSendsWhatTheCppObjectDoes) {
         Reset();
         KickCounts servedCounts;
         Progress servedProgress;
-        StatementLog servedLog(*ServedNative().dDatabase);
+        StatementLog servedLog(*ServedNative().dDatabase());
         RunBatchKick(
             *served_, {0, kKick, false}, servedCounts,
             [&](KickPhase phase, std::int32_t rows) { servedProgress.emplace_back(phase, rows); },

@@ -150,7 +150,7 @@ TEST_P(KickSchemaTest, LogsTheSameRowsWithTheSameIdsAsThePerRowKick) {
         ResetLog();
         KickCounts batch;
         std::map<KickPhase, std::int32_t> batchLooked;
-        test::StatementLog log(*db_.dDatabase);
+        test::StatementLog log(*db_.dDatabase());
         RunBatchKick(
             db_, request, batch,
             [&](KickPhase phase, std::int32_t rows) { batchLooked[phase] = rows; }, blockRows);
@@ -181,7 +181,7 @@ TEST_P(KickSchemaTest, LogsTheSameRowsWithTheSameIdsAsThePerRowKick) {
 // joins it.
 TEST_P(KickSchemaTest, JoinsSyncsoappOncePerKick) {
     AddRows(*central_, 3000);
-    test::StatementLog log(*db_.dDatabase);
+    test::StatementLog log(*db_.dDatabase());
     KickCounts counts;
     RunBatchKick(db_, {0, kKick, false}, counts, {}, 30);
     std::size_t joins = 0;

@@ -215,10 +215,10 @@ std::vector<std::vector<Variant>> TestDatabase::Rows(const std::string& sql) {
 
 void AttachConnections(CDatabase& db, const TestDatabase& central, const TestDatabase* local) {
     db.CentralDatabasePrefix(central.Prefix());
-    db.dDatabase = central.Connect();
+    db.dDatabase(central.Connect());
     if (local) {
         db.LocalDatabasePrefix(local->Prefix());
-        db.LocaldDatabase = local->Connect();
+        db.LocaldDatabase(local->Connect());
     }
     db.RefillTableCatalogues();
 }

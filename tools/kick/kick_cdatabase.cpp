@@ -25,9 +25,9 @@ class RecordsetRows : public KickRows {
 
 // The central connection for statements; a missing one reads as closed.
 Connection& Central(CDatabase& db) {
-    if (!db.dDatabase)
+    if (!db.dDatabase())
         throw DatabaseError("Operation is not allowed when the object is closed.", "08003", 3704);
-    return *db.dDatabase;
+    return *db.dDatabase();
 }
 
 }  // namespace
@@ -63,11 +63,11 @@ Variant CDatabaseKick::UpdateTravelTransactionLog(std::int16_t actionType, std::
                                           databaseConnection);
 }
 bool CDatabaseKick::CentralIsOpen() {
-    return db_.dDatabase && db_.dDatabase->State() == adStateOpen;
+    return db_.dDatabase() && db_.dDatabase()->State() == adStateOpen;
 }
 std::unique_ptr<KickRows> CDatabaseKick::ReadRows(const std::string& statement,
                                                   std::int32_t readAhead) {
-    return std::make_unique<RecordsetRows>(statement, db_.dDatabase, readAhead);
+    return std::make_unique<RecordsetRows>(statement, db_.dDatabase(), readAhead);
 }
 std::int64_t CDatabaseKick::Execute(const std::string& statement) {
     return Central(db_).Execute(statement);
@@ -82,7 +82,7 @@ void CDatabaseKick::RollbackTrans() {
     Central(db_).RollbackTrans();
 }
 bool CDatabaseKick::InTransaction() {
-    return db_.dDatabase && db_.dDatabase->InTransaction();
+    return db_.dDatabase() && db_.dDatabase()->InTransaction();
 }
 
 void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,

@@ -1,7 +1,5 @@
 // Prodwell's window driven through its controls, on real databases: what a
 // click logs, what the window shows while it runs and how it reports errors.
-#include "window/form1.h"
-
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -17,6 +15,7 @@
 #include "kick.h"
 #include "kick/kick_fixture.h"
 #include "support/qt/modal_watcher.h"
+#include "window/form1.h"
 
 namespace vendral::kick {
 namespace {
@@ -112,7 +111,7 @@ TEST_P(Form1Test, AllUsersWithTasksLogsWhatTheCommandLineLogs) {
 TEST_P(Form1Test, OneAssociateCarriesTheAssociateCondition) {
     auto window = MakeWindow();
     test::StatementLog statements(
-        *static_cast<CDatabaseKick&>(window->Database()).Database().dDatabase);
+        *static_cast<CDatabaseKick&>(window->Database()).Database().dDatabase());
     Type(*window, "TxtAssociate", "12");
     MessageBoxRecorder boxes;
     Kick(*window);
