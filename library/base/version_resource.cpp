@@ -291,6 +291,10 @@ std::optional<VersionBlock::Node> VersionBlock::ParseNode(std::size_t offset,
     std::size_t end = offset + node.length;
     std::size_t keyEnd = 0;
     node.key = Utf16Text(bytes_, offset + 6, end, &keyEnd);
+    // A key cut off before its NUL is no key: the bytes after it would be
+    // taken for its value.
+    if (keyEnd < offset + 8 || bytes_[keyEnd - 2] != 0 || bytes_[keyEnd - 1] != 0)
+        return std::nullopt;
     node.valueOffset = Align4(keyEnd);
     std::size_t valueBytes = node.type == 1 ? node.valueLength * 2u : node.valueLength;
     node.childrenOffset = Align4(node.valueOffset + valueBytes);

@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "desktop/process_files.h"
-#include "base/process_launch.h"
 #include "support/recording_ui_host.h"
 #include "vendral/capplication.h"
 #include "vendral/numbered_error.h"
@@ -184,18 +183,6 @@ TEST_F(StartApplicationWaitTest,
         EXPECT_NO_THROW(application.StartApplicationWait(cmdline, 1));
     }
     EXPECT_EQ(host->EventRuns, 0);
-}
-
-TEST(CommandLineWords, BlanksSeparateAndQuotesGroup) {
-    using process::SplitCommandLine;
-    using Words = std::vector<std::string>;
-    EXPECT_EQ(SplitCommandLine("  prog  a\tb  "), (Words{"prog", "a", "b"}));
-    EXPECT_EQ(SplitCommandLine("\"/opt/my app/run\" \"x y\" z"),
-              (Words{"/opt/my app/run", "x y", "z"}));
-    EXPECT_EQ(SplitCommandLine("say \\\"hi\\\" a\"b c\"d \"\""),
-              (Words{"say", "\"hi\"", "ab cd", ""}));
-    EXPECT_EQ(SplitCommandLine(""), Words{});
-    EXPECT_EQ(SplitCommandLine("   "), Words{});
 }
 
 }  // namespace

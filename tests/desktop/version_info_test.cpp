@@ -52,10 +52,6 @@ TEST(GetFileInfoTest, QueriesTheKeysOfTheFirstTranslationInTableOrder) {
 }
 
 TEST(GetFileInfoTest, HighLanguageAndCodePageGiveEightDigits) {
-    EXPECT_EQ(version::LanguageCodePageKey(0x0409, 0x04B0), "040904B0");
-    EXPECT_EQ(version::LanguageCodePageKey(0xF409, 0xFDE9), "F409FDE9");
-    EXPECT_EQ(version::LanguageCodePageKey(0x8000, 0x0001), "80000001");
-    EXPECT_EQ(version::LanguageCodePageKey(0, 0), "00000000");
     std::vector<std::string> queries = QueriesOf(PeFile("high.exe"));
     ASSERT_EQ(queries.size(), 8u);
     EXPECT_EQ(queries.front(), "\\StringFileInfo\\F409FDE9\\CompanyName");
@@ -133,17 +129,6 @@ TEST(GetFileInfoTest, OurOwnProgramCarriesItsVersion) {
     auto queries = QueriesOf(PRODWELL_PATH);
     ASSERT_FALSE(queries.empty());
     EXPECT_EQ(queries.front(), "\\StringFileInfo\\040904B0\\CompanyName");
-}
-
-TEST(VersionBlockTest, KeysMatchWithoutRegardToCase) {
-    auto bytes = version::ReadVersionBlock(PeFile("dutch.exe"));
-    ASSERT_TRUE(bytes);
-    version::VersionBlock block(*bytes);
-    EXPECT_EQ(block.QueryString("\\stringfileinfo\\041304e4\\internalname"), "AFSPRAAK");
-    EXPECT_EQ(block.QueryString("\\StringFileInfo\\040904B0\\InternalName"), std::nullopt);
-    auto translation = block.QueryBinary("\\VarFileInfo\\Translation");
-    ASSERT_TRUE(translation);
-    EXPECT_EQ(*translation, (std::vector<std::uint8_t>{0x13, 0x04, 0xE4, 0x04}));
 }
 
 }  // namespace
