@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 #include "vendral/ui_host.h"
 
 namespace vendral::kick {
