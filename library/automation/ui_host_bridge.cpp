@@ -9,6 +9,10 @@
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
 
+// On Windows the COM headers bring in the system's A/W switch, which would
+// rename the UI host's member of that name here only.
+#undef MessageBox
+
 namespace vendral::com {
 namespace {
 
@@ -47,7 +51,7 @@ class DispatchUiHost : public UiHost {
 }  // namespace
 }  // namespace vendral::com
 
-// The host in use becomes host (see vendral/com.h).
+// The host in use becomes host (see vendral/com_activation.h).
 VENDRAL_COM_EXPORT vendral::com::HRESULT VendralInstallUiHost(vendral::com::IDispatch* host) {
     using namespace vendral::com;
     try {
