@@ -6,12 +6,12 @@
 
 #include "com/dispatch_client.h"
 #include "com/values.h"
+// On Windows the component headers bring in the system's A/W switch, which
+// would rename the UI host's member of that name in this file only.
+#undef MessageBox
+
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
-
-// On Windows the COM headers bring in the system's A/W switch, which would
-// rename the UI host's member of that name here only.
-#undef MessageBox
 
 namespace vendral::com {
 namespace {
