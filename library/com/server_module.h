@@ -27,6 +27,7 @@
 
 #include "base/internal_export.h"
 #include "vendral/com_activation.h"
+#include "vendral/com_automation.h"
 
 // The runtime's serving side is shared with the widget library's component
 // server, so it stands in the libraries' one shared namespace.
