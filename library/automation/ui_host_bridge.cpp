@@ -6,6 +6,7 @@
 
 #include "com/dispatch_client.h"
 #include "com/values.h"
+#include "vendral/com_activation.h"
 // On Windows the component headers bring in the system's A/W switch, which
 // would rename the UI host's member of that name in this file only.
 #undef MessageBox

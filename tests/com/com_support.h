@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "vendral/class_ids.h"
+#include "vendral/com_activation.h"
 #include "vendral/com_automation.h"
 
 namespace vendral::test {
