@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 #include "vendral/errors.h"
 #include "vendral/export.h"
 #include "vendral/variant.h"

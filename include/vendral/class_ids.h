@@ -1,13 +1,13 @@
 /// @file
 /// The ids of the Vendral classes, their dual interfaces, the type library and
 /// the dispatch objects that CDatabase hands out. The binary-standard types
-/// they are written in come from vendral/com.h.
+/// they are written in come from vendral/com_base.h.
 #pragma once
 
 #include <optional>
 #include <string>
 
-#include "vendral/com.h"
+#include "vendral/com_base.h"
 #include "vendral/export.h"
 
 namespace vendral {

@@ -6,7 +6,7 @@
 
 #include "com/server_module.h"
 #include "vendral/class_ids.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 #include "vendral/connection.h"
 
 namespace vendral {

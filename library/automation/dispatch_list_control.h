@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/internal_export.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 #include "vendral/list_control.h"
 #include "vendral/variant.h"
 

@@ -6,6 +6,11 @@
 
 #include "com/dispatch_client.h"
 #include "com/values.h"
+#include "vendral/com_activation.h"
+// On Windows the component headers bring in the system's A/W switch, which
+// would rename the UI host's member of that name in this file only.
+#undef MessageBox
+
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
 
@@ -47,7 +52,7 @@ class DispatchUiHost : public UiHost {
 }  // namespace
 }  // namespace vendral::com
 
-// The host in use becomes host (see vendral/com.h).
+// The host in use becomes host (see vendral/com_activation.h).
 VENDRAL_COM_EXPORT vendral::com::HRESULT VendralInstallUiHost(vendral::com::IDispatch* host) {
     using namespace vendral::com;
     try {

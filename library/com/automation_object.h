@@ -27,7 +27,7 @@
 
 #include "base/internal_export.h"
 #include "com/values.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 
 namespace vendral::com {
 

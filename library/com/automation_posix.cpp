@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "com/automation_text.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 
 using namespace vendral::com;
 

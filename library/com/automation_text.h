@@ -7,7 +7,7 @@
 
 #include "base/internal_export.h"
 #include "base/text.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 
 namespace vendral::com {
 

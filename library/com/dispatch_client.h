@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/internal_export.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 #include "vendral/variant.h"
 
 // Shared with the widget library, whose controls are called by name too.

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 #include "vendral/connection.h"
 
 namespace vendral::com {

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "vendral/com.h"
+#include "vendral/com_base.h"
 
 namespace vendral::com {
 

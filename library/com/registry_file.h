@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "vendral/com.h"
+#include "vendral/com_base.h"
 
 namespace vendral::com {
 

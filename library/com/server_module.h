@@ -4,7 +4,7 @@
 // exports the four entry points through these functions.
 //
 // Serving a class from another library (the widget library serves
-// CProgressBar and CSplash, whose ids are in vendral/com.h) takes the same
+// CProgressBar and CSplash, whose ids are in vendral/class_ids.h) takes the same
 // three pieces that library/automation/component_server.cpp and
 // cdatabase_members.cpp show for CDatabase:
 //   1. an object type with a void* Native() member, and its one member table,
@@ -26,7 +26,8 @@
 #include <vector>
 
 #include "base/internal_export.h"
-#include "vendral/com.h"
+#include "vendral/com_activation.h"
+#include "vendral/com_automation.h"
 
 // The runtime's serving side is shared with the widget library's component
 // server, so it stands in the libraries' one shared namespace.

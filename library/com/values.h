@@ -9,7 +9,7 @@
 
 #include "base/internal_export.h"
 #include "vendral/automation_client.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 #include "vendral/errors.h"
 #include "vendral/variant.h"
 

@@ -13,7 +13,7 @@
 #include "support/test_database.h"
 #include "vendral/automation_client.h"
 #include "vendral/cdatabase.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 #include "vendral/errors.h"
 
 namespace vendral::test {

@@ -12,7 +12,8 @@
 #include "support/test_database.h"
 #include "vendral/automation_client.h"
 #include "vendral/cdatabase.h"
-#include "vendral/com.h"
+#include "vendral/com_activation.h"
+#include "vendral/com_automation.h"
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
 

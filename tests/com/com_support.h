@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "vendral/class_ids.h"
-#include "vendral/com.h"
+#include "vendral/com_activation.h"
+#include "vendral/com_automation.h"
 
 namespace vendral::test {
 

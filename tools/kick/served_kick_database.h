@@ -11,7 +11,7 @@
 
 #include "kick_database.h"
 #include "vendral/automation_client.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 
 namespace vendral::kick {
 

@@ -6,7 +6,12 @@
 
 #include <memory>
 
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
+// On Windows the component headers bring in the system's A/W switch, which
+// would rename the UI host's member of that name in the files that include
+// this one only.
+#undef MessageBox
+
 #include "vendral/ui_host.h"
 
 namespace vendral::kick {

@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "vendral/com.h"
+#include "vendral/com_activation.h"
 #include "vendral/com_client.h"
 
 using namespace vendral::com;

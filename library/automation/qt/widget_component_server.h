@@ -5,7 +5,7 @@
 #include "com/automation_object.h"
 #include "com/server_module.h"
 #include "vendral/class_ids.h"
-#include "vendral/com.h"
+#include "vendral/com_automation.h"
 
 namespace vendral {
 
