@@ -9,6 +9,14 @@
 
 #include "vendral/export.h"
 
+// The member MessageBox is this name on every platform: where <windows.h> has
+// made it a macro, the classes are declared without it and the includer's macro
+// is given back after them (call the member where the macro is not defined).
+#ifdef _WIN32
+#pragma push_macro("MessageBox")
+#undef MessageBox
+#endif
+
 namespace vendral {
 
 /// The icon of a message box.
@@ -70,3 +78,7 @@ VENDRAL_API int ShowErrorMessage(const std::string& text);
 VENDRAL_API int ShowInfoMessage(const std::string& text);
 
 }  // namespace vendral
+
+#ifdef _WIN32
+#pragma pop_macro("MessageBox")
+#endif

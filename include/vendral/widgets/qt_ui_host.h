@@ -18,6 +18,12 @@
 #include "vendral/export.h"
 #include "vendral/ui_host.h"
 
+// As in ui_host.h: the member keeps its name beside <windows.h>.
+#ifdef _WIN32
+#pragma push_macro("MessageBox")
+#undef MessageBox
+#endif
+
 namespace vendral {
 
 class VENDRAL_API QtUiHost : public UiHost {
@@ -46,3 +52,7 @@ class VENDRAL_API QtUiHost : public UiHost {
 VENDRAL_API std::shared_ptr<UiHost> InstallQtUiHost();
 
 }  // namespace vendral
+
+#ifdef _WIN32
+#pragma pop_macro("MessageBox")
+#endif
