@@ -197,6 +197,9 @@ run_checked() {  # LABEL SECONDS PROGRAM [ARGS...]
 fresh_database "$database"
 run_checked "early-bound C++ client" 300 early_bound_client 'C:\vendral\crm.ini'
 
+# The registry lookup ------------------------------------------------------------
+run_checked "the registry lookup reads text and numbers and nothing else" 120 registry_lookup
+
 # prodwell.exe ------------------------------------------------------------------
 fresh_database "$database"
 log_rows() {

@@ -23,13 +23,14 @@ struct RegistryKey {
     std::string Path;
 };
 
-VENDRAL_TEST_INTERNAL Variant ReadRegistryValue(const std::string& keyPath, const std::string& valueName,
-                                           std::int16_t root);
-// 0 and the value on success; otherwise the value is left as it was and the
-// status is 2 for a missing value, 6 for a key that is not open, -1 for a value
-// of a type that is not read (values under the data-source key are all text).
+VENDRAL_TEST_INTERNAL Variant ReadRegistryValue(const std::string& keyPath,
+                                                const std::string& valueName, std::int16_t root);
+// 0 and the value on success: text, or on Windows a 32-bit number (REG_DWORD).
+// Otherwise the status is 2 for a missing value, 6 for a key that is not open,
+// -1 for a value of another type (REG_EXPAND_SZ among them), and the value is
+// left as it was; on Windows a text whose reading fails leaves it Empty.
 VENDRAL_TEST_INTERNAL std::int32_t QueryRegistryValue(const RegistryKey& key,
-                                                 const std::string& valueName, Variant& value);
+                                                      const std::string& valueName, Variant& value);
 
 }  // namespace vendral::detail
 

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "base/text_windows.h"
 
@@ -16,12 +15,44 @@ namespace vendral::detail {
 namespace {
 
 constexpr std::int32_t kInvalidHandle = 6;  // the key is not open
-constexpr std::int32_t kUnreadType = -1;    // a value that is not text
+constexpr std::int32_t kUnreadType = -1;    // a value neither text nor a number
 
 HKEY RootKey(std::int16_t root) {
     if (root == kRootCurrentUser) return HKEY_CURRENT_USER;
     if (root == kRootLocalMachine) return HKEY_LOCAL_MACHINE;
     return nullptr;
+}
+
+// The type and size first; then text (its terminating zero dropped) or a 32-bit
+// number. A failed read of the text leaves the output Empty; any other type, or
+// a failure of the first query, leaves it as it was.
+std::int32_t QueryOpenKey(HKEY opened, const std::string& name, Variant& value) {
+    DWORD type = 0, size = 0;
+    LSTATUS status = RegQueryValueExA(opened, name.c_str(), nullptr, &type, nullptr, &size);
+    if (status != ERROR_SUCCESS) return static_cast<std::int32_t>(status);
+    if (type == REG_SZ) {
+        std::string text(size, '\0');
+        status = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(text.data()), &size);
+        if (status != ERROR_SUCCESS) {
+            value = Variant();
+            return static_cast<std::int32_t>(status);
+        }
+        text.resize(size);
+        // A value stored without its terminating zero keeps its last character.
+        if (!text.empty() && text.back() == '\0') text.pop_back();
+        value = Variant(AnsiToUtf8(text));
+        return 0;
+    }
+    if (type == REG_DWORD) {
+        DWORD number = 0;
+        DWORD numberSize = sizeof number;
+        status = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(&number), &numberSize);
+        if (status == ERROR_SUCCESS) value = Variant(static_cast<std::int32_t>(number));
+        return static_cast<std::int32_t>(status);
+    }
+    return kUnreadType;
 }
 
 }  // namespace
@@ -40,18 +71,10 @@ std::int32_t QueryRegistryValue(const RegistryKey& key, const std::string& value
     HKEY opened = nullptr;
     if (RegOpenKeyExA(root, Utf8ToAnsi(key.Path).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return kInvalidHandle;
-    std::string name = Utf8ToAnsi(valueName);
-    DWORD type = 0, size = 0;
-    LSTATUS status = RegQueryValueExA(opened, name.c_str(), nullptr, &type, nullptr, &size);
-    std::vector<char> data(size + 1, '\0');
-    if (status == ERROR_SUCCESS)
-        status = RegQueryValueExA(opened, name.c_str(), nullptr, &type,
-                                  reinterpret_cast<BYTE*>(data.data()), &size);
+    const std::string name = Utf8ToAnsi(valueName);
+    const std::int32_t status = QueryOpenKey(opened, name, value);
     RegCloseKey(opened);
-    if (status != ERROR_SUCCESS) return static_cast<std::int32_t>(status);
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return kUnreadType;
-    value = Variant(AnsiToUtf8(std::string(data.data())));
-    return 0;
+    return status;
 }
 
 }  // namespace vendral::detail
