@@ -7,6 +7,7 @@
 
 #include "base/atomic_file.h"
 #include "base/private_profile.h"
+#include "base/utf8_path.h"
 #include "data/cdatabase_state.h"
 #include "data/data_errors.h"
 #include "odbc/connection_strings.h"
@@ -141,7 +142,7 @@ Variant CDatabase::OpenODBC_DB(const std::string& sINIFile, std::int32_t iOpenDa
     UiHost& host = *hostShare;
     Impl::OpenRun run(impl_->failCount_, impl_->lastReturnedErrorMessage_);
     std::error_code ignored;
-    if (!std::filesystem::exists(sINIFile, ignored)) {
+    if (!std::filesystem::exists(detail::PathFromUtf8(sINIFile), ignored)) {
         DialogState& dialog = CurrentDialogState();
         dialog.Mode = iOpenDatabase;
         dialog.AskServer = UseDBName_and_Prefix ? 1 : 0;

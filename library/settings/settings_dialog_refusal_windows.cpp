@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "base/utf8_path.h"
 #include "vendral/settings.h"
 #include "vendral/ui_host.h"
 
@@ -12,7 +13,7 @@ void RefuseSettingsDialog() {
     const std::string& path = SettingsFilePath();
     std::error_code ignored;
     std::string text =
-        std::filesystem::exists(path, ignored)
+        std::filesystem::exists(detail::PathFromUtf8(path), ignored)
             ? "The connection settings dialog is not available in this build; edit the settings "
               "file " +
                   path + " instead."

@@ -2,6 +2,11 @@
 // the failures that are tolerated and the one message of a fatal failure.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "base/utf8_path.h"
 #include "data/opening_support.h"
 #include "vendral/cdatabase.h"
 
@@ -67,6 +72,31 @@ class OpeningModesTest : public EngineTest {
     ScopedRecordingHost host_;
     std::unique_ptr<TestDatabase> local_;
 };
+
+// A user's profile folder may hold any letters: the settings file there is
+// found (not taken for missing, which would ask for new settings) and read.
+TEST_P(OpeningModesTest, ASettingsFileInAFolderOfAccentedAndCyrillicLettersOpens) {
+    const std::string folder =
+        TestOdbc::Instance().ScratchPath("J\xC3\xBCrgen \xD0\x96\xD1\x83\xD0\xBA");
+    std::filesystem::create_directories(detail::PathFromUtf8(folder));
+    const std::string file = folder + "/" + TestFileName();
+    {
+        std::ofstream out(detail::PathFromUtf8(file), std::ios::trunc);
+        out << Central() + Local();
+    }
+    CDatabase db;
+    EXPECT_EQ(db.OpenODBC_DB(file, OpenCentral), Variant(true));
+    EXPECT_TRUE(host_->Messages.empty());
+    EXPECT_TRUE(db.dDatabaseIsRunning());
+    EXPECT_EQ(db.CentralDSN(), central_->Dsn());
+    // A plain password is moved to its stored form in that same file.
+    if (!central_->Pwd().empty()) {
+        std::ifstream in(detail::PathFromUtf8(file));
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        EXPECT_NE(text.find("PWDC="), std::string::npos) << text;
+    }
+}
 
 TEST_P(OpeningModesTest, CentralOnlyOpensTheCentralSideWithItsTypeAndDialect) {
     std::string file = SettingsFile(Central() + Local());
