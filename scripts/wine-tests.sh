@@ -197,6 +197,9 @@ run_checked() {  # LABEL SECONDS PROGRAM [ARGS...]
 fresh_database "$database"
 run_checked "early-bound C++ client" 300 early_bound_client 'C:\vendral\crm.ini'
 
+# Paths in any letters ----------------------------------------------------------
+run_checked "CFile in a folder of accented and Cyrillic letters" 120 unicode_paths
+
 # The registry lookup ------------------------------------------------------------
 run_checked "the registry lookup reads text and numbers and nothing else" 120 registry_lookup
 

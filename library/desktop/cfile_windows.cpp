@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <string>
 #include <vector>
 
 #include "base/text_windows.h"
@@ -62,35 +64,36 @@ class WNetConnections : public NetworkConnections {
 CFile::CFile() : CFile(std::make_shared<WNetConnections>()) {}
 
 void CFile::GetFileInfo(const std::string& FullFileName) {
-    std::string file = Utf8ToAnsi(FullFileName);
+    // The wide calls: a file in any folder, and values in any letters.
+    const std::wstring file = Utf8ToWide(FullFileName);
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(file.c_str(), &handle);
+    DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
     if (size < 1) return;
     std::vector<char> block(size);
-    if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return;
+    if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return;
     void* translation = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &translation, &length) ||
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &length) ||
         length < 4)
         return;
     // The first entry only: a 16-bit language, then a 16-bit code page.
     const auto* words = static_cast<const WORD*>(translation);
-    char languageAndCodePage[9];
-    std::snprintf(languageAndCodePage, sizeof languageAndCodePage, "%08lX",
+    wchar_t languageAndCodePage[9];
+    std::swprintf(languageAndCodePage, 9, L"%08lX",
                   static_cast<unsigned long>(words[0]) * 65536ul + words[1]);
     for (std::size_t i = 0; i < info_.size(); ++i) {
-        std::string query =
-            std::string("\\StringFileInfo\\") + languageAndCodePage + "\\" + kVersionKeys[i];
+        std::wstring query = std::wstring(L"\\StringFileInfo\\") + languageAndCodePage + L"\\" +
+                             Utf8ToWide(kVersionKeys[i]);
         void* value = nullptr;
         UINT characters = 0;
         // The value up to its first NUL, kept whole however long (as our own
         // reader keeps it on Linux), not cut at a buffer of 255 characters.
-        std::string text;
-        if (VerQueryValueA(block.data(), query.c_str(), &value, &characters) && value) {
-            const char* start = static_cast<const char*>(value);
-            text.assign(start, strnlen(start, characters));
+        std::wstring text;
+        if (VerQueryValueW(block.data(), query.c_str(), &value, &characters) && value) {
+            const wchar_t* start = static_cast<const wchar_t*>(value);
+            text.assign(start, wcsnlen(start, characters));
         }
-        info_[i] = AnsiToUtf8(text);
+        info_[i] = WideToUtf8(text);
     }
 }
 

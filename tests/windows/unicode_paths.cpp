@@ -1,0 +1,77 @@
+// Files in a folder whose name the ANSI code page cannot hold (a user profile
+// such as C:\Users\Jürgen, or a Cyrillic one): CFile finds them and reads
+// their version strings as it does elsewhere. The program makes the folder and
+// copies vendral.dll into it with the system's wide calls; the paths it hands
+// to the library are UTF-8, as the library's texts are. Prints one line per
+// check and "SENTINEL ..." at its end.
+#include <windows.h>
+
+#include <string>
+
+#include "checks.h"
+#include "vendral/cfile.h"
+
+namespace {
+
+using checks::Check;
+
+std::wstring Wide(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                        length, nullptr, nullptr);
+    return narrow;
+}
+
+std::string OwnFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring own(path, length);
+    return Utf8(own.substr(0, own.find_last_of(L'\\')));
+}
+
+}  // namespace
+
+int main() {
+    const std::string own = OwnFolder();
+    // "Jürgen Жук": Latin with an umlaut, and Cyrillic.
+    const std::string folder = own + "\\J\xC3\xBCrgen \xD0\x96\xD1\x83\xD0\xBA";
+    const std::string library = own + "\\vendral.dll";
+    const std::string copy = folder + "\\vendral.dll";
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    Check("the folder and the copy are made with the wide calls",
+          CopyFileW(Wide(library).c_str(), Wide(copy).c_str(), FALSE) != 0,
+          std::to_string(GetLastError()));
+
+    vendral::CFile file;
+    Check("FileExists finds the copy", file.FileExists(copy));
+    Check("FileExists does not find a missing file there",
+          !file.FileExists(folder + "\\missing.dll"));
+    Check("FolderExists finds the folder", file.FolderExists(folder));
+    Check("FolderExists with a trailing backslash finds it", file.FolderExists(folder + "\\"));
+
+    vendral::CFile original;
+    original.GetFileInfo(library);
+    file.GetFileInfo(copy);
+    Check("the original's version strings are read", !original.FileInfo_ProductName().empty());
+    Check("the copy's product name is the original's",
+          file.FileInfo_ProductName() == original.FileInfo_ProductName(),
+          file.FileInfo_ProductName());
+    Check("the copy's file version is the original's",
+          file.FileInfo_FileVersion() == original.FileInfo_FileVersion(),
+          file.FileInfo_FileVersion());
+
+    DeleteFileW(Wide(copy).c_str());
+    RemoveDirectoryW(Wide(folder).c_str());
+    return checks::Finish("unicode_paths");
+}
