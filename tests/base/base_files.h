@@ -1,37 +1,18 @@
 // Scratch folders and whole-file reads and writes for the base tests.
 #pragma once
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 #include <string>
+
+#include "support/scratch_folder.h"
 
 namespace vendral::test {
 
-// A fresh folder, removed with everything in it at the end of the test.
-class BaseScratch {
+// The base tests' scratch folders.
+class BaseScratch : public ScratchFolder {
   public:
-    BaseScratch() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vendral-base.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~BaseScratch() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    BaseScratch(const BaseScratch&) = delete;
-    BaseScratch& operator=(const BaseScratch&) = delete;
-
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    std::string Path() const { return path_.string(); }
-
-  private:
-    std::filesystem::path path_;
+    BaseScratch() : ScratchFolder("base") {}
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {

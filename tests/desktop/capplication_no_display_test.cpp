@@ -34,7 +34,7 @@ TEST(CApplicationWithoutDisplay, NothingHappensWhenTheDisplayCannotBeReached) {
 
 TEST(CApplicationWithoutDisplay, ProgramsStillStart) {
     ScopedEnvironment display("DISPLAY", std::nullopt);
-    ScratchFolder folder;
+    DesktopScratch folder;
     WriteScript(folder / "child", "echo ended > '" + (folder / "ended") + "'\n");
     CApplication application;
     application.StartApplicationWait(folder / "child", 1);

@@ -30,7 +30,7 @@ class StartApplicationTest : public ::testing::Test {
         path_.emplace("PATH", (folder / "bin") + ":" + std::getenv("PATH"));
     }
 
-    ScratchFolder folder;
+    DesktopScratch folder;
     CApplication application;
 
   private:

@@ -15,29 +15,14 @@
 #include <string>
 #include <thread>
 
+#include "support/scratch_folder.h"
+
 namespace vendral::test {
 
-// A fresh folder, removed with everything in it at the end of the test.
-class ScratchFolder {
+// The desktop tests' scratch folders.
+class DesktopScratch : public ScratchFolder {
   public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vendral-desktop.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    std::string Path() const { return path_.string(); }
-
-  private:
-    std::filesystem::path path_;
+    DesktopScratch() : ScratchFolder("desktop") {}
 };
 
 inline void WriteFile(const std::string& path, const std::string& text) {

@@ -19,7 +19,7 @@ namespace {
 
 TEST(CApplicationInQt, WaitingWithEventsKeepsTheCallersTimersRunning) {
     if (!qt::RealDisplayAvailable()) GTEST_SKIP() << "no X display";
-    ScratchFolder folder;
+    DesktopScratch folder;
     auto previous = InstallQtUiHost();
     // The child ends only after the caller's timer has fired three times, so
     // the call can only return if the timer runs while it waits.
@@ -64,7 +64,7 @@ TEST(CApplicationInQt, OwnWindowGoesToTheFrontAndBackWhereItIs) {
 
 TEST(CApplicationInQt, DocumentOpensWithTheApplicationTheDesktopAssociates) {
     if (!qt::RealDisplayAvailable()) GTEST_SKIP() << "no X display";
-    ScratchFolder folder;
+    DesktopScratch folder;
     // The desktop's configuration of this test alone: plain text opens with a
     // recorder that writes its working folder and arguments.
     std::filesystem::create_directories(folder / "config");
