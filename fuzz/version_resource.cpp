@@ -17,7 +17,7 @@
 
 #include "fuzz_check.h"
 
-using namespace vendral::desktop;
+using namespace vendral::detail::version;
 
 namespace {
 
