@@ -194,7 +194,9 @@ std::vector<std::string> SplitStatements(std::string_view sql, SqlReading readin
         // A vertical tab separates words for some engines and is a character
         // of its own for others, and an unterminated block comment is an
         // error for the engines: a piece holding either is no empty piece.
-        if (SkipSqlNoise(piece, 0, false, reading) < piece.size() || unterminated ||
+        // The noise is read in the whole text: what follows a piece decides
+        // whether a "--" at its end starts a comment (MariaDB's "--;" does not).
+        if (SkipSqlNoise(sql, start, false, reading) < end || unterminated ||
             piece.find('\v') != std::string_view::npos)
             statements.emplace_back(piece);
         start = end + 1;
