@@ -55,20 +55,11 @@ const char* PhaseName(KickPhase phase) {
 
 constexpr KickPhase kPhases[2] = {KickPhase::Appointments, KickPhase::Tasks};
 
-// The owner test of the per-row kick, made by the database: the owner's first
-// Syncusers row must read above 0, so rows without an owner (read as 0) and
-// owners 0 or below are never logged. An IN list is made once per statement,
-// where a correlated EXISTS would scan Syncusers again for every row.
-std::string SyncUserTest(const std::string& p) {
-    return "appointment.associate_id > 0 and appointment.associate_id in (select "
-           "syncusers.associate_id from " +
-           p + "Syncusers syncusers)";
-}
-
-// The rows of syncsoapp's appointments due from the kick on, each with a
-// code: twice its phase (0 appointments, 1 tasks, 2 neither: another type or
-// owner, or a task where tasks are skipped), plus 1 where the owner is a
-// synchronizer user.
+// The rows of syncsoapp's appointments due from the kick on: the appointment's
+// id, type and owner, one row per syncsoapp row. Every column is a plain
+// column of the appointment table, so that drivers hand them over as numbers
+// (an expression column is text to SQLite's driver) and the engine evaluates
+// nothing per row; the phase and the owner test are made here.
 //
 // Only the due date narrows the read. A server without statistics takes the
 // type and the associate tests for a hundredth and a two-hundredth of the
@@ -83,13 +74,8 @@ std::string SyncUserTest(const std::string& p) {
 // walks syncsoapp and looks each appointment up by its key, with it the
 // other way round where that reads less.
 std::string KickRowsStatement(const std::string& p, const KickRequest& request) {
-    const std::string owner = request.AssociateID != 0 ? " and appointment.associate_id = " +
-                                                             std::to_string(request.AssociateID)
-                                                       : "";
-    std::string phase = "case when appointment.type in (1,6)" + owner + " then 0 ";
-    if (!request.SkipTasks) phase += "when appointment.type in (2,7)" + owner + " then 2 ";
-    return "select appointment.appointment_id, " + phase + "else 4 end + case when " +
-           SyncUserTest(p) + " then 1 else 0 end from " + p + "appointment appointment, " + p +
+    return "select appointment.appointment_id, appointment.type, appointment.associate_id from " +
+           p + "appointment appointment, " + p +
            "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
            "appointment.do_by >= " +
            std::to_string(request.KickTime);
@@ -109,15 +95,58 @@ std::int64_t NumberOrZero(const Variant& value) {
     return value.IsNull() || value.IsEmpty() ? 0 : value.ToLongLong();
 }
 
+// The synchronizer users, in order. The per-row kick logs a row where the
+// owner's first Syncusers row reads above 0: where the owner is above 0 and
+// has a row. Read once, where a test in the kick's statement would make the
+// engine look each row's owner up.
+std::vector<std::int64_t> ReadSyncUsers(KickDatabase& db) {
+    std::vector<std::int64_t> users;
+    std::unique_ptr<KickRows> rows = db.ReadRows(
+        "select syncusers.associate_id from " + db.CentralDatabasePrefix() + "Syncusers syncusers",
+        kReadAheadRows);
+    for (; !rows->Eof(); rows->MoveNext()) {
+        const Variant value = rows->Value(0);
+        if (!value.IsNull() && !value.IsEmpty()) users.push_back(value.ToLongLong());
+    }
+    rows->Close();
+    std::sort(users.begin(), users.end());
+    return users;
+}
+
+// The phase of a row as the per-row kick's statements choose it: appointments
+// (types 1 and 6), tasks (types 2 and 7, unless skipped), each of the
+// requested owner where one is; none for the rest.
+std::optional<std::size_t> PhaseOf(const Variant& type, const Variant& owner,
+                                   const KickRequest& request) {
+    if (type.IsNull() || type.IsEmpty()) return std::nullopt;
+    if (request.AssociateID != 0 && NumberOrZero(owner) != request.AssociateID) return std::nullopt;
+    switch (type.ToLongLong()) {
+        case 1:
+        case 6:
+            return 0;
+        case 2:
+        case 7:
+            if (request.SkipTasks) return std::nullopt;
+            return 1;
+        default:
+            return std::nullopt;
+    }
+}
+
 PhaseRows ReadKickRows(KickDatabase& db, const KickRequest& request) {
+    const std::vector<std::int64_t> syncUsers = ReadSyncUsers(db);
     // (id, logged) of every row of each phase, as they come.
     std::array<std::vector<std::pair<std::int32_t, bool>>, 2> read;
     std::unique_ptr<KickRows> rows =
         db.ReadRows(KickRowsStatement(db.CentralDatabasePrefix(), request), kReadAheadRows);
     for (; !rows->Eof(); rows->MoveNext()) {
-        const std::int64_t code = NumberOrZero(rows->Value(1));
-        if (code < 0 || code > 3) continue;
-        read[code / 2].emplace_back(rows->Value(0).ToLong(), code % 2 != 0);
+        const Variant owner = rows->Value(2);
+        const std::optional<std::size_t> phase = PhaseOf(rows->Value(1), owner, request);
+        if (!phase) continue;
+        const std::int64_t ownerId = NumberOrZero(owner);
+        const bool logged =
+            ownerId > 0 && std::binary_search(syncUsers.begin(), syncUsers.end(), ownerId);
+        read[*phase].emplace_back(rows->Value(0).ToLong(), logged);
     }
     rows->Close();
     // In id order, an appointment known n times in one entry.
