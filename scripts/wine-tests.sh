@@ -5,11 +5,12 @@
 # SQLite data source that is defined both for unixODBC (Linux paths: Wine's
 # odbc32 hands connections to the host's driver manager) and in the Wine
 # registry (Wine's configuration functions read only that).
-#   scripts/wine-tests.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR]
-# With a Linux build, prodwell.exe's log rows are compared with those of the
-# Linux prodwell on the same data. Exits non-zero when any test fails.
+#   scripts/wine-tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR
+# prodwell.exe's log rows and GetFileInfo are compared with those of the Linux
+# build on the same data; without one those checks fail. Exits non-zero when
+# any test fails.
 set -uo pipefail
-build=$(cd "${1:?usage: wine-tests.sh WINDOWS_BUILD_DIR [LINUX_BUILD_DIR]}" && pwd)
+build=$(cd "${1:?usage: wine-tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR}" && pwd)
 linux_build=${2:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -163,17 +164,27 @@ for script in "$root"/tests/windows/vbscript/*.vbs; do
 done
 
 # The runner's own guard: a script that stops at an error prints no sentinel
-# (and cscript still exits 0), which must count as a failure above.
+# (and cscript still exits 0), which must count as a failure above. The script
+# shows that it ran up to the failing call with the object created, and that
+# nothing after that call ran; a second one shows that the call raises the
+# error the first stopped at.
 {
   cat "$root/tests/windows/vbscript/check.vbs"
-  printf 'Set db = CreateObject("Vendral.CDatabase")\ndb.NoSuchMember\nDone "stops_early.vbs"\n'
+  printf 'Dim db\nSet db = CreateObject("Vendral.CDatabase")\nWScript.Echo "CREATED " & TypeName(db)\n'
+  printf 'db.NoSuchMember\nWScript.Echo "AFTER THE ERROR"\nDone "stops_early.vbs"\n'
 } | sed 's/$/\r/' > "$install_dir/stops_early.vbs"
 output=$(timeout 120 wine cscript //nologo 'C:\vendral\stops_early.vbs' 2>&1 | tr -d '\r')
-if grep -q '^SENTINEL' <<<"$output"; then
-  fail "a script that stops at an error prints no sentinel" "$output"
+if grep -qx 'CREATED [A-Za-z_]*CDatabase' <<<"$output" && ! grep -q '^SENTINEL\|AFTER THE ERROR' <<<"$output"; then
+  pass "a script stops at its error, after what ran before it, with no sentinel"
 else
-  pass "a script that stops at an error prints no sentinel"
+  fail "a script stops at its error, after what ran before it, with no sentinel" "$output"
 fi
+printf 'On Error Resume Next\nSet db = CreateObject("Vendral.CDatabase")\ndb.NoSuchMember\nWScript.Echo "ERROR " & Err.Number\n' |
+  sed 's/$/\r/' > "$install_dir/error_raised.vbs"
+output=$(timeout 120 wine cscript //nologo 'C:\vendral\error_raised.vbs' 2>&1 | tr -d '\r')
+grep -qx 'ERROR 438' <<<"$output" \
+  && pass "an unknown member raises VBScript's error 438" \
+  || fail "an unknown member raises VBScript's error 438" "$output"
 
 # Runs one of our test programs under Wine (at most SECONDS) and passes when it
 # exits 0 and printed its sentinel line: a program Wine stops prints none.
@@ -222,9 +233,9 @@ expected_rows='1000|4608|12|9|101|0
 1002|4608|12|9|104|0'
 [ "$windows_rows" = "$expected_rows" ] && pass "prodwell.exe logs the three rows" \
   || fail "prodwell.exe logs the three rows" "got: $windows_rows"
-if [ -n "$linux_build" ] && [ ! -x "$linux_build/tools/kick/prodwell" ]; then
-  fail "prodwell.exe logs the same rows as the Linux prodwell" "no $linux_build/tools/kick/prodwell"
-elif [ -n "$linux_build" ]; then
+if [ -z "$linux_build" ] || [ ! -x "$linux_build/tools/kick/prodwell" ]; then
+  fail "prodwell.exe logs the same rows as the Linux prodwell" "no Linux prodwell (${linux_build:-no Linux build given})"
+else
   linux_db="$work/linux.db"
   fresh_database "$linux_db"
   linux_ini="$work/linux.ini"
@@ -279,7 +290,9 @@ wait "$window_pid" 2>/dev/null || true
 # CFile::GetFileInfo through the system's version functions (under Wine) gives
 # what our own reader gives on Linux: on the PE files of the Linux tests, on
 # vendral.dll and on prodwell.exe.
-if [ -n "$linux_build" ]; then
+if [ -z "$linux_build" ]; then
+  fail "GetFileInfo compared with the Linux reader" "no Linux build given"
+else
   pe_files=("$linux_build"/tests/desktop/pe/*.exe "$build/vendral.dll" "$build/prodwell.exe")
   if [ ! -x "$linux_build/tests/file_info" ] || [ ! -e "${pe_files[0]}" ]; then
     fail "GetFileInfo compared with the Linux reader" "no $linux_build/tests/file_info or PE files"

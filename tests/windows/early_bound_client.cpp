@@ -205,7 +205,9 @@ int main(int argc, char** argv) {
     hr = LoadRegTypeLib(vendral::LIBID_Vendral, 1, 0, 0, &library);
     Check("LoadRegTypeLib", SUCCEEDED(hr) && library);
     ITypeInfo* own = nullptr;
-    db->GetTypeInfo(0, 0, &own);
+    hr = db->GetTypeInfo(0, 0, &own);
+    Check("GetTypeInfo gives the object's own type information", SUCCEEDED(hr) && own);
+    // Without either, the comparisons below cannot run: the checks above failed.
     if (library && own) {
         // The dual interface's dispatch view, and through it the table of entries.
         ITypeInfo* dispatch = nullptr;
