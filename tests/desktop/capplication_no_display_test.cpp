@@ -38,7 +38,7 @@ TEST(CApplicationWithoutDisplay, ProgramsStillStart) {
     WriteScript(folder / "child", "echo ended > '" + (folder / "ended") + "'\n");
     CApplication application;
     application.StartApplicationWait(folder / "child", 1);
-    EXPECT_EQ(ReadFile(folder / "ended"), "ended\n");
+    EXPECT_EQ(ReadBytes(folder / "ended"), "ended\n");
 }
 
 }  // namespace

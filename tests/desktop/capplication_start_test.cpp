@@ -57,7 +57,7 @@ TEST_F(StartApplicationTest, BareProgramNameIsFoundOnPath) {
 
 TEST_F(StartApplicationTest, DocumentOpensThroughTheDesktopOpener) {
     InstallOpener();
-    WriteFile(folder / "notes.txt", "some notes\n");
+    WriteBytes(folder / "notes.txt", "some notes\n");
     // Parameters are for programs: a document is opened with none.
     Variant result = application.StartApplication(folder / "notes.txt", "ignored");
     EXPECT_EQ(result.ToLong(), kShellStarted);
@@ -66,7 +66,7 @@ TEST_F(StartApplicationTest, DocumentOpensThroughTheDesktopOpener) {
 
 TEST_F(StartApplicationTest, RelativeDocumentNameIsResolvedInTheCallersFolder) {
     InstallOpener();
-    WriteFile(folder / "notes.txt", "some notes\n");
+    WriteBytes(folder / "notes.txt", "some notes\n");
     auto previous = std::filesystem::current_path();
     std::filesystem::current_path(folder.Path());
     Variant result = application.StartApplication("notes.txt");
@@ -87,7 +87,7 @@ TEST_F(StartApplicationTest, FolderAndUrlOpenThroughTheDesktopOpener) {
 }
 
 TEST_F(StartApplicationTest, OpenerFailuresFollowTheShellsCodes) {
-    WriteFile(folder / "notes.unknown", "?");
+    WriteBytes(folder / "notes.unknown", "?");
     InstallOpener(3);  // xdg-open: no application for the type
     EXPECT_EQ(application.StartApplication(folder / "notes.unknown").ToLong(), kShellNoAssociation);
     EXPECT_TRUE(AwaitFile(folder / "opened").has_value());
@@ -103,7 +103,7 @@ TEST_F(StartApplicationTest, MissingFilesAndUnknownOperationsFail) {
     EXPECT_EQ(application.StartApplication("vendral-no-such-program-anywhere").ToLong(),
               kShellFileNotFound);
     EXPECT_EQ(application.StartApplication("").ToLong(), kShellFileNotFound);
-    WriteFile(folder / "notes.txt", "x");
+    WriteBytes(folder / "notes.txt", "x");
     EXPECT_EQ(application.StartApplication(folder / "notes.txt", "", "print").ToLong(),
               kShellNoAssociation);
     // None of these reached the opener.
@@ -111,9 +111,9 @@ TEST_F(StartApplicationTest, MissingFilesAndUnknownOperationsFail) {
 }
 
 TEST_F(StartApplicationTest, FileThatCannotBeExecutedIsReported) {
-    WriteFile(folder / "broken",
-              "\x7f"
-              "ELF not really");
+    WriteBytes(folder / "broken",
+               "\x7f"
+               "ELF not really");
     ::chmod((folder / "broken").c_str(), 0755);
     EXPECT_EQ(application.StartApplication(folder / "broken").ToLong(), kShellBadFormat);
 }
@@ -125,7 +125,7 @@ class GateHost : public RecordingUiHost {
     explicit GateHost(std::string gate) : gate_(std::move(gate)) {}
     void DoEvents() override {
         RecordingUiHost::DoEvents();
-        if (EventRuns == 3) WriteFile(gate_, "go");
+        if (EventRuns == 3) WriteBytes(gate_, "go");
     }
 
   private:
@@ -146,7 +146,7 @@ TEST_F(StartApplicationWaitTest, WaitTypeOneReturnsOnlyAfterTheChildEnded) {
     ScopedRecordingHost host;
     WriteScript(folder / "child", "sleep 0.2\necho ended > '" + (folder / "ended") + "'\n");
     application.StartApplicationWait("\"" + (folder / "child") + "\"", 1);
-    EXPECT_EQ(ReadFile(folder / "ended"), "ended\n");
+    EXPECT_EQ(ReadBytes(folder / "ended"), "ended\n");
     EXPECT_EQ(host->EventRuns, 0);
 }
 
@@ -156,7 +156,7 @@ TEST_F(StartApplicationWaitTest, WaitTypeZeroLetsTheCallersEventsRunUntilTheChil
     std::string child = WaitingScript();
     application.StartApplicationWait(child);  // wait type omitted: 0
     InstallUiHost(previous);
-    EXPECT_EQ(ReadFile(folder / "ended"), "ended\n");
+    EXPECT_EQ(ReadBytes(folder / "ended"), "ended\n");
     EXPECT_GE(host->EventRuns, 3);
 }
 
@@ -164,7 +164,7 @@ TEST_F(StartApplicationWaitTest, CommandLineArgumentsReachTheChild) {
     WriteScript(folder / "child", RecorderBody(folder / "ran"));
     ScopedRecordingHost host;
     application.StartApplicationWait((folder / "child") + " a \"b c\"", 1);
-    EXPECT_EQ(ReadFile(folder / "ran"), std::filesystem::current_path().string() + "\na\nb c\n");
+    EXPECT_EQ(ReadBytes(folder / "ran"), std::filesystem::current_path().string() + "\na\nb c\n");
 }
 
 TEST_F(StartApplicationWaitTest,

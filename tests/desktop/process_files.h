@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "support/scratch_folder.h"
+#include "support/whole_files.h"
 
 namespace vendral::test {
 
@@ -25,27 +26,16 @@ class DesktopScratch : public ScratchFolder {
     DesktopScratch() : ScratchFolder("desktop") {}
 };
 
-inline void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 inline void WriteScript(const std::string& path, const std::string& body) {
-    WriteFile(path, "#!/bin/sh\n" + body);
+    WriteBytes(path, "#!/bin/sh\n" + body);
     ::chmod(path.c_str(), 0755);
-}
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Waits for a file that a started program writes (its last act is a rename,
 // so a file that exists is complete). Empty when it never comes.
 inline std::optional<std::string> AwaitFile(const std::string& path) {
     for (int i = 0; i < 1000; ++i) {
-        if (std::filesystem::exists(path)) return ReadFile(path);
+        if (std::filesystem::exists(path)) return ReadBytes(path);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return std::nullopt;

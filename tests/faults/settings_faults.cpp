@@ -19,10 +19,12 @@
 
 #include "base/atomic_file.h"
 #include "base/private_profile.h"
+#include "support/whole_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using vendral::test::WriteBytes;
 using Clock = std::chrono::steady_clock;
 
 // A settings file of some size, so that a write takes long enough to be hit.
@@ -32,10 +34,6 @@ std::string StartingFile() {
         text += "Key" + std::to_string(i) + "=value number " + std::to_string(i) + "\n";
     text += "[Round]\nValue=0\n";
     return text;
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 std::string ValueOfRound(int round) {
@@ -52,7 +50,7 @@ int CountTemporaries(const std::string& dir) {
 
 int Kill(const std::string& dir, int runs) {
     const std::string path = dir + "/settings.ini";
-    WriteFile(path, StartingFile());
+    WriteBytes(path, StartingFile());
     std::mt19937 random(std::random_device{}());
 
     // How long a writer lives when nobody kills it: the kills fall within that span.
@@ -74,7 +72,7 @@ int Kill(const std::string& dir, int runs) {
         std::optional<std::string> before = vendral::ReadWholeFile(path);
         if (!before) {
             ++lost;
-            WriteFile(path, StartingFile());
+            WriteBytes(path, StartingFile());
             before = vendral::ReadWholeFile(path);
         }
         const std::string value = ValueOfRound(round);
@@ -104,7 +102,7 @@ int Kill(const std::string& dir, int runs) {
             std::fprintf(stderr,
                          "round %d: the file is neither the old nor the new one (%zu bytes)\n",
                          round, now->size());
-            WriteFile(path, *before);
+            WriteBytes(path, *before);
         }
     }
     int temporaries = CountTemporaries(dir);
@@ -120,7 +118,7 @@ int Kill(const std::string& dir, int runs) {
 int FileSizeLimit(const std::string& dir) {
     const std::string path = dir + "/limited.ini";
     const std::string original = StartingFile();
-    WriteFile(path, original);
+    WriteBytes(path, original);
     pid_t child = fork();
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead of ending the process
@@ -146,7 +144,7 @@ int FileSizeLimit(const std::string& dir) {
 int FullDisk(const std::string& dir) {
     const std::string path = dir + "/settings.ini";
     const std::string original = StartingFile();
-    WriteFile(path, original);
+    WriteBytes(path, original);
     {
         std::ofstream filler(dir + "/filler", std::ios::binary);
         std::string block(1 << 16, 'f');

@@ -39,7 +39,7 @@ std::vector<std::string> LeftoversBeside(const std::string& path) {
 
 TEST(AtomicWrite, KilledWriterNeverLeavesATornFile) {
     std::string path = FreshSettingsPath();
-    WriteText(path, LargeFile("0"));
+    WriteBytes(path, LargeFile("0"));
     std::mt19937 random(7);
     for (int round = 0; round < 12; ++round) {
         int ready[2];
@@ -64,14 +64,14 @@ TEST(AtomicWrite, KilledWriterNeverLeavesATornFile) {
 
         std::string counter = ReadIniValue("Central", "Counter", "", path).ToString();
         ASSERT_FALSE(counter.empty());
-        EXPECT_EQ(ReadText(path), LargeFile(counter)) << "round " << round;
+        EXPECT_EQ(ReadBytes(path), LargeFile(counter)) << "round " << round;
     }
 }
 
 TEST(AtomicWrite, FailedWriteKeepsTheOldFileAndCleansUp) {
     std::string path = FreshSettingsPath();
     const std::string original = LargeFile("1");
-    WriteText(path, original);
+    WriteBytes(path, original);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -86,7 +86,7 @@ TEST(AtomicWrite, FailedWriteKeepsTheOldFileAndCleansUp) {
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(ReadText(path), original);
+    EXPECT_EQ(ReadBytes(path), original);
     EXPECT_EQ(LeftoversBeside(path), std::vector<std::string>{});
 }
 
@@ -94,15 +94,15 @@ TEST(AtomicWrite, FailedWriteKeepsTheOldFileAndCleansUp) {
 // a password; the next write removes it, and only files of that pattern.
 TEST(AtomicWrite, StaleTemporaryFilesAreRemovedAtTheNextWrite) {
     std::string path = FreshSettingsPath();
-    WriteText(path, "[Central]\nDSN=x\n");
+    WriteBytes(path, "[Central]\nDSN=x\n");
     const std::string stale = path + ".tmpAb12Cd";
     const std::string other = path + ".tmp-notes";
-    WriteText(stale, "[Central]\nPWD=secret\n");
-    WriteText(other, "keep");
+    WriteBytes(stale, "[Central]\nPWD=secret\n");
+    WriteBytes(other, "keep");
     WriteIniValue("Central", "UID", "u", path);
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(fs::exists(other));
-    EXPECT_EQ(ReadText(path), "[Central]\nDSN=x\nUID=u\n");
+    EXPECT_EQ(ReadBytes(path), "[Central]\nDSN=x\nUID=u\n");
     fs::remove(other);
 }
 

@@ -19,22 +19,22 @@ std::string Read(const std::string& section, const std::string& key, const std::
 
 TEST(IniValues, ReadsWithThePlatformsMatchingRules) {
     std::string path = FreshSettingsPath();
-    WriteText(path,
-              "; settings\n"
-              "[central]\n"
-              "  dsn   =   crm_central   \n"
-              "Uid=first\n"
-              "UID=second\n"
-              "Quoted=\"  padded  \"\n"
-              "Single='x'\n"
-              "Unbalanced=\"x'\n"
-              "DoubleQuoted=\"\"x\"\"\n"
-              "Inline=value ; not a comment\n"
-              "[Local]\n"
-              "DSN=local\n"
-              "[CENTRAL]\n"
-              "PWDC=from the repeated section\n"
-              "DSN=shadowed\n");
+    WriteBytes(path,
+               "; settings\n"
+               "[central]\n"
+               "  dsn   =   crm_central   \n"
+               "Uid=first\n"
+               "UID=second\n"
+               "Quoted=\"  padded  \"\n"
+               "Single='x'\n"
+               "Unbalanced=\"x'\n"
+               "DoubleQuoted=\"\"x\"\"\n"
+               "Inline=value ; not a comment\n"
+               "[Local]\n"
+               "DSN=local\n"
+               "[CENTRAL]\n"
+               "PWDC=from the repeated section\n"
+               "DSN=shadowed\n");
     EXPECT_EQ(Read("Central", "DSN", path), "crm_central");
     EXPECT_EQ(Read("CENTRAL", "uid", path), "first");
     EXPECT_EQ(Read("Central", "Quoted", path), "  padded  ");
@@ -51,7 +51,7 @@ TEST(IniValues, ReadsWithThePlatformsMatchingRules) {
 
 TEST(IniValues, EmptyValueReadsAsTheDefault) {
     std::string path = FreshSettingsPath();
-    WriteText(path, "[Central]\nDBPrefix=\nQuotedEmpty=\"\"\n");
+    WriteBytes(path, "[Central]\nDBPrefix=\nQuotedEmpty=\"\"\n");
     Variant prefix = ReadIniValue("Central", "DBPrefix", "CRM5", path);
     EXPECT_TRUE(prefix.IsString());
     EXPECT_EQ(prefix.ToString(), "CRM5");
@@ -64,8 +64,8 @@ TEST(IniValues, LongValuesAreCutToTheReadersBuffer) {
     std::string ascii(1500, 'a');
     std::string accented;
     for (int i = 0; i < 1200; ++i) accented += "é";
-    WriteText(path, "[Central]\nLong=" + ascii + "\nAccented=" + accented +
-                        "\nExact=" + std::string(999, 'b') + "\n");
+    WriteBytes(path, "[Central]\nLong=" + ascii + "\nAccented=" + accented +
+                         "\nExact=" + std::string(999, 'b') + "\n");
     EXPECT_EQ(Read("Central", "Long", path), std::string(999, 'a'));
     std::string cut = Read("Central", "Accented", path);
     EXPECT_EQ(DecodeUtf8(cut).size(), 999u);
@@ -77,16 +77,16 @@ TEST(IniValues, OnlyTheWriteBackReadChangesTheFile) {
     std::string path = FreshSettingsPath();
     const std::string original =
         "[Central]\r\nDSN=crm\r\nDatabaseType=\r\n\r\n[Local]\r\nDSN=loc\r\n";
-    WriteText(path, original);
+    WriteBytes(path, original);
     for (const char* key : {"DSN", "UID", "PWD", "DBPrefix", "DatabaseType", "ForceDriver"}) {
         ReadIniValue("Central", key, "FALSE", path, false);
         ReadIniValue("Nowhere", key, "FALSE", path, false);
     }
     ReadIniValue("Central", "DSN", "FALSE", path, true);  // present: nothing to write back
-    EXPECT_EQ(ReadText(path), original);
+    EXPECT_EQ(ReadBytes(path), original);
 
     EXPECT_EQ(ReadIniValue("Central", "ForceDriver", "FALSE", path, true).ToString(), "FALSE");
-    EXPECT_EQ(ReadText(path),
+    EXPECT_EQ(ReadBytes(path),
               "[Central]\r\nDSN=crm\r\nDatabaseType=\r\nForceDriver=FALSE\r\n\r\n[Local]\r\n"
               "DSN=loc\r\n");
     // An empty value is written back too: the reader cannot tell it from a missing one.
@@ -96,22 +96,22 @@ TEST(IniValues, OnlyTheWriteBackReadChangesTheFile) {
 
 TEST(IniValues, WritingKeepsCommentsSpacingCaseAndOrder) {
     std::string path = FreshSettingsPath();
-    WriteText(path,
-              "# written by hand\n"
-              "[ Central ]\n"
-              "  Dsn   =  old_dsn   ; trailing words stay part of the value\n"
-              "\tuid\t=\tsales\n"
-              "; about the password\n"
-              "pWd=\n"
-              "\n"
-              "[LOCAL]\n"
-              "DSN = local_dsn\n"
-              "; last words");
+    WriteBytes(path,
+               "# written by hand\n"
+               "[ Central ]\n"
+               "  Dsn   =  old_dsn   ; trailing words stay part of the value\n"
+               "\tuid\t=\tsales\n"
+               "; about the password\n"
+               "pWd=\n"
+               "\n"
+               "[LOCAL]\n"
+               "DSN = local_dsn\n"
+               "; last words");
     WriteIniValue("CENTRAL", "DSN", "new_dsn", path);
     WriteIniValue("central", "PWDC", "secret", path);
     WriteIniValue("local", "uid", "traveller", path);
     WriteIniValue("Extra", "Key", "v", path);
-    EXPECT_EQ(ReadText(path),
+    EXPECT_EQ(ReadBytes(path),
               "# written by hand\n"
               "[ Central ]\n"
               "  Dsn   =  new_dsn\n"
@@ -153,18 +153,18 @@ TEST(IniValues, WriteUpdatesTheKeyTheReaderSees) {
     for (std::size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE("file " + std::to_string(i));
         std::string path = FreshSettingsPath("_" + std::to_string(i) + ".ini");
-        WriteText(path, files[i]);
+        WriteBytes(path, files[i]);
         for (const auto& [section, key] : probes) {
             std::map<std::pair<std::string, std::string>, std::string> before;
             for (const auto& probe : probes) before[probe] = Read(probe.first, probe.second, path);
             std::string value = "v_" + section + key;
             WriteIniValue(section, key, value, path);
-            EXPECT_EQ(Read(section, key, path), value) << ReadText(path);
+            EXPECT_EQ(Read(section, key, path), value) << ReadBytes(path);
             for (const auto& probe : probes) {
                 if (probe == std::pair{section, key}) continue;
                 EXPECT_EQ(Read(probe.first, probe.second, path), before[probe])
                     << probe.first << "/" << probe.second << "\n"
-                    << ReadText(path);
+                    << ReadBytes(path);
             }
         }
     }
@@ -177,13 +177,13 @@ TEST(IniValues, AValueIsOneLine) {
     EXPECT_EQ(Read("Central", "DSN", path), "<default>");
     WriteIniValue("Central", "Bad=Key", "x", path);
     WriteIniValue("Bad]Section", "Key", "x", path);
-    EXPECT_EQ(ReadText(path), "[Central]\nPWDC=abc\n");
+    EXPECT_EQ(ReadBytes(path), "[Central]\nPWDC=abc\n");
 }
 
 TEST(IniValues, NewFileIsPrivateAndExistingFileKeepsItsMode) {
     std::string path = FreshSettingsPath();
     WriteIniValue("Central", "PWDC", "x", path);
-    EXPECT_EQ(ReadText(path), "[Central]\nPWDC=x\n");
+    EXPECT_EQ(ReadBytes(path), "[Central]\nPWDC=x\n");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -195,11 +195,11 @@ TEST(IniValues, NewFileIsPrivateAndExistingFileKeepsItsMode) {
 
 TEST(IniValues, FailedWritesLeaveTheOldFile) {
     std::string path = FreshSettingsPath();
-    WriteText(path, "[Central]\nDSN=kept\n");
+    WriteBytes(path, "[Central]\nDSN=kept\n");
     // A read-only file stays as it is, even for a user who could override the mode.
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
     WriteIniValue("Central", "DSN", "changed", path);
-    EXPECT_EQ(ReadText(path), "[Central]\nDSN=kept\n");
+    EXPECT_EQ(ReadBytes(path), "[Central]\nDSN=kept\n");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::group_read);
 
     std::string missingFolder = TestOdbc::Instance().ScratchPath("no_such_folder/settings.ini");
@@ -211,12 +211,12 @@ TEST(IniValues, FailedWritesLeaveTheOldFile) {
 TEST(IniValues, WritesThroughALinkChangeTheLinkedFile) {
     std::string path = FreshSettingsPath();
     std::string link = path + ".link";
-    WriteText(path, "[Central]\nDSN=a\n");
+    WriteBytes(path, "[Central]\nDSN=a\n");
     fs::remove(link);
     fs::create_symlink(path, link);
     WriteIniValue("Central", "DSN", "b", link);
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadText(path), "[Central]\nDSN=b\n");
+    EXPECT_EQ(ReadBytes(path), "[Central]\nDSN=b\n");
 }
 
 }  // namespace

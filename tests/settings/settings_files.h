@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "support/test_database.h"
+#include "support/whole_files.h"
 
 namespace vendral::test {
 
@@ -22,18 +21,6 @@ inline std::string FreshSettingsPath(const std::string& suffix = ".ini") {
     std::string path = TestOdbc::Instance().ScratchPath(name);
     std::filesystem::remove(path);
     return path;
-}
-
-inline void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-inline std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
 }
 
 }  // namespace vendral::test

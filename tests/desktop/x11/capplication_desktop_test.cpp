@@ -26,7 +26,7 @@ TEST(CApplicationInQt, WaitingWithEventsKeepsTheCallersTimersRunning) {
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (++ticks == 3) WriteFile(folder / "gate", "go");
+        if (++ticks == 3) WriteBytes(folder / "gate", "go");
     });
     timer.start(5);
     WriteScript(folder / "child", "while [ ! -e '" + (folder / "gate") +
@@ -36,7 +36,7 @@ TEST(CApplicationInQt, WaitingWithEventsKeepsTheCallersTimersRunning) {
     timer.stop();
     InstallUiHost(previous);
     EXPECT_GE(ticks, 3);
-    EXPECT_EQ(ReadFile(folder / "ended"), "ended\n");
+    EXPECT_EQ(ReadBytes(folder / "ended"), "ended\n");
 }
 
 TEST(CApplicationInQt, OwnWindowGoesToTheFrontAndBackWhereItIs) {
@@ -72,18 +72,18 @@ TEST(CApplicationInQt, DocumentOpensWithTheApplicationTheDesktopAssociates) {
     WriteScript(folder / "recorder",
                 "{ pwd; printf '%s\\n' \"$@\"; } > '" + (folder / "opened.tmp") + "' && mv '" +
                     (folder / "opened.tmp") + "' '" + (folder / "opened") + "'\n");
-    WriteFile(folder / "config/mimeapps.list",
-              "[Default Applications]\ntext/plain=vendral-test-opener.desktop\n");
-    WriteFile(folder / "data/applications/vendral-test-opener.desktop",
-              "[Desktop Entry]\nType=Application\nName=Vendral test opener\nExec=" +
-                  (folder / "recorder") + " %f\nMimeType=text/plain;\n");
+    WriteBytes(folder / "config/mimeapps.list",
+               "[Default Applications]\ntext/plain=vendral-test-opener.desktop\n");
+    WriteBytes(folder / "data/applications/vendral-test-opener.desktop",
+               "[Desktop Entry]\nType=Application\nName=Vendral test opener\nExec=" +
+                   (folder / "recorder") + " %f\nMimeType=text/plain;\n");
     ScopedEnvironment configHome("XDG_CONFIG_HOME", folder / "config");
     ScopedEnvironment configDirs("XDG_CONFIG_DIRS", folder / "none");
     ScopedEnvironment dataHome("XDG_DATA_HOME", folder / "data");
     ScopedEnvironment dataDirs("XDG_DATA_DIRS", folder / "none");
     ScopedEnvironment desktop("XDG_CURRENT_DESKTOP", std::nullopt);
     ScopedEnvironment session("DESKTOP_SESSION", std::nullopt);
-    WriteFile(folder / "report.txt", "quarterly figures\n");
+    WriteBytes(folder / "report.txt", "quarterly figures\n");
 
     Variant result = CApplication().StartApplication(folder / "report.txt");
     EXPECT_EQ(result.ToLong(), kShellStarted);

@@ -41,8 +41,8 @@ class ScratchLibraryFolder {
     ScratchLibraryFolder& operator=(const ScratchLibraryFolder&) = delete;
 
     const std::string& Path() const { return folder_; }
-    void PutHelpFile() const { WriteText(folder_ + "/vendralhlp.mht", "MIME-Version: 1.0\r\n"); }
-    void PutLibrarySettings() const { WriteText(folder_ + "/vendral.ini", "[Central]\n"); }
+    void PutHelpFile() const { WriteBytes(folder_ + "/vendralhlp.mht", "MIME-Version: 1.0\r\n"); }
+    void PutLibrarySettings() const { WriteBytes(folder_ + "/vendral.ini", "[Central]\n"); }
 
   private:
     std::string folder_;
@@ -96,7 +96,7 @@ inline std::multiset<std::string> ConfiguredDataSources() {
     std::multiset<std::string> names;
     TestOdbc& odbc = TestOdbc::Instance();
     for (const std::string& path : {odbc.SystemIniPath(), odbc.UserIniPath()}) {
-        std::istringstream lines(ReadText(path));
+        std::istringstream lines(ReadBytes(path));
         std::string line;
         while (std::getline(lines, line)) {
             if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
@@ -128,7 +128,7 @@ namespace vendral::test::qt {
 // "Section/Key=Value" of every entry of a settings file, in file order.
 inline std::vector<std::string> EntriesInOrder(const std::string& path) {
     std::vector<std::string> entries;
-    std::istringstream lines(ReadText(path));
+    std::istringstream lines(ReadBytes(path));
     std::string line, section;
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -110,7 +110,7 @@ TEST_F(DialogShowing, EscapeAndTheWindowManagersCloseDoNotLeaveTheDialog) {
 }
 
 TEST_F(DialogShowing, TheInstanceIsKeptAndLoadedAgainAtEachShowing) {
-    WriteText(file_, "[Central]\nUID=first\n");
+    WriteBytes(file_, "[Central]\nUID=first\n");
     SetDialogState(file_, 1, 0);
     QString first, second;
     {
@@ -143,7 +143,8 @@ TEST_F(DialogShowing, HelpOpensTheHelpFileThroughTheDesktopOpener) {
     const std::string bin = library_.Path() + "/bin";
     const std::string noted = library_.Path() + "/opened.txt";
     std::filesystem::create_directories(bin);
-    WriteText(bin + "/xdg-open", "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$(pwd)\" > '" + noted + "'\n");
+    WriteBytes(bin + "/xdg-open",
+               "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$(pwd)\" > '" + noted + "'\n");
     std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
@@ -156,15 +157,15 @@ TEST_F(DialogShowing, HelpOpensTheHelpFileThroughTheDesktopOpener) {
     vendral::qt::RunSettingsDialog();
     qputenv("PATH", path);
     EXPECT_TRUE(
-        WaitUntil([&] { return std::filesystem::exists(noted) && !ReadText(noted).empty(); }));
-    EXPECT_EQ(ReadText(noted), library_.Path() + "/vendralhlp.mht|/");
+        WaitUntil([&] { return std::filesystem::exists(noted) && !ReadBytes(noted).empty(); }));
+    EXPECT_EQ(ReadBytes(noted), library_.Path() + "/vendralhlp.mht|/");
 }
 
 TEST_F(DialogShowing, DoubleClickOnTheBackgroundStartsTheProgramUnderWindir) {
     const std::string windir = library_.Path() + "/windows";
     const std::string started = library_.Path() + "/started.txt";
     std::filesystem::create_directories(windir + "/SYSTEM");
-    WriteText(windir + "/SYSTEM/QUVEX.EXE", "#!/bin/sh\necho started > '" + started + "'\n");
+    WriteBytes(windir + "/SYSTEM/QUVEX.EXE", "#!/bin/sh\necho started > '" + started + "'\n");
     std::filesystem::permissions(windir + "/SYSTEM/QUVEX.EXE", std::filesystem::perms::owner_all);
     const QByteArray before = qgetenv("WINDIR");
     qputenv("WINDIR", QByteArray::fromStdString(windir));
@@ -178,7 +179,7 @@ TEST_F(DialogShowing, DoubleClickOnTheBackgroundStartsTheProgramUnderWindir) {
     vendral::qt::RunSettingsDialog();
     qputenv("WINDIR", before);
     EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(started); }));
-    EXPECT_EQ(ReadText(started), "started\n");
+    EXPECT_EQ(ReadBytes(started), "started\n");
 }
 
 TEST_F(DialogShowing, DoubleClickWithoutTheProgramDoesNothing) {

@@ -60,11 +60,11 @@ TEST_F(DialogValues, WithoutASettingsFileBothPrefixesAreCrm5) {
 
 TEST_F(DialogValues, LoadFillsEveryBoxAndMovesAPlainPassword) {
     const std::string encodedLocal = EncodePassword("l0cal pw");
-    WriteText(file_, std::string("[Central]\nDSN=") + kSqliteLocalDsn +
-                         "\nUID=crm_user\nPWD=s3cret;{x}\nDBPrefix=SALES\nServerName=db01\n"
-                         "PrefixName=crm\n[Local]\nDSN=" +
-                         kSqliteCentralDsn + "\nUID=traveller\nPWDC=" + encodedLocal +
-                         "\nDBPrefix=\nServerName=laptop\nPrefixName=crmlocal\n");
+    WriteBytes(file_, std::string("[Central]\nDSN=") + kSqliteLocalDsn +
+                          "\nUID=crm_user\nPWD=s3cret;{x}\nDBPrefix=SALES\nServerName=db01\n"
+                          "PrefixName=crm\n[Local]\nDSN=" +
+                          kSqliteCentralDsn + "\nUID=traveller\nPWDC=" + encodedLocal +
+                          "\nDBPrefix=\nServerName=laptop\nPrefixName=crmlocal\n");
     LoadFor(3, 1);
     EXPECT_EQ(List("CBCentralDSN")->currentText(), kSqliteLocalDsn);
     EXPECT_EQ(List("CBLocalDSN")->currentText(), kSqliteCentralDsn);
@@ -85,26 +85,26 @@ TEST_F(DialogValues, LoadFillsEveryBoxAndMovesAPlainPassword) {
 }
 
 TEST_F(DialogValues, PlainPasswordStaysMovedWhenTheUserCancels) {
-    WriteText(file_, "[Central]\nPWD=plain\n[Local]\nPWD=other\n");
+    WriteBytes(file_, "[Central]\nPWD=plain\n[Local]\nPWD=other\n");
     library_.PutLibrarySettings();
     LoadFor(1);
     MessageBoxRecorder boxes;
     Click("BtnCancel");
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_TRUE(dialog_.isHidden());
-    EXPECT_EQ(ReadText(file_), "[Central]\nPWD=\nPWDC=" + EncodePassword("plain") +
-                                   "\n[Local]\nPWD=\nPWDC=" + EncodePassword("other") + "\n");
+    EXPECT_EQ(ReadBytes(file_), "[Central]\nPWD=\nPWDC=" + EncodePassword("plain") +
+                                    "\n[Local]\nPWD=\nPWDC=" + EncodePassword("other") + "\n");
 }
 
 TEST_F(DialogValues, UnknownDataSourceNameKeepsTheFirstEntry) {
-    WriteText(file_, "[Central]\nDSN=no_such_source\n");
+    WriteBytes(file_, "[Central]\nDSN=no_such_source\n");
     LoadFor(1);
     EXPECT_EQ(List("CBCentralDSN")->currentIndex(), 0);
     EXPECT_FALSE(List("CBCentralDSN")->currentText().isEmpty());
 }
 
 TEST_F(DialogValues, SaveWritesTheTwelveValuesInOrderHiddenOnesIncluded) {
-    WriteText(file_, "[Local]\nUID=kept_local\nServerName=laptop\n");
+    WriteBytes(file_, "[Local]\nUID=kept_local\nServerName=laptop\n");
     LoadFor(1);
     SelectByKeys(List("CBCentralDSN"), kSqliteLocalDsn);
     TypeInto(Box("TxtCentralUID"), "admin   ");
@@ -256,7 +256,7 @@ TEST_F(DialogValues, CancelWithTheLibrarySettingsClosesWithoutAMessage) {
 TEST_F(DialogValues, AStoredNameInAnotherCaseIsSelectedAndSavedAsListed) {
     std::string shouted = kSqliteLocalDsn;
     for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    WriteText(file_, "[Central]\nDSN=" + shouted + "\nUID=crm_user\n");
+    WriteBytes(file_, "[Central]\nDSN=" + shouted + "\nUID=crm_user\n");
     LoadFor(1);
     ASSERT_NE(List("CBCentralDSN")->itemText(0).toStdString(), kSqliteLocalDsn);
     EXPECT_EQ(List("CBCentralDSN")->currentText(), kSqliteLocalDsn);
