@@ -439,12 +439,12 @@ package_keys() {
 }
 programs='C:\Program Files\Vendral'
 programs_dir="$WINEPREFIX/drive_c/Program Files/Vendral"
-msi=$(ls "$build"/vendral-[0-9]*.msi 2>/dev/null | head -1)
-if [ -z "$msi" ] || [ ! -s "$build/installer/registry-win64.wxi" ]; then
-  fail "the installer package is built" "no $build/vendral-VERSION.msi (make windows-installer)"
+# The package of this build's version (an older one may lie beside it).
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+msi="$build/vendral-$version.msi"
+if [ -z "$version" ] || [ ! -s "$msi" ] || [ ! -s "$build/installer/registry-win64.wxi" ]; then
+  fail "the installer package is built" "no $msi (make windows-installer)"
 else
-  version=$(basename "$msi" .msi)
-  version=${version#vendral-}
   leftover=""
   for key in "HKLM\\Software\\Classes\\Vendral.CDatabase" "HKCU\\Software\\Classes\\Vendral.CDatabase" \
     "HKLM\\Software\\Classes\\CLSID\\$clsid" "HKCU\\Software\\Classes\\CLSID\\$clsid"; do
