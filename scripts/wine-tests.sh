@@ -43,6 +43,9 @@ stop_display() {
   fi
 }
 trap stop_display EXIT
+# Wine mirrors Start-menu shortcuts (the installer package's) as menu entries
+# of the desktop: into the work folder, not the user's own menus.
+export XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config"
 wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed:"; cat "$work/wineboot.log"; exit 1; }
 wineserver -w
 
