@@ -6,7 +6,7 @@ JOBS ?= 2
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build windows test demo bench screenshots package docs format clean fuzz faults
+.PHONY: all deps build windows windows-installer test demo bench screenshots package docs format clean fuzz faults
 
 all: build
 
@@ -25,8 +25,14 @@ windows: deps
 	  -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
-# The Linux tests, then the Windows build's under Wine.
-test: build windows
+# vendral-VERSION.msi in $(WINDOWS_BUILD): the installer package (wixl) that
+# installs vendral.dll and prodwell.exe per machine with their registration.
+windows-installer: windows
+	cmake --build $(WINDOWS_BUILD) --target windows-installer
+	ls $(WINDOWS_BUILD)/vendral-*.msi
+
+# The Linux tests, then the Windows build's under Wine (with the installer's).
+test: build windows windows-installer
 	VENDRAL_WINDOWS_BUILD=$(WINDOWS_BUILD) scripts/run-tests.sh $(BUILD)
 
 screenshots: build

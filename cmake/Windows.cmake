@@ -53,6 +53,40 @@ target_link_libraries(prodwell PRIVATE vendral ole32 oleaut32 uuid)
 vendral_windows_version(prodwell INTERNAL_NAME Prodwell
   DESCRIPTION "Prodwell: sends appointments and tasks to the synchronizer again")
 
+# The installer package (target windows-installer): vendral-VERSION.msi, built
+# with wixl. Its registry entries come from the library's own registration
+# table through registry-wxs, a host program built as a project of its own
+# (this build's compiler makes Windows programs).
+include(ExternalProject)
+set(VENDRAL_INSTALLER_DIR ${CMAKE_BINARY_DIR}/installer)
+set(VENDRAL_REGISTRY_WXS ${VENDRAL_INSTALLER_DIR}/host/registry-wxs)
+set(host_launcher "")
+if(CCACHE_PROGRAM)
+  set(host_launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${CCACHE_PROGRAM})
+endif()
+ExternalProject_Add(registry_wxs_host
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}/tools/installer
+  BINARY_DIR ${VENDRAL_INSTALLER_DIR}/host
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release ${host_launcher}
+  # Its make knows when the registration table's sources change.
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${VENDRAL_REGISTRY_WXS}
+  EXCLUDE_FROM_ALL ON)
+set(VENDRAL_REGISTRY_WXI ${VENDRAL_INSTALLER_DIR}/registry-win64.wxi)
+add_custom_command(OUTPUT ${VENDRAL_REGISTRY_WXI}
+  COMMAND ${VENDRAL_REGISTRY_WXS} win64 vendral.dll64 VENDRALFOLDER64 ${VENDRAL_REGISTRY_WXI}
+  DEPENDS registry_wxs_host ${VENDRAL_REGISTRY_WXS}
+  COMMENT "The installer's registry entries from the registration table")
+set(VENDRAL_MSI ${CMAKE_BINARY_DIR}/vendral-${PROJECT_VERSION}.msi)
+add_custom_command(OUTPUT ${VENDRAL_MSI}
+  COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh ${VENDRAL_MSI} ${PROJECT_VERSION}
+    $<TARGET_FILE:vendral> $<TARGET_FILE:prodwell> ${VENDRAL_REGISTRY_WXI}
+  DEPENDS vendral prodwell ${VENDRAL_REGISTRY_WXI} ${PROJECT_SOURCE_DIR}/tools/installer/vendral.wxs
+    ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh
+  COMMENT "The installer package vendral-${PROJECT_VERSION}.msi")
+add_custom_target(windows-installer DEPENDS ${VENDRAL_MSI})
+
 option(VENDRAL_TESTS "Build the Wine tests" ON)
 if(VENDRAL_TESTS)
   add_subdirectory(tests/windows)

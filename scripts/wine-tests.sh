@@ -44,6 +44,9 @@ stop_display() {
   fi
 }
 trap stop_display EXIT
+# Wine mirrors Start-menu shortcuts (the installer package's) as menu entries
+# of the desktop: into the work folder, not the user's own menus.
+export XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config"
 wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed:"; cat "$work/wineboot.log"; exit 1; }
 wineserver -w
 
@@ -132,36 +135,64 @@ expect_reg "the class names its ProgID" "HKCR\\CLSID\\$clsid\\ProgID" '' Vendral
 expect_reg "the interface is _CDatabase" 'HKCR\Interface\{81356B21-2762-4E68-AB15-28A82E638A6B}' '' _CDatabase
 expect_reg "the type library names its file" 'HKCR\TypeLib\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\1.0\0\win64' '' 'C:\vendral\vendral.dll'
 
+# Every key and value of the class, its interface and its type library, one
+# line each, sorted, with the library's file and folder as <library> and
+# <folder>: the installer package must write what DllRegisterServer writes.
+iid='{81356B21-2762-4E68-AB15-28A82E638A6B}'
+libid='{65FAB692-1C9F-49CA-9363-153A02DAE5FE}'
+class_keys() {  # LIBRARY FOLDER
+  local root key="" line
+  # A missing key is no output: Wine's reg prints its message to standard output.
+  for root in "HKCR\\CLSID\\$clsid" 'HKCR\Vendral.CDatabase' "HKCR\\Interface\\$iid" "HKCR\\TypeLib\\$libid"; do
+    wine reg query "$root" /s 2>/dev/null | tr -d '\r' | grep -E '^(HKEY_| )'
+  done | while IFS= read -r line; do
+    [ -n "$line" ] || continue
+    line=${line//"$1"/<library>}
+    # The installer's folder reference ends in a backslash.
+    line=${line//"$2\\"/<folder>}
+    line=${line//"$2"/<folder>}
+    case $line in
+      HKEY_*) key=$line; echo "$key" ;;
+      *) echo "$key|$(sed 's/^ *//; s/    /|/g' <<<"$line")" ;;
+    esac
+  done | sort
+}
+class_keys 'C:\vendral\vendral.dll' 'C:\vendral' > "$work/regsvr32-keys.txt"
+
 # The VBScript suite ----------------------------------------------------------
 # Wine's script host exits 0 and prints nothing on a script error: each script
 # must print its sentinel line, and no check may have failed.
-for script in "$root"/tests/windows/vbscript/*.vbs; do
-  name=$(basename "$script")
-  [ "$name" = check.vbs ] && continue
-  fresh_database "$database"
-  {
-    cat "$root/tests/windows/vbscript/check.vbs"
-    printf 'Const SettingsFile = "C:\\vendral\\crm.ini"\n'
-    cat "$script"
-  } | sed 's/$/\r/' > "$install_dir/$name"
-  output=$(timeout 300 wine cscript //nologo "C:\\vendral\\$name" 2>"$work/$name.err" | tr -d '\r')
-  echo "$output" > "$work/$name.out"
-  sentinel="SENTINEL $name ran to its end with 0 failed checks"
-  # NAME.stderr lists lines the library must have written to standard error
-  # (its message boxes, routed there for the tests).
-  messages_ok=true
-  expected_messages="${script%.vbs}.stderr"
-  if [ -f "$expected_messages" ]; then
-    while IFS= read -r line; do
-      tr -d '\r' <"$work/$name.err" | grep -qxF "$line" || messages_ok=false
-    done <"$expected_messages"
-  fi
-  if grep -qx "$sentinel" <<<"$output" && ! grep -q '^FAIL' <<<"$output" && $messages_ok; then
-    pass "VBScript $name"
-  else
-    fail "VBScript $name" "$(printf '\n%s\n%s' "$output" "$(cat "$work/$name.err")")"
-  fi
-done
+run_vbscript_suite() {  # [LABEL SUFFIX]
+  local script name output sentinel messages_ok expected_messages line
+  for script in "$root"/tests/windows/vbscript/*.vbs; do
+    name=$(basename "$script")
+    [ "$name" = check.vbs ] && continue
+    fresh_database "$database"
+    {
+      cat "$root/tests/windows/vbscript/check.vbs"
+      printf 'Const SettingsFile = "C:\\vendral\\crm.ini"\n'
+      cat "$script"
+    } | sed 's/$/\r/' > "$install_dir/$name"
+    output=$(timeout 300 wine cscript //nologo "C:\\vendral\\$name" 2>"$work/$name.err" | tr -d '\r')
+    echo "$output" > "$work/$name.out"
+    sentinel="SENTINEL $name ran to its end with 0 failed checks"
+    # NAME.stderr lists lines the library must have written to standard error
+    # (its message boxes, routed there for the tests).
+    messages_ok=true
+    expected_messages="${script%.vbs}.stderr"
+    if [ -f "$expected_messages" ]; then
+      while IFS= read -r line; do
+        tr -d '\r' <"$work/$name.err" | grep -qxF "$line" || messages_ok=false
+      done <"$expected_messages"
+    fi
+    if grep -qx "$sentinel" <<<"$output" && ! grep -q '^FAIL' <<<"$output" && $messages_ok; then
+      pass "VBScript $name${1:-}"
+    else
+      fail "VBScript $name${1:-}" "$(printf '\n%s\n%s' "$output" "$(cat "$work/$name.err")")"
+    fi
+  done
+}
+run_vbscript_suite
 
 # The runner's own guard: a script that stops at an error prints no sentinel
 # (and cscript still exits 0), which must count as a failure above. The script
@@ -385,6 +416,145 @@ done
 # registration is gone, so that only the user's classes can serve the class).
 run_checked "registration per user when the machine's classes are read-only" 120 \
   per_user_registration 'C:\vendral\vendral.dll'
+
+# The installer package ----------------------------------------------------------
+# vendral-VERSION.msi installed as an administrator installs it, silently. By
+# now regsvr32 /u and the per-user test have left no registration of the class
+# (checked first), and the copies in C:\vendral go, so that what serves the
+# class below is the installed file through the package's own registry entries.
+msi_install() {  # LABEL ACTION MSI-OR-PRODUCT
+  local log="$work/msiexec-$(tr -c 'a-z0-9\n' - <<<"$1" | head -c 40).log"
+  if timeout 300 wine msiexec "$2" "$3" /qn >"$log" 2>&1; then
+    pass "$1"
+  else
+    fail "$1" "status $?: $(cat "$log")"
+  fi
+  wineserver -w
+}
+products_named_vendral() {
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+    tr -d '\r' | grep -cE '^ +DisplayName +REG_SZ +Vendral$'
+}
+uninstall_version() {
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+    tr -d '\r' | grep -A3 -E '^ +DisplayName +REG_SZ +Vendral$' |
+    sed -n 's/^ *DisplayVersion *REG_SZ *//p' | head -1
+}
+# The Start-menu shortcut, per machine (Wine may place it in the user's menu).
+shortcut_file() {
+  local file
+  for file in "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Vendral/Prodwell.lnk" \
+    "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Vendral/Prodwell.lnk; do
+    [ -e "$file" ] && { echo "$file"; return; }
+  done
+}
+# Every key the package writes, from its registry include, and the product's own.
+package_keys() {
+  sed -n 's/.*Root="HKLM" Key="\([^"]*\)".*/HKLM\\\1/p' "$build/installer/registry-win64.wxi" | sort -u
+  echo 'HKLM\Software\Vendral'
+}
+programs='C:\Program Files\Vendral'
+programs_dir="$WINEPREFIX/drive_c/Program Files/Vendral"
+# The package of this build's version (an older one may lie beside it).
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+msi="$build/vendral-$version.msi"
+if [ -z "$version" ] || [ ! -s "$msi" ] || [ ! -s "$build/installer/registry-win64.wxi" ]; then
+  fail "the installer package is built" "no $msi (make windows-installer)"
+else
+  leftover=""
+  for key in "HKLM\\Software\\Classes\\Vendral.CDatabase" "HKCU\\Software\\Classes\\Vendral.CDatabase" \
+    "HKLM\\Software\\Classes\\CLSID\\$clsid" "HKCU\\Software\\Classes\\CLSID\\$clsid"; do
+    wine reg query "$key" >/dev/null 2>&1 && leftover+=" $key"
+  done
+  [ -z "$leftover" ] && pass "no registration of the class before the package" \
+    || fail "no registration of the class before the package" "left:$leftover"
+  rm -f "$install_dir/vendral.dll" "$install_dir/prodwell.exe"
+
+  msi_install "msiexec /i vendral-$version.msi /qn" /i "Z:$(tr / '\\' <<<"$msi")"
+  for file in vendral.dll prodwell.exe; do
+    cmp -s "$programs_dir/$file" "$build/$file" && pass "the package installs $file in Program Files\\Vendral" \
+      || fail "the package installs $file in Program Files\\Vendral" "$(ls -la "$programs_dir" 2>&1)"
+  done
+  expect_reg "the installed class names the installed library" "HKCR\\CLSID\\$clsid\\InprocServer32" '' "$programs\\vendral.dll"
+  expect_reg "the installed class is apartment-threaded" "HKCR\\CLSID\\$clsid\\InprocServer32" ThreadingModel Apartment
+  expect_reg "the installed ProgID names the class" 'HKCR\Vendral.CDatabase\CLSID' '' "$clsid"
+  expect_reg "the installed type library names the installed library" "HKCR\\TypeLib\\$libid\\1.0\\0\\win64" '' "$programs\\vendral.dll"
+  expect_reg "the package writes the machine's classes" "HKLM\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" '' "$programs\\vendral.dll"
+  class_keys "$programs\\vendral.dll" "$programs" > "$work/msi-keys.txt"
+  if [ -s "$work/regsvr32-keys.txt" ] && cmp -s "$work/regsvr32-keys.txt" "$work/msi-keys.txt"; then
+    pass "the package writes the keys and values regsvr32 writes"
+  else
+    fail "the package writes the keys and values regsvr32 writes" \
+      "$(printf '\n%s' "$(diff "$work/regsvr32-keys.txt" "$work/msi-keys.txt")")"
+  fi
+  [ "$(products_named_vendral)" = 1 ] && [ "$(uninstall_version)" = "$version" ] \
+    && pass "one product Vendral $version is installed" \
+    || fail "one product Vendral $version is installed" "$(products_named_vendral) listed, version '$(uninstall_version)'"
+
+  # Late-bound clients get the installed library by its ProgID.
+  run_vbscript_suite " against the installed package"
+
+  # prodwell.exe as the Start menu starts it: the shortcut's target, read
+  # through the system's shell link object.
+  shortcut=$(shortcut_file)
+  if [ -z "$shortcut" ]; then
+    fail "the Start menu has the Prodwell shortcut" "no Vendral\\Prodwell.lnk in a Start menu"
+  else
+    pass "the Start menu has the Prodwell shortcut"
+    run_checked "the shortcut is read by the shell" 120 shortcut_target "$(winepath -w "$shortcut" 2>/dev/null)"
+    target=$(sed -n 's/^TARGET //p' "$work/shortcut_target.out")
+    folder=$(sed -n 's/^FOLDER //p' "$work/shortcut_target.out")
+    [ "$target" = "$programs\\prodwell.exe" ] && pass "the shortcut starts the installed prodwell.exe" \
+      || fail "the shortcut starts the installed prodwell.exe" "target '$target'"
+    fresh_database "$database"
+    # Wine starts a program in the Windows folder of the Unix working folder.
+    folder_unix=$(winepath -u "${folder:-C:\\}" 2>/dev/null)
+    out=$(cd "$folder_unix" && timeout 300 wine "$target" --ini 'C:\vendral\crm.ini' \
+      --associate 0 --kick-date 2008-06-08 2>"$work/installed-prodwell.err" | tr -d '\r')
+    if [ "$out" = "Inserts for appointments: 1, inserts for tasks: 2" ] && [ "$(log_rows "$database")" = "$expected_rows" ]; then
+      pass "the shortcut's prodwell.exe kicks from its installed folder"
+    else
+      fail "the shortcut's prodwell.exe kicks from its installed folder" \
+        "output '$out', errors '$(cat "$work/installed-prodwell.err")', rows: $(log_rows "$database")"
+    fi
+  fi
+
+  # A newer package replaces this one: MajorUpgrade finds it by the UpgradeCode.
+  IFS=. read -r major minor patch <<<"$version"
+  next="$major.$minor.$((patch + 1))"
+  if "$root/scripts/build-msi.sh" "$work/vendral-$next.msi" "$next" "$build/vendral.dll" \
+    "$build/prodwell.exe" "$build/installer/registry-win64.wxi" >"$work/build-msi-next.log" 2>&1; then
+    msi_install "msiexec /i vendral-$next.msi /qn over $version" /i "Z:$(tr / '\\' <<<"$work/vendral-$next.msi")"
+  else
+    fail "a package of version $next is built" "$(cat "$work/build-msi-next.log")"
+  fi
+  [ "$(products_named_vendral)" = 1 ] && [ "$(uninstall_version)" = "$next" ] \
+    && pass "the upgrade leaves one product, Vendral $next" \
+    || fail "the upgrade leaves one product, Vendral $next" "$(products_named_vendral) listed, version '$(uninstall_version)'"
+  class_keys "$programs\\vendral.dll" "$programs" > "$work/msi-next-keys.txt"
+  cmp -s "$work/regsvr32-keys.txt" "$work/msi-next-keys.txt" && [ -e "$programs_dir/vendral.dll" ] \
+    && pass "the upgrade keeps the library and its keys" \
+    || fail "the upgrade keeps the library and its keys" "$(diff "$work/regsvr32-keys.txt" "$work/msi-next-keys.txt")"
+  run_vbscript_suite " after the upgrade"
+
+  # Uninstallation leaves no file, folder, shortcut or key of the package.
+  msi_install "msiexec /x vendral-$next.msi /qn" /x "Z:$(tr / '\\' <<<"$work/vendral-$next.msi")"
+  [ ! -e "$programs_dir" ] && pass "uninstallation removes Program Files\\Vendral" \
+    || fail "uninstallation removes Program Files\\Vendral" "$(ls -la "$programs_dir" 2>&1)"
+  [ -z "$(shortcut_file)" ] && ! ls -d "$WINEPREFIX"/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Vendral \
+    "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Vendral >/dev/null 2>&1 \
+    && pass "uninstallation removes the Start menu's Vendral folder" \
+    || fail "uninstallation removes the Start menu's Vendral folder"
+  left=""
+  while IFS= read -r key; do
+    wine reg query "$key" >/dev/null 2>&1 && left+=" $key"
+  done < <(package_keys)
+  [ -n "$(package_keys)" ] && [ -z "$left" ] && [ -z "$(class_keys x y)" ] \
+    && pass "uninstallation removes every key of the package" \
+    || fail "uninstallation removes every key of the package" "left:$left $(class_keys x y | head -5)"
+  [ "$(products_named_vendral)" = 0 ] && pass "uninstallation leaves no product Vendral" \
+    || fail "uninstallation leaves no product Vendral"
+fi
 
 echo "Wine: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "com/ref_counted.h"
-#include "com/registry_file.h"  // GuidText
 
 namespace vendral::com {
 namespace {
@@ -49,46 +48,12 @@ class ClassFactory final : public SingleInterface<IClassFactory, IID_IClassFacto
     const ClassEntry& entry_;
 };
 
-std::string ClassKey(const ClassEntry& entry) {
-    return "CLSID\\" + GuidText(*entry.Clsid);
-}
-
-std::string TypeLibraryKey(const ServerModule& module) {
-    return "TypeLib\\" + GuidText(*module.TypeLibrary);
-}
-
 }  // namespace
 
 std::vector<Registration> RegistrationOf(const ServerModule& module, const std::string& path) {
-    std::vector<Registration> values;
-    for (std::size_t i = 0; i < module.ClassCount; ++i) {
-        const ClassEntry& entry = module.Classes[i];
-        std::string key = ClassKey(entry);
-        values.push_back({key, "", entry.Name});
-        values.push_back({key + "\\InprocServer32", "", path});
-        values.push_back({key + "\\InprocServer32", "ThreadingModel", "Apartment"});
-        values.push_back({key + "\\ProgID", "", entry.ProgId});
-        values.push_back({entry.ProgId, "", entry.Name});
-        values.push_back({std::string(entry.ProgId) + "\\CLSID", "", GuidText(*entry.Clsid)});
-        // The interface, its marshaller, and the type library that describes it.
-        std::string dual = "Interface\\" + GuidText(*entry.Iid);
-        values.push_back({dual, "", std::string("_") + entry.Name});
-        values.push_back({dual + "\\ProxyStubClsid32", "", GuidText(kAutomationMarshaller)});
-        values.push_back({dual + "\\TypeLib", "", GuidText(*module.TypeLibrary)});
-        values.push_back({dual + "\\TypeLib", "Version", "1.0"});
-    }
-    if (module.RegistersTypeLibrary) {
-        // The library file holds its type information itself.
-        std::string version = TypeLibraryKey(module) + "\\1.0";
-        values.push_back({TypeLibraryKey(module), "", ""});
-        values.push_back({version, "", module.TypeLibraryName});
-        values.push_back({version + "\\0", "", ""});
-        values.push_back({version + "\\0\\" + TypeLibraryPlatform(), "", path});
-        values.push_back({version + "\\FLAGS", "", "0"});
-        values.push_back(
-            {version + "\\HELPDIR", "", std::filesystem::path(path).parent_path().string()});
-    }
-    return values;
+    return RegistrationOf(
+        module, RegistrationPlace{path, std::filesystem::path(path).parent_path().string(),
+                                  TypeLibraryPlatform()});
 }
 
 const char* TypeLibraryPlatform() {

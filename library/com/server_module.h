@@ -90,8 +90,18 @@ VENDRAL_TEST_INTERNAL std::string LibraryPathOf(const void* address);
 struct Registration {
     std::string Key, Name, Value;
 };
-// The keys and values that register module's classes with the library at
-// path, parents before their subkeys. Both platforms write the same ones.
+// Where a registration points: the library file, its folder (the type
+// library's HELPDIR) and the platform word of the type library key. The
+// installer gives its own references to the installed file and folder here.
+struct RegistrationPlace {
+    std::string Library, Folder, Platform;
+};
+// The keys and values that register module's classes, parents before their
+// subkeys; a row with neither name nor value only makes its key. Both
+// platforms write the same ones, and the installer writes them too.
+std::vector<Registration> RegistrationOf(const ServerModule& module,
+                                         const RegistrationPlace& place);
+// The same for the library at path on this platform.
 std::vector<Registration> RegistrationOf(const ServerModule& module, const std::string& path);
 
 }  // namespace vendral::com
