@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <new>
 
+#include "base/utf8_path.h"
 #include "com/ref_counted.h"
 #include "com/registry_file.h"  // GuidText
 
@@ -85,8 +86,8 @@ std::vector<Registration> RegistrationOf(const ServerModule& module, const std::
         values.push_back({version + "\\0", "", ""});
         values.push_back({version + "\\0\\" + TypeLibraryPlatform(), "", path});
         values.push_back({version + "\\FLAGS", "", "0"});
-        values.push_back(
-            {version + "\\HELPDIR", "", std::filesystem::path(path).parent_path().string()});
+        values.push_back({version + "\\HELPDIR", "",
+                          detail::Utf8FromPath(detail::PathFromUtf8(path).parent_path())});
     }
     return values;
 }
