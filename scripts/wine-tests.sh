@@ -197,6 +197,10 @@ run_checked() {  # LABEL SECONDS PROGRAM [ARGS...]
 fresh_database "$database"
 run_checked "early-bound C++ client" 300 early_bound_client 'C:\vendral\crm.ini'
 
+# The component runtime's apartment -----------------------------------------------
+run_checked "each thread joins the component runtime once and leaves it at its end" 120 \
+  com_apartment
+
 # Paths in any letters ----------------------------------------------------------
 run_checked "CFile in a folder of accented and Cyrillic letters" 120 unicode_paths
 
