@@ -249,6 +249,45 @@ INI
       "Linux: $linux_rows ($(cat "$work/linux-prodwell.out")); Windows: $windows_rows"
 fi
 
+# prodwell.exe in a folder of accented and Cyrillic letters, as under a user's
+# profile: started through PATH from another current folder it finds the
+# settings file beside itself (prodwell.ini), and --ini takes a path in such a
+# folder. vendral.dll is found through PATH, in C:\vendral.
+unicode_folder='C:\Users\Jürgen Привет\tools'
+unicode_dir="$WINEPREFIX/drive_c/Users/Jürgen Привет/tools"
+elsewhere="$WINEPREFIX/drive_c/elsewhere"
+mkdir -p "$unicode_dir" "$elsewhere"
+cp "$build/prodwell.exe" "$unicode_dir/"
+settings_file "$unicode_dir/prodwell.ini" VendralWine
+settings_file "$unicode_dir/crm ünïcödé.ini" VendralWine
+prodwell_in_unicode_folder() {  # LABEL [ARGS...]
+  local label=$1 out status rows
+  shift
+  fresh_database "$database"
+  out=$(cd "$elsewhere" && WINEPATH="$unicode_folder;C:\vendral" timeout 300 wine prodwell.exe \
+    "$@" --associate 0 --kick-date 2008-06-08 2>"$work/prodwell-unicode.err" | tr -d '\r')
+  status=$?
+  rows=$(log_rows "$database")
+  if [ $status -eq 0 ] && [ "$out" = "Inserts for appointments: 1, inserts for tasks: 2" ] &&
+    [ "$rows" = "$expected_rows" ]; then
+    pass "$label"
+  else
+    fail "$label" "status $status, output '$out', errors '$(cat "$work/prodwell-unicode.err")', rows: $rows"
+  fi
+}
+prodwell_in_unicode_folder "prodwell.exe through PATH finds its settings beside itself in a folder of any letters"
+prodwell_in_unicode_folder "prodwell.exe --ini takes a path of any letters" \
+  --ini "$unicode_folder\\crm ünïcödé.ini"
+# The settings file beside the program is the one read: without it the run fails.
+mv "$unicode_dir/prodwell.ini" "$unicode_dir/prodwell.ini.away"
+if (cd "$elsewhere" && WINEPATH="$unicode_folder;C:\vendral" timeout 300 wine prodwell.exe \
+  --associate 0 --kick-date 2008-06-08 >"$work/prodwell-nosettings.out" 2>&1); then
+  fail "prodwell.exe without its settings file beside it fails" "$(cat "$work/prodwell-nosettings.out")"
+else
+  pass "prodwell.exe without its settings file beside it fails"
+fi
+mv "$unicode_dir/prodwell.ini.away" "$unicode_dir/prodwell.ini"
+
 # The settings file ---------------------------------------------------------------
 # In the Western code page "è" is the one byte 0xE8, not UTF-8's two; in the
 # Cyrillic one (Wine takes the code page from the locale) "Жук" is C6 F3 EA.
