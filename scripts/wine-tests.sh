@@ -309,14 +309,20 @@ settings_file_in_code_page en_US.UTF-8 1252 "Gruy$(printf '\xe8')re"
 settings_file_in_code_page ru_RU.UTF-8 1251 "$(printf '\xc6\xf3\xea')"
 
 # CApplication ---------------------------------------------------------------------
-title="Vendral test window $$"
-wine 'C:\vendral\test_window.exe' "$title" >"$work/test_window.log" 2>&1 &
-window_pid=$!
-run_checked "CApplication against a window program" 120 application_control "$title"
-# The window program ends when its window is closed; a failed close leaves it.
-for _ in $(seq 1 50); do kill -0 "$window_pid" 2>/dev/null || break; sleep 0.1; done
-kill "$window_pid" 2>/dev/null || true
-wait "$window_pid" 2>/dev/null || true
+# Once with a plain title, once with one of accented and Cyrillic letters.
+control_window() {  # LABEL TITLE
+  local window_pid
+  wine 'C:\vendral\test_window.exe' "$2" >"$work/test_window.log" 2>&1 &
+  window_pid=$!
+  run_checked "$1" 120 application_control "$2"
+  # The window program ends when its window is closed; a failed close leaves it.
+  for _ in $(seq 1 50); do kill -0 "$window_pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$window_pid" 2>/dev/null || true
+  wait "$window_pid" 2>/dev/null || true
+}
+control_window "CApplication against a window program" "Vendral test window $$"
+control_window "CApplication against a window titled in any letters" \
+  "Vendral Jürgen Привет $$"
 
 # Version information ------------------------------------------------------------
 # CFile::GetFileInfo through the system's version functions (under Wine) gives
