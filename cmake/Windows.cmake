@@ -49,7 +49,7 @@ file(GLOB KICK_SOURCES CONFIGURE_DEPENDS tools/kick/*.cpp)
 list(FILTER KICK_SOURCES EXCLUDE REGEX "_posix\\.cpp$")
 add_executable(prodwell ${KICK_SOURCES})
 target_include_directories(prodwell PRIVATE tools/kick)
-target_link_libraries(prodwell PRIVATE vendral ole32 oleaut32 uuid)
+target_link_libraries(prodwell PRIVATE vendral ole32 oleaut32 uuid shell32)
 vendral_windows_version(prodwell INTERNAL_NAME Prodwell
   DESCRIPTION "Prodwell: sends appointments and tasks to the synchronizer again")
 

@@ -239,6 +239,10 @@ run_checked() {  # LABEL SECONDS PROGRAM [ARGS...]
 fresh_database "$database"
 run_checked "early-bound C++ client" 300 early_bound_client 'C:\vendral\crm.ini'
 
+# The component runtime's apartment -----------------------------------------------
+run_checked "each thread joins the component runtime once and leaves it at its end" 120 \
+  com_apartment
+
 # Paths in any letters ----------------------------------------------------------
 run_checked "CFile in a folder of accented and Cyrillic letters" 120 unicode_paths
 
@@ -287,6 +291,45 @@ INI
       "Linux: $linux_rows ($(cat "$work/linux-prodwell.out")); Windows: $windows_rows"
 fi
 
+# prodwell.exe in a folder of accented and Cyrillic letters, as under a user's
+# profile: started through PATH from another current folder it finds the
+# settings file beside itself (prodwell.ini), and --ini takes a path in such a
+# folder. vendral.dll is found through PATH, in C:\vendral.
+unicode_folder='C:\Users\Jürgen Привет\tools'
+unicode_dir="$WINEPREFIX/drive_c/Users/Jürgen Привет/tools"
+elsewhere="$WINEPREFIX/drive_c/elsewhere"
+mkdir -p "$unicode_dir" "$elsewhere"
+cp "$build/prodwell.exe" "$unicode_dir/"
+settings_file "$unicode_dir/prodwell.ini" VendralWine
+settings_file "$unicode_dir/crm ünïcödé.ini" VendralWine
+prodwell_in_unicode_folder() {  # LABEL [ARGS...]
+  local label=$1 out status rows
+  shift
+  fresh_database "$database"
+  out=$(cd "$elsewhere" && WINEPATH="$unicode_folder;C:\vendral" timeout 300 wine prodwell.exe \
+    "$@" --associate 0 --kick-date 2008-06-08 2>"$work/prodwell-unicode.err" | tr -d '\r')
+  status=$?
+  rows=$(log_rows "$database")
+  if [ $status -eq 0 ] && [ "$out" = "Inserts for appointments: 1, inserts for tasks: 2" ] &&
+    [ "$rows" = "$expected_rows" ]; then
+    pass "$label"
+  else
+    fail "$label" "status $status, output '$out', errors '$(cat "$work/prodwell-unicode.err")', rows: $rows"
+  fi
+}
+prodwell_in_unicode_folder "prodwell.exe through PATH finds its settings beside itself in a folder of any letters"
+prodwell_in_unicode_folder "prodwell.exe --ini takes a path of any letters" \
+  --ini "$unicode_folder\\crm ünïcödé.ini"
+# The settings file beside the program is the one read: without it the run fails.
+mv "$unicode_dir/prodwell.ini" "$unicode_dir/prodwell.ini.away"
+if (cd "$elsewhere" && WINEPATH="$unicode_folder;C:\vendral" timeout 300 wine prodwell.exe \
+  --associate 0 --kick-date 2008-06-08 >"$work/prodwell-nosettings.out" 2>&1); then
+  fail "prodwell.exe without its settings file beside it fails" "$(cat "$work/prodwell-nosettings.out")"
+else
+  pass "prodwell.exe without its settings file beside it fails"
+fi
+mv "$unicode_dir/prodwell.ini.away" "$unicode_dir/prodwell.ini"
+
 # The settings file ---------------------------------------------------------------
 # In the Western code page "è" is the one byte 0xE8, not UTF-8's two; in the
 # Cyrillic one (Wine takes the code page from the locale) "Жук" is C6 F3 EA.
@@ -308,14 +351,20 @@ settings_file_in_code_page en_US.UTF-8 1252 "Gruy$(printf '\xe8')re"
 settings_file_in_code_page ru_RU.UTF-8 1251 "$(printf '\xc6\xf3\xea')"
 
 # CApplication ---------------------------------------------------------------------
-title="Vendral test window $$"
-wine 'C:\vendral\test_window.exe' "$title" >"$work/test_window.log" 2>&1 &
-window_pid=$!
-run_checked "CApplication against a window program" 120 application_control "$title"
-# The window program ends when its window is closed; a failed close leaves it.
-for _ in $(seq 1 50); do kill -0 "$window_pid" 2>/dev/null || break; sleep 0.1; done
-kill "$window_pid" 2>/dev/null || true
-wait "$window_pid" 2>/dev/null || true
+# Once with a plain title, once with one of accented and Cyrillic letters.
+control_window() {  # LABEL TITLE
+  local window_pid
+  wine 'C:\vendral\test_window.exe' "$2" >"$work/test_window.log" 2>&1 &
+  window_pid=$!
+  run_checked "$1" 120 application_control "$2"
+  # The window program ends when its window is closed; a failed close leaves it.
+  for _ in $(seq 1 50); do kill -0 "$window_pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$window_pid" 2>/dev/null || true
+  wait "$window_pid" 2>/dev/null || true
+}
+control_window "CApplication against a window program" "Vendral test window $$"
+control_window "CApplication against a window titled in any letters" \
+  "Vendral Jürgen Привет $$"
 
 # Version information ------------------------------------------------------------
 # CFile::GetFileInfo through the system's version functions (under Wine) gives

@@ -21,6 +21,28 @@ std::string Hex(HRESULT hr) {
     return text;
 }
 
+// The calling thread's share of the component runtime: joined once, at the
+// thread's first creation, and left when the thread ends. A thread whose
+// apartment is another's (RPC_E_CHANGED_MODE) keeps it and is not left.
+class ApartmentMembership {
+  public:
+    ApartmentMembership() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ApartmentMembership() {
+        if (result_ == S_OK || result_ == S_FALSE) CoUninitialize();
+    }
+    ApartmentMembership(const ApartmentMembership&) = delete;
+    ApartmentMembership& operator=(const ApartmentMembership&) = delete;
+    HRESULT Result() const { return result_; }
+
+  private:
+    HRESULT result_;
+};
+
+HRESULT JoinApartment() {
+    thread_local ApartmentMembership membership;
+    return membership.Result();
+}
+
 }  // namespace
 
 std::string RegistryFilePath() {
@@ -32,7 +54,7 @@ IUnknown* CreateObject(const std::string& classId, const IID& iid,
                        Activation* activation) {
     // The calling thread joins a single-threaded apartment once; a thread
     // that already has one keeps it.
-    HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HRESULT init = JoinApartment();
     if (FAILED(init) && init != RPC_E_CHANGED_MODE)
         throw ActivationError(init, "the component runtime cannot start (error " + Hex(init) + ")");
     std::wstring name = detail::Utf8ToWide(classId);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <new>
 
+#include "base/utf8_path.h"
 #include "com/ref_counted.h"
 
 namespace vendral::com {
@@ -52,8 +53,9 @@ class ClassFactory final : public SingleInterface<IClassFactory, IID_IClassFacto
 
 std::vector<Registration> RegistrationOf(const ServerModule& module, const std::string& path) {
     return RegistrationOf(
-        module, RegistrationPlace{path, std::filesystem::path(path).parent_path().string(),
-                                  TypeLibraryPlatform()});
+        module,
+        RegistrationPlace{path, detail::Utf8FromPath(detail::PathFromUtf8(path).parent_path()),
+                          TypeLibraryPlatform()});
 }
 
 const char* TypeLibraryPlatform() {

@@ -20,19 +20,21 @@ constexpr UINT kSystemCommand = 0x0112;
 constexpr WPARAM kClose = 0xF060, kMinimize = 0xF020, kMaximize = 0xF030, kRestore = 0xF120;
 constexpr DWORD kStillActive = 259;
 
+// The wide calls throughout: titles, file names and command lines in any
+// letters, where the A calls would read them in the ANSI code page.
 HWND FindTitled(const std::string& title) {
-    return FindWindowA(nullptr, Utf8ToAnsi(title).c_str());
+    return FindWindowW(nullptr, Utf8ToWide(title).c_str());
 }
 
 Variant SendCommand(const std::string& title, WPARAM command) {
-    if (HWND window = FindTitled(title)) SendMessageA(window, kSystemCommand, command, 0);
+    if (HWND window = FindTitled(title)) SendMessageW(window, kSystemCommand, command, 0);
     return {};
 }
 
 // The drive root of the folder holding this library ("C:\").
-std::string LibraryDriveRoot() {
+std::wstring LibraryDriveRoot() {
     std::string path = com::LibraryPathOf(reinterpret_cast<const void*>(&LibraryDriveRoot));
-    return Utf8ToAnsi(path.substr(0, 3));
+    return Utf8ToWide(path.substr(0, 3));
 }
 
 void SetTopmost(WindowHandle handle, HWND insertAfter) {
@@ -68,23 +70,24 @@ Variant CApplication::RestoreApplication(const std::string& sTitle) {
 Variant CApplication::StartApplication(const std::string& sApplication,
                                        const std::string& sParameter,
                                        const std::string& sOperation) {
-    std::string file = Utf8ToAnsi(sApplication), parameters = Utf8ToAnsi(sParameter),
-                operation = Utf8ToAnsi(sOperation), directory = LibraryDriveRoot();
-    HINSTANCE result = ShellExecuteA(
+    std::wstring file = Utf8ToWide(sApplication), parameters = Utf8ToWide(sParameter),
+                 operation = Utf8ToWide(sOperation), directory = LibraryDriveRoot();
+    HINSTANCE result = ShellExecuteW(
         nullptr, operation.empty() ? nullptr : operation.c_str(), file.c_str(),
         parameters.empty() ? nullptr : parameters.c_str(), directory.c_str(), SW_SHOWNORMAL);
     return Variant(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(result)));
 }
 
 void CApplication::StartApplicationWait(const std::string& cmdline, std::int16_t iWaitType) {
-    std::string line = Utf8ToAnsi(cmdline);
-    std::vector<char> command(line.begin(), line.end());
-    command.push_back('\0');
-    STARTUPINFOA startup{};
+    std::wstring line = Utf8ToWide(cmdline);
+    // CreateProcessW may write into the command line.
+    std::vector<wchar_t> command(line.begin(), line.end());
+    command.push_back(L'\0');
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (iWaitType != 0) {
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
                             nullptr, nullptr, &startup, &process))
             return;
         WaitForSingleObject(process.hProcess, INFINITE);
@@ -95,7 +98,7 @@ void CApplication::StartApplicationWait(const std::string& cmdline, std::int16_t
     // A normal, focused window; the caller's windows keep running while it waits.
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                         nullptr, nullptr, &startup, &process))
         throw NumberedError(kErrorFileNotFound, "File not found");
     CloseHandle(process.hThread);
@@ -115,7 +118,7 @@ void CApplication::ApplicationToTop(const std::string& sTitle) {
     if (!target) return;
     HWND foreground = GetForegroundWindow();
     if (foreground == target) return;
-    SendMessageA(target, kSystemCommand, kRestore, 0);
+    SendMessageW(target, kSystemCommand, kRestore, 0);
     DWORD foregroundThread = GetWindowThreadProcessId(foreground, nullptr);
     DWORD targetThread = GetWindowThreadProcessId(target, nullptr);
     if (!AttachThreadInput(foregroundThread, targetThread, TRUE)) return;

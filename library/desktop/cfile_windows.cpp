@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,39 +22,56 @@ constexpr const char* kVersionKeys[] = {"CompanyName",  "FileDescription", "File
                                         "InternalName", "LegalCopyright",  "OriginalFileName",
                                         "ProductName",  "ProductVersion"};
 
-const char* OrNull(const std::optional<std::string>& text) {
-    return text ? text->c_str() : nullptr;
+// A null text stays null (the system then takes the user's own name or
+// password); any other goes across as UTF-16.
+std::optional<std::wstring> WideOrNull(const NullableString& text) {
+    if (!text) return std::nullopt;
+    return Utf8ToWide(*text);
 }
 
-// Mappings through WNetAddConnection2A and WNetCancelConnection2A.
+wchar_t* PointerTo(std::optional<std::wstring>& text) {
+    return text ? text->data() : nullptr;
+}
+
+// Mappings through the wide WNet calls: a share or a user name in any letters
+// crosses intact, where the A calls would read it in the ANSI code page.
 class WNetConnections : public NetworkConnections {
   public:
     std::int32_t AddConnection2(const NetResource& resource, const NullableString& password,
                                 const NullableString& user, std::uint32_t flags) override {
-        std::string localName = resource.lpLocalName.value_or("");
-        std::string remoteName = resource.lpRemoteName.value_or("");
-        NETRESOURCEA record{};
+        std::optional<std::wstring> localName = WideOrNull(resource.lpLocalName);
+        std::optional<std::wstring> remoteName = WideOrNull(resource.lpRemoteName);
+        std::optional<std::wstring> widePassword = WideOrNull(password);
+        std::optional<std::wstring> wideUser = WideOrNull(user);
+        NETRESOURCEW record{};
         record.dwScope = resource.dwScope;
         record.dwType = resource.dwType;
         record.dwDisplayType = resource.dwDisplayType;
         record.dwUsage = resource.dwUsage;
-        record.lpLocalName = resource.lpLocalName ? localName.data() : nullptr;
-        record.lpRemoteName = resource.lpRemoteName ? remoteName.data() : nullptr;
+        record.lpLocalName = PointerTo(localName);
+        record.lpRemoteName = PointerTo(remoteName);
         return static_cast<std::int32_t>(
-            WNetAddConnection2A(&record, OrNull(password), OrNull(user), flags));
+            WNetAddConnection2W(&record, PointerTo(widePassword), PointerTo(wideUser), flags));
     }
     std::int32_t CancelConnection2(const std::string& name, std::uint32_t flags,
                                    bool force) override {
-        return static_cast<std::int32_t>(WNetCancelConnection2A(name.c_str(), flags, force));
+        return static_cast<std::int32_t>(
+            WNetCancelConnection2W(Utf8ToWide(name).c_str(), flags, force));
     }
     std::vector<DriveMapping> Connections() const override {
         std::vector<DriveMapping> mappings;
-        for (char letter = 'A'; letter <= 'Z'; ++letter) {
-            std::string drive = std::string(1, letter) + ":";
-            char remote[MAX_PATH] = {};
-            DWORD size = sizeof remote;
-            if (WNetGetConnectionA(drive.c_str(), remote, &size) == NO_ERROR)
-                mappings.push_back({drive, remote});
+        for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+            const wchar_t drive[] = {letter, L':', L'\0'};
+            // A remote name may be longer than MAX_PATH; the call says how long.
+            std::vector<wchar_t> remote(MAX_PATH);
+            DWORD size = static_cast<DWORD>(remote.size());
+            DWORD status = WNetGetConnectionW(drive, remote.data(), &size);
+            if (status == ERROR_MORE_DATA) {
+                remote.assign(size, L'\0');
+                status = WNetGetConnectionW(drive, remote.data(), &size);
+            }
+            if (status == NO_ERROR)
+                mappings.push_back({WideToUtf8(drive), WideToUtf8(remote.data())});
         }
         return mappings;
     }

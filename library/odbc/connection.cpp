@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "odbc/connection_string.h"
 #include "odbc/driver_kind.h"
+#include "odbc/file_database.h"
 #include "odbc/library_errors.h"
 #include "odbc/odbc.h"
 
@@ -172,6 +173,10 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     OdbcTarget target = TranslateConnectionString(source, userId, password);
     if (!target.FileDatabase && !NamesDataSource(target.OdbcString))
         detail::Raise(*this, detail::kNoDataSource, detail::kNoDataSourceText);
+    if (target.FileDatabase) {
+        if (std::optional<ErrorRecord> missing = ChooseFileDatabaseDriver(target))
+            Fail({std::move(*missing)});
+    }
 
     Handles fresh;
     fresh.environment = odbc::Handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE);

@@ -26,28 +26,30 @@ HKEY RootKey(std::int16_t root) {
 // The type and size first; then text (its terminating zero dropped) or a 32-bit
 // number. A failed read of the text leaves the output Empty; any other type, or
 // a failure of the first query, leaves it as it was.
-std::int32_t QueryOpenKey(HKEY opened, const std::string& name, Variant& value) {
+std::int32_t QueryOpenKey(HKEY opened, const std::wstring& name, Variant& value) {
     DWORD type = 0, size = 0;
-    LSTATUS status = RegQueryValueExA(opened, name.c_str(), nullptr, &type, nullptr, &size);
+    LSTATUS status = RegQueryValueExW(opened, name.c_str(), nullptr, &type, nullptr, &size);
     if (status != ERROR_SUCCESS) return static_cast<std::int32_t>(status);
     if (type == REG_SZ) {
-        std::string text(size, '\0');
-        status = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(text.data()), &size);
+        // The size is in bytes; one unit more keeps an odd count whole.
+        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        status = RegQueryValueExW(opened, name.c_str(), nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(text.data()), &bytes);
         if (status != ERROR_SUCCESS) {
             value = Variant();
             return static_cast<std::int32_t>(status);
         }
-        text.resize(size);
+        text.resize(bytes / sizeof(wchar_t));
         // A value stored without its terminating zero keeps its last character.
-        if (!text.empty() && text.back() == '\0') text.pop_back();
-        value = Variant(AnsiToUtf8(text));
+        if (!text.empty() && text.back() == L'\0') text.pop_back();
+        value = Variant(WideToUtf8(text));
         return 0;
     }
     if (type == REG_DWORD) {
         DWORD number = 0;
         DWORD numberSize = sizeof number;
-        status = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr,
+        status = RegQueryValueExW(opened, name.c_str(), nullptr, nullptr,
                                   reinterpret_cast<BYTE*>(&number), &numberSize);
         if (status == ERROR_SUCCESS) value = Variant(static_cast<std::int32_t>(number));
         return static_cast<std::int32_t>(status);
@@ -69,9 +71,10 @@ std::int32_t QueryRegistryValue(const RegistryKey& key, const std::string& value
     HKEY root = RootKey(key.Root);
     if (!root) return kInvalidHandle;
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, Utf8ToAnsi(key.Path).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    // The wide calls: key and value names, and the text, in any letters.
+    if (RegOpenKeyExW(root, Utf8ToWide(key.Path).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return kInvalidHandle;
-    const std::string name = Utf8ToAnsi(valueName);
+    const std::wstring name = Utf8ToWide(valueName);
     const std::int32_t status = QueryOpenKey(opened, name, value);
     RegCloseKey(opened);
     return status;

@@ -4,6 +4,8 @@
 // when any check failed.
 //   application_control.exe TITLE
 #include <windows.h>
+// shellapi.h builds on windows.h.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -41,21 +43,46 @@ void Settle(HWND window) {
     }
 }
 
+// The title as UTF-8, the library's text, from the wide command line: argv is
+// in the ANSI code page, which cannot hold every title.
+std::string TitleArgument() {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!arguments || count != 2) return {};
+    const std::wstring title = arguments[1];
+    LocalFree(arguments);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, title.data(), static_cast<int>(title.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, title.data(), static_cast<int>(title.size()), text.data(),
+                        length, nullptr, nullptr);
+    return text;
+}
+
+std::wstring Wide(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
 bool Topmost(HWND window) {
     return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) return 2;
-    const std::string title = argv[1];
+int main() {
+    const std::string title = TitleArgument();
+    if (title.empty()) return 2;
     vendral::CApplication application;
     Check("IsApplicationRunning finds the window by its whole title",
           Eventually([&] { return application.IsApplicationRunning(title).ToBool(); }));
     Check("a part of the title finds nothing",
           !application.IsApplicationRunning(title.substr(0, title.size() - 1)).ToBool());
-    HWND window = FindWindowA(nullptr, title.c_str());
+    HWND window = FindWindowW(nullptr, Wide(title).c_str());
     Check("the window is there", window != nullptr);
     if (!window) return 1;
 

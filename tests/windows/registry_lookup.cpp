@@ -38,6 +38,31 @@ bool WriteText(const char* name, DWORD type, const std::string& text, bool withZ
     return Write(name, type, text.c_str(), static_cast<DWORD>(text.size() + (withZero ? 1 : 0)));
 }
 
+std::wstring Wide(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+// A text value under a key and a value name in any letters, with the wide calls.
+bool WriteWide(const std::string& subkey, const std::string& name, const std::string& text) {
+    HKEY key = nullptr;
+    const std::wstring path = Wide(std::string(kScratchKey) + "\\" + subkey);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const std::wstring data = Wide(text);
+    const bool written =
+        RegSetValueExW(key, Wide(name).c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
+
 std::string Shown(const Variant& value) {
     if (value.IsEmpty()) return "Empty";
     return value.ToString();
@@ -84,6 +109,17 @@ int main() {
     const std::int32_t status = QueryRegistryValue(
         RegistryKey{kRootCurrentUser, "Software\\NoSuchVendralKey"}, "Text", value);
     Check("a key that does not open gives 6", status == 6, std::to_string(status));
+
+    // "Jürgen Привет": Latin with an umlaut and Cyrillic, which no one ANSI
+    // code page holds together.
+    const std::string letters = "J\xC3\xBCrgen \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    Check("a value in any letters is written", WriteWide(letters, letters, "SQLite3 " + letters));
+    value = Variant("before");
+    const std::int32_t lettersStatus = QueryRegistryValue(
+        RegistryKey{kRootCurrentUser, std::string(kScratchKey) + "\\" + letters}, letters, value);
+    Check("key, value name and text in any letters read as UTF-8",
+          lettersStatus == 0 && Shown(value) == "SQLite3 " + letters,
+          std::to_string(lettersStatus) + " " + Shown(value));
 
     Check("ReadRegistryValue gives the text",
           Shown(ReadRegistryValue(kScratchKey, "Text", kRootCurrentUser)) == "SQLite3 ODBC Driver");

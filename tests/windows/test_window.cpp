@@ -2,6 +2,8 @@
 // top-level window with the title given, until it is closed.
 //   test_window.exe TITLE
 #include <windows.h>
+// shellapi.h builds on windows.h.
+#include <shellapi.h>
 
 namespace {
 
@@ -10,28 +12,32 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 2) return 2;
-    WNDCLASSA windowClass{};
+int main() {
+    // The title from the wide command line, so that it may hold any letters.
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!arguments || count != 2) return 2;
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "VendralTestWindow";
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VendralTestWindow";
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "VendralTestWindow", argv[1], WS_OVERLAPPEDWINDOW, 100, 100,
-                                  400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, L"VendralTestWindow", arguments[1], WS_OVERLAPPEDWINDOW, 100,
+                                  100, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+    LocalFree(arguments);
     if (!window) return 1;
     ShowWindow(window, SW_SHOWNORMAL);
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return 0;
 }

@@ -2,8 +2,9 @@
 // such as C:\Users\Jürgen, or a Cyrillic one): CFile finds them and reads
 // their version strings as it does elsewhere. The program makes the folder and
 // copies vendral.dll into it with the system's wide calls; the paths it hands
-// to the library are UTF-8, as the library's texts are. Prints one line per
-// check and "SENTINEL ..." at its end.
+// to the library are UTF-8, as the library's texts are; the network drive
+// calls take a share of such letters. Prints one line per check and
+// "SENTINEL ..." at its end.
 #include <windows.h>
 
 #include <string>
@@ -70,6 +71,22 @@ int main() {
     Check("the copy's file version is the original's",
           file.FileInfo_FileVersion() == original.FileInfo_FileVersion(),
           file.FileInfo_FileVersion());
+
+    // The network drives go through the wide WNet calls. Wine maps no network
+    // drive (it has no network provider, and says so with 1222 where Windows
+    // says 2250, not connected): the system's own codes come back, for a share
+    // and a user in any letters as for any other.
+    const std::string share = "\\\\server\\J\xC3\xBCrgen \xD0\x96\xD1\x83\xD0\xBA";
+    vendral::NullableString user = std::string("J\xC3\xBCrgen");
+    vendral::NullableString password;
+    Check("a share that cannot be reached is not connected",
+          !file.ConnectThisNetworkDrive(share, "Q:", &user, &password));
+    const std::int32_t disconnected = file.DisconnectThisNetworkDrive("Q:");
+    Check("disconnecting a drive that is not connected gives the system's code",
+          disconnected == ERROR_NOT_CONNECTED || disconnected == ERROR_NO_NETWORK,
+          std::to_string(disconnected));
+    Check("no free drive is connected to a share that cannot be reached",
+          file.ConnectNextFreeNetworkDrive(share, user, password).empty());
 
     DeleteFileW(Wide(copy).c_str());
     RemoveDirectoryW(Wide(folder).c_str());

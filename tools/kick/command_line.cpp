@@ -8,6 +8,23 @@
 #include "kick_date.h"
 
 namespace vendral::kick {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Paths from and to the program's UTF-8 text. A narrow string is read in the
+// ANSI code page on Windows, which cannot name every folder; on Linux these
+// are the same bytes.
+fs::path PathOf(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string TextOf(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
@@ -58,7 +75,7 @@ std::vector<std::string> ArgumentsAfterProgram(int argc, const char* const* argv
 
 std::string ProgramName(int argc, const char* const* argv, const std::string& fallback) {
     if (argc < 1 || !argv || !argv[0] || !*argv[0]) return fallback;
-    std::string name = std::filesystem::path(argv[0]).filename().string();
+    std::string name = TextOf(PathOf(argv[0]).filename());
     return name.empty() ? fallback : name;
 }
 
@@ -77,17 +94,16 @@ std::optional<std::int32_t> ParseAssociateOption(std::string_view text) {
 }
 
 std::string DefaultSettingsFile(const std::string& programPath) {
-    std::filesystem::path program(programPath);
-    return (program.parent_path() / program.stem()).string() + ".ini";
+    const fs::path program = PathOf(programPath);
+    return TextOf(program.parent_path() / program.stem()) + ".ini";
 }
 
 std::string SettingsFileInUse(const std::string& programPath, bool createFolder) {
-    namespace fs = std::filesystem;
     std::string beside = DefaultSettingsFile(programPath);
     std::error_code error;
-    fs::path folder = fs::path(beside).parent_path();
+    fs::path folder = PathOf(beside).parent_path();
     if (folder.empty()) folder = ".";
-    if (fs::exists(beside, error) || MayWrite(folder.string())) return beside;
+    if (fs::exists(PathOf(beside), error) || MayWrite(TextOf(folder))) return beside;
     fs::path config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
         config = xdg;
@@ -96,24 +112,24 @@ std::string SettingsFileInUse(const std::string& programPath, bool createFolder)
     } else {
         return beside;  // nowhere better; opening says what is missing
     }
-    std::string name = fs::path(programPath).stem().string();
+    std::string name = TextOf(PathOf(programPath).stem());
     fs::path folderOfUser = config / name;
     // The settings hold encoded passwords: the user's folder is the user's alone.
     if (createFolder && !fs::exists(folderOfUser, error)) {
         fs::create_directories(folderOfUser, error);
         if (!error) fs::permissions(folderOfUser, fs::perms::owner_all, error);
     }
-    return (folderOfUser / (name + ".ini")).string();
+    return TextOf(folderOfUser / PathOf(name + ".ini"));
 }
 
 bool SettingsFileReadOnly(const std::string& path) {
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) return false;
+    if (!fs::exists(PathOf(path), error)) return false;
     // The file is replaced through a new file beside it: its folder must take
     // one as well.
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    fs::path folder = PathOf(path).parent_path();
     if (folder.empty()) folder = ".";
-    return !MayWrite(path) || !MayWrite(folder.string());
+    return !MayWrite(path) || !MayWrite(TextOf(folder));
 }
 
 std::string UsageText(const std::string& programName, const std::string& shortDateFormat,

@@ -1,11 +1,19 @@
-// What the command line asks of the system: write permission, a terminal on
-// the output, the locale's short date format.
+// What the command line asks of the system: the program's own file and its
+// arguments as UTF-8, write permission, a terminal on the output, the locale's
+// short date format.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vendral::kick {
 
+// The executable itself, so that the settings file is found beside it from
+// any folder (started through PATH as well); argv0 is the last resort.
+std::string ProgramPath(const char* argv0);
+// The program's arguments (its name first) as UTF-8: on Windows argv is in
+// the ANSI code page, which cannot hold every file name.
+std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
 // True when this process may write the file or folder at path.
 bool MayWrite(const std::string& path);
 // True when standard output is a terminal (the progress line redraws itself there).

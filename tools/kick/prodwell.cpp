@@ -28,15 +28,6 @@ using namespace vendral::kick;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-// The executable itself, so that the settings file is found beside it from any folder.
-std::string ProgramPath(const char* argv0) {
-    std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) return self.string();
-    if (!argv0 || !*argv0) return "prodwell";
-    return std::filesystem::absolute(argv0, error).string();
-}
-
 int Fail(const std::string& program, const std::string& message, int status) {
     std::cerr << program << ": " << OneLine(message) << std::endl;
     return status;
@@ -135,9 +126,15 @@ bool WindowWithoutArguments() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string program = ProgramName(argc, argv, "prodwell");
+    // Read as UTF-8 from here on, whatever the system handed to main.
+    const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<const char*> utf8Argv;
+    for (const std::string& argument : arguments) utf8Argv.push_back(argument.c_str());
+    const int count = static_cast<int>(utf8Argv.size());
+    const char* const argv0 = count > 0 ? utf8Argv[0] : nullptr;
+    std::string program = ProgramName(count, utf8Argv.data(), "prodwell");
     std::string dateFormat = LocaleShortDateFormat();
-    if (argc <= 1) {
+    if (count <= 1) {
         if (!WindowWithoutArguments()) {
             std::cerr << UsageText(program, dateFormat);
             return kExitUsage;
@@ -145,23 +142,21 @@ int main(int argc, char** argv) {
     }
     CommandLine line;
     try {
-        line = ParseCommandLine(ArgumentsAfterProgram(argc, argv));
+        line = ParseCommandLine(ArgumentsAfterProgram(count, utf8Argv.data()));
     } catch (const CommandLineError& error) {
         return Fail(program, error.what(), kExitUsage);
     }
     if (line.Help) {
         std::cout << UsageText(
             program, dateFormat,
-            line.IniFile.empty()
-                ? SettingsFileInUse(ProgramPath(argc > 0 ? argv[0] : nullptr), false)
-                : line.IniFile);
+            line.IniFile.empty() ? SettingsFileInUse(ProgramPath(argv0), false) : line.IniFile);
         return 0;
     }
-    if (argc <= 1) line.Window = true;
+    if (count <= 1) line.Window = true;
     if (line.Window) {
         std::string iniFile =
-            line.IniFile.empty() ? SettingsFileInUse(ProgramPath(argv[0])) : line.IniFile;
-        return RunWindowMode(program, ProgramPath(argv[0]), line, iniFile, argc, argv);
+            line.IniFile.empty() ? SettingsFileInUse(ProgramPath(argv0)) : line.IniFile;
+        return RunWindowMode(program, ProgramPath(argv0), line, iniFile, argc, argv);
     }
 
     KickRequest request;
@@ -188,12 +183,10 @@ int main(int argc, char** argv) {
     }
     request.KickTime = *kickTime;
 
-    std::string iniFile = line.IniFile.empty()
-                              ? SettingsFileInUse(ProgramPath(argc > 0 ? argv[0] : nullptr))
-                              : line.IniFile;
+    std::string iniFile =
+        line.IniFile.empty() ? SettingsFileInUse(ProgramPath(argv0)) : line.IniFile;
     try {
-        return Run(program, ProgramPath(argc > 0 ? argv[0] : nullptr), iniFile, request,
-                   line.Batch);
+        return Run(program, ProgramPath(argv0), iniFile, request, line.Batch);
     } catch (const std::exception& error) {
         return Fail(program, error.what(), kExitFailure);
     }
