@@ -65,7 +65,7 @@ if(CCACHE_PROGRAM)
   set(host_launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${CCACHE_PROGRAM})
 endif()
 ExternalProject_Add(registry_wxs_host
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}/tools/installer
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}/installer
   BINARY_DIR ${VENDRAL_INSTALLER_DIR}/host
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release ${host_launcher}
   # Its make knows when the registration table's sources change.
@@ -82,7 +82,7 @@ set(VENDRAL_MSI ${CMAKE_BINARY_DIR}/vendral-${PROJECT_VERSION}.msi)
 add_custom_command(OUTPUT ${VENDRAL_MSI}
   COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh ${VENDRAL_MSI} ${PROJECT_VERSION}
     $<TARGET_FILE:vendral> $<TARGET_FILE:prodwell> ${VENDRAL_REGISTRY_WXI}
-  DEPENDS vendral prodwell ${VENDRAL_REGISTRY_WXI} ${PROJECT_SOURCE_DIR}/tools/installer/vendral.wxs
+  DEPENDS vendral prodwell ${VENDRAL_REGISTRY_WXI} ${PROJECT_SOURCE_DIR}/installer/vendral.wxs
     ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh
   COMMENT "The installer package vendral-${PROJECT_VERSION}.msi")
 add_custom_target(windows-installer DEPENDS ${VENDRAL_MSI})

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows installer package with wixl from tools/installer/vendral.wxs:
+# Builds the Windows installer package with wixl from installer/vendral.wxs:
 # stages the 64-bit files and their registry include in x64/ of a scratch
 # folder (wixl reads sources and includes relative to where it runs).
 #   scripts/build-msi.sh OUTPUT.msi VERSION VENDRAL_DLL PRODWELL_EXE REGISTRY_WXI
@@ -16,7 +16,7 @@ mkdir "$stage/x64"
 cp "$3" "$stage/x64/vendral.dll"
 cp "$4" "$stage/x64/prodwell.exe"
 cp "$5" "$stage/x64/registry.wxi"
-cp "$root/tools/installer/vendral.wxs" "$stage/"
+cp "$root/installer/vendral.wxs" "$stage/"
 # A product version is three numbers of at most 255.255.65535.
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "build-msi.sh: bad version '$version'" >&2; exit 2; }
 (cd "$stage" && wixl -a x64 -D Version="$version" -o package.msi vendral.wxs)

@@ -57,7 +57,7 @@ fi
 
 # Each fuzz target briefly, with the sanitizers (0 seconds leaves them out). A
 # failing input fails the run; fix it and add the input to the target's corpus.
-fuzz_seconds=${VENDRAL_FUZZ_SECONDS:-10}
+fuzz_seconds=${VENDRAL_FUZZ_SECONDS:-5}
 if [ "$fuzz_seconds" != 0 ]; then
   "$root/scripts/fuzz.sh" "${VENDRAL_FUZZ_BUILD:-$root/build-fuzz}" "$fuzz_seconds" 2
 fi

@@ -1,6 +1,6 @@
 // The keys and values that register a library's classes: the one table that
 // DllRegisterServer writes on both platforms and that the Windows installer's
-// registry entries are made from (tools/installer), so the two cannot differ.
+// registry entries are made from (installer/), so the two cannot differ.
 // Nothing here calls the platform, so the installer's generator builds it on
 // the host.
 #include "com/registry_file.h"  // GuidText
