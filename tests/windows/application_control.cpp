@@ -16,6 +16,7 @@
 namespace {
 
 using checks::Check;
+using checks::Wide;
 
 // Waits (at most ten seconds) until condition holds: the window manager acts
 // on the requests after they return.
@@ -51,21 +52,7 @@ std::string TitleArgument() {
     if (!arguments || count != 2) return {};
     const std::wstring title = arguments[1];
     LocalFree(arguments);
-    const int length = WideCharToMultiByte(CP_UTF8, 0, title.data(), static_cast<int>(title.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, title.data(), static_cast<int>(title.size()), text.data(),
-                        length, nullptr, nullptr);
-    return text;
-}
-
-std::wstring Wide(const std::string& text) {
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-    return wide;
+    return checks::Utf8(title);
 }
 
 bool Topmost(HWND window) {

@@ -15,6 +15,7 @@
 namespace {
 
 using checks::Check;
+using checks::Wide;
 using vendral::Variant;
 using vendral::detail::kRootCurrentUser;
 using vendral::detail::QueryRegistryValue;
@@ -36,15 +37,6 @@ bool Write(const char* name, DWORD type, const void* data, DWORD size) {
 
 bool WriteText(const char* name, DWORD type, const std::string& text, bool withZero = true) {
     return Write(name, type, text.c_str(), static_cast<DWORD>(text.size() + (withZero ? 1 : 0)));
-}
-
-std::wstring Wide(const std::string& text) {
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-    return wide;
 }
 
 // A text value under a key and a value name in any letters, with the wide calls.
