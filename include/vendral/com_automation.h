@@ -536,7 +536,7 @@ struct IVendralNative : IUnknown {
     /// Stores the C++ object in @p object when @p kind is the object's own
     /// interface id (IID__CDatabase gives a vendral::CDatabase*); the pointer
     /// lives as long as the object. E_NOINTERFACE for any other id.
-    virtual HRESULT Native(const IID& kind, void** object) = 0;
+    virtual HRESULT VENDRAL_COM_CALL Native(const IID& kind, void** object) = 0;
 };
 
 /// @name Error records
@@ -550,11 +550,11 @@ inline constexpr IID IID_IVendralErrorRecords = {
 /// do not answer it.
 struct IVendralErrorRecords : IUnknown {
     /// The number of records.
-    virtual HRESULT GetRecordCount(ULONG* count) = 0;
+    virtual HRESULT VENDRAL_COM_CALL GetRecordCount(ULONG* count) = 0;
     /// Record @p index: new BSTRs with its description and SQLSTATE, and its
     /// native number; DISP_E_BADINDEX past the last one.
-    virtual HRESULT GetRecord(ULONG index, BSTR* description, BSTR* sqlState,
-                              LONG* nativeError) = 0;
+    virtual HRESULT VENDRAL_COM_CALL GetRecord(ULONG index, BSTR* description, BSTR* sqlState,
+                                               LONG* nativeError) = 0;
 };
 /** @} */
 

@@ -22,6 +22,16 @@
 /// Exported from libvendral.so (and the widget library) with C linkage.
 #define VENDRAL_COM_EXPORT extern "C" VENDRAL_API
 
+/// The calling convention of every entry of an interface's table and of the
+/// library's exported functions: the system's (stdcall) on 32-bit Windows,
+/// where caller and callee must agree on who clears the arguments; the
+/// platform's own elsewhere.
+#ifdef _WIN32
+#define VENDRAL_COM_CALL __stdcall
+#else
+#define VENDRAL_COM_CALL
+#endif
+
 #ifdef _WIN32
 // The system's own types and helpers: a script engine frees the strings it
 // gets with the system's allocator, and reads errors through the system's

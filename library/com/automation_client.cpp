@@ -162,33 +162,34 @@ HRESULT CallEntry(const void* constEntry, void* self, Pointer* a, std::size_t co
     switch (count) {  // NOLINT(bugprone-branch-clone): each case calls a different shape
 
         case 0:
-            return reinterpret_cast<HRESULT (*)(void*)>(entry)(self);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(void*)>(entry)(self);
         case 1:
-            return reinterpret_cast<HRESULT (*)(void*, Pointer)>(entry)(self, a[0]);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(void*, Pointer)>(entry)(self, a[0]);
         case 2:
-            return reinterpret_cast<HRESULT (*)(void*, Pointer, Pointer)>(entry)(self, a[0], a[1]);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(void*, Pointer, Pointer)>(entry)(
+                self, a[0], a[1]);
         case 3:
-            return reinterpret_cast<HRESULT (*)(void*, Pointer, Pointer, Pointer)>(entry)(
-                self, a[0], a[1], a[2]);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(void*, Pointer, Pointer, Pointer)>(
+                entry)(self, a[0], a[1], a[2]);
         case 4:
-            return reinterpret_cast<HRESULT (*)(void*, Pointer, Pointer, Pointer, Pointer)>(entry)(
-                self, a[0], a[1], a[2], a[3]);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(
+                void*, Pointer, Pointer, Pointer, Pointer)>(entry)(self, a[0], a[1], a[2], a[3]);
         case 5:
-            return reinterpret_cast<HRESULT (*)(void*, Pointer, Pointer, Pointer, Pointer,
-                                                Pointer)>(entry)(self, a[0], a[1], a[2], a[3],
-                                                                 a[4]);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(
+                void*, Pointer, Pointer, Pointer, Pointer, Pointer)>(entry)(self, a[0], a[1], a[2],
+                                                                            a[3], a[4]);
         case 6:
-            return reinterpret_cast<HRESULT (*)(void*, Pointer, Pointer, Pointer, Pointer, Pointer,
-                                                Pointer)>(entry)(self, a[0], a[1], a[2], a[3], a[4],
-                                                                 a[5]);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(void*, Pointer, Pointer, Pointer,
+                                                               Pointer, Pointer, Pointer)>(entry)(
+                self, a[0], a[1], a[2], a[3], a[4], a[5]);
         case 7:
-            return reinterpret_cast<HRESULT (*)(void*, Pointer, Pointer, Pointer, Pointer, Pointer,
-                                                Pointer, Pointer)>(entry)(self, a[0], a[1], a[2],
-                                                                          a[3], a[4], a[5], a[6]);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(
+                void*, Pointer, Pointer, Pointer, Pointer, Pointer, Pointer, Pointer)>(entry)(
+                self, a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
         case 8:
-            return reinterpret_cast<HRESULT (*)(void*, Pointer, Pointer, Pointer, Pointer, Pointer,
-                                                Pointer, Pointer, Pointer)>(entry)(
-                self, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+            return reinterpret_cast<HRESULT(VENDRAL_COM_CALL*)(
+                void*, Pointer, Pointer, Pointer, Pointer, Pointer, Pointer, Pointer, Pointer)>(
+                entry)(self, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
         default:
             return E_NOTIMPL;
     }
@@ -280,16 +281,17 @@ class MethodObject final : public SingleInterface<IDispatch, IID_IDispatch> {
     MethodObject(std::vector<DispatchMethod> methods, std::string source)
         : methods_(std::move(methods)), source_(std::move(source)) {}
 
-    HRESULT GetTypeInfoCount(UINT* count) override {
+    HRESULT VENDRAL_COM_CALL GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
         *count = 0;
         return S_OK;
     }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+    HRESULT VENDRAL_COM_CALL GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
         if (out) *out = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT GetIDsOfNames(const IID&, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    HRESULT VENDRAL_COM_CALL GetIDsOfNames(const IID&, LPOLESTR* names, UINT count, LCID,
+                                           DISPID* ids) override {
         if (!names || !ids || count == 0) return E_INVALIDARG;
         std::string wanted = OleToUtf8(names[0]);
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
@@ -298,8 +300,8 @@ class MethodObject final : public SingleInterface<IDispatch, IID_IDispatch> {
                 ids[0] = static_cast<DISPID>(i + 1);
         return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
     }
-    HRESULT Invoke(DISPID id, const IID&, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO* error, UINT* argError) override {
+    HRESULT VENDRAL_COM_CALL Invoke(DISPID id, const IID&, LCID, WORD flags, DISPPARAMS* params,
+                                    VARIANT* result, EXCEPINFO* error, UINT* argError) override {
         if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
         DISPPARAMS none{nullptr, nullptr, 0, 0};
         if (!params) params = &none;

@@ -50,7 +50,7 @@ ObjectHeader* FromNative(void* self) {
     return reinterpret_cast<ObjectHeader*>(static_cast<char*>(self) - sizeof(void*));
 }
 
-HRESULT QueryInterfaceEntry(ObjectHeader* self, const IID& iid, void** out) {
+HRESULT VENDRAL_COM_CALL QueryInterfaceEntry(ObjectHeader* self, const IID& iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == *self->Class->Iid) {
@@ -66,24 +66,24 @@ HRESULT QueryInterfaceEntry(ObjectHeader* self, const IID& iid, void** out) {
     return S_OK;
 }
 
-ULONG AddRefEntry(ObjectHeader* self) {
+ULONG VENDRAL_COM_CALL AddRefEntry(ObjectHeader* self) {
     return self->References.fetch_add(1) + 1;
 }
 
-ULONG ReleaseEntry(ObjectHeader* self) {
+ULONG VENDRAL_COM_CALL ReleaseEntry(ObjectHeader* self) {
     ULONG left = self->References.fetch_sub(1) - 1;
     if (left == 0) self->Class->Destroy(self);
     return left;
 }
 
-HRESULT GetTypeInfoCountEntry(ObjectHeader* self, UINT* count) {
+HRESULT VENDRAL_COM_CALL GetTypeInfoCountEntry(ObjectHeader* self, UINT* count) {
     if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
     if (!count) return E_POINTER;
     *count = 1;
     return S_OK;
 }
 
-HRESULT GetTypeInfoEntry(ObjectHeader* self, UINT index, LCID, ITypeInfo** out) {
+HRESULT VENDRAL_COM_CALL GetTypeInfoEntry(ObjectHeader* self, UINT index, LCID, ITypeInfo** out) {
     if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -96,8 +96,8 @@ HRESULT GetTypeInfoEntry(ObjectHeader* self, UINT index, LCID, ITypeInfo** out) 
     return S_OK;
 }
 
-HRESULT GetIDsOfNamesEntry(ObjectHeader* self, const IID&, LPOLESTR* names, UINT count, LCID,
-                           DISPID* ids) {
+HRESULT VENDRAL_COM_CALL GetIDsOfNamesEntry(ObjectHeader* self, const IID&, LPOLESTR* names,
+                                            UINT count, LCID, DISPID* ids) {
     if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
     if (!names || !ids || count == 0) return E_INVALIDARG;
     DISPID id = self->Class->FindId(OleToUtf8(names[0]));
@@ -191,8 +191,9 @@ HRESULT ArrangeNamed(const DISPPARAMS& given, std::size_t declared, NamedCall& c
     return S_OK;
 }
 
-HRESULT InvokeEntry(ObjectHeader* self, DISPID id, const IID&, LCID, WORD flags, DISPPARAMS* params,
-                    VARIANT* result, EXCEPINFO* error, UINT* argError) {
+HRESULT VENDRAL_COM_CALL InvokeEntry(ObjectHeader* self, DISPID id, const IID&, LCID, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* error,
+                                     UINT* argError) {
     if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     if (!params) params = &none;
@@ -229,16 +230,16 @@ HRESULT InvokeEntry(ObjectHeader* self, DISPID id, const IID&, LCID, WORD flags,
     return hr;
 }
 
-HRESULT NativeQueryInterface(void* self, const IID& iid, void** out) {
+HRESULT VENDRAL_COM_CALL NativeQueryInterface(void* self, const IID& iid, void** out) {
     return QueryInterfaceEntry(FromNative(self), iid, out);
 }
-ULONG NativeAddRef(void* self) {
+ULONG VENDRAL_COM_CALL NativeAddRef(void* self) {
     return AddRefEntry(FromNative(self));
 }
-ULONG NativeRelease(void* self) {
+ULONG VENDRAL_COM_CALL NativeRelease(void* self) {
     return ReleaseEntry(FromNative(self));
 }
-HRESULT NativeEntry(void* raw, const IID& kind, void** out) {
+HRESULT VENDRAL_COM_CALL NativeEntry(void* raw, const IID& kind, void** out) {
     ObjectHeader* self = FromNative(raw);
     if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
     if (!out) return E_POINTER;
@@ -251,16 +252,16 @@ HRESULT NativeEntry(void* raw, const IID& kind, void** out) {
 ObjectHeader* FromErrorSupport(void* self) {
     return reinterpret_cast<ObjectHeader*>(static_cast<char*>(self) - 2 * sizeof(void*));
 }
-HRESULT SupportQueryInterface(void* self, const IID& iid, void** out) {
+HRESULT VENDRAL_COM_CALL SupportQueryInterface(void* self, const IID& iid, void** out) {
     return QueryInterfaceEntry(FromErrorSupport(self), iid, out);
 }
-ULONG SupportAddRef(void* self) {
+ULONG VENDRAL_COM_CALL SupportAddRef(void* self) {
     return AddRefEntry(FromErrorSupport(self));
 }
-ULONG SupportRelease(void* self) {
+ULONG VENDRAL_COM_CALL SupportRelease(void* self) {
     return ReleaseEntry(FromErrorSupport(self));
 }
-HRESULT InterfaceSupportsErrorInfoEntry(void* raw, const IID& iid) {
+HRESULT VENDRAL_COM_CALL InterfaceSupportsErrorInfoEntry(void* raw, const IID& iid) {
     ObjectHeader* self = FromErrorSupport(raw);
     return iid == *self->Class->Iid || iid == IID_IDispatch ? S_OK : S_FALSE;
 }

@@ -222,7 +222,8 @@ struct AutomationObject : ObjectHeader {
 namespace detail {
 
 template <class Impl, std::size_t Row, std::size_t... K>
-HRESULT Entry(ObjectHeader* self, decltype((void)K, static_cast<VARIANT*>(nullptr))... values) {
+HRESULT VENDRAL_COM_CALL Entry(ObjectHeader* self,
+                               decltype((void)K, static_cast<VARIANT*>(nullptr))... values) {
     constexpr auto& row = MemberTable<Impl>::kRows[Row];
     constexpr std::size_t argc = ParameterCount(row.Params);
     VARIANT* all[sizeof...(K) + 1] = {values..., nullptr};

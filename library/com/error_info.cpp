@@ -17,7 +17,7 @@ class ErrorObject final : public RefCounted<IErrorInfo, IVendralErrorRecords> {
           description_(std::move(description)),
           records_(std::move(records)) {}
 
-    HRESULT QueryInterface(const IID& iid, void** out) override {
+    HRESULT VENDRAL_COM_CALL QueryInterface(const IID& iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (iid == IID_IUnknown || iid == IID_IErrorInfo) {
@@ -31,30 +31,31 @@ class ErrorObject final : public RefCounted<IErrorInfo, IVendralErrorRecords> {
         return S_OK;
     }
 
-    HRESULT GetGUID(GUID* out) override {
+    HRESULT VENDRAL_COM_CALL GetGUID(GUID* out) override {
         if (!out) return E_POINTER;
         *out = iid_;
         return S_OK;
     }
-    HRESULT GetSource(BSTR* out) override { return Text(source_, out); }
-    HRESULT GetDescription(BSTR* out) override { return Text(description_, out); }
-    HRESULT GetHelpFile(BSTR* out) override {
+    HRESULT VENDRAL_COM_CALL GetSource(BSTR* out) override { return Text(source_, out); }
+    HRESULT VENDRAL_COM_CALL GetDescription(BSTR* out) override { return Text(description_, out); }
+    HRESULT VENDRAL_COM_CALL GetHelpFile(BSTR* out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         return S_OK;
     }
-    HRESULT GetHelpContext(DWORD* out) override {
+    HRESULT VENDRAL_COM_CALL GetHelpContext(DWORD* out) override {
         if (!out) return E_POINTER;
         *out = 0;
         return S_OK;
     }
 
-    HRESULT GetRecordCount(ULONG* count) override {
+    HRESULT VENDRAL_COM_CALL GetRecordCount(ULONG* count) override {
         if (!count) return E_POINTER;
         *count = static_cast<ULONG>(records_.size());
         return S_OK;
     }
-    HRESULT GetRecord(ULONG index, BSTR* description, BSTR* sqlState, LONG* nativeError) override {
+    HRESULT VENDRAL_COM_CALL GetRecord(ULONG index, BSTR* description, BSTR* sqlState,
+                                       LONG* nativeError) override {
         if (index >= records_.size()) return DISP_E_BADINDEX;
         const ErrorRecord& record = records_[index];
         if (description && FAILED(Text(record.Description, description))) return E_OUTOFMEMORY;

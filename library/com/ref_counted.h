@@ -13,8 +13,8 @@ namespace vendral::com {
 template <class... Interfaces>
 class RefCounted : public Interfaces... {
   public:
-    ULONG AddRef() override { return references_.fetch_add(1) + 1; }
-    ULONG Release() override {
+    ULONG VENDRAL_COM_CALL AddRef() override { return references_.fetch_add(1) + 1; }
+    ULONG VENDRAL_COM_CALL Release() override {
         ULONG left = references_.fetch_sub(1) - 1;
         if (left == 0) delete this;
         return left;
@@ -33,7 +33,7 @@ class RefCounted : public Interfaces... {
 template <class Interface, const IID& InterfaceId>
 class SingleInterface : public RefCounted<Interface> {
   public:
-    HRESULT QueryInterface(const IID& iid, void** out) override {
+    HRESULT VENDRAL_COM_CALL QueryInterface(const IID& iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (!(iid == IID_IUnknown || iid == InterfaceId)) return E_NOINTERFACE;

@@ -17,7 +17,7 @@ class ClassFactory final : public SingleInterface<IClassFactory, IID_IClassFacto
     }
     ~ClassFactory() override { module_.Objects.fetch_sub(1); }
 
-    HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
+    HRESULT VENDRAL_COM_CALL CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
@@ -34,7 +34,7 @@ class ClassFactory final : public SingleInterface<IClassFactory, IID_IClassFacto
         return result;
     }
 
-    HRESULT LockServer(std::int32_t lock) override {
+    HRESULT VENDRAL_COM_CALL LockServer(std::int32_t lock) override {
         if (lock) {
             module_.Locks.fetch_add(1);
         } else if (module_.Locks.fetch_sub(1) <= 0) {

@@ -104,7 +104,7 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
   public:
     explicit TypeInfo(const ClassInfo& info) : info_(info) {}
 
-    HRESULT GetTypeAttr(TYPEATTR** out) override {
+    HRESULT VENDRAL_COM_CALL GetTypeAttr(TYPEATTR** out) override {
         if (!out) return E_POINTER;
         auto* attr = new (std::nothrow) TYPEATTR{};
         if (!attr) return E_OUTOFMEMORY;
@@ -121,9 +121,9 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         *out = attr;
         return S_OK;
     }
-    void ReleaseTypeAttr(TYPEATTR* attr) override { delete attr; }
+    void VENDRAL_COM_CALL ReleaseTypeAttr(TYPEATTR* attr) override { delete attr; }
 
-    HRESULT GetFuncDesc(UINT index, FUNCDESC** out) override {
+    HRESULT VENDRAL_COM_CALL GetFuncDesc(UINT index, FUNCDESC** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (index >= info_.Members.size()) return TYPE_E_ELEMENTNOTFOUND;
@@ -168,7 +168,7 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         *out = desc;
         return S_OK;
     }
-    void ReleaseFuncDesc(FUNCDESC* desc) override {
+    void VENDRAL_COM_CALL ReleaseFuncDesc(FUNCDESC* desc) override {
         if (!desc) return;
         for (std::int16_t i = 0; i < desc->cParams; ++i) {
             ELEMDESC& elem = desc->lprgelemdescParam[i];
@@ -182,7 +182,7 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         delete desc;
     }
 
-    HRESULT GetNames(MEMBERID id, BSTR* names, UINT max, UINT* count) override {
+    HRESULT VENDRAL_COM_CALL GetNames(MEMBERID id, BSTR* names, UINT max, UINT* count) override {
         if (!names || !count) return E_POINTER;
         *count = 0;
         for (const MemberInfo& member : info_.Members) {
@@ -196,7 +196,7 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         return TYPE_E_ELEMENTNOTFOUND;
     }
 
-    HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) override {
+    HRESULT VENDRAL_COM_CALL GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* ids) override {
         if (!names || !ids || count == 0) return E_INVALIDARG;
         ids[0] = info_.FindId(OleToUtf8(names[0]));
         HRESULT result = ids[0] == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
@@ -214,8 +214,8 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         return result;
     }
 
-    HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
-                             BSTR* helpFile) override {
+    HRESULT VENDRAL_COM_CALL GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
+                                              BSTR* helpFile) override {
         if (doc) *doc = nullptr;
         if (context) *context = 0;
         if (helpFile) *helpFile = nullptr;
@@ -232,18 +232,21 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         return TYPE_E_ELEMENTNOTFOUND;
     }
 
-    HRESULT GetTypeComp(ITypeComp** out) override { return Unsupported(out); }
-    HRESULT GetVarDesc(UINT, VARDESC** out) override {
+    HRESULT VENDRAL_COM_CALL GetTypeComp(ITypeComp** out) override { return Unsupported(out); }
+    HRESULT VENDRAL_COM_CALL GetVarDesc(UINT, VARDESC** out) override {
         if (out) *out = nullptr;
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    HRESULT GetRefTypeOfImplType(UINT, HREFTYPE*) override { return E_NOTIMPL; }
-    HRESULT GetImplTypeFlags(UINT, std::int32_t*) override { return E_NOTIMPL; }
-    HRESULT Invoke(void*, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    HRESULT VENDRAL_COM_CALL GetRefTypeOfImplType(UINT, HREFTYPE*) override { return E_NOTIMPL; }
+    HRESULT VENDRAL_COM_CALL GetImplTypeFlags(UINT, std::int32_t*) override { return E_NOTIMPL; }
+    HRESULT VENDRAL_COM_CALL Invoke(void*, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                    UINT*) override {
         return E_NOTIMPL;
     }
-    HRESULT GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override { return E_NOTIMPL; }
-    HRESULT GetRefTypeInfo(HREFTYPE reference, ITypeInfo** out) override {
+    HRESULT VENDRAL_COM_CALL GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT VENDRAL_COM_CALL GetRefTypeInfo(HREFTYPE reference, ITypeInfo** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         const TypeLibraryInfo* library = info_.Library ? info_.Library() : nullptr;
@@ -253,13 +256,17 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         *out = NewEnumTypeInfo(*library, reference - kEnumReferenceBase);
         return S_OK;
     }
-    HRESULT AddressOfMember(MEMBERID, INVOKEKIND, void** out) override { return Unsupported(out); }
-    HRESULT CreateInstance(IUnknown*, const IID&, void** out) override { return Unsupported(out); }
-    HRESULT GetMops(MEMBERID, BSTR* out) override {
+    HRESULT VENDRAL_COM_CALL AddressOfMember(MEMBERID, INVOKEKIND, void** out) override {
+        return Unsupported(out);
+    }
+    HRESULT VENDRAL_COM_CALL CreateInstance(IUnknown*, const IID&, void** out) override {
+        return Unsupported(out);
+    }
+    HRESULT VENDRAL_COM_CALL GetMops(MEMBERID, BSTR* out) override {
         if (out) *out = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT GetContainingTypeLib(ITypeLib** out, UINT* index) override {
+    HRESULT VENDRAL_COM_CALL GetContainingTypeLib(ITypeLib** out, UINT* index) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         const TypeLibraryInfo* library = info_.Library ? info_.Library() : nullptr;
@@ -271,7 +278,7 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         *out = NewTypeLibrary(*library);
         return S_OK;
     }
-    void ReleaseVarDesc(VARDESC*) override {}
+    void VENDRAL_COM_CALL ReleaseVarDesc(VARDESC*) override {}
 
   private:
     template <class T>

@@ -16,25 +16,34 @@ namespace {
 template <class Base>
 class PlainTypeInfo : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
   public:
-    HRESULT GetTypeComp(ITypeComp** out) override { return Unsupported(out); }
-    HRESULT GetFuncDesc(UINT, FUNCDESC** out) override {
+    HRESULT VENDRAL_COM_CALL GetTypeComp(ITypeComp** out) override { return Unsupported(out); }
+    HRESULT VENDRAL_COM_CALL GetFuncDesc(UINT, FUNCDESC** out) override {
         if (out) *out = nullptr;
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    void ReleaseFuncDesc(FUNCDESC*) override {}
-    HRESULT GetImplTypeFlags(UINT, std::int32_t*) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(LPOLESTR*, UINT, MEMBERID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(void*, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    void VENDRAL_COM_CALL ReleaseFuncDesc(FUNCDESC*) override {}
+    HRESULT VENDRAL_COM_CALL GetImplTypeFlags(UINT, std::int32_t*) override { return E_NOTIMPL; }
+    HRESULT VENDRAL_COM_CALL GetIDsOfNames(LPOLESTR*, UINT, MEMBERID*) override {
         return E_NOTIMPL;
     }
-    HRESULT GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override { return E_NOTIMPL; }
-    HRESULT AddressOfMember(MEMBERID, INVOKEKIND, void** out) override { return Unsupported(out); }
-    HRESULT CreateInstance(IUnknown*, const IID&, void** out) override { return Unsupported(out); }
-    HRESULT GetMops(MEMBERID, BSTR* out) override {
+    HRESULT VENDRAL_COM_CALL Invoke(void*, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                    UINT*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT VENDRAL_COM_CALL GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT VENDRAL_COM_CALL AddressOfMember(MEMBERID, INVOKEKIND, void** out) override {
+        return Unsupported(out);
+    }
+    HRESULT VENDRAL_COM_CALL CreateInstance(IUnknown*, const IID&, void** out) override {
+        return Unsupported(out);
+    }
+    HRESULT VENDRAL_COM_CALL GetMops(MEMBERID, BSTR* out) override {
         if (out) *out = nullptr;
         return E_NOTIMPL;
     }
-    void ReleaseTypeAttr(TYPEATTR* attr) override { delete attr; }
+    void VENDRAL_COM_CALL ReleaseTypeAttr(TYPEATTR* attr) override { delete attr; }
 
   protected:
     template <class T>
@@ -68,7 +77,7 @@ class EnumTypeInfo final : public PlainTypeInfo<EnumTypeInfo> {
     EnumTypeInfo(const TypeLibraryInfo& library, std::size_t index)
         : library_(library), enum_(library.Enums[index]), index_(index) {}
 
-    HRESULT GetTypeAttr(TYPEATTR** out) override {
+    HRESULT VENDRAL_COM_CALL GetTypeAttr(TYPEATTR** out) override {
         if (!out) return E_POINTER;
         *out = NewAttr(GUID{}, TKIND_ENUM);
         if (!*out) return E_OUTOFMEMORY;
@@ -76,7 +85,7 @@ class EnumTypeInfo final : public PlainTypeInfo<EnumTypeInfo> {
         (*out)->cbSizeInstance = sizeof(std::int32_t);
         return S_OK;
     }
-    HRESULT GetVarDesc(UINT index, VARDESC** out) override {
+    HRESULT VENDRAL_COM_CALL GetVarDesc(UINT index, VARDESC** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (index >= enum_.Values.size()) return TYPE_E_ELEMENTNOTFOUND;
@@ -95,12 +104,12 @@ class EnumTypeInfo final : public PlainTypeInfo<EnumTypeInfo> {
         *out = desc;
         return S_OK;
     }
-    void ReleaseVarDesc(VARDESC* desc) override {
+    void VENDRAL_COM_CALL ReleaseVarDesc(VARDESC* desc) override {
         if (!desc) return;
         delete desc->lpvarValue;
         delete desc;
     }
-    HRESULT GetNames(MEMBERID id, BSTR* names, UINT max, UINT* count) override {
+    HRESULT VENDRAL_COM_CALL GetNames(MEMBERID id, BSTR* names, UINT max, UINT* count) override {
         if (!names || !count) return E_POINTER;
         *count = 0;
         if (id < 0 || static_cast<std::size_t>(id) >= enum_.Values.size())
@@ -108,8 +117,8 @@ class EnumTypeInfo final : public PlainTypeInfo<EnumTypeInfo> {
         if (max > 0) names[(*count)++] = AllocBstr(enum_.Values[id].first);
         return S_OK;
     }
-    HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
-                             BSTR* helpFile) override {
+    HRESULT VENDRAL_COM_CALL GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
+                                              BSTR* helpFile) override {
         NoHelp(doc, context, helpFile);
         if (id == MEMBERID_NIL) {
             Name(name, enum_.Name);
@@ -120,12 +129,12 @@ class EnumTypeInfo final : public PlainTypeInfo<EnumTypeInfo> {
         Name(name, enum_.Values[id].first);
         return S_OK;
     }
-    HRESULT GetRefTypeOfImplType(UINT, HREFTYPE*) override { return E_NOTIMPL; }
-    HRESULT GetRefTypeInfo(HREFTYPE, ITypeInfo** out) override {
+    HRESULT VENDRAL_COM_CALL GetRefTypeOfImplType(UINT, HREFTYPE*) override { return E_NOTIMPL; }
+    HRESULT VENDRAL_COM_CALL GetRefTypeInfo(HREFTYPE, ITypeInfo** out) override {
         if (out) *out = nullptr;
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    HRESULT GetContainingTypeLib(ITypeLib** out, UINT* index) override {
+    HRESULT VENDRAL_COM_CALL GetContainingTypeLib(ITypeLib** out, UINT* index) override {
         if (!out) return E_POINTER;
         if (index) *index = static_cast<UINT>(2 * library_.Classes.size() + index_);
         *out = NewTypeLibrary(library_);
@@ -143,44 +152,44 @@ class CoclassTypeInfo final : public PlainTypeInfo<CoclassTypeInfo> {
     CoclassTypeInfo(const TypeLibraryInfo& library, std::size_t index)
         : library_(library), class_(library.Classes[index]), index_(index) {}
 
-    HRESULT GetTypeAttr(TYPEATTR** out) override {
+    HRESULT VENDRAL_COM_CALL GetTypeAttr(TYPEATTR** out) override {
         if (!out) return E_POINTER;
         *out = NewAttr(*class_.Clsid, TKIND_COCLASS);
         if (!*out) return E_OUTOFMEMORY;
         (*out)->cImplTypes = 1;
         return S_OK;
     }
-    HRESULT GetVarDesc(UINT, VARDESC** out) override {
+    HRESULT VENDRAL_COM_CALL GetVarDesc(UINT, VARDESC** out) override {
         if (out) *out = nullptr;
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    void ReleaseVarDesc(VARDESC*) override {}
-    HRESULT GetNames(MEMBERID, BSTR*, UINT, UINT* count) override {
+    void VENDRAL_COM_CALL ReleaseVarDesc(VARDESC*) override {}
+    HRESULT VENDRAL_COM_CALL GetNames(MEMBERID, BSTR*, UINT, UINT* count) override {
         if (count) *count = 0;
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    HRESULT GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
-                             BSTR* helpFile) override {
+    HRESULT VENDRAL_COM_CALL GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
+                                              BSTR* helpFile) override {
         NoHelp(doc, context, helpFile);
         if (id != MEMBERID_NIL) return TYPE_E_ELEMENTNOTFOUND;
         Name(name, class_.Name);
         return S_OK;
     }
     // Its one interface, the class's dual interface.
-    HRESULT GetRefTypeOfImplType(UINT index, HREFTYPE* reference) override {
+    HRESULT VENDRAL_COM_CALL GetRefTypeOfImplType(UINT index, HREFTYPE* reference) override {
         if (!reference) return E_POINTER;
         if (index != 0) return TYPE_E_ELEMENTNOTFOUND;
         *reference = 0;
         return S_OK;
     }
-    HRESULT GetRefTypeInfo(HREFTYPE reference, ITypeInfo** out) override {
+    HRESULT VENDRAL_COM_CALL GetRefTypeInfo(HREFTYPE reference, ITypeInfo** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (reference != 0) return TYPE_E_ELEMENTNOTFOUND;
         *out = NewTypeInfo(*class_.Interface);
         return S_OK;
     }
-    HRESULT GetContainingTypeLib(ITypeLib** out, UINT* index) override {
+    HRESULT VENDRAL_COM_CALL GetContainingTypeLib(ITypeLib** out, UINT* index) override {
         if (!out) return E_POINTER;
         if (index) *index = static_cast<UINT>(2 * index_);
         *out = NewTypeLibrary(library_);
@@ -197,10 +206,10 @@ class TypeLibrary final : public SingleInterface<ITypeLib, IID_ITypeLib> {
   public:
     explicit TypeLibrary(const TypeLibraryInfo& library) : library_(library) {}
 
-    UINT GetTypeInfoCount() override {
+    UINT VENDRAL_COM_CALL GetTypeInfoCount() override {
         return static_cast<UINT>(2 * library_.Classes.size() + library_.Enums.size());
     }
-    HRESULT GetTypeInfo(UINT index, ITypeInfo** out) override {
+    HRESULT VENDRAL_COM_CALL GetTypeInfo(UINT index, ITypeInfo** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         std::size_t classes = library_.Classes.size();
@@ -214,14 +223,14 @@ class TypeLibrary final : public SingleInterface<ITypeLib, IID_ITypeLib> {
         }
         return S_OK;
     }
-    HRESULT GetTypeInfoType(UINT index, TYPEKIND* kind) override {
+    HRESULT VENDRAL_COM_CALL GetTypeInfoType(UINT index, TYPEKIND* kind) override {
         if (!kind) return E_POINTER;
         std::size_t classes = library_.Classes.size();
         if (index >= GetTypeInfoCount()) return TYPE_E_ELEMENTNOTFOUND;
         *kind = index >= 2 * classes ? TKIND_ENUM : index % 2 == 0 ? TKIND_COCLASS : TKIND_DISPATCH;
         return S_OK;
     }
-    HRESULT GetTypeInfoOfGuid(const GUID& guid, ITypeInfo** out) override {
+    HRESULT VENDRAL_COM_CALL GetTypeInfoOfGuid(const GUID& guid, ITypeInfo** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         for (std::size_t i = 0; i < library_.Classes.size(); ++i) {
@@ -236,7 +245,7 @@ class TypeLibrary final : public SingleInterface<ITypeLib, IID_ITypeLib> {
         }
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    HRESULT GetLibAttr(TLIBATTR** out) override {
+    HRESULT VENDRAL_COM_CALL GetLibAttr(TLIBATTR** out) override {
         if (!out) return E_POINTER;
         *out = new (std::nothrow) TLIBATTR{};
         if (!*out) return E_OUTOFMEMORY;
@@ -245,13 +254,13 @@ class TypeLibrary final : public SingleInterface<ITypeLib, IID_ITypeLib> {
         (*out)->wMajorVerNum = 1;
         return S_OK;
     }
-    void ReleaseTLibAttr(TLIBATTR* attr) override { delete attr; }
-    HRESULT GetTypeComp(ITypeComp** out) override {
+    void VENDRAL_COM_CALL ReleaseTLibAttr(TLIBATTR* attr) override { delete attr; }
+    HRESULT VENDRAL_COM_CALL GetTypeComp(ITypeComp** out) override {
         if (out) *out = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT GetDocumentation(std::int32_t index, BSTR* name, BSTR* doc, DWORD* context,
-                             BSTR* helpFile) override {
+    HRESULT VENDRAL_COM_CALL GetDocumentation(std::int32_t index, BSTR* name, BSTR* doc,
+                                              DWORD* context, BSTR* helpFile) override {
         if (doc) *doc = nullptr;
         if (context) *context = 0;
         if (helpFile) *helpFile = nullptr;
@@ -266,8 +275,8 @@ class TypeLibrary final : public SingleInterface<ITypeLib, IID_ITypeLib> {
         info->Release();
         return result;
     }
-    HRESULT IsName(LPOLESTR, ULONG, std::int32_t*) override { return E_NOTIMPL; }
-    HRESULT FindName(LPOLESTR, ULONG, ITypeInfo**, MEMBERID*, USHORT*) override {
+    HRESULT VENDRAL_COM_CALL IsName(LPOLESTR, ULONG, std::int32_t*) override { return E_NOTIMPL; }
+    HRESULT VENDRAL_COM_CALL FindName(LPOLESTR, ULONG, ITypeInfo**, MEMBERID*, USHORT*) override {
         return E_NOTIMPL;
     }
 
