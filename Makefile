@@ -17,23 +17,28 @@ build: deps
 	cmake -S . -B $(BUILD) -DVENDRAL_SANITIZE=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-# vendral.dll and prodwell.exe, cross-built with MinGW-w64, with the programs
-# of the Wine tests (no sanitizers: they run under Wine).
+# vendral.dll and prodwell.exe, cross-built with MinGW-w64 for x86-64 and for
+# x86, with the programs of the Wine tests (no sanitizers: they run under Wine).
 WINDOWS_BUILD ?= build-windows
+WINDOWS32_BUILD ?= build-windows32
 windows: deps
-	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	cmake -S . -B $(WINDOWS32_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WINDOWS32_BUILD) -j $(JOBS)
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DVENDRAL_WINDOWS32_BUILD=$(abspath $(WINDOWS32_BUILD))
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
 # vendral-VERSION.msi in $(WINDOWS_BUILD): the installer package (wixl) that
-# installs vendral.dll and prodwell.exe per machine with their registration.
+# installs both vendral.dll and prodwell.exe per machine with their registration.
 windows-installer: windows
 	cmake --build $(WINDOWS_BUILD) --target windows-installer
 	ls $(WINDOWS_BUILD)/vendral-*.msi
 
 # The Linux tests, then the Windows build's under Wine (with the installer's).
 test: build windows windows-installer
-	VENDRAL_WINDOWS_BUILD=$(WINDOWS_BUILD) scripts/run-tests.sh $(BUILD)
+	VENDRAL_WINDOWS_BUILD=$(WINDOWS_BUILD) VENDRAL_WINDOWS32_BUILD=$(WINDOWS32_BUILD) \
+	  scripts/run-tests.sh $(BUILD)
 
 screenshots: build
 	scripts/screenshots.sh $(BUILD)

@@ -36,6 +36,11 @@ function(vendral_windows_library target)
     PRIVATE ${PROJECT_SOURCE_DIR}/library ${SIMPLEINI_INCLUDE_DIR})
   target_link_libraries(${target}
     PRIVATE odbc32 ole32 oleaut32 uuid advapi32 version shell32 user32 mpr)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # The stdcall entry points under their plain names (DllGetClassObject, not
+    # DllGetClassObject@12), as the system looks them up.
+    target_link_options(${target} PRIVATE -Wl,--kill-at)
+  endif()
 endfunction()
 
 # vendral.dll as it ships: only the programming interface exported.
@@ -53,39 +58,52 @@ target_link_libraries(prodwell PRIVATE vendral ole32 oleaut32 uuid shell32)
 vendral_windows_version(prodwell INTERNAL_NAME Prodwell
   DESCRIPTION "Prodwell: sends appointments and tasks to the synchronizer again")
 
-# The installer package (target windows-installer): vendral-VERSION.msi, built
-# with wixl. Its registry entries come from the library's own registration
-# table through registry-wxs, a host program built as a project of its own
-# (this build's compiler makes Windows programs).
-include(ExternalProject)
-set(VENDRAL_INSTALLER_DIR ${CMAKE_BINARY_DIR}/installer)
-set(VENDRAL_REGISTRY_WXS ${VENDRAL_INSTALLER_DIR}/host/registry-wxs)
-set(host_launcher "")
-if(CCACHE_PROGRAM)
-  set(host_launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${CCACHE_PROGRAM})
+# The installer package (target windows-installer of the 64-bit build):
+# vendral-VERSION.msi, built with wixl, with the 32-bit library of the build
+# in VENDRAL_WINDOWS32_BUILD beside the 64-bit one. Its registry entries come
+# from the library's own registration table through registry-wxs, a host
+# program built as a project of its own (this build's compiler makes Windows
+# programs).
+set(VENDRAL_WINDOWS32_BUILD ${PROJECT_SOURCE_DIR}/build-windows32
+  CACHE PATH "The 32-bit Windows build whose vendral.dll the installer package carries")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  include(ExternalProject)
+  set(VENDRAL_INSTALLER_DIR ${CMAKE_BINARY_DIR}/installer)
+  set(VENDRAL_REGISTRY_WXS ${VENDRAL_INSTALLER_DIR}/host/registry-wxs)
+  set(host_launcher "")
+  if(CCACHE_PROGRAM)
+    set(host_launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${CCACHE_PROGRAM})
+  endif()
+  ExternalProject_Add(registry_wxs_host
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}/installer
+    BINARY_DIR ${VENDRAL_INSTALLER_DIR}/host
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release ${host_launcher}
+    # Its make knows when the registration table's sources change.
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ""
+    BUILD_BYPRODUCTS ${VENDRAL_REGISTRY_WXS}
+    EXCLUDE_FROM_ALL ON)
+  set(VENDRAL_REGISTRY_WXI ${VENDRAL_INSTALLER_DIR}/registry-win64.wxi)
+  add_custom_command(OUTPUT ${VENDRAL_REGISTRY_WXI}
+    COMMAND ${VENDRAL_REGISTRY_WXS} win64 vendral.dll64 VENDRALFOLDER64 ${VENDRAL_REGISTRY_WXI}
+    DEPENDS registry_wxs_host ${VENDRAL_REGISTRY_WXS}
+    COMMENT "The installer's registry entries from the registration table")
+  set(VENDRAL_REGISTRY_WXI_32 ${VENDRAL_INSTALLER_DIR}/registry-win32.wxi)
+  add_custom_command(OUTPUT ${VENDRAL_REGISTRY_WXI_32}
+    COMMAND ${VENDRAL_REGISTRY_WXS} win32 vendral.dll32 VENDRALFOLDER32 ${VENDRAL_REGISTRY_WXI_32}
+    DEPENDS registry_wxs_host ${VENDRAL_REGISTRY_WXS}
+    COMMENT "The installer's 32-bit registry entries from the registration table")
+  set(VENDRAL_DLL_32 ${VENDRAL_WINDOWS32_BUILD}/vendral.dll)
+  set(VENDRAL_MSI ${CMAKE_BINARY_DIR}/vendral-${PROJECT_VERSION}.msi)
+  add_custom_command(OUTPUT ${VENDRAL_MSI}
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh ${VENDRAL_MSI} ${PROJECT_VERSION}
+      $<TARGET_FILE:vendral> $<TARGET_FILE:prodwell> ${VENDRAL_REGISTRY_WXI}
+      ${VENDRAL_DLL_32} ${VENDRAL_REGISTRY_WXI_32}
+    DEPENDS vendral prodwell ${VENDRAL_REGISTRY_WXI} ${VENDRAL_DLL_32} ${VENDRAL_REGISTRY_WXI_32}
+      ${PROJECT_SOURCE_DIR}/installer/vendral.wxs ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh
+    COMMENT "The installer package vendral-${PROJECT_VERSION}.msi")
+  add_custom_target(windows-installer DEPENDS ${VENDRAL_MSI})
 endif()
-ExternalProject_Add(registry_wxs_host
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}/installer
-  BINARY_DIR ${VENDRAL_INSTALLER_DIR}/host
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release ${host_launcher}
-  # Its make knows when the registration table's sources change.
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${VENDRAL_REGISTRY_WXS}
-  EXCLUDE_FROM_ALL ON)
-set(VENDRAL_REGISTRY_WXI ${VENDRAL_INSTALLER_DIR}/registry-win64.wxi)
-add_custom_command(OUTPUT ${VENDRAL_REGISTRY_WXI}
-  COMMAND ${VENDRAL_REGISTRY_WXS} win64 vendral.dll64 VENDRALFOLDER64 ${VENDRAL_REGISTRY_WXI}
-  DEPENDS registry_wxs_host ${VENDRAL_REGISTRY_WXS}
-  COMMENT "The installer's registry entries from the registration table")
-set(VENDRAL_MSI ${CMAKE_BINARY_DIR}/vendral-${PROJECT_VERSION}.msi)
-add_custom_command(OUTPUT ${VENDRAL_MSI}
-  COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh ${VENDRAL_MSI} ${PROJECT_VERSION}
-    $<TARGET_FILE:vendral> $<TARGET_FILE:prodwell> ${VENDRAL_REGISTRY_WXI}
-  DEPENDS vendral prodwell ${VENDRAL_REGISTRY_WXI} ${PROJECT_SOURCE_DIR}/installer/vendral.wxs
-    ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh
-  COMMENT "The installer package vendral-${PROJECT_VERSION}.msi")
-add_custom_target(windows-installer DEPENDS ${VENDRAL_MSI})
 
 option(VENDRAL_TESTS "Build the Wine tests" ON)
 if(VENDRAL_TESTS)

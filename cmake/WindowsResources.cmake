@@ -27,6 +27,16 @@ endfunction()
 #   vendral_windows_type_library(TARGET)  sets VENDRAL_TYPE_LIBRARY_HEADER_DIR
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(WIDL widl REQUIRED)
+# The library's platform as the type library states it (its SYSKIND). The
+# imported stdole2.tlb is Wine's; for win32 widl would look for it in 32-bit
+# Wine's folder, which the 64-bit one's serves as well.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  find_path(WINE_STDOLE2_DIR stdole2.tlb PATHS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+    NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH REQUIRED)
+  set(widl_platform --win32 -L ${WINE_STDOLE2_DIR})
+else()
+  set(widl_platform --win64)
+endif()
 
 function(vendral_windows_type_library target)
   set(dir ${CMAKE_BINARY_DIR}/typelib)
@@ -40,7 +50,7 @@ function(vendral_windows_type_library target)
             ${PROJECT_SOURCE_DIR}/include/vendral/cdatabase.h
     COMMENT "IDL of the Vendral type library" VERBATIM)
   add_custom_command(OUTPUT ${dir}/vendral.tlb ${dir}/vendral_tlb.h
-    COMMAND ${WIDL} -t -o ${dir}/vendral.tlb ${dir}/vendral.idl
+    COMMAND ${WIDL} ${widl_platform} -t -o ${dir}/vendral.tlb ${dir}/vendral.idl
     COMMAND ${WIDL} -h -o ${dir}/vendral_tlb.h ${dir}/vendral.idl
     DEPENDS ${dir}/vendral.idl
     COMMENT "The Vendral type library (widl)" VERBATIM)

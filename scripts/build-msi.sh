@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Builds the Windows installer package with wixl from installer/vendral.wxs:
 # stages the 64-bit files and their registry include in x64/ of a scratch
-# folder (wixl reads sources and includes relative to where it runs).
-#   scripts/build-msi.sh OUTPUT.msi VERSION VENDRAL_DLL PRODWELL_EXE REGISTRY_WXI
+# folder, the 32-bit library and its include in x86/ (wixl reads sources and
+# includes relative to where it runs).
+#   scripts/build-msi.sh OUTPUT.msi VERSION VENDRAL_DLL PRODWELL_EXE REGISTRY_WXI \
+#     VENDRAL_DLL_32 REGISTRY_WXI_32
 # The Windows build's windows-installer target runs it with the project's
 # version; the Wine tests run it again with a higher one for the upgrade.
 set -euo pipefail
-[ $# -eq 5 ] || { echo "usage: build-msi.sh OUTPUT.msi VERSION VENDRAL_DLL PRODWELL_EXE REGISTRY_WXI" >&2; exit 2; }
+[ $# -eq 7 ] || {
+  echo "usage: build-msi.sh OUTPUT.msi VERSION VENDRAL_DLL PRODWELL_EXE REGISTRY_WXI VENDRAL_DLL_32 REGISTRY_WXI_32" >&2
+  exit 2
+}
 root=$(cd "$(dirname "$0")/.." && pwd)
 output=$(realpath -m "$1")
 version=$2
@@ -16,6 +21,9 @@ mkdir "$stage/x64"
 cp "$3" "$stage/x64/vendral.dll"
 cp "$4" "$stage/x64/prodwell.exe"
 cp "$5" "$stage/x64/registry.wxi"
+mkdir "$stage/x86"
+cp "$6" "$stage/x86/vendral.dll"
+cp "$7" "$stage/x86/registry.wxi"
 cp "$root/installer/vendral.wxs" "$stage/"
 # A product version is three numbers of at most 255.255.65535.
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "build-msi.sh: bad version '$version'" >&2; exit 2; }

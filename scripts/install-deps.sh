@@ -29,6 +29,8 @@ packages=(
   # The Windows build (make windows: MinGW-w64 with posix threads, windres) and
   # its tests under Wine (regsvr32, cscript; widl for the type library).
   g++-mingw-w64-x86-64-posix wine wine64 wine64-tools libwine-dev
+  # The 32-bit Windows build.
+  g++-mingw-w64-i686-posix
   # The Windows installer package (make windows-installer).
   wixl
   # GoogleTest's sources (/usr/src/googletest), cross-built for the data-layer
