@@ -50,10 +50,12 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # tests depend on a window manager that a loaded machine can make late.
 ctest --test-dir "$build" --output-on-failure -j 2 --timeout 900 --repeat until-pass:2
 
-# The Windows build under Wine (make test names it): a failing Wine test fails the run.
-if [ -n "${VENDRAL_WINDOWS_BUILD:-}" ]; then
-  "$root/scripts/wine-tests.sh" "$VENDRAL_WINDOWS_BUILD" "$build"
-fi
+# The Windows builds under Wine (make test names them), the 64-bit one with the
+# installer package: a failing Wine test fails the run (after the other's).
+wine_failed=0
+for windows_build in ${VENDRAL_WINDOWS_BUILD:-} ${VENDRAL_WINDOWS32_BUILD:-}; do
+  "$root/scripts/wine-tests.sh" "$windows_build" "$build" || wine_failed=1
+done
 
 # Each fuzz target briefly, with the sanitizers (0 seconds leaves them out). A
 # failing input fails the run; fix it and add the input to the target's corpus.
@@ -61,3 +63,4 @@ fuzz_seconds=${VENDRAL_FUZZ_SECONDS:-5}
 if [ "$fuzz_seconds" != 0 ]; then
   "$root/scripts/fuzz.sh" "${VENDRAL_FUZZ_BUILD:-$root/build-fuzz}" "$fuzz_seconds" 2
 fi
+[ "$wine_failed" -eq 0 ] || { echo "Wine tests failed (see above)" >&2; exit 1; }

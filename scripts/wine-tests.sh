@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# The Windows build under Wine: registration with regsvr32, the VBScript
+# A Windows build under Wine: registration with regsvr32, the VBScript
 # suite through cscript, prodwell.exe's kick, and the test programs built with
-# MinGW. Runs in a fresh Wine prefix inside the build folder, against an
+# MinGW; with the 64-bit build also the installer package, which carries both
+# builds' libraries. A 32-bit build runs as on a 64-bit Windows: its library
+# registered by the 32-bit regsvr32 in the 32-bit view of the registry and
+# driven by the 32-bit script host, both from SysWOW64. That takes Wine's
+# 32-bit half (Debian's wine32:i386), which runs only where the kernel runs
+# 32-bit Linux programs; elsewhere the 32-bit build's tests that run no
+# Windows program run, and the rest is reported as skipped, with the reason. Runs in a fresh Wine prefix inside the build folder, against an
 # SQLite data source that is defined both for unixODBC (Linux paths: Wine's
 # odbc32 hands connections to the host's driver manager) and in the Wine
 # registry (Wine's configuration functions read only that).
@@ -13,6 +19,17 @@ set -uo pipefail
 build=$(cd "${1:?usage: wine-tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR}" && pwd)
 linux_build=${2:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
+if x86_64-w64-mingw32-objdump -f "$build/vendral.dll" 2>/dev/null | grep -q 'file format pei-i386'; then
+  bits=32 platform=win32 system='C:\windows\syswow64'
+else
+  bits=64 platform=win64 system='C:\windows\system32'
+fi
+echo "Wine tests of the $bits-bit build in $build"
+# The registry as the build's own programs see it (reg's /reg:32 is the view
+# of 32-bit programs); the installer's test reads both views.
+reg_bits=$bits
+wreg() { wine reg "$@" "/reg:$reg_bits"; }
+script_host="$system\\cscript.exe"
 
 export WINEPREFIX="$build/wine-prefix"
 export WINEDEBUG=-all
@@ -49,6 +66,12 @@ trap stop_display EXIT
 export XDG_DATA_HOME="$work/xdg/data" XDG_CONFIG_HOME="$work/xdg/config"
 wineboot -i >"$work/wineboot.log" 2>&1 || { echo "wineboot failed:"; cat "$work/wineboot.log"; exit 1; }
 wineserver -w
+# Whether 32-bit Windows programs run here at all.
+runs32=false
+if timeout 120 wine 'C:\windows\syswow64\cmd.exe' /c exit 0 >"$work/runs32.log" 2>&1; then
+  runs32=true
+fi
+no_32_bit_programs="this machine runs no 32-bit Windows program (Wine's 32-bit half, Debian's wine32:i386, needs a kernel that runs 32-bit Linux programs)"
 
 # The library and the programs in C:\vendral.
 install_dir="$WINEPREFIX/drive_c/vendral"
@@ -59,7 +82,8 @@ for program in "$build"/tests/windows/*.exe "$build"/tests/windows/*.dll; do
 done
 
 # The data source: unixODBC's driver list and data source, then the Wine registry's.
-"$root/scripts/odbc-config.sh" "$work/odbc"
+# The driver by name: Wine's 32-bit odbc32 goes through the 32-bit driver manager.
+"$root/scripts/odbc-config.sh" "$work/odbc" --by-name
 export ODBCSYSINI="$work/odbc"
 database="$work/crm.db"
 cat >> "$ODBCSYSINI/odbc.ini" <<INI
@@ -68,8 +92,8 @@ cat >> "$ODBCSYSINI/odbc.ini" <<INI
 Driver=SQLite3
 Database=$database
 INI
-wine reg add 'HKLM\Software\ODBC\odbc.ini\ODBC Data Sources' /v VendralWine /t REG_SZ /d SQLite3 /f >/dev/null
-wine reg add 'HKLM\Software\ODBC\odbc.ini\VendralWine' /v Driver /t REG_SZ /d SQLite3 /f >/dev/null
+wreg add 'HKLM\Software\ODBC\odbc.ini\ODBC Data Sources' /v VendralWine /t REG_SZ /d SQLite3 /f >/dev/null
+wreg add 'HKLM\Software\ODBC\odbc.ini\VendralWine' /v Driver /t REG_SZ /d SQLite3 /f >/dev/null
 
 # A fresh CRM database with the tests' data.
 fresh_database() {
@@ -106,14 +130,21 @@ else
   fail "vendral-tests.dll exports the internals the suites reach"
 fi
 
+if [ "$bits" = 32 ] && ! $runs32; then
+  echo "SKIP the rest of the 32-bit build's tests: $no_32_bit_programs"
+  echo "Wine: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+fi
+
 # Registration ----------------------------------------------------------------
 clsid='{EAB3025D-64F0-4A4B-B906-24F70793B86D}'
 reg_value() {  # key [value name] -> the value's data, empty when missing
   local out
   if [ -n "${2:-}" ]; then
-    out=$(wine reg query "$1" /v "$2" 2>/dev/null) || return 0
+    out=$(wreg query "$1" /v "$2" 2>/dev/null) || return 0
   else
-    out=$(wine reg query "$1" /ve 2>/dev/null) || return 0
+    out=$(wreg query "$1" /ve 2>/dev/null) || return 0
   fi
   printf '%s\n' "$out" | tr -d '\r' | awk -F '    ' 'NF >= 4 { print $4; exit }'
 }
@@ -123,7 +154,7 @@ expect_reg() {  # name key value-name expected
   [ "$got" = "$4" ] && pass "$1" || fail "$1" "$2 [$3] is '$got', expected '$4'"
 }
 
-if wine regsvr32 'C:\vendral\vendral.dll' >"$work/regsvr32.log" 2>&1; then
+if wine "$system\\regsvr32.exe" 'C:\vendral\vendral.dll' >"$work/regsvr32.log" 2>&1; then
   pass "regsvr32 vendral.dll"
 else
   fail "regsvr32 vendral.dll" "$(cat "$work/regsvr32.log")"
@@ -133,7 +164,7 @@ expect_reg "the class names its library" "HKCR\\CLSID\\$clsid\\InprocServer32" '
 expect_reg "the class is apartment-threaded" "HKCR\\CLSID\\$clsid\\InprocServer32" ThreadingModel Apartment
 expect_reg "the class names its ProgID" "HKCR\\CLSID\\$clsid\\ProgID" '' Vendral.CDatabase
 expect_reg "the interface is _CDatabase" 'HKCR\Interface\{81356B21-2762-4E68-AB15-28A82E638A6B}' '' _CDatabase
-expect_reg "the type library names its file" 'HKCR\TypeLib\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\1.0\0\win64' '' 'C:\vendral\vendral.dll'
+expect_reg "the type library names its file" "HKCR\\TypeLib\\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\\1.0\\0\\$platform" '' 'C:\vendral\vendral.dll'
 
 # Every key and value of the class, its interface and its type library, one
 # line each, sorted, with the library's file and folder as <library> and
@@ -144,7 +175,7 @@ class_keys() {  # LIBRARY FOLDER
   local root key="" line
   # A missing key is no output: Wine's reg prints its message to standard output.
   for root in "HKCR\\CLSID\\$clsid" 'HKCR\Vendral.CDatabase' "HKCR\\Interface\\$iid" "HKCR\\TypeLib\\$libid"; do
-    wine reg query "$root" /s 2>/dev/null | tr -d '\r' | grep -E '^(HKEY_| )'
+    wreg query "$root" /s 2>/dev/null | tr -d '\r' | grep -E '^(HKEY_| )'
   done | while IFS= read -r line; do
     [ -n "$line" ] || continue
     line=${line//"$1"/<library>}
@@ -173,7 +204,7 @@ run_vbscript_suite() {  # [LABEL SUFFIX]
       printf 'Const SettingsFile = "C:\\vendral\\crm.ini"\n'
       cat "$script"
     } | sed 's/$/\r/' > "$install_dir/$name"
-    output=$(timeout 300 wine cscript //nologo "C:\\vendral\\$name" 2>"$work/$name.err" | tr -d '\r')
+    output=$(timeout 300 wine "$script_host" //nologo "C:\\vendral\\$name" 2>"$work/$name.err" | tr -d '\r')
     echo "$output" > "$work/$name.out"
     sentinel="SENTINEL $name ran to its end with 0 failed checks"
     # NAME.stderr lists lines the library must have written to standard error
@@ -204,7 +235,7 @@ run_vbscript_suite
   printf 'Dim db\nSet db = CreateObject("Vendral.CDatabase")\nWScript.Echo "CREATED " & TypeName(db)\n'
   printf 'db.NoSuchMember\nWScript.Echo "AFTER THE ERROR"\nDone "stops_early.vbs"\n'
 } | sed 's/$/\r/' > "$install_dir/stops_early.vbs"
-output=$(timeout 120 wine cscript //nologo 'C:\vendral\stops_early.vbs' 2>&1 | tr -d '\r')
+output=$(timeout 120 wine "$script_host" //nologo 'C:\vendral\stops_early.vbs' 2>&1 | tr -d '\r')
 if grep -qx 'CREATED [A-Za-z_]*CDatabase' <<<"$output" && ! grep -q '^SENTINEL\|AFTER THE ERROR' <<<"$output"; then
   pass "a script stops at its error, after what ran before it, with no sentinel"
 else
@@ -212,7 +243,7 @@ else
 fi
 printf 'On Error Resume Next\nSet db = CreateObject("Vendral.CDatabase")\ndb.NoSuchMember\nWScript.Echo "ERROR " & Err.Number\n' |
   sed 's/$/\r/' > "$install_dir/error_raised.vbs"
-output=$(timeout 120 wine cscript //nologo 'C:\vendral\error_raised.vbs' 2>&1 | tr -d '\r')
+output=$(timeout 120 wine "$script_host" //nologo 'C:\vendral\error_raised.vbs' 2>&1 | tr -d '\r')
 grep -qx 'ERROR 438' <<<"$output" \
   && pass "an unknown member raises VBScript's error 438" \
   || fail "an unknown member raises VBScript's error 438" "$output"
@@ -397,9 +428,10 @@ else
   expect_line "vendral.dll's version resource has the company" "$dll_info" "CompanyName=Vendral developers"
 fi
 
-# The data-layer GoogleTest suites ----------------------------------------------
-# The Linux build's test_data and test_odbc suites, built from the same sources,
-# on SQLite. unixODBC takes ODBCSYSINI from the Unix environment a program is
+# The GoogleTest suites ---------------------------------------------------------
+# The Linux build's data, ODBC, settings and desktop suites, built from the
+# same sources (tests/windows/data_suites.cmake lists what is left out and
+# why), on SQLite. unixODBC takes ODBCSYSINI from the Unix environment a program is
 # started with, so each program gets a folder of its own with the driver list;
 # the program writes its data sources there and into the Wine registry.
 # A program passes when it exits 0, ran at least one test and none failed.
@@ -411,7 +443,7 @@ run_gtest() {  # PROGRAM SECONDS [GTEST ARGUMENTS...]
     return
   fi
   rm -rf "$dir"
-  "$root/scripts/odbc-config.sh" "$dir"
+  "$root/scripts/odbc-config.sh" "$dir" --by-name
   mkdir -p "$dir/user"
   # The host's driver opens a database file named in a connection string (a
   # Windows path such as Z:/tmp/x.db) relative to the Unix working folder:
@@ -444,17 +476,19 @@ run_gtest data_tests 1200
 # narrow, in UTF-8; a Windows driver manager converts UTF-16 properly).
 run_gtest odbc_tests 600 \
   --gtest_filter='-Engines/RecordsetTest.NonAsciiTextRoundTripsUnchanged/*:Engines/RecordsetTest.LongNonAsciiTextAndNamesCrossTheReadPiecesWhole/*'
+run_gtest settings_tests 600
+run_gtest desktop_tests 300
 
 # Unregistration ----------------------------------------------------------------
 # The suites above may leave Wine processes ending; start from a quiet prefix.
 wineserver -w
-if wine regsvr32 /u 'C:\vendral\vendral.dll' >"$work/regsvr32u.log" 2>&1; then
+if wine "$system\\regsvr32.exe" /u 'C:\vendral\vendral.dll' >"$work/regsvr32u.log" 2>&1; then
   pass "regsvr32 /u vendral.dll"
 else
   fail "regsvr32 /u vendral.dll" "$(cat "$work/regsvr32u.log")"
 fi
 for key in 'HKCR\Vendral.CDatabase' "HKCR\\CLSID\\$clsid"; do
-  if wine reg query "$key" >/dev/null 2>&1; then
+  if wreg query "$key" >/dev/null 2>&1; then
     fail "regsvr32 /u removes $key"
   else
     pass "regsvr32 /u removes $key"
@@ -481,11 +515,11 @@ msi_install() {  # LABEL ACTION MSI-OR-PRODUCT
   wineserver -w
 }
 products_named_vendral() {
-  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+  wreg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
     tr -d '\r' | grep -cE '^ +DisplayName +REG_SZ +Vendral$'
 }
 uninstall_version() {
-  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+  wreg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
     tr -d '\r' | grep -A3 -E '^ +DisplayName +REG_SZ +Vendral$' |
     sed -n 's/^ *DisplayVersion *REG_SZ *//p' | head -1
 }
@@ -497,23 +531,56 @@ shortcut_file() {
     [ -e "$file" ] && { echo "$file"; return; }
   done
 }
-# Every key the package writes, from its registry include, and the product's own.
-package_keys() {
-  sed -n 's/.*Root="HKLM" Key="\([^"]*\)".*/HKLM\\\1/p' "$build/installer/registry-win64.wxi" | sort -u
-  echo 'HKLM\Software\Vendral'
+# Every key the package writes in one view of the registry, from its registry
+# include (PLATFORM), and the product's own.
+package_keys() {  # PLATFORM
+  sed -n 's/.*Root="HKLM" Key="\([^"]*\)".*/HKLM\\\1/p' "$build/installer/registry-$1.wxi" | sort -u
+  [ "$1" = win32 ] || echo 'HKLM\Software\Vendral'
 }
 programs='C:\Program Files\Vendral'
 programs_dir="$WINEPREFIX/drive_c/Program Files/Vendral"
+# The 32-bit library where 32-bit programs live, from the 32-bit build.
+programs32='C:\Program Files (x86)\Vendral'
+programs32_dir="$WINEPREFIX/drive_c/Program Files (x86)/Vendral"
+build32=$(sed -n 's/^VENDRAL_WINDOWS32_BUILD:[A-Z]*=//p' "$build/CMakeCache.txt")
+# What serves the classes in the 32-bit view: the 32-bit regsvr32's keys and
+# values there, or the package's.
+class_keys32() {  # LIBRARY FOLDER
+  reg_bits=32
+  class_keys "$@"
+  reg_bits=$bits
+}
 # The package of this build's version (an older one may lie beside it).
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 msi="$build/vendral-$version.msi"
-if [ -z "$version" ] || [ ! -s "$msi" ] || [ ! -s "$build/installer/registry-win64.wxi" ]; then
-  fail "the installer package is built" "no $msi (make windows-installer)"
+if [ "$bits" = 32 ]; then
+  echo "The installer package, with this build's library, is tested with the 64-bit build."
+elif [ -z "$version" ] || [ ! -s "$msi" ] || [ ! -s "$build/installer/registry-win64.wxi" ] ||
+  [ ! -s "$build/installer/registry-win32.wxi" ] || [ ! -s "$build32/vendral.dll" ]; then
+  fail "the installer package is built" "no $msi or 32-bit build '$build32' (make windows-installer)"
 else
+  # What the 32-bit regsvr32 writes in the 32-bit view, for the package's
+  # 32-bit half to match; then gone again. Where no 32-bit program runs, what
+  # the 64-bit one wrote, with the type library's platform win32.
+  if $runs32; then
+    mkdir -p "$WINEPREFIX/drive_c/vendral32"
+    cp "$build32/vendral.dll" "$WINEPREFIX/drive_c/vendral32/"
+    wine 'C:\windows\syswow64\regsvr32.exe' 'C:\vendral32\vendral.dll' >"$work/regsvr32-32.log" 2>&1
+    class_keys32 'C:\vendral32\vendral.dll' 'C:\vendral32' > "$work/regsvr32-keys32.txt"
+    wine 'C:\windows\syswow64\regsvr32.exe' /u 'C:\vendral32\vendral.dll' >>"$work/regsvr32-32.log" 2>&1
+    wineserver -w
+    rm -rf "$WINEPREFIX/drive_c/vendral32"
+    [ -s "$work/regsvr32-keys32.txt" ] && [ -z "$(class_keys32 x y)" ] \
+      && pass "the 32-bit regsvr32 registers and unregisters the 32-bit library" \
+      || fail "the 32-bit regsvr32 registers and unregisters the 32-bit library" "$(cat "$work/regsvr32-32.log")"
+  else
+    echo "SKIP the 32-bit regsvr32 and script host: $no_32_bit_programs"
+    sed 's/\\0\\win64/\\0\\win32/' "$work/regsvr32-keys.txt" | sort > "$work/regsvr32-keys32.txt"
+  fi
   leftover=""
   for key in "HKLM\\Software\\Classes\\Vendral.CDatabase" "HKCU\\Software\\Classes\\Vendral.CDatabase" \
     "HKLM\\Software\\Classes\\CLSID\\$clsid" "HKCU\\Software\\Classes\\CLSID\\$clsid"; do
-    wine reg query "$key" >/dev/null 2>&1 && leftover+=" $key"
+    wreg query "$key" >/dev/null 2>&1 && leftover+=" $key"
   done
   [ -z "$leftover" ] && pass "no registration of the class before the package" \
     || fail "no registration of the class before the package" "left:$leftover"
@@ -536,12 +603,27 @@ else
     fail "the package writes the keys and values regsvr32 writes" \
       "$(printf '\n%s' "$(diff "$work/regsvr32-keys.txt" "$work/msi-keys.txt")")"
   fi
+  cmp -s "$programs32_dir/vendral.dll" "$build32/vendral.dll" \
+    && pass "the package installs the 32-bit vendral.dll in Program Files (x86)\\Vendral" \
+    || fail "the package installs the 32-bit vendral.dll in Program Files (x86)\\Vendral" "$(ls -la "$programs32_dir" 2>&1)"
+  class_keys32 "$programs32\\vendral.dll" "$programs32" > "$work/msi-keys32.txt"
+  if [ -s "$work/regsvr32-keys32.txt" ] && cmp -s "$work/regsvr32-keys32.txt" "$work/msi-keys32.txt"; then
+    pass "the package writes in the 32-bit view what the 32-bit regsvr32 writes"
+  else
+    fail "the package writes in the 32-bit view what the 32-bit regsvr32 writes" \
+      "$(printf '\n%s' "$(diff "$work/regsvr32-keys32.txt" "$work/msi-keys32.txt")")"
+  fi
   [ "$(products_named_vendral)" = 1 ] && [ "$(uninstall_version)" = "$version" ] \
     && pass "one product Vendral $version is installed" \
     || fail "one product Vendral $version is installed" "$(products_named_vendral) listed, version '$(uninstall_version)'"
 
-  # Late-bound clients get the installed library by its ProgID.
+  # Late-bound clients of both bitnesses get the installed library by its ProgID.
   run_vbscript_suite " against the installed package"
+  if $runs32; then
+    script_host='C:\windows\syswow64\cscript.exe'
+    run_vbscript_suite " against the installed package, 32-bit script host"
+    script_host="$system\\cscript.exe"
+  fi
 
   # prodwell.exe as the Start menu starts it: the shortcut's target, read
   # through the system's shell link object.
@@ -572,7 +654,8 @@ else
   IFS=. read -r major minor patch <<<"$version"
   next="$major.$minor.$((patch + 1))"
   if "$root/scripts/build-msi.sh" "$work/vendral-$next.msi" "$next" "$build/vendral.dll" \
-    "$build/prodwell.exe" "$build/installer/registry-win64.wxi" >"$work/build-msi-next.log" 2>&1; then
+    "$build/prodwell.exe" "$build/installer/registry-win64.wxi" "$build32/vendral.dll" \
+    "$build/installer/registry-win32.wxi" >"$work/build-msi-next.log" 2>&1; then
     msi_install "msiexec /i vendral-$next.msi /qn over $version" /i "Z:$(tr / '\\' <<<"$work/vendral-$next.msi")"
   else
     fail "a package of version $next is built" "$(cat "$work/build-msi-next.log")"
@@ -584,21 +667,33 @@ else
   cmp -s "$work/regsvr32-keys.txt" "$work/msi-next-keys.txt" && [ -e "$programs_dir/vendral.dll" ] \
     && pass "the upgrade keeps the library and its keys" \
     || fail "the upgrade keeps the library and its keys" "$(diff "$work/regsvr32-keys.txt" "$work/msi-next-keys.txt")"
+  class_keys32 "$programs32\\vendral.dll" "$programs32" > "$work/msi-next-keys32.txt"
+  cmp -s "$work/regsvr32-keys32.txt" "$work/msi-next-keys32.txt" && [ -e "$programs32_dir/vendral.dll" ] \
+    && pass "the upgrade keeps the 32-bit library and its keys" \
+    || fail "the upgrade keeps the 32-bit library and its keys" "$(diff "$work/regsvr32-keys32.txt" "$work/msi-next-keys32.txt")"
   run_vbscript_suite " after the upgrade"
 
   # Uninstallation leaves no file, folder, shortcut or key of the package.
   msi_install "msiexec /x vendral-$next.msi /qn" /x "Z:$(tr / '\\' <<<"$work/vendral-$next.msi")"
   [ ! -e "$programs_dir" ] && pass "uninstallation removes Program Files\\Vendral" \
     || fail "uninstallation removes Program Files\\Vendral" "$(ls -la "$programs_dir" 2>&1)"
+  [ ! -e "$programs32_dir" ] && pass "uninstallation removes Program Files (x86)\\Vendral" \
+    || fail "uninstallation removes Program Files (x86)\\Vendral" "$(ls -la "$programs32_dir" 2>&1)"
   [ -z "$(shortcut_file)" ] && ! ls -d "$WINEPREFIX"/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Vendral \
     "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Vendral >/dev/null 2>&1 \
     && pass "uninstallation removes the Start menu's Vendral folder" \
     || fail "uninstallation removes the Start menu's Vendral folder"
   left=""
   while IFS= read -r key; do
-    wine reg query "$key" >/dev/null 2>&1 && left+=" $key"
-  done < <(package_keys)
-  [ -n "$(package_keys)" ] && [ -z "$left" ] && [ -z "$(class_keys x y)" ] \
+    wreg query "$key" >/dev/null 2>&1 && left+=" $key"
+  done < <(package_keys win64)
+  reg_bits=32
+  while IFS= read -r key; do
+    wreg query "$key" >/dev/null 2>&1 && left+=" (32-bit view) $key"
+  done < <(package_keys win32)
+  reg_bits=$bits
+  [ -n "$(package_keys win64)" ] && [ -n "$(package_keys win32)" ] && [ -z "$left" ] &&
+    [ -z "$(class_keys x y)" ] && [ -z "$(class_keys32 x y)" ] \
     && pass "uninstallation removes every key of the package" \
     || fail "uninstallation removes every key of the package" "left:$left $(class_keys x y | head -5)"
   [ "$(products_named_vendral)" = 0 ] && pass "uninstallation leaves no product Vendral" \
