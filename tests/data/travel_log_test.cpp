@@ -9,23 +9,31 @@
 namespace vendral::test {
 namespace {
 
-// Sets the process's time zone for one test and restores it afterwards.
+// Sets the process's time zone for one test and restores it afterwards. The
+// zone is written "NAMEhh" (hours west of UTC), which the C runtimes of both
+// platforms read from TZ.
 class ScopedTimeZone {
   public:
     explicit ScopedTimeZone(const char* zone) {
         if (const char* old = std::getenv("TZ")) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
+        SetZone(zone);
     }
-    ~ScopedTimeZone() {
-        if (old_)
-            setenv("TZ", old_->c_str(), 1);
+    ~ScopedTimeZone() { SetZone(old_ ? old_->c_str() : nullptr); }
+
+  private:
+    static void SetZone(const char* zone) {
+#ifdef _WIN32
+        // An empty TZ removes the variable; the runtime then asks the system.
+        _putenv_s("TZ", zone ? zone : "");
+        _tzset();
+#else
+        if (zone)
+            setenv("TZ", zone, 1);
         else
             unsetenv("TZ");
         tzset();
+#endif
     }
-
-  private:
     std::optional<std::string> old_;
 };
 
@@ -33,8 +41,13 @@ class ScopedTimeZone {
 std::int64_t LocalWallSeconds() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+    return _mkgmtime(&local);
+#else
     localtime_r(&now, &local);
     return timegm(&local);
+#endif
 }
 
 class TravelLogTest : public EngineTest {

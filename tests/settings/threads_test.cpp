@@ -2,7 +2,13 @@
 // driver lookup. Run under AddressSanitizer (the sanitized build), a host
 // freed while another thread uses it is a reported use after free.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <odbcinst.h>
+#ifdef _WIN32
+#undef MessageBox  // the UI host's member, not the system's macro
+#endif
 
 #include <atomic>
 #include <thread>
