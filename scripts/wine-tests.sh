@@ -167,11 +167,12 @@ expect_reg "the interface is _CDatabase" 'HKCR\Interface\{81356B21-2762-4E68-AB1
 expect_reg "the type library names its file" "HKCR\\TypeLib\\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\\1.0\\0\\$platform" '' 'C:\vendral\vendral.dll'
 
 # Every key and value of the class, its interface and its type library, one
-# line each, sorted, with the library's file and folder as <library> and
-# <folder>: the installer package must write what DllRegisterServer writes.
+# line each, sorted, with the library's file and folder (either of two) as
+# <library> and <folder>: the installer package must write what
+# DllRegisterServer writes.
 iid='{81356B21-2762-4E68-AB15-28A82E638A6B}'
 libid='{65FAB692-1C9F-49CA-9363-153A02DAE5FE}'
-class_keys() {  # LIBRARY FOLDER
+class_keys() {  # LIBRARY FOLDER [LIBRARY FOLDER]
   local root key="" line
   # A missing key is no output: Wine's reg prints its message to standard output.
   for root in "HKCR\\CLSID\\$clsid" 'HKCR\Vendral.CDatabase' "HKCR\\Interface\\$iid" "HKCR\\TypeLib\\$libid"; do
@@ -179,9 +180,14 @@ class_keys() {  # LIBRARY FOLDER
   done | while IFS= read -r line; do
     [ -n "$line" ] || continue
     line=${line//"$1"/<library>}
+    [ -n "${3:-}" ] && line=${line//"$3"/<library>}
     # The installer's folder reference ends in a backslash.
     line=${line//"$2\\"/<folder>}
     line=${line//"$2"/<folder>}
+    if [ -n "${4:-}" ]; then
+      line=${line//"$4\\"/<folder>}
+      line=${line//"$4"/<folder>}
+    fi
     case $line in
       HKEY_*) key=$line; echo "$key" ;;
       *) echo "$key|$(sed 's/^ *//; s/    /|/g' <<<"$line")" ;;
@@ -476,7 +482,16 @@ run_gtest data_tests 1200
 # narrow, in UTF-8; a Windows driver manager converts UTF-16 properly).
 run_gtest odbc_tests 600 \
   --gtest_filter='-Engines/RecordsetTest.NonAsciiTextRoundTripsUnchanged/*:Engines/RecordsetTest.LongNonAsciiTextAndNamesCrossTheReadPiecesWhole/*'
-run_gtest settings_tests 600
+# Left out, where Windows has other rules than Linux:
+#   IniValues.NewFileIsPrivate..., FailedWritesLeaveTheOldFile: POSIX file modes;
+#   IniValues.WritesThroughALink...: Wine makes no symbolic links;
+#   IniValues.LongValuesAreCut..., SettingsFileEncoding's two UTF-8 cases: files written as
+#     UTF-8, which the system's profile functions read in the ANSI code page
+#     (tests/windows/settings_file.cpp tests the Windows rules);
+#   RegistryLookup.DriverIsNamed..., AnythingElseIsEmpty: the Linux build's
+#     registry stand-in over the driver manager's files; Windows has the real
+#     registry, which registry_lookup.exe tests.
+run_gtest settings_tests 600 --gtest_filter='-IniValues.NewFileIsPrivateAndExistingFileKeepsItsMode:IniValues.FailedWritesLeaveTheOldFile:IniValues.WritesThroughALinkChangeTheLinkedFile:IniValues.LongValuesAreCutToTheReadersBuffer:SettingsFileEncoding.UnicodeFilesStayUtf8AndANulEndsAValue:SettingsFileEncoding.AnAnsiValueWrittenIntoAUtf8FileKeepsTheFileUtf8:RegistryLookup.DriverIsNamedAsTheDriverManagerKnowsIt:RegistryLookup.AnythingElseIsEmpty'
 run_gtest desktop_tests 300
 
 # Unregistration ----------------------------------------------------------------
@@ -577,6 +592,11 @@ else
     echo "SKIP the 32-bit regsvr32 and script host: $no_32_bit_programs"
     sed 's/\\0\\win64/\\0\\win32/' "$work/regsvr32-keys.txt" | sort > "$work/regsvr32-keys32.txt"
   fi
+  # Both libraries registered: the classes and interfaces in each view of
+  # their own, and the type library's keys, which both views share, with
+  # both platforms.
+  { cat "$work/regsvr32-keys.txt"; grep -F '\0\win32' "$work/regsvr32-keys32.txt"; } |
+    sort -u > "$work/both-keys.txt"
   leftover=""
   for key in "HKLM\\Software\\Classes\\Vendral.CDatabase" "HKCU\\Software\\Classes\\Vendral.CDatabase" \
     "HKLM\\Software\\Classes\\CLSID\\$clsid" "HKCU\\Software\\Classes\\CLSID\\$clsid"; do
@@ -596,22 +616,26 @@ else
   expect_reg "the installed ProgID names the class" 'HKCR\Vendral.CDatabase\CLSID' '' "$clsid"
   expect_reg "the installed type library names the installed library" "HKCR\\TypeLib\\$libid\\1.0\\0\\win64" '' "$programs\\vendral.dll"
   expect_reg "the package writes the machine's classes" "HKLM\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" '' "$programs\\vendral.dll"
-  class_keys "$programs\\vendral.dll" "$programs" > "$work/msi-keys.txt"
-  if [ -s "$work/regsvr32-keys.txt" ] && cmp -s "$work/regsvr32-keys.txt" "$work/msi-keys.txt"; then
+  class_keys "$programs\\vendral.dll" "$programs" "$programs32\\vendral.dll" "$programs32" > "$work/msi-keys.txt"
+  if [ -s "$work/regsvr32-keys.txt" ] && cmp -s "$work/both-keys.txt" "$work/msi-keys.txt"; then
     pass "the package writes the keys and values regsvr32 writes"
   else
     fail "the package writes the keys and values regsvr32 writes" \
-      "$(printf '\n%s' "$(diff "$work/regsvr32-keys.txt" "$work/msi-keys.txt")")"
+      "$(printf '\n%s' "$(diff "$work/both-keys.txt" "$work/msi-keys.txt")")"
   fi
   cmp -s "$programs32_dir/vendral.dll" "$build32/vendral.dll" \
     && pass "the package installs the 32-bit vendral.dll in Program Files (x86)\\Vendral" \
     || fail "the package installs the 32-bit vendral.dll in Program Files (x86)\\Vendral" "$(ls -la "$programs32_dir" 2>&1)"
-  class_keys32 "$programs32\\vendral.dll" "$programs32" > "$work/msi-keys32.txt"
-  if [ -s "$work/regsvr32-keys32.txt" ] && cmp -s "$work/regsvr32-keys32.txt" "$work/msi-keys32.txt"; then
+  reg_bits=32
+  expect_reg "32-bit clients' class names the 32-bit library" "HKCR\\CLSID\\$clsid\\InprocServer32" '' "$programs32\\vendral.dll"
+  reg_bits=$bits
+  expect_reg "the type library's win32 key names the 32-bit library" "HKCR\\TypeLib\\$libid\\1.0\\0\\win32" '' "$programs32\\vendral.dll"
+  class_keys32 "$programs32\\vendral.dll" "$programs32" "$programs\\vendral.dll" "$programs" > "$work/msi-keys32.txt"
+  if [ -s "$work/regsvr32-keys32.txt" ] && cmp -s "$work/both-keys.txt" "$work/msi-keys32.txt"; then
     pass "the package writes in the 32-bit view what the 32-bit regsvr32 writes"
   else
     fail "the package writes in the 32-bit view what the 32-bit regsvr32 writes" \
-      "$(printf '\n%s' "$(diff "$work/regsvr32-keys32.txt" "$work/msi-keys32.txt")")"
+      "$(printf '\n%s' "$(diff "$work/both-keys.txt" "$work/msi-keys32.txt")")"
   fi
   [ "$(products_named_vendral)" = 1 ] && [ "$(uninstall_version)" = "$version" ] \
     && pass "one product Vendral $version is installed" \
@@ -663,14 +687,14 @@ else
   [ "$(products_named_vendral)" = 1 ] && [ "$(uninstall_version)" = "$next" ] \
     && pass "the upgrade leaves one product, Vendral $next" \
     || fail "the upgrade leaves one product, Vendral $next" "$(products_named_vendral) listed, version '$(uninstall_version)'"
-  class_keys "$programs\\vendral.dll" "$programs" > "$work/msi-next-keys.txt"
-  cmp -s "$work/regsvr32-keys.txt" "$work/msi-next-keys.txt" && [ -e "$programs_dir/vendral.dll" ] \
+  class_keys "$programs\\vendral.dll" "$programs" "$programs32\\vendral.dll" "$programs32" > "$work/msi-next-keys.txt"
+  cmp -s "$work/both-keys.txt" "$work/msi-next-keys.txt" && [ -e "$programs_dir/vendral.dll" ] \
     && pass "the upgrade keeps the library and its keys" \
-    || fail "the upgrade keeps the library and its keys" "$(diff "$work/regsvr32-keys.txt" "$work/msi-next-keys.txt")"
-  class_keys32 "$programs32\\vendral.dll" "$programs32" > "$work/msi-next-keys32.txt"
-  cmp -s "$work/regsvr32-keys32.txt" "$work/msi-next-keys32.txt" && [ -e "$programs32_dir/vendral.dll" ] \
+    || fail "the upgrade keeps the library and its keys" "$(diff "$work/both-keys.txt" "$work/msi-next-keys.txt")"
+  class_keys32 "$programs32\\vendral.dll" "$programs32" "$programs\\vendral.dll" "$programs" > "$work/msi-next-keys32.txt"
+  cmp -s "$work/both-keys.txt" "$work/msi-next-keys32.txt" && [ -e "$programs32_dir/vendral.dll" ] \
     && pass "the upgrade keeps the 32-bit library and its keys" \
-    || fail "the upgrade keeps the 32-bit library and its keys" "$(diff "$work/regsvr32-keys32.txt" "$work/msi-next-keys32.txt")"
+    || fail "the upgrade keeps the 32-bit library and its keys" "$(diff "$work/both-keys.txt" "$work/msi-next-keys32.txt")"
   run_vbscript_suite " after the upgrade"
 
   # Uninstallation leaves no file, folder, shortcut or key of the package.
