@@ -154,8 +154,9 @@ struct NamedCall {
     DISPPARAMS Params{nullptr, nullptr, 0, 0};
 };
 
-HRESULT ArrangeNamed(const DISPPARAMS& given, std::size_t declared, NamedCall& call,
+HRESULT ArrangeNamed(const DISPPARAMS& given, const MemberInfo& member, NamedCall& call,
                      UINT* argError) {
+    std::size_t declared = member.ParamNames.size();
     std::size_t positional = given.cArgs - given.cNamedArgs;
     if (positional > declared) return DISP_E_BADPARAMCOUNT;
     constexpr UINT kNobody = ~0u;
@@ -171,6 +172,9 @@ HRESULT ArrangeNamed(const DISPPARAMS& given, std::size_t declared, NamedCall& c
         }
         from[static_cast<std::size_t>(position)] = n;
     }
+    // Only the trailing optional arguments may be left out by a named call.
+    for (std::size_t p = 0; p + member.Optional < declared; ++p)
+        if (from[p] == kNobody) return DISP_E_PARAMNOTOPTIONAL;
     std::size_t count = declared;
     while (count > 0 && from[count - 1] == kNobody) --count;
     call.Values.resize(count);
@@ -212,7 +216,7 @@ HRESULT InvokeEntry(ObjectHeader* self, DISPID id, const IID&, LCID, WORD flags,
     std::size_t declared = member->ParamNames.size();
     NamedCall named;
     if (!put && params->cNamedArgs > 0) {
-        HRESULT arranged = ArrangeNamed(*params, declared, named, argError);
+        HRESULT arranged = ArrangeNamed(*params, *member, named, argError);
         if (FAILED(arranged)) return arranged;
         params = &named.Params;
     }

@@ -428,9 +428,13 @@ TEST_F(InvokeTest, NamedArgumentsThatNameNothingOrTwiceAreRefused) {
     EXPECT_EQ(twice.Result, DISP_E_PARAMNOTFOUND);
     EXPECT_EQ(twice.ArgError, 1u);
 
-    // A required argument that no name and no position gives.
+    // A required argument that no name and no position gives: the argument
+    // is known but not optional.
     CallResult missing = MethodNamed(db_, "CountRecords", {}, {{"sWhere", Str("")}});
-    EXPECT_EQ(missing.Result, DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(missing.Result, DISP_E_PARAMNOTOPTIONAL);
+    CallResult second = MethodNamed(db_, "GetFirstTextRecord", {Str("appointment")},
+                                    {{"iDatabaseConnection", I2(0)}});
+    EXPECT_EQ(second.Result, DISP_E_PARAMNOTOPTIONAL);
 
     // A refused value is reported at the caller's index of it.
     CallResult mismatch =
