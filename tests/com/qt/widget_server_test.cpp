@@ -155,6 +155,19 @@ TEST_F(WidgetServerTest, RegistrationWritesExactlyTheTwoClassesAndUnregistration
                   std::string::npos);
         EXPECT_NE(text.find(root + "Interface\\" + iid + "]\n@=\"_" + n + "\"\n"),
                   std::string::npos);
+        // Every served class's key names its type library, version and
+        // version-independent ProgID.
+        EXPECT_NE(text.find(root + "CLSID\\" + clsid + "\\VersionIndependentProgID]\n@=\"Vendral." +
+                            n + "\"\n"),
+                  std::string::npos)
+            << n;
+        EXPECT_NE(text.find(root + "CLSID\\" + clsid + "\\Version]\n@=\"1.0\"\n"),
+                  std::string::npos)
+            << n;
+        EXPECT_NE(text.find(root + "CLSID\\" + clsid +
+                            "\\TypeLib]\n@=\"{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\"\n"),
+                  std::string::npos)
+            << n;
     }
     // The type library key is the core library's; written once.
     const std::string version = "\\TypeLib\\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\\1.0]";
