@@ -64,6 +64,9 @@ struct Member {
     MemberKind Kind;
     const char* Params;
     void (*Body)(Impl& self, const Arguments& args, Result& result);
+    // The type a property get reads as, when no put of the property gives it
+    // ("Boolean", "String", ...); empty for a Variant.
+    const char* Returns = "";
 };
 
 }  // namespace vendral::com
@@ -94,6 +97,7 @@ struct VENDRAL_INTERNAL MemberInfo {
     std::vector<std::string> ParamNames;
     std::size_t Optional;
     std::vector<ParamInfo> Params;
+    std::string Returns;
 };
 
 // The arguments of a table row's Params text.
@@ -260,6 +264,7 @@ const ClassInfo& ClassOf() {
         for (const auto& row : MemberTable<Impl>::kRows) {
             MemberInfo member{row.Name, row.Kind, 0, {}, OptionalCount(row.Params), {}};
             member.Params = ParseParams(row.Params);
+            member.Returns = row.Returns;
             for (const ParamInfo& param : member.Params) member.ParamNames.push_back(param.Name);
             DISPID existing = made.FindId(member.Name);
             member.Id = existing != DISPID_UNKNOWN ? existing : next++;

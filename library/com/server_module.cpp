@@ -71,7 +71,7 @@ const char* TypeLibraryPlatform() {
     static constexpr const char* kWords[] = {"win16", "win32", "mac", "win64"};
     std::int32_t kind = TypeLibrarySysKind();
     return kind >= 0 && kind < static_cast<std::int32_t>(std::size(kWords)) ? kWords[kind]
-                                                                             : "win32";
+                                                                            : "win32";
 }
 
 }  // namespace vendral::com

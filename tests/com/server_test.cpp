@@ -69,8 +69,7 @@ TEST_F(ServerTest, RegistrationWritesTheClassKeysAndUnregistrationLeavesForeignK
     EXPECT_NE(text.find(root + "CLSID\\" + kClsid + "\\VersionIndependentProgID]\n@=\"" +
                         "Vendral.CDatabase\"\n"),
               std::string::npos);
-    EXPECT_NE(text.find(root + "CLSID\\" + kClsid + "\\Version]\n@=\"1.0\"\n"),
-              std::string::npos);
+    EXPECT_NE(text.find(root + "CLSID\\" + kClsid + "\\Version]\n@=\"1.0\"\n"), std::string::npos);
     EXPECT_NE(text.find(root + "CLSID\\" + kClsid + "\\TypeLib]\n@=\"" + kLibid + "\"\n"),
               std::string::npos);
     EXPECT_NE(text.find(root + "Interface\\" + kIid + "]\n@=\"_CDatabase\"\n"), std::string::npos);
