@@ -346,13 +346,13 @@ TEST_F(WidgetServerTest, TypeInformationAndTheDualInterfaceFollowTheInterfaceOrd
               (std::vector<std::string>{"ShowSplash", "LoadStep"}));
 
     auto table = *reinterpret_cast<void* const* const*>(bar);
-    using Entry = HRESULT (*)(IDispatch*, VARIANT*);
-    VARIANT max = I4(250);
-    ASSERT_EQ(reinterpret_cast<Entry>(table[putSlots["MaxValue"]])(bar, &max), S_OK);
-    Var read;
-    ASSERT_EQ(reinterpret_cast<Entry>(table[getSlots["MaxValue"]])(bar, &read.v), S_OK);
-    EXPECT_EQ(read.v.vt, VT_I4);
-    EXPECT_EQ(read.v.lVal, 250);
+    // A 32-bit property: its value as a long, read into a long.
+    using PutEntry = HRESULT (*)(IDispatch*, std::int32_t);
+    using GetEntry = HRESULT (*)(IDispatch*, std::int32_t*);
+    ASSERT_EQ(reinterpret_cast<PutEntry>(table[putSlots["MaxValue"]])(bar, 250), S_OK);
+    std::int32_t read = 0;
+    ASSERT_EQ(reinterpret_cast<GetEntry>(table[getSlots["MaxValue"]])(bar, &read), S_OK);
+    EXPECT_EQ(read, 250);
     bar->Release();
     splash->Release();
 }
