@@ -6,9 +6,14 @@ set -euo pipefail
 dir=${1:?usage: odbc-config.sh DIR}
 mkdir -p "$dir"
 
+# The drivers of this machine's own architecture first: a machine with another
+# architecture's packages beside them (for a 32-bit cross-build) has a driver
+# of the same name that this driver manager cannot load.
+multiarch=$(gcc -print-multiarch 2>/dev/null || true)
 find_driver() {
   local name=$1 path
-  path=$(find /usr/lib /usr/local/lib -name "$name" 2>/dev/null | head -n 1)
+  path=$(find ${multiarch:+"/usr/lib/$multiarch"} /usr/lib /usr/local/lib -name "$name" 2>/dev/null |
+    head -n 1)
   [ -n "$path" ] || { echo "ODBC driver $name not found; run scripts/install-deps.sh" >&2; exit 1; }
   echo "$path"
 }
