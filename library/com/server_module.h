@@ -83,7 +83,7 @@ inline constexpr CLSID kAutomationMarshaller = {
 // word of the type library key for it (TypeLib\{libid}\1.0\0\word). The key
 // follows the library's own SYSKIND, so that a tool that looks the file up by
 // the library's attributes finds it.
-VENDRAL_TEST_INTERNAL std::int32_t TypeLibrarySysKind();
+std::int32_t TypeLibrarySysKind();
 VENDRAL_TEST_INTERNAL const char* TypeLibraryPlatform();
 
 // The absolute path of the library holding address.
