@@ -20,7 +20,8 @@ function(vendral_windows_version target)
   target_sources(${target} PRIVATE ${rc})
 endfunction()
 
-# The type library of the DLL: IDL written from CDatabase's member table
+# The type library of the DLL: IDL written from the member tables of the
+# served classes, CDatabase, CProgressBar and CSplash
 # (scripts/type-library-idl.py), compiled by widl into a .tlb that the DLL
 # carries as its TYPELIB resource 1, where LoadTypeLib and LoadRegTypeLib find
 # it. widl also writes the C++ declarations early-binding clients include.
@@ -46,6 +47,8 @@ function(vendral_windows_type_library target)
             ${PROJECT_SOURCE_DIR} ${dir}/vendral.idl
     DEPENDS ${PROJECT_SOURCE_DIR}/scripts/type-library-idl.py
             ${PROJECT_SOURCE_DIR}/library/automation/cdatabase_members.cpp
+            ${PROJECT_SOURCE_DIR}/library/automation/qt/cprogressbar_members.cpp
+            ${PROJECT_SOURCE_DIR}/library/automation/qt/csplash_members.cpp
             ${PROJECT_SOURCE_DIR}/include/vendral/class_ids.h
             ${PROJECT_SOURCE_DIR}/include/vendral/cdatabase.h
     COMMENT "IDL of the Vendral type library" VERBATIM)

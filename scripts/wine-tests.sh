@@ -166,6 +166,27 @@ expect_reg "the class names its ProgID" "HKCR\\CLSID\\$clsid\\ProgID" '' Vendral
 expect_reg "the interface is _CDatabase" 'HKCR\Interface\{81356B21-2762-4E68-AB15-28A82E638A6B}' '' _CDatabase
 expect_reg "the type library names its file" "HKCR\\TypeLib\\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\\1.0\\0\\$platform" '' 'C:\vendral\vendral.dll'
 
+# The served classes (CLSID, ProgID, interface): every one the library
+# registers has a complete class key, as standard tools and early-binding
+# clients read it.
+served_classes=(
+  '{EAB3025D-64F0-4A4B-B906-24F70793B86D} Vendral.CDatabase {81356B21-2762-4E68-AB15-28A82E638A6B}'
+  '{94E54D97-3520-417B-BD23-A24D742D35D2} Vendral.CProgressBar {BD9CF904-8AE5-4975-A705-ED9B0381B4E6}'
+  '{63A0A208-4087-4C52-8AD4-FDAD9C1E89A6} Vendral.CSplash {E231EDF6-3FAD-411D-B5F6-65335DF840A3}')
+registered_classes=0
+for served in "${served_classes[@]}"; do
+  read -r class_id prog_id _ <<<"$served"
+  [ "$(reg_value "HKCR\\CLSID\\$class_id\\InprocServer32")" = 'C:\vendral\vendral.dll' ] || continue
+  registered_classes=$((registered_classes + 1))
+  expect_reg "$prog_id's class key names the type library" "HKCR\\CLSID\\$class_id\\TypeLib" '' \
+    '{65FAB692-1C9F-49CA-9363-153A02DAE5FE}'
+  expect_reg "$prog_id's class key names its version" "HKCR\\CLSID\\$class_id\\Version" '' 1.0
+  expect_reg "$prog_id's class key names its version-independent ProgID" \
+    "HKCR\\CLSID\\$class_id\\VersionIndependentProgID" '' "$prog_id"
+done
+[ "$registered_classes" -ge 1 ] && pass "regsvr32 registered $registered_classes served classes" ||
+  fail "regsvr32 registered no served class"
+
 # Every key and value of the class, its interface and its type library, one
 # line each, sorted, with the library's file and folder (either of two) as
 # <library> and <folder>: the installer package must write what
@@ -175,7 +196,12 @@ libid='{65FAB692-1C9F-49CA-9363-153A02DAE5FE}'
 class_keys() {  # LIBRARY FOLDER [LIBRARY FOLDER]
   local root key="" line
   # A missing key is no output: Wine's reg prints its message to standard output.
-  for root in "HKCR\\CLSID\\$clsid" 'HKCR\Vendral.CDatabase' "HKCR\\Interface\\$iid" "HKCR\\TypeLib\\$libid"; do
+  local roots=("HKCR\\TypeLib\\$libid") served class_id prog_id iid
+  for served in "${served_classes[@]}"; do
+    read -r class_id prog_id iid <<<"$served"
+    roots+=("HKCR\\CLSID\\$class_id" "HKCR\\$prog_id" "HKCR\\Interface\\$iid")
+  done
+  for root in "${roots[@]}"; do
     wreg query "$root" /s 2>/dev/null | tr -d '\r' | grep -E '^(HKEY_| )'
   done | while IFS= read -r line; do
     [ -n "$line" ] || continue
@@ -502,13 +528,21 @@ if wine "$system\\regsvr32.exe" /u 'C:\vendral\vendral.dll' >"$work/regsvr32u.lo
 else
   fail "regsvr32 /u vendral.dll" "$(cat "$work/regsvr32u.log")"
 fi
-for key in 'HKCR\Vendral.CDatabase' "HKCR\\CLSID\\$clsid"; do
+# Every key that registration wrote is gone, the class keys' TypeLib, Version
+# and VersionIndependentProgID as well as the interface and type library keys.
+left=0
+while IFS= read -r key; do
   if wreg query "$key" >/dev/null 2>&1; then
+    left=$((left + 1))
     fail "regsvr32 /u removes $key"
-  else
-    pass "regsvr32 /u removes $key"
   fi
-done
+done < <(grep -v '|' "$work/regsvr32-keys.txt")
+registered_keys=$(grep -vc '|' "$work/regsvr32-keys.txt")
+if [ "$left" -eq 0 ] && [ "$registered_keys" -gt 0 ]; then
+  pass "regsvr32 /u removes all $registered_keys keys that regsvr32 wrote"
+else
+  fail "regsvr32 /u removes every key that regsvr32 wrote" "$left of $registered_keys left"
+fi
 
 # Per user, where the machine's classes cannot be written (after the machine's
 # registration is gone, so that only the user's classes can serve the class).

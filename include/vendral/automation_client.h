@@ -95,7 +95,9 @@ class VENDRAL_API Dispatch {
 };
 
 /// The entries of a dual interface by member name and kind, found in the
-/// object's type information and called directly, as early-bound clients do.
+/// object's type information and called directly, as early-bound clients do:
+/// each argument converted to the type the description gives it, an omitted
+/// one given its default.
 class VENDRAL_API DualInterface {
   public:
     /// A caller of the dual interface @p object (one reference is taken).
@@ -118,10 +120,19 @@ class VENDRAL_API DualInterface {
     IDispatch* Get() const { return object_; }
 
   private:
+    // An argument as the entry takes it: VT_VARIANT by address, any other
+    // type by value or, ByRef, by address; Default fills an omitted one.
+    struct Argument {
+        VARTYPE Type = VT_VARIANT;
+        bool ByRef = false;
+        bool HasDefault = false;
+        Variant Default;
+    };
     struct Entry {
         std::size_t Slot = 0;
-        std::size_t Params = 0;
-        bool HasResult = false;
+        std::vector<Argument> Arguments;
+        // The type of the result's place (VT_EMPTY: none; VT_VARIANT: a VARIANT).
+        VARTYPE Result = VT_EMPTY;
     };
     const Entry& Find(const std::string& member, INVOKEKIND kind) const;
     void Run(const std::string& member, INVOKEKIND kind, const std::vector<Variant>& args,

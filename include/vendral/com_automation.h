@@ -100,6 +100,8 @@ constexpr HRESULT DISP_E_BADINDEX =
     static_cast<HRESULT>(0x8002000B);  ///< An index is out of range.
 constexpr HRESULT DISP_E_BADPARAMCOUNT =
     static_cast<HRESULT>(0x8002000E);  ///< Too many or too few arguments.
+constexpr HRESULT DISP_E_PARAMNOTOPTIONAL =
+    static_cast<HRESULT>(0x8002000F);  ///< A named call left out a required argument.
 constexpr HRESULT TYPE_E_ELEMENTNOTFOUND =
     static_cast<HRESULT>(0x8002802B);  ///< No such element of a type description.
 /** @} */

@@ -3,6 +3,7 @@
 // type information and the entries of the dual interface _CDatabase.
 #include "automation/component_server.h"
 #include "automation/dispatch_list_control.h"
+#include "automation/served_type_library.h"
 #include "com/automation_object.h"
 #include "com/dispatch_client.h"
 #include "vendral/cdatabase.h"
@@ -48,11 +49,12 @@ void PutConnection(CDatabase& db, ConnectionSetter put, const Arguments& args) {
 
 namespace vendral::com {
 
-#define VENDRAL_GET(NAME)                                          \
-    Row {                                                          \
-#NAME, MemberKind::Get, "",                                \
-            [](DatabaseObject & self, const Arguments&,            \
-               Result& result) { result.Set(self.Target.NAME()); } \
+// A property get that reads as TYPE (Long, Integer, String, Boolean).
+#define VENDRAL_GET(NAME, TYPE)                                           \
+    Row {                                                                 \
+#NAME, MemberKind::Get, "",                                       \
+            [](DatabaseObject & self, const Arguments&,                   \
+               Result& result) { result.Set(self.Target.NAME()); }, #TYPE \
     }
 // The type information names a property's type after its conversion.
 #define VENDRAL_TYPE_Int32 ":Long"
@@ -70,7 +72,7 @@ template <>
 struct MemberTable<DatabaseObject> {
     static constexpr const char* kName = "CDatabase";
     static constexpr const IID& kIid = IID__CDatabase;
-    // The type library that lists the class and the public enumerations.
+    // The type library that lists the served classes and the public enumerations.
     static const TypeLibraryInfo& Library();
     static constexpr Row kRows[] = {
         // The public members.
@@ -118,7 +120,7 @@ struct MemberTable<DatabaseObject> {
 
         // Query helpers, sequences, opening.
         {"CountRecords", MemberKind::Method,
-         "sTable:String,[sWhere:String],[iDatabaseConnection:Integer=0]",
+         "sTable:String,[sWhere:String=\"\"],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.CountRecords(args.Text(0), args.Text(1, ""), args.Int16(2, 0)));
          }},
@@ -127,23 +129,23 @@ struct MemberTable<DatabaseObject> {
              result.Set(self.Target.CountRecordsSQL(args.Text(0), args.Int16(1, 0)));
          }},
         {"GetFirstTextRecord", MemberKind::Method,
-         "sTable:String,sField:String,[sWhere:String],[iDatabaseConnection:Integer=0]",
+         "sTable:String,sField:String,[sWhere:String=\"\"],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetFirstTextRecord(args.Text(0), args.Text(1), args.Text(2, ""),
                                                        args.Int16(3, 0)));
          }},
         {"GetFirstLongRecord", MemberKind::Method,
-         "sTable:String,sField:String,[sWhere:String],[iDatabaseConnection:Integer=0]",
+         "sTable:String,sField:String,[sWhere:String=\"\"],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetFirstLongRecord(args.Text(0), args.Text(1), args.Text(2, ""),
                                                        args.Int16(3, 0)));
          }},
-        {"UpdateSequence", MemberKind::Method, "iTableNumber,iDatabaseConnection",
+        {"UpdateSequence", MemberKind::Method, "iTableNumber:Integer,iDatabaseConnection:Integer",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.UpdateSequence(args.Int16(0), args.Int16(1)));
          }},
         {"OpenODBC_ByConnection", MemberKind::Method,
-         "sDSN:String,sPrefix:String,sDatabaseType:String,sUserID,sPassWord:String",
+         "sDSN:String,sPrefix:String,sDatabaseType:String,sUserID:Variant,sPassWord:String",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.OpenODBC_ByConnection(args.Text(0), args.Text(1), args.Text(2),
                                                           args.Value(3), args.Text(4)));
@@ -157,11 +159,12 @@ struct MemberTable<DatabaseObject> {
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.OpenAccess_DB(args.Text(0)));
          }},
-        {"CheckSQL", MemberKind::Method, "ChkSQL",
+        {"CheckSQL", MemberKind::Method, "ChkSQL:String",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.CheckSQL(args.Text(0)));
          }},
-        {"FillCombo", MemberKind::Method, "TmpObjCombo,sQuery,[iDatabaseConnection]",
+        {"FillCombo", MemberKind::Method,
+         "TmpObjCombo:&Object,sQuery:String,[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              DispatchListControl combo(args.Object(0));
              result.Set(self.Target.FillCombo(combo, args.Text(1), args.Int16(2, 0)));
@@ -169,77 +172,83 @@ struct MemberTable<DatabaseObject> {
 
         // Properties.
         VENDRAL_PUT(AssociateID, lAssociateID, Int32),
-        VENDRAL_GET(AssociateID),
+        VENDRAL_GET(AssociateID, Long),
         VENDRAL_PUT(LanguageCode, sLanguageCode, Text),
-        VENDRAL_GET(LanguageCode),
+        VENDRAL_GET(LanguageCode, String),
         VENDRAL_PUT(IniPath, sIniPath, Text),
-        VENDRAL_GET(IniPath),
+        VENDRAL_GET(IniPath, String),
         VENDRAL_PUT(CentralArchivePath, sCentralArchivePath, Text),
-        VENDRAL_GET(CentralArchivePath),
+        VENDRAL_GET(CentralArchivePath, String),
         VENDRAL_PUT(CentralDSN, sCentralDSN, Text),
-        VENDRAL_GET(CentralDatabasePrefix),
+        VENDRAL_GET(CentralDatabasePrefix, String),
         VENDRAL_PUT(CentralDatabasePrefix, sDatabasePrefix, Text),
-        VENDRAL_GET(LocalDatabasePrefix),
+        VENDRAL_GET(LocalDatabasePrefix, String),
         VENDRAL_PUT(LocalDatabasePrefix, sDatabasePrefix, Text),
-        VENDRAL_GET(CentralDSN),
+        VENDRAL_GET(CentralDSN, String),
         VENDRAL_PUT(LocalArchivePath, sLocalArchivePath, Text),
-        VENDRAL_GET(LocalArchivePath),
+        VENDRAL_GET(LocalArchivePath, String),
         VENDRAL_PUT(LocalDSN, sLocalDSN, Text),
-        VENDRAL_GET(LocalDSN),
+        VENDRAL_GET(LocalDSN, String),
         VENDRAL_PUT(Prefix, sPrefix, Text),
-        VENDRAL_GET(Prefix),
+        VENDRAL_GET(Prefix, String),
         VENDRAL_PUT(UpdateFreeText, bValue, Bool),
-        VENDRAL_GET(UpdateFreeText),
-        VENDRAL_GET(LocalStartedasCentral),
-        VENDRAL_PUT(LocalStartedasCentral, bValue, Bool),
-        VENDRAL_GET(dDatabaseIsRunning),
-        VENDRAL_GET(LocaldDatabaseIsRunning),
-        VENDRAL_GET(LastGeneratedSequenceID),
-        VENDRAL_GET(SQLFunct_FirstLast),
-        VENDRAL_GET(SQLFunct_MrFirstLast),
-        VENDRAL_GET(SQLFunct_Discount),
-        VENDRAL_GET(SQLFunct_ContNullPerson),
-        VENDRAL_GET(SQLFunct_NameDepart),
-        VENDRAL_GET(SQLFunct_NullContID),
-        VENDRAL_GET(SQLFunct_PersonContact),
-        VENDRAL_GET(SQLFunct_ContactInvoice),
-        VENDRAL_GET(SQLFunct_ProjectInvoice),
-        VENDRAL_GET(CentralConnectionString),
-        VENDRAL_GET(LocalConnectionString),
+        VENDRAL_GET(UpdateFreeText, Boolean),
+        VENDRAL_GET(LocalStartedasCentral, Boolean),
+        // Its value is passed by reference.
+        {"LocalStartedasCentral", MemberKind::Put, "bValue:&Boolean",
+         [](DatabaseObject& self, const Arguments& args, Result&) {
+             self.Target.LocalStartedasCentral(args.Bool(0));
+         }},
+        VENDRAL_GET(dDatabaseIsRunning, Boolean),
+        VENDRAL_GET(LocaldDatabaseIsRunning, Boolean),
+        VENDRAL_GET(LastGeneratedSequenceID, String),
+        VENDRAL_GET(SQLFunct_FirstLast, String),
+        VENDRAL_GET(SQLFunct_MrFirstLast, String),
+        VENDRAL_GET(SQLFunct_Discount, String),
+        VENDRAL_GET(SQLFunct_ContNullPerson, String),
+        VENDRAL_GET(SQLFunct_NameDepart, String),
+        VENDRAL_GET(SQLFunct_NullContID, String),
+        VENDRAL_GET(SQLFunct_PersonContact, String),
+        VENDRAL_GET(SQLFunct_ContactInvoice, String),
+        VENDRAL_GET(SQLFunct_ProjectInvoice, String),
+        VENDRAL_GET(CentralConnectionString, String),
+        VENDRAL_GET(LocalConnectionString, String),
         VENDRAL_PUT(LocalDSNEntry, sValue, Text),
-        VENDRAL_GET(LocalDSNEntry),
+        VENDRAL_GET(LocalDSNEntry, String),
         VENDRAL_PUT(UserID, sValue, Text),
         VENDRAL_PUT(DatabaseTimeOUt, sValue, Int16),
         VENDRAL_PUT(DatabaseTypeCentral, sValue, Text),
-        VENDRAL_GET(DatabaseTypeCentral),
+        VENDRAL_GET(DatabaseTypeCentral, String),
         VENDRAL_PUT(DatabaseTypeLocal, sValue, Text),
-        VENDRAL_GET(DatabaseTypeLocal),
+        VENDRAL_GET(DatabaseTypeLocal, String),
         VENDRAL_PUT(Password, sValue, Text),
         VENDRAL_PUT(LocalPassword, sValue, Text),
-        VENDRAL_GET(LocalPassword),
+        VENDRAL_GET(LocalPassword, String),
         VENDRAL_PUT(CentralPassword, sValue, Text),
-        VENDRAL_GET(CentralPassword),
+        VENDRAL_GET(CentralPassword, String),
         VENDRAL_PUT(CentralUID, sValue, Text),
-        VENDRAL_GET(CentralUID),
+        VENDRAL_GET(CentralUID, String),
         VENDRAL_PUT(LocalUID, sValue, Text),
-        VENDRAL_GET(LocalUID),
-        VENDRAL_GET(SQLCentralDatabaseType),
-        VENDRAL_GET(SQLLocalDatabaseType),
-        VENDRAL_GET(FailCount),
+        VENDRAL_GET(LocalUID, String),
+        VENDRAL_GET(SQLCentralDatabaseType, String),
+        VENDRAL_GET(SQLLocalDatabaseType, String),
+        VENDRAL_GET(FailCount, Integer),
         VENDRAL_PUT(FailCount, iValue, Int16),
-        VENDRAL_GET(LastReturnedErrorMessage),
+        VENDRAL_GET(LastReturnedErrorMessage, String),
 
         // Dialect, switching, the settings dialog, execution, preferences,
         // lists, the free-text index and the catalogue.
-        {"SetSQLFunctions", MemberKind::Method, "sDriverType",
+        {"SetSQLFunctions", MemberKind::Method, "sDriverType:String",
          [](DatabaseObject& self, const Arguments& args, Result&) {
              self.Target.SetSQLFunctions(args.Text(0));
          }},
-        {"SwitchCentralConnection", MemberKind::Method, "sCentralConnection,sConnectionType",
+        {"SwitchCentralConnection", MemberKind::Method,
+         "sCentralConnection:String,sConnectionType:String",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.SwitchCentralConnection(args.Text(0), args.Text(1)));
          }},
-        {"SwitchLocalConnection", MemberKind::Method, "sLocalConnection,sConnectionType",
+        {"SwitchLocalConnection", MemberKind::Method,
+         "sLocalConnection:String,sConnectionType:String",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.SwitchLocalConnection(args.Text(0), args.Text(1)));
          }},
@@ -250,26 +259,29 @@ struct MemberTable<DatabaseObject> {
                  self.Target.ShowODBCSettings(args.Text(0), args.Int32(1), args.Bool(2, false)));
          }},
         {"UpdateTravelTransactionLog", MemberKind::Method,
-         "iActionType,iAssociateID,iTableNumber,lRecordID,[iDatabaseConnection]",
+         "iActionType:Integer,iAssociateID:Long,iTableNumber:Integer,lRecordID:Long,"
+         "[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.UpdateTravelTransactionLog(
                  args.Int16(0), args.Int32(1), args.Int16(2), args.Int32(3), args.Int16(4, 0)));
          }},
         {"GetPreference", MemberKind::Method,
-         "tDefLevel,tOwnerID,tPrefsection,tPrefKey,[tDefault],[bReadGlobalSettings],"
-         "[iDatabaseConnection]",
+         "tDefLevel:Integer,tOwnerID:Long,tPrefsection:String,tPrefKey:String,"
+         "[tDefault:String=\"\"],[bReadGlobalSettings:&Variant],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetPreference(args.Int16(0), args.Int32(1), args.Text(2),
                                                   args.Text(3), args.Text(4, ""), args.Value(5),
                                                   args.Int16(6, 0)));
          }},
-        {"DeletePreference", MemberKind::Method, "tDefLevel,[tOwnerID],[tWhereClause]",
+        {"DeletePreference", MemberKind::Method,
+         "tDefLevel:Integer,[tOwnerID:Long=0],[tWhereClause:String=\"\"]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(
                  self.Target.DeletePreference(args.Int16(0), args.Int32(1, 0), args.Text(2, "")));
          }},
         {"SavePreference", MemberKind::Method,
-         "tDefLevel,tOwnerID,tPrefsection,tPrefKey,tPrefvalue",
+         "tDefLevel:Integer,tOwnerID:Long,tPrefsection:String,tPrefKey:String,"
+         "tPrefvalue:String",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.SavePreference(args.Int16(0), args.Int32(1), args.Text(2),
                                                    args.Text(3), args.Text(4)));
@@ -283,50 +295,52 @@ struct MemberTable<DatabaseObject> {
          }},
         {"GetUDFListID", MemberKind::Method,
          "iType:UDFType,sFieldName:String,sName:String,[bCreateIfNotFound:&Boolean],"
-         "[ExactSearch:&Boolean],[iDatabaseConnection:Integer]",
+         "[ExactSearch:&Boolean],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetUDFListID(args.Int32(0), args.Text(1), args.Text(2),
                                                  args.Bool(3, false), args.Bool(4, false),
                                                  args.Int16(5, 0)));
          }},
         {"GetUDFListValue", MemberKind::Method,
-         "iType:UDFType,sFieldName:String,lValue:Long,[iDatabaseConnection:Integer]",
+         "iType:UDFType,sFieldName:String,lValue:Long,[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetUDFListValue(args.Int32(0), args.Text(1), args.Int32(2),
                                                     args.Int16(3, 0)));
          }},
         {"ComboList", MemberKind::Method,
-         "oCombo:&Object,ComboType:ComboLists,[iDatabaseConnection:Integer]",
+         "oCombo:&Object,ComboType:ComboLists,[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              DispatchListControl combo(args.Object(0));
              result.Set(self.Target.ComboList(combo, args.Int32(1), args.Int16(2, 0)));
          }},
-        {"ComboListAssociate", MemberKind::Method, "oCombo,[iDatabaseConnection]",
+        {"ComboListAssociate", MemberKind::Method, "oCombo:&Object,[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              DispatchListControl combo(args.Object(0));
              result.Set(self.Target.ComboListAssociate(combo, args.Int16(1, 0)));
          }},
-        {"ExecSQL", MemberKind::Method, "sQuery,[lRecordIDNumber],[iDatabaseConnection]",
+        {"ExecSQL", MemberKind::Method,
+         "sQuery:String,[lRecordIDNumber:Long=0],[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.ExecSQL(args.Text(0), args.Int32(1, 0), args.Int16(2, 0)));
          }},
-        {"UpdateFreeTextTables", MemberKind::Method, "sQuery,iTableID,lRecordID",
+        {"UpdateFreeTextTables", MemberKind::Method,
+         "sQuery:String,iTableID:Integer,lRecordID:Long",
          [](DatabaseObject& self, const Arguments& args, Result&) {
              self.Target.UpdateFreeTextTables(args.Text(0), args.Int16(1), args.Int32(2));
          }},
-        {"GetFreeTxtSrchLnk", MemberKind::Method, "sQuery,iTableID,lRecordID",
+        {"GetFreeTxtSrchLnk", MemberKind::Method, "sQuery:String,iTableID:Integer,lRecordID:Long",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetFreeTxtSrchLnk(args.Text(0), args.Int16(1), args.Int32(2)));
          }},
-        {"GetUDFFieldName", MemberKind::Method, "lColumnID",
+        {"GetUDFFieldName", MemberKind::Method, "lColumnID:Long",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetUDFFieldName(args.Int32(0)));
          }},
-        {"GetTableNumber", MemberKind::Method, "TableName,[iDatabaseConnection]",
+        {"GetTableNumber", MemberKind::Method, "TableName:String,[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetTableNumber(args.Text(0), args.Int16(1, 0)));
          }},
-        {"GetSOVersion", MemberKind::Method, "[iDatabaseConnection]",
+        {"GetSOVersion", MemberKind::Method, "[iDatabaseConnection:Integer=0]",
          [](DatabaseObject& self, const Arguments& args, Result& result) {
              result.Set(self.Target.GetSOVersion(args.Int16(0, 0)));
          }},
@@ -341,54 +355,63 @@ struct MemberTable<DatabaseObject> {
 #undef VENDRAL_TYPE_Bool
 
 const TypeLibraryInfo& MemberTable<DatabaseObject>::Library() {
-    static const TypeLibraryInfo library{
-        "Vendral",
-        &LIBID_Vendral,
-        {{"CDatabase", &CLSID_CDatabase, &ClassOf<DatabaseObject>()}},
-        {{"OpenDatabase",
-          {{"OpenCentral", OpenCentral},
-           {"OpenLocal", OpenLocal},
-           {"Central_Local", Central_Local},
-           {"Central_if_failes_local", Central_if_failes_local},
-           {"Central_local_if_failes_local", Central_local_if_failes_local}}},
-         {"ComboLists",
-          {{"Relation", Relation},
-           {"UserGroup", UserGroup},
-           {"Business", Business},
-           {"Category", Category},
-           {"Task", Task},
-           {"ContactInterest", ContactInterest},
-           {"PersonInterest", PersonInterest},
-           {"Position", Position},
-           {"Priority", Priority},
-           {"Probality", Probality},
-           {"ProjectType", ProjectType},
-           {"ProjectStatus", ProjectStatus},
-           {"ProjectMemberType", ProjectMemberType},
-           {"MrMrs", MrMrs},
-           {"Credited", Credited},
-           {"Source", Source},
-           {"Reason", Reason},
-           {"SearchCat", SearchCat},
-           {"Comptr", Comptr},
-           {"Currency", Currency},
-           {"OptCat", OptCat},
-           {"OptType", OptType},
-           {"OptState", OptState},
-           {"OptInt", OptInt},
-           {"OptDec", OptDec},
-           {"DocTemplate", DocTemplate},
-           {"ExternalApplication", ExternalApplication},
-           {"UDLList", UDLList}}},
-         {"UDFType",
-          {{"UDFContact", UDFContact},
-           {"UDFPerson", UDFPerson},
-           {"UDFProject", UDFProject},
-           {"UDFSale", UDFSale}}}}};
-    return library;
+    return internal::ServedTypeLibrary();
 }
 
 }  // namespace vendral::com
+
+namespace vendral {
+
+const com::ClassInfo& DatabaseClass() {
+    return com::ClassOf<DatabaseObject>();
+}
+
+const std::vector<com::EnumInfo>& PublicEnumerations() {
+    static const std::vector<com::EnumInfo> enumerations{
+        {"OpenDatabase",
+         {{"OpenCentral", OpenCentral},
+          {"OpenLocal", OpenLocal},
+          {"Central_Local", Central_Local},
+          {"Central_if_failes_local", Central_if_failes_local},
+          {"Central_local_if_failes_local", Central_local_if_failes_local}}},
+        {"ComboLists",
+         {{"Relation", Relation},
+          {"UserGroup", UserGroup},
+          {"Business", Business},
+          {"Category", Category},
+          {"Task", Task},
+          {"ContactInterest", ContactInterest},
+          {"PersonInterest", PersonInterest},
+          {"Position", Position},
+          {"Priority", Priority},
+          {"Probality", Probality},
+          {"ProjectType", ProjectType},
+          {"ProjectStatus", ProjectStatus},
+          {"ProjectMemberType", ProjectMemberType},
+          {"MrMrs", MrMrs},
+          {"Credited", Credited},
+          {"Source", Source},
+          {"Reason", Reason},
+          {"SearchCat", SearchCat},
+          {"Comptr", Comptr},
+          {"Currency", Currency},
+          {"OptCat", OptCat},
+          {"OptType", OptType},
+          {"OptState", OptState},
+          {"OptInt", OptInt},
+          {"OptDec", OptDec},
+          {"DocTemplate", DocTemplate},
+          {"ExternalApplication", ExternalApplication},
+          {"UDLList", UDLList}}},
+        {"UDFType",
+         {{"UDFContact", UDFContact},
+          {"UDFPerson", UDFPerson},
+          {"UDFProject", UDFProject},
+          {"UDFSale", UDFSale}}}};
+    return enumerations;
+}
+
+}  // namespace vendral
 
 namespace vendral {
 

@@ -154,7 +154,52 @@ IDispatch* TakeObject(VARIANT& value, const std::string& member) {
 
 namespace {
 
-using Pointer = VARIANT*;
+// One argument word of an entry: an address or an integer (see
+// com/automation_object.h).
+using Pointer = std::uintptr_t;
+
+// The type code an entry passes a described type as.
+VARTYPE EntryTypeOf(const TYPEDESC& type) {
+    return type.vt == VT_USERDEFINED ? static_cast<VARTYPE>(VT_I4) : type.vt;
+}
+
+// value in scratch as the type the entry takes; objects cannot be given here.
+void Coerce(const Variant& value, VARTYPE type, VARIANT& scratch) {
+    scratch.vt = type;
+    switch (type) {
+        case VT_BSTR:
+            scratch.bstrVal = AllocBstr(value.ToString());
+            break;
+        case VT_I2:
+            scratch.iVal = static_cast<std::int16_t>(value.ToLongLong());
+            break;
+        case VT_BOOL:
+            scratch.boolVal = value.ToBool() ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        case VT_DISPATCH:
+            scratch.pdispVal = nullptr;
+            break;
+        default:
+            scratch.vt = VT_I4;
+            scratch.lVal = static_cast<std::int32_t>(value.ToLongLong());
+    }
+}
+
+// The word of a value passed by value.
+Pointer WordOf(const VARIANT& value) {
+    switch (value.vt) {
+        case VT_BSTR:
+            return reinterpret_cast<Pointer>(value.bstrVal);
+        case VT_I2:
+            return static_cast<Pointer>(static_cast<std::intptr_t>(value.iVal));
+        case VT_BOOL:
+            return static_cast<Pointer>(static_cast<std::intptr_t>(value.boolVal));
+        case VT_DISPATCH:
+            return reinterpret_cast<Pointer>(value.pdispVal);
+        default:
+            return static_cast<Pointer>(static_cast<std::intptr_t>(value.lVal));
+    }
+}
 
 HRESULT CallEntry(const void* constEntry, void* self, Pointer* a, std::size_t count) {
     // The table holds the entries as untyped words; each is called with its own shape.
@@ -217,9 +262,23 @@ DualInterface::DualInterface(IDispatch* object) : object_(object) {
             BSTR name = nullptr;
             UINT names = 0;
             if (SUCCEEDED(info->GetNames(desc->memid, &name, 1, &names)) && names == 1) {
-                Entry entry{static_cast<std::size_t>(desc->oVft) / sizeof(void*),
-                            static_cast<std::size_t>(desc->cParams),
-                            desc->elemdescFunc.tdesc.vt != VT_VOID};
+                Entry entry;
+                entry.Slot = static_cast<std::size_t>(desc->oVft) / sizeof(void*);
+                for (int k = 0; k < desc->cParams; ++k) {
+                    const ELEMDESC& param = desc->lprgelemdescParam[k];
+                    Argument argument;
+                    argument.ByRef = param.tdesc.vt == VT_PTR;
+                    argument.Type =
+                        EntryTypeOf(argument.ByRef ? *param.tdesc.lptdesc : param.tdesc);
+                    if ((param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) &&
+                        param.paramdesc.pparamdescex) {
+                        argument.HasDefault = true;
+                        argument.Default = ValueOf(param.paramdesc.pparamdescex->varDefaultValue);
+                    }
+                    entry.Arguments.push_back(argument);
+                }
+                if (desc->elemdescFunc.tdesc.vt != VT_VOID)
+                    entry.Result = EntryTypeOf(desc->elemdescFunc.tdesc);
                 entries_.emplace(std::make_pair(Lower(BstrToUtf8(name)), desc->invkind), entry);
             }
             SysFreeString(name);
@@ -246,18 +305,51 @@ const DualInterface::Entry& DualInterface::Find(const std::string& member, INVOK
 void DualInterface::Run(const std::string& member, INVOKEKIND kind,
                         const std::vector<Variant>& args, VARIANT* result) {
     const Entry& entry = Find(member, kind);
-    if (args.size() > entry.Params)
-        throw UsageError(member + " takes " + std::to_string(entry.Params) + " arguments", "07001");
-    VariantList values(args.size());
-    std::vector<Pointer> pointers(entry.Params + (entry.HasResult ? 1 : 0), nullptr);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        FromVariant(args[i], &values.Items[i]);
-        pointers[i] = &values.Items[i];
+    const std::size_t declared = entry.Arguments.size();
+    if (args.size() > declared)
+        throw UsageError(member + " takes " + std::to_string(declared) + " arguments", "07001");
+    // The values passed, and the place of a typed result after them.
+    VariantList values(declared + 1);
+    std::vector<Pointer> words(declared + (entry.Result != VT_EMPTY ? 1 : 0), 0);
+    for (std::size_t i = 0; i < declared; ++i) {
+        const Argument& argument = entry.Arguments[i];
+        const bool given = i < args.size();
+        VARIANT& value = values.Items[i];
+        if (argument.Type == VT_VARIANT) {
+            // By address; an omitted one is a null address.
+            if (given) {
+                FromVariant(args[i], &value);
+                words[i] = reinterpret_cast<Pointer>(&value);
+            }
+            continue;
+        }
+        if (!given && argument.ByRef && !argument.HasDefault) continue;
+        try {
+            Coerce(given                 ? args[i]
+                   : argument.HasDefault ? argument.Default
+                                         : Variant(),
+                   argument.Type, value);
+        } catch (const VariantError&) {
+            throw ComCallError(DISP_E_TYPEMISMATCH, member + ": argument " + std::to_string(i + 1) +
+                                                        " does not convert to its type");
+        }
+        words[i] = argument.ByRef ? reinterpret_cast<Pointer>(&value.lVal) : WordOf(value);
     }
-    if (entry.HasResult) pointers[entry.Params] = result;
+    VARIANT& typed = values.Items[declared];
+    if (entry.Result == VT_VARIANT) {
+        words[declared] = reinterpret_cast<Pointer>(result);
+    } else if (entry.Result != VT_EMPTY) {
+        // Every member of the value's union starts at its address.
+        words[declared] = reinterpret_cast<Pointer>(&typed.lVal);
+    }
     const void* const* table = *reinterpret_cast<const void* const* const*>(object_);
-    HRESULT hr = CallEntry(table[entry.Slot], object_, pointers.data(), pointers.size());
+    HRESULT hr = CallEntry(table[entry.Slot], object_, words.data(), words.size());
     if (FAILED(hr)) ThrowFailure(object_, iid_, hr, member);
+    if (entry.Result != VT_EMPTY && entry.Result != VT_VARIANT) {
+        typed.vt = entry.Result;
+        *result = typed;
+        typed.vt = VT_EMPTY;
+    }
 }
 
 Variant DualInterface::Call(const std::string& member, INVOKEKIND kind,

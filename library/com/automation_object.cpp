@@ -154,8 +154,9 @@ struct NamedCall {
     DISPPARAMS Params{nullptr, nullptr, 0, 0};
 };
 
-HRESULT ArrangeNamed(const DISPPARAMS& given, std::size_t declared, NamedCall& call,
+HRESULT ArrangeNamed(const DISPPARAMS& given, const MemberInfo& member, NamedCall& call,
                      UINT* argError) {
+    std::size_t declared = member.ParamNames.size();
     std::size_t positional = given.cArgs - given.cNamedArgs;
     if (positional > declared) return DISP_E_BADPARAMCOUNT;
     constexpr UINT kNobody = ~0u;
@@ -171,6 +172,9 @@ HRESULT ArrangeNamed(const DISPPARAMS& given, std::size_t declared, NamedCall& c
         }
         from[static_cast<std::size_t>(position)] = n;
     }
+    // Only the trailing optional arguments may be left out by a named call.
+    for (std::size_t p = 0; p + member.Optional < declared; ++p)
+        if (from[p] == kNobody) return DISP_E_PARAMNOTOPTIONAL;
     std::size_t count = declared;
     while (count > 0 && from[count - 1] == kNobody) --count;
     call.Values.resize(count);
@@ -213,7 +217,7 @@ HRESULT VENDRAL_COM_CALL InvokeEntry(ObjectHeader* self, DISPID id, const IID&, 
     std::size_t declared = member->ParamNames.size();
     NamedCall named;
     if (!put && params->cNamedArgs > 0) {
-        HRESULT arranged = ArrangeNamed(*params, declared, named, argError);
+        HRESULT arranged = ArrangeNamed(*params, *member, named, argError);
         if (FAILED(arranged)) return arranged;
         params = &named.Params;
     }
@@ -354,37 +358,133 @@ DISPID ClassInfo::FindId(const std::string& name) const {
     return DISPID_UNKNOWN;
 }
 
-HRESULT CallFromTable(ObjectHeader* self, std::size_t index, VARIANT** args, std::size_t count,
-                      VARIANT* result) {
-    if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
-    const MemberInfo& member = self->Class->Members[index];
-    // Standard order: the last argument first; a null pointer is an omitted one.
-    std::vector<VARIANT> reversed(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        VARIANT& slot = reversed[count - 1 - i];
-        if (args[i]) {
-            slot = *args[i];
-        } else {
-            VariantInit(&slot);
+VARTYPE EntryType(const std::string& type) {
+    if (type == "String") return VT_BSTR;
+    if (type == "Integer") return VT_I2;
+    if (type == "Boolean") return VT_BOOL;
+    if (type == "Object") return VT_DISPATCH;
+    if (type.empty() || type == "Variant") return VT_VARIANT;
+    // Long, and the enumerations of the library.
+    return VT_I4;
+}
+
+namespace {
+
+// An entry's argument as Invoke would have been given it.
+void ArgumentOfWord(const ParamInfo& param, EntryWord word, VARIANT& slot) {
+    VariantInit(&slot);
+    VARTYPE type = EntryType(param.Type);
+    if (type == VT_VARIANT || param.ByRef) {
+        if (word == 0) {
             slot.vt = VT_ERROR;
             slot.scode = DISP_E_PARAMNOTFOUND;
+        } else if (!param.ByRef) {
+            // A shallow copy: the caller keeps owning what it passed.
+            slot = *reinterpret_cast<const VARIANT*>(word);
+        } else {
+            slot.vt = static_cast<VARTYPE>(type | VT_BYREF);
+            slot.byref = reinterpret_cast<void*>(word);
         }
+        return;
     }
+    slot.vt = type;
+    switch (type) {
+        case VT_BSTR:
+            slot.bstrVal = reinterpret_cast<BSTR>(word);
+            break;
+        case VT_I2:
+            slot.iVal = static_cast<std::int16_t>(word);
+            break;
+        case VT_BOOL:
+            slot.boolVal = static_cast<VARIANT_BOOL>(word);
+            break;
+        case VT_DISPATCH:
+            slot.pdispVal = reinterpret_cast<IDispatch*>(word);
+            break;
+        default:
+            slot.lVal = static_cast<std::int32_t>(word);
+    }
+}
+
+// Stores a result into the caller's place of the property's type, taking over
+// what value holds.
+HRESULT StoreResult(const std::string& type, VARIANT& value, EntryWord place) {
+    HRESULT hr = S_OK;
+    try {
+        switch (EntryType(type)) {
+            case VT_BSTR:
+                if (value.vt == VT_BSTR) {
+                    *reinterpret_cast<BSTR*>(place) = value.bstrVal;
+                    value.vt = VT_EMPTY;
+                } else {
+                    *reinterpret_cast<BSTR*>(place) = AllocBstr(ToVariant(value, 0).ToString());
+                }
+                break;
+            case VT_I2:
+                *reinterpret_cast<std::int16_t*>(place) =
+                    static_cast<std::int16_t>(ToVariant(value, 0).ToLongLong());
+                break;
+            case VT_BOOL:
+                *reinterpret_cast<VARIANT_BOOL*>(place) =
+                    ToVariant(value, 0).ToBool() ? VARIANT_TRUE : VARIANT_FALSE;
+                break;
+            case VT_DISPATCH:
+                if (value.vt == VT_DISPATCH) {
+                    *reinterpret_cast<IDispatch**>(place) = value.pdispVal;
+                    value.vt = VT_EMPTY;
+                } else if (value.vt == VT_EMPTY) {
+                    *reinterpret_cast<IDispatch**>(place) = nullptr;
+                } else {
+                    hr = DISP_E_TYPEMISMATCH;
+                }
+                break;
+            case VT_VARIANT:
+                *reinterpret_cast<VARIANT*>(place) = value;
+                value.vt = VT_EMPTY;
+                break;
+            default:
+                *reinterpret_cast<std::int32_t*>(place) =
+                    static_cast<std::int32_t>(ToVariant(value, 0).ToLongLong());
+        }
+    } catch (...) {
+        hr = DISP_E_TYPEMISMATCH;
+    }
+    VariantClear(&value);
+    return hr;
+}
+
+}  // namespace
+
+HRESULT CallFromTable(ObjectHeader* self, std::size_t index, const EntryWord* args,
+                      std::size_t count, EntryWord result) {
+    if (!IsOwner(self)) return RPC_E_WRONG_THREAD;
+    const MemberInfo& member = self->Class->Members[index];
+    // Standard order: the last argument first.
+    std::vector<VARIANT> reversed(count);
+    for (std::size_t i = 0; i < count; ++i)
+        ArgumentOfWord(member.Params[i], args[i], reversed[count - 1 - i]);
     DISPID putId = DISPID_PROPERTYPUT;
     bool put = !HasResult(member.Kind);
     DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(count),
                       put ? 1u : 0u};
     if (put && count != 1) return DISP_E_BADPARAMCOUNT;
-    if (result) VariantInit(result);
+    // A method gives a VARIANT; a property get the type it reads as.
+    std::string type = member.Kind == MemberKind::Get ? member.Returns : "";
+    VARIANT value;
+    VariantInit(&value);
+    if (result && EntryType(type) == VT_VARIANT) VariantInit(reinterpret_cast<VARIANT*>(result));
     EXCEPINFO error{};
     UINT argError = 0;
-    HRESULT hr = self->Class->Call(self, index, params, result, &error, &argError);
+    HRESULT hr =
+        self->Class->Call(self, index, params, result ? &value : nullptr, &error, &argError);
     if (hr == DISP_E_EXCEPTION) {
         hr = error.scode ? error.scode : E_FAIL;
         SysFreeString(error.bstrSource);
         SysFreeString(error.bstrDescription);
         SysFreeString(error.bstrHelpFile);
     }
+    if (SUCCEEDED(hr) && result) return StoreResult(type, value, result);
+    VariantClear(&value);
     return hr;
 }
 

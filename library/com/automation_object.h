@@ -6,10 +6,14 @@
 // the dispatch ids and names (GetIDsOfNames, Invoke), the type information
 // (GetTypeInfo) and the table of entries of the dual interface: after the
 // seven IDispatch entries one entry per table row, shaped
-//     HRESULT entry(this, VARIANT* argument..., VARIANT* result)
-// where the result pointer follows the arguments for methods and property
-// gets, an omitted argument is passed as a null pointer, and a failure
-// returns the error's number.
+//     HRESULT entry(this, argument..., result*)
+// with each argument of the type the table gives it: a String as a BSTR, an
+// Integer as a short, a Long or an enumeration as a long, a Boolean as a
+// VARIANT_BOOL, an Object as an IDispatch*, a Variant as a VARIANT*, and one
+// passed by reference as a pointer to its type (a null pointer is an omitted
+// Variant or argument by reference). The result pointer follows the arguments
+// for methods (a VARIANT*) and property gets (a pointer to the property's
+// type); a failure returns the error's number.
 //
 // Objects belong to the thread that created them (the apartment threading
 // model): a call from another thread returns RPC_E_WRONG_THREAD and does
@@ -64,6 +68,9 @@ struct Member {
     MemberKind Kind;
     const char* Params;
     void (*Body)(Impl& self, const Arguments& args, Result& result);
+    // The type a property get reads as, when no put of the property gives it
+    // ("Boolean", "String", ...); empty for a Variant.
+    const char* Returns = "";
 };
 
 }  // namespace vendral::com
@@ -94,6 +101,7 @@ struct VENDRAL_INTERNAL MemberInfo {
     std::vector<std::string> ParamNames;
     std::size_t Optional;
     std::vector<ParamInfo> Params;
+    std::string Returns;
 };
 
 // The arguments of a table row's Params text.
@@ -168,8 +176,14 @@ VENDRAL_INTERNAL const void* const* ErrorSupportTable();
 VENDRAL_INTERNAL const void* DispatchTypeWord();
 
 // Calls from the dual interface's own entries.
-VENDRAL_INTERNAL HRESULT CallFromTable(ObjectHeader* self, std::size_t index, VARIANT** args,
-                                       std::size_t count, VARIANT* result);
+// One argument of an entry: every argument of the dual interfaces is an
+// address or an integer of at most 32 bits, which the platforms' ABIs pass in
+// one integer register or stack slot of this size.
+using EntryWord = std::uintptr_t;
+// The VARTYPE an entry passes a type word as (an enumeration as VT_I4).
+VENDRAL_INTERNAL VARTYPE EntryType(const std::string& type);
+VENDRAL_INTERNAL HRESULT CallFromTable(ObjectHeader* self, std::size_t index, const EntryWord* args,
+                                       std::size_t count, EntryWord result);
 // Object counting of the serving library, for DllCanUnloadNow.
 VENDRAL_INTERNAL void CountObject(ServerModule* module, int delta);
 
@@ -190,6 +204,8 @@ using internal::ClearErrorInfo;
 using internal::CoclassInfo;
 using internal::CountObject;
 using internal::DispatchTypeWord;
+using internal::EntryType;
+using internal::EntryWord;
 using internal::EnumInfo;
 using internal::ErrorSupportTable;
 using internal::kDispatchEntries;
@@ -222,12 +238,11 @@ struct AutomationObject : ObjectHeader {
 namespace detail {
 
 template <class Impl, std::size_t Row, std::size_t... K>
-HRESULT VENDRAL_COM_CALL Entry(ObjectHeader* self,
-                               decltype((void)K, static_cast<VARIANT*>(nullptr))... values) {
+HRESULT VENDRAL_COM_CALL Entry(ObjectHeader* self, decltype((void)K, EntryWord{})... values) {
     constexpr auto& row = MemberTable<Impl>::kRows[Row];
     constexpr std::size_t argc = ParameterCount(row.Params);
-    VARIANT* all[sizeof...(K) + 1] = {values..., nullptr};
-    return CallFromTable(self, Row, all, argc, HasResult(row.Kind) ? all[argc] : nullptr);
+    EntryWord all[sizeof...(K) + 1] = {values..., 0};
+    return CallFromTable(self, Row, all, argc, HasResult(row.Kind) ? all[argc] : 0);
 }
 
 template <class Impl, std::size_t Row, std::size_t... K>
@@ -259,12 +274,20 @@ const ClassInfo& ClassOf() {
             MemberTable<Impl>::kName, &MemberTable<Impl>::kIid, {}, nullptr, nullptr, nullptr};
         DISPID next = 1;
         for (const auto& row : MemberTable<Impl>::kRows) {
-            MemberInfo member{row.Name, row.Kind, 0, {}, OptionalCount(row.Params), {}};
+            MemberInfo member{row.Name, row.Kind,   0, {}, OptionalCount(row.Params),
+                              {},       row.Returns};
             member.Params = ParseParams(row.Params);
             for (const ParamInfo& param : member.Params) member.ParamNames.push_back(param.Name);
             DISPID existing = made.FindId(member.Name);
             member.Id = existing != DISPID_UNKNOWN ? existing : next++;
             made.Members.push_back(std::move(member));
+        }
+        // A property without a type of its own reads as the type it is written with.
+        for (MemberInfo& get : made.Members) {
+            if (get.Kind != MemberKind::Get || !get.Returns.empty()) continue;
+            for (const MemberInfo& put : made.Members)
+                if (put.Id == get.Id && put.Kind != MemberKind::Get && !put.Params.empty())
+                    get.Returns = put.Params.back().Type;
         }
         made.Call = [](ObjectHeader* self, std::size_t index, const DISPPARAMS& params,
                        VARIANT* result, EXCEPINFO* error, UINT* argError) -> HRESULT {

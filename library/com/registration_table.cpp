@@ -9,6 +9,9 @@
 namespace vendral::com {
 namespace {
 
+// The version of the classes, their interfaces and the type library.
+constexpr char kVersion[] = "1.0";
+
 std::string ClassKey(const ClassEntry& entry) {
     return "CLSID\\" + GuidText(*entry.Clsid);
 }
@@ -29,6 +32,12 @@ std::vector<Registration> RegistrationOf(const ServerModule& module,
         values.push_back({key + "\\InprocServer32", "", place.Library});
         values.push_back({key + "\\InprocServer32", "ThreadingModel", "Apartment"});
         values.push_back({key + "\\ProgID", "", entry.ProgId});
+        // What standard tools and early-binding clients read from a class key:
+        // the ProgID that does not change between versions (the class has one
+        // ProgID), the class's version and the type library that describes it.
+        values.push_back({key + "\\VersionIndependentProgID", "", entry.ProgId});
+        values.push_back({key + "\\Version", "", kVersion});
+        values.push_back({key + "\\TypeLib", "", GuidText(*module.TypeLibrary)});
         values.push_back({entry.ProgId, "", entry.Name});
         values.push_back({std::string(entry.ProgId) + "\\CLSID", "", GuidText(*entry.Clsid)});
         // The interface, its marshaller, and the type library that describes it.
@@ -36,11 +45,11 @@ std::vector<Registration> RegistrationOf(const ServerModule& module,
         values.push_back({dual, "", std::string("_") + entry.Name});
         values.push_back({dual + "\\ProxyStubClsid32", "", GuidText(kAutomationMarshaller)});
         values.push_back({dual + "\\TypeLib", "", GuidText(*module.TypeLibrary)});
-        values.push_back({dual + "\\TypeLib", "Version", "1.0"});
+        values.push_back({dual + "\\TypeLib", "Version", kVersion});
     }
     if (module.RegistersTypeLibrary) {
         // The library file holds its type information itself.
-        std::string version = TypeLibraryKey(module) + "\\1.0";
+        std::string version = TypeLibraryKey(module) + "\\" + kVersion;
         values.push_back({TypeLibraryKey(module), "", ""});
         values.push_back({version, "", module.TypeLibraryName});
         values.push_back({version + "\\0", "", ""});

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <iterator>
 #include <new>
 
 #include "base/utf8_path.h"
@@ -58,12 +59,19 @@ std::vector<Registration> RegistrationOf(const ServerModule& module, const std::
                           TypeLibraryPlatform()});
 }
 
+std::int32_t TypeLibrarySysKind() {
+    // The entries of the dual interfaces have the layout of the Windows ABI of
+    // the same pointer size on both platforms.
+    constexpr std::int32_t kWin32 = 1, kWin64 = 3;
+    return sizeof(void*) == 8 ? kWin64 : kWin32;
+}
+
 const char* TypeLibraryPlatform() {
-#if defined(_WIN32)
-    return sizeof(void*) == 8 ? "win64" : "win32";
-#else
-    return sizeof(void*) == 8 ? "linux64" : "linux32";
-#endif
+    // The words of the SYSKIND values, as the type library key names them.
+    static constexpr const char* kWords[] = {"win16", "win32", "mac", "win64"};
+    std::int32_t kind = TypeLibrarySysKind();
+    return kind >= 0 && kind < static_cast<std::int32_t>(std::size(kWords)) ? kWords[kind]
+                                                                            : "win32";
 }
 
 }  // namespace vendral::com

@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -78,8 +79,11 @@ using internal::UnregisterServer;
 inline constexpr CLSID kAutomationMarshaller = {
     0x00020424, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-// The word of the type library key for this platform's libraries
-// (TypeLib\{libid}\1.0\0\word).
+// The platform the type library describes (its TLIBATTR's syskind), and the
+// word of the type library key for it (TypeLib\{libid}\1.0\0\word). The key
+// follows the library's own SYSKIND, so that a tool that looks the file up by
+// the library's attributes finds it.
+std::int32_t TypeLibrarySysKind();
 VENDRAL_TEST_INTERNAL const char* TypeLibraryPlatform();
 
 // The absolute path of the library holding address.

@@ -158,8 +158,11 @@ class TypeInfo final : public SingleInterface<ITypeInfo, IID_ITypeInfo> {
         desc->cParamsOpt = static_cast<std::int16_t>(member.Optional);
         desc->oVft = static_cast<std::int16_t>((7 + index) * sizeof(void*));
         desc->elemdescFunc.tdesc.vt = HasResult(member.Kind) ? VT_VARIANT : VT_VOID;
-        // A property reads as the type it is written with.
-        if (member.Kind == MemberKind::Get) {
+        // A property reads as its declared type, else as the type it is written with.
+        if (member.Kind == MemberKind::Get && !member.Returns.empty()) {
+            desc->elemdescFunc.tdesc =
+                TypeOf(member.Returns, info_.Library ? info_.Library() : nullptr);
+        } else if (member.Kind == MemberKind::Get) {
             for (const MemberInfo& other : info_.Members)
                 if (other.Id == member.Id && other.Kind != MemberKind::Get && !other.Params.empty())
                     desc->elemdescFunc.tdesc =

@@ -250,7 +250,7 @@ class TypeLibrary final : public SingleInterface<ITypeLib, IID_ITypeLib> {
         *out = new (std::nothrow) TLIBATTR{};
         if (!*out) return E_OUTOFMEMORY;
         (*out)->guid = *library_.Guid;
-        (*out)->syskind = static_cast<decltype((*out)->syskind)>(sizeof(void*) == 8 ? 3 : 1);
+        (*out)->syskind = static_cast<decltype((*out)->syskind)>(TypeLibrarySysKind());
         (*out)->wMajorVerNum = 1;
         return S_OK;
     }

@@ -74,10 +74,10 @@ class ErrorInfoTest : public ComTest {
 
     // CountRecords(sTable) through the vtable: the result's HRESULT.
     HRESULT CountThroughTable(const std::string& table, VARIANT& result) {
-        using Entry = HRESULT (*)(IDispatch*, VARIANT*, VARIANT*, VARIANT*, VARIANT*);
+        using Entry = HRESULT (*)(IDispatch*, BSTR, BSTR, std::int16_t, VARIANT*);
         auto entry = reinterpret_cast<Entry>(EntryOf("CountRecords", INVOKE_FUNC));
         VARIANT name = Str(table);
-        HRESULT hr = entry(db_, &name, nullptr, nullptr, &result);
+        HRESULT hr = entry(db_, name.bstrVal, nullptr, 0, &result);
         VariantClear(&name);
         return hr;
     }

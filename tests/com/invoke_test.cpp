@@ -353,33 +353,49 @@ TEST_F(InvokeTest, TheDualInterfaceAndTheTypeInformationFollowTheOneTable) {
                                         "CountRecords", "CountRecordsSQL"}));
     EXPECT_EQ(order.back(), "GetSOVersion");
 
-    // Calls through the table of entries.
+    // Calls through the table of entries, each argument of its declared type:
+    // texts as BSTRs, the 16-bit selector as a short, a text property's
+    // result as a BSTR.
     auto table = *reinterpret_cast<void* const* const*>(db_);
-    using PutEntry = HRESULT (*)(IDispatch*, VARIANT*);
-    using GetEntry = HRESULT (*)(IDispatch*, VARIANT*);
-    using CountEntry = HRESULT (*)(IDispatch*, VARIANT*, VARIANT*, VARIANT*, VARIANT*);
+    using PutEntry = HRESULT (*)(IDispatch*, BSTR);
+    using GetEntry = HRESULT (*)(IDispatch*, BSTR*);
+    using CountEntry = HRESULT (*)(IDispatch*, BSTR, BSTR, std::int16_t, VARIANT*);
+    using RunningEntry = HRESULT (*)(IDispatch*, VARIANT_BOOL*);
     VARIANT prefix = Str("dbo");
-    ASSERT_EQ(reinterpret_cast<PutEntry>(table[slotOfPut["CentralDatabasePrefix"]])(db_, &prefix),
-              S_OK);
+    ASSERT_EQ(
+        reinterpret_cast<PutEntry>(table[slotOfPut["CentralDatabasePrefix"]])(db_, prefix.bstrVal),
+        S_OK);
     SysFreeString(prefix.bstrVal);
-    Var read;
-    ASSERT_EQ(reinterpret_cast<GetEntry>(table[slotOfGet["CentralDatabasePrefix"]])(db_, &read.v),
+    BSTR read = nullptr;
+    ASSERT_EQ(reinterpret_cast<GetEntry>(table[slotOfGet["CentralDatabasePrefix"]])(db_, &read),
               S_OK);
-    EXPECT_EQ(read.Text(), "dbo.");
+    EXPECT_EQ(Narrow(read, SysStringLen(read)), "dbo.");
+    SysFreeString(read);
+    VARIANT_BOOL running = VARIANT_TRUE;
+    ASSERT_EQ(reinterpret_cast<RunningEntry>(table[slotOfGet["dDatabaseIsRunning"]])(db_, &running),
+              S_OK);
+    EXPECT_EQ(running, VARIANT_FALSE);
     ASSERT_EQ(Put(db_, "CentralDatabasePrefix", Str("main")).Result, S_OK);
     VARIANT tableName = Str("appointment");
     Var counted;
     ASSERT_EQ(reinterpret_cast<CountEntry>(table[slotOfMethod["CountRecords"]])(
-                  db_, &tableName, nullptr, nullptr, &counted.v),
+                  db_, tableName.bstrVal, nullptr, 0, &counted.v),
               S_OK);
     EXPECT_EQ(counted.v.vt, VT_I4);
     EXPECT_EQ(counted.v.lVal, 3);
+    VARIANT where = Str("WHERE appointment_id > 2");
+    Var some;
+    ASSERT_EQ(reinterpret_cast<CountEntry>(table[slotOfMethod["CountRecords"]])(
+                  db_, tableName.bstrVal, where.bstrVal, 0, &some.v),
+              S_OK);
+    EXPECT_EQ(some.v.lVal, 1);
     VARIANT missingTable = Str("nosuch");
     Var none;
     EXPECT_EQ(reinterpret_cast<CountEntry>(table[slotOfMethod["CountRecords"]])(
-                  db_, &missingTable, nullptr, nullptr, &none.v),
+                  db_, missingTable.bstrVal, nullptr, 0, &none.v),
               E_FAIL);
     SysFreeString(tableName.bstrVal);
+    SysFreeString(where.bstrVal);
     SysFreeString(missingTable.bstrVal);
 }
 
@@ -428,9 +444,13 @@ TEST_F(InvokeTest, NamedArgumentsThatNameNothingOrTwiceAreRefused) {
     EXPECT_EQ(twice.Result, DISP_E_PARAMNOTFOUND);
     EXPECT_EQ(twice.ArgError, 1u);
 
-    // A required argument that no name and no position gives.
+    // A required argument that no name and no position gives: the argument
+    // is known but not optional.
     CallResult missing = MethodNamed(db_, "CountRecords", {}, {{"sWhere", Str("")}});
-    EXPECT_EQ(missing.Result, DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(missing.Result, DISP_E_PARAMNOTOPTIONAL);
+    CallResult second = MethodNamed(db_, "GetFirstTextRecord", {Str("appointment")},
+                                    {{"iDatabaseConnection", I2(0)}});
+    EXPECT_EQ(second.Result, DISP_E_PARAMNOTOPTIONAL);
 
     // A refused value is reported at the caller's index of it.
     CallResult mismatch =

@@ -20,6 +20,30 @@ std::string LibraryPath() {
 
 using ServerTest = ComTest;
 
+// The word of the type library key that the type library's own SYSKIND
+// names, as a tool that follows the library's attributes looks it up.
+std::string PlatformOfTypeLibrary() {
+    IDispatch* db = ServerLibrary::Instance().NewDatabase();
+    EXPECT_NE(db, nullptr);
+    if (!db) return {};
+    ITypeInfo* info = nullptr;
+    ITypeLib* library = nullptr;
+    TLIBATTR* attr = nullptr;
+    std::string word;
+    if (db->GetTypeInfo(0, 0, &info) == S_OK &&
+        info->GetContainingTypeLib(&library, nullptr) == S_OK &&
+        library->GetLibAttr(&attr) == S_OK) {
+        static const char* const kWords[] = {"win16", "win32", "mac", "win64"};
+        if (attr->syskind >= 0 && attr->syskind < 4) word = kWords[attr->syskind];
+        library->ReleaseTLibAttr(attr);
+    }
+    if (library) library->Release();
+    if (info) info->Release();
+    db->Release();
+    EXPECT_FALSE(word.empty()) << "the type library names no known platform";
+    return word;
+}
+
 TEST_F(ServerTest, RegistrationWritesTheClassKeysAndUnregistrationLeavesForeignKeys) {
     {
         std::ofstream foreign(Scratch("registry.reg"));
@@ -40,6 +64,14 @@ TEST_F(ServerTest, RegistrationWritesTheClassKeysAndUnregistrationLeavesForeignK
               std::string::npos);
     EXPECT_NE(text.find(root + "Vendral.CDatabase\\CLSID]\n@=\"" + kClsid + "\"\n"),
               std::string::npos);
+    // The class key names its type library, its version and the ProgID
+    // that does not change between versions, as standard tools read them.
+    EXPECT_NE(text.find(root + "CLSID\\" + kClsid + "\\VersionIndependentProgID]\n@=\"" +
+                        "Vendral.CDatabase\"\n"),
+              std::string::npos);
+    EXPECT_NE(text.find(root + "CLSID\\" + kClsid + "\\Version]\n@=\"1.0\"\n"), std::string::npos);
+    EXPECT_NE(text.find(root + "CLSID\\" + kClsid + "\\TypeLib]\n@=\"" + kLibid + "\"\n"),
+              std::string::npos);
     EXPECT_NE(text.find(root + "Interface\\" + kIid + "]\n@=\"_CDatabase\"\n"), std::string::npos);
     EXPECT_NE(text.find(root + "TypeLib\\" + kLibid + "\\1.0]\n@=\"Vendral\"\n"),
               std::string::npos);
@@ -47,7 +79,7 @@ TEST_F(ServerTest, RegistrationWritesTheClassKeysAndUnregistrationLeavesForeignK
     // holds the type information, the flags and the help folder, and per
     // interface its marshaller and its type library.
     const std::string version = root + "TypeLib\\" + kLibid + "\\1.0";
-    const std::string platform = sizeof(void*) == 8 ? "linux64" : "linux32";
+    const std::string platform = PlatformOfTypeLibrary();
     EXPECT_NE(text.find(version + "\\0\\" + platform + "]\n@=\"" + LibraryPath() + "\"\n"),
               std::string::npos)
         << text;
@@ -72,6 +104,9 @@ TEST_F(ServerTest, RegistrationWritesTheClassKeysAndUnregistrationLeavesForeignK
         hk + "CLSID\\" + kClsid,
         hk + "CLSID\\" + kClsid + "\\InprocServer32",
         hk + "CLSID\\" + kClsid + "\\ProgID",
+        hk + "CLSID\\" + kClsid + "\\VersionIndependentProgID",
+        hk + "CLSID\\" + kClsid + "\\Version",
+        hk + "CLSID\\" + kClsid + "\\TypeLib",
         hk + "Vendral.CDatabase",
         hk + "Vendral.CDatabase\\CLSID",
         hk + "Interface\\" + kIid,

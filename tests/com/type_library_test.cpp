@@ -178,6 +178,87 @@ TEST_F(TypeLibraryTest, APropertyWithGetAndLetIsDescribedAsBoth) {
     Release(prefix);
 }
 
+TEST_F(TypeLibraryTest, PropertiesThatAreOnlyReadHaveTheirTypes) {
+    std::map<std::string, VARTYPE> reads;
+    std::vector<std::string> variants;
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info_->GetTypeAttr(&attr), S_OK);
+    for (UINT i = 0; i < attr->cFuncs; ++i) {
+        FUNCDESC* desc = nullptr;
+        ASSERT_EQ(info_->GetFuncDesc(i, &desc), S_OK);
+        if (desc->invkind == INVOKE_PROPERTYGET) {
+            std::string name = Names(desc->memid).at(0);
+            reads[name] = desc->elemdescFunc.tdesc.vt;
+            if (desc->elemdescFunc.tdesc.vt == VT_VARIANT) variants.push_back(name);
+        }
+        info_->ReleaseFuncDesc(desc);
+    }
+    info_->ReleaseTypeAttr(attr);
+    EXPECT_EQ(reads["dDatabaseIsRunning"], VT_BOOL);
+    EXPECT_EQ(reads["LocaldDatabaseIsRunning"], VT_BOOL);
+    EXPECT_EQ(reads["LastReturnedErrorMessage"], VT_BSTR);
+    EXPECT_EQ(reads["LastGeneratedSequenceID"], VT_BSTR);
+    EXPECT_EQ(reads["SQLFunct_ProjectInvoice"], VT_BSTR);
+    EXPECT_EQ(reads["CentralConnectionString"], VT_BSTR);
+    EXPECT_EQ(reads["SQLLocalDatabaseType"], VT_BSTR);
+    EXPECT_EQ(reads["LocalStartedasCentral"], VT_BOOL);
+    EXPECT_EQ(reads["dDatabase"], VT_DISPATCH);
+    // No property reads as a Variant.
+    EXPECT_EQ(variants, std::vector<std::string>{});
+}
+
+TEST_F(TypeLibraryTest, EveryArgumentHasItsTypeAndEveryDefaultIsFlagged) {
+    std::vector<std::string> variants, optionalWithoutDefault;
+    std::map<std::string, int> defaults;
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info_->GetTypeAttr(&attr), S_OK);
+    for (UINT i = 0; i < attr->cFuncs; ++i) {
+        FUNCDESC* desc = nullptr;
+        ASSERT_EQ(info_->GetFuncDesc(i, &desc), S_OK);
+        std::vector<std::string> names = Names(desc->memid);
+        for (int k = 0; k < desc->cParams; ++k) {
+            const ELEMDESC& param = desc->lprgelemdescParam[k];
+            // A property's names are its get's: a put's value is named by position.
+            std::size_t at = static_cast<std::size_t>(k) + 1;
+            std::string name = names.at(0) + "." + (at < names.size() ? names[at] : "value");
+            const TYPEDESC& type = param.tdesc.vt == VT_PTR ? *param.tdesc.lptdesc : param.tdesc;
+            if (type.vt == VT_VARIANT) variants.push_back(name);
+            USHORT flags = param.paramdesc.wParamFlags;
+            if ((flags & PARAMFLAG_FOPT) && !(flags & PARAMFLAG_FHASDEFAULT))
+                optionalWithoutDefault.push_back(name);
+            if (flags & PARAMFLAG_FHASDEFAULT) ++defaults[names.at(0)];
+        }
+        info_->ReleaseFuncDesc(desc);
+    }
+    info_->ReleaseTypeAttr(attr);
+    // Only the arguments that take any value are Variants.
+    EXPECT_EQ(variants, (std::vector<std::string>{"OpenODBC_ByConnection.sUserID",
+                                                  "GetPreference.bReadGlobalSettings"}));
+    // The optional arguments without a default are those by reference that
+    // tell a given value from an omitted one.
+    EXPECT_EQ(optionalWithoutDefault,
+              (std::vector<std::string>{
+                  "OpenODBC_DB.UseDBName_and_Prefix", "ShowODBCSettings.UseDBName_and_Prefix",
+                  "GetPreference.bReadGlobalSettings", "GetUDFListID.bCreateIfNotFound",
+                  "GetUDFListID.ExactSearch"}));
+    EXPECT_EQ(defaults["ExecSQL"], 2);
+    EXPECT_EQ(defaults["GetPreference"], 2);
+    EXPECT_EQ(defaults["DeletePreference"], 2);
+    EXPECT_EQ(defaults["GetSOVersion"], 1);
+
+    // CountRecords' sWhere: an empty text by default.
+    FUNCDESC* count = Functions("CountRecords")[INVOKE_FUNC];
+    ASSERT_NE(count, nullptr);
+    ASSERT_EQ(count->cParams, 3);
+    const ELEMDESC& where = count->lprgelemdescParam[1];
+    EXPECT_EQ(where.tdesc.vt, VT_BSTR);
+    EXPECT_EQ(where.paramdesc.wParamFlags, PARAMFLAG_FIN | PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT);
+    ASSERT_NE(where.paramdesc.pparamdescex, nullptr);
+    EXPECT_EQ(where.paramdesc.pparamdescex->varDefaultValue.vt, VT_BSTR);
+    EXPECT_EQ(SysStringLen(where.paramdesc.pparamdescex->varDefaultValue.bstrVal), 0u);
+    info_->ReleaseFuncDesc(count);
+}
+
 TEST_F(TypeLibraryTest, TheContainingTypeLibraryListsTheClassItsInterfaceAndTheEnumerations) {
     ITypeLib* library = nullptr;
     UINT index = 99;

@@ -4,9 +4,9 @@
 #include <QWidget>
 
 #include "automation/qt/widget_component_server.h"
+#include "base/qt/widget_application.h"
 #include "com/automation_object.h"
 #include "com/dispatch_client.h"
-#include "base/qt/widget_application.h"
 #include "vendral/numbered_error.h"
 #include "vendral/widgets/cprogressbar.h"
 
@@ -120,7 +120,8 @@ struct MemberTable<ProgressBarObject> {
         {"ProgBarHwnd", MemberKind::Get, "",
          [](ProgressBarObject& self, const Arguments&, Result& result) {
              result.Set(self.Use().ProgBarHwnd());
-         }},
+         },
+         "Long"},
         {"Raise", MemberKind::Put, "n:Long",
          [](ProgressBarObject& self, const Arguments& args, Result&) {
              self.Use().Raise(args.Int32(0));

@@ -3,6 +3,8 @@
 // belong to libvendral.so.
 #include "automation/qt/widget_component_server.h"
 
+#include "automation/served_type_library.h"
+
 namespace vendral {
 namespace {
 
@@ -14,16 +16,18 @@ const com::ClassEntry kClasses[] = {
     {"CSplash", &CLSID_CSplash, &IID__CSplash, "Vendral.CSplash", &NewSplashObject},
 };
 
+// The widget classes join the process's one type library as this library
+// loads, so that CDatabase's type information leads to them too.
+const bool kClassesAdded = [] {
+    internal::AddServedClasses({{"CProgressBar", &CLSID_CProgressBar, &ProgressBarClass()},
+                                {"CSplash", &CLSID_CSplash, &SplashClass()}});
+    return true;
+}();
+
 }  // namespace
 
 const com::TypeLibraryInfo& WidgetTypeLibrary() {
-    static const com::TypeLibraryInfo library{
-        "Vendral",
-        &LIBID_Vendral,
-        {{"CProgressBar", &CLSID_CProgressBar, &ProgressBarClass()},
-         {"CSplash", &CLSID_CSplash, &SplashClass()}},
-        {}};
-    return library;
+    return internal::ServedTypeLibrary();
 }
 
 com::ServerModule& WidgetsModule() {

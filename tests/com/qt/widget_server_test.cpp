@@ -155,6 +155,19 @@ TEST_F(WidgetServerTest, RegistrationWritesExactlyTheTwoClassesAndUnregistration
                   std::string::npos);
         EXPECT_NE(text.find(root + "Interface\\" + iid + "]\n@=\"_" + n + "\"\n"),
                   std::string::npos);
+        // Every served class's key names its type library, version and
+        // version-independent ProgID.
+        EXPECT_NE(text.find(root + "CLSID\\" + clsid + "\\VersionIndependentProgID]\n@=\"Vendral." +
+                            n + "\"\n"),
+                  std::string::npos)
+            << n;
+        EXPECT_NE(text.find(root + "CLSID\\" + clsid + "\\Version]\n@=\"1.0\"\n"),
+                  std::string::npos)
+            << n;
+        EXPECT_NE(text.find(root + "CLSID\\" + clsid +
+                            "\\TypeLib]\n@=\"{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\"\n"),
+                  std::string::npos)
+            << n;
     }
     // The type library key is the core library's; written once.
     const std::string version = "\\TypeLib\\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\\1.0]";
@@ -333,13 +346,13 @@ TEST_F(WidgetServerTest, TypeInformationAndTheDualInterfaceFollowTheInterfaceOrd
               (std::vector<std::string>{"ShowSplash", "LoadStep"}));
 
     auto table = *reinterpret_cast<void* const* const*>(bar);
-    using Entry = HRESULT (*)(IDispatch*, VARIANT*);
-    VARIANT max = I4(250);
-    ASSERT_EQ(reinterpret_cast<Entry>(table[putSlots["MaxValue"]])(bar, &max), S_OK);
-    Var read;
-    ASSERT_EQ(reinterpret_cast<Entry>(table[getSlots["MaxValue"]])(bar, &read.v), S_OK);
-    EXPECT_EQ(read.v.vt, VT_I4);
-    EXPECT_EQ(read.v.lVal, 250);
+    // A 32-bit property: its value as a long, read into a long.
+    using PutEntry = HRESULT (*)(IDispatch*, std::int32_t);
+    using GetEntry = HRESULT (*)(IDispatch*, std::int32_t*);
+    ASSERT_EQ(reinterpret_cast<PutEntry>(table[putSlots["MaxValue"]])(bar, 250), S_OK);
+    std::int32_t read = 0;
+    ASSERT_EQ(reinterpret_cast<GetEntry>(table[getSlots["MaxValue"]])(bar, &read), S_OK);
+    EXPECT_EQ(read, 250);
     bar->Release();
     splash->Release();
 }
@@ -350,6 +363,7 @@ TEST_F(WidgetServerTest, TypeInformationTypesTheParametersAndNamesItsLibrary) {
     ITypeInfo* info = nullptr;
     ASSERT_EQ(bar->GetTypeInfo(0, 0, &info), S_OK);
     std::map<std::string, std::vector<VARTYPE>> parameters;
+    std::map<std::string, VARTYPE> reads;
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
     const int functions = attr->cFuncs;
@@ -362,6 +376,8 @@ TEST_F(WidgetServerTest, TypeInformationTypesTheParametersAndNamesItsLibrary) {
         ASSERT_EQ(info->GetNames(desc->memid, &name, 1, &got), S_OK);
         auto& types = parameters[Narrow(name, SysStringLen(name)) +
                                  (desc->invkind == INVOKE_FUNC ? "" : "/property")];
+        if (desc->invkind == INVOKE_PROPERTYGET)
+            reads[Narrow(name, SysStringLen(name))] = desc->elemdescFunc.tdesc.vt;
         SysFreeString(name);
         for (int k = 0; k < desc->cParams; ++k)
             types.push_back(desc->lprgelemdescParam[k].tdesc.vt);
@@ -372,8 +388,14 @@ TEST_F(WidgetServerTest, TypeInformationTypesTheParametersAndNamesItsLibrary) {
     EXPECT_EQ(parameters["DelayProgBar"], (std::vector<VARTYPE>{VT_I2}));
     EXPECT_EQ(parameters["Create"],
               (std::vector<VARTYPE>{VT_VARIANT, VT_VARIANT, VT_VARIANT, VT_VARIANT, VT_BOOL}));
+    // Every property reads as its type, also one that is only read.
+    EXPECT_EQ(reads, (std::map<std::string, VARTYPE>{{"Parent", VT_DISPATCH},
+                                                     {"SethWndParent", VT_I4},
+                                                     {"ProgBarHwnd", VT_I4},
+                                                     {"MaxValue", VT_I4}}));
 
-    // The containing library lists both widget classes with their interfaces.
+    // The containing library is the one of the process: CDatabase, both widget
+    // classes with their interfaces, and the enumerations.
     ITypeLib* library = nullptr;
     UINT index = 99;
     ASSERT_EQ(info->GetContainingTypeLib(&library, &index), S_OK);
@@ -385,13 +407,15 @@ TEST_F(WidgetServerTest, TypeInformationTypesTheParametersAndNamesItsLibrary) {
     std::vector<std::string> listed;
     for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
         BSTR name = nullptr;
-        ASSERT_EQ(library->GetDocumentation(static_cast<std::int32_t>(i), &name, nullptr, nullptr, nullptr),
+        ASSERT_EQ(library->GetDocumentation(static_cast<std::int32_t>(i), &name, nullptr, nullptr,
+                                            nullptr),
                   S_OK);
         listed.push_back(Narrow(name, SysStringLen(name)));
         SysFreeString(name);
     }
-    EXPECT_EQ(listed,
-              (std::vector<std::string>{"CProgressBar", "_CProgressBar", "CSplash", "_CSplash"}));
+    EXPECT_EQ(listed, (std::vector<std::string>{"CDatabase", "_CDatabase", "CProgressBar",
+                                                "_CProgressBar", "CSplash", "_CSplash",
+                                                "OpenDatabase", "ComboLists", "UDFType"}));
     EXPECT_EQ(listed.at(index), "_CProgressBar");
     library->Release();
     info->Release();
