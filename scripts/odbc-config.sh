@@ -8,7 +8,10 @@ mkdir -p "$dir"
 
 find_driver() {
   local name=$1 path
-  path=$(find /usr/lib /usr/local/lib -name "$name" 2>/dev/null | head -n 1)
+  # This machine's own architecture first: with a second one installed (i386
+  # beside Wine), /usr/lib holds a driver this machine's programs cannot load.
+  path=$(find "/usr/lib/$(uname -m)-linux-gnu" /usr/lib /usr/local/lib -name "$name" 2>/dev/null |
+    head -n 1)
   [ -n "$path" ] || { echo "ODBC driver $name not found; run scripts/install-deps.sh" >&2; exit 1; }
   echo "$path"
 }
