@@ -42,7 +42,8 @@ struct Value {
     long Long() const {
         VARIANT copy;
         VariantInit(&copy);
-        long out = VariantChangeType(&copy, const_cast<VARIANT*>(&v), 0, VT_I4) == S_OK ? copy.lVal : -999999;
+        long out = VariantChangeType(&copy, const_cast<VARIANT*>(&v), 0, VT_I4) == S_OK ? copy.lVal
+                                                                                        : -999999;
         VariantClear(&copy);
         return out;
     }
