@@ -35,7 +35,7 @@ function(vendral_windows_library target)
     PUBLIC ${PROJECT_SOURCE_DIR}/include
     PRIVATE ${PROJECT_SOURCE_DIR}/library ${SIMPLEINI_INCLUDE_DIR})
   target_link_libraries(${target}
-    PRIVATE odbc32 ole32 oleaut32 uuid advapi32 version shell32 user32 mpr)
+    PRIVATE odbc32 ole32 oleaut32 uuid advapi32 version shell32 user32 mpr comctl32 gdi32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # The stdcall entry points under their plain names (DllGetClassObject, not
     # DllGetClassObject@12), as the system looks them up.

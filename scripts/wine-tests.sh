@@ -165,6 +165,12 @@ expect_reg "the class is apartment-threaded" "HKCR\\CLSID\\$clsid\\InprocServer3
 expect_reg "the class names its ProgID" "HKCR\\CLSID\\$clsid\\ProgID" '' Vendral.CDatabase
 expect_reg "the interface is _CDatabase" 'HKCR\Interface\{81356B21-2762-4E68-AB15-28A82E638A6B}' '' _CDatabase
 expect_reg "the type library names its file" "HKCR\\TypeLib\\{65FAB692-1C9F-49CA-9363-153A02DAE5FE}\\1.0\\0\\$platform" '' 'C:\vendral\vendral.dll'
+# The progress bar is vendral.dll's own class on Windows.
+bar_clsid='{94E54D97-3520-417B-BD23-A24D742D35D2}'
+bar_iid='{BD9CF904-8AE5-4975-A705-ED9B0381B4E6}'
+expect_reg "the progress bar's ProgID names its class" 'HKCR\Vendral.CProgressBar\CLSID' '' "$bar_clsid"
+expect_reg "the progress bar's class names the library" "HKCR\\CLSID\\$bar_clsid\\InprocServer32" '' 'C:\vendral\vendral.dll'
+expect_reg "the progress bar's interface is _CProgressBar" "HKCR\\Interface\\$bar_iid" '' _CProgressBar
 
 # The served classes (CLSID, ProgID, interface): every one the library
 # registers has a complete class key, as standard tools and early-binding
@@ -301,6 +307,11 @@ run_checked() {  # LABEL SECONDS PROGRAM [ARGS...]
 # The early-bound client ---------------------------------------------------------
 fresh_database "$database"
 run_checked "early-bound C++ client" 300 early_bound_client 'C:\vendral\crm.ini'
+
+# The progress bar --------------------------------------------------------------
+# CProgressBar by its ProgID, late- and early-bound, on windows of the program's
+# own, read back from the real msctls_progress32 windows.
+run_checked "CProgressBar on the system's progress bar windows" 300 progress_bar_client
 
 # The component runtime's apartment -----------------------------------------------
 run_checked "each thread joins the component runtime once and leaves it at its end" 120 \

@@ -15,6 +15,11 @@ com::ServerModule& VendralModule();
 
 // A new CDatabase automation object with one reference.
 com::IDispatch* NewDatabaseObject();
+#if defined(_WIN32)
+// A new CProgressBar automation object with one reference (the Windows build's
+// own; on Linux the widget library serves the class).
+com::IDispatch* NewProgressBarObject();
+#endif
 
 // The dispatch object of a connection (ConnectionString, State, Open,
 // Execute, Close, ...); Execute gives a recordset (EOF, Fields(i).Value,

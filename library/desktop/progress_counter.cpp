@@ -1,8 +1,8 @@
 #include "vendral/progress_counter.h"
 
-#include <cmath>
 #include <limits>
 
+#include "desktop/progress_bar_layout.h"
 #include "vendral/platform_error.h"
 
 namespace vendral {
@@ -11,13 +11,7 @@ namespace {
 constexpr std::int32_t kErrorDivisionByZero = 11;
 constexpr std::int32_t kErrorOverflow = 6;
 
-// Halves go to the even neighbour, as the platform's whole-number conversion does.
-std::int32_t RoundHalfEven(double value) {
-    double rounded = std::nearbyint(value);
-    double floor = std::floor(value);
-    if (value - floor == 0.5) rounded = std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
-    return static_cast<std::int32_t>(rounded);
-}
+using internal::RoundHalfEven;
 
 }  // namespace
 

@@ -7,19 +7,16 @@
 #include <QProgressBar>
 #include <QWidget>
 #include <QWindow>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "base/qt/twips.h"
+#include "desktop/progress_bar_layout.h"
 #include "vendral/progress_counter.h"
-#include "vendral/ui_host.h"
 
 namespace vendral {
 namespace {
 
 constexpr std::uint32_t kDefaultColour = 0xFF000000u;
-constexpr int kDefaultHeight = 20;
 
 QString CssColour(std::uint32_t bgr) {
     return QStringLiteral("#%1%2%3")
@@ -182,13 +179,10 @@ bool CProgressBar::Create(const Variant& Left, const Variant& Top, const Variant
         bar->setGeometry(0, 0, size.width(), size.height());
         d.foreignParent_ = foreign;
     } else {
-        int twipsPerPixel = qt::TwipsPerPixelX(host);
-        int parentTwips = qt::PixelsToTwipsX(host->width(), host);
-        int left = Left.IsEmpty() ? 0 : Left.ToLong();
-        int top = Top.IsEmpty() ? 0 : Top.ToLong();
-        int width = Width.IsEmpty() ? parentTwips / twipsPerPixel : Width.ToLong();
-        int height = Height.IsEmpty() ? kDefaultHeight : Height.ToLong();
-        bar->setGeometry(left, top, width, height);
+        internal::BarRectangle place = internal::BarOnParent(
+            Left, Top, Width, Height, [host] { return qt::PixelsToTwipsX(host->width(), host); },
+            qt::TwipsPerPixelX(host));
+        bar->setGeometry(place.Left, place.Top, place.Width, place.Height);
     }
     bar->show();
     d.barHandle_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(bar->winId()));
@@ -212,23 +206,16 @@ void CProgressBar::ClearProgBar() {
 }
 
 void CProgressBar::SetProgBarPos(std::int32_t ProgPos) {
-    CurrentUiHost()->DoEvents();
-    impl_->Show(ProgPos);
-    CurrentUiHost()->DoEvents();
+    internal::ShowBetweenEvents(ProgPos, [this](std::int32_t position) { impl_->Show(position); });
 }
 
 void CProgressBar::DelayProgBar(std::int16_t itime) {
-    CurrentUiHost()->DoEvents();
-    if (itime > 0) std::this_thread::sleep_for(std::chrono::milliseconds(itime));
-    CurrentUiHost()->DoEvents();
+    internal::DelayBetweenEvents(itime);
 }
 
 void CProgressBar::Raise(std::int32_t n) {
-    ProgressCounter& counter = impl_->counter_;
-    if (!counter.Moves(n)) return;
-    CurrentUiHost()->DoEvents();
-    impl_->Show(counter.Advance());
-    CurrentUiHost()->DoEvents();
+    internal::RaiseCounted(impl_->counter_, n,
+                           [this](std::int32_t position) { impl_->Show(position); });
 }
 
 }  // namespace vendral
