@@ -7,8 +7,11 @@ dir=${1:?usage: odbc-config.sh DIR}
 mkdir -p "$dir"
 
 find_driver() {
-  local name=$1 path
-  path=$(find /usr/lib /usr/local/lib -name "$name" 2>/dev/null | head -n 1)
+  local name=$1 path found
+  # The machine's own architecture first: a driver of another one (an i386
+  # copy installed beside Wine's 32-bit loader) cannot be loaded here.
+  found=$(find /usr/lib /usr/local/lib -name "$name" 2>/dev/null)
+  path=$({ grep -F "/$(uname -m)-linux-gnu/" <<<"$found"; echo "$found"; } | grep -v '^$' | head -n 1)
   [ -n "$path" ] || { echo "ODBC driver $name not found; run scripts/install-deps.sh" >&2; exit 1; }
   echo "$path"
 }
