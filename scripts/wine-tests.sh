@@ -479,7 +479,7 @@ run_answering() {  # LABEL SECONDS PROGRAM [ARGS...]
     mapfile -t answers < <(tr -d '\r' <"$raw" | grep '^ANSWER ')
     while [ "$answered" -lt "${#answers[@]}" ]; do
       read -r _ key title <<<"${answers[$answered]}"
-      press_on_window "$title" "$key" "$program-$answered" || problem+=" no window titled '$title' for $key;"
+      press_on_window "$title" "$key" "$program.exe-$answered" || problem+=" no window titled '$title' for $key;"
       answered=$((answered + 1))
     done
     sleep 0.2
