@@ -36,6 +36,8 @@ export WINEDEBUG=-all
 # No Mono or Gecko installer prompts in an unattended prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Message boxes of the library go to standard error: nothing waits for a click.
+# The tests of the boxes themselves (NAME.boxes, run_answering) unset it and
+# answer the boxes with real keys.
 export VENDRAL_MESSAGES_TO_STDERR=1
 work="$build/wine-work"
 passed=0
@@ -110,6 +112,76 @@ settings_file() {  # path dsn
   printf '[Central]\r\nDSN=%s\r\nUID=\r\nPWD=\r\nDBPrefix=main.\r\n' "$2" > "$1"
 }
 settings_file "$install_dir/crm.ini" VendralWine
+# A data source that does not exist: an open from it fails and says so in a box.
+settings_file "$install_dir/missing-dsn.ini" NoSuchSource
+
+# Real windows answered with real keys ------------------------------------------
+# Screenshots of the boxes shown, when ImageMagick's import is installed.
+mkdir -p "$work/screenshots"
+screenshot() {  # NAME
+  command -v import >/dev/null && import -window root "$work/screenshots/$1.png" 2>/dev/null
+  return 0
+}
+# Presses KEY on the window titled TITLE, once it is there (a minute at most).
+# Wine hands a key to the window that has the focus: it gets it first.
+press_on_window() {  # TITLE KEY [SCREENSHOT-NAME]
+  local id
+  id=$(timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+  [ -n "$id" ] || return 1
+  timeout 10 xdotool windowactivate --sync "$id" >/dev/null 2>&1
+  [ -z "${3:-}" ] || screenshot "$3"
+  local status=0
+  # A window the key closes may be gone before xdotool is done with it: that
+  # counts as answered.
+  if ! xdotool key --window "$id" "$2" 2>/dev/null && xwininfo -id "$id" >/dev/null 2>&1; then
+    status=1
+  fi
+  # A key left down (xdotool stopped between press and release) would answer
+  # every later box by itself.
+  xdotool keyup "$2" 2>/dev/null
+  return $status
+}
+# A program that is the first of Wine's session may start before the desktop
+# process has set up the display, and then gets no X windows at all. A window
+# of ours on the screen before the tested program starts keeps the desktop up.
+keeper_pid=""
+keep_desktop() {
+  local try
+  for try in 1 2 3; do
+    wine 'C:\vendral\test_window.exe' "Vendral desktop keeper" >/dev/null 2>&1 &
+    keeper_pid=$!
+    timeout 60 xdotool search --sync --onlyvisible --name '^Vendral desktop keeper$' \
+      >/dev/null 2>&1 && return 0
+    release_desktop
+  done
+  return 1
+}
+release_desktop() {
+  [ -n "$keeper_pid" ] || return 0
+  kill "$keeper_pid" 2>/dev/null
+  wait "$keeper_pid" 2>/dev/null
+  keeper_pid=""
+}
+# Checks the box titled TITLE (shown by another process) through the system's
+# window calls, photographs it, and answers it with Return. PATTERN is the
+# text with line breaks as \n; a final * stands for any rest. Prints what
+# differs; returns non-zero then.
+answer_box() {  # TITLE PATTERN SCREENSHOT-NAME
+  local read text problem=""
+  read=$(wine 'C:\vendral\box_text.exe' "$1" 2>&1 | tr -d '\r')
+  text=$(sed -n 's/^TEXT //p' <<<"$read")
+  if [ -z "$read" ] || ! grep -q '^TEXT ' <<<"$read"; then
+    problem="no box titled '$1' ($read)"
+  else
+    if [[ $2 == *'*' ]]; then
+      [ "${text:0:$((${#2} - 1))}" = "${2%\*}" ] || problem="box '$1' says '$text', expected '$2'"
+    else
+      [ "$text" = "$2" ] || problem="box '$1' says '$text', expected '$2'"
+    fi
+  fi
+  press_on_window "$1" Return "$3" || problem+="${problem:+; }no window titled '$1' to press Return on"
+  [ -z "$problem" ] || { echo "$problem"; return 1; }
+}
 
 # The exports -------------------------------------------------------------------
 # vendral.dll ships exporting its programming interface alone; the internals
@@ -232,7 +304,8 @@ class_keys 'C:\vendral\vendral.dll' 'C:\vendral' > "$work/regsvr32-keys.txt"
 # Wine's script host exits 0 and prints nothing on a script error: each script
 # must print its sentinel line, and no check may have failed.
 run_vbscript_suite() {  # [LABEL SUFFIX]
-  local script name output sentinel messages_ok expected_messages line
+  local script name output sentinel messages_ok expected_messages line boxes boxes_ok script_pid
+  local box_number title pattern
   for script in "$root"/tests/windows/vbscript/*.vbs; do
     name=$(basename "$script")
     [ "$name" = check.vbs ] && continue
@@ -242,7 +315,27 @@ run_vbscript_suite() {  # [LABEL SUFFIX]
       printf 'Const SettingsFile = "C:\\vendral\\crm.ini"\n'
       cat "$script"
     } | sed 's/$/\r/' > "$install_dir/$name"
-    output=$(timeout 300 wine "$script_host" //nologo "C:\\vendral\\$name" 2>"$work/$name.err" | tr -d '\r')
+    # NAME.boxes lists the boxes the script shows, in order, as
+    # TITLE|TEXT (see answer_box): shown for real and answered here.
+    boxes="${script%.vbs}.boxes"
+    boxes_ok=true
+    if [ -f "$boxes" ]; then
+      keep_desktop || echo "the desktop keeper's window did not come" >>"$work/$name.err"
+      env -u VENDRAL_MESSAGES_TO_STDERR timeout 300 wine "$script_host" //nologo "C:\\vendral\\$name" \
+        >"$work/$name.raw" 2>"$work/$name.err" &
+      script_pid=$!
+      box_number=0
+      while IFS='|' read -r title pattern; do
+        box_number=$((box_number + 1))
+        answer_box "$title" "$pattern" "${name%.vbs}-$box_number" >>"$work/$name.err" ||
+          boxes_ok=false
+      done < <(tr -d '\r' <"$boxes")
+      wait "$script_pid"
+      release_desktop
+      output=$(tr -d '\r' <"$work/$name.raw")
+    else
+      output=$(timeout 300 wine "$script_host" //nologo "C:\\vendral\\$name" 2>"$work/$name.err" | tr -d '\r')
+    fi
     echo "$output" > "$work/$name.out"
     sentinel="SENTINEL $name ran to its end with 0 failed checks"
     # NAME.stderr lists lines the library must have written to standard error
@@ -254,7 +347,8 @@ run_vbscript_suite() {  # [LABEL SUFFIX]
         tr -d '\r' <"$work/$name.err" | grep -qxF "$line" || messages_ok=false
       done <"$expected_messages"
     fi
-    if grep -qx "$sentinel" <<<"$output" && ! grep -q '^FAIL' <<<"$output" && $messages_ok; then
+    if grep -qx "$sentinel" <<<"$output" && ! grep -q '^FAIL' <<<"$output" && $messages_ok &&
+      $boxes_ok; then
       pass "VBScript $name${1:-}"
     else
       fail "VBScript $name${1:-}" "$(printf '\n%s\n%s' "$output" "$(cat "$work/$name.err")")"
@@ -439,6 +533,49 @@ control_window() {  # LABEL TITLE
 control_window "CApplication against a window program" "Vendral test window $$"
 control_window "CApplication against a window titled in any letters" \
   "Vendral Jürgen Привет $$"
+
+# The library's windows -----------------------------------------------------------
+# Boxes shown for real (no routing to standard error), the hourglass, the
+# window messages during a wait, the drive dialogs. A program that needs a key
+# pressed on a window prints "ANSWER KEY TITLE" and waits; the key comes from
+# xdotool, as from the keyboard.
+run_answering() {  # LABEL SECONDS PROGRAM [ARGS...]
+  local label=$1 seconds=$2 program=$3 raw="$work/$3.raw" pid answered=0 status output
+  local -a answers
+  local key title problem=""
+  shift 3
+  : >"$raw"
+  keep_desktop || problem+=" the desktop keeper's window did not come;"
+  env -u VENDRAL_MESSAGES_TO_STDERR timeout "$seconds" wine "C:\\vendral\\$program.exe" "$@" \
+    >"$raw" 2>&1 &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    mapfile -t answers < <(tr -d '\r' <"$raw" | grep '^ANSWER ')
+    while [ "$answered" -lt "${#answers[@]}" ]; do
+      read -r _ key title <<<"${answers[$answered]}"
+      press_on_window "$title" "$key" "$program.exe-$answered" || problem+=" no window titled '$title' for $key;"
+      answered=$((answered + 1))
+    done
+    sleep 0.2
+  done
+  wait "$pid"
+  status=$?
+  release_desktop
+  output=$(tr -d '\r' <"$raw")
+  echo "$output" > "$work/$program.out"
+  if [ $status -eq 0 ] && [ -z "$problem" ] &&
+    grep -qx "SENTINEL $program ran to its end with 0 failed checks" <<<"$output"; then
+    pass "$label"
+  else
+    fail "$label" "$(printf '%s\n%s' "$problem" "$output")"
+  fi
+}
+run_answering "ShowErrorMessage and ShowInfoMessage show the system's boxes" 180 message_boxes
+run_answering "the hourglass stays up while an open shows its Error box, owned by the active window" \
+  180 busy_pointer 'C:\vendral\missing-dsn.ini'
+run_answering "StartApplicationWait runs the window's messages and keeps a quit request" \
+  180 quit_message
+run_answering "CFile's drive dialogs are the system's" 180 drive_dialogs
 
 # Version information ------------------------------------------------------------
 # CFile::GetFileInfo through the system's version functions (under Wine) gives

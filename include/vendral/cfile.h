@@ -32,8 +32,9 @@ class VENDRAL_API CFile {
     /// "/" removed) is a folder.
     bool FolderExists(const std::string& sFolder) const;
 
-    /// The dialogs of the widget library for mapping and removing a drive: 0
-    /// when done, -1 when cancelled or when no dialog can be shown.
+    /// The dialog for mapping a drive: the widget library's, else on Windows
+    /// the system's. 0 when done, -1 when cancelled or (the widget library)
+    /// when no dialog can be shown; the system's may give its error number.
     /// @param HwndApplication the window the dialog belongs to, or 0.
     Variant ShowDriveConnectDialog(std::int32_t HwndApplication = 0);
     /// The dialog for removing a drive; as ShowDriveConnectDialog().
@@ -84,8 +85,8 @@ class VENDRAL_API CFile {
 };
 
 /// The dialogs behind ShowDriveConnectDialog and ShowDriveDisconnectDialog.
-/// The widget library installs Qt dialogs when it is loaded; without them both
-/// return -1.
+/// The widget library installs Qt dialogs when it is loaded; without them the
+/// system's own are shown on Windows, and elsewhere both return -1.
 class VENDRAL_API DriveDialogs {
   public:
     virtual ~DriveDialogs() = default;

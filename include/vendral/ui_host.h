@@ -62,7 +62,9 @@ class VENDRAL_API HeadlessUiHost : public UiHost {
 /// The default host is headless, except that its first message box, pointer
 /// change or settings dialog loads the widget library (beside the core, else
 /// where it is installed) when a display is reachable; the widget library's
-/// host is then the one in use.
+/// host is then the one in use. On Windows the system's message boxes and
+/// pointer take that place, and the default host's DoEvents() runs the
+/// thread's pending window messages from the start.
 /// The caller shares ownership, so a host installed meanwhile on another thread
 /// does not free the one the caller is using.
 VENDRAL_API std::shared_ptr<UiHost> CurrentUiHost();

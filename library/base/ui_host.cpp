@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "base/message_pump.h"
 #include "base/widget_ui.h"
 
 namespace vendral {
@@ -54,6 +55,10 @@ class DefaultUiHost : public HeadlessUiHost {
     void SetMousePointer(int pointer) override {
         if (std::shared_ptr<UiHost> widgets = WidgetHost()) widgets->SetMousePointer(pointer);
     }
+    // Before any box or pointer change has brought in a host with windows,
+    // the thread may still have windows of the program's own whose messages
+    // must run while the library waits.
+    void DoEvents() override { detail::ProcessPendingMessages(); }
 
   private:
     std::shared_ptr<UiHost> WidgetHost() {

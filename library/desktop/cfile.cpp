@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "desktop/path_search.h"
+#include "desktop/system_drive_dialogs.h"
 
 namespace vendral {
 namespace {
@@ -30,8 +31,12 @@ std::shared_ptr<DriveDialogs>& InstalledDialogs() {
     return dialogs;
 }
 std::shared_ptr<DriveDialogs> CurrentDialogs() {
-    std::lock_guard lock(DialogsMutex());
-    return InstalledDialogs();
+    std::shared_ptr<DriveDialogs> installed;
+    {
+        std::lock_guard lock(DialogsMutex());
+        installed = InstalledDialogs();
+    }
+    return installed ? installed : desktop::SystemDriveDialogs();
 }
 
 }  // namespace
