@@ -27,18 +27,17 @@ struct OwnedSearch {
     HWND found;
 };
 
+BOOL CALLBACK TakeOwnedWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<OwnedSearch*>(parameter);
+    if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 // A visible window of the owner's, the dialog the call shows.
 HWND OwnedWindow(HWND owner) {
     OwnedSearch search{owner, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* search = reinterpret_cast<OwnedSearch*>(parameter);
-            if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window))
-                return TRUE;
-            search->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(TakeOwnedWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
