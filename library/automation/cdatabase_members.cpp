@@ -3,9 +3,9 @@
 // type information and the entries of the dual interface _CDatabase.
 #include "automation/component_server.h"
 #include "automation/dispatch_list_control.h"
-#include "automation/served_type_library.h"
 #include "com/automation_object.h"
 #include "com/dispatch_client.h"
+#include "com/served_type_library.h"
 #include "vendral/cdatabase.h"
 
 using namespace vendral::com;
@@ -410,6 +410,20 @@ const std::vector<com::EnumInfo>& PublicEnumerations() {
           {"UDFSale", UDFSale}}}};
     return enumerations;
 }
+
+namespace {
+
+// CDatabase and the enumerations open the process's type library as this
+// library loads, before a library built on it (the widget library) adds its
+// classes, so that CDatabase comes first.
+const bool kDatabaseClassAdded = [] {
+    internal::AddServedClasses("Vendral", &LIBID_Vendral,
+                               {{"CDatabase", &CLSID_CDatabase, &DatabaseClass()}},
+                               PublicEnumerations());
+    return true;
+}();
+
+}  // namespace
 
 }  // namespace vendral
 

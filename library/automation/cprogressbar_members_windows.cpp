@@ -110,7 +110,8 @@ struct MemberTable<ProgressBarObject> {
         {"ProgBarHwnd", MemberKind::Get, "",
          [](ProgressBarObject& self, const Arguments&, Result& result) {
              result.Set(self.Target.ProgBarHwnd());
-         }},
+         },
+         "Long"},
         {"Raise", MemberKind::Put, "n:Long",
          [](ProgressBarObject& self, const Arguments& args, Result&) {
              self.Target.Raise(args.Int32(0));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "vendral/class_ids.h"
+#include "vendral_tlb.h"
 
 namespace progress_tests {
 
@@ -141,34 +142,11 @@ class LateBoundBar final : public Bar {
     IDispatch* object_;
 };
 
-// The entries of _CProgressBar after IDispatch's, in the class's member
-// order: every argument and the result of methods and gets as VARIANT*, an
-// omitted optional argument as a null pointer.
-struct ProgressBarEntries : IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE SetBackColor(VARIANT* colour, VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE SetBarColor(VARIANT* colour, VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE SetProgVert(VARIANT* vertical, VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Create(VARIANT* left, VARIANT* top, VARIANT* width,
-                                             VARIANT* height, VARIANT* smooth, VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetParent(VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE PutRefParent(VARIANT* parent) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DestroyProgBar(VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ClearProgBar(VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE SetProgBarPos(VARIANT* position, VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DelayProgBar(VARIANT* time, VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetSethWndParent(VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE PutSethWndParent(VARIANT* window) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetProgBarHwnd(VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE PutRaise(VARIANT* item) = 0;
-    virtual HRESULT STDMETHODCALLTYPE PutStepValue(VARIANT* step) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetMaxValue(VARIANT* result) = 0;
-    virtual HRESULT STDMETHODCALLTYPE PutMaxValue(VARIANT* maximum) = 0;
-};
-
-// Early binding: the entries above, from the object's _CProgressBar.
+// Early binding: the typed entries of _CProgressBar as the type library
+// declares them (widl's header of it), as a compiled client calls them.
 class EarlyBoundBar final : public Bar {
   public:
-    explicit EarlyBoundBar(ProgressBarEntries* object) : object_(object) {}
+    explicit EarlyBoundBar(_CProgressBar* object) : object_(object) {}
     ~EarlyBoundBar() override { object_->Release(); }
     const char* Binding() const override { return "early-bound"; }
 
@@ -176,42 +154,54 @@ class EarlyBoundBar final : public Bar {
         Value ignored;
         VARIANT* out = result ? &result->v : &ignored.v;
         std::string n = name;
-        VARIANT* first = args.empty() ? nullptr : &args[0].v;
+        const Value none;
+        const Value& first = args.empty() ? none : args[0];
         HRESULT hr = E_NOTIMPL;
-        if (n == "SetBackColor") hr = object_->SetBackColor(first, out);
-        if (n == "SetBarColor") hr = object_->SetBarColor(first, out);
-        if (n == "SetProgVert") hr = object_->SetProgVert(first, out);
+        if (n == "SetBackColor") hr = object_->SetBackColor(first.Long(), out);
+        if (n == "SetBarColor") hr = object_->SetBarColor(first.Long(), out);
+        if (n == "SetProgVert") hr = object_->SetProgVert(AsBoolean(first), out);
         if (n == "DestroyProgBar") hr = object_->DestroyProgBar(out);
         if (n == "ClearProgBar") hr = object_->ClearProgBar(out);
-        if (n == "SetProgBarPos") hr = object_->SetProgBarPos(first, out);
-        if (n == "DelayProgBar") hr = object_->DelayProgBar(first, out);
+        if (n == "SetProgBarPos") hr = object_->SetProgBarPos(first.Long(), out);
+        if (n == "DelayProgBar") hr = object_->DelayProgBar(static_cast<short>(first.Long()), out);
         return Keep(hr);
     }
     HRESULT Get(const char* name, Value* result) override {
         std::string n = name;
         HRESULT hr = E_NOTIMPL;
-        if (n == "Parent") hr = object_->GetParent(&result->v);
-        if (n == "SethWndParent") hr = object_->GetSethWndParent(&result->v);
-        if (n == "ProgBarHwnd") hr = object_->GetProgBarHwnd(&result->v);
-        if (n == "MaxValue") hr = object_->GetMaxValue(&result->v);
+        LONG number = 0;
+        if (n == "Parent") {
+            IDispatch* parent = nullptr;
+            hr = object_->get_Parent(&parent);
+            if (SUCCEEDED(hr)) {
+                VariantClear(&result->v);
+                result->v.vt = VT_DISPATCH;
+                result->v.pdispVal = parent;  // the reference the get gave
+            }
+            return Keep(hr);
+        }
+        if (n == "SethWndParent") hr = object_->get_SethWndParent(&number);
+        if (n == "ProgBarHwnd") hr = object_->get_ProgBarHwnd(&number);
+        if (n == "MaxValue") hr = object_->get_MaxValue(&number);
+        if (SUCCEEDED(hr)) {
+            VariantClear(&result->v);
+            result->v.vt = VT_I4;
+            result->v.lVal = number;
+        }
         return Keep(hr);
     }
     HRESULT Put(const char* name, const Value& value) override {
-        Value copy(value);
         std::string n = name;
         HRESULT hr = E_NOTIMPL;
-        if (n == "SethWndParent") hr = object_->PutSethWndParent(&copy.v);
-        if (n == "Raise") hr = object_->PutRaise(&copy.v);
-        if (n == "StepValue") hr = object_->PutStepValue(&copy.v);
-        if (n == "MaxValue") hr = object_->PutMaxValue(&copy.v);
+        if (n == "SethWndParent") hr = object_->put_SethWndParent(value.Long());
+        if (n == "Raise") hr = object_->put_Raise(value.Long());
+        if (n == "StepValue") hr = object_->put_StepValue(value.Long());
+        if (n == "MaxValue") hr = object_->put_MaxValue(value.Long());
         return Keep(hr);
     }
-    HRESULT PutParent(IDispatch* parent) override {
-        Value object = Value::Object(parent);
-        return Keep(object_->PutRefParent(&object.v));
-    }
+    HRESULT PutParent(IDispatch* parent) override { return Keep(object_->putref_Parent(parent)); }
     HRESULT Create(const CreateArguments& args, Value* result) override {
-        Value left, top, width, height, smooth;
+        Value left, top, width, height;
         VARIANT* slots[4] = {};
         Value* values[4] = {&left, &top, &width, &height};
         const std::optional<long>* given[4] = {&args.Left, &args.Top, &args.Width, &args.Height};
@@ -221,23 +211,21 @@ class EarlyBoundBar final : public Bar {
             values[i]->v.lVal = **given[i];
             slots[i] = &values[i]->v;
         }
-        VARIANT* smoothSlot = nullptr;
-        if (args.Smooth) {
-            smooth.v.vt = VT_BOOL;
-            smooth.v.boolVal = *args.Smooth ? VARIANT_TRUE : VARIANT_FALSE;
-            smoothSlot = &smooth.v;
-        }
-        return Keep(
-            object_->Create(slots[0], slots[1], slots[2], slots[3], smoothSlot, &result->v));
+        // Smooth has a default (False): an early-bound caller always passes it.
+        VARIANT_BOOL smooth = args.Smooth.value_or(false) ? VARIANT_TRUE : VARIANT_FALSE;
+        return Keep(object_->Create(slots[0], slots[1], slots[2], slots[3], smooth, &result->v));
     }
 
   private:
+    static VARIANT_BOOL AsBoolean(const Value& value) {
+        return value.Long() != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+    }
     // A failing entry returns the error's number.
     HRESULT Keep(HRESULT hr) {
         if (FAILED(hr)) lastError_ = hr;
         return hr;
     }
-    ProgressBarEntries* object_;
+    _CProgressBar* object_;
 };
 
 }  // namespace progress_tests

@@ -308,7 +308,7 @@ std::unique_ptr<Bar> NewBar(bool early) {
     CLSID clsid{};
     if (FAILED(CLSIDFromProgID(L"Vendral.CProgressBar", &clsid))) return nullptr;
     if (early) {
-        progress_tests::ProgressBarEntries* entries = nullptr;
+        _CProgressBar* entries = nullptr;
         if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
                                     vendral::IID__CProgressBar,
                                     reinterpret_cast<void**>(&entries))))

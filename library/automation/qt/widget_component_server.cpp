@@ -3,7 +3,7 @@
 // belong to libvendral.so.
 #include "automation/qt/widget_component_server.h"
 
-#include "automation/served_type_library.h"
+#include "com/served_type_library.h"
 
 namespace vendral {
 namespace {
@@ -19,7 +19,8 @@ const com::ClassEntry kClasses[] = {
 // The widget classes join the process's one type library as this library
 // loads, so that CDatabase's type information leads to them too.
 const bool kClassesAdded = [] {
-    internal::AddServedClasses({{"CProgressBar", &CLSID_CProgressBar, &ProgressBarClass()},
+    internal::AddServedClasses("Vendral", &LIBID_Vendral,
+                               {{"CProgressBar", &CLSID_CProgressBar, &ProgressBarClass()},
                                 {"CSplash", &CLSID_CSplash, &SplashClass()}});
     return true;
 }();

@@ -1,24 +1,17 @@
-#include "automation/served_type_library.h"
+#include "com/served_type_library.h"
 
 #include <list>
 #include <mutex>
-
-#include "vendral/class_ids.h"
-
-namespace vendral {
-
-// From cdatabase_members.cpp: CDatabase's description and the enumerations.
-const com::ClassInfo& DatabaseClass();
-const std::vector<com::EnumInfo>& PublicEnumerations();
-
-}  // namespace vendral
 
 namespace vendral::internal {
 namespace {
 
 struct Libraries {
     std::mutex Lock;
+    const char* Name = nullptr;
+    const GUID* Libid = nullptr;
     std::vector<CoclassInfo> Added;
+    std::vector<EnumInfo> Enumerations;
     // Every version handed out; type information objects keep references to
     // them, so none is ever freed.
     std::list<TypeLibraryInfo> Versions;
@@ -36,20 +29,22 @@ const TypeLibraryInfo& ServedTypeLibrary() {
     Libraries& state = State();
     std::lock_guard<std::mutex> guard(state.Lock);
     if (state.Changed) {
-        TypeLibraryInfo library{"Vendral",
-                                &LIBID_Vendral,
-                                {{"CDatabase", &CLSID_CDatabase, &DatabaseClass()}},
-                                PublicEnumerations()};
-        library.Classes.insert(library.Classes.end(), state.Added.begin(), state.Added.end());
-        state.Versions.push_back(std::move(library));
+        state.Versions.push_back(TypeLibraryInfo{state.Name ? state.Name : "", state.Libid,
+                                                 state.Added, state.Enumerations});
         state.Changed = false;
     }
     return state.Versions.back();
 }
 
-void AddServedClasses(const std::vector<CoclassInfo>& classes) {
+void AddServedClasses(const char* name, const GUID* libid, const std::vector<CoclassInfo>& classes,
+                      const std::vector<EnumInfo>& enumerations) {
     Libraries& state = State();
     std::lock_guard<std::mutex> guard(state.Lock);
+    if (!state.Name) {
+        state.Name = name;
+        state.Libid = libid;
+    }
+    state.Enumerations.insert(state.Enumerations.end(), enumerations.begin(), enumerations.end());
     for (const CoclassInfo& added : classes) {
         bool known = false;
         for (const CoclassInfo& existing : state.Added) known |= *existing.Clsid == *added.Clsid;
