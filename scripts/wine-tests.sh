@@ -779,6 +779,24 @@ else
   # both platforms.
   { cat "$work/regsvr32-keys.txt"; grep -F '\0\win32' "$work/regsvr32-keys32.txt"; } |
     sort -u > "$work/both-keys.txt"
+  # Passes when the package's keys in one view (BITS 64 or 32) are those of both
+  # libraries registered, and the view's library file is installed; OUTPUT
+  # keeps what was read.
+  expect_package_keys() {  # LABEL BITS OUTPUT
+    local library=$programs folder_dir=$programs_dir
+    if [ "$2" = 32 ]; then
+      library=$programs32 folder_dir=$programs32_dir
+      class_keys32 "$programs32\\vendral.dll" "$programs32" "$programs\\vendral.dll" "$programs" > "$3"
+    else
+      class_keys "$programs\\vendral.dll" "$programs" "$programs32\\vendral.dll" "$programs32" > "$3"
+    fi
+    if [ -s "$work/regsvr32-keys.txt" ] && [ -s "$work/regsvr32-keys32.txt" ] &&
+      cmp -s "$work/both-keys.txt" "$3" && [ -e "$folder_dir/vendral.dll" ]; then
+      pass "$1"
+    else
+      fail "$1" "$(printf '\n%s' "$(diff "$work/both-keys.txt" "$3")") ($library)"
+    fi
+  }
   leftover=""
   for key in "HKLM\\Software\\Classes\\Vendral.CDatabase" "HKCU\\Software\\Classes\\Vendral.CDatabase" \
     "HKLM\\Software\\Classes\\CLSID\\$clsid" "HKCU\\Software\\Classes\\CLSID\\$clsid"; do
@@ -798,13 +816,7 @@ else
   expect_reg "the installed ProgID names the class" 'HKCR\Vendral.CDatabase\CLSID' '' "$clsid"
   expect_reg "the installed type library names the installed library" "HKCR\\TypeLib\\$libid\\1.0\\0\\win64" '' "$programs\\vendral.dll"
   expect_reg "the package writes the machine's classes" "HKLM\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" '' "$programs\\vendral.dll"
-  class_keys "$programs\\vendral.dll" "$programs" "$programs32\\vendral.dll" "$programs32" > "$work/msi-keys.txt"
-  if [ -s "$work/regsvr32-keys.txt" ] && cmp -s "$work/both-keys.txt" "$work/msi-keys.txt"; then
-    pass "the package writes the keys and values regsvr32 writes"
-  else
-    fail "the package writes the keys and values regsvr32 writes" \
-      "$(printf '\n%s' "$(diff "$work/both-keys.txt" "$work/msi-keys.txt")")"
-  fi
+  expect_package_keys "the package writes the keys and values regsvr32 writes" 64 "$work/msi-keys.txt"
   cmp -s "$programs32_dir/vendral.dll" "$build32/vendral.dll" \
     && pass "the package installs the 32-bit vendral.dll in Program Files (x86)\\Vendral" \
     || fail "the package installs the 32-bit vendral.dll in Program Files (x86)\\Vendral" "$(ls -la "$programs32_dir" 2>&1)"
@@ -812,13 +824,8 @@ else
   expect_reg "32-bit clients' class names the 32-bit library" "HKCR\\CLSID\\$clsid\\InprocServer32" '' "$programs32\\vendral.dll"
   reg_bits=$bits
   expect_reg "the type library's win32 key names the 32-bit library" "HKCR\\TypeLib\\$libid\\1.0\\0\\win32" '' "$programs32\\vendral.dll"
-  class_keys32 "$programs32\\vendral.dll" "$programs32" "$programs\\vendral.dll" "$programs" > "$work/msi-keys32.txt"
-  if [ -s "$work/regsvr32-keys32.txt" ] && cmp -s "$work/both-keys.txt" "$work/msi-keys32.txt"; then
-    pass "the package writes in the 32-bit view what the 32-bit regsvr32 writes"
-  else
-    fail "the package writes in the 32-bit view what the 32-bit regsvr32 writes" \
-      "$(printf '\n%s' "$(diff "$work/both-keys.txt" "$work/msi-keys32.txt")")"
-  fi
+  expect_package_keys "the package writes in the 32-bit view what the 32-bit regsvr32 writes" 32 \
+    "$work/msi-keys32.txt"
   [ "$(products_named_vendral)" = 1 ] && [ "$(uninstall_version)" = "$version" ] \
     && pass "one product Vendral $version is installed" \
     || fail "one product Vendral $version is installed" "$(products_named_vendral) listed, version '$(uninstall_version)'"
@@ -869,14 +876,8 @@ else
   [ "$(products_named_vendral)" = 1 ] && [ "$(uninstall_version)" = "$next" ] \
     && pass "the upgrade leaves one product, Vendral $next" \
     || fail "the upgrade leaves one product, Vendral $next" "$(products_named_vendral) listed, version '$(uninstall_version)'"
-  class_keys "$programs\\vendral.dll" "$programs" "$programs32\\vendral.dll" "$programs32" > "$work/msi-next-keys.txt"
-  cmp -s "$work/both-keys.txt" "$work/msi-next-keys.txt" && [ -e "$programs_dir/vendral.dll" ] \
-    && pass "the upgrade keeps the library and its keys" \
-    || fail "the upgrade keeps the library and its keys" "$(diff "$work/both-keys.txt" "$work/msi-next-keys.txt")"
-  class_keys32 "$programs32\\vendral.dll" "$programs32" "$programs\\vendral.dll" "$programs" > "$work/msi-next-keys32.txt"
-  cmp -s "$work/both-keys.txt" "$work/msi-next-keys32.txt" && [ -e "$programs32_dir/vendral.dll" ] \
-    && pass "the upgrade keeps the 32-bit library and its keys" \
-    || fail "the upgrade keeps the 32-bit library and its keys" "$(diff "$work/both-keys.txt" "$work/msi-next-keys32.txt")"
+  expect_package_keys "the upgrade keeps the library and its keys" 64 "$work/msi-next-keys.txt"
+  expect_package_keys "the upgrade keeps the 32-bit library and its keys" 32 "$work/msi-next-keys32.txt"
   run_vbscript_suite " after the upgrade"
 
   # Uninstallation leaves no file, folder, shortcut or key of the package.
