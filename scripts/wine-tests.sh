@@ -538,7 +538,31 @@ control_window "CApplication against a window titled in any letters" \
 # Boxes shown for real (no routing to standard error), the hourglass, the
 # window messages during a wait, the drive dialogs. A program that needs a key
 # pressed on a window prints "ANSWER KEY TITLE" and waits; the key comes from
-# xdotool, as from the keyboard.
+# xdotool, as from the keyboard. It may also ask for text typed key by key
+# ("TYPE TITLE|TEXT", into the window with the focus once TITLE's window is
+# active), a left click at screen coordinates ("CLICK X Y"; Wine's screen is
+# the X screen) and a screenshot ("SHOT NAME", into the screenshots folder).
+answer_request() {  # REQUEST-LINE SCREENSHOT-NAME
+  local verb rest key title text x y id
+  read -r verb rest <<<"$1"
+  case $verb in
+    ANSWER)
+      read -r key title <<<"$rest"
+      press_on_window "$title" "$key" "$2" ;;
+    TYPE)
+      title=${rest%%|*} text=${rest#*|}
+      id=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
+      [ -n "$id" ] || return 1
+      timeout 10 xdotool windowactivate --sync "$id" >/dev/null 2>&1
+      xdotool type --delay 40 -- "$text" ;;
+    CLICK)
+      read -r x y <<<"$rest"
+      xdotool mousemove --sync "$x" "$y" click 1 ;;
+    SHOT)
+      screenshot "$rest" ;;
+    *) return 1 ;;
+  esac
+}
 run_answering() {  # LABEL SECONDS PROGRAM [ARGS...]
   local label=$1 seconds=$2 program=$3 raw="$work/$3.raw" pid answered=0 status output
   local -a answers
@@ -550,10 +574,9 @@ run_answering() {  # LABEL SECONDS PROGRAM [ARGS...]
     >"$raw" 2>&1 &
   pid=$!
   while kill -0 "$pid" 2>/dev/null; do
-    mapfile -t answers < <(tr -d '\r' <"$raw" | grep '^ANSWER ')
+    mapfile -t answers < <(tr -d '\r' <"$raw" | grep -E '^(ANSWER|TYPE|CLICK|SHOT) ')
     while [ "$answered" -lt "${#answers[@]}" ]; do
-      read -r _ key title <<<"${answers[$answered]}"
-      press_on_window "$title" "$key" "$program.exe-$answered" || problem+=" no window titled '$title' for $key;"
+      answer_request "${answers[$answered]}" "$program.exe-$answered" || problem+=" could not do '${answers[$answered]}';"
       answered=$((answered + 1))
     done
     sleep 0.2
@@ -576,6 +599,14 @@ run_answering "the hourglass stays up while an open shows its Error box, owned b
 run_answering "StartApplicationWait runs the window's messages and keeps a quit request" \
   180 quit_message
 run_answering "CFile's drive dialogs are the system's" 180 drive_dialogs
+
+# The library's and Prodwell's forms, one file of checks each, with the
+# functions above (run_answering, answer_box, fresh_database, pass, fail).
+for checks in "$root"/scripts/wine-tests.d/*.sh; do
+  [ -e "$checks" ] || continue
+  # shellcheck source=/dev/null
+  source "$checks"
+done
 
 # Version information ------------------------------------------------------------
 # CFile::GetFileInfo through the system's version functions (under Wine) gives
