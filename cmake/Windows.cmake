@@ -49,14 +49,26 @@ set_target_properties(vendral PROPERTIES OUTPUT_NAME vendral)
 vendral_windows_version(vendral INTERNAL_NAME Vendral DESCRIPTION "Vendral CRM database components")
 vendral_windows_type_library(vendral)
 
-# prodwell.exe: the command-line kick, creating CDatabase by its ProgID.
-file(GLOB KICK_SOURCES CONFIGURE_DEPENDS tools/kick/*.cpp)
+# Prodwell, creating CDatabase by its ProgID: its window (Form1 on Windows'
+# own controls) without arguments, the kick on the command line with options.
+# Twice from the same sources: prodwell.exe for the graphical subsystem (no
+# console window from Explorer or a shortcut) and prodwell.com for the console
+# subsystem, which cmd.exe runs first for "prodwell" and waits for, so that
+# the output and the exit status reach the console.
+file(GLOB KICK_SOURCES CONFIGURE_DEPENDS tools/kick/*.cpp tools/kick/window/win32/*.cpp)
 list(FILTER KICK_SOURCES EXCLUDE REGEX "_posix\\.cpp$")
-add_executable(prodwell ${KICK_SOURCES})
-target_include_directories(prodwell PRIVATE tools/kick)
-target_link_libraries(prodwell PRIVATE vendral ole32 oleaut32 uuid shell32)
-vendral_windows_version(prodwell INTERNAL_NAME Prodwell
-  DESCRIPTION "Prodwell: sends appointments and tasks to the synchronizer again")
+function(vendral_prodwell target file_name)
+  add_executable(${target} ${KICK_SOURCES})
+  target_include_directories(${target} PRIVATE tools/kick)
+  target_compile_definitions(${target} PRIVATE VENDRAL_PRODWELL_WINDOW)
+  target_link_libraries(${target} PRIVATE vendral ole32 oleaut32 uuid shell32 user32 gdi32)
+  vendral_windows_version(${target} INTERNAL_NAME Prodwell FILE_NAME ${file_name}
+    DESCRIPTION "Prodwell: sends appointments and tasks to the synchronizer again")
+endfunction()
+vendral_prodwell(prodwell prodwell.exe)
+set_target_properties(prodwell PROPERTIES WIN32_EXECUTABLE ON)
+vendral_prodwell(prodwell_console prodwell.com)
+set_target_properties(prodwell_console PROPERTIES OUTPUT_NAME prodwell SUFFIX .com)
 
 # The installer package (target windows-installer of the 64-bit build):
 # vendral-VERSION.msi, built with wixl, with the 32-bit library of the build
@@ -99,7 +111,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh ${VENDRAL_MSI} ${PROJECT_VERSION}
       $<TARGET_FILE:vendral> $<TARGET_FILE:prodwell> ${VENDRAL_REGISTRY_WXI}
       ${VENDRAL_DLL_32} ${VENDRAL_REGISTRY_WXI_32}
-    DEPENDS vendral prodwell ${VENDRAL_REGISTRY_WXI} ${VENDRAL_DLL_32} ${VENDRAL_REGISTRY_WXI_32}
+    DEPENDS vendral prodwell prodwell_console ${VENDRAL_REGISTRY_WXI} ${VENDRAL_DLL_32} ${VENDRAL_REGISTRY_WXI_32}
       ${PROJECT_SOURCE_DIR}/installer/vendral.wxs ${PROJECT_SOURCE_DIR}/scripts/build-msi.sh
     COMMENT "The installer package vendral-${PROJECT_VERSION}.msi")
   add_custom_target(windows-installer DEPENDS ${VENDRAL_MSI})

@@ -1,10 +1,10 @@
 # The version resource of a Windows file (VERSIONINFO, compiled by windres):
 # the same names and values as the version block of the Linux files.
-#   vendral_windows_version(TARGET INTERNAL_NAME name DESCRIPTION text)
+#   vendral_windows_version(TARGET INTERNAL_NAME name DESCRIPTION text [FILE_NAME name.ext])
 enable_language(RC)
 
 function(vendral_windows_version target)
-  cmake_parse_arguments(ARG "" "INTERNAL_NAME;DESCRIPTION" "" ${ARGN})
+  cmake_parse_arguments(ARG "" "INTERNAL_NAME;DESCRIPTION;FILE_NAME" "" ${ARGN})
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")
     set(FILE_TYPE VFT_APP)
@@ -12,6 +12,9 @@ function(vendral_windows_version target)
   else()
     set(FILE_TYPE VFT_DLL)
     set(FILE_NAME ${target}.dll)
+  endif()
+  if(ARG_FILE_NAME)
+    set(FILE_NAME ${ARG_FILE_NAME})
   endif()
   set(INTERNAL_NAME ${ARG_INTERNAL_NAME})
   set(DESCRIPTION ${ARG_DESCRIPTION})

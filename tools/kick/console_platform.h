@@ -16,6 +16,9 @@ std::string ProgramPath(const char* argv0);
 std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
 // True when this process may write the file or folder at path.
 bool MayWrite(const std::string& path);
+// Where the program has no console of its own (the graphical prodwell.exe)
+// but was started from one, its output goes to that console.
+void ReachStartingConsole();
 // True when standard output is a terminal (the progress line redraws itself there).
 bool OutputIsTerminal();
 

@@ -42,4 +42,8 @@ std::string LocaleShortDateFormat() {
     return format;
 }
 
+void ReachStartingConsole() {
+    // Every program here writes where it was started.
+}
+
 }  // namespace vendral::kick

@@ -62,6 +62,23 @@ bool MayWrite(const std::string& path) {
     return (attributes & FILE_ATTRIBUTE_READONLY) == 0;
 }
 
+void ReachStartingConsole() {
+    const auto usable = [](DWORD which) {
+        HANDLE handle = GetStdHandle(which);
+        return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+               GetFileType(handle) != FILE_TYPE_UNKNOWN;
+    };
+    // Redirected output (a file, a pipe) is used as it is.
+    const bool output = usable(STD_OUTPUT_HANDLE);
+    const bool errors = usable(STD_ERROR_HANDLE);
+    if (output && errors) return;
+    if (GetConsoleWindow() != nullptr || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    // cmd.exe does not wait for a graphical program, so its lines may come
+    // after the next prompt; prodwell.com is the one the console runs.
+    if (!output) std::freopen("CONOUT$", "w", stdout);
+    if (!errors) std::freopen("CONOUT$", "w", stderr);
+}
+
 bool OutputIsTerminal() {
     return _isatty(_fileno(stdout)) != 0;
 }

@@ -17,7 +17,7 @@
 #include "vendral/settings.h"
 #ifdef VENDRAL_PRODWELL_WINDOW
 #include "window/display_check.h"
-#include "window/form1.h"
+#include "window/run_window.h"
 #endif
 
 namespace {
@@ -134,6 +134,7 @@ int main(int argc, char** argv) {
     const char* const argv0 = count > 0 ? utf8Argv[0] : nullptr;
     std::string program = ProgramName(count, utf8Argv.data(), "prodwell");
     std::string dateFormat = LocaleShortDateFormat();
+    if (count > 1) ReachStartingConsole();
     if (count <= 1) {
         if (!WindowWithoutArguments()) {
             std::cerr << UsageText(program, dateFormat);

@@ -9,12 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <exception>
-#include <stdexcept>
 
-#include "associate_text.h"
-#include "command_line.h"
-#include "kick_date.h"
-#include "vendral/connection.h"
 #include "vendral/widgets/qt_ui_host.h"
 
 // Q_INIT_RESOURCE names a function of the global namespace.
@@ -25,53 +20,36 @@ static void InitProdwellResources() {
 namespace vendral::kick {
 namespace {
 
-// The window's initial kick date (8 June 2008), in month/day/year.
-constexpr const char* kInitialKickDate = "6/8/2008";
-constexpr const char* kMonthDayYear = "%m/%d/%Y";
-
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The kick date in the locale's short date format, else month/day/year (the
-// form the window starts with) or ISO 8601.
-std::optional<std::int32_t> ReadKickDate(const std::string& text) {
-    if (auto time = ParseKickDate(text, LocaleShortDateFormat())) return time;
-    return ParseKickDate(text, kMonthDayYear);
-}
-
-// The program's title, which its own message boxes carry.
-QString ProgramTitle() {
-    return QStringLiteral("Prodwell");
 }
 
 }  // namespace
 
 Form1::Form1(std::string settingsFile, const DatabaseFactory& makeDatabase, QWidget* parent)
-    : QWidget(parent), settingsFile_(std::move(settingsFile)) {
+    : QWidget(parent),
+      label1_(new QLabel(this)),
+      txtAssociate_(new QLineEdit(this)),
+      label4_(new QLabel(this)),
+      label2_(new QLabel(this)),
+      txtKickDate_(new QLineEdit(this)),
+      check1_(new QCheckBox(this)),
+      command1_(new QPushButton(this)),
+      label3_(new QLabel(this)),
+      presenter_(*this, std::move(settingsFile)) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Kavelo - Oracle"));
-
-    label1_ = new QLabel(QStringLiteral("Associate ID:"), this);
     label1_->setObjectName(QStringLiteral("Label1"));
-    txtAssociate_ = new QLineEdit(QStringLiteral("0"), this);
     txtAssociate_->setObjectName(QStringLiteral("TxtAssociate"));
-    label4_ = new QLabel(QStringLiteral("Associate ID 0 Means for all Synchronizer Users"), this);
     label4_->setObjectName(QStringLiteral("Label4"));
-    label2_ = new QLabel(QStringLiteral("Kick Date:"), this);
     label2_->setObjectName(QStringLiteral("Label2"));
-    txtKickDate_ = new QLineEdit(QString::fromLatin1(kInitialKickDate), this);
     txtKickDate_->setObjectName(QStringLiteral("TxtKickDate"));
-    check1_ = new QCheckBox(QStringLiteral("Skip Tasks"), this);
     check1_->setObjectName(QStringLiteral("Check1"));
-    command1_ = new QPushButton(QStringLiteral("Kick Synchronizer"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
-    label3_ = new QLabel(this);
     label3_->setObjectName(QStringLiteral("Label3"));
+    presenter_.ShowTexts();
 
     label1_->setBuddy(txtAssociate_);
     label2_->setBuddy(txtKickDate_);
-    label4_->setEnabled(true);
     label4_->setStyleSheet(QStringLiteral("color: palette(mid);"));
 
     // Layout in font-relative units, so that the window grows with the
@@ -97,95 +75,90 @@ Form1::Form1(std::string settingsFile, const DatabaseFactory& makeDatabase, QWid
     setTabOrder(txtKickDate_, check1_);
     setTabOrder(check1_, command1_);
 
-    connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
-
-    database_ = makeDatabase();
-    if (SettingsFileReadOnly(settingsFile_)) {
-        ShowError(QStringLiteral("The settings file %1 cannot be written. Its settings are used as "
-                                 "they are; what the program would store there is not stored.")
-                      .arg(FromUtf8(settingsFile_)));
-    }
-    database_->OpenODBC_DB(settingsFile_, OpenCentral, false);
+    connect(command1_, &QPushButton::clicked, this, [this] { presenter_.Command1_Click(); });
+    presenter_.Load(makeDatabase);
 }
 
 Form1::~Form1() = default;
 
-void Form1::Command1_Click() {
-    // Pending events run after every logged row, so a click can arrive while a
-    // run goes on; a second run inside the first would re-enter the CDatabase
-    // object while its query runs.
-    if (running_) return;
-    running_ = true;
-    try {
-        RunOnce();
-    } catch (...) {
-        running_ = false;
-        throw;
+QWidget* Form1::Widget(Form1Item item) const {
+    switch (item) {
+        case Form1Item::Form1:
+            return const_cast<Form1*>(this);
+        case Form1Item::Label1:
+            return label1_;
+        case Form1Item::TxtAssociate:
+            return txtAssociate_;
+        case Form1Item::Label4:
+            return label4_;
+        case Form1Item::Label2:
+            return label2_;
+        case Form1Item::TxtKickDate:
+            return txtKickDate_;
+        case Form1Item::Check1:
+            return check1_;
+        case Form1Item::Command1:
+            return command1_;
+        case Form1Item::Label3:
+            return label3_;
     }
-    running_ = false;
+    return nullptr;
 }
 
-bool Form1::ReadRequest(KickRequest& request) {
-    try {
-        request.AssociateID = ParseAssociateText(txtAssociate_->text().toStdString()).AssociateID;
-    } catch (const std::out_of_range&) {
-        ShowError(
-            QStringLiteral("The associate ID \"%1\" is too large.").arg(txtAssociate_->text()));
-        return false;
-    }
-    std::optional<std::int32_t> kickTime = ReadKickDate(txtKickDate_->text().toStdString());
-    if (!kickTime) {
-        QString forms = QStringLiteral("M/D/YYYY or YYYY-MM-DD");
-        if (std::string local = DescribeDateFormat(LocaleShortDateFormat()); !local.empty())
-            forms = FromUtf8(local) + QStringLiteral(", ") + forms;
-        ShowError(QStringLiteral("The kick date \"%1\" cannot be read; type it as %2.")
-                      .arg(txtKickDate_->text(), forms));
-        return false;
-    }
-    request.KickTime = *kickTime;
-    // A checked or grey box skips the tasks.
-    request.SkipTasks = check1_->checkState() != Qt::Unchecked;
-    return true;
+void Form1::SetText(Form1Item item, const std::string& text) {
+    QWidget* widget = Widget(item);
+    const QString value = FromUtf8(text);
+    if (widget == this)
+        setWindowTitle(value);
+    else if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setText(value);
+    else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->setText(value);
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(value);
 }
 
-void Form1::RunOnce() {
-    KickRequest request;
-    if (!ReadRequest(request)) return;
-    if (!database_->dDatabaseIsRunning()) {
-        ShowError(QStringLiteral("There is no open connection to the central database. Check "
-                                 "the settings file %1 and start the program again.")
-                      .arg(FromUtf8(settingsFile_)));
-        return;
-    }
-    KickCounts counts;
-    try {
-        RunKick(*database_, request, counts, [this](KickPhase, std::int32_t rowsLookedAt) {
-            label3_->setText(QString::number(rowsLookedAt));
-        });
-    } catch (const std::exception& error) {
-        const auto* database = dynamic_cast<const DatabaseError*>(&error);
-        QString cause = database != nullptr ? QStringLiteral("A database error stopped the kick: ")
-                                            : QStringLiteral("The kick stopped: ");
-        ShowError(cause + FromUtf8(error.what()) +
-                  QStringLiteral("\r\n\r\nLogged before the error: ") +
-                  FromUtf8(CountsMessage(counts)) + QStringLiteral("."));
-        return;
-    }
-    QMessageBox done(QMessageBox::NoIcon, ProgramTitle(), FromUtf8(CountsMessage(counts)),
-                     QMessageBox::Ok, this);
-    done.setObjectName(QStringLiteral("KickDoneBox"));
-    done.exec();
+std::string Form1::Text(Form1Item item) const {
+    QWidget* widget = Widget(item);
+    if (widget == this) return windowTitle().toStdString();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text().toStdString();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+    return {};
 }
 
-void Form1::ShowError(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), text, QMessageBox::Ok, this);
+Form1Check Form1::Check1Value() const {
+    switch (check1_->checkState()) {
+        case Qt::Unchecked:
+            return Form1Check::Unchecked;
+        case Qt::Checked:
+            return Form1Check::Checked;
+        case Qt::PartiallyChecked:
+            return Form1Check::Grey;
+    }
+    return Form1Check::Unchecked;
+}
+
+void Form1::Focus(Form1Item item) {
+    Widget(item)->setFocus();
+}
+
+void Form1::Repaint(Form1Item) {
+    // Qt repaints a changed label at the next event processing, which the run
+    // does after every logged row.
+}
+
+void Form1::ShowBox(Form1Box kind, const std::string& title, const std::string& text) {
+    QMessageBox box(kind == Form1Box::Error ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    FromUtf8(title), FromUtf8(text), QMessageBox::Ok, this);
+    if (kind == Form1Box::Result) box.setObjectName(QStringLiteral("KickDoneBox"));
     box.exec();
 }
 
 int RunWindow(int& argc, char** argv, const std::string& settingsFile,
               const DatabaseFactory& makeDatabase) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Prodwell"));
+    QApplication::setApplicationName(QString::fromLatin1(kProdwellTitle));
     // The icon lives in this static library, whose resources nobody else
     // registers.
     InitProdwellResources();

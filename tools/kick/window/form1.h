@@ -1,13 +1,13 @@
-// Prodwell's window: an associate, a kick date, "Skip Tasks" and the button
-// that re-logs the synchronizer's appointments and tasks.
+// Prodwell's window on Qt widgets: draws the controls and hands the click to
+// the presenter, which holds what the window does.
 #pragma once
 
 #include <QWidget>
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "kick.h"
+#include "form1_presenter.h"
+#include "form1_view.h"
+#include "window/run_window.h"
 
 class QCheckBox;
 class QLabel;
@@ -16,36 +16,25 @@ class QPushButton;
 
 namespace vendral::kick {
 
-// Makes the window's CDatabase object (through the component entry points in
-// the program; tests may hand in their own way of making it).
-using DatabaseFactory = std::function<std::shared_ptr<KickDatabase>()>;
-
-class Form1 : public QWidget {
+class Form1 : public QWidget, private Form1View {
     Q_OBJECT
 
   public:
-    // Creates the CDatabase object and opens its central connection from the
-    // settings file; a missing file shows the settings dialog through the UI
-    // host. The result of the opening is not looked at: the library reports
-    // its own connection problems, and a run says when there is no connection.
     Form1(std::string settingsFile, const DatabaseFactory& makeDatabase, QWidget* parent = nullptr);
     ~Form1() override;
 
-    KickDatabase& Database() const { return *database_; }
+    KickDatabase& Database() const { return presenter_.Database(); }
     // True while a run goes on (a click then starts nothing).
-    bool Running() const { return running_; }
+    bool Running() const { return presenter_.Running(); }
 
   private:
-    void Command1_Click();
-    void RunOnce();
-    // The request from the text boxes and the check box; false (after saying
-    // why) when the kick date cannot be read.
-    bool ReadRequest(KickRequest& request);
-    void ShowError(const QString& text);
-
-    std::string settingsFile_;
-    std::shared_ptr<KickDatabase> database_;
-    bool running_ = false;
+    void SetText(Form1Item item, const std::string& text) override;
+    std::string Text(Form1Item item) const override;
+    Form1Check Check1Value() const override;
+    void Focus(Form1Item item) override;
+    void Repaint(Form1Item item) override;
+    void ShowBox(Form1Box kind, const std::string& title, const std::string& text) override;
+    QWidget* Widget(Form1Item item) const;
 
     QLabel* label1_;
     QLineEdit* txtAssociate_;
@@ -55,11 +44,7 @@ class Form1 : public QWidget {
     QCheckBox* check1_;
     QPushButton* command1_;
     QLabel* label3_;
+    Form1Presenter presenter_;
 };
-
-// The window's program: a QApplication, Form1 for the settings file, and the
-// event loop until the window is closed. Returns the program's exit status.
-int RunWindow(int& argc, char** argv, const std::string& settingsFile,
-              const DatabaseFactory& makeDatabase);
 
 }  // namespace vendral::kick
