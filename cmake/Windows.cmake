@@ -1,8 +1,9 @@
 # The Windows build (make windows): vendral.dll, the in-process component
 # server with CDatabase, CFile, CApplication and the settings file, and
-# prodwell.exe, the command-line kick. The same sources as on Linux; where a
-# platform layer differs, foo_posix.cpp stands beside foo_windows.cpp and this
-# file takes the Windows one. No Qt: the widget library is not built here.
+# prodwell.exe, the kick with its window (and prodwell.com, its console twin).
+# The same sources as on Linux; where a platform layer differs, foo_posix.cpp
+# stands beside foo_windows.cpp (or win32/ beside qt/) and this file takes the
+# Windows one. No Qt: the widget library is not built here.
 # SimpleIni is one header; only that header is taken from the host's /usr/include.
 find_file(SIMPLEINI_HEADER SimpleIni.h PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 set(SIMPLEINI_INCLUDE_DIR ${CMAKE_BINARY_DIR}/simpleini)

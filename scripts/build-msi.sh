@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows installer package with wixl from installer/vendral.wxs:
-# stages the 64-bit files and their registry include in x64/ of a scratch
-# folder, the 32-bit library and its include in x86/ (wixl reads sources and
+# stages the 64-bit files (prodwell.com from beside PRODWELL_EXE) and their
+# registry include in x64/ of a scratch folder, the 32-bit library and its include in x86/ (wixl reads sources and
 # includes relative to where it runs).
 #   scripts/build-msi.sh OUTPUT.msi VERSION VENDRAL_DLL PRODWELL_EXE REGISTRY_WXI \
 #     VENDRAL_DLL_32 REGISTRY_WXI_32
@@ -20,6 +20,8 @@ trap 'rm -rf "$stage"' EXIT
 mkdir "$stage/x64"
 cp "$3" "$stage/x64/vendral.dll"
 cp "$4" "$stage/x64/prodwell.exe"
+# prodwell.com, the console twin, stands beside prodwell.exe in the build.
+cp "${4%.exe}.com" "$stage/x64/prodwell.com"
 cp "$5" "$stage/x64/registry.wxi"
 mkdir "$stage/x86"
 cp "$6" "$stage/x86/vendral.dll"

@@ -835,10 +835,10 @@ else
   done
   [ -z "$leftover" ] && pass "no registration of the class before the package" \
     || fail "no registration of the class before the package" "left:$leftover"
-  rm -f "$install_dir/vendral.dll" "$install_dir/prodwell.exe"
+  rm -f "$install_dir/vendral.dll" "$install_dir/prodwell.exe" "$install_dir/prodwell.com"
 
   msi_install "msiexec /i vendral-$version.msi /qn" /i "Z:$(tr / '\\' <<<"$msi")"
-  for file in vendral.dll prodwell.exe; do
+  for file in vendral.dll prodwell.exe prodwell.com; do
     cmp -s "$programs_dir/$file" "$build/$file" && pass "the package installs $file in Program Files\\Vendral" \
       || fail "the package installs $file in Program Files\\Vendral" "$(ls -la "$programs_dir" 2>&1)"
   done
