@@ -176,6 +176,37 @@ TEST_P(KickSchemaTest, LogsTheSameRowsWithTheSameIdsAsThePerRowKick) {
     }
 }
 
+// Where the caller allows it, the kick counts the appointments first and, where
+// there are at most as many as allowed, reads its rows whole on its own
+// connection instead of streaming them: the same log rows with the same ids
+// either way, on either side of the limit, in one block or in many.
+TEST_P(KickSchemaTest, LogsTheSameRowsWhetherItReadsThemWholeOrStreamed) {
+    AddRows(*central_, 24000);
+    const KickRequest request{0, kKick, false};
+    ResetLog();
+    KickCounts perRow;
+    RunKick(db_, request, perRow);
+    const auto expected = LogRowsWithIds();
+    ASSERT_GT(perRow.Appointments, 0);
+    ASSERT_GT(perRow.Tasks, 0);
+    const std::string count = "select count(*) from " + central_->Prefix() + "appointment";
+    for (auto [wholeReadRows, blockRows] : {std::tuple{kStreamTheKickRows, kDefaultBlockRows},
+                                            {std::int64_t{24000}, kDefaultBlockRows},
+                                            {std::int64_t{24000}, 150},
+                                            {std::int64_t{23999}, 150}}) {
+        SCOPED_TRACE("whole up to " + std::to_string(wholeReadRows) + " appointments, blocks of " +
+                     std::to_string(blockRows));
+        ResetLog();
+        KickCounts batch;
+        test::StatementLog log(*db_.dDatabase());
+        RunBatchKick(db_, request, batch, {}, blockRows, wholeReadRows);
+        EXPECT_EQ(batch.Appointments, perRow.Appointments);
+        EXPECT_EQ(batch.Tasks, perRow.Tasks);
+        EXPECT_EQ(LogRowsWithIds(), expected);
+        EXPECT_EQ(log.Contains(count), wholeReadRows >= 0);
+    }
+}
+
 // syncsoapp is read by one statement of the kick, whatever the number of
 // blocks: with no index an engine reads it whole for every statement that
 // joins it.

@@ -67,11 +67,19 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
 // written, with the per-row kick's "Overflow" error. A failing block is
 // rolled back whole, the blocks before it stay logged, counts holds what they
 // logged, and the DatabaseError says where the run stopped.
+// The kick's rows are streamed (on SQLite through a second connection, on
+// PostgreSQL through a cursor), so that the driver holds a bounded part of
+// them. With wholeReadRows of 0 or more, the appointments are counted first
+// (one statement more), and where there are at most that many the rows are
+// read whole on the kick's own connection, which costs less on small tables.
 constexpr std::int32_t kDefaultBlockRows = 10000;
+constexpr std::int64_t kStreamTheKickRows = -1;
 void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
-                  const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows);
+                  const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows,
+                  std::int64_t wholeReadRows = kStreamTheKickRows);
 void RunBatchKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
-                  const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows);
+                  const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows,
+                  std::int64_t wholeReadRows = kStreamTheKickRows);
 
 // The closing line of a run.
 std::string CountsMessage(const KickCounts& counts);

@@ -99,11 +99,11 @@ std::int64_t NumberOrZero(const Variant& value) {
 // owner's first Syncusers row reads above 0: where the owner is above 0 and
 // has a row. Read once, where a test in the kick's statement would make the
 // engine look each row's owner up.
-std::vector<std::int64_t> ReadSyncUsers(KickDatabase& db) {
+std::vector<std::int64_t> ReadSyncUsers(KickDatabase& db, std::int32_t readAhead) {
     std::vector<std::int64_t> users;
     std::unique_ptr<KickRows> rows = db.ReadRows(
         "select syncusers.associate_id from " + db.CentralDatabasePrefix() + "Syncusers syncusers",
-        kReadAheadRows);
+        readAhead);
     for (; !rows->Eof(); rows->MoveNext()) {
         const Variant value = rows->Value(0);
         if (!value.IsNull() && !value.IsEmpty()) users.push_back(value.ToLongLong());
@@ -133,12 +133,35 @@ std::optional<std::size_t> PhaseOf(const Variant& type, const Variant& owner,
     }
 }
 
-PhaseRows ReadKickRows(KickDatabase& db, const KickRequest& request) {
-    const std::vector<std::int64_t> syncUsers = ReadSyncUsers(db);
+std::int64_t CountRows(KickDatabase& db, const std::string& table) {
+    std::unique_ptr<KickRows> rows =
+        db.ReadRows("select count(*) from " + db.CentralDatabasePrefix() + table, 0);
+    const std::int64_t count = rows->Eof() ? 0 : NumberOrZero(rows->Value(0));
+    rows->Close();
+    return count;
+}
+
+// How the kick's reads go: whole on the kick's own connection where the
+// appointment table holds at most wholeReadRows rows, streamed otherwise (and
+// always, without counting, where wholeReadRows is below 0). A
+// read streamed on SQLite opens a second connection for itself, whose page
+// cache of its own reads the file again, and on PostgreSQL goes through a
+// cursor planned for its first rows. The driver then holds some tens of bytes
+// for each of the kick's rows, which the kick keeps anyway (as numbers). The
+// appointments are counted, not syncsoapp's rows: syncsoapp is read by one
+// statement of the kick, as every read of it may scan it whole.
+std::int32_t ReadAheadFor(KickDatabase& db, std::int64_t wholeReadRows) {
+    if (wholeReadRows < 0) return kReadAheadRows;
+    return CountRows(db, "appointment") > wholeReadRows ? kReadAheadRows : 0;
+}
+
+PhaseRows ReadKickRows(KickDatabase& db, const KickRequest& request, std::int64_t wholeReadRows) {
+    const std::int32_t readAhead = ReadAheadFor(db, wholeReadRows);
+    const std::vector<std::int64_t> syncUsers = ReadSyncUsers(db, readAhead);
     // (id, logged) of every row of each phase, as they come.
     std::array<std::vector<std::pair<std::int32_t, bool>>, 2> read;
     std::unique_ptr<KickRows> rows =
-        db.ReadRows(KickRowsStatement(db.CentralDatabasePrefix(), request), kReadAheadRows);
+        db.ReadRows(KickRowsStatement(db.CentralDatabasePrefix(), request), readAhead);
     for (; !rows->Eof(); rows->MoveNext()) {
         const Variant owner = rows->Value(2);
         const std::optional<std::size_t> phase = PhaseOf(rows->Value(1), owner, request);
@@ -387,13 +410,14 @@ struct PhaseProgress {
 }  // namespace
 
 void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
-                  const KickProgress& progress, std::int32_t blockRows) {
+                  const KickProgress& progress, std::int32_t blockRows,
+                  std::int64_t wholeReadRows) {
     if (blockRows < 1) throw std::invalid_argument("a block holds at least one row");
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
     PhaseRows phases;
     try {
-        phases = ReadKickRows(db, request);
+        phases = ReadKickRows(db, request, wholeReadRows);
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }

@@ -92,9 +92,11 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
 }
 
 void RunBatchKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
-                  const KickProgress& progress, std::int32_t blockRows) {
+                  const KickProgress& progress, std::int32_t blockRows,
+                  std::int64_t wholeReadRows) {
     CDatabaseKick access(db);
-    RunBatchKick(static_cast<KickDatabase&>(access), request, counts, progress, blockRows);
+    RunBatchKick(static_cast<KickDatabase&>(access), request, counts, progress, blockRows,
+                 wholeReadRows);
 }
 
 }  // namespace vendral::kick
