@@ -14,8 +14,8 @@ add_link_options(-static)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 file(GLOB VENDRAL_SOURCES CONFIGURE_DEPENDS
-  library/base/*.cpp library/odbc/*.cpp library/settings/*.cpp library/data/*.cpp
-  library/desktop/*.cpp library/automation/*.cpp library/com/*.cpp)
+  library/base/*.cpp library/odbc/*.cpp library/settings/*.cpp library/settings/win32/*.cpp
+  library/data/*.cpp library/desktop/*.cpp library/automation/*.cpp library/com/*.cpp)
 # The other platform's layers, and what only the Linux build has: its own
 # component runtime's client side and registry file (Windows has the system's),
 # X11 windows, GVfs network drives and QUVEX.EXE's lookup, and our own
@@ -26,6 +26,19 @@ list(FILTER VENDRAL_SOURCES EXCLUDE REGEX
 
 include(cmake/WindowsResources.cmake)
 
+# The settings dialog's resources: its logo as a bitmap, converted from the
+# picture the Qt face shows (ImageMagick), found by windres on the include path.
+find_program(IMAGEMAGICK_CONVERT convert REQUIRED)
+set(SETTINGS_RESOURCE_DIR ${CMAKE_BINARY_DIR}/settings-dialog)
+file(MAKE_DIRECTORY ${SETTINGS_RESOURCE_DIR})
+add_custom_command(OUTPUT ${SETTINGS_RESOURCE_DIR}/settings_logo.bmp
+  COMMAND ${IMAGEMAGICK_CONVERT} ${PROJECT_SOURCE_DIR}/library/settings/win32/settings_logo.png
+          -type TrueColor BMP3:${SETTINGS_RESOURCE_DIR}/settings_logo.bmp
+  DEPENDS ${PROJECT_SOURCE_DIR}/library/settings/win32/settings_logo.png
+  COMMENT "The settings dialog logo as a bitmap" VERBATIM)
+add_custom_target(settings_dialog_logo DEPENDS ${SETTINGS_RESOURCE_DIR}/settings_logo.bmp)
+list(APPEND VENDRAL_SOURCES ${PROJECT_SOURCE_DIR}/library/settings/win32/settings_dialog.rc)
+
 # The library as a DLL of the given target name; both DLLs are the same sources.
 function(vendral_windows_library target)
   add_library(${target} SHARED ${VENDRAL_SOURCES})
@@ -34,7 +47,8 @@ function(vendral_windows_library target)
   target_compile_definitions(${target} PRIVATE VENDRAL_BUILDING)
   target_include_directories(${target}
     PUBLIC ${PROJECT_SOURCE_DIR}/include
-    PRIVATE ${PROJECT_SOURCE_DIR}/library ${SIMPLEINI_INCLUDE_DIR})
+    PRIVATE ${PROJECT_SOURCE_DIR}/library ${SIMPLEINI_INCLUDE_DIR} ${SETTINGS_RESOURCE_DIR})
+  add_dependencies(${target} settings_dialog_logo)
   target_link_libraries(${target}
     PRIVATE odbc32 ole32 oleaut32 uuid advapi32 version shell32 user32 mpr comctl32 gdi32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -1,5 +1,4 @@
 // OpenODBC_DB: the connections of an open mode, from the settings file.
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -10,6 +9,7 @@
 #include "base/utf8_path.h"
 #include "data/cdatabase_state.h"
 #include "data/data_errors.h"
+#include "data/settings_file_access.h"
 #include "odbc/connection_strings.h"
 #include "settings/password_encoding.h"
 #include "settings/settings_state.h"
@@ -45,13 +45,6 @@ bool MovePlainPassword(const std::string& section, const std::string& plain,
                        const std::string& file) {
     if (plain.empty()) return true;
     return WritePrivateProfileValues(section, {{"PWDC", EncodePassword(plain)}, {"PWD", ""}}, file);
-}
-
-// Whether users other than the owner may read the file, as database clients
-// warn of for their password files.
-bool ReadableByOthers(const std::string& file) {
-    struct stat status {};
-    return ::stat(file.c_str(), &status) == 0 && (status.st_mode & (S_IRGRP | S_IROTH)) != 0;
 }
 
 std::string StoredPassword(const std::string& section, const std::string& file) {

@@ -9,8 +9,9 @@
 
 namespace vendral {
 
-// Says why no dialog was shown; the dialog counts as left without saving.
-void RefuseSettingsDialog();
+// The dialog of the platform's own face where it has one (Windows); else says
+// why no dialog was shown, and the dialog counts as left without saving.
+void ShowPlatformSettingsDialog();
 
 namespace {
 
@@ -49,7 +50,7 @@ void ShowSettingsDialog() {
     if (!runner && detail::DefaultUiHostInUse() && detail::AttachWidgetUi())
         runner = CurrentRunner();
     if (runner && (*runner)()) return;
-    RefuseSettingsDialog();
+    ShowPlatformSettingsDialog();
 }
 
 }  // namespace vendral

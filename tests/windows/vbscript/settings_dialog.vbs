@@ -1,6 +1,6 @@
-' The Windows build has no settings dialog: asking for it, or opening from a
-' settings file that is missing, says so in one message (on standard error in
-' the tests, see settings_dialog.stderr) and counts as cancelled.
+' An unattended run (message boxes on standard error, see settings_dialog.stderr)
+' shows no settings dialog, which nobody could answer: opening from a
+' settings file that is missing says so in one line and counts as cancelled.
 Dim db
 Set db = CreateObject("Vendral.CDatabase")
 Check "OpenODBC_DB from a missing settings file", db.OpenODBC_DB("C:\vendral\missing.ini", 1), False

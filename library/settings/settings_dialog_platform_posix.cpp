@@ -1,4 +1,5 @@
-// Where no settings dialog can be shown (no display, no widget library).
+// Where no settings dialog can be shown (no display, no widget library): the
+// core on Linux has no face of its own.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,7 +10,7 @@ namespace vendral {
 
 // Without a user interface nobody can enter the settings, so the dialog counts
 // as left without saving; the one line says what to do instead.
-void RefuseSettingsDialog() {
+void ShowPlatformSettingsDialog() {
     const std::string& path = SettingsFilePath();
     std::error_code ignored;
     std::string line =
