@@ -166,3 +166,31 @@ rm -f "$splash_quvex"
 # the icon), read in the process that shows the splash.
 run_checked "the splash's labels in Tahoma 8.25 pt, navy and transparent, and its icon" 180 \
   splash_fonts 'C:\vendral\prodwell.exe'
+
+# The progress bar as a client's window shows it (progress_bar_client --show):
+# two bars of 360 x 30 pixels, one at 60 and one at 40 (counted). Wine's
+# default theme draws bars in its own colours (the colours the client sets are
+# kept, and read back by progress_bar_client, but not drawn), so the filled
+# parts together are one bar's inside (358 x 28) in the system's bar colour.
+splash_count() {  # PICTURE RRGGBB -> how many pixels have that colour
+  convert "$1" -fill white +opaque "#$2" -fill black -opaque "#$2" -colorspace Gray \
+    -format '%[fx:round((1-mean)*w*h)]' info: 2>/dev/null
+}
+keep_desktop || echo "the desktop keeper's window did not come"
+wine 'C:\vendral\progress_bar_client.exe' --show >"$work/progress_bar_show.out" 2>&1 &
+splash_bar_pid=$!
+splash_label="the two bars on the screen filled to 60 and 40 in the system's bar colour"
+if timeout 60 xdotool search --sync --onlyvisible --name '^Vendral progress bar$' >/dev/null 2>&1; then
+  screenshot windows-progress-bar
+  filled=$(splash_count "$work/screenshots/windows-progress-bar.png" "${splash_bar:-3096fa}")
+  if [ "${filled:-0}" -ge $((358 * 28 * 97 / 100)) ] && [ "${filled:-0}" -le $((358 * 28 * 103 / 100)) ]; then
+    pass "$splash_label"
+  else
+    fail "$splash_label" "${filled:-no} pixels in ${splash_bar:-3096fa}, expected about $((358 * 28))"
+  fi
+  press_on_window "Vendral progress bar" alt+F4 || fail "the progress bar's window closes"
+else
+  fail "$splash_label" "no window"
+fi
+wait "$splash_bar_pid"
+release_desktop
