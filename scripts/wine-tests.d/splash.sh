@@ -180,7 +180,15 @@ keep_desktop || echo "the desktop keeper's window did not come"
 wine 'C:\vendral\progress_bar_client.exe' --show >"$work/progress_bar_show.out" 2>&1 &
 splash_bar_pid=$!
 splash_label="the two bars on the screen filled to 60 and 40 in the system's bar colour"
-if timeout 60 xdotool search --sync --onlyvisible --name '^Vendral progress bar$' >/dev/null 2>&1; then
+# The window shows before its bars are made: the program says SHOWING once
+# both are drawn.
+for _ in $(seq 1 600); do
+  grep -q '^SHOWING' "$work/progress_bar_show.out" 2>/dev/null && break
+  kill -0 "$splash_bar_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if grep -q '^SHOWING' "$work/progress_bar_show.out" &&
+  timeout 60 xdotool search --sync --onlyvisible --name '^Vendral progress bar$' >/dev/null 2>&1; then
   screenshot windows-progress-bar
   filled=$(splash_count "$work/screenshots/windows-progress-bar.png" "${splash_bar:-3096fa}")
   if [ "${filled:-0}" -ge $((358 * 28 * 97 / 100)) ] && [ "${filled:-0}" -le $((358 * 28 * 103 / 100)) ]; then
