@@ -18,11 +18,11 @@ file(GLOB VENDRAL_SOURCES CONFIGURE_DEPENDS
   library/data/*.cpp library/desktop/*.cpp library/automation/*.cpp library/com/*.cpp)
 # The other platform's layers, and what only the Linux build has: its own
 # component runtime's client side and registry file (Windows has the system's),
-# X11 windows, GVfs network drives and QUVEX.EXE's lookup, and our own
+# X11 windows, GVfs network drives, and our own
 # version-resource reader (the system's version functions read it here).
 list(FILTER VENDRAL_SOURCES EXCLUDE REGEX "_posix\\.cpp$")
 list(FILTER VENDRAL_SOURCES EXCLUDE REGEX
-  "/(com_client|registry_file|library_permissions|x11_windows|network_drives|quvex|version_resource)\\.cpp$")
+  "/(com_client|registry_file|library_permissions|x11_windows|network_drives|version_resource)\\.cpp$")
 
 include(cmake/WindowsResources.cmake)
 
@@ -39,15 +39,37 @@ add_custom_command(OUTPUT ${SETTINGS_RESOURCE_DIR}/settings_logo.bmp
 add_custom_target(settings_dialog_logo DEPENDS ${SETTINGS_RESOURCE_DIR}/settings_logo.bmp)
 list(APPEND VENDRAL_SOURCES ${PROJECT_SOURCE_DIR}/library/settings/win32/settings_dialog.rc)
 
+# The splash form's picture and icon as the resource compiler takes them: a
+# 24-bit bitmap and a 16-colour icon, converted from the artwork the widget
+# library draws (library/desktop/art) by ImageMagick.
+set(VENDRAL_SPLASH_ART ${CMAKE_BINARY_DIR}/splash-art)
+file(MAKE_DIRECTORY ${VENDRAL_SPLASH_ART})
+add_custom_command(
+  OUTPUT ${VENDRAL_SPLASH_ART}/splash_background.bmp ${VENDRAL_SPLASH_ART}/splash_icon.ico
+  COMMAND ${IMAGEMAGICK_CONVERT} ${PROJECT_SOURCE_DIR}/library/desktop/art/splash_background.png
+    -type TrueColor BMP3:${VENDRAL_SPLASH_ART}/splash_background.bmp
+  COMMAND ${IMAGEMAGICK_CONVERT} ${PROJECT_SOURCE_DIR}/library/desktop/art/splash_icon.png
+    -colors 16 ICO:${VENDRAL_SPLASH_ART}/splash_icon.ico
+  DEPENDS ${PROJECT_SOURCE_DIR}/library/desktop/art/splash_background.png
+    ${PROJECT_SOURCE_DIR}/library/desktop/art/splash_icon.png
+  COMMENT "The splash form's bitmap and icon" VERBATIM)
+add_custom_target(vendral_splash_art DEPENDS ${VENDRAL_SPLASH_ART}/splash_background.bmp
+  ${VENDRAL_SPLASH_ART}/splash_icon.ico)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/library/desktop/frm_splash_windows.rc PROPERTIES
+  OBJECT_DEPENDS "${VENDRAL_SPLASH_ART}/splash_background.bmp;${VENDRAL_SPLASH_ART}/splash_icon.ico")
+
 # The library as a DLL of the given target name; both DLLs are the same sources.
 function(vendral_windows_library target)
-  add_library(${target} SHARED ${VENDRAL_SOURCES})
+  add_library(${target} SHARED ${VENDRAL_SOURCES}
+    ${PROJECT_SOURCE_DIR}/library/desktop/frm_splash_windows.rc)
+  add_dependencies(${target} vendral_splash_art)
   set_target_properties(${target} PROPERTIES PREFIX "")
   target_compile_features(${target} PUBLIC cxx_std_20)
   target_compile_definitions(${target} PRIVATE VENDRAL_BUILDING)
   target_include_directories(${target}
     PUBLIC ${PROJECT_SOURCE_DIR}/include
-    PRIVATE ${PROJECT_SOURCE_DIR}/library ${SIMPLEINI_INCLUDE_DIR} ${SETTINGS_RESOURCE_DIR})
+    PRIVATE ${PROJECT_SOURCE_DIR}/library ${SIMPLEINI_INCLUDE_DIR} ${SETTINGS_RESOURCE_DIR}
+      $<$<COMPILE_LANGUAGE:RC>:${VENDRAL_SPLASH_ART}>)
   add_dependencies(${target} settings_dialog_logo)
   target_link_libraries(${target}
     PRIVATE odbc32 ole32 oleaut32 uuid advapi32 version shell32 user32 mpr comctl32 gdi32)

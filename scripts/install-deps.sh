@@ -22,6 +22,9 @@ packages=(
   xvfb openbox x11-utils xdg-utils fonts-dejavu-core fonts-dejavu-extra
   # Keys and window-manager requests sent to real windows in the X11 tests.
   xdotool wmctrl
+  # Screenshots and their pixels in the Wine tests; the Windows splash's
+  # bitmap and icon, converted from its artwork at build time.
+  imagemagick
   # The pointer's image as the X server shows it (XFixes), for the busy-pointer tests.
   libxcb-xfixes0-dev
   # Real Windows PE files with version resources for the version-information tests.

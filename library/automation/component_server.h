@@ -16,9 +16,10 @@ com::ServerModule& VendralModule();
 // A new CDatabase automation object with one reference.
 com::IDispatch* NewDatabaseObject();
 #if defined(_WIN32)
-// A new CProgressBar automation object with one reference (the Windows build's
-// own; on Linux the widget library serves the class).
+// New CProgressBar and CSplash automation objects with one reference (the
+// Windows build's own; on Linux the widget library serves the classes).
 com::IDispatch* NewProgressBarObject();
+com::IDispatch* NewSplashObject();
 #endif
 
 // The dispatch object of a connection (ConnectionString, State, Open,

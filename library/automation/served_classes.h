@@ -8,14 +8,15 @@
 
 // CLASS(Name, ProgID, the function creating one object) for each class; the
 // class and interface ids are CLSID_Name and IID__Name of vendral/class_ids.h.
-// vendral.dll serves the progress bar itself, on the system's common
-// controls; on Linux the widget library serves it (it needs Qt). The
+// vendral.dll serves the progress bar and the splash itself, on the system's
+// own windows; on Linux the widget library serves them (they need Qt). The
 // installer's generator runs on the build host and names the Windows list
 // with VENDRAL_WINDOWS_CLASSES.
 #if defined(_WIN32) || defined(VENDRAL_WINDOWS_CLASSES)
-#define VENDRAL_SERVED_CLASSES(CLASS)                        \
-    CLASS(CDatabase, "Vendral.CDatabase", NewDatabaseObject) \
-    CLASS(CProgressBar, "Vendral.CProgressBar", NewProgressBarObject)
+#define VENDRAL_SERVED_CLASSES(CLASS)                                 \
+    CLASS(CDatabase, "Vendral.CDatabase", NewDatabaseObject)          \
+    CLASS(CProgressBar, "Vendral.CProgressBar", NewProgressBarObject) \
+    CLASS(CSplash, "Vendral.CSplash", NewSplashObject)
 #else
 #define VENDRAL_SERVED_CLASSES(CLASS) CLASS(CDatabase, "Vendral.CDatabase", NewDatabaseObject)
 #endif

@@ -1,7 +1,7 @@
 // The helper program "QUVEX.EXE" in the "SYSTEM" folder under the Windows
-// folder, which a double click on the library's forms starts. Here the
-// Windows folder is the folder named by the environment variable WINDIR;
-// without that variable there is no Windows folder and nothing is started.
+// folder, which a double click on the library's forms starts. The Windows
+// folder is the one named by the environment variable WINDIR; without that
+// variable (as on Linux, where it is not set) nothing is started.
 #pragma once
 
 #include <string>
@@ -19,7 +19,7 @@ VENDRAL_INTERNAL bool StartQuvexIfPresent() noexcept;
 
 namespace vendral::detail::desktop {
 
-// "$WINDIR/SYSTEM/QUVEX.EXE" (a "\" in WINDIR counts as "/"), or "" when
+// WINDIR with "\SYSTEM\QUVEX.EXE" (on Linux every "\" as "/"), or "" when
 // WINDIR is not set.
 VENDRAL_TEST_INTERNAL std::string QuvexPath();
 using internal::StartQuvexIfPresent;

@@ -1,14 +1,37 @@
 #include "vendral/widgets/csplash.h"
 
-#include <limits>
-
 #include "desktop/qt/frm_splash.h"
+#include "desktop/splash_rules.h"
 #include "vendral/cfile.h"
-#include "vendral/platform_error.h"
 #include "vendral/ui_host.h"
 #include "vendral/widgets/cprogressbar.h"
 
 namespace vendral {
+namespace {
+
+// The thread's form and the object's bar, as the shared steps of ShowSplash
+// touch them.
+class QtSplashFace final : public internal::SplashFace {
+  public:
+    explicit QtSplashFace(CProgressBar& bar) : bar_(bar) {}
+    void SetApplication(const std::string& caption) override {
+        qt::FrmSplash::Instance().LblApplication->setText(QString::fromStdString(caption));
+    }
+    void SetVersion(const std::string& caption) override {
+        qt::FrmSplash::Instance().LblVersion->setText(QString::fromStdString(caption));
+    }
+    void DoEvents() override { CurrentUiHost()->DoEvents(); }
+    void PutBar(std::int32_t maxValue) override {
+        bar_.Parent(qt::FrmSplash::Instance().Picture1);
+        bar_.Create({}, {}, {}, {}, true);
+        bar_.MaxValue(maxValue);
+    }
+
+  private:
+    CProgressBar& bar_;
+};
+
+}  // namespace
 
 CSplash::CSplash() = default;
 
@@ -31,23 +54,13 @@ CProgressBar& CSplash::Bar() {
 }
 
 Variant CSplash::ShowSplash(const std::string& sFileName) {
-    File().GetFileInfo(sFileName);
-    // Touching the form loads and shows it.
-    qt::FrmSplash::Instance().LblApplication->setText(
-        QString::fromStdString(File().FileInfo_InternalName()));
-    qt::FrmSplash::Instance().LblVersion->setText(
-        QString::fromStdString(File().FileInfo_FileVersion()));
-    CurrentUiHost()->DoEvents();
-    Bar().Parent(qt::FrmSplash::Instance().Picture1);
-    Bar().Create({}, {}, {}, {}, true);
-    Bar().MaxValue(10);
+    QtSplashFace face(Bar());
+    internal::ShowSplashOn(face, File(), sFileName);
     return {};
 }
 
 void CSplash::LoadStep() {
-    Bar().Raise(step_);
-    if (step_ == std::numeric_limits<std::int16_t>::max()) throw PlatformError(6, "Overflow");
-    ++step_;
+    internal::LoadStepOn(step_, [this](std::int32_t item) { Bar().Raise(item); });
 }
 
 }  // namespace vendral

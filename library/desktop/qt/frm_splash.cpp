@@ -10,8 +10,9 @@
 #include <QRadialGradient>
 #include <QScreen>
 
-#include "desktop/quvex.h"
 #include "base/qt/twips.h"
+#include "desktop/quvex.h"
+#include "desktop/splash_rules.h"
 #include "vendral/ui_host.h"
 
 namespace vendral::detail::qt {
@@ -19,11 +20,15 @@ namespace {
 
 thread_local QPointer<FrmSplash> tForm;
 
-constexpr QRgb kNavy = qRgb(0, 0, 128);  // 0x00800000
+// 0x00BBGGRR to Qt's colour.
+QColor FromBgr(std::uint32_t colour) {
+    return QColor(static_cast<int>(colour & 0xffu), static_cast<int>((colour >> 8) & 0xffu),
+                  static_cast<int>((colour >> 16) & 0xffu));
+}
 
-QRect TwipsRect(int left, int top, int width, int height) {
-    return {TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-            TwipsToPixelsY(height)};
+QRect TwipsRect(const internal::SplashControl& control) {
+    return {TwipsToPixelsX(control.Left), TwipsToPixelsY(control.Top),
+            TwipsToPixelsX(control.Width), TwipsToPixelsY(control.Height)};
 }
 
 // Tahoma is rarely installed here; the condensed DejaVu is close to its width,
@@ -39,24 +44,25 @@ void SubstituteTahoma() {
     (void)done;
 }
 
-QLabel* MakeLabel(QWidget* form, const QString& caption, QRect geometry, bool bold) {
-    auto* label = new QLabel(caption, form);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    font.setBold(bold);
+QLabel* MakeLabel(QWidget* form, const internal::SplashControl& control) {
+    auto* label = new QLabel(QString::fromUtf8(control.Caption), form);
+    QFont font(QString::fromUtf8(internal::kSplashFontName));
+    font.setPointSizeF(internal::kSplashFontPoints);
+    font.setBold(control.Bold);
     label->setFont(font);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(kNavy));
+    palette.setColor(QPalette::WindowText, FromBgr(internal::kSplashTextColour));
     label->setPalette(palette);
     label->setAutoFillBackground(false);  // the picture shows through
-    label->setGeometry(geometry);
+    label->setGeometry(TwipsRect(control));
     return label;
 }
 
 }  // namespace
 
 QPixmap SplashBackground() {
-    QImage image(415, 251, QImage::Format_RGB888);
+    QImage image(internal::kSplashPictureWidth, internal::kSplashPictureHeight,
+                 QImage::Format_RGB888);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient paper(0, 0, 0, 251);
@@ -141,21 +147,20 @@ FrmSplash::FrmSplash()
     // No caption text: an empty title would make Qt show the program's name.
     setWindowTitle(QStringLiteral(" "));
     setWindowIcon(QIcon(SplashIcon()));
-    setFixedSize(TwipsToPixelsX(6210), TwipsToPixelsY(3720));
-    Label4 = MakeLabel(this, QStringLiteral("Application:"), TwipsRect(120, 1920, 855, 255), false);
-    LblApplication =
-        MakeLabel(this, QStringLiteral("Vendral"), TwipsRect(960, 1920, 3135, 255), true);
-    Label5 = MakeLabel(this, QStringLiteral("Version:"), TwipsRect(120, 2160, 735, 255), false);
-    LblVersion = MakeLabel(this, QStringLiteral("1.0"), TwipsRect(960, 2160, 1335, 255), true);
+    setFixedSize(TwipsToPixelsX(internal::kSplashWidthTwips),
+                 TwipsToPixelsY(internal::kSplashHeightTwips));
+    Label4 = MakeLabel(this, internal::kSplashLabel4);
+    LblApplication = MakeLabel(this, internal::kSplashLblApplication);
+    Label5 = MakeLabel(this, internal::kSplashLabel5);
+    LblVersion = MakeLabel(this, internal::kSplashLblVersion);
     // The captions reach the values' left edge with the substituted font: the
     // values keep their place and start a few pixels in.
     LblApplication->setIndent(4);
     LblVersion->setIndent(4);
-    Label6 =
-        MakeLabel(this, QStringLiteral("Program status:"), TwipsRect(120, 2880, 1575, 255), false);
+    Label6 = MakeLabel(this, internal::kSplashLabel6);
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(TwipsRect(120, 3075, 2175, 135));
+    Picture1->setGeometry(TwipsRect(internal::kSplashPicture1));
     Picture1->setAutoFillBackground(true);
     QPalette palette = Picture1->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Base));
