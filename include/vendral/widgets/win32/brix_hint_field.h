@@ -98,8 +98,9 @@ class VENDRAL_API BrixHintField {
     /// The constituents and state; defined inside the library.
     struct Parts;
 
-    /// The window class names.
+    /// The window class name of the text box.
     static constexpr const wchar_t* kTextBoxClass = L"BrixTextBox";
+    /// The window class name of the combo box.
     static constexpr const wchar_t* kComboClass = L"BrixCombo";
 
   protected:
