@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # work, pass, fail: set by wine-tests.sh, which sources this
 # The labelled text box and combo box of vendral.dll under Wine (sourced by
 # scripts/wine-tests.sh, with its functions): brix_controls.exe places both on
 # a window of its own, through their classes and by window class name, and

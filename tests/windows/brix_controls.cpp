@@ -335,7 +335,7 @@ void TestPlacedTyping(HWND placed) {
           std::to_string(heard.placedTextBoxChanges - before));
 }
 
-void TestDisabled(vendral::BrixTextBox& box, HWND other) {
+void TestDisabled(vendral::BrixTextBox& box, HWND other, const Expected& expected) {
     HWND control = box.hWnd();
     HWND txt = Part(control, kTextId);
     HWND lbl = Part(control, kHintId);
@@ -350,6 +350,15 @@ void TestDisabled(vendral::BrixTextBox& box, HWND other) {
     CheckPixel("a disabled empty field has no underline", control, 0, Height(txt), kWhite);
     box.Enabled(true);
     Check("enabled again it is editable", (GetWindowLongW(txt, GWL_STYLE) & ES_READONLY) == 0);
+
+    box.TextSize(12);
+    Check("TextSize reads back the size set", box.TextSize() == 12.0F,
+          std::to_string(box.TextSize()));
+    Check("at 12 points the edit is 315 twips high, on whole pixels",
+          Height(txt) == expected.TextHeight(12), std::to_string(Height(txt)));
+    Check("and the control grows with it", Height(control) == expected.ControlHeight(12),
+          std::to_string(Height(control)));
+    Check("the hint takes the edit's place and size", Height(lbl) == Height(txt));
 }
 
 // Clicks on the arrow and waits for the list to be open or closed.
@@ -562,7 +571,7 @@ int main() {
                   kLightGrey);
     }
 
-    TestDisabled(box, other);
+    TestDisabled(box, other, expected);
     TestCombo(combo, other, expected);
     if (placedCombo != nullptr) TestPlacedCombo(placedCombo, expected);
 
