@@ -20,8 +20,9 @@ if(TARGET vendral_widgets)
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
   install(EXPORT VendralWidgetsTargets NAMESPACE Vendral:: DESTINATION ${VENDRAL_CMAKE_DIR}
     COMPONENT development)
+  # The Win32 face's headers (widgets/win32) are the Windows build's.
   install(DIRECTORY include/vendral/widgets DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vendral
-    COMPONENT development)
+    COMPONENT development PATTERN win32 EXCLUDE)
 endif()
 set_target_properties(vendral PROPERTIES EXPORT_NAME vendral)
 

@@ -15,7 +15,10 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 file(GLOB VENDRAL_SOURCES CONFIGURE_DEPENDS
   library/base/*.cpp library/odbc/*.cpp library/settings/*.cpp library/settings/win32/*.cpp
-  library/data/*.cpp library/desktop/*.cpp library/automation/*.cpp library/com/*.cpp)
+  library/data/*.cpp library/desktop/*.cpp library/automation/*.cpp library/com/*.cpp
+  # The input controls: their shared rules and their Win32 face (the Qt face
+  # is the widget library's).
+  library/controls/*.cpp library/controls/win32/*.cpp)
 # The other platform's layers, and what only the Linux build has: its own
 # component runtime's client side and registry file (Windows has the system's),
 # X11 windows, GVfs network drives, and our own

@@ -1,8 +1,6 @@
 // The labelled combo box on a shown form: its design entries and values, the
 // choice through real clicks on the arrow, the text, the hint and the list,
 // the growing and shrinking layout, and what Clear keeps.
-#include "vendral/widgets/brix_combo.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,9 +10,10 @@
 #include <cmath>
 
 #include "control_host.h"
-#include "controls/arrow_picture.h"
-#include "controls/brix_shape.h"
+#include "controls/qt/arrow_picture.h"
+#include "controls/qt/brix_shape.h"
 #include "vendral/platform_error.h"
+#include "vendral/widgets/brix_combo.h"
 
 namespace vendral {
 namespace {

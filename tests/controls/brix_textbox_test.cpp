@@ -1,8 +1,6 @@
 // The labelled text box on a shown form: design values, the hint and the
 // underline through real focus changes and clicks, the layout arithmetic in
 // twips, and the property errors.
-#include "vendral/widgets/brix_textbox.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,6 +11,7 @@
 
 #include "control_host.h"
 #include "vendral/platform_error.h"
+#include "vendral/widgets/brix_textbox.h"
 
 namespace vendral {
 namespace {

@@ -12,9 +12,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "controls/brix_line.h"
-#include "controls/widget_colors.h"
 #include "base/qt/twips.h"
+#include "controls/qt/brix_line.h"
+#include "controls/qt/widget_colors.h"
 
 namespace vendral::test {
 

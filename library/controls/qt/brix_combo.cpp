@@ -6,12 +6,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "controls/arrow_picture.h"
-#include "controls/brix_hint_field_parts.h"
-#include "controls/brix_line.h"
-#include "controls/brix_shape.h"
+#include "controls/control_layout.h"
 #include "controls/design_colors.h"
-#include "controls/twips_layout.h"
+#include "controls/qt/arrow_picture.h"
+#include "controls/qt/brix_hint_field_parts.h"
+#include "controls/qt/brix_line.h"
+#include "controls/qt/brix_shape.h"
+#include "controls/qt/field_surface.h"
+#include "controls/qt/twips_layout.h"
 
 namespace vendral {
 namespace {
@@ -19,7 +21,6 @@ namespace {
 // Set on the list while a key it received may move its selection.
 constexpr const char* kKeyMoveProperty = "vendralKeyMove";
 
-constexpr double kTwipsPerPoint = 26.25;
 constexpr int kItemDataRole = Qt::UserRole;
 
 // The list's selected entry, -1 for none.
@@ -160,32 +161,48 @@ void BrixCombo::lst_Click() {
     UserControl_Resize();
 }
 
+namespace {
+
+// The combo box's list, its outline and its arrow besides the field.
+class QtComboSurface : public controls::QtFieldSurface<controls::ComboSurface> {
+  public:
+    QtComboSurface(QWidget* control, QLineEdit* txt, QLabel* lbl, controls::BrixLine* lin,
+                   float textSize, std::function<void()> changed, QLabel* img, QListWidget* lst,
+                   controls::BrixShape* shp)
+        : QtFieldSurface(control, txt, lbl, lin, textSize, std::move(changed)),
+          img_(img),
+          lst_(lst),
+          shp_(shp) {}
+
+    controls::TwipsRect PlaceArrow(double left, double top) override {
+        controls::SetTopTwips(img_, top);
+        controls::SetLeftTwips(img_, left);
+        return controls::TwipsGeometry(img_);
+    }
+    controls::TwipsRect PlaceList(double top, double width) override {
+        controls::SetTopTwips(lst_, top);
+        controls::SetWidthTwips(lst_, width);
+        return controls::TwipsGeometry(lst_);
+    }
+    void PlaceListFrame(const controls::TwipsRect& rect, bool visible) override {
+        controls::SetGeometryTwips(shp_, rect.left, rect.top, rect.width, rect.height);
+        shp_->setVisible(visible);
+    }
+    bool ListVisible() const override { return !lst_->isHidden(); }
+
+  private:
+    QLabel* img_;
+    QListWidget* lst_;
+    controls::BrixShape* shp_;
+};
+
+}  // namespace
+
 void BrixCombo::UserControl_Resize() {
-    const double width = ControlWidthTwips();
-    controls::SetTopTwips(parts_->txt, 0);
-    controls::SetLeftTwips(parts_->txt, 0);
-    controls::SetHeightTwips(parts_->txt, TextSize() * kTwipsPerPoint);
-    // A control narrower than the arrow's room keeps its text box at width 0.
-    controls::SetWidthTwips(parts_->txt, width - 170);
-    parts_->lin->X1(0);
-    parts_->lin->X2(width);
-    parts_->lin->Y1(controls::HeightTwips(parts_->txt));
-    parts_->lin->Y2(parts_->lin->Y1());
-    controls::SetGeometryTwips(parts_->lbl, controls::LeftTwips(parts_->txt),
-                               controls::TopTwips(parts_->txt), controls::WidthTwips(parts_->txt),
-                               controls::HeightTwips(parts_->txt));
-    controls::SetTopTwips(impl_->img, controls::TopTwips(parts_->txt));
-    controls::SetLeftTwips(impl_->img, width - 130);
-    controls::SetTopTwips(impl_->lst, parts_->lin->Y1());
-    controls::SetWidthTwips(impl_->lst, width);
-    controls::SetGeometryTwips(impl_->shp, controls::LeftTwips(impl_->lst),
-                               controls::TopTwips(impl_->lst), controls::WidthTwips(impl_->lst),
-                               controls::HeightTwips(impl_->lst));
-    impl_->shp->setVisible(!impl_->lst->isHidden());
-    const double list = impl_->lst->isHidden() ? 0 : controls::HeightTwips(impl_->lst) - 5;
-    // The number of points goes in as twips, unconverted.
-    SetControlHeightTwips(TextSize() + controls::HeightTwips(parts_->txt) + 3 + list);
-    txt_Change();
+    QtComboSurface surface(
+        this, parts_->txt, parts_->lbl, parts_->lin, TextSize(), [this] { txt_Change(); },
+        impl_->img, impl_->lst, impl_->shp);
+    controls::LayCombo(surface);
 }
 
 void BrixCombo::ApplyTextSize(float sValue) {

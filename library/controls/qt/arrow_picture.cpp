@@ -1,4 +1,4 @@
-#include "controls/arrow_picture.h"
+#include "controls/qt/arrow_picture.h"
 
 #include <QColor>
 #include <QImage>

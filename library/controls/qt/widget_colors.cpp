@@ -1,4 +1,4 @@
-#include "controls/widget_colors.h"
+#include "controls/qt/widget_colors.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "controls/twips_layout.h"
+#include "controls/qt/twips_layout.h"
 
 #include <QWidget>
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <string>
 
-#include "controls/brix_line.h"
+#include "controls/qt/brix_line.h"
 #include "vendral/widgets/brix_hint_field.h"
 
 namespace vendral {

@@ -11,22 +11,18 @@
 #include <limits>
 
 #include "base/qt/twips.h"
-#include "controls/brix_hint_field_parts.h"
-#include "controls/brix_line.h"
 #include "controls/design_colors.h"
-#include "controls/twips_layout.h"
-#include "controls/widget_colors.h"
+#include "controls/hint_field_rules.h"
+#include "controls/qt/brix_hint_field_parts.h"
+#include "controls/qt/brix_line.h"
+#include "controls/qt/twips_layout.h"
+#include "controls/qt/widget_colors.h"
 #include "vendral/platform_error.h"
 
 namespace vendral {
 namespace {
 
-constexpr std::int32_t kErrorOverflow = 6;
-constexpr std::int32_t kErrorInvalidPropertyValue = 380;
 constexpr double kPointsPerInch = 72.0;
-constexpr float kLargestTextSize = 2048.0F;
-// The surface's font: Tahoma 8.25 pt.
-constexpr float kDesignTextSize = 8.25F;
 
 // Focus that goes away to another application's window or to a pop-up (the
 // text box's own context menu) is no focus change of the form, and neither is
@@ -60,7 +56,7 @@ BrixHintField::BrixHintField(QWidget* parent, const char* designText)
     setAutoFillBackground(true);
     controls::SetPaletteColor(this, QPalette::Window, controls::kWhite);
     QFont surface(QStringLiteral("Tahoma"));
-    surface.setPixelSize(FontPixels(this, kDesignTextSize));
+    surface.setPixelSize(FontPixels(this, controls::kDesignTextSize));
     setFont(surface);
 
     // Created bottom to top: the drawn line and the hint lie beneath the
@@ -122,9 +118,7 @@ float BrixHintField::TextSize() const {
 }
 
 void BrixHintField::TextSize(float sValue) {
-    if (!(sValue > 0.0F) || sValue > kLargestTextSize) {
-        throw PlatformError(kErrorInvalidPropertyValue, "Invalid property value");
-    }
+    controls::CheckTextSize(sValue);
     SetFontPixels(parts_->txt, FontPixels(parts_->txt, sValue));
     ApplyTextSize(TextSize());
     UserControl_Resize();
@@ -135,7 +129,7 @@ void BrixHintField::ApplyTextSize(float sValue) {
 }
 
 void BrixHintField::FieldTip(const std::string& sValue) {
-    parts_->fieldTip = sValue.empty() ? std::string() : "[" + sValue + "]";
+    parts_->fieldTip = controls::FieldTipText(sValue);
     parts_->lbl->setText(QString::fromStdString(parts_->fieldTip));
 }
 
@@ -147,16 +141,8 @@ std::int32_t BrixHintField::Alignment() const {
 }
 
 void BrixHintField::Alignment(std::int32_t lValue) {
-    if (lValue < std::numeric_limits<std::int16_t>::min() ||
-        lValue > std::numeric_limits<std::int16_t>::max()) {
-        throw PlatformError(kErrorOverflow, "Overflow");
-    }
-    const auto iValue = static_cast<std::int16_t>(lValue);
-    Qt::Alignment horizontal;
-    switch (iValue) {
-        case 0:
-            horizontal = Qt::AlignLeft;
-            break;
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    switch (controls::CheckedAlignment(lValue)) {
         case 1:
             horizontal = Qt::AlignRight;
             break;
@@ -164,20 +150,19 @@ void BrixHintField::Alignment(std::int32_t lValue) {
             horizontal = Qt::AlignHCenter;
             break;
         default:
-            throw PlatformError(kErrorInvalidPropertyValue, "Invalid property value");
+            break;
     }
     parts_->txt->setAlignment(horizontal | Qt::AlignVCenter);
 }
 
 void BrixHintField::Mandatory(bool bValue) {
     parts_->mandatory = bValue;
-    controls::SetPaletteColor(parts_->lbl, QPalette::WindowText,
-                              bValue ? controls::kRed : controls::kGrey);
+    controls::SetPaletteColor(parts_->lbl, QPalette::WindowText, controls::HintColor(bValue));
     parts_->lin->BorderColor(controls::PaletteColor(parts_->lbl, QPalette::WindowText));
 }
 
 void BrixHintField::txt_Change() {
-    parts_->lin->setVisible(parts_->enabled && IsEmpty());
+    parts_->lin->setVisible(controls::UnderlineVisible(parts_->enabled, IsEmpty()));
 }
 
 void BrixHintField::txt_GotFocus() {
@@ -191,7 +176,7 @@ void BrixHintField::txt_LostFocus() {
     controls::SetPaletteColor(parts_->txt, QPalette::Base, controls::kWhite);
     controls::SetPaletteColor(parts_->lbl, QPalette::Window,
                               controls::PaletteColor(parts_->txt, QPalette::Base));
-    if (parts_->enabled && IsEmpty() && !parts_->fieldTip.empty()) {
+    if (controls::HintShownOnLostFocus(parts_->enabled, IsEmpty(), parts_->fieldTip)) {
         parts_->lbl->show();
         parts_->txt->hide();
     } else {
@@ -210,11 +195,7 @@ void BrixHintField::UserControl_Initialize() {
 }
 
 bool BrixHintField::IsEmpty() const {
-    const QString text = parts_->txt->text();
-    for (QChar character : text) {
-        if (character != QLatin1Char(' ')) return false;
-    }
-    return true;
+    return controls::IsEmptyText(parts_->txt->text().toStdString());
 }
 
 double BrixHintField::ControlWidthTwips() const {

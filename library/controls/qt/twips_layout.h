@@ -20,7 +20,7 @@ VENDRAL_TEST_INTERNAL void SetTopTwips(QWidget* widget, double twips);
 VENDRAL_TEST_INTERNAL void SetWidthTwips(QWidget* widget, double twips);
 VENDRAL_TEST_INTERNAL void SetHeightTwips(QWidget* widget, double twips);
 VENDRAL_TEST_INTERNAL void SetGeometryTwips(QWidget* widget, double left, double top, double width,
-                                       double height);
+                                            double height);
 
 }  // namespace vendral::detail::controls
 

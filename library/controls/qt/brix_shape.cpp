@@ -1,4 +1,4 @@
-#include "controls/brix_shape.h"
+#include "controls/qt/brix_shape.h"
 
 #include <QPainter>
 

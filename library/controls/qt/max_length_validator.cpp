@@ -1,11 +1,11 @@
-#include "controls/max_length_validator.h"
+#include "controls/qt/max_length_validator.h"
+
+#include "controls/max_length_rule.h"
 
 namespace vendral::detail::controls {
 
 QValidator::State MaxLengthValidator::validate(QString& input, int& /*position*/) const {
-    if (limit_ <= 0) return Acceptable;
-    const int length = CodePoints(input);
-    return length <= limit_ || length <= acceptedLength_ ? Acceptable : Invalid;
+    return EditAccepted(limit_, acceptedLength_, CodePoints(input)) ? Acceptable : Invalid;
 }
 
 int MaxLengthValidator::CodePoints(const QString& text) {

@@ -12,7 +12,7 @@ namespace vendral::detail::controls {
 
 VENDRAL_TEST_INTERNAL std::uint32_t PaletteColor(const QWidget* widget, QPalette::ColorRole role);
 VENDRAL_TEST_INTERNAL void SetPaletteColor(QWidget* widget, QPalette::ColorRole role,
-                                      std::uint32_t color);
+                                           std::uint32_t color);
 
 }  // namespace vendral::detail::controls
 

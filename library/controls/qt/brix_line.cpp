@@ -1,4 +1,4 @@
-#include "controls/brix_line.h"
+#include "controls/qt/brix_line.h"
 
 #include <QPainter>
 #include <QPen>

@@ -1,0 +1,16 @@
+// The window classes "BrixTextBox" and "BrixCombo", registered while the
+// library is loaded, and the subclassed constituent windows of the controls.
+#pragma once
+
+#include <windows.h>
+
+namespace vendral::detail::controls {
+
+// The module that registered the classes (vendral.dll).
+HINSTANCE ControlsModule();
+
+// The window procedure a watched constituent had before, for what the control
+// leaves to it.
+LRESULT DefaultPartMessage(HWND part, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace vendral::detail::controls
