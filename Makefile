@@ -40,8 +40,10 @@ test: build windows windows-installer
 	VENDRAL_WINDOWS_BUILD=$(WINDOWS_BUILD) VENDRAL_WINDOWS32_BUILD=$(WINDOWS32_BUILD) \
 	  scripts/run-tests.sh $(BUILD)
 
-screenshots: build
-	scripts/screenshots.sh $(BUILD)
+# The Linux faces from the build, then the Windows faces under Wine from the
+# Windows build (its test run takes them).
+screenshots: build windows windows-installer
+	VENDRAL_WINDOWS_BUILD=$(WINDOWS_BUILD) scripts/screenshots.sh $(BUILD)
 
 # The API reference of the public headers: HTML in $(BUILD)/docs/html.
 docs: deps

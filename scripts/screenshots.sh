@@ -2,7 +2,8 @@
 # Renders the screenshots of the widget library and Prodwell into
 # BUILD/screenshots/, on a throwaway X server with a window manager. Each
 # program BUILD/screenshot-programs/shot_* writes its own PNG files into the
-# folder named by its one argument.
+# folder named by its one argument. With VENDRAL_WINDOWS_BUILD set, also the
+# Windows build's windows under Wine (windows-*.png).
 set -euo pipefail
 build=${1:?usage: screenshots.sh BUILD_DIR}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,5 +31,15 @@ done
 VENDRAL_SCREENSHOT_DIR="$out" "$build/tests/widgets/test_kick_x11" \
   --gtest_filter='InstalledProdwell.MissingSettings*:Clients/InstalledCoreClient.GetsTheDialog*/Python' \
   || { echo "  failed: the installed prodwell's screenshots" >&2; status=1; }
+# The Windows faces (settings dialog, Prodwell's window, splash, progress bar,
+# input controls) as vendral.dll and prodwell.exe draw them under Wine: the
+# Windows build's test run photographs them on this display.
+if [ -n "${VENDRAL_WINDOWS_BUILD:-}" ]; then
+  windows_build=$(cd "$VENDRAL_WINDOWS_BUILD" && pwd)
+  "$root/scripts/wine-tests.sh" "$windows_build" "$build" >"$out/wine-tests.log" 2>&1 ||
+    { echo "  the Windows build's test run failed: $out/wine-tests.log" >&2; status=1; }
+  cp "$windows_build"/wine-work/screenshots/windows-*.png "$out/" 2>/dev/null ||
+    { echo "  no Windows screenshots in $windows_build/wine-work/screenshots" >&2; status=1; }
+fi
 ls -1 "$out"/*.png 2>/dev/null || { echo "no screenshots were written" >&2; status=1; }
 exit $status
