@@ -258,13 +258,7 @@ LRESULT BrixCombo::PartMessage(HWND part, UINT message, WPARAM wParam, LPARAM lP
         case WM_LBUTTONUP: {
             handled = true;
             const LRESULT result = controls::DefaultPartMessage(part, message, wParam, lParam);
-            RECT client{};
-            GetClientRect(part, &client);
-            const POINT point{static_cast<short>(LOWORD(lParam)),
-                              static_cast<short>(HIWORD(lParam))};
-            const bool click = impl_->listPressed && PtInRect(&client, point);
-            impl_->listPressed = false;
-            if (click) lst_Click();
+            if (controls::ReleaseEndsClick(part, lParam, impl_->listPressed)) lst_Click();
             return result;
         }
         case WM_KEYDOWN: {

@@ -280,13 +280,7 @@ LRESULT BrixHintField::PartMessage(HWND part, UINT message, WPARAM wParam, LPARA
         case WM_LBUTTONUP: {
             handled = true;
             const LRESULT result = controls::DefaultPartMessage(part, message, wParam, lParam);
-            RECT client{};
-            GetClientRect(part, &client);
-            const POINT point{static_cast<short>(LOWORD(lParam)),
-                              static_cast<short>(HIWORD(lParam))};
-            const bool click = parts_->pressed && PtInRect(&client, point);
-            parts_->pressed = false;
-            if (click) txt_Click();
+            if (controls::ReleaseEndsClick(part, lParam, parts_->pressed)) txt_Click();
             return result;
         }
         default:

@@ -175,6 +175,15 @@ LRESULT DefaultPartMessage(HWND part, UINT message, WPARAM wParam, LPARAM lParam
     return CallWindowProcW(previous, part, message, wParam, lParam);
 }
 
+bool ReleaseEndsClick(HWND part, LPARAM lParam, bool& pressed) {
+    RECT client{};
+    GetClientRect(part, &client);
+    const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const bool click = pressed && PtInRect(&client, point);
+    pressed = false;
+    return click;
+}
+
 }  // namespace detail::controls
 
 }  // namespace vendral

@@ -13,4 +13,8 @@ HINSTANCE ControlsModule();
 // leaves to it.
 LRESULT DefaultPartMessage(HWND part, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Whether the left button's release at lParam, over the constituent part, ends
+// a press that began on it: a click. Clears the press either way.
+bool ReleaseEndsClick(HWND part, LPARAM lParam, bool& pressed);
+
 }  // namespace vendral::detail::controls
