@@ -350,6 +350,19 @@ void NoSettings(const std::string& path) {
         HWND cancel = FindWindowExW(dialog, nullptr, L"Button", L"&Cancel");
         Check("the settings dialog has its Cancel button", cancel != nullptr);
         if (cancel) ClickOn(cancel);
+        // Without the library's own settings file beside it, Cancel first says
+        // in an Error box that nothing was entered; the dialog closes after it.
+        HWND cancelBox = nullptr;
+        WaitUntil(
+            [&] { return !IsWindow(dialog) || (cancelBox = VisibleBox(L"Error")) != nullptr; },
+            process);
+        if (cancelBox) {
+            const std::string text = Utf8(checks::BoxText(cancelBox));
+            Check("Cancel's box says that no ODBC information was entered",
+                  text == "You did not enter any ODBC information!", text);
+            Request("ANSWER Return Error");
+            WaitUntil([&] { return !IsWindow(cancelBox); }, process);
+        }
         Check("Cancel closes the dialog", WaitUntil([&] { return !IsWindow(dialog); }, process));
     } else if (refusal) {
         Request("ANSWER Return Error");
