@@ -23,8 +23,12 @@ cp "$4" "$stage/x64/prodwell.exe"
 # prodwell.com, the console twin, stands beside prodwell.exe in the build.
 cp "${4%.exe}.com" "$stage/x64/prodwell.com"
 cp "$5" "$stage/x64/registry.wxi"
+# The settings dialog's help, beside each library (its Help button shows only
+# where the file is).
+cp "$root/library/settings/qt/vendralhlp.mht" "$stage/x64/vendralhlp.mht"
 mkdir "$stage/x86"
 cp "$6" "$stage/x86/vendral.dll"
+cp "$root/library/settings/qt/vendralhlp.mht" "$stage/x86/vendralhlp.mht"
 cp "$7" "$stage/x86/registry.wxi"
 cp "$root/installer/vendral.wxs" "$stage/"
 # A product version is three numbers of at most 255.255.65535.

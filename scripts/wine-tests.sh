@@ -851,6 +851,10 @@ else
   cmp -s "$programs32_dir/vendral.dll" "$build32/vendral.dll" \
     && pass "the package installs the 32-bit vendral.dll in Program Files (x86)\\Vendral" \
     || fail "the package installs the 32-bit vendral.dll in Program Files (x86)\\Vendral" "$(ls -la "$programs32_dir" 2>&1)"
+  help="$root/library/settings/qt/vendralhlp.mht"
+  cmp -s "$programs_dir/vendralhlp.mht" "$help" && cmp -s "$programs32_dir/vendralhlp.mht" "$help" \
+    && pass "the package puts the settings dialog's help beside both libraries" \
+    || fail "the package puts the settings dialog's help beside both libraries" "$(ls -la "$programs_dir" "$programs32_dir" 2>&1)"
   reg_bits=32
   expect_reg "32-bit clients' class names the 32-bit library" "HKCR\\CLSID\\$clsid\\InprocServer32" '' "$programs32\\vendral.dll"
   reg_bits=$bits
