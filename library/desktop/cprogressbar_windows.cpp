@@ -4,6 +4,7 @@
 // The common controls' declarations build on windows.h.
 #include <commctrl.h>
 
+#include "base/own_module_windows.h"
 #include "desktop/progress_bar_layout.h"
 
 namespace vendral::detail {
@@ -25,15 +26,6 @@ std::int32_t HandleOf(HWND window) {
     return static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(window));
 }
 
-// The library's own module, which the bar windows are made by.
-HINSTANCE LibraryInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&LibraryInstance), &module);
-    return module;
-}
-
 // The screen's twips per pixel across.
 double ScreenTwipsPerPixelX() {
     HDC screen = GetDC(nullptr);
@@ -44,7 +36,7 @@ double ScreenTwipsPerPixelX() {
 
 HWND MakeBar(std::uint32_t style, int width, int height, HWND parent) {
     return CreateWindowExA(0, "msctls_progress32", "", style, 0, 0, width, height, parent, nullptr,
-                           LibraryInstance(), nullptr);
+                           OwnModule(), nullptr);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "base/own_module_windows.h"
 #include "base/text_windows.h"
 #include "desktop/frm_splash_resources.h"
 #include "desktop/quvex.h"
@@ -19,15 +20,6 @@ constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 constexpr int kTwipsPerInch = 1440;
 
 thread_local std::unique_ptr<Win32SplashForm> tForm;
-
-// The library's own module, which owns the classes and the resources.
-HINSTANCE LibraryInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&LibraryInstance), &module);
-    return module;
-}
 
 // The screen's pixels per inch, across and down.
 struct ScreenDpi {
@@ -97,7 +89,7 @@ void Win32SplashForm::Unload() {
 }
 
 Win32SplashForm::Win32SplashForm() {
-    const HINSTANCE instance = LibraryInstance();
+    const HINSTANCE instance = OwnModule();
     RegisterClasses(instance);
     const ScreenDpi dpi = Dpi();
     regular_ = MakeFont(false, dpi.Y);
@@ -145,8 +137,8 @@ Win32SplashForm::~Win32SplashForm() {
     if (background_) DeleteObject(background_);
     // The classes go with the last form, so that a library loaded again
     // registers its own procedures.
-    UnregisterClassW(kPictureClass, LibraryInstance());
-    UnregisterClassW(kFormClass, LibraryInstance());
+    UnregisterClassW(kPictureClass, OwnModule());
+    UnregisterClassW(kFormClass, OwnModule());
 }
 
 void Win32SplashForm::Load() {

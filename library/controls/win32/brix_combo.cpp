@@ -1,5 +1,6 @@
 #include "vendral/widgets/win32/brix_combo.h"
 
+#include "base/own_module_windows.h"
 #include "base/text_windows.h"
 #include "controls/control_layout.h"
 #include "controls/design_colors.h"
@@ -97,18 +98,17 @@ BrixCombo::~BrixCombo() = default;
 void BrixCombo::BuildParts() {
     HWND control = parts_->control;
     SendMessageW(parts_->txt, EM_SETREADONLY, TRUE, 0);
-    impl_->img = CreateWindowExW(0, L"STATIC", L"",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_OWNERDRAW | SS_NOTIFY,
-                                 controls::TwipsToPixelsX(3600), 0, kArrowWidth, kArrowHeight,
-                                 control, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kArrowId)),
-                                 controls::ControlsModule(), nullptr);
+    impl_->img = CreateWindowExW(
+        0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_OWNERDRAW | SS_NOTIFY,
+        controls::TwipsToPixelsX(3600), 0, kArrowWidth, kArrowHeight, control,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kArrowId)), detail::OwnModule(), nullptr);
     impl_->lst = CreateWindowExW(0, L"LISTBOX", L"",
                                  WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER | WS_VSCROLL | LBS_NOTIFY |
                                      LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                                  0, controls::TwipsToPixelsY(570), controls::TwipsToPixelsX(2655),
                                  controls::TwipsToPixelsY(1200), control,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
-                                 controls::ControlsModule(), nullptr);
+                                 detail::OwnModule(), nullptr);
     SendMessageW(impl_->lst, WM_SETFONT, reinterpret_cast<WPARAM>(parts_->font.get()), FALSE);
     for (const char* entry : {" ", "een", "twee", "drie", "vier", "vijf"}) AddItem(entry, 0);
     // The open list lies above everything else of the control.

@@ -1,5 +1,6 @@
 #include "vendral/widgets/win32/brix_hint_field.h"
 
+#include "base/own_module_windows.h"
 #include "base/text_windows.h"
 #include "controls/design_colors.h"
 #include "controls/hint_field_rules.h"
@@ -38,7 +39,7 @@ HWND Child(const wchar_t* className, const wchar_t* text, DWORD style, HWND pare
         0, className, text, WS_CHILD | WS_CLIPSIBLINGS | style, controls::TwipsToPixelsX(rect.left),
         controls::TwipsToPixelsY(rect.top), controls::TwipsToPixelsX(rect.width),
         controls::TwipsToPixelsY(rect.height), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), controls::ControlsModule(), nullptr);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), detail::OwnModule(), nullptr);
 }
 
 }  // namespace

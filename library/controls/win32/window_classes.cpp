@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "base/own_module_windows.h"
 #include "controls/win32/brix_field_parts.h"
 #include "controls/win32/window_twips.h"
 #include "vendral/platform_error.h"
@@ -20,7 +21,7 @@ struct BrixWindowClasses {
             windowClass.style = CS_GLOBALCLASS;
             windowClass.lpfnWndProc = BrixHintField::SurfaceProcedure;
             windowClass.cbWndExtra = sizeof(LONG_PTR);
-            windowClass.hInstance = detail::controls::ControlsModule();
+            windowClass.hInstance = detail::OwnModule();
             windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
             windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
             windowClass.lpszClassName = name;
@@ -28,8 +29,8 @@ struct BrixWindowClasses {
         }
     }
     static void Unregister() {
-        UnregisterClassW(BrixHintField::kTextBoxClass, detail::controls::ControlsModule());
-        UnregisterClassW(BrixHintField::kComboClass, detail::controls::ControlsModule());
+        UnregisterClassW(BrixHintField::kTextBoxClass, detail::OwnModule());
+        UnregisterClassW(BrixHintField::kComboClass, detail::OwnModule());
     }
     // The object of a window of ours being created by class name.
     static BrixHintField* Create(HWND window) {
@@ -62,14 +63,6 @@ class Registration {
 const Registration registration;
 
 }  // namespace
-
-HINSTANCE ControlsModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&ControlsModule), &module);
-    return module;
-}
 
 }  // namespace detail::controls
 
@@ -152,8 +145,7 @@ void BrixHintField::CreateSurface(const wchar_t* className, HWND parent, int id,
     HWND window = CreateWindowExW(
         WS_EX_CONTROLPARENT, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
         detail::controls::TwipsToPixelsX(widthTwips), detail::controls::TwipsToPixelsY(heightTwips),
-        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        detail::controls::ControlsModule(), nullptr);
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), detail::OwnModule(), nullptr);
     constructing = nullptr;
     if (window == nullptr) throw PlatformError(5, "Invalid procedure call or argument");
     Attach(designText);

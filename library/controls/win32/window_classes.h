@@ -6,9 +6,6 @@
 
 namespace vendral::detail::controls {
 
-// The module that registered the classes (vendral.dll).
-HINSTANCE ControlsModule();
-
 // The window procedure a watched constituent had before, for what the control
 // leaves to it.
 LRESULT DefaultPartMessage(HWND part, UINT message, WPARAM wParam, LPARAM lParam);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/own_module_windows.h"
 #include "base/text_windows.h"
 #include "base/utf8_path.h"
 #include "settings/settings_dialog_design.h"
@@ -21,37 +22,14 @@ using internal::DialogControlDesign;
 using internal::DialogControlKind;
 using internal::kSettingsDialogDesign;
 
-// The module this face lives in: its resources and its file.
-HMODULE ThisModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
-
-std::wstring ModuleFile() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length =
-            GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 // The library's folder (no trailing backslash) and its base name.
 std::wstring ModuleFolder() {
-    std::wstring file = ModuleFile();
+    std::wstring file = OwnModuleFile();
     return file.substr(0, file.find_last_of(L"\\/"));
 }
 
 std::wstring ModuleBaseName() {
-    std::wstring file = ModuleFile();
+    std::wstring file = OwnModuleFile();
     file = file.substr(file.find_last_of(L"\\/") + 1);
     return file.substr(0, file.find_last_of(L'.'));
 }
@@ -132,7 +110,7 @@ FrmODBCSettings::FrmODBCSettings() {
     std::wstring face = Utf8ToWide(internal::kSettingsDialogFontFace);
     face.copy(font.lfFaceName, LF_FACESIZE - 1);
     font_ = CreateFontIndirectW(&font);
-    logo_ = static_cast<HBITMAP>(LoadImageW(ThisModule(), MAKEINTRESOURCEW(kSettingsLogoBitmapId),
+    logo_ = static_cast<HBITMAP>(LoadImageW(OwnModule(), MAKEINTRESOURCEW(kSettingsLogoBitmapId),
                                             IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
 }
 
@@ -157,7 +135,7 @@ HWND FrmODBCSettings::Control(const char* name) const {
 }
 
 void FrmODBCSettings::CreateWindowAndControls() {
-    HINSTANCE instance = ThisModule();
+    HINSTANCE instance = OwnModule();
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     if (!GetClassInfoExW(instance, kSettingsDialogClass, &windowClass)) {
@@ -314,7 +292,7 @@ void FrmODBCSettings::Close(bool /*saved*/) {
 }
 
 std::string FrmODBCSettings::VersionCaption() const {
-    const std::wstring file = ModuleFile();
+    const std::wstring file = OwnModuleFile();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
     if (size == 0) return {};
