@@ -1,6 +1,7 @@
 #include "settings/win32/frm_odbc_settings.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -13,7 +14,6 @@
 #include "base/text_windows.h"
 #include "base/utf8_path.h"
 #include "settings/settings_dialog_design.h"
-#include "vendral/capplication.h"
 
 namespace vendral::detail::win32 {
 namespace {
@@ -357,10 +357,12 @@ bool FrmODBCSettings::FileExists(const std::string& path) const {
     return std::filesystem::exists(PathFromUtf8(path), ignored);
 }
 
-// Through CApplication, as the library opens documents.
+// The shell's default verb, as CApplication starts documents (the settings
+// room lies below the desktop room, so the call is made here).
 void FrmODBCSettings::OpenDocument(const std::string& path) {
-    CApplication application;
-    application.StartApplication(path, "", "");
+    const std::wstring file = Utf8ToWide(path);
+    const std::wstring folder = file.substr(0, file.find_last_of(L"\\/"));
+    ShellExecuteW(nullptr, nullptr, file.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
 }
 
 void FrmODBCSettings::StartProgram(const std::string& path) {
