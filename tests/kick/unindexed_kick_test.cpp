@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -79,6 +80,25 @@ void AddRows(TestDatabase& db, int rows) {
         "appointment_id % 10 = 1");
     for (int owner : {1, 2, 5, 7, 0})
         db.Exec("INSERT INTO syncusers (associate_id) VALUES (" + std::to_string(owner) + ")");
+}
+
+// The file of an SQLite test database.
+std::string SqliteFile(TestDatabase& db) {
+    for (const std::vector<Variant>& row : db.Rows("PRAGMA database_list"))
+        if (row.at(1).ToString() == "main")
+            return std::filesystem::weakly_canonical(row.at(2).ToString()).string();
+    ADD_FAILURE() << "no main database";
+    return "";
+}
+
+// The descriptors this process holds open on a file.
+int OpenDescriptorsOn(const std::string& file) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error).string() == file) ++count;
+    }
+    return count;
 }
 
 // The log rows the per-row kick writes for the data above, counted by the database.
@@ -176,10 +196,11 @@ TEST_P(KickSchemaTest, LogsTheSameRowsWithTheSameIdsAsThePerRowKick) {
     }
 }
 
-// Where the caller allows it, the kick counts the appointments first and, where
-// there are at most as many as allowed, reads its rows whole on its own
-// connection instead of streaming them: the same log rows with the same ids
-// either way, on either side of the limit, in one block or in many.
+// Where the caller allows it, the kick asks the appointment table's lowest and
+// highest id first and, where they span at most as many ids as allowed, reads
+// its rows whole on its own connection instead of streaming them: the same log
+// rows with the same ids either way, on either side of the limit, in one block
+// or in many. The appointments' ids run from 3 to 72,000 in steps of 3.
 TEST_P(KickSchemaTest, LogsTheSameRowsWhetherItReadsThemWholeOrStreamed) {
     AddRows(*central_, 24000);
     const KickRequest request{0, kKick, false};
@@ -189,21 +210,41 @@ TEST_P(KickSchemaTest, LogsTheSameRowsWhetherItReadsThemWholeOrStreamed) {
     const auto expected = LogRowsWithIds();
     ASSERT_GT(perRow.Appointments, 0);
     ASSERT_GT(perRow.Tasks, 0);
-    const std::string count = "select count(*) from " + central_->Prefix() + "appointment";
-    for (auto [wholeReadRows, blockRows] : {std::tuple{kStreamTheKickRows, kDefaultBlockRows},
-                                            {std::int64_t{24000}, kDefaultBlockRows},
-                                            {std::int64_t{24000}, 150},
-                                            {std::int64_t{23999}, 150}}) {
-        SCOPED_TRACE("whole up to " + std::to_string(wholeReadRows) + " appointments, blocks of " +
+    const std::string p = central_->Prefix();
+    // SQLite streams through a second connection of its own, which stays open
+    // with the first: one more descriptor on the database file.
+    const std::string file = engine() == Engine::SQLite ? SqliteFile(*central_) : "";
+    const std::vector<std::string> keyEnds{
+        "select max(appointment.appointment_id) from " + p + "appointment appointment",
+        "select min(appointment.appointment_id) from " + p + "appointment appointment"};
+    for (auto [wholeReadRows, blockRows] : {std::tuple{std::int64_t{71998}, kDefaultBlockRows},
+                                            {std::int64_t{71998}, 150},
+                                            {std::int64_t{71997}, 150},
+                                            {kStreamTheKickRows, kDefaultBlockRows}}) {
+        SCOPED_TRACE("whole up to " + std::to_string(wholeReadRows) + " ids, blocks of " +
                      std::to_string(blockRows));
         ResetLog();
         KickCounts batch;
-        test::StatementLog log(*db_.dDatabase());
-        RunBatchKick(db_, request, batch, {}, blockRows, wholeReadRows);
+        CDatabase fresh;
+        test::AttachConnections(fresh, *central_);
+        const int descriptors = file.empty() ? 0 : OpenDescriptorsOn(file);
+        test::StatementLog log(*fresh.dDatabase());
+        RunBatchKick(fresh, request, batch, {}, blockRows, wholeReadRows);
         EXPECT_EQ(batch.Appointments, perRow.Appointments);
         EXPECT_EQ(batch.Tasks, perRow.Tasks);
         EXPECT_EQ(LogRowsWithIds(), expected);
-        EXPECT_EQ(log.Contains(count), wholeReadRows >= 0);
+        const std::vector<std::string>& sent = log.Statements();
+        if (wholeReadRows < 0) {
+            for (const std::string& end : keyEnds) EXPECT_FALSE(log.Contains(end));
+        } else {
+            ASSERT_GE(sent.size(), 2u);
+            EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 2), keyEnds);
+        }
+        // No statement reads the appointment table whole to bound the read.
+        for (const std::string& sql : sent) EXPECT_EQ(sql.find("count(*)"), std::string::npos);
+        if (!file.empty()) {
+            EXPECT_EQ(OpenDescriptorsOn(file) - descriptors, wholeReadRows < 71998 ? 1 : 0);
+        }
     }
 }
 

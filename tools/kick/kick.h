@@ -69,11 +69,15 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
 // logged, and the DatabaseError says where the run stopped.
 // The kick's rows are streamed (on SQLite through a second connection, on
 // PostgreSQL through a cursor), so that the driver holds a bounded part of
-// them. With wholeReadRows of 0 or more, the appointments are counted first
-// (one statement more), and where there are at most that many the rows are
-// read whole on the kick's own connection, which costs less on small tables.
+// them. With wholeReadRows of 0 or more, the lowest and the highest
+// appointment id are asked first (two statements more, each answered from one
+// end of the key), and where the ids span at most that many the rows are read
+// whole on the kick's own connection, which costs less on small tables.
 constexpr std::int32_t kDefaultBlockRows = 10000;
 constexpr std::int64_t kStreamTheKickRows = -1;
+// The span of appointment ids up to which prodwell --batch reads the kick's
+// rows whole: the driver then holds a few megabytes at most.
+constexpr std::int64_t kWholeReadAppointments = 50000;
 void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& counts,
                   const KickProgress& progress = {}, std::int32_t blockRows = kDefaultBlockRows,
                   std::int64_t wholeReadRows = kStreamTheKickRows);

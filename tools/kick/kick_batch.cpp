@@ -133,26 +133,36 @@ std::optional<std::size_t> PhaseOf(const Variant& type, const Variant& owner,
     }
 }
 
-std::int64_t CountRows(KickDatabase& db, const std::string& table) {
+// The appointment table's lowest or highest id (aggregate "min" or "max"), 0
+// where it is empty. Each is one statement of its own: an engine finds either
+// alone at one end of the key, where both in one statement (or a count) read
+// every page of the table.
+std::int64_t AppointmentKeyEnd(KickDatabase& db, const char* aggregate) {
     std::unique_ptr<KickRows> rows =
-        db.ReadRows("select count(*) from " + db.CentralDatabasePrefix() + table, 0);
-    const std::int64_t count = rows->Eof() ? 0 : NumberOrZero(rows->Value(0));
+        db.ReadRows(std::string("select ") + aggregate + "(appointment.appointment_id) from " +
+                        db.CentralDatabasePrefix() + "appointment appointment",
+                    0);
+    const std::int64_t end = rows->Eof() ? 0 : NumberOrZero(rows->Value(0));
     rows->Close();
-    return count;
+    return end;
 }
 
 // How the kick's reads go: whole on the kick's own connection where the
-// appointment table holds at most wholeReadRows rows, streamed otherwise (and
-// always, without counting, where wholeReadRows is below 0). A
-// read streamed on SQLite opens a second connection for itself, whose page
-// cache of its own reads the file again, and on PostgreSQL goes through a
-// cursor planned for its first rows. The driver then holds some tens of bytes
-// for each of the kick's rows, which the kick keeps anyway (as numbers). The
-// appointments are counted, not syncsoapp's rows: syncsoapp is read by one
-// statement of the kick, as every read of it may scan it whole.
+// appointment table's ids span at most wholeReadRows (it then holds at most
+// that many appointments), streamed otherwise (and always, without asking,
+// where wholeReadRows is below 0). A read streamed on SQLite opens a second
+// connection for itself, whose page cache of its own reads the file again,
+// and on PostgreSQL goes through a cursor planned for its first rows. The
+// driver then holds some tens of bytes for each of the kick's rows, which the
+// kick keeps anyway (as numbers). The appointments' key is asked, not
+// syncsoapp: syncsoapp is read by one statement of the kick, as every read
+// of it may scan it whole.
 std::int32_t ReadAheadFor(KickDatabase& db, std::int64_t wholeReadRows) {
     if (wholeReadRows < 0) return kReadAheadRows;
-    return CountRows(db, "appointment") > wholeReadRows ? kReadAheadRows : 0;
+    const std::int64_t highest = AppointmentKeyEnd(db, "max");
+    const std::int64_t lowest = AppointmentKeyEnd(db, "min");
+    const std::int64_t span = highest >= lowest ? highest - lowest + 1 : 0;
+    return span > wholeReadRows ? kReadAheadRows : 0;
 }
 
 PhaseRows ReadKickRows(KickDatabase& db, const KickRequest& request, std::int64_t wholeReadRows) {

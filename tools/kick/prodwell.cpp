@@ -67,7 +67,7 @@ int Run(const std::string& program, const std::string& programPath, const std::s
                 progress.Show(phase, rows);
             };
             if (batch)
-                RunBatchKick(db, request, counts, show);
+                RunBatchKick(db, request, counts, show, kDefaultBlockRows, kWholeReadAppointments);
             else
                 RunKick(db, request, counts, show);
         } catch (const std::exception& error) {
