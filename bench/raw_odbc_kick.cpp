@@ -194,6 +194,17 @@ bool IsPostgreSQL(SQLHDBC dbc) {
 
 }  // namespace
 
+void CheckpointSqlite(const std::string& dsn, const std::string& uid, const std::string& pwd) {
+    Handles h;
+    Connect(h, dsn, uid, pwd);
+    SQLCHAR name[64] = {};
+    SQLSMALLINT length = 0;
+    SQLGetInfo(h.dbc, SQL_DBMS_NAME, name, sizeof name, &length);
+    if (std::string(reinterpret_cast<char*>(name)).find("SQLite") == std::string::npos) return;
+    Exec(h.work, "PRAGMA wal_checkpoint(TRUNCATE)");
+    SQLFreeStmt(h.work, SQL_CLOSE);
+}
+
 RawKickResult RunRawKick(const std::string& dsn, const std::string& uid, const std::string& pwd,
                          const std::string& prefix, std::int32_t associateID, std::int32_t kickTime,
                          const RawCalls& calls) {

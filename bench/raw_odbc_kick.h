@@ -42,6 +42,13 @@ std::int64_t RunSingleStatementKick(const std::string& dsn, const std::string& u
                                     const std::string& pwd, const std::string& prefix,
                                     std::int32_t kickTime, double* seconds = nullptr);
 
+// On SQLite in write-ahead-log mode: copies the log into the database file
+// and empties it, so that the next timed kick does not pay for a checkpoint
+// of the pages that the kicks before it wrote (the engine checkpoints within
+// the commit that passes its threshold, whichever kick that is). Elsewhere
+// nothing.
+void CheckpointSqlite(const std::string& dsn, const std::string& uid, const std::string& pwd);
+
 // The statement texts of CountRecords and GetFirstLongRecord sent count times
 // through raw ODBC on one connection (one statement handle); returns a checksum.
 std::int64_t RunRawHelperLoop(const std::string& dsn, const std::string& uid,
