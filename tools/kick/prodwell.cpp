@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
     // Read as UTF-8 from here on, whatever the system handed to main.
     const std::vector<std::string> arguments = ProgramArguments(argc, argv);
     std::vector<const char*> utf8Argv;
+    utf8Argv.reserve(arguments.size());
     for (const std::string& argument : arguments) utf8Argv.push_back(argument.c_str());
     const int count = static_cast<int>(utf8Argv.size());
     const char* const argv0 = count > 0 ? utf8Argv[0] : nullptr;
