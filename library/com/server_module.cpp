@@ -6,6 +6,7 @@
 #include <new>
 
 #include "base/utf8_path.h"
+#include "com/library_windows.h"
 #include "com/ref_counted.h"
 
 namespace vendral::com {
@@ -93,8 +94,19 @@ HRESULT GetClassObject(ServerModule& module, const CLSID* clsid, const IID* iid,
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
+namespace {
+// The library's windows alive in this process, of every thread.
+std::atomic<long> libraryWindows{0};
+}  // namespace
+
+void CountLibraryWindow(int delta) {
+    libraryWindows.fetch_add(delta);
+}
+
 HRESULT CanUnloadNow(ServerModule& module) {
-    return module.Objects.load() == 0 && module.Locks.load() == 0 ? S_OK : S_FALSE;
+    return module.Objects.load() == 0 && module.Locks.load() == 0 && libraryWindows.load() == 0
+               ? S_OK
+               : S_FALSE;
 }
 
 }  // namespace vendral::internal

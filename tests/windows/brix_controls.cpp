@@ -510,10 +510,20 @@ void TestDialogResource(const Expected& expected) {
     DestroyWindow(dialog);
 }
 
+// What vendral.dll answers a client that frees its unused libraries.
+HRESULT LibraryCanUnloadNow() {
+    using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+    auto entry = reinterpret_cast<CanUnloadNow>(
+        GetProcAddress(GetModuleHandleW(L"vendral.dll"), "DllCanUnloadNow"));
+    return entry != nullptr ? entry() : E_NOTIMPL;
+}
+
 }  // namespace
 
 int main() {
     const Expected expected = ScreenExpectations();
+    Check("vendral.dll may be unloaded while none of its windows lives",
+          LibraryCanUnloadNow() == S_OK);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = MainProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -544,6 +554,8 @@ int main() {
                              24, main_window, reinterpret_cast<HMENU>(kMarkerId), nullptr, nullptr);
     Check("CreateWindowExW makes controls of the classes BrixTextBox and BrixCombo",
           placedBox != nullptr && placedCombo != nullptr, std::to_string(GetLastError()));
+    Check("vendral.dll stays loaded while its controls' windows live",
+          LibraryCanUnloadNow() == S_FALSE);
     ShowWindow(main_window, SW_SHOWNORMAL);
     SetForegroundWindow(main_window);
     Check("the test window comes up",
@@ -577,5 +589,7 @@ int main() {
 
     TestDialogResource(expected);
     DestroyWindow(main_window);
+    Check("vendral.dll may be unloaded again once the controls' windows are gone",
+          LibraryCanUnloadNow() == S_OK);
     return checks::Finish("brix_controls");
 }

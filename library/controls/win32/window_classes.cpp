@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "base/own_module_windows.h"
+#include "com/library_windows.h"
 #include "controls/win32/brix_field_parts.h"
 #include "controls/win32/window_twips.h"
 #include "vendral/platform_error.h"
@@ -86,6 +87,11 @@ thread_local BrixHintField* constructing = nullptr;
 LRESULT CALLBACK BrixHintField::SurfaceProcedure(HWND window, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
     BrixHintField* field = FieldOf(window);
+    // The window procedure is ours: the library stays until the window goes,
+    // whether or not an object is attached to it (a C++ object that goes
+    // first detaches itself).
+    if (message == WM_NCCREATE) internal::CountLibraryWindow(1);
+    if (message == WM_NCDESTROY) internal::CountLibraryWindow(-1);
     try {
         if (message == WM_NCCREATE) {
             field = constructing != nullptr ? constructing : BrixWindowClasses::Create(window);
