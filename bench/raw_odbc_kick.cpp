@@ -185,11 +185,15 @@ void Connect(Handles& h, const std::string& dsn, const std::string& uid, const s
     SQLAllocHandle(SQL_HANDLE_STMT, h.dbc, &h.work);
 }
 
-bool IsPostgreSQL(SQLHDBC dbc) {
+std::string DbmsName(SQLHDBC dbc) {
     SQLCHAR name[64] = {};
     SQLSMALLINT length = 0;
     SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length);
-    return std::string(reinterpret_cast<char*>(name)) == "PostgreSQL";
+    return reinterpret_cast<char*>(name);
+}
+
+bool IsPostgreSQL(SQLHDBC dbc) {
+    return DbmsName(dbc) == "PostgreSQL";
 }
 
 }  // namespace
@@ -197,10 +201,7 @@ bool IsPostgreSQL(SQLHDBC dbc) {
 void CheckpointSqlite(const std::string& dsn, const std::string& uid, const std::string& pwd) {
     Handles h;
     Connect(h, dsn, uid, pwd);
-    SQLCHAR name[64] = {};
-    SQLSMALLINT length = 0;
-    SQLGetInfo(h.dbc, SQL_DBMS_NAME, name, sizeof name, &length);
-    if (std::string(reinterpret_cast<char*>(name)).find("SQLite") == std::string::npos) return;
+    if (DbmsName(h.dbc).find("SQLite") == std::string::npos) return;
     Exec(h.work, "PRAGMA wal_checkpoint(TRUNCATE)");
     SQLFreeStmt(h.work, SQL_CLOSE);
 }
