@@ -320,6 +320,78 @@ TEST_P(BatchKickTest, AnInsertThatWritesOtherThanTheRowsCountedIsRolledBack) {
     }
 }
 
+// A kick of one block on an appointment table read whole is logged by one
+// insert of its join, checked against the engine's count of its rows: where it
+// wrote other than counted it is rolled back, counted and tried again, and
+// after the third time the kick stops with nothing of it logged. Ids that
+// would pass 2^31 - 1 are refused before anything is written.
+TEST_P(BatchKickTest, AKickLoggedByOneInsertIsCheckedAgainstItsCount) {
+    AddMixedRows();
+    KickCounts perRow;
+    RunKick(db_, {0, kKick, false}, perRow);
+    const std::vector<LogRow> expected = SortedLogRows();
+    const std::string insert = "INSERT INTO " + central_->Prefix() + "traveltransactionlog";
+    auto inserts = [&](const StatementLog& log) {
+        return std::count_if(log.Statements().begin(), log.Statements().end(),
+                             [&](const std::string& sql) { return sql.rfind(insert, 0) == 0; });
+    };
+    auto reset = [&](std::int64_t next) {
+        central_->Exec("DELETE FROM traveltransactionlog");
+        central_->Exec("UPDATE sequence SET next_id = " + std::to_string(next) + " WHERE id = 39");
+    };
+    reset(1000);
+    {
+        RowCountTellingKick silent(db_, -1);
+        StatementLog log(*db_.dDatabase());
+        KickCounts batch;
+        RunBatchKick(silent, {0, kKick, false}, batch, {}, kDefaultBlockRows,
+                     kWholeReadAppointments);
+        EXPECT_EQ(inserts(log), 1);
+        EXPECT_EQ(batch.Appointments, perRow.Appointments);
+        EXPECT_EQ(batch.Tasks, perRow.Tasks);
+        EXPECT_EQ(SortedLogRows(), expected);
+        EXPECT_EQ(NextLogId(), 1000 + std::int64_t(expected.size()));
+    }
+    reset(1000);
+    {
+        RowCountTellingKick wrong(db_, 0);
+        StatementLog log(*db_.dDatabase());
+        KickCounts batch;
+        try {
+            RunBatchKick(wrong, {0, kKick, false}, batch, {}, kDefaultBlockRows,
+                         kWholeReadAppointments);
+            ADD_FAILURE() << "an insert that wrote other than counted was not refused";
+        } catch (const DatabaseError& error) {
+            EXPECT_NE(std::string(error.what())
+                          .find("block 1 of the appointments (the first) was not logged, 0 "
+                                "blocks before it were: the kick's insert wrote 0 log rows "
+                                "instead of " +
+                                std::to_string(expected.size())),
+                      std::string::npos)
+                << error.what();
+        }
+        EXPECT_EQ(inserts(log), 3);
+        EXPECT_EQ(batch.Appointments, 0);
+        EXPECT_EQ(batch.Tasks, 0);
+        EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 0);
+        EXPECT_EQ(NextLogId(), 1000);
+        EXPECT_FALSE(db_.dDatabase()->InTransaction());
+    }
+    constexpr std::int64_t kLargest = 2147483647;
+    reset(kLargest - 4);
+    KickCounts full;
+    try {
+        RunBatchKick(db_, {0, kKick, false}, full, {}, kDefaultBlockRows, kWholeReadAppointments);
+        ADD_FAILURE() << "ids past 2^31 - 1 were not refused";
+    } catch (const std::exception& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Overflow", 0), 0u) << error.what();
+    }
+    EXPECT_EQ(full.Appointments, 0);
+    EXPECT_EQ(central_->Scalar("SELECT COUNT(*) FROM traveltransactionlog").ToLong(), 0);
+    EXPECT_EQ(NextLogId(), kLargest - 4);
+    EXPECT_FALSE(db_.dDatabase()->InTransaction());
+}
+
 // A table of the user's that bears the name an earlier kick used for its rows
 // stays as it was: the kick makes, changes and drops nothing of the user's.
 TEST_P(BatchKickTest, AUsersTableOfTheKicksOldNameSurvivesTheKick) {

@@ -71,8 +71,11 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
 // PostgreSQL through a cursor), so that the driver holds a bounded part of
 // them. With wholeReadRows of 0 or more, the lowest and the highest
 // appointment id are asked first (two statements more, each answered from one
-// end of the key), and where the ids span at most that many the rows are read
-// whole on the kick's own connection, which costs less on small tables.
+// end of the key). Where the ids span at most that many, the engine counts
+// the kick's rows by type and owner; a kick of at most blockRows rows is then
+// logged as one block by one INSERT of the join, without reading its rows,
+// and a larger one's rows are read whole on the kick's own connection. Both
+// cost less than streaming on small tables.
 constexpr std::int32_t kDefaultBlockRows = 10000;
 constexpr std::int64_t kStreamTheKickRows = -1;
 // The span of appointment ids up to which prodwell --batch reads the kick's
