@@ -434,30 +434,45 @@ struct KickTotals {
     std::int64_t AllLogged() const { return Logged[0] + Logged[1]; }
 };
 
-// The kick's rows counted by the engine, by type and owner: some tens of rows
-// where the kick's own read would bring thousands, each converted by the
-// driver. Narrowed by the due date alone, as the kick's read is.
-KickTotals CountKickRows(KickDatabase& db, const KickRequest& request,
-                         const std::vector<std::int64_t>& syncUsers) {
+// The kick's join narrowed to the requested owner, where one is: the rows the
+// per-row kick looks at, of both phases.
+std::string KickJoin(const std::string& p, const KickRequest& request) {
+    std::string sql = " from " + p + "appointment appointment, " + p +
+                      "syncsoapp syncsoapp where appointment.appointment_id = "
+                      "syncsoapp.appointment_id and appointment.do_by >= " +
+                      std::to_string(request.KickTime);
+    if (request.AssociateID != 0)
+        sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
+    return sql;
+}
+
+// The per-row kick logs a row where its owner is a synchronizer user above 0.
+std::string OwnerIsSyncUser(const std::string& p) {
+    return "appointment.associate_id > 0 and appointment.associate_id in (select "
+           "syncusers.associate_id from " +
+           p + "Syncusers syncusers)";
+}
+
+// The kick's rows counted by the engine, by the insert's own tests: one row of
+// four numbers where the kick's read would bring thousands, each converted by
+// the driver. Counts, not a grouping: SQLite groups by sorting every row.
+KickTotals CountKickRows(KickDatabase& db, const KickRequest& request) {
     const std::string p = db.CentralDatabasePrefix();
+    const std::string logged = " and " + OwnerIsSyncUser(p);
     std::unique_ptr<KickRows> rows = db.ReadRows(
-        "select appointment.type, appointment.associate_id, count(*) from " + p +
-            "appointment appointment, " + p +
-            "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
-            "appointment.do_by >= " +
-            std::to_string(request.KickTime) +
-            " group by appointment.type, appointment.associate_id",
+        "select count(case when appointment.type in (1,6) then 1 end), count(case when "
+        "appointment.type in (2,7) then 1 end), count(case when appointment.type in (1,6)" +
+            logged + " then 1 end), count(case when appointment.type in (2,7)" + logged +
+            " then 1 end)" + KickJoin(p, request),
         0);
     KickTotals totals;
-    for (; !rows->Eof(); rows->MoveNext()) {
-        const Variant owner = rows->Value(1);
-        const std::optional<std::size_t> phase = PhaseOf(rows->Value(0), owner, request);
-        if (!phase) continue;
-        const std::int64_t count = NumberOrZero(rows->Value(2));
-        totals.Looked[*phase] += count;
-        if (IsSyncUser(syncUsers, NumberOrZero(owner))) totals.Logged[*phase] += count;
+    if (!rows->Eof()) {
+        totals.Looked = {NumberOrZero(rows->Value(0)), NumberOrZero(rows->Value(1))};
+        totals.Logged = {NumberOrZero(rows->Value(2)), NumberOrZero(rows->Value(3))};
     }
     rows->Close();
+    // The tasks' rows are not looked at where they are skipped.
+    if (request.SkipTasks) totals.Looked[1] = totals.Logged[1] = 0;
     return totals;
 }
 
@@ -465,26 +480,17 @@ KickTotals CountKickRows(KickDatabase& db, const KickRequest& request,
 // first in the kick's order: the appointments, then the tasks, each by id.
 std::string InsertKickRows(const std::string& p, const KickRequest& request, std::int64_t first,
                            const std::string& stamp) {
-    std::string sql =
-        "INSERT INTO " + p +
-        "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
-        "associate_id, tablenumber, record_id ) select " +
-        std::to_string(first - 1) +
-        " + row_number() over (order by case when appointment.type in (1,6) then 0 else 1 end, "
-        "appointment.appointment_id), " +
-        stamp + ", 0, " + std::to_string(kKickActionType) +
-        ", coalesce(appointment.registered_associate_id, 0), " + std::to_string(kAppointmentTable) +
-        ", appointment.appointment_id from " + p + "appointment appointment, " + p +
-        "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
-        "appointment.do_by >= " +
-        std::to_string(request.KickTime) + " and appointment.type in " +
-        (request.SkipTasks ? "(1,6)" : "(1,6,2,7)");
-    if (request.AssociateID != 0)
-        sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
-    return sql +
-           " and appointment.associate_id > 0 and appointment.associate_id in (select "
-           "syncusers.associate_id from " +
-           p + "Syncusers syncusers)";
+    return "INSERT INTO " + p +
+           "traveltransactionlog ( traveltransactionlog_id, ttime, prev_record_id, type, "
+           "associate_id, tablenumber, record_id ) select " +
+           std::to_string(first - 1) +
+           " + row_number() over (order by case when appointment.type in (1,6) then 0 else 1 "
+           "end, appointment.appointment_id), " +
+           stamp + ", 0, " + std::to_string(kKickActionType) +
+           ", coalesce(appointment.registered_associate_id, 0), " +
+           std::to_string(kAppointmentTable) + ", appointment.appointment_id" +
+           KickJoin(p, request) + " and appointment.type in " +
+           (request.SkipTasks ? "(1,6)" : "(1,6,2,7)") + " and " + OwnerIsSyncUser(p);
 }
 
 // Logs the counted rows of a kick in one transaction and one INSERT.
@@ -515,13 +521,12 @@ void LogWholeKick(KickDatabase& db, const KickRequest& request, const KickTotals
 // rows are then not read: the engine counts them, and one INSERT of the
 // kick's join writes them, as one statement over the tables would. False,
 // with nothing logged, where the kick holds more rows than a block.
-bool LogKickAsOneBlock(KickDatabase& db, const KickRequest& request,
-                       const std::vector<std::int64_t>& syncUsers, std::int32_t blockRows,
+bool LogKickAsOneBlock(KickDatabase& db, const KickRequest& request, std::int32_t blockRows,
                        KickCounts& counts, const KickProgress& progress) {
     for (int attempt = 1;; ++attempt) {
         KickTotals totals;
         try {
-            totals = CountKickRows(db, request, syncUsers);
+            totals = CountKickRows(db, request);
         } catch (const DatabaseError& error) {
             throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
         }
@@ -556,19 +561,17 @@ void RunBatchKick(KickDatabase& db, const KickRequest& request, KickCounts& coun
     if (!db.CentralIsOpen())
         throw UsageError("Operation is not allowed when the object is closed.", "08003", 3704);
     std::int32_t readAhead = 0;
-    std::vector<std::int64_t> syncUsers;
     try {
         readAhead = ReadAheadFor(db, wholeReadRows);
-        syncUsers = ReadSyncUsers(db, readAhead);
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }
     if (readAhead == 0 && wholeReadRows >= 0 &&
-        LogKickAsOneBlock(db, request, syncUsers, blockRows, counts, progress))
+        LogKickAsOneBlock(db, request, blockRows, counts, progress))
         return;
     PhaseRows phases;
     try {
-        phases = ReadKickRows(db, request, readAhead, syncUsers);
+        phases = ReadKickRows(db, request, readAhead, ReadSyncUsers(db, readAhead));
     } catch (const DatabaseError& error) {
         throw NotLogged(error, KickPhase::Appointments, 0, std::nullopt);
     }
