@@ -51,7 +51,8 @@ void RunKick(CDatabase& db, const KickRequest& request, KickCounts& counts,
 
 // The set-based kick: the same log rows as RunKick, written a block of rows at
 // a time. The kick's rows are read once, in one join of the whole appointment
-// and syncsoapp tables narrowed by the due date alone, so that no engine
+// and syncsoapp tables narrowed by the due date alone (on a small CRM they may
+// be counted and logged instead: below), so that no engine
 // walks syncsoapp once per appointment, whatever syncsoapp's indexes and
 // whether or not the tables have statistics. The blocks then follow in the
 // per-row kick's order (the appointments, then the tasks, each by id), each

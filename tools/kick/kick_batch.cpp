@@ -8,13 +8,14 @@
 //
 // A CRM database is not ours: syncsoapp may have no index on its appointment
 // ids, and tables loaded a moment ago have no planner statistics. So syncsoapp
-// is joined once per kick (twice on a small CRM), over both whole tables, where every engine sees
-// tables of their real size and joins them by hash, or by an (automatic)
-// index built once. A statement per block that joins a range of ids instead
-// is estimated at a row or two by a server without statistics, which then
-// walks syncsoapp once per appointment, and an engine without the index scans
-// syncsoapp whole for every block. The blocks' inserts name their appointments
-// by id and read them through the appointment table's key alone.
+// is joined once per kick (twice on a small CRM: counted, then logged), over
+// both whole tables, where every engine sees tables of their real size and
+// joins them by hash, or by an (automatic) index built once. A statement per
+// block that joins a range of ids instead is estimated at a row or two by a
+// server without statistics, which then walks syncsoapp once per appointment,
+// and an engine without the index scans syncsoapp whole for every block. The
+// blocks' inserts name their appointments by id and read them through the
+// appointment table's key alone.
 #include <algorithm>
 #include <array>
 #include <chrono>
