@@ -459,6 +459,20 @@ INI
       "Linux: $linux_rows ($(cat "$work/linux-prodwell.out")); Windows: $windows_rows"
 fi
 
+# prodwell.exe's set-based kick: on a table this small, one insert of the join
+# writes the rows the per-row kick wrote, with the same ids.
+fresh_database "$database"
+out=$(timeout 300 wine 'C:\vendral\prodwell.exe' --ini 'C:\vendral\crm.ini' --associate 0 \
+  --kick-date 2008-06-08 --batch 2>"$work/prodwell-batch.err" | tr -d '\r')
+batch_rows=$(log_rows "$database")
+if [ "$out" = "Inserts for appointments: 1, inserts for tasks: 2" ] \
+  && [ "$batch_rows" = "$expected_rows" ]; then
+  pass "prodwell.exe --batch logs the per-row kick's rows with their ids"
+else
+  fail "prodwell.exe --batch logs the per-row kick's rows with their ids" \
+    "output '$out', rows: $batch_rows, errors '$(cat "$work/prodwell-batch.err")'"
+fi
+
 # prodwell.exe in a folder of accented and Cyrillic letters, as under a user's
 # profile: started through PATH from another current folder it finds the
 # settings file beside itself (prodwell.ini), and --ini takes a path in such a
