@@ -11,6 +11,9 @@
 #      both engines and schemas, and on PostgreSQL over 60,000 appointments on
 #      fresh tables without the index, directly and through pgbouncer in
 #      session and in transaction pooling (a pool of 2).
+#   4. A million appointments without the index (PostgreSQL: never
+#      analysed): one set-based kick on each engine, and on PostgreSQL the
+#      longest statement the server ran for it.
 #   bench-schemas.sh BUILD_DIR PG_DIR BENCH_DIR
 # BENCH_DIR holds the demo database crm.db; the data sources are added to
 # $ODBCSYSINI/odbc.ini.
@@ -59,6 +62,12 @@ fresh_pg_database() {
   for table in $tables; do
     sqlite3 -csv "$2" "SELECT * FROM $table" | psql_on "$1" -c "\\copy crm5.$table FROM STDIN WITH (FORMAT csv)"
   done
+}
+# The demo's rows generated at scale by the same arithmetic (64-bit, so that
+# PostgreSQL's integers do not overflow): ROWS appointments.
+demo_rows() {  # ROWS
+  sed -e "s/SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000/SELECT CAST(1 AS BIGINT) UNION ALL SELECT i + 1 FROM n WHERE i < $1/" \
+    "$root/scripts/demo-data.sql"
 }
 statistics_rows() {  # DATABASE: the rows of statistics the server holds on the kick's tables
   psql_on "$1" -Atc "SELECT COUNT(*) FROM pg_stats WHERE schemaname = 'crm5'"
@@ -115,8 +124,7 @@ kicks "PostgreSQL, demo, without index, never analysed" "$dir/vendral_schema_pg_
 echo "  (statistics rows on the tables without the index: $(statistics_rows demo_noindex))"
 
 # 2. SQLite, 300,000 appointments, about 3,000 to log.
-sed -e "s/SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000/SELECT CAST(1 AS BIGINT) UNION ALL SELECT i + 1 FROM n WHERE i < $rows_300k/" \
-  "$root/scripts/demo-data.sql" > "$dir/data-300k.sql"
+demo_rows "$rows_300k" > "$dir/data-300k.sql"
 for schema in indexed noindex; do
   rm -f "$dir/crm-300k-$schema.db"
   {
@@ -138,8 +146,7 @@ four_at_once "SQLite, demo, without index" "$dir/vendral_schema_sqlite_noindex.i
 four_at_once "PostgreSQL, demo, indexed" "$dir/vendral_schema_pg_indexed.ini" "$kick_date"
 four_at_once "PostgreSQL, demo, without index" "$dir/vendral_schema_pg_noindex.ini" "$kick_date"
 # 60,000 appointments of the demo's arithmetic on fresh tables without the index.
-sed -e "s/SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000/SELECT CAST(1 AS BIGINT) UNION ALL SELECT i + 1 FROM n WHERE i < 60000/" \
-  "$root/scripts/demo-data.sql" > "$dir/data-60k.sql"
+demo_rows 60000 > "$dir/data-60k.sql"
 rm -f "$dir/crm-60k.db"
 {
   echo "BEGIN;"
@@ -163,4 +170,34 @@ for route in direct session transaction; do
   add_pg_source "vendral_60k_$route" "fresh60k_$route" "$p"
   four_at_once "PostgreSQL, 60,000, fresh, no index, $route" "$dir/vendral_60k_$route.ini" 2024-01-01
   echo "    (statistics rows: $(statistics_rows "fresh60k_$route"))"
+done
+
+# 4. A million appointments without the index, on tables never analysed.
+rm -f "$dir/million-noindex.db"
+{
+  echo "PRAGMA journal_mode=WAL;"
+  echo "BEGIN;"
+  grep -v "^CREATE INDEX syncsoapp_appointment" "$root/tests/support/crm_schema.sql"
+  demo_rows 1000000
+  echo "COMMIT;"
+} | sqlite3 -batch -bail "$dir/million-noindex.db" >/dev/null
+fresh_pg_database million_noindex "$dir/million-noindex.db"
+# Every statement's duration goes to the server's log, for this database only.
+psql_on postgres -c "ALTER DATABASE million_noindex SET log_min_duration_statement = 0" >/dev/null
+add_sqlite_source vendral_million_sqlite_noindex "$dir/million-noindex.db"
+add_pg_source vendral_million_pg_noindex million_noindex "$port"
+echo "A million appointments, $(sqlite3 "$dir/million-noindex.db" "SELECT COUNT(*) FROM syncsoapp") known to the synchronizer, without the index (prodwell --batch, program start included):"
+for engine in sqlite pg; do
+  log_lines=$(wc -l < "$pgdir/server.log")
+  start=$(date +%s%N)
+  if out=$("$prodwell" --ini "$dir/vendral_million_${engine}_noindex.ini" --kick-date 2024-01-01 --batch 2>&1); then
+    result=$(echo "$out" | grep Inserts)
+  else
+    result="FAILED: $(echo "$out" | tail -n 1)"
+  fi
+  printf '  %-44s %6d ms: %s\n' "$engine, without index" $(( ($(date +%s%N) - start) / 1000000 )) "$result"
+  if [ $engine = pg ]; then
+    echo "    (statistics rows: $(statistics_rows million_noindex); longest statement: $(tail -n +$((log_lines + 1)) "$pgdir/server.log" |
+      grep -o 'duration: [0-9.]* ms' | sort -t' ' -k2 -g | tail -n 1 | cut -d' ' -f2-))"
+  fi
 done
