@@ -56,6 +56,14 @@ const char* PhaseName(KickPhase phase) {
 
 constexpr KickPhase kPhases[2] = {KickPhase::Appointments, KickPhase::Tasks};
 
+// The kick's join, of both phases and every owner.
+std::string JoinOfEveryOwner(const std::string& p, const KickRequest& request) {
+    return " from " + p + "appointment appointment, " + p +
+           "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
+           "appointment.do_by >= " +
+           std::to_string(request.KickTime);
+}
+
 // The rows of syncsoapp's appointments due from the kick on: the appointment's
 // id, type and owner, one row per syncsoapp row. Every column is a plain
 // column of the appointment table, so that drivers hand them over as numbers
@@ -75,11 +83,8 @@ constexpr KickPhase kPhases[2] = {KickPhase::Appointments, KickPhase::Tasks};
 // walks syncsoapp and looks each appointment up by its key, with it the
 // other way round where that reads less.
 std::string KickRowsStatement(const std::string& p, const KickRequest& request) {
-    return "select appointment.appointment_id, appointment.type, appointment.associate_id from " +
-           p + "appointment appointment, " + p +
-           "syncsoapp syncsoapp where appointment.appointment_id = syncsoapp.appointment_id and "
-           "appointment.do_by >= " +
-           std::to_string(request.KickTime);
+    return "select appointment.appointment_id, appointment.type, appointment.associate_id" +
+           JoinOfEveryOwner(p, request);
 }
 
 // An appointment of the kick: the rows the per-row kick looks at for it (one
@@ -438,10 +443,7 @@ struct KickTotals {
 // The kick's join narrowed to the requested owner, where one is: the rows the
 // per-row kick looks at, of both phases.
 std::string KickJoin(const std::string& p, const KickRequest& request) {
-    std::string sql = " from " + p + "appointment appointment, " + p +
-                      "syncsoapp syncsoapp where appointment.appointment_id = "
-                      "syncsoapp.appointment_id and appointment.do_by >= " +
-                      std::to_string(request.KickTime);
+    std::string sql = JoinOfEveryOwner(p, request);
     if (request.AssociateID != 0)
         sql += " and appointment.associate_id = " + std::to_string(request.AssociateID);
     return sql;
